@@ -1,0 +1,36 @@
+#pragma once
+
+#include <QTreeWidget>
+
+class CCheckHeadCtrl;
+
+// Report list with a check box in every row and one in the header of the
+// first column, which shows a tick exactly when every row is ticked.
+class CCheckListCtrl : public QTreeWidget
+{
+    Q_OBJECT
+
+public:
+    explicit CCheckListCtrl(QWidget* parent = nullptr);
+
+    // Puts the check box into the header; call once the columns exist.
+    // Calling it again changes nothing. Always true.
+    bool InitCheckHeader();
+    CCheckHeadCtrl* CheckHeader() const { return m_header; }
+
+    // List operations in the owner's terms; rows count from 0.
+    int GetItemCount() const;
+    int InsertItem(int row, const QString& text);  // new row, box empty
+    void DeleteItem(int row);
+    void DeleteAllItems();
+    QString GetItemText(int row, int column) const;
+    void SetItemText(int row, int column, const QString& text);
+    bool GetCheck(int row) const;
+    void SetCheck(int row, bool checked);
+
+private:
+    void OnItemStateChanged();
+
+    int m_headerReady = 0;
+    CCheckHeadCtrl* m_header = nullptr;
+};

@@ -1,0 +1,70 @@
+#pragma once
+
+#include <array>
+#include <atomic>
+#include <cstdint>
+#include <string>
+
+// Number of positions of every per-file table of a batch.
+inline constexpr int kMaxJobFiles = 9999;
+
+// Values of ConversionJob::file_status.
+enum FileStatus : std::uint8_t {
+    kFileDone = 1,
+    kFileFailed = 2,
+    kFilePending = 255,
+};
+
+// The one record through which the window (or the command line) and the
+// rotation worker talk. The caller fills the batch description, starts the
+// worker and afterwards only writes cancel_requested; the worker reports
+// through current_index, progress_percent and file_status. Every field that
+// both threads touch while a worker runs is atomic. The worker stores a
+// file's status before it moves current_index past that file.
+//
+// The record is large (it holds the per-file tables); create your own on the
+// heap in tests, the program uses Instance().
+struct ConversionJob {
+    struct TimeBase {
+        int num = 0;
+        int den = 0;
+    };
+
+    static ConversionJob& Instance();
+
+    // Worker-private progress state of the current file.
+    double audio_position_s = 0.0;
+    double video_position_s = 0.0;
+    TimeBase video_time_base;
+    TimeBase audio_time_base;
+
+    std::atomic<bool> cancel_requested{false};
+
+    // Probe input (UTF-8 path) and results.
+    std::string probe_path;
+    std::int64_t probe_duration_us = 0;
+    int probe_video_profile = 0;
+    int probe_bit_rate = 0;
+    int probe_height = 0;
+    int probe_width = 0;
+    int probe_fps_den = 0;
+    int probe_fps_num = 0;
+
+    // Batch description, written before the worker starts.
+    std::array<std::string, kMaxJobFiles> input_path;   // UTF-8
+    std::array<std::string, kMaxJobFiles> output_path;  // UTF-8; extension picks the container
+    std::array<double, kMaxJobFiles> duration_s{};
+    int file_count = 0;
+    int rotation_deg = 0;  // clockwise degrees added to each file's rotation
+    int pre_file_wait_ms = 500;  // pause before each file
+
+    // Worker reports.
+    std::array<std::atomic<std::uint8_t>, kMaxJobFiles> file_status{};
+    std::atomic<int> progress_percent{0};
+    std::atomic<int> current_index{-1};
+    std::atomic<int> display_count{0};
+    // True from StartRotationWorker until the worker's last store; lets the
+    // window notice a worker that ended before the last file.
+    std::atomic<bool> worker_active{false};
+    std::atomic<int> worker_exit_code{0};
+};

@@ -1,0 +1,22 @@
+#pragma once
+
+#include <string>
+
+// Path and duration helpers shared by the window and the command line.
+// Paths are UTF-8 with '/' as separator.
+
+// True when a file or folder of exactly that name exists.
+bool PathExists(const std::string& path);
+
+// The path itself when it is free, otherwise the first free one of
+// "stem(0).ext", "stem(1).ext", ... built from the path's last '.'.
+std::string NextFreeName(const std::string& path);
+
+// "HH:MM:SS.mmm" (hours may have more digits) to milliseconds.
+int ParseDuration(const std::string& text);
+
+// Milliseconds to "HH:MM:SS.mmm".
+std::string FormatDuration(int ms);
+
+// Text after the path's last '.', or the whole path when it has none.
+std::string FileExtension(const std::string& path);

@@ -1,0 +1,34 @@
+#pragma once
+
+#include <string>
+
+// File name of the current language file, from setting.ini [LANGUAGE] file.
+extern std::string g_languageFile;
+
+// One text per key of the language catalogue, grouped by section.
+// Empty until ReadLanguageTexts runs, and for every missing key.
+struct LanguageTexts {
+    struct Application {
+        std::string name, version, url;
+    } application;
+    struct Jiemian {
+        std::string zysybrj, ywj, spgs, spcd, spdx, zl, zt, zb, symtwj, sywj,
+            ywjyy, dqwj, zgwj, tz;
+    } jiemian;
+    struct Tishi {
+        std::string wj, wx, qxtjsp, mlbcz, wjwc, wjwczg, wj1, wc, sb, hbsb;
+    } tishi;
+    struct Hint {
+        std::string hbcygwj, tjspwj, sc;
+    } hint;
+};
+
+// The process-wide texts.
+extern LanguageTexts g_texts;
+
+// ExeFolder() + "/languages/" + g_languageFile.
+std::string LanguageFilePath();
+
+// Reads every key of the catalogue from the file into texts; a missing file
+// or key gives an empty text.
+void ReadLanguageTexts(const std::string& languageFilePath, LanguageTexts& texts);

@@ -1,0 +1,11 @@
+#include <QApplication>
+#include <QDialog>
+
+int main(int argc, char* argv[])
+{
+    QApplication app(argc, argv);
+    QDialog dialog;
+    dialog.setWindowTitle(QStringLiteral("FennexAVConverter"));
+    dialog.show();
+    return app.exec();
+}

@@ -20,3 +20,9 @@ std::string FormatDuration(int ms);
 
 // Text after the path's last '.', or the whole path when it has none.
 std::string FileExtension(const std::string& path);
+
+// Whether a file can be written in the folder, tested with the file
+// "jlewhqlhqwenqfwk.mp4" there: created and removed when it does not exist;
+// when a file of that name is already there it is only opened for writing,
+// never truncated or removed.
+bool FolderWriteTest(const std::string& folder);

@@ -1,0 +1,142 @@
+#include "FileNames.h"
+
+#include <cerrno>
+#include <cstdint>
+#include <cstdlib>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+// Reads a decimal integer the way atoi does: leading blanks, an optional
+// sign, digits up to the first other character; no digits give 0.
+std::int64_t LeadingInteger(const std::string& text)
+{
+    std::size_t i = 0;
+    while (i < text.size() && (text[i] == ' ' || text[i] == '\t'))
+        ++i;
+    bool negative = false;
+    if (i < text.size() && (text[i] == '+' || text[i] == '-')) {
+        negative = text[i] == '-';
+        ++i;
+    }
+    std::int64_t value = 0;
+    for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i) {
+        if (value < INT64_C(100000000000000))
+            value = value * 10 + (text[i] - '0');
+    }
+    return negative ? -value : value;
+}
+
+std::string TwoDigits(int value)
+{
+    return (value < 10 ? "0" : "") + std::to_string(value);
+}
+
+// Position of the '.' that starts the file name's extension, or npos when
+// the file name has none.
+std::size_t ExtensionDot(const std::string& path)
+{
+    const std::size_t dot = path.rfind('.');
+    if (dot == std::string::npos)
+        return dot;
+    const std::size_t slash = path.rfind('/');
+    if (slash != std::string::npos && slash > dot)
+        return std::string::npos;
+    return dot;
+}
+
+}  // namespace
+
+bool PathExists(const std::string& path)
+{
+    if (path.empty())
+        return false;
+    struct stat info {};
+    return ::lstat(path.c_str(), &info) == 0;
+}
+
+std::string NextFreeName(const std::string& path)
+{
+    if (!PathExists(path))
+        return path;
+    // Numbers go before the file name's extension; a name without one gets
+    // them at its end, never inside a folder name.
+    const std::size_t dot = ExtensionDot(path);
+    const std::string head = dot == std::string::npos ? path : path.substr(0, dot);
+    const std::string tail = dot == std::string::npos ? std::string() : path.substr(dot);
+    for (unsigned long k = 0;; ++k) {
+        std::string candidate = head + "(" + std::to_string(k) + ")" + tail;
+        if (!PathExists(candidate))
+            return candidate;
+    }
+}
+
+int ParseDuration(const std::string& text)
+{
+    const std::size_t firstColon = text.find(':');
+    const std::size_t lastColon = text.rfind(':');
+    const std::size_t firstDot = text.find('.');
+
+    const std::int64_t hours = LeadingInteger(text.substr(0, firstColon));
+    const std::int64_t minutes =
+        firstColon == std::string::npos ? 0 : LeadingInteger(text.substr(firstColon + 1, 2));
+    const std::int64_t seconds =
+        lastColon == std::string::npos ? 0 : LeadingInteger(text.substr(lastColon + 1));
+    const std::int64_t millis =
+        firstDot == std::string::npos ? 0 : LeadingInteger(text.substr(firstDot + 1));
+
+    const std::int64_t total = (hours * 3600 + minutes * 60 + seconds) * 1000 + millis;
+    return static_cast<int>(static_cast<std::uint32_t>(total));
+}
+
+std::string FormatDuration(int ms)
+{
+    const int r = ms % 1000;
+    std::string millis;
+    if (r == 0)
+        millis = "000";
+    else if (r < 10)
+        millis = "00" + std::to_string(r);
+    else if (r < 100)
+        millis = "0" + std::to_string(r);
+    else
+        millis = std::to_string(r);
+
+    const int hours = ms / 3600000;
+    const int t = (ms / 1000) % 3600;
+    return TwoDigits(hours) + ":" + TwoDigits(t / 60) + ":" + TwoDigits(t % 60) + "." + millis;
+}
+
+std::string FileExtension(const std::string& path)
+{
+    const std::size_t dot = path.rfind('.');
+    return dot == std::string::npos ? path : path.substr(dot + 1);
+}
+
+bool FolderWriteTest(const std::string& folder)
+{
+    if (folder.empty())
+        return false;
+    std::string probe = folder;
+    if (probe.back() != '/')
+        probe += '/';
+    probe += "jlewhqlhqwenqfwk.mp4";
+
+    const int created = ::open(probe.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+    if (created >= 0) {
+        ::close(created);
+        ::unlink(probe.c_str());
+        return true;
+    }
+    if (errno != EEXIST)
+        return false;
+    // Somebody's file of that name: open it for writing to learn whether we
+    // may write there, and leave it exactly as it is.
+    const int existing = ::open(probe.c_str(), O_WRONLY | O_CLOEXEC);
+    if (existing < 0)
+        return false;
+    ::close(existing);
+    return ::access(folder.c_str(), W_OK) == 0;
+}

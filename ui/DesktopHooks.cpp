@@ -1,0 +1,55 @@
+#include "DesktopHooks.h"
+
+#include <QCoreApplication>
+#include <QDesktopServices>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QMessageBox>
+#include <QUrl>
+#include <cstring>
+
+namespace {
+
+DesktopHooks DefaultHooks()
+{
+    DesktopHooks hooks;
+    hooks.chooseFiles = [](QWidget* parent, const QString& filter) {
+        return QFileDialog::getOpenFileNames(parent, QString(), QString(), filter);
+    };
+    hooks.chooseFolder = [](QWidget* parent, const QString& title) {
+        return QFileDialog::getExistingDirectory(parent, title);
+    };
+    hooks.openWithDefaultHandler = [](const QString& target) {
+        QDesktopServices::openUrl(QUrl::fromLocalFile(target));
+    };
+    hooks.showMessage = [](QWidget* parent, const QString& text) {
+        QMessageBox::warning(parent, ApplicationName(), text, QMessageBox::Ok);
+    };
+    hooks.showFileError = [](QWidget* parent, const QString& path, int errorNumber) {
+        const QString cause = QString::fromLocal8Bit(std::strerror(errorNumber));
+        QMessageBox::critical(parent, ApplicationName(), path + QStringLiteral("\n\n") + cause,
+                              QMessageBox::Ok);
+    };
+    return hooks;
+}
+
+}  // namespace
+
+DesktopHooks& Desktop()
+{
+    static DesktopHooks hooks = DefaultHooks();
+    return hooks;
+}
+
+void ResetDesktopHooks()
+{
+    Desktop() = DefaultHooks();
+}
+
+QString ApplicationName()
+{
+    const QString exe = QCoreApplication::applicationFilePath();
+    if (exe.isEmpty())
+        return QStringLiteral("FennexAVConverter");
+    return QFileInfo(exe).completeBaseName();
+}

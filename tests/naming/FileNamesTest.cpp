@@ -1,0 +1,119 @@
+#include "FileNames.h"
+
+#include <gtest/gtest.h>
+
+#include <climits>
+#include <filesystem>
+#include <fstream>
+#include <sys/stat.h>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+class TempFolder : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        char pattern[] = "/tmp/fennex-names-XXXXXX";
+        ASSERT_NE(::mkdtemp(pattern), nullptr);
+        folder = pattern;
+    }
+    void TearDown() override { fs::remove_all(folder); }
+
+    std::string Touch(const std::string& name, const std::string& content = "x")
+    {
+        const std::string path = folder + "/" + name;
+        std::ofstream(path) << content;
+        return path;
+    }
+
+    std::string folder;
+};
+
+std::string ReadAll(const std::string& path)
+{
+    std::ifstream in(path);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+}  // namespace
+
+TEST(DurationText, FormatsHoursMinutesSecondsAndMillis)
+{
+    EXPECT_EQ(FormatDuration(3725042), "01:02:05.042");
+    EXPECT_EQ(FormatDuration(62500), "00:01:02.500");
+    EXPECT_EQ(FormatDuration(0), "00:00:00.000");
+    EXPECT_EQ(FormatDuration(360000000), "100:00:00.000");
+    EXPECT_EQ(FormatDuration(1005), "00:00:01.005");
+    EXPECT_EQ(FormatDuration(1050), "00:00:01.050");
+}
+
+TEST(DurationText, ParsesWhatItFormats)
+{
+    for (int ms : {0, 1, 999, 1500, 62500, 3725042, 86399999, 360000000, INT_MAX / 2})
+        EXPECT_EQ(ParseDuration(FormatDuration(ms)), ms) << ms;
+    EXPECT_EQ(ParseDuration("00:00:01.500"), 1500);
+    EXPECT_EQ(ParseDuration(" 01:02:05.042"), 3725042);
+}
+
+TEST(DurationText, OddTextGivesZeroPartsInsteadOfGarbage)
+{
+    EXPECT_EQ(ParseDuration(""), 0);
+    EXPECT_EQ(ParseDuration("abc"), 0);
+    EXPECT_EQ(ParseDuration("00:00:07"), 7000);
+    EXPECT_EQ(ParseDuration("12"), 12 * 3600 * 1000);
+}
+
+TEST(Extension, IsTheTextAfterTheLastDot)
+{
+    EXPECT_EQ(FileExtension("/v/a.mp4"), "mp4");
+    EXPECT_EQ(FileExtension("/v/Clip.MOV"), "MOV");
+    EXPECT_EQ(FileExtension("/v/a.tar.gz"), "gz");
+    EXPECT_EQ(FileExtension("/v/clip"), "/v/clip");
+    EXPECT_EQ(FileExtension("/v.d/clip"), "d/clip");
+}
+
+TEST_F(TempFolder, NextFreeNameCountsBeforeTheExtension)
+{
+    const std::string wanted = folder + "/a.mov";
+    EXPECT_EQ(NextFreeName(wanted), wanted);
+    Touch("a.mov");
+    EXPECT_EQ(NextFreeName(wanted), folder + "/a(0).mov");
+    Touch("a(0).mov");
+    Touch("a(1).mov");
+    EXPECT_EQ(NextFreeName(wanted), folder + "/a(2).mov");
+}
+
+TEST_F(TempFolder, NextFreeNameNeverNumbersAFolderName)
+{
+    fs::create_directory(folder + "/v.d");
+    const std::string wanted = folder + "/v.d/clip";
+    Touch("v.d/clip");
+    EXPECT_EQ(NextFreeName(wanted), folder + "/v.d/clip(0)");
+}
+
+TEST_F(TempFolder, PathExistsSeesFilesFoldersAndDanglingLinks)
+{
+    EXPECT_FALSE(PathExists(folder + "/none"));
+    EXPECT_FALSE(PathExists(""));
+    EXPECT_TRUE(PathExists(Touch("名字 with space.mp4")));
+    EXPECT_TRUE(PathExists(folder));
+    fs::create_symlink(folder + "/missing-target", folder + "/link");
+    EXPECT_TRUE(PathExists(folder + "/link"));  // a name that is taken all the same
+}
+
+TEST_F(TempFolder, WriteTestLeavesNoTraceAndNeverTouchesAUsersFile)
+{
+    EXPECT_TRUE(FolderWriteTest(folder));
+    EXPECT_TRUE(FolderWriteTest(folder + "/"));
+    EXPECT_FALSE(PathExists(folder + "/jlewhqlhqwenqfwk.mp4"));
+
+    const std::string users = Touch("jlewhqlhqwenqfwk.mp4", "precious");
+    EXPECT_TRUE(FolderWriteTest(folder));
+    EXPECT_EQ(ReadAll(users), "precious");
+
+    EXPECT_FALSE(FolderWriteTest(folder + "/no-such-folder"));
+    EXPECT_FALSE(FolderWriteTest(Touch("plain-file")));
+    EXPECT_FALSE(FolderWriteTest(""));
+}

@@ -115,6 +115,26 @@ std::string FileExtension(const std::string& path)
     return dot == std::string::npos ? path : path.substr(dot + 1);
 }
 
+std::string FileStem(const std::string& path)
+{
+    const std::size_t slash = path.rfind('/');
+    const std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
+    const std::size_t dot = name.rfind('.');
+    return dot == std::string::npos ? name : name.substr(0, dot);
+}
+
+std::string FinalOutputName(const std::string& writtenPath, const std::string& extension)
+{
+    if (extension.empty())
+        return writtenPath;
+    const std::size_t dot = ExtensionDot(writtenPath);
+    const std::string head = dot == std::string::npos ? writtenPath : writtenPath.substr(0, dot);
+    const std::string wanted = head + "." + extension;
+    if (wanted == writtenPath)
+        return writtenPath;
+    return NextFreeName(wanted);
+}
+
 bool FolderWriteTest(const std::string& folder)
 {
     if (folder.empty())

@@ -21,6 +21,17 @@ std::string FormatDuration(int ms);
 // Text after the path's last '.', or the whole path when it has none.
 std::string FileExtension(const std::string& path);
 
+// File name of a path (text after its last '/') up to its last '.'; the
+// whole file name when it has no '.'.
+std::string FileStem(const std::string& path);
+
+// Final name of a finished output written under a temporary .mov name: the
+// written path up to its last '.', then '.', then extension (without dot,
+// letter case kept), made free with NextFreeName; the written path itself
+// when that is already its name. An empty extension also keeps the written
+// path: a name ending in a bare '.' is never wanted.
+std::string FinalOutputName(const std::string& writtenPath, const std::string& extension);
+
 // Whether a file can be written in the folder, tested with the file
 // "jlewhqlhqwenqfwk.mp4" there: created and removed when it does not exist;
 // when a file of that name is already there it is only opened for writing,

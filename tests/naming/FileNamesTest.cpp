@@ -117,3 +117,32 @@ TEST_F(TempFolder, WriteTestLeavesNoTraceAndNeverTouchesAUsersFile)
     EXPECT_FALSE(FolderWriteTest(Touch("plain-file")));
     EXPECT_FALSE(FolderWriteTest(""));
 }
+
+TEST(Stem, IsTheFileNameUpToItsLastDot)
+{
+    EXPECT_EQ(FileStem("/v/clip.mp4"), "clip");
+    EXPECT_EQ(FileStem("/v/a.b.c.MOV"), "a.b.c");
+    EXPECT_EQ(FileStem("/v.d/clip"), "clip");
+    EXPECT_EQ(FileStem("clip"), "clip");
+    EXPECT_EQ(FileStem("/v/名字 with 'quotes'.mkv"), "名字 with 'quotes'");
+    EXPECT_EQ(FileStem("/v/.hidden"), "");
+}
+
+TEST_F(TempFolder, FinalOutputNameTakesTheInputsExtensionWithoutOverwriting)
+{
+    const std::string written = Touch("clip.mov");
+    EXPECT_EQ(FinalOutputName(written, "mp4"), folder + "/clip.mp4");
+    EXPECT_EQ(FinalOutputName(written, "MKV"), folder + "/clip.MKV");
+    // Already its name: kept, not numbered against itself.
+    EXPECT_EQ(FinalOutputName(written, "mov"), written);
+    // A case-sensitive file system treats .MOV as another name.
+    EXPECT_EQ(FinalOutputName(written, "MOV"), folder + "/clip.MOV");
+
+    Touch("clip.mp4");
+    Touch("clip(0).mp4");
+    EXPECT_EQ(FinalOutputName(written, "mp4"), folder + "/clip(1).mp4");
+
+    const std::string numbered = Touch("clip(0).mov");
+    EXPECT_EQ(FinalOutputName(numbered, "mp4"), folder + "/clip(0)(0).mp4");
+    EXPECT_EQ(FinalOutputName(written, ""), written);
+}

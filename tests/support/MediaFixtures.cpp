@@ -1,0 +1,541 @@
+#include "MediaFixtures.h"
+
+#include <cerrno>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fcntl.h>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <memory>
+#include <spawn.h>
+#include <strings.h>
+#include <sstream>
+#include <sys/wait.h>
+#include <unistd.h>
+
+extern "C" {
+#include <libavcodec/avcodec.h>
+#include <libavformat/avformat.h>
+#include <libavutil/display.h>
+#include <libavutil/mastering_display_metadata.h>
+}
+
+extern char** environ;
+
+namespace {
+
+std::string Extension(const std::string& path)
+{
+    const std::string name = std::filesystem::path(path).filename().string();
+    const std::size_t dot = name.rfind('.');
+    std::string ext = dot == std::string::npos ? std::string() : name.substr(dot + 1);
+    for (char& c : ext)
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return ext;
+}
+
+std::string Seconds(double s)
+{
+    char text[32];
+    std::snprintf(text, sizeof text, "%.3f", s);
+    return text;
+}
+
+bool VideoEncoder(const std::string& codec, std::vector<std::string>& args, const std::string& spec)
+{
+    if (codec == "mpeg4")
+        args.insert(args.end(), {"-c:v:" + spec, "mpeg4", "-q:v:" + spec, "5"});
+    else if (codec == "h264")
+        args.insert(args.end(), {"-c:v:" + spec, "libx264", "-preset", "veryfast", "-pix_fmt:v:" + spec, "yuv420p"});
+    else if (codec == "mjpeg")
+        args.insert(args.end(), {"-c:v:" + spec, "mjpeg", "-pix_fmt:v:" + spec, "yuvj420p"});
+    else if (codec == "vp8")
+        args.insert(args.end(), {"-c:v:" + spec, "libvpx", "-b:v:" + spec, "200k"});
+    else
+        return false;
+    return true;
+}
+
+bool AudioEncoder(const std::string& codec, std::vector<std::string>& args)
+{
+    if (codec == "aac")
+        args.insert(args.end(), {"-c:a", "aac"});
+    else if (codec == "mp3")
+        args.insert(args.end(), {"-c:a", "libmp3lame"});
+    else if (codec == "opus")
+        args.insert(args.end(), {"-c:a", "libopus"});
+    else if (codec == "pcm")
+        args.insert(args.end(), {"-c:a", "pcm_s16le"});
+    else
+        return false;
+    return true;
+}
+
+// What only the libraries can write: display matrix, a stream "rotate" tag
+// and HDR side data.
+bool NeedsLibraryPass(const FixtureSpec& spec)
+{
+    return spec.rotation_cw != 0 || spec.mirror || !spec.rotate_tag.empty() || spec.hdr_side_data;
+}
+
+std::string AvError(int code)
+{
+    char text[AV_ERROR_MAX_STRING_SIZE] = {};
+    av_strerror(code, text, sizeof text);
+    return text;
+}
+
+bool AddStreamSideData(AVStream* stream, AVPacketSideDataType type, const void* data, std::size_t size)
+{
+    std::uint8_t* target = av_stream_new_side_data(stream, type, size);
+    if (!target)
+        return false;
+    std::memcpy(target, data, size);
+    return true;
+}
+
+// Copies every stream of `from` into `to`, adding what the spec asks for to
+// the first video stream.
+std::string LibraryPass(const std::string& from, const std::string& to, const FixtureSpec& spec,
+                        const std::string& format)
+{
+    AVFormatContext* in = nullptr;
+    int ret = avformat_open_input(&in, from.c_str(), nullptr, nullptr);
+    if (ret < 0)
+        return "open " + from + ": " + AvError(ret);
+    std::unique_ptr<AVFormatContext*, void (*)(AVFormatContext**)> inGuard(&in, avformat_close_input);
+    if ((ret = avformat_find_stream_info(in, nullptr)) < 0)
+        return "stream info: " + AvError(ret);
+
+    AVFormatContext* out = nullptr;
+    ret = avformat_alloc_output_context2(&out, nullptr, format.empty() ? nullptr : format.c_str(), to.c_str());
+    if (ret < 0 || !out)
+        return "output context: " + AvError(ret);
+    auto freeOut = [](AVFormatContext* ctx) {
+        if (ctx->pb)
+            avio_closep(&ctx->pb);
+        avformat_free_context(ctx);
+    };
+    std::unique_ptr<AVFormatContext, decltype(freeOut)> outGuard(out, freeOut);
+    av_dict_copy(&out->metadata, in->metadata, 0);
+
+    bool firstVideo = true;
+    for (unsigned i = 0; i < in->nb_streams; ++i) {
+        AVStream* is = in->streams[i];
+        AVStream* os = avformat_new_stream(out, nullptr);
+        if (!os || avcodec_parameters_copy(os->codecpar, is->codecpar) < 0)
+            return "new stream";
+        os->codecpar->codec_tag = 0;
+        os->time_base = is->time_base;
+        os->disposition = is->disposition;
+        av_dict_copy(&os->metadata, is->metadata, 0);
+        for (int k = 0; k < is->nb_side_data; ++k)
+            AddStreamSideData(os, is->side_data[k].type, is->side_data[k].data, is->side_data[k].size);
+        if (is->codecpar->codec_type != AVMEDIA_TYPE_VIDEO || !firstVideo)
+            continue;
+        firstVideo = false;
+        if (spec.rotation_cw != 0 || spec.mirror) {
+            std::int32_t matrix[9];
+            av_display_rotation_set(matrix, spec.rotation_cw);
+            if (spec.mirror)
+                av_display_matrix_flip(matrix, 1, 0);
+            AddStreamSideData(os, AV_PKT_DATA_DISPLAYMATRIX, matrix, sizeof matrix);
+        }
+        if (!spec.rotate_tag.empty())
+            av_dict_set(&os->metadata, "rotate", spec.rotate_tag.c_str(), 0);
+        if (spec.hdr_side_data) {
+            AVMasteringDisplayMetadata mdm {};
+            mdm.display_primaries[0][0] = av_make_q(34000, 50000);
+            mdm.display_primaries[0][1] = av_make_q(16000, 50000);
+            mdm.display_primaries[1][0] = av_make_q(13250, 50000);
+            mdm.display_primaries[1][1] = av_make_q(34500, 50000);
+            mdm.display_primaries[2][0] = av_make_q(7500, 50000);
+            mdm.display_primaries[2][1] = av_make_q(3000, 50000);
+            mdm.white_point[0] = av_make_q(15635, 50000);
+            mdm.white_point[1] = av_make_q(16450, 50000);
+            mdm.min_luminance = av_make_q(50, 10000);
+            mdm.max_luminance = av_make_q(10000000, 10000);
+            mdm.has_primaries = 1;
+            mdm.has_luminance = 1;
+            AddStreamSideData(os, AV_PKT_DATA_MASTERING_DISPLAY_METADATA, &mdm, sizeof mdm);
+            AVContentLightMetadata clm {};
+            clm.MaxCLL = 1000;
+            clm.MaxFALL = 400;
+            AddStreamSideData(os, AV_PKT_DATA_CONTENT_LIGHT_LEVEL, &clm, sizeof clm);
+        }
+    }
+
+    if (!(out->oformat->flags & AVFMT_NOFILE) && (ret = avio_open(&out->pb, to.c_str(), AVIO_FLAG_WRITE)) < 0)
+        return "open " + to + ": " + AvError(ret);
+    if ((ret = avformat_write_header(out, nullptr)) < 0)
+        return "header: " + AvError(ret);
+    AVPacket* packet = av_packet_alloc();
+    while (av_read_frame(in, packet) >= 0) {
+        AVStream* is = in->streams[packet->stream_index];
+        AVStream* os = out->streams[packet->stream_index];
+        av_packet_rescale_ts(packet, is->time_base, os->time_base);
+        packet->pos = -1;
+        ret = av_interleaved_write_frame(out, packet);
+        av_packet_unref(packet);
+        if (ret < 0)
+            break;
+    }
+    av_packet_free(&packet);
+    if (ret < 0 && ret != AVERROR_EOF)
+        return "write: " + AvError(ret);
+    if ((ret = av_write_trailer(out)) < 0)
+        return "trailer: " + AvError(ret);
+    return "";
+}
+
+AVStream* FirstVideo(AVFormatContext* ctx)
+{
+    for (unsigned i = 0; i < ctx->nb_streams; ++i) {
+        if (ctx->streams[i]->codecpar->codec_type == AVMEDIA_TYPE_VIDEO &&
+            !(ctx->streams[i]->disposition & AV_DISPOSITION_ATTACHED_PIC))
+            return ctx->streams[i];
+    }
+    return nullptr;
+}
+
+struct InputCloser {
+    void operator()(AVFormatContext* ctx) const { avformat_close_input(&ctx); }
+};
+using InputPtr = std::unique_ptr<AVFormatContext, InputCloser>;
+
+InputPtr OpenInput(const std::string& path, bool streamInfo)
+{
+    AVFormatContext* ctx = nullptr;
+    if (avformat_open_input(&ctx, path.c_str(), nullptr, nullptr) < 0)
+        return nullptr;
+    InputPtr input(ctx);
+    if (streamInfo && avformat_find_stream_info(ctx, nullptr) < 0)
+        return nullptr;
+    return input;
+}
+
+std::vector<std::pair<std::string, std::string>> DictEntries(const AVDictionary* dict)
+{
+    std::vector<std::pair<std::string, std::string>> entries;
+    const AVDictionaryEntry* e = nullptr;
+    while ((e = av_dict_get(dict, "", e, AV_DICT_IGNORE_SUFFIX)))
+        entries.emplace_back(e->key, e->value);
+    return entries;
+}
+
+}  // namespace
+
+std::string MakeMediaFile(const std::string& path, const FixtureSpec& spec, const std::string& format)
+{
+    std::string container = format.empty() ? Extension(path) : format;
+    if (container == "mkv")
+        container = "matroska";
+    const bool movFamily = container == "mp4" || container == "mov";
+    const std::string dur = Seconds(spec.seconds);
+    const std::string rate = std::to_string(spec.fps_num) + "/" + std::to_string(spec.fps_den);
+    const std::string size = std::to_string(spec.width) + "x" + std::to_string(spec.height);
+
+    std::vector<std::string> args = {"ffmpeg", "-nostdin", "-hide_banner", "-loglevel", "error", "-y"};
+    std::vector<std::string> maps;
+    int inputs = 0;
+    int videoCount = 0;
+    std::vector<std::string> codecArgs;
+    if (!spec.video_codec.empty()) {
+        args.insert(args.end(), {"-f", "lavfi", "-i", "testsrc=size=" + size + ":rate=" + rate + ":duration=" + dur});
+        maps.insert(maps.end(), {"-map", std::to_string(inputs++) + ":v"});
+        if (!VideoEncoder(spec.video_codec, codecArgs, std::to_string(videoCount++)))
+            return "unknown video codec " + spec.video_codec;
+        if (spec.second_video) {
+            args.insert(args.end(),
+                        {"-f", "lavfi", "-i", "testsrc2=size=" + size + ":rate=" + rate + ":duration=" + dur});
+            maps.insert(maps.end(), {"-map", std::to_string(inputs++) + ":v"});
+            VideoEncoder(spec.video_codec, codecArgs, std::to_string(videoCount++));
+        }
+    }
+    if (!spec.audio_codec.empty()) {
+        const std::string sampleRate = spec.audio_codec == "opus" ? "48000" : "44100";
+        args.insert(args.end(),
+                    {"-f", "lavfi", "-i", "sine=frequency=440:sample_rate=" + sampleRate + ":duration=" + dur});
+        maps.insert(maps.end(), {"-map", std::to_string(inputs++) + ":a"});
+        if (!AudioEncoder(spec.audio_codec, codecArgs))
+            return "unknown audio codec " + spec.audio_codec;
+    }
+    if (spec.cover_picture) {
+        const std::string k = std::to_string(videoCount++);
+        args.insert(args.end(), {"-f", "lavfi", "-i", "color=red:size=64x64:duration=0.04"});
+        maps.insert(maps.end(), {"-map", std::to_string(inputs++) + ":v"});
+        codecArgs.insert(codecArgs.end(), {"-c:v:" + k, "mjpeg", "-pix_fmt:v:" + k, "yuvj420p", "-frames:v:" + k,
+                                           "1", "-disposition:v:" + k, "attached_pic"});
+    }
+    std::string srtPath;
+    if (spec.subtitle) {
+        srtPath = path + ".fixture.srt";
+        if (!WriteBytes(srtPath, "1\n00:00:00,000 --> 00:00:00,500\nhello\n\n2\n00:00:00,500 --> 00:00:00,900\nworld\n"))
+            return "cannot write " + srtPath;
+        args.insert(args.end(), {"-i", srtPath});
+        maps.insert(maps.end(), {"-map", std::to_string(inputs++) + ":s"});
+        codecArgs.insert(codecArgs.end(), {"-c:s", movFamily ? "mov_text" : "srt"});
+    }
+    if (inputs == 0)
+        return "a fixture needs at least one stream";
+    args.insert(args.end(), maps.begin(), maps.end());
+    args.insert(args.end(), codecArgs.begin(), codecArgs.end());
+    args.insert(args.end(), {"-t", dur});
+    if (spec.start_offset_s != 0.0)
+        args.insert(args.end(), {"-output_ts_offset", Seconds(spec.start_offset_s)});
+    for (const auto& [key, value] : spec.container_metadata)
+        args.insert(args.end(), {"-metadata", key + "=" + value});
+
+    const bool libraryPass = NeedsLibraryPass(spec);
+    const std::string target = libraryPass ? path + ".fixture.nut" : path;
+    if (libraryPass)
+        args.insert(args.end(), {"-f", "nut"});
+    else if (!format.empty())
+        args.insert(args.end(), {"-f", container});
+    args.push_back(target);
+
+    std::string log;
+    const int status = RunProgram(args, &log);
+    if (!srtPath.empty())
+        std::remove(srtPath.c_str());
+    if (status != 0) {
+        std::remove(target.c_str());
+        return "ffmpeg failed (" + std::to_string(status) + "): " + log;
+    }
+    if (!libraryPass)
+        return "";
+    std::string error = LibraryPass(target, path, spec, format.empty() ? std::string() : container);
+    std::remove(target.c_str());
+    return error;
+}
+
+std::string MakeTempFolder(const std::string& tag)
+{
+    std::string pattern = "/tmp/fennex-" + tag + "-XXXXXX";
+    std::vector<char> buffer(pattern.begin(), pattern.end());
+    buffer.push_back('\0');
+    if (!::mkdtemp(buffer.data()))
+        return "";
+    return buffer.data();
+}
+
+void RemoveTree(const std::string& folder)
+{
+    if (folder.rfind("/tmp/", 0) != 0)
+        return;
+    std::error_code ignored;
+    std::filesystem::remove_all(folder, ignored);
+}
+
+bool WriteBytes(const std::string& path, const std::string& bytes)
+{
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    return static_cast<bool>(out);
+}
+
+bool CopyPrefix(const std::string& from, const std::string& to, std::int64_t keep_bytes)
+{
+    const std::string all = ReadWholeFile(from);
+    if (keep_bytes < 0 || static_cast<std::uint64_t>(keep_bytes) > all.size())
+        return false;
+    return WriteBytes(to, all.substr(0, static_cast<std::size_t>(keep_bytes)));
+}
+
+std::int64_t FileSize(const std::string& path)
+{
+    std::error_code error;
+    const auto size = std::filesystem::file_size(path, error);
+    return error ? -1 : static_cast<std::int64_t>(size);
+}
+
+std::string ReadWholeFile(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+bool ReadDisplayMatrix(const std::string& path, std::array<std::int32_t, 9>& matrix)
+{
+    InputPtr input = OpenInput(path, false);
+    if (!input)
+        return false;
+    AVStream* video = FirstVideo(input.get());
+    if (!video)
+        return false;
+    std::size_t size = 0;
+    const std::uint8_t* data = av_stream_get_side_data(video, AV_PKT_DATA_DISPLAYMATRIX, &size);
+    if (!data || size < sizeof(std::int32_t) * 9)
+        return false;
+    std::memcpy(matrix.data(), data, sizeof(std::int32_t) * 9);
+    return true;
+}
+
+int ReadRotationCw(const std::string& path)
+{
+    if (!OpenInput(path, false))
+        return -1;
+    std::array<std::int32_t, 9> matrix {};
+    if (!ReadDisplayMatrix(path, matrix))
+        return 0;
+    const double ccw = av_display_rotation_get(matrix.data());
+    if (std::isnan(ccw))
+        return 0;
+    const long cw = -std::lround(ccw);
+    return static_cast<int>(((cw % 360) + 360) % 360);
+}
+
+bool MatrixMirrors(const std::array<std::int32_t, 9>& m)
+{
+    const double det = static_cast<double>(m[0]) * m[4] - static_cast<double>(m[1]) * m[3];
+    return det < 0;
+}
+
+std::vector<FixturePacket> ReadPackets(const std::string& path)
+{
+    std::vector<FixturePacket> packets;
+    InputPtr input = OpenInput(path, false);
+    if (!input)
+        return packets;
+    AVPacket* packet = av_packet_alloc();
+    while (av_read_frame(input.get(), packet) >= 0) {
+        FixturePacket p;
+        p.stream_index = packet->stream_index;
+        p.data.assign(packet->data, packet->data + packet->size);
+        p.pts = packet->pts;
+        p.dts = packet->dts;
+        packets.push_back(std::move(p));
+        av_packet_unref(packet);
+    }
+    av_packet_free(&packet);
+    return packets;
+}
+
+FixtureInfo ReadInfo(const std::string& path)
+{
+    FixtureInfo info;
+    InputPtr input = OpenInput(path, true);
+    if (!input)
+        return info;
+    info.opened = true;
+    info.format_name = input->iformat->name;
+    info.metadata = DictEntries(input->metadata);
+    for (unsigned i = 0; i < input->nb_streams; ++i) {
+        const AVStream* st = input->streams[i];
+        FixtureStream s;
+        s.media_type = st->codecpar->codec_type;
+        s.codec_id = st->codecpar->codec_id;
+        s.attached_picture = (st->disposition & AV_DISPOSITION_ATTACHED_PIC) != 0;
+        s.metadata = DictEntries(st->metadata);
+        for (int k = 0; k < st->nb_side_data; ++k)
+            s.side_data_types.push_back(st->side_data[k].type);
+        info.streams.push_back(std::move(s));
+    }
+    return info;
+}
+
+std::string MetadataValue(const std::vector<std::pair<std::string, std::string>>& metadata, const std::string& key)
+{
+    // Matroska keeps tag names in capitals; FFmpeg's own look-ups ignore case.
+    for (const auto& [k, v] : metadata) {
+        if (strcasecmp(k.c_str(), key.c_str()) == 0)
+            return v;
+    }
+    return "";
+}
+
+std::vector<std::uint64_t> DecodedPictureHashes(const std::string& path)
+{
+    std::vector<std::uint64_t> hashes;
+    InputPtr input = OpenInput(path, true);
+    if (!input)
+        return hashes;
+    AVStream* video = FirstVideo(input.get());
+    if (!video)
+        return hashes;
+    const AVCodec* codec = avcodec_find_decoder(video->codecpar->codec_id);
+    if (!codec)
+        return hashes;
+    AVCodecContext* raw = avcodec_alloc_context3(codec);
+    std::unique_ptr<AVCodecContext*, void (*)(AVCodecContext**)> guard(&raw, avcodec_free_context);
+    if (avcodec_parameters_to_context(raw, video->codecpar) < 0 || avcodec_open2(raw, codec, nullptr) < 0)
+        return hashes;
+    AVPacket* packet = av_packet_alloc();
+    AVFrame* frame = av_frame_alloc();
+    auto drain = [&] {
+        while (avcodec_receive_frame(raw, frame) >= 0) {
+            std::uint64_t h = 1469598103934665603ULL;
+            for (int plane = 0; plane < 3 && frame->data[plane]; ++plane) {
+                const int rows = plane == 0 ? frame->height : (frame->height + 1) / 2;
+                const int bytes = plane == 0 ? frame->width : (frame->width + 1) / 2;
+                for (int y = 0; y < rows; ++y) {
+                    const std::uint8_t* row = frame->data[plane] + static_cast<std::ptrdiff_t>(y) * frame->linesize[plane];
+                    for (int x = 0; x < bytes; ++x)
+                        h = (h ^ row[x]) * 1099511628211ULL;
+                }
+            }
+            hashes.push_back(h);
+            av_frame_unref(frame);
+        }
+    };
+    while (av_read_frame(input.get(), packet) >= 0) {
+        if (packet->stream_index == video->index && avcodec_send_packet(raw, packet) >= 0)
+            drain();
+        av_packet_unref(packet);
+    }
+    avcodec_send_packet(raw, nullptr);
+    drain();
+    av_frame_free(&frame);
+    av_packet_free(&packet);
+    return hashes;
+}
+
+int RunProgram(const std::vector<std::string>& argv, std::string* log)
+{
+    std::vector<char*> cargs;
+    for (const std::string& a : argv)
+        cargs.push_back(const_cast<char*>(a.c_str()));
+    cargs.push_back(nullptr);
+
+    char logPath[] = "/tmp/fennex-run-XXXXXX";
+    const int logFd = ::mkstemp(logPath);
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
+    if (logFd >= 0) {
+        posix_spawn_file_actions_adddup2(&actions, logFd, 1);
+        posix_spawn_file_actions_adddup2(&actions, logFd, 2);
+    }
+    pid_t pid = 0;
+    const int spawned = posix_spawnp(&pid, cargs[0], &actions, nullptr, cargs.data(), environ);
+    posix_spawn_file_actions_destroy(&actions);
+    int status = -1;
+    if (spawned == 0) {
+        int wstatus = 0;
+        while (::waitpid(pid, &wstatus, 0) < 0 && errno == EINTR) {
+        }
+        status = WIFEXITED(wstatus) ? WEXITSTATUS(wstatus) : -1;
+    }
+    if (logFd >= 0) {
+        ::close(logFd);
+        if (log)
+            *log = ReadWholeFile(logPath);
+        ::unlink(logPath);
+    }
+    return status;
+}
+
+bool ProgramAvailable(const std::string& name)
+{
+    const char* path = std::getenv("PATH");
+    std::stringstream dirs(path ? path : "/usr/bin:/bin");
+    std::string dir;
+    while (std::getline(dirs, dir, ':')) {
+        if (!dir.empty() && ::access((dir + "/" + name).c_str(), X_OK) == 0)
+            return true;
+    }
+    return false;
+}

@@ -1,0 +1,92 @@
+#pragma once
+
+// Small media files made on the fly for the tests, and readers that look
+// at the result without going through the code under test.
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <utility>
+#include <vector>
+
+struct FixtureSpec {
+    std::string video_codec = "mpeg4";  // "mpeg4", "h264", "mjpeg", "vp8", "" = no video
+    std::string audio_codec = "aac";    // "aac", "mp3", "opus", "pcm", "" = no audio
+    int width = 160, height = 120;
+    int fps_num = 25, fps_den = 1;
+    double seconds = 1.0;
+    int rotation_cw = 0;  // clockwise display rotation written into the video stream's matrix (0 = no matrix)
+    bool mirror = false;  // write a horizontally mirrored matrix (also with rotation_cw 0)
+
+    // More streams.
+    bool second_video = false;    // a second video stream right after the first (indexes 0 and 1)
+    bool cover_picture = false;   // a one-picture MJPEG stream marked as attached picture, last
+    bool subtitle = false;        // a text subtitle stream (mov_text in MP4/MOV, SubRip elsewhere)
+
+    // Container metadata, e.g. {"creation_time", "2020-01-02T03:04:05Z"}, {"location", "+48.8577+002.2950/"}.
+    std::vector<std::pair<std::string, std::string>> container_metadata;
+    // A "rotate" tag text on the first video stream (kept only by containers that store stream tags, e.g. MKV).
+    std::string rotate_tag;
+    // HDR mastering display and content light level side data on the first video stream.
+    bool hdr_side_data = false;
+    // Shift every timestamp by this many seconds (the first picture is then not at 0).
+    double start_offset_s = 0.0;
+};
+
+// Writes a small media file; the container follows the path's extension
+// (.mp4 .mov .mkv .avi .ts ...), or `format` when given (for names with no or
+// an odd extension). Returns "" on success, else the error.
+std::string MakeMediaFile(const std::string& path, const FixtureSpec& spec, const std::string& format = "");
+
+// A fresh folder under /tmp (mkdtemp); the caller removes it (RemoveTree).
+std::string MakeTempFolder(const std::string& tag);
+void RemoveTree(const std::string& folder);
+
+// Writes raw bytes (empty and garbage files).
+bool WriteBytes(const std::string& path, const std::string& bytes);
+// Copies the first `keep_bytes` bytes of `from` to `to` (truncated files).
+bool CopyPrefix(const std::string& from, const std::string& to, std::int64_t keep_bytes);
+std::int64_t FileSize(const std::string& path);  // -1 when missing
+std::string ReadWholeFile(const std::string& path);
+
+// Clockwise rotation of the first video stream read from its display matrix
+// (0 when none), in 0..359; exiftool-independent. -1 when the file cannot be read.
+int ReadRotationCw(const std::string& path);
+// The first video stream's display matrix; false when there is none.
+bool ReadDisplayMatrix(const std::string& path, std::array<std::int32_t, 9>& matrix);
+// True when the matrix mirrors the picture (negative determinant).
+bool MatrixMirrors(const std::array<std::int32_t, 9>& matrix);
+
+struct FixturePacket {
+    int stream_index = 0;
+    std::vector<std::uint8_t> data;
+    std::int64_t pts = 0;
+    std::int64_t dts = 0;
+};
+// All packets of a file in file order, for byte-for-byte comparisons.
+std::vector<FixturePacket> ReadPackets(const std::string& path);
+
+struct FixtureStream {
+    int media_type = -1;  // AVMediaType
+    int codec_id = 0;     // AVCodecID
+    bool attached_picture = false;
+    std::vector<std::pair<std::string, std::string>> metadata;
+    std::vector<int> side_data_types;  // AVPacketSideDataType of each stream side data
+};
+struct FixtureInfo {
+    bool opened = false;
+    std::vector<FixtureStream> streams;
+    std::vector<std::pair<std::string, std::string>> metadata;
+    std::string format_name;
+};
+FixtureInfo ReadInfo(const std::string& path);
+std::string MetadataValue(const std::vector<std::pair<std::string, std::string>>& metadata, const std::string& key);
+
+// A hash of every decoded picture of the first video stream, in output
+// order: equal lists mean the pictures decode identically.
+std::vector<std::uint64_t> DecodedPictureHashes(const std::string& path);
+
+// Runs a program with an argument vector (no shell); returns its exit
+// status, or -1 when it could not be run. Its output goes to `log` when given.
+int RunProgram(const std::vector<std::string>& argv, std::string* log = nullptr);
+bool ProgramAvailable(const std::string& name);

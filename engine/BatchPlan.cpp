@@ -1,0 +1,192 @@
+#include "BatchPlan.h"
+
+#include "ConversionJob.h"
+#include "FileNames.h"
+#include "NameJournal.h"
+#include "SafeMove.h"
+
+#include <set>
+#include <sys/stat.h>
+#include <sys/statvfs.h>
+
+namespace {
+
+std::size_t FileNameStart(const std::string& path)
+{
+    const std::size_t slash = path.rfind('/');
+    return slash == std::string::npos ? 0 : slash + 1;
+}
+
+// Position of the file name's last '.', or npos.
+std::size_t NameDot(const std::string& path)
+{
+    const std::size_t dot = path.rfind('.');
+    if (dot == std::string::npos || dot < FileNameStart(path))
+        return std::string::npos;
+    return dot;
+}
+
+// NextFreeName that also steps over the names this batch has handed out
+// already: two positions writing one output would lose the first, and a
+// temporary name equal to an earlier position's output would be written
+// over by the worker.
+std::string FreeName(const std::string& path, const std::set<std::string>& taken)
+{
+    if (!PathExists(path) && taken.count(path) == 0)
+        return path;
+    const std::size_t dot = NameDot(path);
+    const std::string head = dot == std::string::npos ? path : path.substr(0, dot);
+    const std::string tail = dot == std::string::npos ? std::string() : path.substr(dot);
+    for (unsigned long k = 0;; ++k) {
+        std::string candidate = head + "(" + std::to_string(k) + ")" + tail;
+        if (!PathExists(candidate) && taken.count(candidate) == 0)
+            return candidate;
+    }
+}
+
+void RollBack(PreparedBatch& batch, const BatchFileOps& ops)
+{
+    for (auto it = batch.files.rbegin(); it != batch.files.rend(); ++it) {
+        if (!it->renamed)
+            continue;
+        const int error = ops.move(it->source, it->input);
+        if (error != 0) {
+            batch.rollbackFailures.emplace_back(it->input, error);
+            continue;  // the journal keeps it for the next start-up
+        }
+        if (ops.journal)
+            ops.journal->Release(it->source);
+    }
+}
+
+}  // namespace
+
+std::string LowerExtension(const std::string& path)
+{
+    const std::size_t dot = NameDot(path);
+    if (dot == std::string::npos)
+        return std::string();
+    std::string ext = path.substr(dot);
+    for (char& c : ext) {
+        if (c >= 'A' && c <= 'Z')
+            c = static_cast<char>(c - 'A' + 'a');
+    }
+    return ext;
+}
+
+std::optional<std::uint64_t> AvailableBytes(const std::string& folder)
+{
+    struct statvfs info {};
+    if (::statvfs(folder.c_str(), &info) != 0)
+        return std::nullopt;
+    return static_cast<std::uint64_t>(info.f_bavail) * static_cast<std::uint64_t>(info.f_frsize);
+}
+
+std::uint64_t TotalInputBytes(const std::vector<TickedRow>& rows)
+{
+    std::uint64_t total = 0;
+    for (const TickedRow& row : rows) {
+        struct stat info {};
+        if (::stat(row.path.c_str(), &info) == 0 && S_ISREG(info.st_mode))
+            total += static_cast<std::uint64_t>(info.st_size);
+    }
+    return total;
+}
+
+StartRefusal CheckBatchStart(int rowCount, const std::vector<TickedRow>& ticked,
+                             const std::string& outputFolder, const FreeSpaceQuery& availableBytes)
+{
+    if (rowCount <= 0)
+        return StartRefusal::kNoRows;
+    if (ticked.empty())
+        return StartRefusal::kNothingTicked;
+    if (ticked.size() > static_cast<std::size_t>(kMaxJobFiles))
+        return StartRefusal::kTooManyTicked;
+    if (outputFolder == "/")
+        return StartRefusal::kFolderIsRoot;
+    if (!PathExists(outputFolder))
+        return StartRefusal::kFolderMissing;
+    if (!FolderWriteTest(outputFolder))
+        return StartRefusal::kFolderNotWritable;
+    const std::optional<std::uint64_t> room = availableBytes(outputFolder);
+    if (room && *room < TotalInputBytes(ticked))
+        return StartRefusal::kNotEnoughSpace;
+    return StartRefusal::kNone;
+}
+
+BatchFileOps DefaultBatchFileOps(NameJournal* journal)
+{
+    BatchFileOps ops;
+    ops.move = MoveWithoutReplacing;
+    ops.journal = journal;
+    return ops;
+}
+
+PreparedBatch PrepareBatch(const std::vector<TickedRow>& rows, const std::string& outputFolder,
+                           const BatchFileOps& ops)
+{
+    PreparedBatch batch;
+    std::set<std::string> taken;
+    for (const TickedRow& row : rows) {
+        BatchFile file;
+        file.row = row.row;
+        file.input = row.path;
+        file.source = row.path;
+        file.duration_s = ParseDuration(row.durationText) / 1000.0;
+
+        const std::string ext = LowerExtension(row.path);
+        if (ext.empty()) {
+            batch.stop = PreparedBatch::Stop::kNameWithoutDot;
+            break;
+        }
+        if (ext != ".mov") {
+            const std::string temporary =
+                FreeName(row.path.substr(0, NameDot(row.path)) + ".mov", taken);
+            // A journal that cannot be written (a read-only program folder)
+            // does not stop the batch: the names are still given back in
+            // every case but a killed process.
+            if (ops.journal)
+                ops.journal->Add(row.path, temporary);
+            const int error = ops.move(row.path, temporary);
+            if (error != 0) {
+                if (ops.journal)
+                    ops.journal->Release(temporary);
+                batch.stop = PreparedBatch::Stop::kRenameFailed;
+                batch.failedPath = row.path;
+                batch.error = error;
+                break;
+            }
+            file.source = temporary;
+            file.renamed = true;
+            taken.insert(temporary);
+        }
+
+        // The output keeps the input's stem and takes the extension of the
+        // name the worker reads, so that MOV is chosen as the container.
+        const std::string sourceExt = file.source.substr(NameDot(file.source));
+        file.output = FreeName(outputFolder + "/" + FileStem(row.path) + sourceExt, taken);
+        taken.insert(file.output);
+        batch.files.push_back(std::move(file));
+    }
+    if (!batch.Complete())
+        RollBack(batch, ops);
+    return batch;
+}
+
+void FillJob(ConversionJob& job, const std::vector<BatchFile>& files)
+{
+    const int n = static_cast<int>(files.size());
+    job.progress_percent = -1;
+    for (int i = 0; i < n; ++i) {
+        job.input_path[i] = files[i].source;
+        job.output_path[i] = files[i].output;
+        job.duration_s[i] = files[i].duration_s;
+        job.file_status[i] = kFilePending;
+    }
+    job.file_count = n;
+    job.display_count = n;
+    job.current_index = -1;
+    job.cancel_requested = false;
+    job.worker_exit_code = 0;
+    job.progress_percent = 0;
+}

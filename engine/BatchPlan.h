@@ -1,0 +1,99 @@
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+struct ConversionJob;
+class NameJournal;
+
+// Why Start refuses to begin a batch, in the order the checks run. Nothing
+// is changed on disk when a check refuses.
+enum class StartRefusal {
+    kNone,
+    kNoRows,             // the list is empty
+    kNothingTicked,      // no row is ticked
+    kTooManyTicked,      // more rows ticked than a batch can hold
+    kFolderIsRoot,       // the output folder text is just the root; silently ignored
+    kFolderMissing,      // nothing exists at the output folder path
+    kFolderNotWritable,  // the write test in the output folder failed
+    kNotEnoughSpace,     // less room on the output folder's file system than the inputs take
+};
+
+// One ticked row of the file list, as Start reads it.
+struct TickedRow {
+    int row = -1;
+    std::string path;          // column 0: the input's own full path
+    std::string durationText;  // column 2: "HH:MM:SS.mmm"
+};
+
+// Bytes an ordinary user may still write on the file system holding the
+// folder (blocks reserved for the administrator do not count); nullopt when
+// the file system cannot tell.
+std::optional<std::uint64_t> AvailableBytes(const std::string& folder);
+
+// Sum of the sizes of the rows' inputs; an input that cannot be found adds
+// nothing.
+std::uint64_t TotalInputBytes(const std::vector<TickedRow>& rows);
+
+using FreeSpaceQuery = std::function<std::optional<std::uint64_t>(const std::string& folder)>;
+
+// The checks Start makes before it touches anything. The write test never
+// removes a file of its name that was there before. When the free space
+// cannot be determined the check lets the batch go on: the worker then
+// fails the files that do not fit rather than Start refusing a folder that
+// may have room.
+StartRefusal CheckBatchStart(int rowCount, const std::vector<TickedRow>& ticked,
+                             const std::string& outputFolder,
+                             const FreeSpaceQuery& availableBytes = AvailableBytes);
+
+// One job position of a prepared batch.
+struct BatchFile {
+    int row = -1;
+    std::string input;       // the input's own name (column 0)
+    std::string source;      // the name the worker reads (column 9): a temporary .mov name or the input itself
+    std::string output;      // the .mov or input-extension name the worker writes (column 8)
+    double duration_s = 0.0;
+    bool renamed = false;    // source is a temporary name
+};
+
+// The file moves of a batch start, replaceable in tests. move returns 0 or
+// an errno value and must never replace an existing file.
+struct BatchFileOps {
+    std::function<int(const std::string& from, const std::string& to)> move;
+    NameJournal* journal = nullptr;  // optional: temporary names are recorded here first
+};
+BatchFileOps DefaultBatchFileOps(NameJournal* journal);
+
+struct PreparedBatch {
+    enum class Stop { kNone, kNameWithoutDot, kRenameFailed };
+
+    std::vector<BatchFile> files;  // the positions that got their names, in job order
+    Stop stop = Stop::kNone;
+    std::string failedPath;        // the input whose temporary rename failed
+    int error = 0;                 // errno of that failure
+    // Inputs that could not get their own name back after a stop: path and errno.
+    std::vector<std::pair<std::string, int>> rollbackFailures;
+
+    bool Complete() const { return stop == Stop::kNone; }
+};
+
+// Gives every input that is not a .mov file a free temporary .mov name in
+// its own folder (journal entry first, then the move) and chooses a free
+// output name in outputFolder for every input. No two positions of the
+// batch get the same temporary or output name, and none is the name of an
+// existing file. When a file name has no '.' or a move fails the
+// preparation stops there and every input already moved gets its own name
+// back.
+PreparedBatch PrepareBatch(const std::vector<TickedRow>& rows, const std::string& outputFolder,
+                           const BatchFileOps& ops);
+
+// Writes the batch description into the job record; the worker may be
+// started afterwards. rotation_deg is left to the caller.
+void FillJob(ConversionJob& job, const std::vector<BatchFile>& files);
+
+// The extension of the path's file name from its last '.', in lower case;
+// empty when the file name has no '.'.
+std::string LowerExtension(const std::string& path);

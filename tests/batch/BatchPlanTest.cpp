@@ -1,0 +1,270 @@
+#include "BatchPlan.h"
+#include "BatchTestFolder.h"
+#include "ConversionJob.h"
+#include "NameJournal.h"
+#include "SafeMove.h"
+
+#include <cerrno>
+#include <filesystem>
+#include <memory>
+#include <unistd.h>
+
+namespace {
+
+std::optional<std::uint64_t> Room(std::uint64_t bytes)
+{
+    return bytes;
+}
+
+class StartChecks : public BatchTestFolder {
+protected:
+    std::vector<TickedRow> Rows(std::initializer_list<std::string> names)
+    {
+        std::vector<TickedRow> rows;
+        int r = 0;
+        for (const std::string& name : names)
+            rows.push_back({r++, Touch(name, "12345"), "00:00:01.000"});
+        return rows;
+    }
+};
+
+TEST_F(StartChecks, RefuseInTheirOrderAndChangeNothing)
+{
+    const auto rows = Rows({"a.mp4", "b.mp4"});
+    const auto plenty = [](const std::string&) { return Room(1u << 30); };
+    EXPECT_EQ(CheckBatchStart(0, {}, folder, plenty), StartRefusal::kNoRows);
+    EXPECT_EQ(CheckBatchStart(2, {}, "/no/such/folder", plenty), StartRefusal::kNothingTicked);
+    EXPECT_EQ(CheckBatchStart(2, rows, "/", plenty), StartRefusal::kFolderIsRoot);
+    EXPECT_EQ(CheckBatchStart(2, rows, folder + "/missing", plenty), StartRefusal::kFolderMissing);
+    EXPECT_EQ(CheckBatchStart(2, rows, "", plenty), StartRefusal::kFolderMissing);
+    EXPECT_EQ(CheckBatchStart(2, rows, folder, plenty), StartRefusal::kNone);
+    EXPECT_FALSE(Exists(Path("jlewhqlhqwenqfwk.mp4")));
+}
+
+TEST_F(StartChecks, MoreRowsThanABatchHoldsAreRefused)
+{
+    std::vector<TickedRow> many(kMaxJobFiles + 1, TickedRow{0, Path("x.mp4"), ""});
+    EXPECT_EQ(CheckBatchStart(kMaxJobFiles + 1, many, folder), StartRefusal::kTooManyTicked);
+    many.pop_back();
+    EXPECT_NE(CheckBatchStart(kMaxJobFiles, many, folder), StartRefusal::kTooManyTicked);
+}
+
+TEST_F(StartChecks, FolderWithoutWriteAccessIsRefused)
+{
+    if (::geteuid() == 0)
+        GTEST_SKIP() << "the administrator may write everywhere";
+    const auto rows = Rows({"a.mp4"});
+    const std::string locked = Path("locked");
+    std::filesystem::create_directory(locked);
+    std::filesystem::permissions(locked, std::filesystem::perms::owner_read | std::filesystem::perms::owner_exec);
+    EXPECT_EQ(CheckBatchStart(1, rows, locked), StartRefusal::kFolderNotWritable);
+    std::filesystem::permissions(locked, std::filesystem::perms::owner_all);
+}
+
+TEST_F(StartChecks, UsersFileOfTheWriteTestNameSurvives)
+{
+    const auto rows = Rows({"a.mp4"});
+    Touch("jlewhqlhqwenqfwk.mp4", "the user's own video");
+    EXPECT_EQ(CheckBatchStart(1, rows, folder), StartRefusal::kNone);
+    EXPECT_EQ(Read(Path("jlewhqlhqwenqfwk.mp4")), "the user's own video");
+}
+
+TEST_F(StartChecks, FreeSpaceMustCoverTheTickedInputs)
+{
+    auto rows = Rows({"a.mp4", "b.mp4"});   // 5 bytes each
+    rows.push_back({2, Path("gone.mp4"), ""});  // missing inputs add nothing
+    EXPECT_EQ(TotalInputBytes(rows), 10u);
+    const auto exactly = [](const std::string&) { return Room(10); };
+    const auto short1 = [](const std::string&) { return Room(9); };
+    const auto unknown = [](const std::string&) { return std::optional<std::uint64_t>(); };
+    EXPECT_EQ(CheckBatchStart(3, rows, folder, exactly), StartRefusal::kNone);
+    EXPECT_EQ(CheckBatchStart(3, rows, folder, short1), StartRefusal::kNotEnoughSpace);
+    EXPECT_EQ(CheckBatchStart(3, rows, folder, unknown), StartRefusal::kNone);
+    ASSERT_TRUE(AvailableBytes(folder).has_value());
+    EXPECT_GT(*AvailableBytes(folder), 0u);
+    EXPECT_FALSE(AvailableBytes(Path("missing")).has_value());
+}
+
+class Preparation : public BatchTestFolder {
+protected:
+    void SetUp() override
+    {
+        BatchTestFolder::SetUp();
+        out = Path("out");
+        std::filesystem::create_directory(out);
+        journal = std::make_unique<NameJournal>(Path("pending-names.txt"));
+    }
+
+    PreparedBatch Prepare(const std::vector<std::string>& inputs, const std::string& outputFolder)
+    {
+        std::vector<TickedRow> rows;
+        for (std::size_t i = 0; i < inputs.size(); ++i)
+            rows.push_back({static_cast<int>(i) * 2, inputs[i], "00:00:02.500"});
+        return PrepareBatch(rows, outputFolder, DefaultBatchFileOps(journal.get()));
+    }
+
+    std::string out;
+    std::unique_ptr<NameJournal> journal;
+};
+
+TEST_F(Preparation, NonMovInputsGetTemporaryMovNamesAndOutputsKeepTheStem)
+{
+    const std::string clip = Touch("v/clip.mp4", "clip");
+    const std::string upper = Touch("v/Clip2.MOV", "upper");
+    Touch("v/other.mov", "in the way");
+    const std::string other = Touch("v/other.avi", "other");
+
+    const PreparedBatch batch = Prepare({clip, upper, other}, out);
+    ASSERT_TRUE(batch.Complete());
+    ASSERT_EQ(batch.files.size(), 3u);
+
+    EXPECT_EQ(batch.files[0].source, Path("v/clip.mov"));
+    EXPECT_EQ(batch.files[0].output, out + "/clip.mov");
+    EXPECT_EQ(Read(Path("v/clip.mov")), "clip");
+    EXPECT_FALSE(Exists(clip));
+
+    EXPECT_FALSE(batch.files[1].renamed);
+    EXPECT_EQ(batch.files[1].source, upper);
+    EXPECT_EQ(batch.files[1].output, out + "/Clip2.MOV");
+
+    EXPECT_EQ(batch.files[2].source, Path("v/other(0).mov"));
+    EXPECT_EQ(batch.files[2].output, out + "/other.mov");
+    EXPECT_EQ(Read(Path("v/other.mov")), "in the way");
+
+    EXPECT_EQ(batch.files[2].row, 4);
+    EXPECT_DOUBLE_EQ(batch.files[0].duration_s, 2.5);
+    EXPECT_EQ(journal->Pending().size(), 2u);
+}
+
+TEST_F(Preparation, OutputFolderBesideTheInputs)
+{
+    const std::string a = Touch("a.mp4");
+    const PreparedBatch batch = Prepare({a}, folder);
+    ASSERT_TRUE(batch.Complete());
+    EXPECT_EQ(batch.files[0].source, Path("a.mov"));
+    EXPECT_EQ(batch.files[0].output, folder + "/a(0).mov");
+}
+
+TEST_F(Preparation, NoTwoPositionsShareATemporaryOrOutputName)
+{
+    // Same stem in two folders: both outputs would be out/a.mov.
+    const std::string first = Touch("x/a.mp4", "first");
+    const std::string second = Touch("y/a.mkv", "second");
+    // The first output beside the inputs is a(0).mov, which must not become
+    // the temporary name of a(0).avi, or the worker would write over it.
+    const std::string plain = Touch("a.mp4", "plain");
+    const std::string numbered = Touch("a(0).avi", "numbered");
+
+    PreparedBatch batch = Prepare({first, second}, out);
+    ASSERT_TRUE(batch.Complete());
+    EXPECT_EQ(batch.files[0].output, out + "/a.mov");
+    EXPECT_EQ(batch.files[1].output, out + "/a(0).mov");
+
+    batch = Prepare({plain, numbered}, folder);
+    ASSERT_TRUE(batch.Complete());
+    EXPECT_EQ(batch.files[0].output, folder + "/a(0).mov");
+    EXPECT_NE(batch.files[1].source, batch.files[0].output);
+    EXPECT_EQ(batch.files[1].source, Path("a(0)(0).mov"));
+}
+
+TEST_F(Preparation, JournalEntryIsOnDiskBeforeTheMove)
+{
+    const std::string a = Touch("a.mp4");
+    std::vector<std::string> order;
+    BatchFileOps ops = DefaultBatchFileOps(journal.get());
+    ops.move = [&](const std::string& from, const std::string& to) {
+        const bool listed = journal->Pending().count(to) == 1 &&
+                            Read(journal->Path()).find(from) != std::string::npos;
+        order.push_back(listed ? "journal, then move" : "move before journal");
+        return MoveWithoutReplacing(from, to);
+    };
+    const PreparedBatch batch = PrepareBatch({{0, a, ""}}, out, ops);
+    ASSERT_TRUE(batch.Complete());
+    EXPECT_EQ(order, std::vector<std::string>{"journal, then move"});
+}
+
+TEST_F(Preparation, NameWithoutDotStopsAndGivesEarlierInputsTheirNamesBack)
+{
+    const std::string a = Touch("a.mp4", "a");
+    const std::string b = Touch("b.avi", "b");
+    const std::string bare = Touch("README", "bare");
+    const PreparedBatch batch = Prepare({a, b, bare}, out);
+    EXPECT_EQ(batch.stop, PreparedBatch::Stop::kNameWithoutDot);
+    EXPECT_EQ(batch.files.size(), 2u);
+    EXPECT_EQ(Read(a), "a");
+    EXPECT_EQ(Read(b), "b");
+    EXPECT_EQ(Read(bare), "bare");
+    EXPECT_FALSE(Exists(Path("a.mov")));
+    EXPECT_TRUE(journal->Pending().empty());
+    EXPECT_TRUE(RecoverPendingNames(journal->Path()).empty());
+}
+
+TEST_F(Preparation, SameInputTickedTwiceFailsOnItsSecondRename)
+{
+    const std::string a = Touch("a.mp4", "a");
+    const PreparedBatch batch = Prepare({a, a}, out);
+    EXPECT_EQ(batch.stop, PreparedBatch::Stop::kRenameFailed);
+    EXPECT_EQ(batch.failedPath, a);
+    EXPECT_EQ(batch.error, ENOENT);
+    EXPECT_TRUE(batch.rollbackFailures.empty());
+    EXPECT_EQ(Read(a), "a");
+    EXPECT_FALSE(Exists(Path("a.mov")));
+    EXPECT_TRUE(journal->Pending().empty());
+}
+
+TEST_F(Preparation, FailedRenameLeavesTheOtherInputsUntouched)
+{
+    const std::string a = Touch("a.mp4", "a");
+    const std::string b = Touch("b.mp4", "b");
+    BatchFileOps ops = DefaultBatchFileOps(journal.get());
+    ops.move = [&](const std::string& from, const std::string& to) {
+        return from == b ? EACCES : MoveWithoutReplacing(from, to);
+    };
+    const PreparedBatch batch = PrepareBatch({{0, a, ""}, {1, b, ""}}, out, ops);
+    EXPECT_EQ(batch.stop, PreparedBatch::Stop::kRenameFailed);
+    EXPECT_EQ(batch.error, EACCES);
+    EXPECT_EQ(batch.failedPath, b);
+    EXPECT_EQ(Read(a), "a");
+    EXPECT_EQ(Read(b), "b");
+    EXPECT_TRUE(journal->Pending().empty());
+}
+
+TEST_F(Preparation, FillJobDescribesTheBatch)
+{
+    auto job = std::make_unique<ConversionJob>();
+    job->cancel_requested = true;
+    job->current_index = 7;
+    job->file_status[1] = kFileDone;
+    FillJob(*job, {{0, "/i/a.mp4", "/i/a.mov", "/o/a.mov", 1.5, true},
+                   {3, "/i/b.MOV", "/i/b.MOV", "/o/b.MOV", 2.0, false}});
+    EXPECT_EQ(job->file_count, 2);
+    EXPECT_EQ(job->display_count, 2);
+    EXPECT_EQ(job->input_path[0], "/i/a.mov");
+    EXPECT_EQ(job->output_path[1], "/o/b.MOV");
+    EXPECT_DOUBLE_EQ(job->duration_s[0], 1.5);
+    EXPECT_EQ(job->file_status[1], kFilePending);
+    EXPECT_EQ(job->current_index, -1);
+    EXPECT_FALSE(job->cancel_requested);
+    EXPECT_EQ(job->progress_percent, 0);
+}
+
+TEST_F(BatchTestFolder, MovesNeverReplaceAnExistingFile)
+{
+    const std::string a = Touch("a.mov", "a");
+    const std::string b = Touch("b.mov", "b");
+    EXPECT_EQ(MoveWithoutReplacing(a, b), EEXIST);
+    EXPECT_EQ(Read(a), "a");
+    EXPECT_EQ(Read(b), "b");
+    EXPECT_EQ(MoveWithoutReplacing(a, Path("c.mov")), 0);
+    EXPECT_EQ(Read(Path("c.mov")), "a");
+    EXPECT_EQ(MoveWithoutReplacing(a, Path("d.mov")), ENOENT);
+}
+
+TEST(ExtensionOfName, LowerCaseFromTheFileNamesLastDot)
+{
+    EXPECT_EQ(LowerExtension("/v/Clip.MoV"), ".mov");
+    EXPECT_EQ(LowerExtension("/v.d/README"), "");
+    EXPECT_EQ(LowerExtension("/v/a.tar.GZ"), ".gz");
+}
+
+}  // namespace

@@ -1,6 +1,8 @@
 #pragma once
 
 #include <string>
+#include <utility>
+#include <vector>
 
 // File name of the current language file, from setting.ini [LANGUAGE] file.
 extern std::string g_languageFile;
@@ -32,3 +34,6 @@ std::string LanguageFilePath();
 // Reads every key of the catalogue from the file into texts; a missing file
 // or key gives an empty text.
 void ReadLanguageTexts(const std::string& languageFilePath, LanguageTexts& texts);
+
+// Every (section, key) of the catalogue, in the order the texts are read.
+std::vector<std::pair<std::string, std::string>> LanguageCatalogueKeys();

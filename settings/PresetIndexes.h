@@ -24,3 +24,12 @@ PresetIndexes ReadPresetIndexes(const std::string& iniPath);
 // Writes [JOIN] quality, size, framerate, audioquality, samplerate in that
 // order; format is never written.
 void WritePresetIndexes(const std::string& iniPath, const PresetIndexes& indexes);
+
+// How many entries the preset list of kind has (1, 13, 12, 20, 4, 7).
+int PresetEntryCount(PresetKind kind);
+
+// The caption of entry index of a preset list: the fixed text, or
+// sameAsSourceCaption (the language text [JIEMIAN] ywjyy) for the
+// same-as-the-source entry at index 0 of size, frame rate and quality;
+// empty outside the list.
+std::string PresetEntryText(PresetKind kind, int index, const std::string& sameAsSourceCaption);

@@ -1,0 +1,28 @@
+#include "AppSettings.h"
+
+#include "IniFile.h"
+
+std::string ReadLanguageFileName(const std::string& iniPath)
+{
+    return ReadText(iniPath, "LANGUAGE", "file", "");
+}
+
+std::string ReadOutputFolder(const std::string& iniPath)
+{
+    return ReadText(iniPath, "PATH", "name", "");
+}
+
+bool WriteOutputFolder(const std::string& iniPath, const std::string& folder)
+{
+    return WriteText(iniPath, "PATH", "name", folder);
+}
+
+bool ReadOpenFolderAfterBatch(const std::string& iniPath)
+{
+    return ReadText(iniPath, "DIR", "open", "1") == "1";
+}
+
+bool WriteOpenFolderAfterBatch(const std::string& iniPath, bool open)
+{
+    return WriteText(iniPath, "DIR", "open", open ? "1" : "0");
+}

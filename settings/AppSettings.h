@@ -1,0 +1,20 @@
+#pragma once
+
+#include <string>
+
+// The keys of setting.ini other than the [JOIN] presets (PresetIndexes.h),
+// each read and written afresh on every call. iniPath is normally
+// SettingsFilePath().
+
+// [LANGUAGE] file: the language file's name in the languages folder; empty
+// when missing. The program never writes it.
+std::string ReadLanguageFileName(const std::string& iniPath);
+
+// [PATH] name: the output folder; empty when missing.
+std::string ReadOutputFolder(const std::string& iniPath);
+bool WriteOutputFolder(const std::string& iniPath, const std::string& folder);
+
+// [DIR] open: true exactly when the text is "1" (the default); "1 " or
+// "true" mean false.
+bool ReadOpenFolderAfterBatch(const std::string& iniPath);
+bool WriteOpenFolderAfterBatch(const std::string& iniPath, bool open);

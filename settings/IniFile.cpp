@@ -1,0 +1,70 @@
+#include "IniFile.h"
+
+#include "AtomicFile.h"
+#include "IniDocument.h"
+#include "IniLineEditor.h"
+#include "TextEncoding.h"
+
+#include <climits>
+#include <optional>
+#include <sys/stat.h>
+
+namespace {
+
+// Texts are read into a buffer of 1000 characters, terminator included.
+constexpr std::size_t kMaxTextChars = 999;
+
+bool SomethingAt(const std::string& path)
+{
+    struct stat info {};
+    return ::lstat(path.c_str(), &info) == 0;
+}
+
+}  // namespace
+
+std::string ReadText(const std::string& iniPath, const std::string& section,
+                     const std::string& key, const std::string& def)
+{
+    const std::optional<std::string> value = IniDocument::Load(iniPath)->Value(section, key);
+    return Utf8Prefix(value ? *value : def, kMaxTextChars);
+}
+
+int ReadInt(const std::string& iniPath, const std::string& section,
+            const std::string& key, int def)
+{
+    const std::string text = ReadText(iniPath, section, key, "");
+    if (text.empty())
+        return def;
+    std::size_t pos = 0;
+    bool negative = false;
+    if (text[pos] == '-' || text[pos] == '+')
+        negative = text[pos++] == '-';
+    // Digits beyond the range of int give its limit rather than a number
+    // that has wrapped around.
+    long long value = 0;
+    while (pos < text.size() && text[pos] >= '0' && text[pos] <= '9') {
+        value = value * 10 + (text[pos++] - '0');
+        if (value > static_cast<long long>(INT_MAX) + 1)
+            value = static_cast<long long>(INT_MAX) + 1;
+    }
+    if (negative)
+        return static_cast<int>(-value);
+    return value > INT_MAX ? INT_MAX : static_cast<int>(value);
+}
+
+bool WriteText(const std::string& iniPath, const std::string& section,
+               const std::string& key, const std::string& text)
+{
+    DecodedText current;
+    if (const auto bytes = ReadIniFileBytes(iniPath)) {
+        current = DecodeText(*bytes);
+    } else if (SomethingAt(iniPath)) {
+        // There but unreadable (or far too large): rewriting it from
+        // nothing would lose every other key.
+        return false;
+    }
+    const std::optional<std::string> edited = SetIniValue(current.utf8, section, key, text);
+    if (!edited)
+        return false;
+    return ReplaceFileAtomically(iniPath, EncodeText(*edited, current.encoding));
+}

@@ -1,0 +1,230 @@
+#include "BatchRunner.h"
+
+#include "ConversionJob.h"
+#include "FileNames.h"
+#include "ProgressLine.h"
+#include "RotationWorker.h"
+
+#include <algorithm>
+#include <sys/resource.h>
+#include <thread>
+
+namespace {
+
+std::string JoinPath(const std::string& folder, const std::string& name)
+{
+    if (!folder.empty() && folder.back() == '/')
+        return folder + name;
+    return folder + "/" + name;
+}
+
+// The input file name's extension without its dot; empty when the name has
+// no '.' (such an output keeps its .mov name).
+// Every reserved output holds a descriptor until its file is finished.
+std::size_t OutputsThatMayBeOpen()
+{
+    rlimit limit{};
+    std::size_t budget = kMaxJobFiles;
+    if (::getrlimit(RLIMIT_NOFILE, &limit) == 0 && limit.rlim_cur != RLIM_INFINITY)
+        budget = limit.rlim_cur > 128 ? static_cast<std::size_t>(limit.rlim_cur - 96) : 32;
+    return std::min<std::size_t>(budget, kMaxJobFiles);
+}
+
+std::string InputExtension(const std::string& path)
+{
+    const std::size_t slash = path.rfind('/');
+    const std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
+    const std::size_t dot = name.rfind('.');
+    return dot == std::string::npos ? std::string() : name.substr(dot + 1);
+}
+
+}  // namespace
+
+struct BatchRunner::Slot {
+    std::size_t input = 0;
+    OwnedFile output;
+    bool finished = false;
+};
+
+BatchRunner::BatchRunner(std::ostream& out, ProgressLine& progress, const std::atomic<bool>& interrupt)
+    : m_out(out), m_progress(progress), m_interrupt(interrupt), m_job(std::make_unique<ConversionJob>())
+{
+    max_batch = OutputsThatMayBeOpen();
+}
+
+BatchRunner::~BatchRunner() = default;
+
+std::vector<BatchOutcome> BatchRunner::Run(const std::vector<BatchInput>& inputs, const std::string& outputFolder,
+                                           int rotationDeg)
+{
+    m_inputs = &inputs;
+    m_folder = outputFolder;
+    m_rotation = rotationDeg;
+    m_outcomes.assign(inputs.size(), BatchOutcome{});
+    m_reported.assign(inputs.size(), false);
+
+    std::vector<std::size_t> pending(inputs.size());
+    for (std::size_t i = 0; i < pending.size(); ++i)
+        pending[i] = i;
+
+    while (!pending.empty()) {
+        if (m_interrupt.load()) {
+            for (std::size_t input : pending)
+                Report(input, BatchOutcome{BatchOutcome::kNotReached, {}, {}});
+            break;
+        }
+        const std::size_t take = std::min<std::size_t>(pending.size(), std::max<std::size_t>(max_batch, 1));
+        std::vector<std::size_t> chosen(pending.begin(), pending.begin() + static_cast<std::ptrdiff_t>(take));
+        std::vector<std::size_t> next = RunOneBatch(chosen);
+        next.insert(next.end(), pending.begin() + static_cast<std::ptrdiff_t>(take), pending.end());
+        pending = std::move(next);
+    }
+    m_progress.Clear();
+    return m_outcomes;
+}
+
+std::vector<std::size_t> BatchRunner::RunOneBatch(const std::vector<std::size_t>& chosen)
+{
+    std::vector<Slot> slots;
+    for (std::size_t input : chosen) {
+        const std::string& path = (*m_inputs)[input].path;
+        std::string error;
+        std::optional<OwnedFile> output = ReserveFreeName(JoinPath(m_folder, FileStem(path) + ".mov"), error);
+        if (!output) {
+            Report(input, BatchOutcome{BatchOutcome::kFailed, {}, "cannot create its output in " + m_folder + ": " + error});
+            continue;
+        }
+        slots.push_back(Slot{input, *output, false});
+    }
+    if (slots.empty())
+        return {};
+
+    ConversionJob& job = *m_job;
+    const int count = static_cast<int>(slots.size());
+    for (int i = 0; i < count; ++i) {
+        const BatchInput& input = (*m_inputs)[slots[i].input];
+        job.input_path[i] = input.path;
+        job.output_path[i] = slots[i].output.path;
+        job.duration_s[i] = input.duration_s;
+    }
+    job.file_count = count;
+    job.display_count = count;
+    job.rotation_deg = m_rotation;
+    job.pre_file_wait_ms = 0;
+    job.cancel_requested = false;
+    job.current_index = -1;
+    job.progress_percent = 0;
+
+    const int total = static_cast<int>(m_inputs->size());
+    bool cancelSent = false;
+    auto tick = [&] {
+        if (!cancelSent && m_interrupt.load()) {
+            job.cancel_requested = true;
+            cancelSent = true;
+        }
+        const int current = job.current_index.load();
+        // A status is final once the worker has moved past its file, and by
+        // then the file is closed, so it may be renamed or removed.
+        for (int i = 0; i < std::min(current, count); ++i) {
+            const unsigned status = job.file_status[i].load();
+            if (!slots[i].finished && (status == kFileDone || status == kFileFailed))
+                Finish(slots[i], status, false);
+        }
+        if (!cancelSent && current >= 0 && current < count)
+            m_progress.Show(static_cast<int>(slots[current].input) + 1, total, (*m_inputs)[slots[current].input].path,
+                            job.progress_percent.load());
+    };
+
+    std::thread worker = StartRotationWorker(job);
+    while (job.worker_active.load()) {
+        tick();
+        std::this_thread::sleep_for(poll_interval);
+    }
+    worker.join();
+    tick();
+
+    const int last = job.current_index.load();
+    const bool cancelled = job.cancel_requested.load();
+    std::vector<std::size_t> retry;
+    for (int i = 0; i < count; ++i) {
+        Slot& slot = slots[i];
+        if (slot.finished)
+            continue;
+        const unsigned status = job.file_status[i].load();
+        if (status == kFileDone || status == kFileFailed) {
+            Finish(slot, status, false);
+        } else if (cancelled) {
+            Finish(slot, kFilePending, i < last);
+        } else if (i > last) {
+            // A failure ended the worker before this file: give the name
+            // back and try the file in the next batch.
+            RemoveIfOurs(slot.output);
+            slot.output.hold.reset();
+            slot.finished = true;
+            retry.push_back(slot.input);
+        } else {
+            Finish(slot, kFileFailed, false);
+        }
+    }
+    return retry;
+}
+
+void BatchRunner::Finish(Slot& slot, unsigned status, bool reachedAndStopped)
+{
+    slot.finished = true;
+    const std::string& input = (*m_inputs)[slot.input].path;
+    BatchOutcome outcome;
+    if (status == kFileDone) {
+        if (!IsStillOurs(slot.output)) {
+            outcome.kind = BatchOutcome::kFailed;
+            outcome.note = "its output " + slot.output.path + " disappeared";
+            slot.output.hold.reset();
+            Report(slot.input, outcome);
+            return;
+        }
+        std::string error;
+        if (!MoveToFinalName(slot.output, InputExtension(input), error))
+            outcome.note = "kept the name " + slot.output.path + ": " + error;
+        outcome.kind = BatchOutcome::kDone;
+        outcome.output = slot.output.path;
+        slot.output.hold.reset();
+        Report(slot.input, outcome);
+        return;
+    }
+    RemoveIfOurs(slot.output);
+    slot.output.hold.reset();
+    if (status == kFileFailed) {
+        outcome.kind = BatchOutcome::kFailed;
+        outcome.note = "the conversion failed";
+    } else {
+        outcome.kind = reachedAndStopped ? BatchOutcome::kStopped : BatchOutcome::kNotReached;
+    }
+    Report(slot.input, outcome);
+}
+
+void BatchRunner::Report(std::size_t input, const BatchOutcome& outcome)
+{
+    m_outcomes[input] = outcome;
+    if (m_reported[input])
+        return;
+    m_reported[input] = true;
+    m_progress.Clear();
+    const std::string& path = (*m_inputs)[input].path;
+    switch (outcome.kind) {
+    case BatchOutcome::kDone:
+        m_out << "done: " << path << " -> " << outcome.output << '\n';
+        if (!outcome.note.empty())
+            m_out << "  note: " << outcome.note << '\n';
+        break;
+    case BatchOutcome::kFailed:
+        m_out << "failed: " << path << ": " << outcome.note << '\n';
+        break;
+    case BatchOutcome::kStopped:
+        m_out << "stopped: " << path << ": partial output removed\n";
+        break;
+    case BatchOutcome::kNotReached:
+        m_out << "not started: " << path << '\n';
+        break;
+    }
+    m_out << std::flush;
+}

@@ -1,0 +1,135 @@
+#include "CommandLine.h"
+
+namespace {
+
+// Splits "--name=value" into its two parts; value is left alone otherwise.
+bool SplitInlineValue(const std::string& arg, std::string& name, std::string& value)
+{
+    const std::size_t eq = arg.find('=');
+    if (arg.rfind("--", 0) != 0 || eq == std::string::npos) {
+        name = arg;
+        return false;
+    }
+    name = arg.substr(0, eq);
+    value = arg.substr(eq + 1);
+    return true;
+}
+
+int ParseRotation(const std::string& text)
+{
+    if (text == "90")
+        return 90;
+    if (text == "180")
+        return 180;
+    if (text == "270")
+        return 270;
+    return 0;
+}
+
+}  // namespace
+
+CommandLine ParseCommandLine(const std::vector<std::string>& args)
+{
+    CommandLine line;
+    bool rotationGiven = false;
+    bool outputGiven = false;
+    bool optionsEnded = false;
+
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string& arg = args[i];
+        if (optionsEnded || arg.empty() || arg[0] != '-' || arg == "-") {
+            line.files.push_back(arg);
+            continue;
+        }
+        if (arg == "--") {
+            optionsEnded = true;
+            continue;
+        }
+        if (arg == "--help" || arg == "-h") {
+            line.help = true;
+            line.error.clear();
+            return line;
+        }
+        if (arg == "--verbose" || arg == "-v") {
+            line.verbose = true;
+            continue;
+        }
+
+        std::string name;
+        std::string value;
+        const bool inlineValue = SplitInlineValue(arg, name, value);
+        const bool takesValue = name == "--rotate" || name == "-r" || name == "--output" || name == "-o";
+        if (!takesValue) {
+            if (line.error.empty())
+                line.error = "unknown option " + arg;
+            continue;
+        }
+        if (!inlineValue) {
+            if (i + 1 >= args.size()) {
+                if (line.error.empty())
+                    line.error = "option " + name + " needs a value";
+                continue;
+            }
+            value = args[++i];
+        }
+        if (name == "--rotate" || name == "-r") {
+            rotationGiven = true;
+            line.rotation_deg = ParseRotation(value);
+            if (line.rotation_deg == 0 && line.error.empty())
+                line.error = "--rotate takes 90, 180 or 270, not \"" + value + "\"";
+        } else {
+            outputGiven = true;
+            line.output_folder = value;
+            if (value.empty() && line.error.empty())
+                line.error = "--output needs a folder";
+        }
+    }
+
+    if (!line.error.empty())
+        return line;
+    if (!rotationGiven)
+        line.error = "missing --rotate 90|180|270";
+    else if (!outputGiven)
+        line.error = "missing --output DIR";
+    else if (line.files.empty())
+        line.error = "no FILE given";
+    return line;
+}
+
+std::string UsageText()
+{
+    return "usage: fennex-rotate --rotate 90|180|270 --output DIR [--verbose] FILE...\n"
+           "\n"
+           "Writes, for every FILE, a copy into DIR whose display rotation is the\n"
+           "file's own rotation turned further clockwise by the given angle. Video\n"
+           "and audio packets are copied byte for byte; nothing is re-encoded.\n"
+           "\n"
+           "  -r, --rotate DEG   clockwise degrees to add: 90, 180 or 270\n"
+           "  -o, --output DIR   existing, writable folder for the new files\n"
+           "                     (it may be the folder of the inputs)\n"
+           "  -v, --verbose      show FFmpeg's stream layouts and messages\n"
+           "  -h, --help         show this text\n"
+           "  --                 end of options: later arguments are files\n"
+           "\n"
+           "Each FILE is first checked; one without a video stream or that cannot\n"
+           "be read is reported on stderr with the reason and skipped.\n"
+           "\n"
+           "Names: the new file is written as DIR/<stem>.mov, where <stem> is the\n"
+           "input's file name up to its last '.', under a free name (<stem>.mov,\n"
+           "<stem>(0).mov, <stem>(1).mov, ...). When it is done it is moved to the\n"
+           "input's own extension, again under a free name (clip.mp4 -> clip.mp4 or\n"
+           "clip(0).mp4); a .mov input keeps its extension's letter case. An input\n"
+           "without an extension gives a file that keeps its .mov name, the\n"
+           "container it really is. No existing file is ever overwritten.\n"
+           "\n"
+           "Inputs are never renamed, changed or removed. The partial output of a\n"
+           "file that fails or is stopped is removed; only files this run created\n"
+           "are ever removed.\n"
+           "\n"
+           "Ctrl+C stops after the packet in hand and cleans up as above; a second\n"
+           "Ctrl+C ends the program at once and may leave that partial output.\n"
+           "\n"
+           "Exit status: 0 when every file is done, 1 when any file was rejected,\n"
+           "failed or stopped, 2 for bad usage (unknown option, missing value,\n"
+           "missing or unwritable output folder).\n";
+}

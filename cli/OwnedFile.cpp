@@ -1,0 +1,91 @@
+#include "OwnedFile.h"
+
+#include "FileNames.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+// rename() would silently replace a file that appeared under the target name
+// after the free-name check; these two never replace anything.
+int RenameNoReplace(const std::string& from, const std::string& to)
+{
+    if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0)
+        return 0;
+    if (errno != EINVAL && errno != ENOSYS)
+        return -1;
+    // File systems without RENAME_NOREPLACE: link fails on an existing name.
+    if (::link(from.c_str(), to.c_str()) != 0)
+        return -1;
+    ::unlink(from.c_str());
+    return 0;
+}
+
+}  // namespace
+
+std::optional<OwnedFile> ReserveFreeName(const std::string& wanted, std::string& error)
+{
+    for (int attempt = 0; attempt < 1000; ++attempt) {
+        const std::string candidate = NextFreeName(wanted);
+        const int fd = ::open(candidate.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+        if (fd < 0) {
+            if (errno == EEXIST)
+                continue;  // taken since the check: look again
+            error = std::strerror(errno);
+            return std::nullopt;
+        }
+        std::shared_ptr<const int> hold(new int(fd), [](const int* held) {
+            ::close(*held);
+            delete held;
+        });
+        struct stat info {};
+        if (::fstat(fd, &info) != 0) {
+            error = std::strerror(errno);
+            ::unlink(candidate.c_str());
+            return std::nullopt;
+        }
+        return OwnedFile{candidate, info.st_dev, info.st_ino, std::move(hold)};
+    }
+    error = "no free name found";
+    return std::nullopt;
+}
+
+bool IsStillOurs(const OwnedFile& file)
+{
+    struct stat info {};
+    return ::lstat(file.path.c_str(), &info) == 0 && S_ISREG(info.st_mode) && info.st_dev == file.device &&
+           info.st_ino == file.inode;
+}
+
+bool RemoveIfOurs(const OwnedFile& file)
+{
+    return IsStillOurs(file) && ::unlink(file.path.c_str()) == 0;
+}
+
+bool MoveToFinalName(OwnedFile& file, const std::string& extension, std::string& error)
+{
+    if (!IsStillOurs(file)) {
+        error = "the written file is no longer there";
+        return false;
+    }
+    for (int attempt = 0; attempt < 1000; ++attempt) {
+        const std::string target = FinalOutputName(file.path, extension);
+        if (target == file.path)
+            return true;
+        if (RenameNoReplace(file.path, target) == 0) {
+            file.path = target;
+            return true;
+        }
+        if (errno != EEXIST) {
+            error = std::strerror(errno);
+            return false;
+        }
+    }
+    error = "no free name found";
+    return false;
+}

@@ -1,0 +1,35 @@
+#include "ProgressLine.h"
+
+ProgressLine::ProgressLine(std::ostream& stream, bool terminal) : m_stream(stream), m_terminal(terminal) {}
+
+void ProgressLine::Show(int position, int total, const std::string& name, int percent)
+{
+    if (percent < 0 || percent > 100)
+        return;
+    if (position != m_position) {
+        m_position = position;
+        m_lastPercent = -1;
+    }
+    if (percent == m_lastPercent)
+        return;
+    const std::string text = "[" + std::to_string(position) + "/" + std::to_string(total) + "] " +
+                             std::to_string(percent) + "% " + name;
+    if (m_terminal) {
+        m_stream << "\r\033[K" << text << std::flush;
+        m_drawn = true;
+        m_lastPercent = percent;
+        return;
+    }
+    // Log the first figure of a file and every quarter after it.
+    if (m_lastPercent >= 0 && percent / 25 == m_lastPercent / 25)
+        return;
+    m_stream << text << '\n' << std::flush;
+    m_lastPercent = percent;
+}
+
+void ProgressLine::Clear()
+{
+    if (m_terminal && m_drawn)
+        m_stream << "\r\033[K" << std::flush;
+    m_drawn = false;
+}

@@ -1,0 +1,96 @@
+#include "RotateCli.h"
+
+#include "BatchRunner.h"
+#include "CommandLine.h"
+#include "ConversionJob.h"
+#include "FileNames.h"
+#include "InputCheck.h"
+#include "ProgressLine.h"
+
+#include <memory>
+#include <sys/stat.h>
+
+namespace {
+
+constexpr const char* kProgram = "fennex-rotate";
+
+// Empty when outputs can be written into folder; otherwise why not.
+std::string OutputFolderProblem(const std::string& folder)
+{
+    struct stat info {};
+    if (::stat(folder.c_str(), &info) != 0)
+        return "output folder " + folder + " does not exist";
+    if (!S_ISDIR(info.st_mode))
+        return "output " + folder + " is not a folder";
+    if (!FolderWriteTest(folder))
+        return "cannot write into the output folder " + folder;
+    return {};
+}
+
+}  // namespace
+
+int RunRotateCli(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
+                 const std::atomic<bool>& interrupt, bool errIsTerminal)
+{
+    const CommandLine line = ParseCommandLine(args);
+    if (line.help) {
+        out << UsageText();
+        return kExitAllDone;
+    }
+    if (!line.error.empty()) {
+        err << kProgram << ": " << line.error << "\n"
+            << "usage: fennex-rotate --rotate 90|180|270 --output DIR FILE... (see --help)\n";
+        return kExitUsage;
+    }
+    if (const std::string problem = OutputFolderProblem(line.output_folder); !problem.empty()) {
+        err << kProgram << ": " << problem << '\n';
+        return kExitUsage;
+    }
+
+    // Only the probe fields are used here; the batch gets a record of its own.
+    auto probeJob = std::make_unique<ConversionJob>();
+    std::vector<BatchInput> accepted;
+    int rejected = 0;
+    for (const std::string& file : line.files) {
+        if (interrupt.load())
+            break;
+        const InputVerdict verdict = CheckInput(file, *probeJob);
+        if (!verdict.accepted) {
+            err << kProgram << ": skipped " << file << ": " << verdict.reason << '\n';
+            ++rejected;
+            continue;
+        }
+        accepted.push_back(BatchInput{file, verdict.duration_s});
+    }
+    probeJob.reset();
+
+    ProgressLine progress(err, errIsTerminal);
+    BatchRunner runner(out, progress, interrupt);
+    const std::vector<BatchOutcome> outcomes = runner.Run(accepted, line.output_folder, line.rotation_deg);
+
+    int done = 0;
+    int failed = 0;
+    int stopped = 0;
+    bool notes = false;
+    for (const BatchOutcome& outcome : outcomes) {
+        if (outcome.kind == BatchOutcome::kDone) {
+            ++done;
+            notes = notes || !outcome.note.empty();
+        } else if (outcome.kind == BatchOutcome::kFailed) {
+            ++failed;
+        } else {
+            ++stopped;
+        }
+    }
+    // Files the stop came before were neither checked nor tried.
+    const int unchecked = static_cast<int>(line.files.size()) - rejected - static_cast<int>(accepted.size());
+    stopped += unchecked;
+
+    out << done << " done, " << failed << " failed, " << rejected << " rejected";
+    if (stopped > 0)
+        out << ", " << stopped << " stopped";
+    out << '\n' << std::flush;
+
+    const bool allDone = done == static_cast<int>(line.files.size()) && !notes;
+    return allDone ? kExitAllDone : kExitSomeNotDone;
+}

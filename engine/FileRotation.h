@@ -1,0 +1,74 @@
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "TimestampShift.h"
+
+struct AVCodecContext;
+struct AVFormatContext;
+struct AVPacket;
+struct ConversionJob;
+
+// One position of a batch: opens the input, creates the output with the
+// rotated display matrix, copies every packet of the copied streams and
+// completes the file. Everything it opens is released by its destructor.
+//
+// What stays on disk:
+//  - done (status 1): the complete output;
+//  - cancelled (status stays 255): the output as far as it was copied,
+//    closed with a trailer, so it plays up to the point of the cancel;
+//  - failed (status 2) once the output file was created (header, write,
+//    trailer or close failure): nothing, the incomplete output is removed;
+//  - failed before that: no output was created.
+// The input is only ever read.
+class FileRotation {
+public:
+    enum class Setup {
+        kReady,           // header written, go on with CopyAndComplete
+        kEndBatch,        // failed; the batch ends here
+        kNextFile,        // failed; take the next file
+        kNextFileAfterWait,  // failed writing the header; wait, then the next file
+    };
+
+    FileRotation(ConversionJob& job, int index);
+    ~FileRotation();
+    FileRotation(const FileRotation&) = delete;
+    FileRotation& operator=(const FileRotation&) = delete;
+
+    // Every failure stores status 2 at the position.
+    Setup Prepare();
+    // Copies the packets until the input ends or a cancel arrives, writes
+    // the trailer, closes the output and stores the position's status.
+    void CopyAndComplete();
+
+private:
+    struct StreamSlot {
+        AVCodecContext* decoder = nullptr;
+        int output_index = -1;
+    };
+
+    bool OpenDecoders();
+    bool CreateOutputStreams();
+    bool CopyStreamSideData(int input_index, int output_index);
+    void PublishProgress();
+    // Rescales, shifts and repairs the packet's timestamps; returns the
+    // output stream, or -1 when the packet is not copied.
+    int AdjustPacket(AVPacket* packet);
+    void Fail();
+
+    ConversionJob& job_;
+    const int index_;
+    AVFormatContext* input_ = nullptr;
+    AVFormatContext* output_ = nullptr;
+    AVPacket* packet_ = nullptr;
+    bool output_created_ = false;
+    bool remove_output_ = false;
+    std::vector<StreamSlot> slots_;
+    std::vector<int> video_map_;  // input stream -> output stream, -1 for none
+    std::vector<int> audio_map_;
+    std::vector<MonotonicDts> output_dts_;  // per output stream
+    TimestampShift video_shift_a_;
+    TimestampShift video_shift_b_;
+    TimestampShift audio_shift_;
+};

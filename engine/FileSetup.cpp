@@ -1,0 +1,230 @@
+// Per-file set-up: input, decoder check, output streams and header.
+#include "FileRotation.h"
+
+#include <cstdio>
+#include <cstring>
+#include <string>
+
+#include "ConversionJob.h"
+#include "DisplayRotation.h"
+
+extern "C" {
+#include <libavcodec/avcodec.h>
+#include <libavformat/avformat.h>
+}
+
+namespace {
+
+// Streams that are never copied: PNG and DVD navigation streams, subtitles,
+// and an MJPEG stream in a file of three or more streams (cover art).
+bool Excluded(const AVStream* stream, unsigned stream_count)
+{
+    const AVCodecParameters* par = stream->codecpar;
+    if (par->codec_id == AV_CODEC_ID_PNG || par->codec_id == AV_CODEC_ID_DVD_NAV)
+        return true;
+    if (par->codec_type == AVMEDIA_TYPE_SUBTITLE)
+        return true;
+    return par->codec_id == AV_CODEC_ID_MJPEG && stream_count > 2;
+}
+
+bool IsVideoOrAudio(const AVCodecParameters* par)
+{
+    return par->codec_type == AVMEDIA_TYPE_VIDEO || par->codec_type == AVMEDIA_TYPE_AUDIO;
+}
+
+bool InputMatrix(const AVStream* stream, DisplayMatrix& matrix)
+{
+    std::size_t size = 0;
+    const std::uint8_t* data = av_stream_get_side_data(stream, AV_PKT_DATA_DISPLAYMATRIX, &size);
+    if (!data || size < sizeof(DisplayMatrix))
+        return false;
+    std::memcpy(matrix.data(), data, sizeof(DisplayMatrix));
+    return true;
+}
+
+bool SetOutputMatrix(AVStream* stream, const DisplayMatrix& matrix)
+{
+    std::uint8_t* data = av_stream_new_side_data(stream, AV_PKT_DATA_DISPLAYMATRIX, sizeof(DisplayMatrix));
+    if (!data)
+        return false;
+    std::memcpy(data, matrix.data(), sizeof(DisplayMatrix));
+    return true;
+}
+
+}  // namespace
+
+FileRotation::FileRotation(ConversionJob& job, int index) : job_(job), index_(index) {}
+
+FileRotation::~FileRotation()
+{
+    av_packet_free(&packet_);
+    for (StreamSlot& slot : slots_)
+        avcodec_free_context(&slot.decoder);
+    avformat_close_input(&input_);
+    if (output_) {
+        if (!(output_->oformat->flags & AVFMT_NOFILE))
+            avio_closep(&output_->pb);
+        avformat_free_context(output_);
+    }
+    if (remove_output_ && output_created_)
+        std::remove(job_.output_path[static_cast<std::size_t>(index_)].c_str());
+}
+
+void FileRotation::Fail()
+{
+    job_.file_status[static_cast<std::size_t>(index_)].store(kFileFailed);
+    remove_output_ = true;
+}
+
+FileRotation::Setup FileRotation::Prepare()
+{
+    const std::string& inputPath = job_.input_path[static_cast<std::size_t>(index_)];
+    const std::string& outputPath = job_.output_path[static_cast<std::size_t>(index_)];
+
+    if (avformat_open_input(&input_, inputPath.c_str(), nullptr, nullptr) < 0) {
+        Fail();
+        return Setup::kEndBatch;
+    }
+    if (avformat_find_stream_info(input_, nullptr) < 0) {
+        Fail();
+        return Setup::kEndBatch;
+    }
+    const unsigned streamCount = input_->nb_streams;
+    slots_.assign(streamCount, StreamSlot {});
+    video_map_.assign(streamCount, -1);
+    audio_map_.assign(streamCount, -1);
+    if (!OpenDecoders()) {
+        Fail();
+        return Setup::kEndBatch;
+    }
+    av_dump_format(input_, 0, inputPath.c_str(), 0);
+
+    if (avformat_alloc_output_context2(&output_, nullptr, nullptr, outputPath.c_str()) < 0 || !output_) {
+        Fail();
+        return Setup::kNextFile;
+    }
+    if (!CreateOutputStreams()) {
+        Fail();
+        return Setup::kNextFile;
+    }
+    av_dump_format(output_, 0, outputPath.c_str(), 1);
+
+    if (!(output_->oformat->flags & AVFMT_NOFILE)) {
+        if (avio_open(&output_->pb, outputPath.c_str(), AVIO_FLAG_WRITE) < 0) {
+            Fail();
+            return Setup::kEndBatch;
+        }
+        output_created_ = true;
+    }
+    if (avformat_write_header(output_, nullptr) < 0) {
+        Fail();
+        return Setup::kNextFileAfterWait;
+    }
+    output_dts_.assign(output_->nb_streams, MonotonicDts {});
+    packet_ = av_packet_alloc();
+    if (!packet_) {
+        Fail();
+        return Setup::kNextFile;
+    }
+    return Setup::kReady;
+}
+
+// The copy never decodes; the decoders are opened only so that a usable
+// stream whose decoder cannot be set up fails the file up front.
+bool FileRotation::OpenDecoders()
+{
+    for (unsigned s = 0; s < input_->nb_streams; ++s) {
+        const AVCodecParameters* par = input_->streams[s]->codecpar;
+        if (par->codec_id == AV_CODEC_ID_PNG || par->codec_id == AV_CODEC_ID_DVD_NAV ||
+            par->codec_type == AVMEDIA_TYPE_SUBTITLE || par->codec_type == AVMEDIA_TYPE_DATA)
+            continue;
+        if (par->codec_id == AV_CODEC_ID_MJPEG && input_->nb_streams > 2)
+            continue;
+        const AVCodec* codec = avcodec_find_decoder(par->codec_id);
+        if (!codec)
+            continue;
+        AVCodecContext*& decoder = slots_[s].decoder;
+        decoder = avcodec_alloc_context3(codec);
+        if (!decoder || avcodec_parameters_to_context(decoder, par) < 0)
+            return false;
+        if (IsVideoOrAudio(par) && avcodec_open2(decoder, codec, nullptr) < 0)
+            return false;
+    }
+    return true;
+}
+
+bool FileRotation::CreateOutputStreams()
+{
+    av_dict_copy(&output_->metadata, input_->metadata, 0);
+    int n = 0;
+    for (unsigned s = 0; s < input_->nb_streams; ++s) {
+        AVStream* in = input_->streams[s];
+        if (!IsVideoOrAudio(in->codecpar) || Excluded(in, input_->nb_streams)) {
+            slots_[s].output_index = -1;
+            continue;
+        }
+        slots_[s].output_index = n;
+        AVStream* out = avformat_new_stream(output_, nullptr);
+        if (!out)
+            return false;
+        const bool video = in->codecpar->codec_type == AVMEDIA_TYPE_VIDEO;
+        if (video)
+            av_dict_copy(&out->metadata, in->metadata, 0);
+
+        const AVDictionaryEntry* tag = av_dict_get(in->metadata, "rotate", nullptr, 0);
+        const long long tagValue = tag ? RotateTagValue(tag->value) : 0;
+        if (job_.rotation_deg != 0) {
+            const std::string text = std::to_string(ReduceDegrees(tagValue + job_.rotation_deg));
+            if (av_dict_set(&out->metadata, "rotate", text.c_str(), 0) < 0)
+                return false;
+        }
+
+        if (avcodec_parameters_copy(out->codecpar, in->codecpar) < 0)
+            return false;
+        out->codecpar->codec_tag = 0;
+        out->time_base = in->time_base;
+        out->avg_frame_rate = in->avg_frame_rate;
+        if (!CopyStreamSideData(static_cast<int>(s), n))
+            return false;
+
+        if (video) {
+            // Players turn the picture by the display matrix alone; the
+            // "rotate" tag is only informative in these containers.
+            DisplayMatrix matrix {};
+            const bool hasMatrix = InputMatrix(in, matrix);
+            if (hasMatrix && job_.rotation_deg != 0) {
+                if (!SetOutputMatrix(out, TurnMatrix(matrix, job_.rotation_deg)))
+                    return false;
+            } else if (!hasMatrix) {
+                const int total = ReduceDegrees(tagValue + job_.rotation_deg);
+                if (total != 0 && !SetOutputMatrix(out, RotationMatrix(total)))
+                    return false;
+            }
+            video_map_[s] = n;
+        } else {
+            audio_map_[s] = n;
+        }
+        ++n;
+    }
+    return true;
+}
+
+// Every side data travels with its stream (HDR mastering and light level,
+// stereo and spherical information, Dolby Vision configuration ...). The
+// display matrix is set separately for video and never given to audio.
+bool FileRotation::CopyStreamSideData(int input_index, int output_index)
+{
+    const AVStream* in = input_->streams[input_index];
+    AVStream* out = output_->streams[output_index];
+    const bool video = in->codecpar->codec_type == AVMEDIA_TYPE_VIDEO;
+    for (int k = 0; k < in->nb_side_data; ++k) {
+        const AVPacketSideData& sd = in->side_data[k];
+        if (sd.type == AV_PKT_DATA_DISPLAYMATRIX && (!video || job_.rotation_deg != 0))
+            continue;
+        std::uint8_t* data = av_stream_new_side_data(out, sd.type, sd.size);
+        if (!data)
+            return false;
+        std::memcpy(data, sd.data, sd.size);
+    }
+    return true;
+}

@@ -1,0 +1,135 @@
+// Packet copy and completion of one file.
+#include "FileRotation.h"
+
+#include <climits>
+#include <cmath>
+
+#include "ConversionJob.h"
+
+extern "C" {
+#include <libavcodec/avcodec.h>
+#include <libavformat/avformat.h>
+}
+
+namespace {
+
+// p * 100 / duration truncated toward zero, at most 100. A quotient that
+// is not finite (a duration of 0) or below the int range gives INT_MIN,
+// which the window ignores; converting it directly would be undefined.
+int ProgressPercent(double position_s, double duration_s)
+{
+    const double percent = position_s * 100.0 / duration_s;
+    if (!std::isfinite(percent) || percent <= static_cast<double>(INT_MIN))
+        return INT_MIN;
+    if (percent > 100.0)
+        return 100;
+    return static_cast<int>(percent);
+}
+
+double Seconds(std::int64_t ts, const ConversionJob::TimeBase& tb)
+{
+    return static_cast<double>(ts) * tb.num / tb.den;
+}
+
+}  // namespace
+
+void FileRotation::PublishProgress()
+{
+    const double p = job_.video_position_s > job_.audio_position_s ? job_.video_position_s : job_.audio_position_s;
+    job_.progress_percent.store(ProgressPercent(p, job_.duration_s[static_cast<std::size_t>(index_)]));
+}
+
+int FileRotation::AdjustPacket(AVPacket* packet)
+{
+    const int s = packet->stream_index;
+    const AVStream* in = input_->streams[s];
+    const bool video = in->codecpar->codec_type == AVMEDIA_TYPE_VIDEO;
+    const int target = video ? video_map_[static_cast<std::size_t>(s)] : audio_map_[static_cast<std::size_t>(s)];
+    if (target < 0)
+        return -1;
+    const AVStream* out = output_->streams[target];
+
+    const auto rounding = static_cast<AVRounding>(AV_ROUND_NEAR_INF | AV_ROUND_PASS_MINMAX);
+    packet->pts = av_rescale_q_rnd(packet->pts, in->time_base, out->time_base, rounding);
+    packet->dts = av_rescale_q_rnd(packet->dts, in->time_base, out->time_base, rounding);
+    packet->duration = av_rescale_q(packet->duration, in->time_base, out->time_base);
+    packet->pos = -1;
+
+    if (video) {
+        job_.video_time_base = {out->time_base.num, out->time_base.den};
+        const bool twoStreams = video_map_.size() >= 2 && video_map_[0] >= 0 && video_map_[1] >= 0;
+        TimestampShift* shift = &video_shift_a_;
+        bool drivesProgress = true;
+        if (twoStreams && s == 1) {
+            shift = &video_shift_b_;
+            drivesProgress = false;
+        } else if (twoStreams && s != 0) {
+            shift = nullptr;
+            drivesProgress = false;
+        }
+        if (shift)
+            shift->ShiftVideo(packet->pts, packet->dts);
+        if (drivesProgress && packet->pts != AV_NOPTS_VALUE)
+            job_.video_position_s = Seconds(packet->pts, job_.video_time_base);
+    } else {
+        job_.audio_time_base = {out->time_base.num, out->time_base.den};
+        audio_shift_.ShiftAudio(packet->pts, packet->dts);
+        if (packet->pts != AV_NOPTS_VALUE)
+            job_.audio_position_s = Seconds(packet->pts, job_.audio_time_base);
+    }
+    output_dts_[static_cast<std::size_t>(target)].Fix(packet->pts, packet->dts);
+    return target;
+}
+
+void FileRotation::CopyAndComplete()
+{
+    bool failed = false;
+    while (!job_.cancel_requested.load()) {
+        const int read = av_read_frame(input_, packet_);
+        if (read < 0) {
+            // The end of the input, or data the demuxer cannot go on with,
+            // ends the copy as it ends FFmpeg's own; an input that cannot
+            // be read any more leaves the output incomplete.
+            failed = read != AVERROR_EOF && input_->pb && input_->pb->error < 0;
+            break;
+        }
+        const int s = packet_->stream_index;
+        if (s < 0 || static_cast<unsigned>(s) >= input_->nb_streams || slots_[static_cast<std::size_t>(s)].output_index < 0) {
+            av_packet_unref(packet_);
+            continue;
+        }
+        const AVMediaType type = input_->streams[s]->codecpar->codec_type;
+        if (type != AVMEDIA_TYPE_VIDEO && type != AVMEDIA_TYPE_AUDIO) {
+            av_packet_unref(packet_);
+            continue;
+        }
+        PublishProgress();
+        const int target = AdjustPacket(packet_);
+        if (target < 0) {
+            av_packet_unref(packet_);
+            continue;
+        }
+        packet_->stream_index = target;
+        // A packet the muxer or the disk does not take leaves the output
+        // incomplete: the file fails instead of counting as done.
+        const int written = av_interleaved_write_frame(output_, packet_);
+        av_packet_unref(packet_);
+        if (written < 0) {
+            failed = true;
+            break;
+        }
+    }
+
+    if (!failed && av_write_trailer(output_) < 0)
+        failed = true;
+    if (!failed && output_->pb && !(output_->oformat->flags & AVFMT_NOFILE)) {
+        // Closing flushes the last bytes; a full disk may show only here.
+        if (avio_closep(&output_->pb) < 0)
+            failed = true;
+    }
+
+    if (failed)
+        Fail();
+    else if (!job_.cancel_requested.load())
+        job_.file_status[static_cast<std::size_t>(index_)].store(kFileDone);
+}

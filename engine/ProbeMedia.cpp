@@ -1,0 +1,115 @@
+#include "ProbeMedia.h"
+
+#include <vector>
+
+#include "ConversionJob.h"
+
+extern "C" {
+#include <libavcodec/avcodec.h>
+#include <libavformat/avformat.h>
+}
+
+namespace {
+
+// Frees the decoder contexts and closes the input on every way out.
+struct ProbeState {
+    AVFormatContext* input = nullptr;
+    std::vector<AVCodecContext*> decoders;
+
+    ~ProbeState()
+    {
+        for (AVCodecContext*& decoder : decoders)
+            avcodec_free_context(&decoder);
+        avformat_close_input(&input);
+    }
+};
+
+void ClearProbeFields(ConversionJob& job)
+{
+    job.probe_duration_us = 0;
+    job.probe_video_profile = 0;
+    job.probe_bit_rate = 0;
+    job.probe_height = 0;
+    job.probe_width = 0;
+    job.probe_fps_den = 0;
+    job.probe_fps_num = 0;
+}
+
+// The container's duration, or the longest stream duration when the
+// container reports none, or 0 when nothing is known.
+std::int64_t DurationUs(const AVFormatContext* input)
+{
+    if (input->duration != AV_NOPTS_VALUE && input->duration > 0)
+        return input->duration;
+    std::int64_t longest = 0;
+    for (unsigned i = 0; i < input->nb_streams; ++i) {
+        const AVStream* st = input->streams[i];
+        if (st->duration == AV_NOPTS_VALUE || st->duration <= 0)
+            continue;
+        const std::int64_t us = av_rescale_q(st->duration, st->time_base, AVRational {1, AV_TIME_BASE});
+        if (us > longest)
+            longest = us;
+    }
+    return longest;
+}
+
+}  // namespace
+
+int ProbeMedia(ConversionJob& job)
+{
+    // No row may show figures of the file probed before.
+    ClearProbeFields(job);
+
+    ProbeState state;
+    if (avformat_open_input(&state.input, job.probe_path.c_str(), nullptr, nullptr) < 0)
+        return -1;
+    if (avformat_find_stream_info(state.input, nullptr) < 0)
+        return -2;
+    AVFormatContext* input = state.input;
+    state.decoders.assign(input->nb_streams, nullptr);
+
+    int selectedVideo = -1;
+    for (unsigned i = 0; i < input->nb_streams; ++i) {
+        AVStream* stream = input->streams[i];
+        const AVCodecParameters* par = stream->codecpar;
+        if (par->codec_id == AV_CODEC_ID_PNG || par->codec_id == AV_CODEC_ID_DVD_NAV ||
+            par->codec_type == AVMEDIA_TYPE_SUBTITLE)
+            continue;
+        if (par->codec_type == AVMEDIA_TYPE_VIDEO)
+            selectedVideo = static_cast<int>(i);
+        // An MJPEG stream among three or more streams is cover art.
+        if (par->codec_id == AV_CODEC_ID_MJPEG && input->nb_streams > 2)
+            continue;
+        const AVCodec* codec = avcodec_find_decoder(par->codec_id);
+        if (!codec)
+            continue;
+        AVCodecContext* decoder = avcodec_alloc_context3(codec);
+        if (!decoder)
+            return AVERROR(ENOMEM);
+        state.decoders[i] = decoder;
+        int ret = avcodec_parameters_to_context(decoder, par);
+        if (ret < 0)
+            return ret;
+        if (decoder->codec_type == AVMEDIA_TYPE_VIDEO || decoder->codec_type == AVMEDIA_TYPE_AUDIO) {
+            if (decoder->codec_type == AVMEDIA_TYPE_VIDEO)
+                decoder->framerate = av_guess_frame_rate(input, stream, nullptr);
+            if ((ret = avcodec_open2(decoder, codec, nullptr)) < 0)
+                return ret;
+        }
+        if (decoder->codec_type == AVMEDIA_TYPE_VIDEO) {
+            const AVRational rate = stream->avg_frame_rate.den != 0 ? stream->avg_frame_rate : decoder->framerate;
+            job.probe_fps_num = rate.num;
+            job.probe_fps_den = rate.den;
+            job.probe_width = decoder->width;
+            job.probe_height = decoder->height;
+            job.probe_bit_rate = static_cast<int>(decoder->bit_rate);
+        }
+        job.probe_duration_us = DurationUs(input);
+    }
+    if (job.probe_bit_rate == 0)
+        job.probe_bit_rate = static_cast<int>(input->bit_rate);
+    av_dump_format(input, 0, job.probe_path.c_str(), 0);
+    if (selectedVideo >= 0)
+        job.probe_video_profile = input->streams[selectedVideo]->codecpar->profile;
+    return selectedVideo < 0 ? -1 : 0;
+}

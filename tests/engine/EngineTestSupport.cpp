@@ -1,0 +1,76 @@
+#include "EngineTestSupport.h"
+
+#include "RotationWorker.h"
+
+extern "C" {
+#include <libavutil/log.h>
+}
+
+namespace {
+// Stream dumps of every probe and file would drown the test output.
+const bool kQuiet = (av_log_set_level(AV_LOG_ERROR), true);
+}  // namespace
+
+std::unique_ptr<ConversionJob> MakeJob(int rotation_deg)
+{
+    (void)kQuiet;
+    auto job = std::make_unique<ConversionJob>();
+    job->rotation_deg = rotation_deg;
+    job->pre_file_wait_ms = 0;
+    return job;
+}
+
+void AddFile(ConversionJob& job, const std::string& input, const std::string& output, double duration_s)
+{
+    const auto i = static_cast<std::size_t>(job.file_count++);
+    job.input_path[i] = input;
+    job.output_path[i] = output;
+    job.duration_s[i] = duration_s;
+    job.display_count = job.file_count;
+}
+
+int RunBatch(ConversionJob& job)
+{
+    std::thread worker = StartRotationWorker(job);
+    worker.join();
+    return job.worker_exit_code.load();
+}
+
+std::vector<std::vector<FixturePacket>> PacketsByStream(const std::string& path, const std::vector<int>& streams)
+{
+    std::vector<std::vector<FixturePacket>> result(streams.size());
+    for (FixturePacket& p : ReadPackets(path)) {
+        for (std::size_t k = 0; k < streams.size(); ++k) {
+            if (streams[k] == p.stream_index)
+                result[k].push_back(std::move(p));
+        }
+    }
+    return result;
+}
+
+bool SamePayloads(const std::vector<std::vector<FixturePacket>>& a, const std::vector<std::vector<FixturePacket>>& b,
+                  std::string* why)
+{
+    if (a.size() != b.size()) {
+        *why = "stream count " + std::to_string(a.size()) + " vs " + std::to_string(b.size());
+        return false;
+    }
+    for (std::size_t s = 0; s < a.size(); ++s) {
+        if (a[s].empty()) {
+            *why = "stream " + std::to_string(s) + " has no packets";
+            return false;
+        }
+        if (a[s].size() != b[s].size()) {
+            *why = "stream " + std::to_string(s) + ": " + std::to_string(a[s].size()) + " vs " +
+                   std::to_string(b[s].size()) + " packets";
+            return false;
+        }
+        for (std::size_t k = 0; k < a[s].size(); ++k) {
+            if (a[s][k].data != b[s][k].data) {
+                *why = "stream " + std::to_string(s) + " packet " + std::to_string(k) + " differs";
+                return false;
+            }
+        }
+    }
+    return true;
+}

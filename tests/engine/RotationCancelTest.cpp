@@ -1,0 +1,154 @@
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+#include <csignal>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <thread>
+#include <unistd.h>
+
+#include "EngineTestSupport.h"
+#include "FileNames.h"
+#include "RotationWorker.h"
+
+TEST(RotationCancel, CancelBeforeAFileEndsTheBatchAndResetsOldStatuses)
+{
+    TempFolder folder("cancel-before");
+    ASSERT_EQ(MakeMediaFile(folder / "in.mp4", FixtureSpec {}), "");
+    auto job = MakeJob(90);
+    AddFile(*job, folder / "in.mp4", folder / "a.mov");
+    AddFile(*job, folder / "in.mp4", folder / "b.mov");
+    // What an earlier batch left behind.
+    job->file_status[0].store(kFileDone);
+    job->file_status[1].store(kFileFailed);
+    job->current_index.store(2);
+    job->cancel_requested.store(true);
+    job->pre_file_wait_ms = 20;
+
+    EXPECT_EQ(RunBatch(*job), 0);
+    EXPECT_EQ(job->current_index.load(), 0);
+    EXPECT_EQ(job->file_status[0].load(), kFilePending);
+    EXPECT_EQ(job->file_status[1].load(), kFilePending);
+    EXPECT_FALSE(PathExists(folder / "a.mov"));
+    EXPECT_FALSE(job->worker_active.load());
+}
+
+namespace {
+
+// Feeds a file into a named pipe in two halves, so that the worker is
+// certainly in the middle of the copy between them.
+class PipeFeeder {
+public:
+    PipeFeeder(const std::string& fifo, std::string data) : data_(std::move(data))
+    {
+        thread_ = std::thread([this, fifo] {
+            const int fd = ::open(fifo.c_str(), O_WRONLY);
+            if (fd < 0)
+                return;
+            const std::size_t half = data_.size() * 6 / 10;
+            Write(fd, 0, half);
+            while (!go_on_.load())
+                std::this_thread::sleep_for(std::chrono::milliseconds(5));
+            Write(fd, half, data_.size());
+            ::close(fd);
+        });
+    }
+    ~PipeFeeder()
+    {
+        GoOn();
+        thread_.join();
+    }
+    void GoOn() { go_on_.store(true); }
+
+private:
+    void Write(int fd, std::size_t from, std::size_t to)
+    {
+        while (from < to) {
+            const ssize_t n = ::write(fd, data_.data() + from, to - from);
+            if (n <= 0)
+                return;  // the reader is gone
+            from += static_cast<std::size_t>(n);
+        }
+    }
+
+    std::string data_;
+    std::atomic<bool> go_on_ {false};
+    std::thread thread_;
+};
+
+bool WaitForProgress(const ConversionJob& job)
+{
+    for (int k = 0; k < 2000; ++k) {
+        if (job.progress_percent.load() > 0)
+            return true;
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    return false;
+}
+
+}  // namespace
+
+TEST(RotationCancel, CancelDuringAFileKeepsItPendingWithAClosedPartialOutput)
+{
+    std::signal(SIGPIPE, SIG_IGN);
+    TempFolder folder("cancel-during");
+    FixtureSpec spec;
+    spec.audio_codec = "mp3";
+    spec.seconds = 4.0;
+    ASSERT_EQ(MakeMediaFile(folder / "in.ts", spec), "");
+    ASSERT_EQ(::mkfifo((folder / "pipe.ts").c_str(), 0600), 0);
+
+    auto job = MakeJob(90);
+    AddFile(*job, folder / "pipe.ts", folder / "partial.mov", 4.0);
+    AddFile(*job, folder / "in.ts", folder / "never.mov", 4.0);
+    std::thread worker;
+    {
+        PipeFeeder feeder(folder / "pipe.ts", ReadWholeFile(folder / "in.ts"));
+        worker = StartRotationWorker(*job);
+        EXPECT_TRUE(WaitForProgress(*job));
+        EXPECT_TRUE(job->worker_active.load());
+        job->cancel_requested.store(true);
+        feeder.GoOn();
+    }
+    worker.join();
+    EXPECT_EQ(job->worker_exit_code.load(), 0);
+    EXPECT_EQ(job->file_status[0].load(), kFilePending);
+    EXPECT_EQ(job->file_status[1].load(), kFilePending);
+    EXPECT_EQ(job->current_index.load(), 1);
+    EXPECT_EQ(job->progress_percent.load(), 0);
+    EXPECT_FALSE(PathExists(folder / "never.mov"));
+
+    // The partial output was finished with a trailer: it opens and holds
+    // some, not all, of the pictures, turned like a complete one.
+    const auto partial = ReadPackets(folder / "partial.mov");
+    const auto whole = ReadPackets(folder / "in.ts");
+    EXPECT_GT(partial.size(), 0u);
+    EXPECT_LT(partial.size(), whole.size());
+    EXPECT_EQ(ReadRotationCw(folder / "partial.mov"), 90);
+}
+
+TEST(RotationCancel, CancelDuringTheLastFileMovesCurrentIndexToTheEnd)
+{
+    std::signal(SIGPIPE, SIG_IGN);
+    TempFolder folder("cancel-last");
+    FixtureSpec spec;
+    spec.audio_codec = "mp3";
+    spec.seconds = 4.0;
+    ASSERT_EQ(MakeMediaFile(folder / "in.ts", spec), "");
+    ASSERT_EQ(::mkfifo((folder / "pipe.ts").c_str(), 0600), 0);
+
+    auto job = MakeJob(180);
+    AddFile(*job, folder / "pipe.ts", folder / "partial.mov", 4.0);
+    std::thread worker;
+    {
+        PipeFeeder feeder(folder / "pipe.ts", ReadWholeFile(folder / "in.ts"));
+        worker = StartRotationWorker(*job);
+        EXPECT_TRUE(WaitForProgress(*job));
+        job->cancel_requested.store(true);
+        feeder.GoOn();
+    }
+    worker.join();
+    EXPECT_EQ(job->current_index.load(), job->file_count);
+    EXPECT_EQ(job->file_status[0].load(), kFilePending);
+}

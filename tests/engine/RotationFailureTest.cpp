@@ -1,0 +1,115 @@
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include "EngineTestSupport.h"
+#include "FileNames.h"
+#include "RotationWorker.h"
+
+namespace {
+
+class RotationFailureTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_EQ(MakeMediaFile(folder_ / "good.mp4", FixtureSpec {}), "");
+    }
+
+    TempFolder folder_ {"failure"};
+};
+
+}  // namespace
+
+TEST_F(RotationFailureTest, UnreadableInputEndsTheBatchAtItsPosition)
+{
+    ASSERT_TRUE(WriteBytes(folder_ / "empty.mp4", ""));
+    ASSERT_TRUE(WriteBytes(folder_ / "garbage.mp4", std::string(8192, '\x33')));
+    ASSERT_TRUE(CopyPrefix(folder_ / "good.mp4", folder_ / "truncated.mp4", FileSize(folder_ / "good.mp4") / 3));
+    for (const char* bad : {"missing.mp4", "empty.mp4", "garbage.mp4", "truncated.mp4"}) {
+        auto job = MakeJob(90);
+        AddFile(*job, folder_ / "good.mp4", folder_ / "first.mov");
+        AddFile(*job, folder_ / bad, folder_ / "bad.mov");
+        AddFile(*job, folder_ / "good.mp4", folder_ / "never.mov");
+        EXPECT_EQ(RunBatch(*job), -1) << bad;
+        EXPECT_EQ(job->file_status[0].load(), kFileDone) << bad;
+        EXPECT_EQ(job->file_status[1].load(), kFileFailed) << bad;
+        EXPECT_EQ(job->file_status[2].load(), kFilePending) << bad;
+        EXPECT_EQ(job->current_index.load(), 1) << bad;
+        EXPECT_FALSE(job->worker_active.load());
+        EXPECT_FALSE(PathExists(folder_ / "bad.mov")) << bad;
+        EXPECT_FALSE(PathExists(folder_ / "never.mov")) << bad;
+    }
+}
+
+TEST_F(RotationFailureTest, UnknownOutputExtensionOrRefusedCodecSkipsToTheNextFile)
+{
+    FixtureSpec vp8;  // the MOV muxer does not take VP8
+    vp8.video_codec = "vp8";
+    vp8.audio_codec = "opus";
+    ASSERT_EQ(MakeMediaFile(folder_ / "vp8.mkv", vp8), "");
+    auto job = MakeJob(90);
+    AddFile(*job, folder_ / "good.mp4", folder_ / "out.nosuchmuxer");
+    AddFile(*job, folder_ / "vp8.mkv", folder_ / "vp8.mov");
+    AddFile(*job, folder_ / "good.mp4", folder_ / "last.mov");
+    EXPECT_EQ(RunBatch(*job), 0);
+    EXPECT_EQ(job->file_status[0].load(), kFileFailed);
+    EXPECT_EQ(job->file_status[1].load(), kFileFailed);
+    EXPECT_EQ(job->file_status[2].load(), kFileDone);
+    EXPECT_EQ(job->current_index.load(), 3);
+    EXPECT_FALSE(PathExists(folder_ / "out.nosuchmuxer"));
+    EXPECT_FALSE(PathExists(folder_ / "vp8.mov")) << "a refused output leaves nothing behind";
+    EXPECT_EQ(ReadRotationCw(folder_ / "last.mov"), 90);
+}
+
+TEST_F(RotationFailureTest, OutputThatCannotBeCreatedEndsTheBatch)
+{
+    auto job = MakeJob(90);
+    AddFile(*job, folder_ / "good.mp4", folder_ / "no-such-folder/out.mov");
+    AddFile(*job, folder_ / "good.mp4", folder_ / "never.mov");
+    EXPECT_EQ(RunBatch(*job), -1);
+    EXPECT_EQ(job->file_status[0].load(), kFileFailed);
+    EXPECT_EQ(job->file_status[1].load(), kFilePending);
+    EXPECT_EQ(job->current_index.load(), 0);
+    EXPECT_EQ(job->worker_exit_code.load(), -1);
+}
+
+TEST_F(RotationFailureTest, FullDiskFailsTheFileAndTheBatchGoesOn)
+{
+    ASSERT_EQ(::symlink("/dev/full", (folder_ / "full.mov").c_str()), 0);
+    auto job = MakeJob(90);
+    AddFile(*job, folder_ / "good.mp4", folder_ / "full.mov");
+    AddFile(*job, folder_ / "good.mp4", folder_ / "next.mov");
+    EXPECT_EQ(RunBatch(*job), 0);
+    EXPECT_EQ(job->file_status[0].load(), kFileFailed);
+    EXPECT_EQ(job->file_status[1].load(), kFileDone);
+}
+
+// The disk fills in the middle of the copy: a child process with a small
+// file size limit runs the worker.
+TEST_F(RotationFailureTest, WriteFailureInTheMiddleOfTheCopyFailsTheFile)
+{
+    FixtureSpec spec;
+    spec.seconds = 3.0;
+    ASSERT_EQ(MakeMediaFile(folder_ / "long.mp4", spec), "");
+    ASSERT_GT(FileSize(folder_ / "long.mp4"), 64 * 1024);
+    auto job = MakeJob(90);
+    AddFile(*job, folder_ / "long.mp4", folder_ / "cut.mov", 3.0);
+
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        std::signal(SIGXFSZ, SIG_IGN);
+        const rlimit limit {32 * 1024, 32 * 1024};
+        ::setrlimit(RLIMIT_FSIZE, &limit);
+        const int code = RotationWorker(*job);
+        ::_exit(code == 0 ? job->file_status[0].load() : 100);
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), kFileFailed);
+    EXPECT_FALSE(PathExists(folder_ / "cut.mov")) << "an incomplete output is removed";
+}

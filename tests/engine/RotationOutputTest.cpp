@@ -1,0 +1,275 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <climits>
+
+#include "EngineTestSupport.h"
+
+extern "C" {
+#include <libavcodec/avcodec.h>
+#include <libavutil/display.h>
+}
+
+namespace {
+
+struct ContainerCase {
+    std::string ext;
+    std::string video;
+    std::string audio;
+    // From AVI and TS, H.264 is stored with start codes that the MOV muxer
+    // converts; there the pictures must decode the same instead.
+    bool compare_pictures;
+};
+
+std::string CaseName(const ::testing::TestParamInfo<ContainerCase>& info)
+{
+    return info.param.ext + "_" + info.param.video + "_" + info.param.audio;
+}
+
+class ContainerTest : public ::testing::TestWithParam<ContainerCase> {};
+
+}  // namespace
+
+TEST_P(ContainerTest, CopiesEveryPacketAndTurnsThePicture)
+{
+    const ContainerCase& c = GetParam();
+    TempFolder folder("container");
+    FixtureSpec spec;
+    spec.video_codec = c.video;
+    spec.audio_codec = c.audio;
+    const std::string input = folder / ("in." + c.ext);
+    ASSERT_EQ(MakeMediaFile(input, spec), "");
+    const std::string before = ReadWholeFile(input);
+
+    auto job = MakeJob(90);
+    AddFile(*job, input, folder / "out.mov");
+    ASSERT_EQ(RunBatch(*job), 0);
+    EXPECT_EQ(job->file_status[0].load(), kFileDone);
+    EXPECT_EQ(job->current_index.load(), 1);
+    EXPECT_FALSE(job->worker_active.load());
+    EXPECT_EQ(ReadRotationCw(folder / "out.mov"), 90);
+    EXPECT_EQ(ReadWholeFile(input), before) << "the input must never change";
+
+    const FixtureInfo info = ReadInfo(folder / "out.mov");
+    ASSERT_EQ(info.streams.size(), 2u);
+    EXPECT_EQ(info.streams[0].media_type, AVMEDIA_TYPE_VIDEO);
+    EXPECT_EQ(info.streams[1].media_type, AVMEDIA_TYPE_AUDIO);
+    std::string why;
+    if (c.compare_pictures) {
+        const auto pictures = DecodedPictureHashes(input);
+        EXPECT_FALSE(pictures.empty());
+        EXPECT_EQ(DecodedPictureHashes(folder / "out.mov"), pictures);
+        EXPECT_TRUE(SamePayloads(PacketsByStream(input, {1}), PacketsByStream(folder / "out.mov", {1}), &why)) << why;
+    } else {
+        EXPECT_TRUE(SamePayloads(PacketsByStream(input, {0, 1}), PacketsByStream(folder / "out.mov", {0, 1}), &why))
+            << why;
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Containers, ContainerTest,
+                         ::testing::Values(ContainerCase {"mp4", "h264", "aac", false},
+                                           ContainerCase {"mov", "h264", "aac", false},
+                                           ContainerCase {"mkv", "h264", "mp3", false},
+                                           ContainerCase {"mp4", "mpeg4", "mp3", false},
+                                           ContainerCase {"mkv", "mpeg4", "aac", false},
+                                           ContainerCase {"avi", "mpeg4", "mp3", false},
+                                           ContainerCase {"ts", "mpeg4", "mp3", false},
+                                           ContainerCase {"avi", "h264", "mp3", true},
+                                           ContainerCase {"ts", "h264", "mp3", true}),
+                         CaseName);
+
+namespace {
+
+// Rotates one fixture and returns the output's path.
+std::string Rotate(const TempFolder& folder, const FixtureSpec& spec, int rotation_deg, const std::string& in_name,
+                   const std::string& out_name)
+{
+    const std::string input = folder / in_name;
+    EXPECT_EQ(MakeMediaFile(input, spec), "");
+    auto job = MakeJob(rotation_deg);
+    AddFile(*job, input, folder / out_name);
+    EXPECT_EQ(RunBatch(*job), 0);
+    EXPECT_EQ(job->file_status[0].load(), kFileDone);
+    return folder / out_name;
+}
+
+}  // namespace
+
+TEST(RotationMatrix, OldRotationPlusTheChosenOneModulo360)
+{
+    TempFolder folder("matrix");
+    struct Case {
+        int old_cw, add, expected;
+    } cases[] = {{90, 180, 270}, {270, 180, 90}, {90, 270, 0}, {0, 270, 270}};
+    for (const Case& c : cases) {
+        FixtureSpec spec;
+        spec.rotation_cw = c.old_cw;
+        const std::string name = std::to_string(c.old_cw) + "_" + std::to_string(c.add);
+        const std::string out = Rotate(folder, spec, c.add, name + ".mp4", name + ".mov");
+        EXPECT_EQ(ReadRotationCw(out), c.expected) << name;
+    }
+}
+
+TEST(RotationMatrix, ZeroRotationKeepsTheInputMatrixAsItIs)
+{
+    TempFolder folder("zero");
+    FixtureSpec spec;
+    spec.rotation_cw = 90;
+    spec.mirror = true;
+    const std::string out = Rotate(folder, spec, 0, "in.mov", "out.mov");
+    std::array<std::int32_t, 9> in {}, got {};
+    ASSERT_TRUE(ReadDisplayMatrix(folder / "in.mov", in));
+    ASSERT_TRUE(ReadDisplayMatrix(out, got));
+    EXPECT_EQ(got, in);
+}
+
+TEST(RotationMatrix, MirroredVideoStaysMirrored)
+{
+    TempFolder folder("mirror");
+    FixtureSpec spec;
+    spec.mirror = true;
+    const std::string out = Rotate(folder, spec, 90, "in.mp4", "out.mov");
+    std::array<std::int32_t, 9> m {};
+    ASSERT_TRUE(ReadDisplayMatrix(out, m));
+    EXPECT_TRUE(MatrixMirrors(m));
+    // Mirrored first, then turned: diag(-1, 1, 1) times the 90 degree turn.
+    std::array<std::int32_t, 9> expected {};
+    av_display_rotation_set(expected.data(), 90);
+    expected[0] = -expected[0];
+    expected[1] = -expected[1];
+    expected[2] = -expected[2];
+    EXPECT_EQ(m, expected);
+}
+
+TEST(RotationMatrix, ExiftoolSeesTheClockwiseRotation)
+{
+    if (!ProgramAvailable("exiftool"))
+        GTEST_SKIP() << "exiftool is not installed";
+    TempFolder folder("exif");
+    FixtureSpec spec;
+    spec.rotation_cw = 270;
+    const std::string once = Rotate(folder, FixtureSpec {}, 90, "a.mp4", "a.mov");
+    const std::string twice = Rotate(folder, spec, 270, "b.mov", "b(0).mov");
+    std::string out;
+    ASSERT_EQ(RunProgram({"exiftool", "-s3", "-Rotation", once}, &out), 0);
+    EXPECT_EQ(out, "90\n");
+    ASSERT_EQ(RunProgram({"exiftool", "-s3", "-Rotation", twice}, &out), 0);
+    EXPECT_EQ(out, "180\n");
+}
+
+TEST(RotationTag, TagOnlyRotationIsTurnedIntoAMatrixAndTagsAreReduced)
+{
+    TempFolder folder("tag");
+    FixtureSpec spec;
+    spec.rotate_tag = "90";
+    EXPECT_EQ(ReadRotationCw(Rotate(folder, spec, 90, "a.mkv", "a.mov")), 180);
+
+    // In a container that keeps stream tags the text is readable: the old
+    // value plus the rotation, reduced, on video and audio alike.
+    spec.rotate_tag = "270";
+    const std::string out = Rotate(folder, spec, 180, "b.mkv", "b.mkv.out.mkv");
+    const FixtureInfo info = ReadInfo(out);
+    ASSERT_EQ(info.streams.size(), 2u);
+    EXPECT_EQ(MetadataValue(info.streams[0].metadata, "rotate"), "90");
+    EXPECT_EQ(MetadataValue(info.streams[1].metadata, "rotate"), "180");
+}
+
+TEST(RotationMetadata, SideDataAndContainerDatesTravelWithTheFile)
+{
+    TempFolder folder("meta");
+    FixtureSpec spec;
+    spec.video_codec = "h264";
+    spec.hdr_side_data = true;
+    spec.rotation_cw = 90;
+    spec.container_metadata = {{"creation_time", "2020-01-02T03:04:05Z"}, {"location", "+48.8577+002.2950/"}};
+    const std::string out = Rotate(folder, spec, 90, "in.mov", "out.mov");
+    const FixtureInfo in = ReadInfo(folder / "in.mov");
+    const FixtureInfo got = ReadInfo(out);
+    ASSERT_FALSE(got.streams.empty());
+    for (int type : {AV_PKT_DATA_MASTERING_DISPLAY_METADATA, AV_PKT_DATA_CONTENT_LIGHT_LEVEL,
+                     AV_PKT_DATA_DISPLAYMATRIX}) {
+        const auto& types = got.streams[0].side_data_types;
+        EXPECT_NE(std::find(types.begin(), types.end(), type), types.end()) << "side data " << type;
+    }
+    EXPECT_EQ(ReadRotationCw(out), 180);
+    EXPECT_EQ(MetadataValue(got.metadata, "creation_time"), MetadataValue(in.metadata, "creation_time"));
+    EXPECT_EQ(MetadataValue(got.metadata, "location"), "+48.8577+002.2950/");
+}
+
+TEST(RotationStreams, TwoVideoStreamsAreCopiedAndEachStartsAtZero)
+{
+    TempFolder folder("two");
+    FixtureSpec spec;
+    spec.second_video = true;
+    spec.start_offset_s = 10.0;
+    const std::string out = Rotate(folder, spec, 90, "in.mkv", "out.mov");
+    std::string why;
+    const auto got = PacketsByStream(out, {0, 1, 2});
+    EXPECT_TRUE(SamePayloads(PacketsByStream(folder / "in.mkv", {0, 1, 2}), got, &why)) << why;
+    ASSERT_FALSE(got[0].empty());
+    ASSERT_FALSE(got[1].empty());
+    EXPECT_EQ(got[0][0].pts, 0);
+    EXPECT_EQ(got[1][0].pts, 0);
+}
+
+TEST(RotationStreams, CoverPictureAndSubtitlesAreLeftOut)
+{
+    TempFolder folder("cover");
+    FixtureSpec spec;
+    spec.cover_picture = true;
+    spec.subtitle = true;
+    const std::string out = Rotate(folder, spec, 180, "in.mp4", "out.mov");
+    const FixtureInfo info = ReadInfo(out);
+    ASSERT_EQ(info.streams.size(), 2u);
+    EXPECT_EQ(info.streams[0].codec_id, AV_CODEC_ID_MPEG4);
+    EXPECT_EQ(info.streams[1].codec_id, AV_CODEC_ID_AAC);
+    std::string why;
+    EXPECT_TRUE(SamePayloads(PacketsByStream(folder / "in.mp4", {0, 1}), PacketsByStream(out, {0, 1}), &why)) << why;
+}
+
+TEST(RotationStreams, AudioOnlyFileIsCopiedWithoutAMatrix)
+{
+    TempFolder folder("audio");
+    FixtureSpec spec;
+    spec.video_codec = "";
+    spec.audio_codec = "mp3";
+    const std::string out = Rotate(folder, spec, 90, "in.mkv", "out.mov");
+    const FixtureInfo info = ReadInfo(out);
+    ASSERT_EQ(info.streams.size(), 1u);
+    EXPECT_TRUE(info.streams[0].side_data_types.empty());
+    std::string why;
+    EXPECT_TRUE(SamePayloads(PacketsByStream(folder / "in.mkv", {0}), PacketsByStream(out, {0}), &why)) << why;
+}
+
+TEST(RotationProgress, PercentIsCappedAndAZeroDurationGivesTheIgnoredValue)
+{
+    TempFolder folder("progress");
+    FixtureSpec spec;
+    ASSERT_EQ(MakeMediaFile(folder / "in.mp4", spec), "");
+    auto job = MakeJob(90);
+    AddFile(*job, folder / "in.mp4", folder / "short.mov", 0.1);
+    ASSERT_EQ(RunBatch(*job), 0);
+    EXPECT_EQ(job->progress_percent.load(), 100);
+
+    auto zero = MakeJob(90);
+    AddFile(*zero, folder / "in.mp4", folder / "zero.mov", 0.0);
+    ASSERT_EQ(RunBatch(*zero), 0);
+    EXPECT_EQ(zero->progress_percent.load(), INT_MIN);
+    EXPECT_EQ(zero->file_status[0].load(), kFileDone);
+}
+
+TEST(RotationBatch, EveryFileOfABatchIsDoneInTurn)
+{
+    TempFolder folder("batch");
+    ASSERT_EQ(MakeMediaFile(folder / "a.mp4", FixtureSpec {}), "");
+    auto job = MakeJob(270);
+    for (const char* name : {"a.mov", "a(0).mov", "a(1).mov"})
+        AddFile(*job, folder / "a.mp4", folder / name);
+    job->file_status[3].store(77);  // beyond the batch: never touched
+    ASSERT_EQ(RunBatch(*job), 0);
+    EXPECT_EQ(job->current_index.load(), 3);
+    for (std::size_t i = 0; i < 3; ++i)
+        EXPECT_EQ(job->file_status[i].load(), kFileDone) << i;
+    EXPECT_EQ(job->file_status[3].load(), 77);
+    EXPECT_EQ(ReadRotationCw(folder / "a(1).mov"), 270);
+}

@@ -94,9 +94,10 @@ Parsed ParseLine(const std::string& content)
     return parsed;
 }
 
+// Line breaks would split the entry; a NUL ends the text for the reader.
 bool HasLineBreak(const std::string& s)
 {
-    return s.find_first_of("\r\n") != std::string::npos;
+    return s.find_first_of(std::string("\r\n\0", 3)) != std::string::npos;
 }
 
 std::string StoredValue(const std::string& value)
@@ -118,7 +119,8 @@ std::optional<std::string> SetIniValue(const std::string& text, const std::strin
     if (sectionName.empty() || keyName.empty() || HasLineBreak(section) || HasLineBreak(key)
         || HasLineBreak(value) || sectionName.find(']') != std::string::npos
         || keyName.find('=') != std::string::npos || keyName.front() == ';'
-        || keyName.front() == '#' || keyName.front() == '[')
+        || keyName.front() == '#' || keyName.front() == '['
+        || text.find('\0') != std::string::npos)
         return std::nullopt;
 
     std::vector<Line> lines = SplitLines(text);

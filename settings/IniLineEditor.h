@@ -12,7 +12,10 @@
 //
 // A value that begins or ends with a blank, or is itself enclosed in double
 // quotes, is written in double quotes so that it reads back unchanged.
-// Nothing is returned for what no INI line can hold: a line break in the
-// value, an empty name, ']' in a section name, '=' in a key name.
+// Nothing is returned for what no INI line can hold: a line break or a NUL
+// in a name or the value, an empty name, ']' in a section name, '=' in a key name.
+// Nothing is returned either for a text holding a NUL (say a UTF-16 file
+// without its byte-order mark): the reader stops there, so a value added
+// after it could never be read back.
 std::optional<std::string> SetIniValue(const std::string& text, const std::string& section,
                                        const std::string& key, const std::string& value);

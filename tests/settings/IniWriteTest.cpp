@@ -90,11 +90,21 @@ TEST(IniWrite, KeepsCrLfEndingsAndUtf16Files)
     ASSERT_TRUE(WriteText(ini, "A", "j", "2"));
     EXPECT_EQ(ReadBytes(ini), "[A]\r\nk=1\r\nj=2\r\n");
 
+    WriteBytes(ini, "\xEF\xBB\xBF[A]\nk=1\n");
+    ASSERT_TRUE(WriteText(ini, "a", "K", "2"));
+    EXPECT_EQ(ReadBytes(ini), "\xEF\xBB\xBF[A]\nk=2\n");
+
     // "[A]\nk=1\n" in UTF-16 LE: the file stays UTF-16 with its mark.
     WriteBytes(ini, std::string("\xFF\xFE[\0A\0]\0\n\0k\0=\0001\0\n\0", 18));
     ASSERT_TRUE(WriteText(ini, "A", "k", "中"));
     EXPECT_EQ(ReadBytes(ini), std::string("\xFF\xFE[\0A\0]\0\n\0k\0=\0\x2D\x4E\n\0", 18));
     EXPECT_EQ(ReadText(ini, "A", "k", ""), "中");
+
+    // Without its mark the same file is bytes with NULs: left alone.
+    const std::string unmarked("[\0A\0]\0\n\0", 8);
+    WriteBytes(ini, unmarked);
+    EXPECT_FALSE(WriteText(ini, "A", "k", "1"));
+    EXPECT_EQ(ReadBytes(ini), unmarked);
 }
 
 TEST(IniWrite, RefusesWhatNoLineCanHold)

@@ -55,6 +55,12 @@ int ReadInt(const std::string& iniPath, const std::string& section,
 bool WriteText(const std::string& iniPath, const std::string& section,
                const std::string& key, const std::string& text)
 {
+    return WriteTexts(iniPath, section, {{key, text}});
+}
+
+bool WriteTexts(const std::string& iniPath, const std::string& section,
+                const std::vector<std::pair<std::string, std::string>>& entries)
+{
     DecodedText current;
     if (const auto bytes = ReadIniFileBytes(iniPath)) {
         current = DecodeText(*bytes);
@@ -63,8 +69,12 @@ bool WriteText(const std::string& iniPath, const std::string& section,
         // nothing would lose every other key.
         return false;
     }
-    const std::optional<std::string> edited = SetIniValue(current.utf8, section, key, text);
-    if (!edited)
-        return false;
-    return ReplaceFileAtomically(iniPath, EncodeText(*edited, current.encoding));
+    std::string text = std::move(current.utf8);
+    for (const auto& [key, value] : entries) {
+        std::optional<std::string> edited = SetIniValue(text, section, key, value);
+        if (!edited)
+            return false;
+        text = std::move(*edited);
+    }
+    return ReplaceFileAtomically(iniPath, EncodeText(text, current.encoding));
 }

@@ -1,6 +1,8 @@
 #pragma once
 
 #include <string>
+#include <utility>
+#include <vector>
 
 // Private-profile style access to one INI file. Section and key names match
 // without regard to letter case; values keep theirs. Every call opens the
@@ -20,3 +22,9 @@ int ReadInt(const std::string& iniPath, const std::string& section,
 // written; the old file is then left as it was.
 bool WriteText(const std::string& iniPath, const std::string& section,
                const std::string& key, const std::string& text);
+
+// Sets several keys of one section with a single replacement of the file,
+// in the given order: the result is that of one WriteText per entry, but
+// either every entry is written or none is.
+bool WriteTexts(const std::string& iniPath, const std::string& section,
+                const std::vector<std::pair<std::string, std::string>>& entries);

@@ -61,7 +61,12 @@ std::vector<CatalogueEntry> Catalogue(LanguageTexts& t)
 
 std::string LanguageFilePath()
 {
-    return ExeFolder() + "/languages/" + g_languageFile;
+    return LanguageFilePath(g_languageFile);
+}
+
+std::string LanguageFilePath(const std::string& languageFile)
+{
+    return ExeFolder() + "/languages/" + languageFile;
 }
 
 void ReadLanguageTexts(const std::string& languageFilePath, LanguageTexts& texts)

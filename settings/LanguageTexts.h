@@ -31,6 +31,10 @@ extern LanguageTexts g_texts;
 // ExeFolder() + "/languages/" + g_languageFile.
 std::string LanguageFilePath();
 
+// ExeFolder() + "/languages/" + languageFile, for a reader that takes the
+// name from setting.ini itself each time (the progress dialog).
+std::string LanguageFilePath(const std::string& languageFile);
+
 // Reads every key of the catalogue from the file into texts; a missing file
 // or key gives an empty text.
 void ReadLanguageTexts(const std::string& languageFilePath, LanguageTexts& texts);

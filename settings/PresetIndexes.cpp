@@ -82,8 +82,11 @@ PresetIndexes ReadPresetIndexes(const std::string& iniPath)
 
 void WritePresetIndexes(const std::string& iniPath, const PresetIndexes& indexes)
 {
-    // Failed writes are ignored: the next start reads the old values.
+    std::vector<std::pair<std::string, std::string>> entries;
     for (PresetKind kind : {kPresetQuality, kPresetSize, kPresetFrameRate, kPresetAudioQuality,
                             kPresetSampleRate})
-        WriteText(iniPath, kSection, KeyOf(kind), std::to_string(indexes[kind]));
+        entries.emplace_back(KeyOf(kind), std::to_string(indexes[kind]));
+    // One replacement of the file for all five. A failed write is ignored:
+    // the next start reads the old values.
+    WriteTexts(iniPath, kSection, entries);
 }

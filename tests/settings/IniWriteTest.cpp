@@ -116,7 +116,11 @@ TEST(IniWrite, RefusesWhatNoLineCanHold)
     EXPECT_FALSE(WriteText(ini, "A]", "k", "v"));
     EXPECT_FALSE(WriteText(ini, "A", "k=", "v"));
     EXPECT_FALSE(WriteText(ini, "", "k", "v"));
+    // Several keys at once: all or nothing.
+    EXPECT_FALSE(WriteTexts(ini, "A", {{"k", "new"}, {"j", "bad\r"}}));
     EXPECT_EQ(ReadBytes(ini), "[A]\nk=old\n");
+    EXPECT_TRUE(WriteTexts(ini, "A", {{"k", "new"}, {"j", "2"}}));
+    EXPECT_EQ(ReadBytes(ini), "[A]\nk=new\nj=2\n");
 }
 
 // A write that cannot happen returns false and loses nothing.

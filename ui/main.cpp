@@ -1,11 +1,7 @@
-#include <QApplication>
-#include <QDialog>
+#include "CFennexAVConverterApp.h"
 
 int main(int argc, char* argv[])
 {
-    QApplication app(argc, argv);
-    QDialog dialog;
-    dialog.setWindowTitle(QStringLiteral("FennexAVConverter"));
-    dialog.show();
-    return app.exec();
+    CFennexAVConverterApp app(argc, argv);
+    return app.InitInstance();
 }

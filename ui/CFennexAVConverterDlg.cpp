@@ -1,0 +1,518 @@
+#include "CFennexAVConverterDlg.h"
+
+#include "ui_CFennexAVConverterDlg.h"
+
+#include "BitmapResources.h"
+#include "CCheckHeadCtrl.h"
+#include "CCheckListCtrl.h"
+#include "CControlButton.h"
+#include "CHyperLink.h"
+#include "ConversionJob.h"
+#include "DesktopHooks.h"
+#include "ExeFolder.h"
+#include "FileNames.h"
+#include "FileRowTexts.h"
+#include "IniFile.h"
+#include "LanguageTexts.h"
+#include "ProbeMedia.h"
+
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QCoreApplication>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QMimeData>
+#include <QMouseEvent>
+#include <QRadioButton>
+#include <QUrl>
+#include <QWindow>
+#include <cstdio>
+#include <cstdlib>
+
+namespace {
+
+const QColor kDialogColour(187, 222, 251);
+const QColor kListColour(241, 250, 233);
+
+constexpr int kColumnWidths[10] = {155, 60, 90, 75, 70, 65, 40, 0, 0, 0};
+
+const char* const kMediaPatterns =
+    "*.rm *.rmvb *.flv *.swf *.f4v *.mov *.qt *.avi *.mpg *.mpeg *.mod *.tod *.mts *.ts "
+    "*.nut *.h264 *.nsv *.dv *.m2t *.vob *.dat *.mkv *.mp4 *.m4v *.3gp *.3g2 *.3gpp *.asf "
+    "*.wmv *.wm";
+
+QString Q(const std::string& text)
+{
+    return QString::fromStdString(text);
+}
+
+// The name a message shows for a path: its last component.
+QString FileNameOf(const QString& path)
+{
+    const int slash = path.lastIndexOf(QLatin1Char('/'));
+    return slash < 0 ? path : path.mid(slash + 1);
+}
+
+}  // namespace
+
+CFennexAVConverterDlg::CFennexAVConverterDlg(QWidget* parent)
+    : QDialog(parent), m_ui(std::make_unique<Ui::CFennexAVConverterDlg>())
+{
+    // Closing the window ends the process at once; nothing else is left to
+    // clean up, and a worker thread must not outlive the job record's
+    // destruction during a normal exit.
+    endProcess = [] {
+        std::fflush(nullptr);
+        std::_Exit(0);
+    };
+    m_icon = QIcon(LoadBitmapResource(kApplicationIconId));
+    m_doneCount = 0;
+    m_ui->setupUi(this);
+    OnInitDialog();
+}
+
+CFennexAVConverterDlg::~CFennexAVConverterDlg()
+{
+    if (m_worker.joinable()) {
+        RequestCancel();
+        WaitForWorker();
+    }
+}
+
+bool CFennexAVConverterDlg::OnInitDialog()
+{
+    // A fixed-size application window with minimise and close but no
+    // maximise button.
+    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                   Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
+                   Qt::WindowCloseButtonHint);
+    setFixedSize(size());
+    setAcceptDrops(true);
+    setWindowIcon(m_icon);
+
+    const std::string ini = SettingsFilePath();
+    g_languageFile = ReadText(ini, "LANGUAGE", "file", "");
+    const std::string pathName = ReadText(ini, "PATH", "name", "");
+
+    SetUpColours();
+    m_openFolderWhenDone = ReadText(ini, "DIR", "open", "1") == "1";
+
+    SetUpFileList();
+    LoadLanguageTexts();
+    SetUpTooltips();
+    SetUpButtonFaces();
+
+    m_outputFolder = Q(pathName);
+    m_presetIndex = ReadPresetIndexes(ini);
+    m_ui->radio1256->setChecked(true);
+    DoDataExchange(false);
+
+    ConnectControls();
+    WatchDeleteKey();
+    m_ui->button1099->setFocus();
+    return true;
+}
+
+void CFennexAVConverterDlg::SetUpColours()
+{
+    QPalette dialogPalette = palette();
+    dialogPalette.setColor(QPalette::Window, kDialogColour);
+    setPalette(dialogPalette);
+    setAutoFillBackground(true);
+
+    QPalette listPalette = m_ui->list1114->palette();
+    listPalette.setColor(QPalette::Base, kListColour);
+    m_ui->list1114->setPalette(listPalette);
+
+    // The combo keeps only its edit field: the folders of its list are
+    // stepped through with the arrow keys.
+    m_ui->combo1077->setStyleSheet(QStringLiteral(
+        "QComboBox { background: white; border: 1px solid #7a9cc6; padding-left: 2px; }"
+        "QComboBox::drop-down { width: 0px; border: none; }"
+        "QComboBox::down-arrow { image: none; width: 0px; }"));
+}
+
+void CFennexAVConverterDlg::SetUpFileList()
+{
+    CCheckListCtrl* list = FileList();
+    list->setColumnCount(10);
+    list->InitCheckHeader();
+    QHeaderView* header = list->header();
+    header->setStretchLastSection(false);
+    header->setSectionsMovable(false);
+    header->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    for (int column = 0; column < 10; ++column) {
+        if (kColumnWidths[column] == 0)
+            list->setColumnHidden(column, true);
+        else
+            list->setColumnWidth(column, kColumnWidths[column]);
+    }
+}
+
+void CFennexAVConverterDlg::LoadLanguageTexts()
+{
+    ReadLanguageTexts(LanguageFilePath(), g_texts);
+
+    CHyperLink* link = HelpLink();
+    link->setText(Q(g_texts.jiemian.zysybrj));
+    QFont linkFont = link->font();
+    linkFont.setFamilies({QStringLiteral("Microsoft Sans Serif"), QStringLiteral("DejaVu Sans"),
+                          QStringLiteral("WenQuanYi Micro Hei")});
+    linkFont.setPointSize(10);
+    link->setFont(linkFont);
+    link->SetTarget(Q(g_texts.application.url));
+    link->SetUnderlineMode(1);
+    link->SetPointerCursor(nullptr);
+
+    const QString headings[10] = {
+        Q(g_texts.jiemian.ywj),  Q(g_texts.jiemian.spgs), Q(g_texts.jiemian.spcd),
+        Q(g_texts.jiemian.spdx), QStringLiteral("视频质量"), Q(g_texts.jiemian.zl),
+        Q(g_texts.jiemian.zt),   QStringLiteral("profile"), QStringLiteral("dst"),
+        QStringLiteral("src")};
+    QTreeWidgetItem* headerItem = FileList()->headerItem();
+    for (int column = 0; column < 10; ++column)
+        headerItem->setText(column, headings[column]);
+
+    setWindowTitle(Q(g_texts.application.name) + QLatin1Char(' ') +
+                   Q(g_texts.application.version));
+}
+
+void CFennexAVConverterDlg::SetUpTooltips()
+{
+    // An empty text shows no tip.
+    m_ui->button1099->setToolTip(Q(g_texts.hint.hbcygwj));
+    const QString listTip = QStringLiteral("拖放文件到这里");
+    m_ui->list1114->setToolTip(listTip);
+    m_ui->list1114->viewport()->setToolTip(listTip);
+    m_ui->button1254->setToolTip(Q(g_texts.hint.sc));
+    m_ui->button1255->setToolTip(Q(g_texts.hint.tjspwj));
+    m_ui->button1282->setToolTip(QStringLiteral("删除所有文件"));
+}
+
+void CFennexAVConverterDlg::SetUpButtonFaces()
+{
+    m_ui->button1076->SetBitmaps(337, 335, 335, 337);
+    m_ui->button1255->SetBitmaps(336, 178, 178, 336);
+    m_ui->button1254->SetBitmaps(343, 331, 331, 343);
+    m_ui->button1282->SetBitmaps(341, 214, 214, 341);
+    m_ui->button1099->setEnabled(true);
+    m_ui->button1099->SetBitmaps(345, 295, 295, 345);
+    m_ui->button1099->update();
+    m_ui->button1286->SetBitmaps(340, 268, 268, 340);
+}
+
+void CFennexAVConverterDlg::ConnectControls()
+{
+    connect(m_ui->button1099, &QAbstractButton::clicked, this, &CFennexAVConverterDlg::OnStart);
+    connect(m_ui->button1255, &QAbstractButton::clicked, this,
+            &CFennexAVConverterDlg::AddFilesByDialog);
+    connect(m_ui->button1254, &QAbstractButton::clicked, this,
+            &CFennexAVConverterDlg::DeleteSelectedRow);
+    connect(m_ui->button1282, &QAbstractButton::clicked, this,
+            &CFennexAVConverterDlg::RemoveAllRows);
+    connect(m_ui->button1076, &QAbstractButton::clicked, this, &CFennexAVConverterDlg::OnBrowse);
+    connect(m_ui->button1286, &QAbstractButton::clicked, this,
+            &CFennexAVConverterDlg::OnOpenFolder);
+}
+
+void CFennexAVConverterDlg::WatchDeleteKey()
+{
+    // Delete removes a row wherever the focus is in this window, the
+    // combo's edit field included, so the filter sits on every control.
+    installEventFilter(this);
+    const auto children = findChildren<QWidget*>();
+    for (QWidget* child : children)
+        child->installEventFilter(this);
+}
+
+bool CFennexAVConverterDlg::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() == QEvent::KeyPress &&
+        static_cast<QKeyEvent*>(event)->key() == Qt::Key_Delete) {
+        auto* widget = qobject_cast<QWidget*>(watched);
+        if (widget && widget->window() == this) {
+            DeleteSelectedRow();
+            return true;
+        }
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
+void CFennexAVConverterDlg::DoDataExchange(bool save)
+{
+    if (save)
+        m_outputFolder = m_ui->combo1077->currentText();
+    else
+        m_ui->combo1077->setEditText(m_outputFolder);
+}
+
+// --- controls -------------------------------------------------------------
+
+CCheckListCtrl* CFennexAVConverterDlg::FileList() const { return m_ui->list1114; }
+CControlButton* CFennexAVConverterDlg::StartButton() const { return m_ui->button1099; }
+CControlButton* CFennexAVConverterDlg::RemoveButton() const { return m_ui->button1254; }
+CControlButton* CFennexAVConverterDlg::AddFilesButton() const { return m_ui->button1255; }
+CControlButton* CFennexAVConverterDlg::RemoveAllButton() const { return m_ui->button1282; }
+CControlButton* CFennexAVConverterDlg::BrowseButton() const { return m_ui->button1076; }
+CControlButton* CFennexAVConverterDlg::OpenFolderButton() const { return m_ui->button1286; }
+CHyperLink* CFennexAVConverterDlg::HelpLink() const { return m_ui->link1180; }
+QComboBox* CFennexAVConverterDlg::OutputCombo() const { return m_ui->combo1077; }
+QRadioButton* CFennexAVConverterDlg::Rotate90Radio() const { return m_ui->radio1256; }
+QRadioButton* CFennexAVConverterDlg::Rotate180Radio() const { return m_ui->radio1007; }
+QRadioButton* CFennexAVConverterDlg::Rotate270Radio() const { return m_ui->radio1008; }
+
+// --- window behaviour -----------------------------------------------------
+
+void CFennexAVConverterDlg::accept() {}
+
+void CFennexAVConverterDlg::reject() {}
+
+void CFennexAVConverterDlg::keyPressEvent(QKeyEvent* event)
+{
+    switch (event->key()) {
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+    case Qt::Key_Escape:
+        event->accept();
+        return;
+    default:
+        QDialog::keyPressEvent(event);
+    }
+}
+
+void CFennexAVConverterDlg::closeEvent(QCloseEvent* event)
+{
+    event->accept();
+    OnClose();
+}
+
+void CFennexAVConverterDlg::OnClose()
+{
+    WritePresetIndexes(SettingsFilePath(), m_presetIndex);
+    DoDataExchange(true);
+    QDialog::done(QDialog::Accepted);
+    if (endProcess)
+        endProcess();
+}
+
+void CFennexAVConverterDlg::mousePressEvent(QMouseEvent* event)
+{
+    // A press on a free spot of the window starts moving it.
+    if (event->button() == Qt::LeftButton) {
+        if (windowHandle() && windowHandle()->startSystemMove()) {
+            event->accept();
+            return;
+        }
+        m_dragging = true;
+        m_dragOffset = event->globalPosition().toPoint() - frameGeometry().topLeft();
+        event->accept();
+        return;
+    }
+    QDialog::mousePressEvent(event);
+}
+
+void CFennexAVConverterDlg::mouseMoveEvent(QMouseEvent* event)
+{
+    if (m_dragging && (event->buttons() & Qt::LeftButton)) {
+        move(event->globalPosition().toPoint() - m_dragOffset);
+        event->accept();
+        return;
+    }
+    QDialog::mouseMoveEvent(event);
+}
+
+void CFennexAVConverterDlg::mouseReleaseEvent(QMouseEvent* event)
+{
+    if (event->button() == Qt::LeftButton)
+        m_dragging = false;
+    QDialog::mouseReleaseEvent(event);
+}
+
+// --- file list ------------------------------------------------------------
+
+namespace {
+
+QStringList LocalFiles(const QMimeData* mime)
+{
+    QStringList paths;
+    if (!mime || !mime->hasUrls())
+        return paths;
+    const auto urls = mime->urls();
+    for (const QUrl& url : urls) {
+        if (url.isLocalFile())
+            paths.append(url.toLocalFile());
+    }
+    return paths;
+}
+
+}  // namespace
+
+void CFennexAVConverterDlg::dragEnterEvent(QDragEnterEvent* event)
+{
+    if (!LocalFiles(event->mimeData()).isEmpty())
+        event->acceptProposedAction();
+    else
+        event->ignore();
+}
+
+void CFennexAVConverterDlg::dragMoveEvent(QDragMoveEvent* event)
+{
+    if (!LocalFiles(event->mimeData()).isEmpty())
+        event->acceptProposedAction();
+    else
+        event->ignore();
+}
+
+void CFennexAVConverterDlg::dropEvent(QDropEvent* event)
+{
+    const QStringList paths = LocalFiles(event->mimeData());
+    if (paths.isEmpty()) {
+        event->ignore();
+        return;
+    }
+    event->acceptProposedAction();
+    OnDropFiles(paths);
+}
+
+void CFennexAVConverterDlg::OnDropFiles(const QStringList& paths)
+{
+    for (const QString& path : paths) {
+        if (!ProbeAndAppend(path, FileList()->GetItemCount()))
+            return;
+    }
+}
+
+void CFennexAVConverterDlg::AddDroppedFiles(const QStringList& paths)
+{
+    OnDropFiles(paths);
+}
+
+void CFennexAVConverterDlg::AddFilesByDialog()
+{
+    const QString filter = Q(g_texts.jiemian.symtwj) + QStringLiteral(" (") +
+                           QLatin1String(kMediaPatterns) + QStringLiteral(");;") +
+                           Q(g_texts.jiemian.sywj) + QStringLiteral(" (*)");
+    const QStringList paths = Desktop().chooseFiles(this, filter);
+    if (paths.isEmpty())
+        return;
+    for (const QString& path : paths) {
+        // Let the window repaint between files of a long selection.
+        QCoreApplication::processEvents();
+        if (!ProbeAndAppend(path, FileList()->GetItemCount()))
+            return;
+    }
+}
+
+bool CFennexAVConverterDlg::ProbeAndAppend(const QString& path, int row)
+{
+    WaitForWorker();
+    ConversionJob& job = ConversionJob::Instance();
+    job.probe_path = path.toStdString();
+    if (ProbeMedia(job) < 0) {
+        ShowRejected(path);
+        return false;
+    }
+    AppendFileRow(path, row);
+    return true;
+}
+
+void CFennexAVConverterDlg::ShowRejected(const QString& path)
+{
+    Desktop().showMessage(this, Q(g_texts.tishi.wj) + FileNameOf(path) + QLatin1Char(' ') +
+                                    Q(g_texts.tishi.wx));
+}
+
+void CFennexAVConverterDlg::AppendFileRow(const QString& path, int row)
+{
+    const FileRowTexts texts =
+        MakeFileRowTexts(path.toStdString(), FiguresOf(ConversionJob::Instance()));
+    CCheckListCtrl* list = FileList();
+    if (QTreeWidgetItem* first = list->topLevelItem(0))
+        first->setSelected(false);
+    row = list->InsertItem(row, path);
+    list->SetItemText(row, 1, Q(texts.extension));
+    list->SetItemText(row, 2, Q(texts.duration));
+    list->SetItemText(row, 3, Q(texts.size));
+    list->SetItemText(row, 4, Q(texts.bit_rate));
+    list->SetItemText(row, 5, Q(texts.frame_rate));
+    list->SetItemText(row, 6, Q(g_texts.jiemian.zb));
+    list->SetItemText(row, 7, Q(texts.profile));
+    list->SetCheck(row, true);
+    list->viewport()->update();
+}
+
+void CFennexAVConverterDlg::DeleteSelectedRow()
+{
+    CCheckListCtrl* list = FileList();
+    const int count = list->GetItemCount();
+    int removed = -1;
+    for (int row = 0; row < count; ++row) {
+        if (list->topLevelItem(row)->isSelected()) {
+            removed = row;
+            break;
+        }
+    }
+    if (removed < 0)
+        return;
+    list->DeleteItem(removed);
+    const int left = list->GetItemCount();
+    list->viewport()->update();
+    if (left == 0)
+        return;
+    const int next = removed == left ? removed - 1 : removed;
+    QTreeWidgetItem* item = list->topLevelItem(next);
+    list->selectionModel()->setCurrentIndex(list->model()->index(next, 0),
+                                            QItemSelectionModel::NoUpdate);
+    item->setSelected(true);
+    list->setFocus();
+}
+
+void CFennexAVConverterDlg::RemoveAllRows()
+{
+    FileList()->DeleteAllItems();
+}
+
+// --- output folder --------------------------------------------------------
+
+void CFennexAVConverterDlg::OnBrowse()
+{
+    const QString folder =
+        Desktop().chooseFolder(this, QStringLiteral("Please select output folder:"));
+    if (folder.isEmpty())
+        return;
+    const std::string path = folder.toStdString();
+    if (!PathExists(path))
+        Desktop().showMessage(this, QStringLiteral("目录无效!请点击浏览按钮选择保存其他目录"));
+    if (!FolderWriteTest(path)) {
+        Desktop().showMessage(this, QStringLiteral("没有写权限，请保存到其他目录!"));
+        return;
+    }
+    m_outputFolder = folder;
+    InsertSortedFolder(folder);
+    WriteText(SettingsFilePath(), "PATH", "name", path);
+    DoDataExchange(false);
+}
+
+void CFennexAVConverterDlg::InsertSortedFolder(const QString& folder)
+{
+    QComboBox* combo = m_ui->combo1077;
+    const QString shown = combo->currentText();
+    int at = combo->count();
+    for (int i = 0; i < combo->count(); ++i) {
+        if (QString::compare(combo->itemText(i), folder, Qt::CaseInsensitive) > 0) {
+            at = i;
+            break;
+        }
+    }
+    combo->insertItem(at, folder);
+    // Inserting may select an entry; the edit field keeps its text.
+    combo->setEditText(shown);
+}
+
+void CFennexAVConverterDlg::OnOpenFolder()
+{
+    Desktop().openWithDefaultHandler(m_ui->combo1077->currentText());
+}

@@ -1,0 +1,152 @@
+#pragma once
+
+#include "PresetIndexes.h"
+
+#include <QDialog>
+#include <QIcon>
+#include <QPoint>
+#include <QString>
+#include <QStringList>
+#include <functional>
+#include <memory>
+#include <thread>
+#include <vector>
+
+class CAVConvertDlg;   // forward declaration; the member below is a pointer
+class CCheckListCtrl;
+class CControlButton;
+class CHyperLink;
+class QComboBox;
+class QRadioButton;
+class QTimer;
+
+namespace Ui {
+class CFennexAVConverterDlg;
+}
+
+// The application window: the file list, the rotation choice, the output
+// folder and the start button. Window-level behaviour lives here; the file
+// list's row texts come from FileRowTexts, the batch from
+// CFennexAVConverterDlgBatch.cpp.
+class CFennexAVConverterDlg : public QDialog
+{
+    Q_OBJECT
+
+public:
+    explicit CFennexAVConverterDlg(QWidget* parent = nullptr);
+    ~CFennexAVConverterDlg() override;
+
+    // Reads the settings and language texts and prepares every control.
+    // Runs once, from the constructor.
+    bool OnInitDialog();
+
+    // Applies g_texts (after reading them from the language file) to the
+    // title, the help link and the column headings.
+    void LoadLanguageTexts();
+
+    // Copies combo 1077's text into m_outputFolder (save) or shows
+    // m_outputFolder in the combo's edit field (!save).
+    void DoDataExchange(bool save);
+
+    // What closing the window does after the settings are written; the
+    // program ends the process with exit code 0, tests replace it.
+    std::function<void()> endProcess;
+
+    // The controls, by the ids they are known by.
+    CControlButton* StartButton() const;        // 1099
+    CControlButton* RemoveButton() const;       // 1254
+    CControlButton* AddFilesButton() const;     // 1255
+    CControlButton* RemoveAllButton() const;    // 1282
+    CControlButton* BrowseButton() const;       // 1076
+    CControlButton* OpenFolderButton() const;   // 1286
+    CHyperLink* HelpLink() const;               // 1180
+    QComboBox* OutputCombo() const;             // 1077
+    QRadioButton* Rotate90Radio() const;        // 1256
+    QRadioButton* Rotate180Radio() const;       // 1007
+    QRadioButton* Rotate270Radio() const;       // 1008
+
+    // The preset indexes carried from start-up to close.
+    const PresetIndexes& PresetIndex() const { return m_presetIndex; }
+
+    // Adding files; each file is probed and a rejected one stops the adding.
+    void AddFilesByDialog();
+    // Adds the paths of a drop (or any list of paths) as a drop does.
+    void AddDroppedFiles(const QStringList& paths);
+    // Removes the first selected row and selects its neighbour.
+    void DeleteSelectedRow();
+    void RemoveAllRows();
+    // Appends a row for a file the probe has just accepted.
+    void AppendFileRow(const QString& path, int row);
+
+    // Output folder row.
+    void OnBrowse();
+    void OnOpenFolder();
+    // Inserts a folder into the combo's list in sorted place; equal entries
+    // are kept, the new one after them.
+    void InsertSortedFolder(const QString& folder);
+
+    // --- batch: start, polling and the progress dialog (CFennexAVConverterDlgBatch.cpp) ---
+public:
+    void RequestCancel();               // sets cancel_requested of the job record
+    void WaitForWorker();               // joins a worker still finishing after a stop, with the busy cursor; win calls it before every probe
+    bool m_openFolderWhenDone = true;   // from [DIR] open at start-up; the progress dialog's check box changes it
+    QString m_outputFolder;             // exchanged with combo 1077 (DoDataExchange(true) fills it from the combo before OnStart uses it)
+    CCheckListCtrl* FileList() const;   // the list 1114 (implemented in CFennexAVConverterDlg.cpp)
+    QTimer* Timer1() const;             // timer 1, 300 ms (created on first use)
+    CAVConvertDlg* ProgressDialog() const;  // null before the first batch
+    // Start-up: gives inputs that a killed batch left under temporary names
+    // their own names back and tells the user. Call once the settings are read.
+    void RecoverInterruptedBatch();
+public slots:
+    void OnStart();                     // button 1099
+    void OnTimer();                     // timer 1 tick
+private:
+    class CBatchState;
+    CBatchState& Batch();
+    void FinishBatch();
+    bool RestoreInputName(int row);
+    bool MoveReportingOnce(const std::string& from, const std::string& to);
+    void RestoreNames(int row);
+    CBatchState* m_batch = nullptr;     // a child object, created on first use
+    std::vector<int> m_selectedRows = std::vector<int>(9999, -1);
+    int m_doneCount = 0;
+    CAVConvertDlg* m_progressDlg = nullptr;   // created by the batch code on first start, parented to the main dialog
+    QTimer* m_timer1 = nullptr;
+    std::thread m_worker;
+    // --- end of batch ---
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dragMoveEvent(QDragMoveEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+public slots:
+    // Enter and Escape never end the dialog.
+    void accept() override;
+    void reject() override;
+
+private:
+    void OnClose();
+    void OnDropFiles(const QStringList& paths);
+    void SetUpFileList();
+    void SetUpColours();
+    void SetUpButtonFaces();
+    void SetUpTooltips();
+    void WatchDeleteKey();
+    void ConnectControls();
+    // Probes one path; false (after the message) when it is rejected.
+    bool ProbeAndAppend(const QString& path, int row);
+    void ShowRejected(const QString& path);
+
+    std::unique_ptr<Ui::CFennexAVConverterDlg> m_ui;
+    PresetIndexes m_presetIndex{};
+    QIcon m_icon;
+    bool m_dragging = false;
+    QPoint m_dragOffset;
+};

@@ -1,0 +1,378 @@
+// The batch members of the main dialog: starting a batch, polling the
+// worker every 300 ms, finishing the batch whichever way it ended, and
+// giving a killed batch's inputs their names back at start-up.
+#include "CFennexAVConverterDlg.h"
+
+#include "BatchPlan.h"
+#include "CAVConvertDlg.h"
+#include "CCheckListCtrl.h"
+#include "CLabel.h"
+#include "ConversionJob.h"
+#include "DesktopHooks.h"
+#include "ExeFolder.h"
+#include "FileNames.h"
+#include "LanguageTexts.h"
+#include "NameJournal.h"
+#include "PollTick.h"
+#include "RotationWorker.h"
+#include "SafeMove.h"
+
+#include <QApplication>
+#include <QProgressBar>
+#include <QRadioButton>
+#include <QTimer>
+#include <cstdlib>
+#include <optional>
+#include <set>
+#include <unistd.h>
+
+namespace {
+
+constexpr int kColumnPath = 0;
+constexpr int kColumnExtension = 1;
+constexpr int kColumnDuration = 2;
+constexpr int kColumnStatus = 6;
+constexpr int kColumnOutput = 8;
+constexpr int kColumnSource = 9;
+
+QString Q(const std::string& text)
+{
+    return QString::fromStdString(text);
+}
+
+// The program waits half a second before each file. Tests that drive the
+// real window shorten it with FENNEX_PRE_FILE_WAIT_MS, read once.
+int PreFileWaitMs()
+{
+    static const int wait = [] {
+        const char* text = std::getenv("FENNEX_PRE_FILE_WAIT_MS");
+        if (!text || !*text)
+            return 500;
+        const int value = std::atoi(text);
+        return value < 0 ? 500 : value;
+    }();
+    return wait;
+}
+
+QString RefusalText(StartRefusal refusal)
+{
+    switch (refusal) {
+    case StartRefusal::kNoRows:
+        return Q(g_texts.tishi.qxtjsp);
+    case StartRefusal::kNothingTicked:
+        return QStringLiteral("请先选中文件!");
+    case StartRefusal::kTooManyTicked:
+        return QStringLiteral("一次最多只能处理%1个文件，请减少选中的文件!").arg(kMaxJobFiles);
+    case StartRefusal::kFolderMissing:
+        return Q(g_texts.tishi.mlbcz);
+    case StartRefusal::kFolderNotWritable:
+        return QStringLiteral("MP4文件生成失败，请点击浏览按钮选择保存到其他目录!");
+    case StartRefusal::kNotEnoughSpace:
+        return QStringLiteral("磁盘可用容量不够，请点击浏览按钮选择保存到其他盘!");
+    case StartRefusal::kFolderIsRoot:
+    case StartRefusal::kNone:
+        break;
+    }
+    return QString();
+}
+
+}  // namespace
+
+// What the batch code keeps between the start, the ticks and the end. A
+// child of the main dialog, so it goes with it.
+class CFennexAVConverterDlg::CBatchState : public QObject
+{
+public:
+    explicit CBatchState(QObject* parent)
+        : QObject(parent), journal(ExeFolder() + "/" + kJournalName)
+    {
+    }
+
+    static constexpr const char* kJournalName = "pending-names.txt";
+
+    NameJournal journal;
+    std::set<std::string> reportedMoves;   // each failing move is reported once per batch
+    std::optional<JobSnapshot> endSnapshot; // the job as the tick that ended the batch saw it
+    bool inTick = false;
+};
+
+CFennexAVConverterDlg::CBatchState& CFennexAVConverterDlg::Batch()
+{
+    if (!m_batch)
+        m_batch = new CBatchState(this);
+    return *m_batch;
+}
+
+void CFennexAVConverterDlg::RequestCancel()
+{
+    ConversionJob::Instance().cancel_requested = true;
+}
+
+void CFennexAVConverterDlg::WaitForWorker()
+{
+    if (!m_worker.joinable())
+        return;
+    QApplication::setOverrideCursor(Qt::BusyCursor);
+    m_worker.join();
+    QApplication::restoreOverrideCursor();
+}
+
+QTimer* CFennexAVConverterDlg::Timer1() const
+{
+    return m_timer1;
+}
+
+CAVConvertDlg* CFennexAVConverterDlg::ProgressDialog() const
+{
+    return m_progressDlg;
+}
+
+void CFennexAVConverterDlg::OnStart()
+{
+    // A worker still finishing a stopped batch would go on with the new
+    // batch's positions beside the new worker.
+    WaitForWorker();
+    DoDataExchange(true);
+
+    CCheckListCtrl* list = FileList();
+    const int rowCount = list->GetItemCount();
+    std::vector<TickedRow> ticked;
+    for (int row = 0; row < rowCount; ++row) {
+        if (list->GetCheck(row)) {
+            ticked.push_back({row, list->GetItemText(row, kColumnPath).toStdString(),
+                              list->GetItemText(row, kColumnDuration).toStdString()});
+        }
+    }
+
+    const std::string folder = m_outputFolder.toStdString();
+    const StartRefusal refusal = CheckBatchStart(rowCount, ticked, folder);
+    if (refusal != StartRefusal::kNone) {
+        const QString text = RefusalText(refusal);
+        if (!text.isEmpty())
+            Desktop().showMessage(this, text);
+        return;
+    }
+
+    m_selectedRows.assign(kMaxJobFiles, -1);
+    for (std::size_t k = 0; k < ticked.size(); ++k)
+        m_selectedRows[k] = ticked[k].row;
+    m_doneCount = 0;
+
+    CBatchState& batch = Batch();
+    batch.reportedMoves.clear();
+    batch.endSnapshot.reset();
+
+    const PreparedBatch prepared = PrepareBatch(ticked, folder, DefaultBatchFileOps(&batch.journal));
+    for (const BatchFile& file : prepared.files) {
+        list->SetItemText(file.row, kColumnSource, Q(file.source));
+        list->SetItemText(file.row, kColumnOutput, Q(file.output));
+    }
+    if (!prepared.Complete()) {
+        // The inputs already moved have their names back; a file name
+        // without a '.' ends the start without a word, as it always has.
+        if (prepared.stop == PreparedBatch::Stop::kRenameFailed)
+            Desktop().showFileError(this, Q(prepared.failedPath), prepared.error);
+        for (const auto& [path, error] : prepared.rollbackFailures)
+            Desktop().showFileError(this, Q(path), error);
+        return;
+    }
+
+    ConversionJob& job = ConversionJob::Instance();
+    FillJob(job, prepared.files);
+    job.pre_file_wait_ms = PreFileWaitMs();
+    if (Rotate90Radio()->isChecked())
+        job.rotation_deg = 90;
+    else if (Rotate180Radio()->isChecked())
+        job.rotation_deg = 180;
+    else if (Rotate270Radio()->isChecked())
+        job.rotation_deg = 270;
+
+    m_worker = StartRotationWorker(job);
+
+    if (!m_timer1) {
+        m_timer1 = new QTimer(this);
+        connect(m_timer1, &QTimer::timeout, this, &CFennexAVConverterDlg::OnTimer);
+    }
+    m_timer1->start(300);
+
+    if (!m_progressDlg)
+        m_progressDlg = new CAVConvertDlg(this);
+    m_progressDlg->m_owner = this;
+    if (!m_progressDlg->isVisible())
+        m_progressDlg->DoModal();
+
+    // The dialog has ended: the last tick closed it, or the user stopped.
+    m_timer1->stop();
+    WaitForWorker();
+    FinishBatch();
+}
+
+void CFennexAVConverterDlg::OnTimer()
+{
+    CBatchState& batch = Batch();
+    // A file-error box runs its own event loop; its ticks wait for it.
+    if (batch.inTick || !m_progressDlg)
+        return;
+    batch.inTick = true;
+
+    const JobSnapshot snapshot = ReadJob(ConversionJob::Instance());
+    const TickResult tick = PollTick(snapshot, m_doneCount);
+    CCheckListCtrl* list = FileList();
+
+    if (tick.updateFileLabel) {
+        const QString path = tick.pathPosition >= 0
+                                 ? list->GetItemText(m_selectedRows[tick.pathPosition], kColumnPath)
+                                 : QString();
+        m_progressDlg->m_fileText->setText(
+            Q(FileLabelText(path.toStdString(), tick.percent, g_texts.tishi.wjwc)));
+    }
+    m_progressDlg->m_batchText->setText(Q(BatchLabelText(
+        tick.labelDoneCount, snapshot.total, g_texts.tishi.wjwczg, g_texts.tishi.wj1)));
+    m_progressDlg->m_batchProgress->setValue(tick.batchPercent);
+    if (tick.updateFileBar)
+        m_progressDlg->m_fileProgress->setValue(tick.percent);
+
+    m_doneCount = tick.doneCount;
+    for (int position : tick.failedPositions) {
+        const int row = m_selectedRows[position];
+        if (list->GetItemText(row, kColumnStatus) != Q(g_texts.tishi.sb))
+            list->SetItemText(row, kColumnStatus, Q(g_texts.tishi.sb));
+    }
+    if (tick.donePosition >= 0) {
+        const int row = m_selectedRows[tick.donePosition];
+        list->SetItemText(row, kColumnStatus, Q(g_texts.tishi.wc));
+        list->SetCheck(row, false);
+        RestoreNames(row);
+    }
+
+    if (tick.CloseDialog()) {
+        batch.endSnapshot = snapshot;
+        m_timer1->stop();
+        m_progressDlg->OnClose();
+    }
+    batch.inTick = false;
+}
+
+bool CFennexAVConverterDlg::MoveReportingOnce(const std::string& from, const std::string& to)
+{
+    const int error = MoveWithoutReplacing(from, to);
+    if (error == 0)
+        return true;
+    // Noted before the box opens: ticks keep coming while it is up.
+    if (Batch().reportedMoves.insert(from).second)
+        Desktop().showFileError(this, Q(from), error);
+    return false;
+}
+
+bool CFennexAVConverterDlg::RestoreInputName(int row)
+{
+    CCheckListCtrl* list = FileList();
+    const std::string own = list->GetItemText(row, kColumnPath).toStdString();
+    const std::string temporary = list->GetItemText(row, kColumnSource).toStdString();
+    if (LowerExtension(own) == ".mov" || temporary.empty() || temporary == own)
+        return true;
+    if (PathExists(temporary) && !MoveReportingOnce(temporary, own))
+        return false;  // the journal keeps it; the next start-up tries again
+    Batch().journal.Release(temporary);
+    return true;
+}
+
+void CFennexAVConverterDlg::RestoreNames(int row)
+{
+    CCheckListCtrl* list = FileList();
+    if (LowerExtension(list->GetItemText(row, kColumnPath).toStdString()) == ".mov")
+        return;
+    if (!RestoreInputName(row))
+        return;
+    const std::string written = list->GetItemText(row, kColumnOutput).toStdString();
+    if (!PathExists(written))
+        return;
+    const std::string final =
+        FinalOutputName(written, list->GetItemText(row, kColumnExtension).toStdString());
+    if (final != written)
+        MoveReportingOnce(written, final);
+}
+
+void CFennexAVConverterDlg::FinishBatch()
+{
+    CBatchState& batch = Batch();
+    // Stopped by the user: the worker has ended, so the record is final.
+    const JobSnapshot snapshot =
+        batch.endSnapshot ? *batch.endSnapshot : ReadJob(ConversionJob::Instance());
+    batch.endSnapshot.reset();
+
+    CCheckListCtrl* list = FileList();
+    const QString doneText = Q(g_texts.tishi.wc);
+    const QString failedText = Q(g_texts.tishi.sb);
+    const std::vector<PositionOutcome> outcomes = ConcludeBatch(snapshot);
+    for (std::size_t i = 0; i < outcomes.size(); ++i) {
+        const int row = m_selectedRows[i];
+        if (row < 0 || row >= list->GetItemCount())
+            continue;
+        switch (outcomes[i].kind) {
+        case PositionOutcome::kDone:
+            if (list->GetItemText(row, kColumnStatus) != doneText)
+                list->SetItemText(row, kColumnStatus, doneText);
+            list->SetCheck(row, false);
+            RestoreNames(row);
+            continue;
+        case PositionOutcome::kFailed:
+            if (list->GetItemText(row, kColumnStatus) != failedText)
+                list->SetItemText(row, kColumnStatus, failedText);
+            break;
+        case PositionOutcome::kStopped:
+        case PositionOutcome::kNotReached:
+            break;
+        }
+        RestoreInputName(row);
+        // The cut-short or broken output is ours: its name was free when
+        // the batch started and only the worker wrote there.
+        if (outcomes[i].removeOutput) {
+            const std::string output = list->GetItemText(row, kColumnOutput).toStdString();
+            if (PathExists(output))
+                ::unlink(output.c_str());
+        }
+    }
+
+    if (snapshot.cancelRequested)
+        return;  // stopped: no message, no folder
+    if (BatchFailedAtEnd(snapshot))
+        Desktop().showMessage(this, Q(g_texts.tishi.hbsb));
+    else if (m_openFolderWhenDone)
+        Desktop().openWithDefaultHandler(m_outputFolder);
+}
+
+void CFennexAVConverterDlg::RecoverInterruptedBatch()
+{
+    const std::vector<RestoredName> found =
+        RecoverPendingNames(ExeFolder() + "/" + CBatchState::kJournalName);
+    QStringList lines;
+    for (const RestoredName& entry : found) {
+        if (entry.error != 0) {
+            Desktop().showFileError(this, Q(entry.temporaryName), entry.error);
+        } else if (entry.restoredTo == entry.ownName) {
+            lines << Q(entry.ownName);
+        } else {
+            lines << QStringLiteral("%1 → %2（原名称已被占用）")
+                         .arg(Q(entry.ownName), Q(entry.restoredTo));
+        }
+    }
+    if (!lines.isEmpty()) {
+        Desktop().showMessage(this, QStringLiteral("上次转换没有正常结束，以下文件已恢复原来的名称：\n") +
+                                        lines.join(QLatin1Char('\n')));
+    }
+
+    // Test-only: FENNEX_TEST_START_FILES (paths, one a line) and
+    // FENNEX_TEST_OUTPUT_FOLDER make a freshly started program add those
+    // files and press Start, so that a test can kill it in mid-batch.
+    const QString files = qEnvironmentVariable("FENNEX_TEST_START_FILES");
+    if (!files.isEmpty()) {
+        const QString output = qEnvironmentVariable("FENNEX_TEST_OUTPUT_FOLDER");
+        QTimer::singleShot(0, this, [this, files, output] {
+            AddDroppedFiles(files.split(QLatin1Char('\n'), Qt::SkipEmptyParts));
+            m_outputFolder = output;
+            DoDataExchange(false);
+            OnStart();
+        });
+    }
+}

@@ -146,6 +146,9 @@ TEST(IniWrite, FailureKeepsTheOldContent)
     EXPECT_FALSE(WriteText(folder.File("plain") + "/setting.ini", "PATH", "name", "/new"));
     EXPECT_EQ(ReadBytes(folder.File("plain")), "x");
 
+    // A folder no one may create files in, whoever runs the tests.
+    EXPECT_FALSE(WriteText("/proc/setting.ini", "PATH", "name", "/new"));
+
     // No temporary file is left behind by any of them.
     int entries = 0;
     for ([[maybe_unused]] const auto& entry : fs::directory_iterator(folder.path()))

@@ -136,9 +136,14 @@ std::vector<std::size_t> BatchRunner::RunOneBatch(const std::vector<std::size_t>
     };
 
     std::thread worker = StartRotationWorker(job);
+    // The figures are read at poll_interval, but the end of the worker is
+    // noticed within a few milliseconds: a short batch is not held up.
+    constexpr auto step = std::chrono::milliseconds(5);
     while (job.worker_active.load()) {
         tick();
-        std::this_thread::sleep_for(poll_interval);
+        for (auto waited = std::chrono::milliseconds(0); waited < poll_interval && job.worker_active.load();
+             waited += step)
+            std::this_thread::sleep_for(std::min(step, poll_interval));
     }
     worker.join();
     tick();

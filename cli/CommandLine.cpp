@@ -130,6 +130,6 @@ std::string UsageText()
            "Ctrl+C ends the program at once and may leave that partial output.\n"
            "\n"
            "Exit status: 0 when every file is done, 1 when any file was rejected,\n"
-           "failed or stopped, 2 for bad usage (unknown option, missing value,\n"
-           "missing or unwritable output folder).\n";
+           "failed, stopped or could not be given its final name, 2 for bad usage\n"
+           "(unknown option, missing value, missing or unwritable output folder).\n";
 }

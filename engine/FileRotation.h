@@ -21,7 +21,8 @@ struct ConversionJob;
 //  - failed (status 2) once the output file was created (header, write,
 //    trailer or close failure): nothing, the incomplete output is removed;
 //  - failed before that: no output was created.
-// The input is only ever read.
+// The input is only ever read: an output path that names the input itself
+// fails the file before anything is opened for writing.
 class FileRotation {
 public:
     enum class Setup {
@@ -63,6 +64,10 @@ private:
     AVFormatContext* output_ = nullptr;
     AVPacket* packet_ = nullptr;
     bool output_created_ = false;
+    // Identity of the output file we wrote, so that only that file is ever
+    // removed.
+    std::uint64_t output_device_ = 0;
+    std::uint64_t output_inode_ = 0;
     bool remove_output_ = false;
     std::vector<StreamSlot> slots_;
     std::vector<int> video_map_;  // input stream -> output stream, -1 for none

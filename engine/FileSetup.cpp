@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstring>
 #include <string>
+#include <sys/stat.h>
 
 #include "ConversionJob.h"
 #include "DisplayRotation.h"
@@ -51,6 +52,15 @@ bool SetOutputMatrix(AVStream* stream, const DisplayMatrix& matrix)
     return true;
 }
 
+// True when both paths name one existing file (also through links).
+bool SameFile(const std::string& a, const std::string& b)
+{
+    struct stat sa {}, sb {};
+    if (::stat(a.c_str(), &sa) != 0 || ::stat(b.c_str(), &sb) != 0)
+        return false;
+    return sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
+}
+
 }  // namespace
 
 FileRotation::FileRotation(ConversionJob& job, int index) : job_(job), index_(index) {}
@@ -66,8 +76,12 @@ FileRotation::~FileRotation()
             avio_closep(&output_->pb);
         avformat_free_context(output_);
     }
-    if (remove_output_ && output_created_)
-        std::remove(job_.output_path[static_cast<std::size_t>(index_)].c_str());
+    if (remove_output_ && output_created_) {
+        const std::string& path = job_.output_path[static_cast<std::size_t>(index_)];
+        struct stat info {};
+        if (::lstat(path.c_str(), &info) == 0 && info.st_dev == output_device_ && info.st_ino == output_inode_)
+            std::remove(path.c_str());
+    }
 }
 
 void FileRotation::Fail()
@@ -110,11 +124,21 @@ FileRotation::Setup FileRotation::Prepare()
     av_dump_format(output_, 0, outputPath.c_str(), 1);
 
     if (!(output_->oformat->flags & AVFMT_NOFILE)) {
+        // Opening for writing truncates: never do it to the input.
+        if (SameFile(inputPath, outputPath)) {
+            Fail();
+            return Setup::kNextFile;
+        }
         if (avio_open(&output_->pb, outputPath.c_str(), AVIO_FLAG_WRITE) < 0) {
             Fail();
             return Setup::kEndBatch;
         }
-        output_created_ = true;
+        struct stat info {};
+        if (::lstat(outputPath.c_str(), &info) == 0) {
+            output_created_ = true;
+            output_device_ = info.st_dev;
+            output_inode_ = info.st_ino;
+        }
     }
     if (avformat_write_header(output_, nullptr) < 0) {
         Fail();

@@ -32,6 +32,10 @@ protected:
         FixtureSpec twoVideos;
         twoVideos.second_video = true;
         ASSERT_EQ(MakeMediaFile(*folder_ / "two.mkv", twoVideos), "");
+        FixtureSpec raw;  // an elementary stream: no duration anywhere
+        raw.video_codec = "h264";
+        raw.audio_codec = "";
+        ASSERT_EQ(MakeMediaFile(*folder_ / "raw.h264", raw), "");
         ASSERT_TRUE(WriteBytes(*folder_ / "empty.mp4", ""));
         ASSERT_TRUE(WriteBytes(*folder_ / "garbage.mp4", std::string(4096, '\x5a')));
         ASSERT_TRUE(CopyPrefix(*folder_ / "h264.mp4", *folder_ / "truncated.mp4", FileSize(*folder_ / "h264.mp4") / 2));
@@ -114,4 +118,12 @@ TEST_F(ProbeMediaTest, TwoVideoStreamsAreAccepted)
     ASSERT_EQ(Probe("two.mkv"), 0);
     EXPECT_EQ(job_->probe_width, 160);
     EXPECT_EQ(job_->probe_fps_num, 25);
+}
+
+TEST_F(ProbeMediaTest, UnknownDurationIsReportedAsZero)
+{
+    ASSERT_EQ(Probe("h264.mp4"), 0);
+    ASSERT_EQ(Probe("raw.h264"), 0);
+    EXPECT_EQ(job_->probe_duration_us, 0);
+    EXPECT_EQ(job_->probe_width, 160);
 }

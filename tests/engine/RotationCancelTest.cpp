@@ -12,6 +12,25 @@
 #include "FileNames.h"
 #include "RotationWorker.h"
 
+TEST(RotationJob, FreshRecordWaitsHalfASecondBeforeEachFile)
+{
+    auto job = std::make_unique<ConversionJob>();
+    EXPECT_EQ(job->current_index.load(), -1);
+    EXPECT_EQ(job->progress_percent.load(), 0);
+    EXPECT_TRUE(job->probe_path.empty());
+    EXPECT_FALSE(job->worker_active.load());
+    ASSERT_EQ(job->pre_file_wait_ms, 500);
+
+    // Nothing to open: the wait is all the worker does before it fails.
+    job->file_count = 1;
+    job->input_path[0] = "/nonexistent/input.mp4";
+    job->output_path[0] = "/nonexistent/output.mov";
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_EQ(RunBatch(*job), -1);
+    EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(500));
+    EXPECT_EQ(job->file_status[0].load(), kFileFailed);
+}
+
 TEST(RotationCancel, CancelBeforeAFileEndsTheBatchAndResetsOldStatuses)
 {
     TempFolder folder("cancel-before");

@@ -64,6 +64,22 @@ TEST_F(RotationFailureTest, UnknownOutputExtensionOrRefusedCodecSkipsToTheNextFi
     EXPECT_EQ(ReadRotationCw(folder_ / "last.mov"), 90);
 }
 
+TEST_F(RotationFailureTest, OutputNamingTheInputFailsTheFileAndLeavesTheInputAlone)
+{
+    ASSERT_EQ(::symlink((folder_ / "good.mp4").c_str(), (folder_ / "link.mov").c_str()), 0);
+    const std::string before = ReadWholeFile(folder_ / "good.mp4");
+    auto job = MakeJob(90);
+    AddFile(*job, folder_ / "good.mp4", folder_ / "good.mp4");
+    AddFile(*job, folder_ / "good.mp4", folder_ / "link.mov");
+    AddFile(*job, folder_ / "good.mp4", folder_ / "next.mov");
+    EXPECT_EQ(RunBatch(*job), 0);
+    EXPECT_EQ(job->file_status[0].load(), kFileFailed);
+    EXPECT_EQ(job->file_status[1].load(), kFileFailed);
+    EXPECT_EQ(job->file_status[2].load(), kFileDone);
+    EXPECT_EQ(ReadWholeFile(folder_ / "good.mp4"), before);
+    EXPECT_TRUE(PathExists(folder_ / "link.mov"));
+}
+
 TEST_F(RotationFailureTest, OutputThatCannotBeCreatedEndsTheBatch)
 {
     auto job = MakeJob(90);

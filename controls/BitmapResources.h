@@ -1,8 +1,21 @@
 #pragma once
 
+#include <QColor>
 #include <QPixmap>
 
 // Bitmap resources compiled into the program, looked up by numeric id
 // (336 add-files hover, 178 add-files normal, ..., 292 check-box strip,
 // 266 application icon). A null pixmap when no bitmap has that id.
 QPixmap LoadBitmapResource(unsigned id);
+
+// The colour that stands for "transparent" in strips of small images.
+inline constexpr QRgb kMaskColour = qRgb(255, 0, 255);
+
+// Image `index` of a strip of `width`-pixel wide images laid side by side,
+// with every pixel of the mask colour made transparent. A null pixmap when
+// the strip is null or has no such image.
+QPixmap StripImage(const QPixmap& strip, int index, int width, QRgb mask = kMaskColour);
+
+// Ids of the check-box strip and of the application icon.
+inline constexpr unsigned kCheckBoxStripId = 292;
+inline constexpr unsigned kApplicationIconId = 266;

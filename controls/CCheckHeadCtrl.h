@@ -24,5 +24,7 @@ protected:
     void mousePressEvent(QMouseEvent* event) override;
 
 private:
+    bool OnSectionEdge(int x) const;
+
     int m_image = 0;
 };

@@ -6,6 +6,10 @@ class CCheckHeadCtrl;
 
 // Report list with a check box in every row and one in the header of the
 // first column, which shows a tick exactly when every row is ticked.
+//
+// A row's check state has three values, as the header sees it: 0 no box,
+// 1 empty box, 2 ticked box. A row without a box counts as ticked for the
+// header, but GetCheck() reports it as not ticked.
 class CCheckListCtrl : public QTreeWidget
 {
     Q_OBJECT
@@ -28,9 +32,16 @@ public:
     bool GetCheck(int row) const;
     void SetCheck(int row, bool checked);
 
+    // The three-valued state of a row (0 no box, 1 empty, 2 ticked); -1 for
+    // a row that does not exist.
+    int GetCheckImage(int row) const;
+    void SetCheckImage(int row, int image);
+
 private:
     void OnItemStateChanged();
+    void TickAll(int image);
 
     int m_headerReady = 0;
+    bool m_removingRows = false;
     CCheckHeadCtrl* m_header = nullptr;
 };

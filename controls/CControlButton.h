@@ -3,8 +3,12 @@
 #include <QAbstractButton>
 #include <QPixmap>
 
+class QPainter;
+
 // Push button whose whole face is a bitmap: the normal face at rest, the
 // hover face while the pointer is over it, the pressed face while held down.
+// The caption, icon and frame are part of the artwork; the button's text,
+// focus, default and disabled states never change the picture.
 class CControlButton : public QAbstractButton
 {
     Q_OBJECT
@@ -13,15 +17,25 @@ public:
     explicit CControlButton(QWidget* parent = nullptr);
 
     // Bitmap resource ids, in this order; replaces any faces held before.
-    // Does not repaint.
+    // Does not repaint. An id that names no bitmap leaves that face empty.
     void SetBitmaps(unsigned hover, unsigned normal, unsigned pressed, unsigned extra);
 
     bool IsHovered() const { return m_hover != 0; }
+
+    // The face the button shows right now (null when it has none).
+    const QPixmap& CurrentFace() const;
+
+    // The size of the normal face; the owner decides the real size.
+    QSize sizeHint() const override;
 
 protected:
     void paintEvent(QPaintEvent* event) override;
     void enterEvent(QEnterEvent* event) override;
     void leaveEvent(QEvent* event) override;
+
+    // Paints the face into the button's rectangle, cut off at its right and
+    // bottom edges when the bitmap is larger.
+    void DrawItem(QPainter& painter, const QRect& rect, bool pressed);
 
 private:
     int m_hover = 0;

@@ -1,0 +1,467 @@
+// Draws the program's bitmaps and writes them as <id>.png into a folder
+// (the source folder resources/bitmaps unless another is given).
+//
+// Every command button comes as a pair: the normal face and the hover face,
+// which is the same drawing with a lighter, glossier fill. The faces sit on
+// the main window's light blue (187,222,251); their corners are transparent.
+
+#include <QDir>
+#include <QFont>
+#include <QGuiApplication>
+#include <QImage>
+#include <QLinearGradient>
+#include <QPainter>
+#include <QPainterPath>
+#include <QRadialGradient>
+#include <QString>
+#include <cmath>
+#include <cstdio>
+#include <functional>
+
+namespace {
+
+const QString kFontFamily = QStringLiteral("WenQuanYi Micro Hei");
+
+QFont CaptionFont(int pixels, bool bold = true)
+{
+    QFont font(kFontFamily);
+    font.setPixelSize(pixels);
+    font.setBold(bold);
+    font.setHintingPreference(QFont::PreferFullHinting);
+    font.setStyleStrategy(QFont::PreferAntialias);
+    return font;
+}
+
+QImage Blank(int width, int height)
+{
+    QImage image(width, height, QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::transparent);
+    return image;
+}
+
+struct Look {
+    bool hover = false;
+};
+
+// A rounded plate with a vertical gradient, a thin border and, on the hover
+// face, a glossy band over its upper half.
+void DrawPlate(QPainter& p, const QRectF& box, qreal radius, const Look& look)
+{
+    const QRectF plate = box.adjusted(1, 1, -1, -1);
+    // Soft shadow under the plate.
+    p.setPen(Qt::NoPen);
+    p.setBrush(QColor(20, 60, 110, look.hover ? 60 : 45));
+    p.drawRoundedRect(plate.translated(0, 1.2), radius, radius);
+
+    QLinearGradient fill(plate.topLeft(), plate.bottomLeft());
+    if (look.hover) {
+        fill.setColorAt(0.0, QColor(255, 255, 255));
+        fill.setColorAt(0.5, QColor(236, 246, 255));
+        fill.setColorAt(0.51, QColor(214, 236, 255));
+        fill.setColorAt(1.0, QColor(196, 228, 255));
+    } else {
+        fill.setColorAt(0.0, QColor(250, 252, 255));
+        fill.setColorAt(1.0, QColor(212, 230, 248));
+    }
+    p.setBrush(fill);
+    p.setPen(QPen(look.hover ? QColor(52, 140, 228) : QColor(96, 146, 202), 1.2));
+    p.drawRoundedRect(plate, radius, radius);
+
+    if (look.hover) {
+        // Gloss: a bright, fading band over the top half.
+        QRectF band = plate.adjusted(2, 2, -2, 0);
+        band.setHeight(plate.height() * 0.46);
+        QLinearGradient gloss(band.topLeft(), band.bottomLeft());
+        gloss.setColorAt(0.0, QColor(255, 255, 255, 230));
+        gloss.setColorAt(1.0, QColor(255, 255, 255, 40));
+        p.setPen(Qt::NoPen);
+        p.setBrush(gloss);
+        p.drawRoundedRect(band, radius - 2, radius - 2);
+    }
+}
+
+void DrawCaption(QPainter& p, const QRectF& box, const QString& text, const QFont& font,
+                 const QColor& colour, int flags = Qt::AlignCenter)
+{
+    p.setFont(font);
+    p.setPen(QColor(255, 255, 255, 170));
+    p.drawText(box.translated(0, 1), flags, text);
+    p.setPen(colour);
+    p.drawText(box, flags, text);
+}
+
+const QColor kCaptionColour(22, 66, 120);
+const QColor kCaptionHover(10, 82, 168);
+
+// A film frame: a dark strip with sprocket holes above and below and a
+// light picture in the middle.
+void DrawFilm(QPainter& p, const QRectF& box, const Look& look)
+{
+    QLinearGradient strip(box.topLeft(), box.bottomLeft());
+    strip.setColorAt(0, look.hover ? QColor(84, 96, 112) : QColor(64, 74, 88));
+    strip.setColorAt(1, look.hover ? QColor(48, 56, 68) : QColor(34, 40, 50));
+    p.setPen(Qt::NoPen);
+    p.setBrush(strip);
+    p.drawRoundedRect(box, 3, 3);
+
+    const qreal hole = box.width() / 9.0;
+    p.setBrush(QColor(236, 244, 252));
+    for (int i = 0; i < 4; ++i) {
+        const qreal x = box.left() + hole * (1 + 2 * i);
+        p.drawRoundedRect(QRectF(x, box.top() + 2, hole, hole * 0.9), 1, 1);
+        p.drawRoundedRect(QRectF(x, box.bottom() - 2 - hole * 0.9, hole, hole * 0.9), 1, 1);
+    }
+    const QRectF picture(box.left() + 3, box.top() + hole + 4, box.width() - 6,
+                         box.height() - 2 * hole - 8);
+    QLinearGradient sky(picture.topLeft(), picture.bottomLeft());
+    sky.setColorAt(0, look.hover ? QColor(144, 214, 255) : QColor(110, 190, 245));
+    sky.setColorAt(1, look.hover ? QColor(70, 160, 240) : QColor(44, 132, 220));
+    p.setBrush(sky);
+    p.drawRect(picture);
+    // A small hill, so the frame reads as a picture.
+    QPainterPath hill;
+    hill.moveTo(picture.bottomLeft());
+    hill.quadTo(picture.left() + picture.width() * 0.35, picture.top() + picture.height() * 0.35,
+                picture.left() + picture.width() * 0.7, picture.bottom());
+    hill.closeSubpath();
+    p.setBrush(QColor(60, 170, 90));
+    p.drawPath(hill);
+}
+
+// A round badge with a plus sign.
+void DrawPlusBadge(QPainter& p, const QPointF& centre, qreal radius, const Look& look)
+{
+    QRadialGradient ball(centre - QPointF(radius * 0.3, radius * 0.4), radius * 1.4);
+    ball.setColorAt(0, look.hover ? QColor(140, 236, 120) : QColor(110, 214, 96));
+    ball.setColorAt(1, look.hover ? QColor(40, 170, 50) : QColor(30, 140, 40));
+    p.setPen(QPen(Qt::white, 1.5));
+    p.setBrush(ball);
+    p.drawEllipse(centre, radius, radius);
+    p.setPen(QPen(Qt::white, radius * 0.36, Qt::SolidLine, Qt::RoundCap));
+    const qreal arm = radius * 0.5;
+    p.drawLine(centre - QPointF(arm, 0), centre + QPointF(arm, 0));
+    p.drawLine(centre - QPointF(0, arm), centre + QPointF(0, arm));
+}
+
+// A bold red cross with a darker rim.
+void DrawRedCross(QPainter& p, const QPointF& centre, qreal half, const Look& look)
+{
+    const QPointF a(half, half);
+    const QPointF b(half, -half);
+    const qreal width = half * 0.62;
+    p.setPen(QPen(QColor(140, 10, 10), width + 2.2, Qt::SolidLine, Qt::RoundCap));
+    p.drawLine(centre - a, centre + a);
+    p.drawLine(centre - b, centre + b);
+    const QColor red = look.hover ? QColor(255, 70, 60) : QColor(222, 36, 30);
+    p.setPen(QPen(red, width, Qt::SolidLine, Qt::RoundCap));
+    p.drawLine(centre - a, centre + a);
+    p.drawLine(centre - b, centre + b);
+    // A light streak along the strokes gives them some depth.
+    p.setPen(QPen(QColor(255, 190, 180, look.hover ? 200 : 140), width * 0.25, Qt::SolidLine,
+                  Qt::RoundCap));
+    p.drawLine(centre - a * 0.8 - QPointF(0, width * 0.2), centre + a * 0.8 - QPointF(0, width * 0.2));
+    p.drawLine(centre - b * 0.8 - QPointF(0, width * 0.2), centre + b * 0.8 - QPointF(0, width * 0.2));
+}
+
+// A sheet of paper, for "all files" behind the cross.
+void DrawSheet(QPainter& p, const QRectF& box)
+{
+    p.setPen(QPen(QColor(110, 130, 160), 1));
+    p.setBrush(QColor(255, 255, 255));
+    QPainterPath sheet;
+    const qreal fold = box.width() * 0.3;
+    sheet.moveTo(box.topLeft());
+    sheet.lineTo(box.right() - fold, box.top());
+    sheet.lineTo(box.right(), box.top() + fold);
+    sheet.lineTo(box.bottomRight());
+    sheet.lineTo(box.bottomLeft());
+    sheet.closeSubpath();
+    p.drawPath(sheet);
+    p.setPen(QPen(QColor(170, 186, 208), 1.4));
+    for (int i = 1; i <= 3; ++i) {
+        const qreal y = box.top() + box.height() * (0.25 + 0.2 * i);
+        p.drawLine(QPointF(box.left() + 3, y), QPointF(box.right() - 3, y));
+    }
+}
+
+// A small yellow folder.
+void DrawFolder(QPainter& p, const QRectF& box, const Look& look)
+{
+    QPainterPath back;
+    back.moveTo(box.left(), box.top() + 2);
+    back.lineTo(box.left() + box.width() * 0.38, box.top() + 2);
+    back.lineTo(box.left() + box.width() * 0.48, box.top() + box.height() * 0.22);
+    back.lineTo(box.right(), box.top() + box.height() * 0.22);
+    back.lineTo(box.bottomRight());
+    back.lineTo(box.bottomLeft());
+    back.closeSubpath();
+    p.setPen(QPen(QColor(176, 120, 20), 1));
+    p.setBrush(QColor(232, 172, 48));
+    p.drawPath(back);
+    QLinearGradient front(box.topLeft(), box.bottomLeft());
+    front.setColorAt(0, look.hover ? QColor(255, 232, 140) : QColor(255, 216, 100));
+    front.setColorAt(1, look.hover ? QColor(250, 196, 64) : QColor(238, 178, 40));
+    p.setBrush(front);
+    p.drawRect(QRectF(box.left(), box.top() + box.height() * 0.36, box.width(),
+                      box.height() * 0.64));
+}
+
+QImage ListButton(const Look& look, const std::function<void(QPainter&)>& icon,
+                  const QStringList& lines)
+{
+    QImage image = Blank(115, 52);
+    QPainter p(&image);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setRenderHint(QPainter::TextAntialiasing);
+    DrawPlate(p, QRectF(0, 0, 115, 52), 9, look);
+    icon(p);
+    const QColor colour = look.hover ? kCaptionHover : kCaptionColour;
+    const QRectF text(50, 3, 60, 46);
+    if (lines.size() == 1) {
+        DrawCaption(p, text, lines.front(), CaptionFont(18), colour);
+    } else {
+        DrawCaption(p, QRectF(text.left(), 6, text.width(), 20), lines[0], CaptionFont(15), colour);
+        DrawCaption(p, QRectF(text.left(), 26, text.width(), 20), lines[1], CaptionFont(13), colour);
+    }
+    return image;
+}
+
+QImage AddButton(const Look& look)
+{
+    return ListButton(
+        look,
+        [&](QPainter& p) {
+            DrawFilm(p, QRectF(11, 9, 32, 32), look);
+            DrawPlusBadge(p, QPointF(41, 36), 8.5, look);
+        },
+        {QStringLiteral("添加")});
+}
+
+QImage RemoveButton(const Look& look)
+{
+    return ListButton(
+        look, [&](QPainter& p) { DrawRedCross(p, QPointF(28, 26), 10.5, look); },
+        {QStringLiteral("删除")});
+}
+
+QImage RemoveAllButton(const Look& look)
+{
+    return ListButton(
+        look,
+        [&](QPainter& p) {
+            DrawSheet(p, QRectF(12, 8, 22, 28));
+            DrawSheet(p, QRectF(18, 13, 22, 28));
+            DrawRedCross(p, QPointF(33, 34), 7.5, look);
+        },
+        {QStringLiteral("删除"), QStringLiteral("所有文件")});
+}
+
+QImage StartButton(const Look& look)
+{
+    QImage image = Blank(90, 93);
+    QPainter p(&image);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setRenderHint(QPainter::TextAntialiasing);
+    const QPointF centre(45, 46);
+    const qreal outer = 42;
+
+    // Shadow, white rim, then the blue ball.
+    p.setPen(Qt::NoPen);
+    p.setBrush(QColor(20, 60, 120, 60));
+    p.drawEllipse(centre + QPointF(0, 1.8), outer, outer);
+    QLinearGradient rim(centre - QPointF(0, outer), centre + QPointF(0, outer));
+    rim.setColorAt(0, QColor(255, 255, 255));
+    rim.setColorAt(1, QColor(170, 200, 232));
+    p.setBrush(rim);
+    p.drawEllipse(centre, outer, outer);
+
+    const qreal inner = outer - 4.5;
+    QRadialGradient ball(centre + QPointF(0, inner * 0.45), inner * 1.25,
+                         centre + QPointF(0, inner * 0.7));
+    if (look.hover) {
+        ball.setColorAt(0, QColor(120, 200, 255));
+        ball.setColorAt(0.55, QColor(40, 140, 236));
+        ball.setColorAt(1, QColor(16, 90, 196));
+    } else {
+        ball.setColorAt(0, QColor(70, 160, 240));
+        ball.setColorAt(0.55, QColor(22, 110, 210));
+        ball.setColorAt(1, QColor(10, 64, 150));
+    }
+    p.setBrush(ball);
+    p.setPen(QPen(QColor(10, 60, 140), 1));
+    p.drawEllipse(centre, inner, inner);
+
+    // Gloss: an ellipse over the upper part of the ball.
+    const QRectF glossBox(centre.x() - inner * 0.72, centre.y() - inner * 0.93, inner * 1.44,
+                          inner * 0.9);
+    QLinearGradient gloss(glossBox.topLeft(), glossBox.bottomLeft());
+    gloss.setColorAt(0, QColor(255, 255, 255, look.hover ? 235 : 185));
+    gloss.setColorAt(1, QColor(255, 255, 255, look.hover ? 30 : 10));
+    p.setPen(Qt::NoPen);
+    p.setBrush(gloss);
+    p.drawEllipse(glossBox);
+
+    // A play triangle above the caption.
+    QPainterPath play;
+    play.moveTo(centre.x() - 7, centre.y() - 19);
+    play.lineTo(centre.x() + 9, centre.y() - 10);
+    play.lineTo(centre.x() - 7, centre.y() - 1);
+    play.closeSubpath();
+    p.setBrush(QColor(255, 255, 255, 240));
+    p.drawPath(play);
+
+    QFont font = CaptionFont(22);
+    p.setFont(font);
+    const QRectF text(centre.x() - inner, centre.y() - 2, inner * 2, 28);
+    p.setPen(QColor(6, 40, 100, 150));
+    p.drawText(text.translated(0, 1.2), Qt::AlignCenter, QStringLiteral("开始"));
+    p.setPen(Qt::white);
+    p.drawText(text, Qt::AlignCenter, QStringLiteral("开始"));
+    return image;
+}
+
+QImage SmallButton(int width, const QString& caption, bool folder, const Look& look)
+{
+    QImage image = Blank(width, 35);
+    QPainter p(&image);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setRenderHint(QPainter::TextAntialiasing);
+    DrawPlate(p, QRectF(0, 0, width, 35), 7, look);
+    QRectF text(4, 1, width - 8, 32);
+    if (folder) {
+        DrawFolder(p, QRectF(8, 10, 17, 14), look);
+        text.setLeft(27);
+    }
+    DrawCaption(p, text, caption, CaptionFont(folder ? 14 : 15),
+                look.hover ? kCaptionHover : kCaptionColour);
+    return image;
+}
+
+// Three 16 x 16 images on magenta, the colour that stands for transparent:
+// blank, empty box, ticked box. The boxes are drawn on whole pixels so no
+// edge pixel blends with the magenta.
+QImage CheckBoxStrip()
+{
+    QImage image(48, 16, QImage::Format_RGB32);
+    image.fill(QColor(255, 0, 255));
+    QPainter p(&image);
+    for (int i = 1; i <= 2; ++i) {
+        const int x = i * 16;
+        QLinearGradient fill(QPointF(0, 2), QPointF(0, 14));
+        fill.setColorAt(0, QColor(255, 255, 255));
+        fill.setColorAt(1, QColor(226, 234, 244));
+        p.fillRect(QRect(x + 2, 2, 12, 12), fill);
+        p.setPen(QColor(88, 110, 140));
+        p.drawRect(QRect(x + 1, 1, 13, 13));
+        if (i == 2) {
+            // The tick lies inside the box, so its smooth edges blend only
+            // with the box's own fill.
+            p.save();
+            p.setClipRect(QRect(x + 2, 2, 12, 12));
+            p.setRenderHint(QPainter::Antialiasing);
+            p.setPen(QPen(QColor(20, 110, 40), 2.2, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+            QPainterPath tick;
+            tick.moveTo(x + 4.2, 8.2);
+            tick.lineTo(x + 6.8, 10.8);
+            tick.lineTo(x + 11.8, 4.6);
+            p.drawPath(tick);
+            p.restore();
+        }
+    }
+    return image;
+}
+
+// The application icon: a film frame on a blue tile with a clockwise
+// arrow turning round it.
+QImage ApplicationIcon()
+{
+    const int size = 256;
+    QImage image = Blank(size, size);
+    QPainter p(&image);
+    p.setRenderHint(QPainter::Antialiasing);
+    const QRectF tile(8, 8, 240, 240);
+    QLinearGradient blue(tile.topLeft(), tile.bottomLeft());
+    blue.setColorAt(0, QColor(66, 165, 245));
+    blue.setColorAt(1, QColor(13, 71, 161));
+    p.setPen(Qt::NoPen);
+    p.setBrush(blue);
+    p.drawRoundedRect(tile, 48, 48);
+    QLinearGradient gloss(tile.topLeft(), QPointF(tile.left(), tile.center().y()));
+    gloss.setColorAt(0, QColor(255, 255, 255, 110));
+    gloss.setColorAt(1, QColor(255, 255, 255, 0));
+    p.setBrush(gloss);
+    p.drawRoundedRect(tile.adjusted(6, 6, -6, -tile.height() / 2), 42, 42);
+
+    // The frame, turned a little to suggest the rotation.
+    p.save();
+    p.translate(128, 128);
+    p.rotate(-12);
+    Look look;
+    look.hover = true;
+    DrawFilm(p, QRectF(-58, -58, 116, 116), look);
+    p.restore();
+
+    // A clockwise arrow round the frame.
+    const QRectF ring(34, 34, 188, 188);
+    p.setBrush(Qt::NoBrush);
+    p.setPen(QPen(QColor(255, 255, 255), 17, Qt::SolidLine, Qt::RoundCap));
+    p.drawArc(ring, 100 * 16, -250 * 16);
+    // Arrow head at the end of the arc (angle -150 degrees, moving clockwise).
+    const QPointF tip(128 + 94 * std::cos(-150 * M_PI / 180), 128 - 94 * std::sin(-150 * M_PI / 180));
+    p.save();
+    p.translate(tip);
+    p.rotate(-60);
+    QPainterPath head;
+    head.moveTo(-26, -6);
+    head.lineTo(26, -6);
+    head.lineTo(0, 28);
+    head.closeSubpath();
+    p.setPen(Qt::NoPen);
+    p.setBrush(Qt::white);
+    p.drawPath(head);
+    p.restore();
+    return image;
+}
+
+bool Save(const QImage& image, const QString& folder, int id)
+{
+    const QString path = QDir(folder).filePath(QStringLiteral("%1.png").arg(id));
+    if (!image.save(path, "PNG")) {
+        std::fprintf(stderr, "cannot write %s\n", qPrintable(path));
+        return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QGuiApplication app(argc, argv);
+    const QString folder = argc > 1 ? QString::fromLocal8Bit(argv[1])
+                                    : QStringLiteral(FENNEX_BITMAP_DIR);
+    QDir().mkpath(folder);
+
+    Look normal;
+    Look hover;
+    hover.hover = true;
+
+    bool ok = true;
+    ok &= Save(AddButton(hover), folder, 336);
+    ok &= Save(AddButton(normal), folder, 178);
+    ok &= Save(RemoveButton(hover), folder, 343);
+    ok &= Save(RemoveButton(normal), folder, 331);
+    ok &= Save(RemoveAllButton(hover), folder, 341);
+    ok &= Save(RemoveAllButton(normal), folder, 214);
+    ok &= Save(StartButton(hover), folder, 345);
+    ok &= Save(StartButton(normal), folder, 295);
+    ok &= Save(SmallButton(96, QStringLiteral("打开目录"), true, hover), folder, 340);
+    ok &= Save(SmallButton(96, QStringLiteral("打开目录"), true, normal), folder, 268);
+    ok &= Save(SmallButton(65, QStringLiteral("浏览"), false, hover), folder, 337);
+    ok &= Save(SmallButton(65, QStringLiteral("浏览"), false, normal), folder, 335);
+    ok &= Save(CheckBoxStrip(), folder, 292);
+    ok &= Save(ApplicationIcon(), folder, 266);
+    return ok ? 0 : 1;
+}

@@ -1,0 +1,76 @@
+#include "WindowTestFolder.h"
+
+#include "ExeFolder.h"
+#include "MediaFixtures.h"
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <gtest/gtest.h>
+
+namespace fs = std::filesystem;
+
+WindowTestFolder::WindowTestFolder() : root(MakeTempFolder("fennex-win"))
+{
+    exe = root + "/exe";
+    fs::create_directories(exe + "/languages");
+    OverrideExeFolder(exe);
+}
+
+WindowTestFolder::~WindowTestFolder()
+{
+    RemoveTree(root);
+}
+
+void WindowTestFolder::WriteSettings(const std::string& text) const
+{
+    std::ofstream(ini(), std::ios::binary) << text;
+}
+
+void WindowTestFolder::CopyLanguageFile(const std::string& name) const
+{
+    fs::copy_file(std::string(FENNEX_SOURCE_DIR) + "/resources/languages/" + name,
+                  exe + "/languages/" + name, fs::copy_options::overwrite_existing);
+}
+
+namespace {
+
+MediaSet* MakeMedia()
+{
+    auto* set = new MediaSet;
+    set->folder = MakeTempFolder("fennex-win-media");
+    auto make = [&](const std::string& name, FixtureSpec spec) {
+        const std::string path = set->folder + "/" + name;
+        const std::string error = MakeMediaFile(path, spec);
+        if (!error.empty())
+            ADD_FAILURE() << "cannot make " << path << ": " << error;
+        return QString::fromStdString(path);
+    };
+    FixtureSpec a;
+    a.width = 320;
+    a.height = 240;
+    a.seconds = 2.0;
+    set->video320 = make("clip one.mp4", a);
+    FixtureSpec b;
+    b.width = 640;
+    b.height = 360;
+    b.fps_num = 30000;
+    b.fps_den = 1001;
+    set->video640 = make("portrait.mov", b);
+    FixtureSpec c;
+    c.fps_num = 8;
+    set->video8fps = make("slow.mkv", c);
+    FixtureSpec d;
+    d.video_codec = "";
+    set->audioOnly = make("song.m4a", d);
+    std::atexit([] { RemoveTree(Media().folder); });
+    return set;
+}
+
+}  // namespace
+
+const MediaSet& Media()
+{
+    static const MediaSet* set = MakeMedia();
+    return *set;
+}

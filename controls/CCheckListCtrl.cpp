@@ -72,8 +72,10 @@ bool CCheckListCtrl::InitCheckHeader()
     for (int i = 0; i < old->count(); ++i)
         widths.append(old->sectionSize(i));
     const bool stretchLast = old->stretchLastSection();
+    const Qt::Alignment alignment = old->defaultAlignment();
     setHeader(header);
     header->setStretchLastSection(stretchLast);
+    header->setDefaultAlignment(alignment);
     for (int i = 0; i < widths.size(); ++i)
         header->resizeSection(i, widths[i]);
     m_header = header;

@@ -1,5 +1,7 @@
 #include "CCheckHeadCtrl.h"
 #include "CCheckListCtrl.h"
+#include "BitmapResources.h"
+#include "WidgetPixels.h"
 
 #include <QTest>
 #include <gtest/gtest.h>
@@ -27,6 +29,19 @@ void ClickSection(CCheckListCtrl& list, int section, int offset = 20)
     QHeaderView* header = list.header();
     const int x = header->sectionViewportPosition(section) + offset;
     QTest::mouseClick(header->viewport(), Qt::LeftButton, {}, QPoint(x, header->height() / 2));
+}
+
+// True when the header's first section shows image `index` of the strip.
+bool HeaderShowsBox(CCheckListCtrl& list, int index)
+{
+    const QImage box = StripImage(LoadBitmapResource(kCheckBoxStripId), index, 16).toImage();
+    const QImage shot = Shot(*list.header());
+    const int width = list.header()->sectionSize(0);
+    for (int y = 0; y + 16 <= shot.height(); ++y)
+        for (int x = 0; x + 16 <= width; ++x)
+            if (ShowsFace(shot.copy(x, y, 16, 16), box))
+                return true;
+    return false;
 }
 
 QStringList Texts(const CCheckListCtrl& list)
@@ -60,6 +75,30 @@ TEST(CheckList, HeaderBoxTicksAndClearsEveryRow)
     ClickSection(*list, 0, 80);
     EXPECT_EQ(list->CheckHeader()->Image(), 2);
     EXPECT_TRUE(list->GetCheck(4));
+}
+
+TEST(CheckList, HeaderDrawsTheBoxOfItsImage)
+{
+    auto list = MakeList(2);
+    EXPECT_TRUE(HeaderShowsBox(*list, 1));
+    EXPECT_FALSE(HeaderShowsBox(*list, 2));
+    ClickSection(*list, 0);
+    EXPECT_TRUE(HeaderShowsBox(*list, 2));
+    EXPECT_FALSE(HeaderShowsBox(*list, 1));
+}
+
+TEST(CheckList, DraggingASectionEdgeResizesWithoutToggling)
+{
+    auto list = MakeList(2);
+    QWidget* bar = list->header()->viewport();
+    const int edge = list->header()->sectionSize(0) - 1;
+    const int y = list->header()->height() / 2;
+    QTest::mousePress(bar, Qt::LeftButton, {}, QPoint(edge, y));
+    QTest::mouseMove(bar, QPoint(edge + 40, y));
+    QTest::mouseRelease(bar, Qt::LeftButton, {}, QPoint(edge + 40, y));
+    EXPECT_EQ(list->header()->sectionSize(0), 200);
+    EXPECT_EQ(list->CheckHeader()->Image(), 1);
+    EXPECT_FALSE(list->GetCheck(0));
 }
 
 TEST(CheckList, OtherHeadersNeitherToggleNorSort)

@@ -158,3 +158,61 @@ TEST(HyperLink, PointerIsAHandUnlessTheOwnerGivesOne)
     ui.link->SetPointerCursor(nullptr);
     EXPECT_EQ(ui.link->cursor().shape(), Qt::PointingHandCursor);
 }
+
+namespace {
+
+// Puts a stand-in for the desktop's opener first on PATH; it writes each
+// argument it gets on a line of its own into `record`.
+class FakeOpener
+{
+public:
+    FakeOpener()
+    {
+        m_savedPath = qgetenv("PATH");
+        record = m_folder.filePath("args.txt");
+        QFile script(m_folder.filePath("xdg-open"));
+        script.open(QIODevice::WriteOnly);
+        script.write("#!/bin/sh\nfor a in \"$@\"; do printf '%s\\n' \"$a\"; done > \"" +
+                     QFile::encodeName(record) + ".part\"\nmv \"" + QFile::encodeName(record) +
+                     ".part\" \"" + QFile::encodeName(record) + "\"\n");
+        script.close();
+        script.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        qputenv("PATH", QFile::encodeName(m_folder.path()) + ":" + m_savedPath);
+    }
+    ~FakeOpener() { qputenv("PATH", m_savedPath); }
+
+    // The arguments of the one run, once it has finished.
+    QStringList Arguments()
+    {
+        QFile file(record);
+        for (int i = 0; i < 100 && !file.exists(); ++i)
+            QTest::qWait(20);
+        if (!file.open(QIODevice::ReadOnly))
+            return {};
+        return QString::fromUtf8(file.readAll()).split('\n', Qt::SkipEmptyParts);
+    }
+
+    QTemporaryDir m_folder;
+    QString record;
+
+private:
+    QByteArray m_savedPath;
+};
+
+}  // namespace
+
+TEST(HyperLink, DesktopOpenerPassesTheTargetAsOneArgument)
+{
+    {
+        FakeOpener opener;
+        const QString target = "https://example.org/a b;touch pwned&x=`id`";
+        EXPECT_EQ(CHyperLink::OpenWithDesktop(target), QString());
+        EXPECT_EQ(opener.Arguments(), QStringList({target}));
+    }
+    {
+        // A target that looks like an option reaches the opener as a path.
+        FakeOpener opener;
+        EXPECT_EQ(CHyperLink::OpenWithDesktop("--help"), QString());
+        EXPECT_EQ(opener.Arguments(), QStringList({"./--help"}));
+    }
+}

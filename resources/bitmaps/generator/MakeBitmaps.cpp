@@ -301,18 +301,9 @@ QImage StartButton(const Look& look)
     p.setBrush(gloss);
     p.drawEllipse(glossBox);
 
-    // A play triangle above the caption.
-    QPainterPath play;
-    play.moveTo(centre.x() - 7, centre.y() - 19);
-    play.lineTo(centre.x() + 9, centre.y() - 10);
-    play.lineTo(centre.x() - 7, centre.y() - 1);
-    play.closeSubpath();
-    p.setBrush(QColor(255, 255, 255, 240));
-    p.drawPath(play);
-
-    QFont font = CaptionFont(22);
+    QFont font = CaptionFont(25);
     p.setFont(font);
-    const QRectF text(centre.x() - inner, centre.y() - 2, inner * 2, 28);
+    const QRectF text(centre.x() - inner, centre.y() - 16, inner * 2, 34);
     p.setPen(QColor(6, 40, 100, 150));
     p.drawText(text.translated(0, 1.2), Qt::AlignCenter, QStringLiteral("开始"));
     p.setPen(Qt::white);
@@ -395,7 +386,7 @@ QImage ApplicationIcon()
     // The frame, turned a little to suggest the rotation.
     p.save();
     p.translate(128, 128);
-    p.rotate(-12);
+    p.rotate(12);
     Look look;
     look.hover = true;
     DrawFilm(p, QRectF(-58, -58, 116, 116), look);
@@ -406,11 +397,13 @@ QImage ApplicationIcon()
     p.setBrush(Qt::NoBrush);
     p.setPen(QPen(QColor(255, 255, 255), 17, Qt::SolidLine, Qt::RoundCap));
     p.drawArc(ring, 100 * 16, -250 * 16);
-    // Arrow head at the end of the arc (angle -150 degrees, moving clockwise).
-    const QPointF tip(128 + 94 * std::cos(-150 * M_PI / 180), 128 - 94 * std::sin(-150 * M_PI / 180));
+    // Arrow head where the arc ends (210 degrees), pointing on clockwise:
+    // up and to the left there.
+    const double end = 210 * M_PI / 180;
+    const QPointF tip(128 + 94 * std::cos(end), 128 - 94 * std::sin(end));
     p.save();
     p.translate(tip);
-    p.rotate(-60);
+    p.rotate(150);
     QPainterPath head;
     head.moveTo(-26, -6);
     head.lineTo(26, -6);

@@ -107,6 +107,7 @@ bool CFennexAVConverterDlg::OnInitDialog()
 
     m_outputFolder = Q(pathName);
     m_presetIndex = ReadPresetIndexes(ini);
+    RecoverInterruptedBatch();
     m_ui->radio1256->setChecked(true);
     DoDataExchange(false);
 

@@ -282,8 +282,9 @@ void CFennexAVConverterDlg::RestoreNames(int row)
     CCheckListCtrl* list = FileList();
     if (LowerExtension(list->GetItemText(row, kColumnPath).toStdString()) == ".mov")
         return;
-    if (!RestoreInputName(row))
-        return;
+    // The finished output gets its final name even when the input's own
+    // name is taken: the two moves do not depend on each other.
+    RestoreInputName(row);
     const std::string written = list->GetItemText(row, kColumnOutput).toStdString();
     if (!PathExists(written))
         return;

@@ -1,12 +1,13 @@
 #include "DesktopHooks.h"
 
+#include "FileErrorText.h"
+
 #include <QCoreApplication>
 #include <QDesktopServices>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QMessageBox>
 #include <QUrl>
-#include <cstring>
 
 namespace {
 
@@ -26,8 +27,7 @@ DesktopHooks DefaultHooks()
         QMessageBox::warning(parent, ApplicationName(), text, QMessageBox::Ok);
     };
     hooks.showFileError = [](QWidget* parent, const QString& path, int errorNumber) {
-        const QString cause = QString::fromLocal8Bit(std::strerror(errorNumber));
-        QMessageBox::critical(parent, ApplicationName(), path + QStringLiteral("\n\n") + cause,
+        QMessageBox::critical(parent, ApplicationName(), FileErrorText(path, errorNumber),
                               QMessageBox::Ok);
     };
     return hooks;

@@ -1,0 +1,148 @@
+#include "CAVConvertDlg.h"
+
+#include "CFennexAVConverterDlg.h"
+#include "CLabel.h"
+#include "ExeFolder.h"
+#include "IniFile.h"
+#include "ui_CAVConvertDlg.h"
+
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QKeyEvent>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QThread>
+#include <QTimer>
+
+namespace {
+
+bool IsEnterOrEscape(const QEvent* event)
+{
+    if (event->type() != QEvent::KeyPress)
+        return false;
+    const int key = static_cast<const QKeyEvent*>(event)->key();
+    return key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_Escape;
+}
+
+}  // namespace
+
+CAVConvertDlg::CAVConvertDlg(QWidget* parent)
+    : QDialog(parent), m_ui(std::make_unique<Ui::CAVConvertDlg>())
+{
+    m_ui->setupUi(this);
+    setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                   Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
+    m_fileProgress = m_ui->progress1011;
+    m_batchProgress = m_ui->progress1012;
+    m_fileText = m_ui->label1018;
+    m_batchText = m_ui->label1019;
+
+    // Keys reach the focused child first; the buttons would take Enter.
+    for (QWidget* child : findChildren<QWidget*>())
+        child->installEventFilter(this);
+
+    connect(m_ui->button1000, &QPushButton::clicked, this, &CAVConvertDlg::OnStop);
+    connect(m_ui->check1148, &QCheckBox::clicked, this, &CAVConvertDlg::OnOpenFolderClicked);
+}
+
+CAVConvertDlg::~CAVConvertDlg() = default;
+
+QCheckBox* CAVConvertDlg::OpenFolderCheck() const
+{
+    return m_ui->check1148;
+}
+
+QPushButton* CAVConvertDlg::StopButton() const
+{
+    return m_ui->button1000;
+}
+
+int CAVConvertDlg::DoModal()
+{
+    OnInitDialog();
+    return exec();
+}
+
+bool CAVConvertDlg::OnInitDialog()
+{
+    const std::string ini = SettingsFilePath();
+    const std::string languageFile = ReadText(ini, "LANGUAGE", "file", "");
+    m_ui->check1148->setChecked(ReadText(ini, "DIR", "open", "1") == "1");
+
+    const std::string texts = ExeFolder() + "/languages/" + languageFile;
+    const QString name = QString::fromStdString(ReadText(texts, "APPLICATION", "name", ""));
+    const QString dqwj = QString::fromStdString(ReadText(texts, "JIEMIAN", "dqwj", ""));
+    const QString zgwj = QString::fromStdString(ReadText(texts, "JIEMIAN", "zgwj", ""));
+    const QString tz = QString::fromStdString(ReadText(texts, "JIEMIAN", "tz", ""));
+
+    m_ui->button1000->setToolTip(tz);
+    m_ui->static1158->setText(dqwj);
+    m_ui->static1159->setText(zgwj);
+    m_ui->button1000->setText(tz);
+    setWindowTitle(name);
+
+    // Each batch starts from a fresh dialog, as a newly created window would.
+    m_fileText->setText(QString());
+    m_batchText->setText(QString());
+    m_fileProgress->setValue(0);
+    m_batchProgress->setValue(0);
+    m_ui->check1148->setFocus();
+    return true;
+}
+
+void CAVConvertDlg::EndDialog()
+{
+    if (m_owner) {
+        m_owner->RequestCancel();
+        QThread::msleep(100);
+        if (m_owner->Timer1())
+            m_owner->Timer1()->stop();
+    }
+    done(QDialog::Accepted);
+}
+
+void CAVConvertDlg::OnStop()
+{
+    EndDialog();
+}
+
+void CAVConvertDlg::OnClose()
+{
+    WriteText(SettingsFilePath(), "DIR", "open", m_ui->check1148->isChecked() ? "1" : "0");
+    EndDialog();
+}
+
+void CAVConvertDlg::OnOpenFolderClicked()
+{
+    if (m_owner)
+        m_owner->m_openFolderWhenDone = m_ui->check1148->isChecked();
+}
+
+void CAVConvertDlg::closeEvent(QCloseEvent* event)
+{
+    if (isVisible())
+        OnClose();
+    event->accept();
+}
+
+void CAVConvertDlg::showEvent(QShowEvent* event)
+{
+    QDialog::showEvent(event);
+    m_fileText->SetBackgroundFlash(false);
+}
+
+void CAVConvertDlg::keyPressEvent(QKeyEvent* event)
+{
+    if (IsEnterOrEscape(event)) {
+        event->accept();
+        return;
+    }
+    QDialog::keyPressEvent(event);
+}
+
+bool CAVConvertDlg::eventFilter(QObject* watched, QEvent* event)
+{
+    if (IsEnterOrEscape(event))
+        return true;
+    return QDialog::eventFilter(watched, event);
+}

@@ -1,0 +1,7 @@
+#pragma once
+
+#include <QString>
+
+// The text of the file-error box for a failed file operation on path, in
+// the wording the desktop uses for such errors, with the path in it.
+QString FileErrorText(const QString& path, int errorNumber);

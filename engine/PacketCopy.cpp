@@ -94,7 +94,9 @@ void FileRotation::CopyAndComplete()
             break;
         }
         const int s = packet_->stream_index;
-        if (s < 0 || static_cast<unsigned>(s) >= input_->nb_streams || slots_[static_cast<std::size_t>(s)].output_index < 0) {
+        // Streams that a demuxer adds during the copy (a transport stream
+        // may) were not there at set-up and have no output.
+        if (s < 0 || static_cast<std::size_t>(s) >= slots_.size() || slots_[static_cast<std::size_t>(s)].output_index < 0) {
             av_packet_unref(packet_);
             continue;
         }

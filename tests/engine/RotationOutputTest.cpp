@@ -273,3 +273,34 @@ TEST(RotationBatch, EveryFileOfABatchIsDoneInTurn)
     EXPECT_EQ(job->file_status[3].load(), 77);
     EXPECT_EQ(ReadRotationCw(folder / "a(1).mov"), 270);
 }
+
+TEST(RotationStreams, StreamAppearingDuringTheCopyIsLeftOut)
+{
+    TempFolder folder("late-stream");
+    FixtureSpec first;  // longer than what the stream analysis reads
+    first.audio_codec = "mp3";
+    first.seconds = 8.0;
+    ASSERT_EQ(MakeMediaFile(folder / "a.ts", first), "");
+    // A second programme table with one more audio stream, as in a
+    // broadcast that changes programme.
+    std::string log;
+    ASSERT_EQ(RunProgram({"ffmpeg", "-nostdin", "-loglevel", "error", "-y", "-f", "lavfi", "-i",
+                          "testsrc=size=160x120:rate=25:duration=2", "-f", "lavfi", "-i", "sine=duration=2", "-f",
+                          "lavfi", "-i", "sine=frequency=880:duration=2", "-map", "0", "-map", "1", "-map", "2",
+                          "-c:v", "mpeg4", "-c:a", "libmp3lame", "-mpegts_pmt_start_pid", "0x1100",
+                          "-output_ts_offset", "9", folder / "b.ts"},
+                         &log),
+              0)
+        << log;
+    ASSERT_TRUE(WriteBytes(folder / "ab.ts", ReadWholeFile(folder / "a.ts") + ReadWholeFile(folder / "b.ts")));
+
+    auto job = MakeJob(90);
+    AddFile(*job, folder / "ab.ts", folder / "out.mov", 10.0);
+    ASSERT_EQ(RunBatch(*job), 0);
+    EXPECT_EQ(job->file_status[0].load(), kFileDone);
+    const FixtureInfo info = ReadInfo(folder / "out.mov");
+    EXPECT_EQ(info.streams.size(), 2u);
+    std::string why;
+    EXPECT_TRUE(SamePayloads(PacketsByStream(folder / "ab.ts", {0}), PacketsByStream(folder / "out.mov", {0}), &why))
+        << why;
+}

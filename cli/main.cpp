@@ -1,7 +1,59 @@
-#include <cstdio>
+#include "RotateCli.h"
 
-int main()
+extern "C" {
+#include <libavutil/log.h>
+}
+
+#include <atomic>
+#include <csignal>
+#include <sys/resource.h>
+#include <iostream>
+#include <string>
+#include <unistd.h>
+#include <vector>
+
+namespace {
+
+// Lock-free, so the signal handler may store to it.
+std::atomic<bool> g_interrupt{false};
+static_assert(std::atomic<bool>::is_always_lock_free);
+
+void OnInterrupt(int)
 {
-    std::fputs("usage: fennex-rotate --rotate 90|180|270 --output DIR FILE...\n", stderr);
-    return 2;
+    g_interrupt.store(true);
+}
+
+void InstallInterruptHandlers()
+{
+    struct sigaction action {};
+    action.sa_handler = OnInterrupt;
+    sigemptyset(&action.sa_mask);
+    // The first Ctrl+C asks for a clean stop; the handler then resets itself,
+    // so a second one ends the program at once.
+    action.sa_flags = SA_RESETHAND;
+    sigaction(SIGINT, &action, nullptr);
+    sigaction(SIGTERM, &action, nullptr);
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    std::vector<std::string> args(argv + 1, argv + argc);
+    bool verbose = false;
+    for (const std::string& arg : args) {
+        if (arg == "--")
+            break;
+        verbose = verbose || arg == "--verbose" || arg == "-v";
+    }
+    // FFmpeg's stream layouts are noise on a terminal unless asked for.
+    av_log_set_level(verbose ? AV_LOG_INFO : AV_LOG_ERROR);
+    InstallInterruptHandlers();
+    // A batch keeps each of its outputs open until the file is finished.
+    rlimit files{};
+    if (::getrlimit(RLIMIT_NOFILE, &files) == 0 && files.rlim_cur < files.rlim_max) {
+        files.rlim_cur = files.rlim_max;
+        ::setrlimit(RLIMIT_NOFILE, &files);
+    }
+    return RunRotateCli(args, std::cout, std::cerr, g_interrupt, ::isatty(STDERR_FILENO) == 1);
 }

@@ -1,0 +1,313 @@
+#include "MediaFixtures.h"
+#include "ProgramRun.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <csignal>
+#include <filesystem>
+#include <map>
+#include <set>
+#include <sys/stat.h>
+#include <unistd.h>
+
+extern "C" {
+#include <libavutil/avutil.h>
+}
+
+namespace fs = std::filesystem;
+
+namespace {
+
+class RotateProgram : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        root = MakeTempFolder("cli");
+        ASSERT_FALSE(root.empty());
+        in = root + "/in";
+        out = root + "/out";
+        fs::create_directory(in);
+        fs::create_directory(out);
+    }
+    void TearDown() override
+    {
+        std::error_code ignored;
+        fs::permissions(out, fs::perms::owner_all, ignored);
+        RemoveTree(root);
+    }
+
+    // Makes a fixture and remembers its bytes, so that the test can check
+    // afterwards that the input is untouched under its own name.
+    std::string Make(const std::string& path, const FixtureSpec& spec = {}, const std::string& format = "")
+    {
+        const std::string error = MakeMediaFile(path, spec, format);
+        EXPECT_EQ(error, "") << path;
+        originals[path] = ReadWholeFile(path);
+        return path;
+    }
+    std::string Keep(const std::string& path)
+    {
+        originals[path] = ReadWholeFile(path);
+        return path;
+    }
+    void ExpectInputsUntouched() const
+    {
+        for (const auto& [path, bytes] : originals) {
+            EXPECT_TRUE(fs::is_regular_file(path)) << path;
+            EXPECT_TRUE(ReadWholeFile(path) == bytes) << path << " changed";
+        }
+    }
+
+    std::string root, in, out;
+    std::map<std::string, std::string> originals;
+};
+
+std::set<std::string> Names(const std::string& folder)
+{
+    std::set<std::string> names;
+    for (const auto& entry : fs::directory_iterator(folder))
+        names.insert(entry.path().filename().string());
+    return names;
+}
+
+// Payloads of every packet of each stream, in order.
+std::map<int, std::vector<std::vector<std::uint8_t>>> PayloadsByStream(const std::string& path)
+{
+    std::map<int, std::vector<std::vector<std::uint8_t>>> streams;
+    for (FixturePacket& packet : ReadPackets(path))
+        streams[packet.stream_index].push_back(std::move(packet.data));
+    return streams;
+}
+
+std::size_t CountLines(const std::string& text, const std::string& start)
+{
+    std::size_t count = 0;
+    std::size_t at = 0;
+    while (at < text.size()) {
+        const std::size_t end = text.find('\n', at);
+        if (text.compare(at, start.size(), start) == 0)
+            ++count;
+        if (end == std::string::npos)
+            break;
+        at = end + 1;
+    }
+    return count;
+}
+
+}  // namespace
+
+TEST_F(RotateProgram, HelpAndBadUsage)
+{
+    const ProgramResult help = RunRotate({"--help"});
+    EXPECT_EQ(help.status, 0);
+    EXPECT_NE(help.out.find("usage: fennex-rotate --rotate 90|180|270 --output DIR"), std::string::npos);
+    EXPECT_NE(help.out.find("removed"), std::string::npos);
+
+    const std::string clip = Make(in + "/a.mp4");
+    for (const std::vector<std::string>& args : std::vector<std::vector<std::string>>{
+             {"--rotate", "90", "--output", out, "--fast", clip},
+             {"--rotate", "45", "--output", out, clip},
+             {"--rotate", "90", clip},
+             {"--rotate", "90", "--output", out},
+             {"--rotate", "90", "--output", root + "/missing", clip},
+             {"--rotate", "90", "--output", clip, clip},
+         }) {
+        const ProgramResult bad = RunRotate(args);
+        EXPECT_EQ(bad.status, 2) << args[args.size() - 2] << "\n" << bad.err;
+        EXPECT_NE(bad.err, "");
+    }
+    EXPECT_TRUE(Names(out).empty());
+    ExpectInputsUntouched();
+}
+
+TEST_F(RotateProgram, UnwritableOutputFolderIsBadUsage)
+{
+    // Permissions do not stop root; a folder of /proc stops everyone.
+    std::string folder = "/proc";
+    if (::geteuid() != 0) {
+        folder = out;
+        fs::permissions(out, fs::perms::owner_read | fs::perms::owner_exec);
+    }
+    const ProgramResult result = RunRotate({"--rotate", "90", "--output", folder, Make(in + "/a.mp4")});
+    EXPECT_EQ(result.status, 2);
+    EXPECT_NE(result.err.find("cannot write"), std::string::npos) << result.err;
+    ExpectInputsUntouched();
+}
+
+TEST_F(RotateProgram, RotatesEveryContainerOnTopOfItsOwnRotation)
+{
+    struct Case {
+        std::string name;
+        FixtureSpec spec;
+        int expected_cw;
+        bool start_codes;  // H.264 from AVI or TS is converted by the MOV muxer
+    };
+    FixtureSpec mp4;
+    mp4.video_codec = "h264";
+    mp4.rotation_cw = 90;
+    FixtureSpec mov;
+    mov.audio_codec = "mp3";
+    FixtureSpec mkv;
+    mkv.video_codec = "h264";
+    mkv.audio_codec = "mp3";
+    mkv.rotate_tag = "270";  // Matroska keeps a tag, not a matrix
+    FixtureSpec avi;
+    avi.audio_codec = "mp3";
+    FixtureSpec ts;
+    ts.video_codec = "h264";
+    const std::vector<Case> cases{
+        {"phone.mp4", mp4, 180, false}, {"cam.MOV", mov, 90, false}, {"film.mkv", mkv, 0, false},
+        {"old.avi", avi, 90, false},    {"tv.ts", ts, 90, true},
+    };
+    std::vector<std::string> args{"--rotate", "90", "--output", out};
+    for (const Case& c : cases)
+        args.push_back(Make(in + "/" + c.name, c.spec));
+
+    const ProgramResult result = RunRotate(args);
+    ASSERT_EQ(result.status, 0) << result.out << result.err;
+    EXPECT_EQ(CountLines(result.out, "done: "), cases.size());
+    EXPECT_EQ(Names(out), (std::set<std::string>{"phone.mp4", "cam.MOV", "film.mkv", "old.avi", "tv.ts"}));
+
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::string input = in + "/" + c.name;
+        const std::string output = out + "/" + c.name;
+        EXPECT_EQ(ReadInfo(output).format_name.find("mov"), 0u);
+        EXPECT_EQ(ReadRotationCw(output), c.expected_cw);
+        if (c.start_codes) {
+            EXPECT_EQ(DecodedPictureHashes(output), DecodedPictureHashes(input));
+        } else {
+            EXPECT_TRUE(PayloadsByStream(output) == PayloadsByStream(input));
+        }
+    }
+    ExpectInputsUntouched();
+}
+
+TEST_F(RotateProgram, RejectsBadInputsAndFailsUnwritableCodecsWithoutLeavingOutputs)
+{
+    const std::string first = Make(in + "/first.mp4");
+    const std::string garbage = in + "/garbage.mp4";
+    WriteBytes(garbage, std::string(4096, '\x5a'));
+    Keep(garbage);
+    const std::string empty = in + "/empty.mov";
+    WriteBytes(empty, "");
+    Keep(empty);
+    FixtureSpec audioOnly;
+    audioOnly.video_codec = "";
+    const std::string sound = Make(in + "/sound.m4a", audioOnly, "mp4");
+    FixtureSpec vp8;
+    vp8.video_codec = "vp8";
+    vp8.audio_codec = "";
+    const std::string refused = Make(in + "/refused.mkv", vp8);  // the MOV muxer cannot store VP8
+    const std::string last = Make(in + "/last.mkv");
+
+    const ProgramResult result = RunRotate({"--rotate", "180", "--output", out, first, garbage, in + "/missing.mp4",
+                                            empty, in, sound, refused, last});
+    EXPECT_EQ(result.status, 1);
+    EXPECT_NE(result.err.find("garbage.mp4: not a media file we can read"), std::string::npos) << result.err;
+    EXPECT_NE(result.err.find("missing.mp4: cannot open"), std::string::npos);
+    EXPECT_NE(result.err.find("empty.mov: empty file"), std::string::npos);
+    EXPECT_NE(result.err.find(in + ": is a folder"), std::string::npos);
+    EXPECT_NE(result.err.find("sound.m4a: no video stream"), std::string::npos);
+    EXPECT_NE(result.out.find("failed: " + refused), std::string::npos) << result.out;
+    EXPECT_NE(result.out.find("2 done, 1 failed, 5 rejected"), std::string::npos);
+
+    EXPECT_EQ(Names(out), (std::set<std::string>{"first.mp4", "last.mkv"}));
+    EXPECT_EQ(ReadRotationCw(out + "/first.mp4"), 180);
+    EXPECT_EQ(ReadRotationCw(out + "/last.mkv"), 180);
+    ExpectInputsUntouched();
+}
+
+TEST_F(RotateProgram, OutputFolderMayBeTheInputsFolder)
+{
+    FixtureSpec spec;
+    spec.rotation_cw = 180;
+    const std::string mp4 = Make(in + "/a.mp4", spec);
+    const std::string mov = Make(in + "/b.mov", spec);
+    const std::string upper = Make(in + "/C.MOV", spec);
+    Make(in + "/b(0).mov");  // a user's file of the first free name: skipped, untouched
+
+    const ProgramResult result = RunRotate({"--rotate", "270", "--output", in, mp4, mov, upper});
+    ASSERT_EQ(result.status, 0) << result.out << result.err;
+    EXPECT_EQ(Names(in), (std::set<std::string>{"a.mp4", "b.mov", "C.MOV", "b(0).mov", "a(0).mp4", "b(1).mov",
+                                                 "C(0).MOV"}));
+    for (const std::string name : {"a(0).mp4", "b(1).mov", "C(0).MOV"})
+        EXPECT_EQ(ReadRotationCw(in + "/" + name), 90) << name;
+    ExpectInputsUntouched();
+}
+
+TEST_F(RotateProgram, OddNamesAndNamesWithoutExtension)
+{
+    const std::string spaced = Make(in + "/my holiday clip.mp4");
+    const std::string quoted = Make(in + "/it's \"quoted\" $HOME.mov");
+    const std::string chinese = Make(in + "/旋转 视频.mkv");
+    const std::string bare = Make(in + "/noextension", {}, "mp4");
+    const std::string dotted = Make(in + "/v1.2.final.ts");
+
+    const ProgramResult result =
+        RunRotate({"--rotate", "90", "--output", out + "/", spaced, quoted, chinese, bare, dotted});
+    ASSERT_EQ(result.status, 0) << result.out << result.err;
+    // A name without extension keeps the .mov name of what it now is.
+    const std::set<std::string> expected{"my holiday clip.mp4", "it's \"quoted\" $HOME.mov", "旋转 视频.mkv",
+                                         "noextension.mov", "v1.2.final.ts"};
+    EXPECT_EQ(Names(out), expected);
+    for (const std::string& name : expected)
+        EXPECT_EQ(ReadRotationCw(out + "/" + name), 90) << name;
+    ExpectInputsUntouched();
+}
+
+TEST_F(RotateProgram, SameStemTwiceGivesTwoCompleteOutputs)
+{
+    fs::create_directory(in + "/second");
+    FixtureSpec longer;
+    longer.seconds = 2;
+    const std::string one = Make(in + "/clip.mp4");
+    const std::string two = Make(in + "/second/clip.mp4", longer);
+
+    const ProgramResult result = RunRotate({"--rotate", "90", "--output", out, one, two, one});
+    ASSERT_EQ(result.status, 0) << result.out << result.err;
+    EXPECT_EQ(Names(out), (std::set<std::string>{"clip.mp4", "clip(0).mp4", "clip(1).mp4"}));
+    EXPECT_TRUE(PayloadsByStream(out + "/clip.mp4") == PayloadsByStream(one));
+    EXPECT_TRUE(PayloadsByStream(out + "/clip(0).mp4") == PayloadsByStream(two));
+    EXPECT_TRUE(PayloadsByStream(out + "/clip(1).mp4") == PayloadsByStream(one));
+    ExpectInputsUntouched();
+}
+
+TEST_F(RotateProgram, CtrlCStopsCleanlyAndKeepsWhatIsDone)
+{
+    FixtureSpec spec;
+    spec.seconds = 4;
+    spec.width = 640;
+    spec.height = 480;
+    const std::string clip = Make(in + "/clip.mp4", spec);
+    std::vector<std::string> args{"--rotate", "90", "--output", out};
+    for (int i = 0; i < 200; ++i)
+        args.push_back(clip);
+
+    RunningRotate running(args);
+    std::string line;
+    bool sawDone = false;
+    while (running.ReadLine(line)) {
+        if (line.rfind("done: ", 0) == 0) {
+            sawDone = true;
+            break;
+        }
+    }
+    ASSERT_TRUE(sawDone);
+    running.Signal(SIGINT);
+    const ProgramResult result = running.Wait();
+
+    EXPECT_EQ(result.status, 1) << result.out;
+    const std::size_t done = CountLines(result.out, "done: ");  // the one read above included
+    ASSERT_LT(done, args.size() - 4) << "the batch ended before the stop reached it";
+    EXPECT_GE(CountLines(result.out, "not started: "), 1u);
+    // Every file in the folder is a finished output with the input's extension.
+    const std::set<std::string> names = Names(out);
+    EXPECT_EQ(names.size(), done);
+    for (const std::string& name : names) {
+        EXPECT_EQ(fs::path(name).extension(), ".mp4") << name;
+        EXPECT_EQ(ReadRotationCw(out + "/" + name), 90) << name;
+    }
+    ExpectInputsUntouched();
+}

@@ -181,6 +181,12 @@ TEST_F(RotateProgram, RotatesEveryContainerOnTopOfItsOwnRotation)
             EXPECT_TRUE(PayloadsByStream(output) == PayloadsByStream(input));
         }
     }
+    // A reader that is not FFmpeg sees the same clockwise angle.
+    if (ProgramAvailable("exiftool")) {
+        std::string rotation;
+        EXPECT_EQ(RunProgram({"exiftool", "-s3", "-Rotation", out + "/phone.mp4"}, &rotation), 0);
+        EXPECT_EQ(rotation, "180\n");
+    }
     ExpectInputsUntouched();
 }
 
@@ -201,17 +207,20 @@ TEST_F(RotateProgram, RejectsBadInputsAndFailsUnwritableCodecsWithoutLeavingOutp
     vp8.audio_codec = "";
     const std::string refused = Make(in + "/refused.mkv", vp8);  // the MOV muxer cannot store VP8
     const std::string last = Make(in + "/last.mkv");
+    const std::string pipe = in + "/pipe.mp4";  // opening it for reading would block
+    ASSERT_EQ(::mkfifo(pipe.c_str(), 0644), 0);
 
     const ProgramResult result = RunRotate({"--rotate", "180", "--output", out, first, garbage, in + "/missing.mp4",
-                                            empty, in, sound, refused, last});
+                                            empty, in, sound, pipe, refused, last});
     EXPECT_EQ(result.status, 1);
     EXPECT_NE(result.err.find("garbage.mp4: not a media file we can read"), std::string::npos) << result.err;
     EXPECT_NE(result.err.find("missing.mp4: cannot open"), std::string::npos);
     EXPECT_NE(result.err.find("empty.mov: empty file"), std::string::npos);
     EXPECT_NE(result.err.find(in + ": is a folder"), std::string::npos);
     EXPECT_NE(result.err.find("sound.m4a: no video stream"), std::string::npos);
+    EXPECT_NE(result.err.find("pipe.mp4: not a regular file"), std::string::npos);
     EXPECT_NE(result.out.find("failed: " + refused), std::string::npos) << result.out;
-    EXPECT_NE(result.out.find("2 done, 1 failed, 5 rejected"), std::string::npos);
+    EXPECT_NE(result.out.find("2 done, 1 failed, 6 rejected"), std::string::npos);
 
     EXPECT_EQ(Names(out), (std::set<std::string>{"first.mp4", "last.mkv"}));
     EXPECT_EQ(ReadRotationCw(out + "/first.mp4"), 180);

@@ -304,3 +304,20 @@ TEST(RotationStreams, StreamAppearingDuringTheCopyIsLeftOut)
     EXPECT_TRUE(SamePayloads(PacketsByStream(folder / "ab.ts", {0}), PacketsByStream(folder / "out.mov", {0}), &why))
         << why;
 }
+
+TEST(RotationTimestamps, RepeatedDecodingTimesKeepEveryPacket)
+{
+    // Matroska keeps milliseconds: at 2000 pictures a second, pairs of
+    // pictures share a decoding time, which the MOV muxer refuses as is.
+    TempFolder folder("dts");
+    FixtureSpec spec;
+    spec.audio_codec = "";
+    spec.fps_num = 2000;
+    spec.seconds = 0.05;
+    const std::string out = Rotate(folder, spec, 90, "in.mkv", "out.mov");
+    std::string why;
+    EXPECT_TRUE(SamePayloads(PacketsByStream(folder / "in.mkv", {0}), PacketsByStream(out, {0}), &why)) << why;
+    const auto packets = ReadPackets(out);
+    for (std::size_t k = 1; k < packets.size(); ++k)
+        EXPECT_GT(packets[k].dts, packets[k - 1].dts) << k;
+}

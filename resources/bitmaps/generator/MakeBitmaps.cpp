@@ -90,6 +90,13 @@ void DrawCaption(QPainter& p, const QRectF& box, const QString& text, const QFon
     p.drawText(box, flags, text);
 }
 
+// The window gives its buttons slightly less room than their bitmaps, and a
+// button cuts its face off at the right and bottom: the plates stay inside
+// the room the window gives (47 rows for the list buttons, 32 x 63 for
+// Browse), leaving the rest of the bitmap transparent.
+const QRectF kListPlate(0, 0, 115, 47);
+constexpr int kSmallPlateHeight = 32;
+
 const QColor kCaptionColour(22, 66, 120);
 const QColor kCaptionHover(10, 82, 168);
 
@@ -213,15 +220,15 @@ QImage ListButton(const Look& look, const std::function<void(QPainter&)>& icon,
     QPainter p(&image);
     p.setRenderHint(QPainter::Antialiasing);
     p.setRenderHint(QPainter::TextAntialiasing);
-    DrawPlate(p, QRectF(0, 0, 115, 52), 9, look);
+    DrawPlate(p, kListPlate, 9, look);
     icon(p);
     const QColor colour = look.hover ? kCaptionHover : kCaptionColour;
-    const QRectF text(50, 3, 60, 46);
+    const QRectF text(50, 1, 60, 45);
     if (lines.size() == 1) {
         DrawCaption(p, text, lines.front(), CaptionFont(18), colour);
     } else {
-        DrawCaption(p, QRectF(text.left(), 6, text.width(), 20), lines[0], CaptionFont(15), colour);
-        DrawCaption(p, QRectF(text.left(), 26, text.width(), 20), lines[1], CaptionFont(13), colour);
+        DrawCaption(p, QRectF(text.left(), 4, text.width(), 20), lines[0], CaptionFont(15), colour);
+        DrawCaption(p, QRectF(text.left(), 23, text.width(), 20), lines[1], CaptionFont(13), colour);
     }
     return image;
 }
@@ -231,8 +238,8 @@ QImage AddButton(const Look& look)
     return ListButton(
         look,
         [&](QPainter& p) {
-            DrawFilm(p, QRectF(11, 9, 32, 32), look);
-            DrawPlusBadge(p, QPointF(41, 36), 8.5, look);
+            DrawFilm(p, QRectF(11, 7, 31, 31), look);
+            DrawPlusBadge(p, QPointF(40, 33), 8.5, look);
         },
         {QStringLiteral("添加")});
 }
@@ -240,7 +247,7 @@ QImage AddButton(const Look& look)
 QImage RemoveButton(const Look& look)
 {
     return ListButton(
-        look, [&](QPainter& p) { DrawRedCross(p, QPointF(28, 26), 10.5, look); },
+        look, [&](QPainter& p) { DrawRedCross(p, QPointF(28, 23.5), 10.5, look); },
         {QStringLiteral("删除")});
 }
 
@@ -249,9 +256,9 @@ QImage RemoveAllButton(const Look& look)
     return ListButton(
         look,
         [&](QPainter& p) {
-            DrawSheet(p, QRectF(12, 8, 22, 28));
-            DrawSheet(p, QRectF(18, 13, 22, 28));
-            DrawRedCross(p, QPointF(33, 34), 7.5, look);
+            DrawSheet(p, QRectF(12, 6, 21, 26));
+            DrawSheet(p, QRectF(18, 11, 21, 26));
+            DrawRedCross(p, QPointF(33, 31.5), 7.5, look);
         },
         {QStringLiteral("删除"), QStringLiteral("所有文件")});
 }
@@ -311,16 +318,17 @@ QImage StartButton(const Look& look)
     return image;
 }
 
-QImage SmallButton(int width, const QString& caption, bool folder, const Look& look)
+QImage SmallButton(int width, int plateWidth, const QString& caption, bool folder,
+                   const Look& look)
 {
     QImage image = Blank(width, 35);
     QPainter p(&image);
     p.setRenderHint(QPainter::Antialiasing);
     p.setRenderHint(QPainter::TextAntialiasing);
-    DrawPlate(p, QRectF(0, 0, width, 35), 7, look);
-    QRectF text(4, 1, width - 8, 32);
+    DrawPlate(p, QRectF(0, 0, plateWidth, kSmallPlateHeight), 7, look);
+    QRectF text(4, 0, plateWidth - 8, kSmallPlateHeight - 1);
     if (folder) {
-        DrawFolder(p, QRectF(8, 10, 17, 14), look);
+        DrawFolder(p, QRectF(8, 9, 17, 14), look);
         text.setLeft(27);
     }
     DrawCaption(p, text, caption, CaptionFont(folder ? 14 : 15),
@@ -450,10 +458,10 @@ int main(int argc, char** argv)
     ok &= Save(RemoveAllButton(normal), folder, 214);
     ok &= Save(StartButton(hover), folder, 345);
     ok &= Save(StartButton(normal), folder, 295);
-    ok &= Save(SmallButton(96, QStringLiteral("打开目录"), true, hover), folder, 340);
-    ok &= Save(SmallButton(96, QStringLiteral("打开目录"), true, normal), folder, 268);
-    ok &= Save(SmallButton(65, QStringLiteral("浏览"), false, hover), folder, 337);
-    ok &= Save(SmallButton(65, QStringLiteral("浏览"), false, normal), folder, 335);
+    ok &= Save(SmallButton(96, 96, QStringLiteral("打开目录"), true, hover), folder, 340);
+    ok &= Save(SmallButton(96, 96, QStringLiteral("打开目录"), true, normal), folder, 268);
+    ok &= Save(SmallButton(65, 63, QStringLiteral("浏览"), false, hover), folder, 337);
+    ok &= Save(SmallButton(65, 63, QStringLiteral("浏览"), false, normal), folder, 335);
     ok &= Save(CheckBoxStrip(), folder, 292);
     ok &= Save(ApplicationIcon(), folder, 266);
     return ok ? 0 : 1;

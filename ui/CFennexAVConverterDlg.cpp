@@ -21,6 +21,7 @@
 #include <QCoreApplication>
 #include <QDragEnterEvent>
 #include <QDropEvent>
+#include <QElapsedTimer>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLineEdit>
@@ -36,6 +37,9 @@ namespace {
 
 const QColor kDialogColour(187, 222, 251);
 const QColor kListColour(241, 250, 233);
+
+// Longest pause between two turns of event handling while files are added.
+constexpr qint64 kEventGapMs = 40;
 
 constexpr int kColumnWidths[10] = {155, 60, 90, 75, 70, 65, 40, 0, 0, 0};
 
@@ -399,9 +403,19 @@ void CFennexAVConverterDlg::AddFilesByDialog()
     const QStringList paths = Desktop().chooseFiles(this, filter);
     if (paths.isEmpty())
         return;
+    // Handle waiting events between files so the window repaints and takes
+    // input during a long add. A repaint of the window costs several probes,
+    // so events are handled at most every kEventGapMs rather than after
+    // every file; the window never goes longer than that plus one probe.
+    QElapsedTimer sinceEvents;
+    sinceEvents.start();
+    bool first = true;
     for (const QString& path : paths) {
-        // Let the window repaint between files of a long selection.
-        QCoreApplication::processEvents();
+        if (first || sinceEvents.elapsed() >= kEventGapMs) {
+            QCoreApplication::processEvents();
+            sinceEvents.restart();
+            first = false;
+        }
         if (!ProbeAndAppend(path, FileList()->GetItemCount()))
             return;
     }

@@ -1,0 +1,68 @@
+// Runs a real batch of generated videos through the main window and saves
+// the progress dialog in mid-batch as progress.png, then stops the batch.
+#include "CAVConvertDlg.h"
+#include "CCheckListCtrl.h"
+#include "CFennexAVConverterDlg.h"
+#include "CLabel.h"
+#include "ConversionJob.h"
+#include "DesktopHooks.h"
+#include "MediaFixtures.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QDir>
+#include <QPixmap>
+#include <QPushButton>
+#include <QTimer>
+#include <cstdio>
+
+int main(int argc, char* argv[])
+{
+    QApplication app(argc, argv);
+    const QString outDir = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QDir::currentPath();
+
+    const std::string folder = MakeTempFolder("fennex-progress-shot");
+    const std::string output = folder + "/rotated";
+    QDir().mkpath(QString::fromStdString(output));
+    QStringList paths;
+    for (const char* name : {"holiday-beach.mp4", "phone-portrait.mov", "garden-party.mkv", "old-camcorder.avi"}) {
+        FixtureSpec spec;
+        spec.seconds = 2.0;
+        const std::string path = folder + "/" + name;
+        if (MakeMediaFile(path, spec).empty())
+            paths.append(QString::fromStdString(path));
+    }
+
+    Desktop().showMessage = [](QWidget*, const QString& text) {
+        std::fprintf(stderr, "message: %s\n", text.toUtf8().constData());
+    };
+    Desktop().openWithDefaultHandler = [](const QString&) {};
+
+    CFennexAVConverterDlg dialog;
+    dialog.endProcess = [] {};
+    dialog.show();
+    dialog.AddDroppedFiles(paths);
+    dialog.OutputCombo()->setEditText(QString::fromStdString(output));
+
+    // Taken once the second file is in work and a tick has shown it.
+    const QString picture = outDir + QStringLiteral("/progress.png");
+    bool saved = false;
+    QTimer watcher;
+    watcher.setInterval(50);
+    QObject::connect(&watcher, &QTimer::timeout, &dialog, [&] {
+        CAVConvertDlg* progress = dialog.ProgressDialog();
+        if (saved || !progress || !progress->isVisible())
+            return;
+        if (ConversionJob::Instance().current_index < 1 ||
+            !progress->m_batchText->text().startsWith(QLatin1Char('1')))
+            return;
+        saved = progress->grab().save(picture);
+        progress->StopButton()->click();
+    });
+    watcher.start();
+    dialog.OnStart();
+
+    std::printf("%s\n", picture.toUtf8().constData());
+    RemoveTree(folder);
+    return saved ? 0 : 1;
+}

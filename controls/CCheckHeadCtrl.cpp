@@ -5,6 +5,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QStyle>
+#include <algorithm>
 
 namespace {
 
@@ -18,6 +19,9 @@ CCheckHeadCtrl::CCheckHeadCtrl(QWidget* parent) : QHeaderView(Qt::Horizontal, pa
     // Sections never act as buttons: no sort indicator, no sectionClicked.
     setSectionsClickable(false);
     setSortIndicatorShown(false);
+    const QPixmap strip = LoadBitmapResource(kCheckBoxStripId);
+    for (int i = 0; i < 3; ++i)
+        m_boxes[i] = StripImage(strip, i, kBoxSize);
 }
 
 void CCheckHeadCtrl::SetImage(int image)
@@ -45,8 +49,7 @@ void CCheckHeadCtrl::paintSection(QPainter* painter, const QRect& rect, int logi
     painter->save();
     style()->drawControl(QStyle::CE_HeaderSection, &option, painter, this);
 
-    static const QPixmap strip = LoadBitmapResource(kCheckBoxStripId);
-    const QPixmap box = StripImage(strip, m_image, kBoxSize);
+    const QPixmap& box = m_boxes[std::min(m_image, 2)];
     const int margin = style()->pixelMetric(QStyle::PM_HeaderMargin, nullptr, this);
     const QPoint boxAt(rect.left() + margin, rect.top() + (rect.height() - kBoxSize) / 2);
     if (!box.isNull())

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QHeaderView>
+#include <QPixmap>
 
 // Header of CCheckListCtrl: a check box in section 0 that ticks or clears
 // every row. Clicking a header never sorts.
@@ -27,4 +28,6 @@ private:
     bool OnSectionEdge(int x) const;
 
     int m_image = 0;
+    // Blank, empty and ticked box, cut from the check-box strip.
+    QPixmap m_boxes[3];
 };

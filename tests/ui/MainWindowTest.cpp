@@ -22,6 +22,7 @@
 #include <QMimeData>
 #include <QRadioButton>
 #include <QTest>
+#include <QTimer>
 #include <QUrl>
 #include <filesystem>
 #include <gtest/gtest.h>
@@ -312,6 +313,24 @@ TEST_F(MainWindow, RejectedFileStopsTheAddingWithAMessage)
     m_dlg->AddFilesByDialog();
     EXPECT_EQ(List()->GetItemCount(), 2);
     EXPECT_TRUE(m_messages.isEmpty());
+}
+
+TEST_F(MainWindow, TheWindowHandlesEventsWhileItAdds)
+{
+    Open();
+    for (int i = 0; i < 40; ++i)
+        m_filesToChoose << Media().video320;
+    // Posted before the add starts; it can only run if the add lets the
+    // event loop turn.
+    int rowsWhenHandled = -1;
+    Desktop().chooseFiles = [&](QWidget*, const QString&) {
+        QTimer::singleShot(0, m_dlg.get(), [&] { rowsWhenHandled = List()->GetItemCount(); });
+        return m_filesToChoose;
+    };
+    m_dlg->AddFilesByDialog();
+    EXPECT_EQ(List()->GetItemCount(), 40);
+    EXPECT_GE(rowsWhenHandled, 0);
+    EXPECT_LT(rowsWhenHandled, 40);
 }
 
 TEST_F(MainWindow, AddingTheSameFileTwiceGivesTwoRowsAndClearsRowZerosSelection)

@@ -36,7 +36,7 @@ public:
 
 private:
     bool Open();
-    bool Append(const std::string& record);
+    bool Append(const std::string& record, bool durable);
     void CloseWhenEmpty();
 
     std::string m_path;

@@ -13,6 +13,7 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
@@ -311,6 +312,48 @@ private slots:
         // which keeps the box in the settings.
         std::string ini = ReadWholeFile(m_root + "/exe/setting.ini");
         QVERIFY(ini.find("open=0") != std::string::npos);
+    }
+
+    void closeBoxSavesTheCheckBoxAndStopDoesNot()
+    {
+        const std::string a = Input("a.mp4");
+        const std::string b = Input("b.mp4");
+        Add({a, b});
+        const std::string ini = m_root + "/exe/setting.ini";
+        bool closed = false;
+        m_duringBatch = [&](CAVConvertDlg* progress) {
+            if (closed)
+                return;
+            closed = true;
+            // Captions come from the language file; [DIR] open is absent.
+            QCOMPARE(progress->windowTitle(), Q(g_texts.application.name));
+            QCOMPARE(progress->findChild<QLabel*>("static1158")->text(), Q(g_texts.jiemian.dqwj));
+            QCOMPARE(progress->findChild<QLabel*>("static1159")->text(), Q(g_texts.jiemian.zgwj));
+            QCOMPARE(progress->StopButton()->text(), Q(g_texts.jiemian.tz));
+            QCOMPARE(progress->StopButton()->toolTip(), Q(g_texts.jiemian.tz));
+            QVERIFY(progress->OpenFolderCheck()->isChecked());
+            progress->close();
+        };
+        Start();
+        QVERIFY(closed);
+        QVERIFY(!IsProgressUp());
+        QVERIFY(ReadWholeFile(ini).find("open=1") != std::string::npos);
+        QCOMPARE(FolderNames(m_in), (std::vector<std::string>{"a.mp4", "b.mp4"}));
+        QVERIFY(m_opened.isEmpty());
+
+        bool stopped = false;
+        m_duringBatch = [&](CAVConvertDlg* progress) {
+            if (stopped)
+                return;
+            stopped = true;
+            progress->OpenFolderCheck()->click();
+            progress->StopButton()->click();
+        };
+        Start();
+        QVERIFY(stopped);
+        QVERIFY(!m_dlg->m_openFolderWhenDone);
+        QVERIFY(ReadWholeFile(ini).find("open=1") != std::string::npos);
+        QCOMPARE(FolderNames(m_in), (std::vector<std::string>{"a.mp4", "b.mp4"}));
     }
 
     void nameWithoutDotEndsTheStartAndGivesNamesBack()

@@ -274,6 +274,7 @@ private slots:
 
         QVERIFY(stopped);
         QVERIFY(!IsProgressUp());
+        QVERIFY(!ConversionJob::Instance().worker_active);  // waited for before anything else starts
         QCOMPARE(m_messages, QStringList());
         QVERIFY(m_opened.isEmpty());
         QCOMPARE(Status(0), Q(g_texts.tishi.wc));

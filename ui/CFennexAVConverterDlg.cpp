@@ -189,9 +189,7 @@ void CFennexAVConverterDlg::SetUpTooltips()
 {
     // An empty text shows no tip.
     m_ui->button1099->setToolTip(Q(g_texts.hint.hbcygwj));
-    const QString listTip = QStringLiteral("拖放文件到这里");
-    m_ui->list1114->setToolTip(listTip);
-    m_ui->list1114->viewport()->setToolTip(listTip);
+    m_ui->list1114->setToolTip(QStringLiteral("拖放文件到这里"));
     m_ui->button1254->setToolTip(Q(g_texts.hint.sc));
     m_ui->button1255->setToolTip(Q(g_texts.hint.tjspwj));
     m_ui->button1282->setToolTip(QStringLiteral("删除所有文件"));

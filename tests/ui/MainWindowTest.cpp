@@ -23,6 +23,7 @@
 #include <QRadioButton>
 #include <QTest>
 #include <QTimer>
+#include <QToolTip>
 #include <QUrl>
 #include <filesystem>
 #include <gtest/gtest.h>
@@ -190,6 +191,23 @@ TEST_F(MainWindow, StartsFromSettingsAndLanguageFile)
     EXPECT_EQ(ReadText(m_folder.ini(), "JOIN", "quality", ""), "3");
     EXPECT_EQ(ReadText(m_folder.ini(), "PATH", "name", ""), "/some/where");
     EXPECT_EQ(ReadText(m_folder.ini(), "DIR", "open", ""), "0");
+}
+
+TEST_F(MainWindow, HoveringTheListShowsItsTipOverRowsAndEmptySpace)
+{
+    Open();
+    AddRows(1);
+    m_dlg->activateWindow();
+    const QRect firstRow = List()->visualItemRect(List()->topLevelItem(0));
+    for (const QPoint spot : {firstRow.center(), QPoint(200, 200)}) {
+        QToolTip::hideText();
+        QTest::mouseMove(List()->viewport(), spot);
+        for (int i = 0; i < 40 && !QToolTip::isVisible(); ++i)
+            QTest::qWait(50);
+        EXPECT_TRUE(QToolTip::isVisible()) << spot.x() << "," << spot.y();
+        EXPECT_EQ(QToolTip::text(), QStringLiteral("拖放文件到这里"));
+    }
+    QToolTip::hideText();
 }
 
 TEST_F(MainWindow, LayoutIsFixedWithTheControlsInTabOrder)

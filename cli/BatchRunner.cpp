@@ -2,11 +2,12 @@
 
 #include "ConversionJob.h"
 #include "FileNames.h"
+#include "InterruptRelay.h"
 #include "ProgressLine.h"
 #include "RotationWorker.h"
 
 #include <algorithm>
-#include <sys/resource.h>
+#include <set>
 #include <thread>
 
 namespace {
@@ -20,16 +21,6 @@ std::string JoinPath(const std::string& folder, const std::string& name)
 
 // The input file name's extension without its dot; empty when the name has
 // no '.' (such an output keeps its .mov name).
-// Every reserved output holds a descriptor until its file is finished.
-std::size_t OutputsThatMayBeOpen()
-{
-    rlimit limit{};
-    std::size_t budget = kMaxJobFiles;
-    if (::getrlimit(RLIMIT_NOFILE, &limit) == 0 && limit.rlim_cur != RLIM_INFINITY)
-        budget = limit.rlim_cur > 128 ? static_cast<std::size_t>(limit.rlim_cur - 96) : 32;
-    return std::min<std::size_t>(budget, kMaxJobFiles);
-}
-
 std::string InputExtension(const std::string& path)
 {
     const std::size_t slash = path.rfind('/');
@@ -42,14 +33,13 @@ std::string InputExtension(const std::string& path)
 
 struct BatchRunner::Slot {
     std::size_t input = 0;
-    OwnedFile output;
+    std::string output;  // the free .mov name the worker writes
     bool finished = false;
 };
 
 BatchRunner::BatchRunner(std::ostream& out, ProgressLine& progress, const std::atomic<bool>& interrupt)
     : m_out(out), m_progress(progress), m_interrupt(interrupt), m_job(std::make_unique<ConversionJob>())
 {
-    max_batch = OutputsThatMayBeOpen();
 }
 
 BatchRunner::~BatchRunner() = default;
@@ -73,7 +63,7 @@ std::vector<BatchOutcome> BatchRunner::Run(const std::vector<BatchInput>& inputs
                 Report(input, BatchOutcome{BatchOutcome::kNotReached, {}, {}});
             break;
         }
-        const std::size_t take = std::min<std::size_t>(pending.size(), std::max<std::size_t>(max_batch, 1));
+        const std::size_t take = std::min<std::size_t>(pending.size(), static_cast<std::size_t>(kMaxJobFiles));
         std::vector<std::size_t> chosen(pending.begin(), pending.begin() + static_cast<std::ptrdiff_t>(take));
         std::vector<std::size_t> next = RunOneBatch(chosen);
         next.insert(next.end(), pending.begin() + static_cast<std::ptrdiff_t>(take), pending.end());
@@ -86,25 +76,20 @@ std::vector<BatchOutcome> BatchRunner::Run(const std::vector<BatchInput>& inputs
 std::vector<std::size_t> BatchRunner::RunOneBatch(const std::vector<std::size_t>& chosen)
 {
     std::vector<Slot> slots;
+    std::set<std::string> taken;
     for (std::size_t input : chosen) {
         const std::string& path = (*m_inputs)[input].path;
-        std::string error;
-        std::optional<OwnedFile> output = ReserveFreeName(JoinPath(m_folder, FileStem(path) + ".mov"), error);
-        if (!output) {
-            Report(input, BatchOutcome{BatchOutcome::kFailed, {}, "cannot create its output in " + m_folder + ": " + error});
-            continue;
-        }
-        slots.push_back(Slot{input, *output, false});
+        slots.push_back(Slot{input, ChooseFreeName(JoinPath(m_folder, FileStem(path) + ".mov"), taken), false});
     }
-    if (slots.empty())
-        return {};
+    // Time stamps of some file systems count in steps of up to 2 s.
+    m_batchStart = std::time(nullptr) - 2;
 
     ConversionJob& job = *m_job;
     const int count = static_cast<int>(slots.size());
     for (int i = 0; i < count; ++i) {
         const BatchInput& input = (*m_inputs)[slots[i].input];
         job.input_path[i] = input.path;
-        job.output_path[i] = slots[i].output.path;
+        job.output_path[i] = slots[i].output;
         job.duration_s[i] = input.duration_s;
     }
     job.file_count = count;
@@ -135,6 +120,7 @@ std::vector<std::size_t> BatchRunner::RunOneBatch(const std::vector<std::size_t>
                             job.progress_percent.load());
     };
 
+    SetInterruptTarget(&job.cancel_requested);
     std::thread worker = StartRotationWorker(job);
     // The figures are read at poll_interval, but the end of the worker is
     // noticed within a few milliseconds: a short batch is not held up.
@@ -146,6 +132,7 @@ std::vector<std::size_t> BatchRunner::RunOneBatch(const std::vector<std::size_t>
             std::this_thread::sleep_for(std::min(step, poll_interval));
     }
     worker.join();
+    SetInterruptTarget(nullptr);
     tick();
 
     const int last = job.current_index.load();
@@ -161,10 +148,8 @@ std::vector<std::size_t> BatchRunner::RunOneBatch(const std::vector<std::size_t>
         } else if (cancelled) {
             Finish(slot, kFilePending, i < last);
         } else if (i > last) {
-            // A failure ended the worker before this file: give the name
-            // back and try the file in the next batch.
-            RemoveIfOurs(slot.output);
-            slot.output.hold.reset();
+            // A failure ended the worker before this file: try it in the
+            // next batch.
             slot.finished = true;
             retry.push_back(slot.input);
         } else {
@@ -178,29 +163,31 @@ void BatchRunner::Finish(Slot& slot, unsigned status, bool reachedAndStopped)
 {
     slot.finished = true;
     const std::string& input = (*m_inputs)[slot.input].path;
+    // Whatever the worker left under the name; the descriptor it holds is
+    // released when this returns.
+    std::optional<OwnedFile> written = ClaimWrittenFile(slot.output, m_batchStart);
     BatchOutcome outcome;
     if (status == kFileDone) {
-        if (!IsStillOurs(slot.output)) {
+        if (!written) {
             outcome.kind = BatchOutcome::kFailed;
-            outcome.note = "its output " + slot.output.path + " disappeared";
-            slot.output.hold.reset();
+            outcome.note = "its output " + slot.output + " disappeared";
             Report(slot.input, outcome);
             return;
         }
         std::string error;
-        if (!MoveToFinalName(slot.output, InputExtension(input), error))
-            outcome.note = "kept the name " + slot.output.path + ": " + error;
+        if (!MoveToFinalName(*written, InputExtension(input), error))
+            outcome.note = "kept the name " + written->path + ": " + error;
         outcome.kind = BatchOutcome::kDone;
-        outcome.output = slot.output.path;
-        slot.output.hold.reset();
+        outcome.output = written->path;
         Report(slot.input, outcome);
         return;
     }
-    RemoveIfOurs(slot.output);
-    slot.output.hold.reset();
+    if (written)
+        RemoveIfOurs(*written);
     if (status == kFileFailed) {
         outcome.kind = BatchOutcome::kFailed;
-        outcome.note = "the conversion failed";
+        outcome.note = FolderWriteTest(m_folder) ? "the conversion failed"
+                                                 : "cannot write into the output folder " + m_folder;
     } else {
         outcome.kind = reachedAndStopped ? BatchOutcome::kStopped : BatchOutcome::kNotReached;
     }

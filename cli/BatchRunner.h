@@ -4,6 +4,7 @@
 
 #include <atomic>
 #include <chrono>
+#include <ctime>
 #include <memory>
 #include <optional>
 #include <ostream>
@@ -33,7 +34,7 @@ struct BatchOutcome {
 };
 
 // Runs accepted inputs through the rotation worker, one batch at a time:
-// reserves the outputs, fills the job record, starts the worker, polls it,
+// chooses free output names, fills the job record, starts the worker, polls it,
 // gives done outputs their final names and removes the partial outputs of
 // failed or stopped files. Prints one result line per input on `out` and
 // progress on `progress`.
@@ -46,9 +47,6 @@ public:
                                   int rotationDeg);
 
     std::chrono::milliseconds poll_interval{100};
-    // Inputs per worker run: a job's worth, fewer when the process may not
-    // keep that many outputs open.
-    std::size_t max_batch;
 
 private:
     struct Slot;
@@ -67,6 +65,7 @@ private:
     const std::vector<BatchInput>* m_inputs = nullptr;
     std::string m_folder;
     int m_rotation = 0;
+    std::time_t m_batchStart = 0;
     std::vector<BatchOutcome> m_outcomes;
     std::vector<bool> m_reported;
 };

@@ -28,35 +28,41 @@ int RenameNoReplace(const std::string& from, const std::string& to)
 
 }  // namespace
 
-std::optional<OwnedFile> ReserveFreeName(const std::string& wanted, std::string& error)
+std::string ChooseFreeName(const std::string& wanted, std::set<std::string>& taken)
 {
-    for (int attempt = 0; attempt < 1000; ++attempt) {
-        const std::string candidate = NextFreeName(wanted);
-        const int fd = ::open(candidate.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
-        if (fd < 0) {
-            if (errno == EEXIST)
-                continue;  // taken since the check: look again
-            error = std::strerror(errno);
-            return std::nullopt;
-        }
-        std::shared_ptr<const int> hold(new int(fd), [](const int* held) {
-            ::close(*held);
-            delete held;
-        });
-        struct stat info {};
-        if (::fstat(fd, &info) != 0) {
-            error = std::strerror(errno);
-            ::unlink(candidate.c_str());
-            return std::nullopt;
-        }
-        return OwnedFile{candidate, info.st_dev, info.st_ino, std::move(hold)};
-    }
-    error = "no free name found";
-    return std::nullopt;
+    const std::size_t slash = wanted.rfind('/');
+    std::size_t dot = wanted.rfind('.');
+    if (dot != std::string::npos && slash != std::string::npos && dot < slash)
+        dot = std::string::npos;
+    const std::string head = dot == std::string::npos ? wanted : wanted.substr(0, dot);
+    const std::string tail = dot == std::string::npos ? std::string() : wanted.substr(dot);
+
+    std::string candidate = wanted;
+    for (unsigned long k = 0; PathExists(candidate) || taken.count(candidate) != 0; ++k)
+        candidate = head + "(" + std::to_string(k) + ")" + tail;
+    taken.insert(candidate);
+    return candidate;
+}
+
+std::optional<OwnedFile> ClaimWrittenFile(const std::string& path, std::time_t since)
+{
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
+        return std::nullopt;
+    std::shared_ptr<const int> hold(new int(fd), [](const int* held) {
+        ::close(*held);
+        delete held;
+    });
+    struct stat info {};
+    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode) || info.st_nlink != 1 || info.st_mtime < since)
+        return std::nullopt;
+    return OwnedFile{path, info.st_dev, info.st_ino, std::move(hold)};
 }
 
 bool IsStillOurs(const OwnedFile& file)
 {
+    if (!file.hold)
+        return false;
     struct stat info {};
     return ::lstat(file.path.c_str(), &info) == 0 && S_ISREG(info.st_mode) && info.st_dev == file.device &&
            info.st_ino == file.inode;

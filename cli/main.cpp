@@ -1,3 +1,4 @@
+#include "InterruptRelay.h"
 #include "RotateCli.h"
 
 extern "C" {
@@ -6,7 +7,6 @@ extern "C" {
 
 #include <atomic>
 #include <csignal>
-#include <sys/resource.h>
 #include <iostream>
 #include <string>
 #include <unistd.h>
@@ -21,6 +21,7 @@ static_assert(std::atomic<bool>::is_always_lock_free);
 void OnInterrupt(int)
 {
     g_interrupt.store(true);
+    RelayInterrupt();
 }
 
 void InstallInterruptHandlers()
@@ -49,11 +50,5 @@ int main(int argc, char** argv)
     // FFmpeg's stream layouts are noise on a terminal unless asked for.
     av_log_set_level(verbose ? AV_LOG_INFO : AV_LOG_ERROR);
     InstallInterruptHandlers();
-    // A batch keeps each of its outputs open until the file is finished.
-    rlimit files{};
-    if (::getrlimit(RLIMIT_NOFILE, &files) == 0 && files.rlim_cur < files.rlim_max) {
-        files.rlim_cur = files.rlim_max;
-        ::setrlimit(RLIMIT_NOFILE, &files);
-    }
     return RunRotateCli(args, std::cout, std::cerr, g_interrupt, ::isatty(STDERR_FILENO) == 1);
 }

@@ -2,9 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <ctime>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <set>
 #include <stdlib.h>
 
 namespace fs = std::filesystem;
@@ -38,49 +41,62 @@ protected:
 
 }  // namespace
 
-TEST_F(OwnedFileTest, ReservationsTakeFreeNamesAndNeverTouchExistingFiles)
+TEST_F(OwnedFileTest, ChosenNamesAreFreeAndDistinctWithinARun)
 {
     Write("a.mov", "user's");
-    std::string error;
-    const auto first = ReserveFreeName(folder + "/a.mov", error);
-    const auto second = ReserveFreeName(folder + "/a.mov", error);
-    ASSERT_TRUE(first && second) << error;
-    EXPECT_EQ(first->path, folder + "/a(0).mov");
-    EXPECT_EQ(second->path, folder + "/a(1).mov");
+    std::set<std::string> taken;
+    EXPECT_EQ(ChooseFreeName(folder + "/a.mov", taken), folder + "/a(0).mov");
+    EXPECT_EQ(ChooseFreeName(folder + "/a.mov", taken), folder + "/a(1).mov");
+    Write("a(2).mov", "another");
+    EXPECT_EQ(ChooseFreeName(folder + "/a.mov", taken), folder + "/a(3).mov");
+    EXPECT_EQ(ChooseFreeName(folder + "/b.mov", taken), folder + "/b.mov");
+    EXPECT_EQ(ChooseFreeName(folder + "/b.mov", taken), folder + "/b(0).mov");
     EXPECT_EQ(Read("a.mov"), "user's");
-    EXPECT_EQ(fs::file_size(first->path), 0u);
+    EXPECT_FALSE(fs::exists(folder + "/b.mov"));  // nothing is created
 
-    EXPECT_FALSE(ReserveFreeName(folder + "/missing/a.mov", error));
-    EXPECT_NE(error, "");
+    // Numbers go before the file name's extension, never into a folder name.
+    fs::create_directory(folder + "/v.d");
+    Write("v.d/clip", "x");
+    EXPECT_EQ(ChooseFreeName(folder + "/v.d/clip", taken), folder + "/v.d/clip(0)");
 }
 
-TEST_F(OwnedFileTest, RemovesOnlyTheFileItCreated)
+TEST_F(OwnedFileTest, ClaimsOnlyAFreshPlainFileAndRemovesOnlyThatOne)
 {
-    std::string error;
-    auto reserved = ReserveFreeName(folder + "/out.mov", error);
-    ASSERT_TRUE(reserved);
-    EXPECT_TRUE(IsStillOurs(*reserved));
-    EXPECT_TRUE(RemoveIfOurs(*reserved));
-    EXPECT_FALSE(fs::exists(reserved->path));
+    const std::time_t start = std::time(nullptr) - 2;
+    EXPECT_FALSE(ClaimWrittenFile(folder + "/none.mov", start));
+    fs::create_directory(folder + "/dir.mov");
+    EXPECT_FALSE(ClaimWrittenFile(folder + "/dir.mov", start));
+    const std::string old = Write("old.mov", "from before the run");
+    fs::last_write_time(old, fs::file_time_type::clock::now() - std::chrono::hours(1));
+    EXPECT_FALSE(ClaimWrittenFile(old, start));
+    fs::create_hard_link(Write("linked.mov", "x"), folder + "/other-name");
+    EXPECT_FALSE(ClaimWrittenFile(folder + "/linked.mov", start));
 
+    auto written = ClaimWrittenFile(Write("out.mov", "partial"), start);
+    ASSERT_TRUE(written);
+    EXPECT_TRUE(IsStillOurs(*written));
     // Somebody else's file now under the name: left alone.
-    reserved = ReserveFreeName(folder + "/out.mov", error);
-    ASSERT_TRUE(reserved);
-    fs::remove(reserved->path);
+    fs::remove(written->path);
     Write("out.mov", "someone else's");
-    EXPECT_FALSE(IsStillOurs(*reserved));
-    EXPECT_FALSE(RemoveIfOurs(*reserved));
+    EXPECT_FALSE(IsStillOurs(*written));
+    EXPECT_FALSE(RemoveIfOurs(*written));
     EXPECT_EQ(Read("out.mov"), "someone else's");
+
+    auto again = ClaimWrittenFile(folder + "/out.mov", start);
+    ASSERT_TRUE(again);
+    EXPECT_TRUE(RemoveIfOurs(*again));
+    EXPECT_FALSE(fs::exists(folder + "/out.mov"));
+    EXPECT_EQ(Read("old.mov"), "from before the run");
 }
 
 TEST_F(OwnedFileTest, FinalNameIsFreeAndNothingIsReplaced)
 {
-    std::string error;
-    auto clip = ReserveFreeName(folder + "/clip.mov", error);
+    const std::time_t start = std::time(nullptr) - 2;
+    auto clip = ClaimWrittenFile(Write("clip.mov", "rotated"), start);
     ASSERT_TRUE(clip);
-    std::ofstream(clip->path) << "rotated";  // the worker writes in place
     Write("clip.mp4", "the input");
 
+    std::string error;
     ASSERT_TRUE(MoveToFinalName(*clip, "mp4", error)) << error;
     EXPECT_EQ(clip->path, folder + "/clip(0).mp4");
     EXPECT_EQ(Read("clip(0).mp4"), "rotated");
@@ -89,7 +105,7 @@ TEST_F(OwnedFileTest, FinalNameIsFreeAndNothingIsReplaced)
     EXPECT_TRUE(IsStillOurs(*clip));
 
     // No extension, or already the right one: stays.
-    auto plain = ReserveFreeName(folder + "/plain.mov", error);
+    auto plain = ClaimWrittenFile(Write("plain.mov", "rotated"), start);
     ASSERT_TRUE(plain);
     ASSERT_TRUE(MoveToFinalName(*plain, "", error));
     EXPECT_EQ(plain->path, folder + "/plain.mov");

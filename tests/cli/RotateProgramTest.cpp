@@ -291,7 +291,8 @@ TEST_F(RotateProgram, CtrlCStopsCleanlyAndKeepsWhatIsDone)
     spec.height = 480;
     const std::string clip = Make(in + "/clip.mp4", spec);
     std::vector<std::string> args{"--rotate", "90", "--output", out};
-    for (int i = 0; i < 200; ++i)
+    // Enough work that the stop lands well before the end.
+    for (int i = 0; i < 600; ++i)
         args.push_back(clip);
 
     RunningRotate running(args);

@@ -2,10 +2,12 @@
 // copies it with `ffmpeg -c copy` and with `cp`, then prints the three wall
 // times, their ratios and each program's peak resident memory.
 //
-//   engine_bench [--size-mb N] [--runs N] [--tmp DIR] [--fennex PATH]
+//   engine_bench [--size-mb N | --long-minutes N] [--runs N] [--tmp DIR] [--fennex PATH]
 //
 // The input is made from a short, high bit rate MPEG-4 clip with AAC audio,
-// repeated by stream copy until it reaches the size. Every program reads the
+// repeated by stream copy until it reaches the size. --long-minutes makes a
+// long file of tiny pictures instead: the MOV demuxer and muxer keep an index
+// entry per packet, so there memory follows the duration, not the bytes. Every program reads the
 // same file, already in the page cache, and writes into the same folder; each
 // output is removed before the next run. Goals: fennex/ffmpeg <= 1.10 and a
 // peak RSS below 80 MB whatever the size.
@@ -79,18 +81,22 @@ bool Fail(const std::string& what)
     return false;
 }
 
-// Writes a file of at least sizeMb megabytes at folder/input.mp4.
-bool MakeInput(const std::string& folder, std::uintmax_t sizeMb, std::string& input)
+// Writes folder/input.mp4: at least sizeMb megabytes of 1080p video, or,
+// with longMinutes, that many minutes of tiny video, where memory is set by
+// the number of packets rather than by bytes.
+bool MakeInput(const std::string& folder, std::uintmax_t sizeMb, std::uintmax_t longMinutes, std::string& input)
 {
     const std::string segment = folder + "/segment.mp4";
+    const bool big = longMinutes == 0;
     Measure made = Run({"ffmpeg", "-nostdin", "-v", "error", "-y", "-f", "lavfi", "-i",
-                        "testsrc2=size=1920x1080:rate=30", "-f", "lavfi", "-i", "sine=frequency=440:sample_rate=48000",
-                        "-t", "10", "-c:v", "mpeg4", "-q:v", "1", "-c:a", "aac", "-b:a", "128k", segment});
+                        big ? "testsrc2=size=1920x1080:rate=30" : "testsrc=size=160x120:rate=30", "-f", "lavfi", "-i",
+                        "sine=frequency=440:sample_rate=48000", "-t", big ? "10" : "60", "-c:v", "mpeg4", "-q:v",
+                        big ? "1" : "10", "-c:a", "aac", "-b:a", big ? "128k" : "32k", segment});
     if (made.status != 0)
         return Fail("ffmpeg could not make the clip");
     const std::uintmax_t segmentBytes = fs::file_size(segment);
     const std::uintmax_t wanted = sizeMb * 1000 * 1000;
-    const std::uintmax_t copies = (wanted + segmentBytes - 1) / segmentBytes;
+    const std::uintmax_t copies = big ? (wanted + segmentBytes - 1) / segmentBytes : longMinutes;
 
     const std::string list = folder + "/list.txt";
     {
@@ -128,6 +134,7 @@ void RemoveAll(const std::string& folder)
 int main(int argc, char** argv)
 {
     std::uintmax_t sizeMb = 600;
+    std::uintmax_t longMinutes = 0;
     int runs = 3;
     std::string tmp = fs::temp_directory_path().string();
     std::string fennex = FENNEX_ROTATE_EXE;
@@ -135,6 +142,8 @@ int main(int argc, char** argv)
         const std::string name = argv[i];
         if (name == "--size-mb")
             sizeMb = std::strtoull(argv[i + 1], nullptr, 10);
+        else if (name == "--long-minutes")
+            longMinutes = std::strtoull(argv[i + 1], nullptr, 10);
         else if (name == "--runs")
             runs = std::max(1, std::atoi(argv[i + 1]));
         else if (name == "--tmp")
@@ -167,13 +176,17 @@ int main(int argc, char** argv)
     fs::create_directory(outFolder);
 
     std::string input;
-    std::cout << "making a file of at least " << sizeMb << " MB ..." << std::endl;
-    if (!MakeInput(folder, sizeMb, input)) {
+    if (longMinutes > 0)
+        std::cout << "making a " << longMinutes << " minute file of small pictures ..." << std::endl;
+    else
+        std::cout << "making a file of at least " << sizeMb << " MB ..." << std::endl;
+    if (!MakeInput(folder, sizeMb, longMinutes, input)) {
         fs::remove_all(folder);
         return 1;
     }
     const double inputMb = static_cast<double>(fs::file_size(input)) / 1e6;
-    std::printf("input: %.0f MB (MPEG-4 1920x1080 and AAC), %d runs each, median times\n", inputMb, runs);
+    const std::string pictures = longMinutes > 0 ? "160x120, " + std::to_string(longMinutes) + " min" : "1920x1080";
+    std::printf("input: %.0f MB (MPEG-4 %s and AAC), %d runs each, median times\n", inputMb, pictures.c_str(), runs);
 
     struct Contender {
         const char* name;

@@ -35,6 +35,9 @@ void InstallInterruptHandlers()
     action.sa_flags = SA_RESETHAND;
     sigaction(SIGINT, &action, nullptr);
     sigaction(SIGTERM, &action, nullptr);
+    // A reader that goes away (`fennex-rotate ... | head -1`) must not kill
+    // the program halfway through a file; the batch goes on unprinted.
+    std::signal(SIGPIPE, SIG_IGN);
 }
 
 }  // namespace

@@ -125,6 +125,13 @@ void RunningRotate::Signal(int signal) const
         ::kill(m_pid, signal);
 }
 
+void RunningRotate::CloseOutput()
+{
+    if (m_outFd >= 0)
+        ::close(m_outFd);
+    m_outFd = -1;
+}
+
 ProgramResult RunningRotate::Wait()
 {
     std::string rest;

@@ -25,6 +25,8 @@ public:
     // Next line of stdout without its '\n'; false at the end of the output.
     bool ReadLine(std::string& line);
     void Signal(int signal) const;
+    // Stops reading: the program's next write to stdout finds no reader.
+    void CloseOutput();
     // Waits for the end; returns what Wait of ProgramResult would hold.
     ProgramResult Wait();
 

@@ -321,3 +321,20 @@ TEST_F(RotateProgram, CtrlCStopsCleanlyAndKeepsWhatIsDone)
     }
     ExpectInputsUntouched();
 }
+
+TEST_F(RotateProgram, AReaderThatGoesAwayDoesNotCutTheBatchShort)
+{
+    const std::string clip = Make(in + "/clip.mp4");
+    std::vector<std::string> args{"--rotate", "180", "--output", out};
+    for (int i = 0; i < 20; ++i)
+        args.push_back(clip);
+    RunningRotate running(args);
+    running.CloseOutput();
+    const ProgramResult result = running.Wait();
+    EXPECT_EQ(result.status, 0) << result.err;
+    const std::set<std::string> names = Names(out);
+    EXPECT_EQ(names.size(), 20u);
+    for (const std::string& name : names)
+        EXPECT_EQ(ReadRotationCw(out + "/" + name), 180) << name;
+    ExpectInputsUntouched();
+}

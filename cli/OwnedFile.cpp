@@ -30,16 +30,7 @@ int RenameNoReplace(const std::string& from, const std::string& to)
 
 std::string ChooseFreeName(const std::string& wanted, std::set<std::string>& taken)
 {
-    const std::size_t slash = wanted.rfind('/');
-    std::size_t dot = wanted.rfind('.');
-    if (dot != std::string::npos && slash != std::string::npos && dot < slash)
-        dot = std::string::npos;
-    const std::string head = dot == std::string::npos ? wanted : wanted.substr(0, dot);
-    const std::string tail = dot == std::string::npos ? std::string() : wanted.substr(dot);
-
-    std::string candidate = wanted;
-    for (unsigned long k = 0; PathExists(candidate) || taken.count(candidate) != 0; ++k)
-        candidate = head + "(" + std::to_string(k) + ")" + tail;
+    std::string candidate = NextFreeName(wanted, taken);
     taken.insert(candidate);
     return candidate;
 }

@@ -26,24 +26,6 @@ std::size_t NameDot(const std::string& path)
     return dot;
 }
 
-// NextFreeName that also steps over the names this batch has handed out
-// already: two positions writing one output would lose the first, and a
-// temporary name equal to an earlier position's output would be written
-// over by the worker.
-std::string FreeName(const std::string& path, const std::set<std::string>& taken)
-{
-    if (!PathExists(path) && taken.count(path) == 0)
-        return path;
-    const std::size_t dot = NameDot(path);
-    const std::string head = dot == std::string::npos ? path : path.substr(0, dot);
-    const std::string tail = dot == std::string::npos ? std::string() : path.substr(dot);
-    for (unsigned long k = 0;; ++k) {
-        std::string candidate = head + "(" + std::to_string(k) + ")" + tail;
-        if (!PathExists(candidate) && taken.count(candidate) == 0)
-            return candidate;
-    }
-}
-
 void RollBack(PreparedBatch& batch, const BatchFileOps& ops)
 {
     for (auto it = batch.files.rbegin(); it != batch.files.rend(); ++it) {
@@ -126,6 +108,9 @@ PreparedBatch PrepareBatch(const std::vector<TickedRow>& rows, const std::string
                            const BatchFileOps& ops)
 {
     PreparedBatch batch;
+    // Names handed out to earlier positions count as taken although they do
+    // not exist yet: two positions writing one output would lose the first,
+    // and a temporary name equal to an earlier output would be written over.
     std::set<std::string> taken;
     for (const TickedRow& row : rows) {
         BatchFile file;
@@ -141,7 +126,7 @@ PreparedBatch PrepareBatch(const std::vector<TickedRow>& rows, const std::string
         }
         if (ext != ".mov") {
             const std::string temporary =
-                FreeName(row.path.substr(0, NameDot(row.path)) + ".mov", taken);
+                NextFreeName(row.path.substr(0, NameDot(row.path)) + ".mov", taken);
             // A journal that cannot be written (a read-only program folder)
             // does not stop the batch: the names are still given back in
             // every case but a killed process.
@@ -164,7 +149,7 @@ PreparedBatch PrepareBatch(const std::vector<TickedRow>& rows, const std::string
         // The output keeps the input's stem and takes the extension of the
         // name the worker reads, so that MOV is chosen as the container.
         const std::string sourceExt = file.source.substr(NameDot(file.source));
-        file.output = FreeName(outputFolder + "/" + FileStem(row.path) + sourceExt, taken);
+        file.output = NextFreeName(outputFolder + "/" + FileStem(row.path) + sourceExt, taken);
         taken.insert(file.output);
         batch.files.push_back(std::move(file));
     }

@@ -59,7 +59,15 @@ bool PathExists(const std::string& path)
 
 std::string NextFreeName(const std::string& path)
 {
-    if (!PathExists(path))
+    return NextFreeName(path, {});
+}
+
+std::string NextFreeName(const std::string& path, const std::set<std::string>& taken)
+{
+    const auto isTaken = [&taken](const std::string& name) {
+        return PathExists(name) || taken.count(name) != 0;
+    };
+    if (!isTaken(path))
         return path;
     // Numbers go before the file name's extension; a name without one gets
     // them at its end, never inside a folder name.
@@ -68,7 +76,7 @@ std::string NextFreeName(const std::string& path)
     const std::string tail = dot == std::string::npos ? std::string() : path.substr(dot);
     for (unsigned long k = 0;; ++k) {
         std::string candidate = head + "(" + std::to_string(k) + ")" + tail;
-        if (!PathExists(candidate))
+        if (!isTaken(candidate))
             return candidate;
     }
 }

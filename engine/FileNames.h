@@ -1,5 +1,6 @@
 #pragma once
 
+#include <set>
 #include <string>
 
 // Path and duration helpers shared by the window and the command line.
@@ -11,6 +12,10 @@ bool PathExists(const std::string& path);
 // The path itself when it is free, otherwise the first free one of
 // "stem(0).ext", "stem(1).ext", ... built from the path's last '.'.
 std::string NextFreeName(const std::string& path);
+
+// The same rule, also stepping over the names in taken: names a batch has
+// handed out already but that do not exist yet.
+std::string NextFreeName(const std::string& path, const std::set<std::string>& taken);
 
 // "HH:MM:SS.mmm" (hours may have more digits) to milliseconds.
 int ParseDuration(const std::string& text);

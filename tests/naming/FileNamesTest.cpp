@@ -5,6 +5,7 @@
 #include <climits>
 #include <filesystem>
 #include <fstream>
+#include <set>
 #include <sys/stat.h>
 
 namespace fs = std::filesystem;
@@ -83,6 +84,15 @@ TEST_F(TempFolder, NextFreeNameCountsBeforeTheExtension)
     Touch("a(0).mov");
     Touch("a(1).mov");
     EXPECT_EQ(NextFreeName(wanted), folder + "/a(2).mov");
+}
+
+TEST_F(TempFolder, NextFreeNameAlsoStepsOverNamesHandedOutAlready)
+{
+    const std::string wanted = folder + "/a.mov";
+    std::set<std::string> taken{wanted, folder + "/a(1).mov"};
+    Touch("a(0).mov");
+    EXPECT_EQ(NextFreeName(wanted, taken), folder + "/a(2).mov");
+    EXPECT_EQ(NextFreeName(folder + "/b.mov", taken), folder + "/b.mov");
 }
 
 TEST_F(TempFolder, NextFreeNameNeverNumbersAFolderName)

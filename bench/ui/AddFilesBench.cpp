@@ -66,10 +66,10 @@ int main(int argc, char* argv[])
     fs::create_directories(folder + "/exe");
     OverrideExeFolder(folder + "/exe");
 
-    FixtureSpec spec;
-    spec.seconds = 0.5;
+    MediaRecipe recipe;
+    recipe.seconds = 0.5;
     const std::string first = folder + "/clip0.mp4";
-    if (const std::string error = MakeMediaFile(first, spec); !error.empty()) {
+    if (const std::string error = MakeMediaFile(first, recipe); !error.empty()) {
         std::fprintf(stderr, "cannot make the clip: %s\n", error.c_str());
         return 1;
     }

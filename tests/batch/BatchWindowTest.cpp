@@ -56,10 +56,10 @@ private:
     int m_maxFileBar = 0, m_maxBatchBar = 0;
     QString m_lastFileLabel, m_lastBatchLabel;
 
-    std::string Input(const std::string& name, const FixtureSpec& spec = {})
+    std::string Input(const std::string& name, const MediaRecipe& recipe = {})
     {
         const std::string path = m_in + "/" + name;
-        const std::string error = MakeMediaFile(path, spec, name.find('.') == std::string::npos ? "mp4" : "");
+        const std::string error = MakeMediaFile(path, recipe, name.find('.') == std::string::npos ? "mp4" : "");
         if (!error.empty())
             qFatal("fixture %s: %s", name.c_str(), error.c_str());
         return path;
@@ -146,7 +146,7 @@ private slots:
 
     void threeFilesAreRotatedAndInputsKeepTheirNames()
     {
-        FixtureSpec portrait;
+        MediaRecipe portrait;
         portrait.rotation_cw = 90;
         const std::string a = Input("a.mp4");
         const std::string b = Input("b.mkv");
@@ -194,7 +194,7 @@ private slots:
 
     void failedMiddleFileIsMarkedAndTheBatchGoesOn()
     {
-        FixtureSpec vp8;
+        MediaRecipe vp8;
         vp8.video_codec = "vp8";
         vp8.audio_codec = "";
         const std::string a = Input("a.mp4");
@@ -216,7 +216,7 @@ private slots:
 
     void failedLastFileShowsTheMessage()
     {
-        FixtureSpec vp8;
+        MediaRecipe vp8;
         vp8.video_codec = "vp8";
         vp8.audio_codec = "";
         const std::string a = Input("a.mp4");
@@ -255,7 +255,7 @@ private slots:
 
     void stopRestoresNamesAndTheNextStartWorks()
     {
-        FixtureSpec longer;
+        MediaRecipe longer;
         longer.seconds = 30;
         longer.width = 64;
         longer.height = 48;

@@ -39,9 +39,9 @@ protected:
 
     // Makes a fixture and remembers its bytes, so that the test can check
     // afterwards that the input is untouched under its own name.
-    std::string Make(const std::string& path, const FixtureSpec& spec = {}, const std::string& format = "")
+    std::string Make(const std::string& path, const MediaRecipe& recipe = {}, const std::string& format = "")
     {
-        const std::string error = MakeMediaFile(path, spec, format);
+        const std::string error = MakeMediaFile(path, recipe, format);
         EXPECT_EQ(error, "") << path;
         originals[path] = ReadWholeFile(path);
         return path;
@@ -139,22 +139,22 @@ TEST_F(RotateProgram, RotatesEveryContainerOnTopOfItsOwnRotation)
 {
     struct Case {
         std::string name;
-        FixtureSpec spec;
+        MediaRecipe recipe;
         int expected_cw;
         bool start_codes;  // H.264 from AVI or TS is converted by the MOV muxer
     };
-    FixtureSpec mp4;
+    MediaRecipe mp4;
     mp4.video_codec = "h264";
     mp4.rotation_cw = 90;
-    FixtureSpec mov;
+    MediaRecipe mov;
     mov.audio_codec = "mp3";
-    FixtureSpec mkv;
+    MediaRecipe mkv;
     mkv.video_codec = "h264";
     mkv.audio_codec = "mp3";
     mkv.rotate_tag = "270";  // Matroska keeps a tag, not a matrix
-    FixtureSpec avi;
+    MediaRecipe avi;
     avi.audio_codec = "mp3";
-    FixtureSpec ts;
+    MediaRecipe ts;
     ts.video_codec = "h264";
     const std::vector<Case> cases{
         {"phone.mp4", mp4, 180, false}, {"cam.MOV", mov, 90, false}, {"film.mkv", mkv, 0, false},
@@ -162,7 +162,7 @@ TEST_F(RotateProgram, RotatesEveryContainerOnTopOfItsOwnRotation)
     };
     std::vector<std::string> args{"--rotate", "90", "--output", out};
     for (const Case& c : cases)
-        args.push_back(Make(in + "/" + c.name, c.spec));
+        args.push_back(Make(in + "/" + c.name, c.recipe));
 
     const ProgramResult result = RunRotate(args);
     ASSERT_EQ(result.status, 0) << result.out << result.err;
@@ -199,10 +199,10 @@ TEST_F(RotateProgram, RejectsBadInputsAndFailsUnwritableCodecsWithoutLeavingOutp
     const std::string empty = in + "/empty.mov";
     WriteBytes(empty, "");
     Keep(empty);
-    FixtureSpec audioOnly;
+    MediaRecipe audioOnly;
     audioOnly.video_codec = "";
     const std::string sound = Make(in + "/sound.m4a", audioOnly, "mp4");
-    FixtureSpec vp8;
+    MediaRecipe vp8;
     vp8.video_codec = "vp8";
     vp8.audio_codec = "";
     const std::string refused = Make(in + "/refused.mkv", vp8);  // the MOV muxer cannot store VP8
@@ -230,11 +230,11 @@ TEST_F(RotateProgram, RejectsBadInputsAndFailsUnwritableCodecsWithoutLeavingOutp
 
 TEST_F(RotateProgram, OutputFolderMayBeTheInputsFolder)
 {
-    FixtureSpec spec;
-    spec.rotation_cw = 180;
-    const std::string mp4 = Make(in + "/a.mp4", spec);
-    const std::string mov = Make(in + "/b.mov", spec);
-    const std::string upper = Make(in + "/C.MOV", spec);
+    MediaRecipe recipe;
+    recipe.rotation_cw = 180;
+    const std::string mp4 = Make(in + "/a.mp4", recipe);
+    const std::string mov = Make(in + "/b.mov", recipe);
+    const std::string upper = Make(in + "/C.MOV", recipe);
     Make(in + "/b(0).mov");  // a user's file of the first free name: skipped, untouched
 
     const ProgramResult result = RunRotate({"--rotate", "270", "--output", in, mp4, mov, upper});
@@ -269,7 +269,7 @@ TEST_F(RotateProgram, OddNamesAndNamesWithoutExtension)
 TEST_F(RotateProgram, SameStemTwiceGivesTwoCompleteOutputs)
 {
     fs::create_directory(in + "/second");
-    FixtureSpec longer;
+    MediaRecipe longer;
     longer.seconds = 2;
     const std::string one = Make(in + "/clip.mp4");
     const std::string two = Make(in + "/second/clip.mp4", longer);
@@ -285,11 +285,11 @@ TEST_F(RotateProgram, SameStemTwiceGivesTwoCompleteOutputs)
 
 TEST_F(RotateProgram, CtrlCStopsCleanlyAndKeepsWhatIsDone)
 {
-    FixtureSpec spec;
-    spec.seconds = 4;
-    spec.width = 640;
-    spec.height = 480;
-    const std::string clip = Make(in + "/clip.mp4", spec);
+    MediaRecipe recipe;
+    recipe.seconds = 4;
+    recipe.width = 640;
+    recipe.height = 480;
+    const std::string clip = Make(in + "/clip.mp4", recipe);
     std::vector<std::string> args{"--rotate", "90", "--output", out};
     // Enough work that the stop lands well before the end.
     for (int i = 0; i < 600; ++i)

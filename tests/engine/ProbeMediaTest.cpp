@@ -14,25 +14,25 @@ protected:
     static void SetUpTestSuite()
     {
         folder_ = new TempFolder("probe");
-        FixtureSpec h264;
+        MediaRecipe h264;
         h264.video_codec = "h264";
         h264.width = 176;
         h264.height = 144;
         h264.fps_num = 30000;
         h264.fps_den = 1001;
         ASSERT_EQ(MakeMediaFile(*folder_ / "h264.mp4", h264), "");
-        FixtureSpec audioOnly;
+        MediaRecipe audioOnly;
         audioOnly.video_codec = "";
         ASSERT_EQ(MakeMediaFile(*folder_ / "audio.m4a", audioOnly, "mp4"), "");
-        FixtureSpec coverOnly;  // audio, subtitle and an MJPEG cover: three streams
+        MediaRecipe coverOnly;  // audio, subtitle and an MJPEG cover: three streams
         coverOnly.video_codec = "";
         coverOnly.cover_picture = true;
         coverOnly.subtitle = true;
         ASSERT_EQ(MakeMediaFile(*folder_ / "cover.mp4", coverOnly), "");
-        FixtureSpec twoVideos;
+        MediaRecipe twoVideos;
         twoVideos.second_video = true;
         ASSERT_EQ(MakeMediaFile(*folder_ / "two.mkv", twoVideos), "");
-        FixtureSpec raw;  // an elementary stream: no duration anywhere
+        MediaRecipe raw;  // an elementary stream: no duration anywhere
         raw.video_codec = "h264";
         raw.audio_codec = "";
         ASSERT_EQ(MakeMediaFile(*folder_ / "raw.h264", raw), "");

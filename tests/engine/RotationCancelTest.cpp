@@ -34,7 +34,7 @@ TEST(RotationJob, FreshRecordWaitsHalfASecondBeforeEachFile)
 TEST(RotationCancel, CancelBeforeAFileEndsTheBatchAndResetsOldStatuses)
 {
     TempFolder folder("cancel-before");
-    ASSERT_EQ(MakeMediaFile(folder / "in.mp4", FixtureSpec {}), "");
+    ASSERT_EQ(MakeMediaFile(folder / "in.mp4", MediaRecipe {}), "");
     auto job = MakeJob(90);
     AddFile(*job, folder / "in.mp4", folder / "a.mov");
     AddFile(*job, folder / "in.mp4", folder / "b.mov");
@@ -112,10 +112,10 @@ TEST(RotationCancel, CancelDuringAFileKeepsItPendingWithAClosedPartialOutput)
 {
     std::signal(SIGPIPE, SIG_IGN);
     TempFolder folder("cancel-during");
-    FixtureSpec spec;
-    spec.audio_codec = "mp3";
-    spec.seconds = 4.0;
-    ASSERT_EQ(MakeMediaFile(folder / "in.ts", spec), "");
+    MediaRecipe recipe;
+    recipe.audio_codec = "mp3";
+    recipe.seconds = 4.0;
+    ASSERT_EQ(MakeMediaFile(folder / "in.ts", recipe), "");
     ASSERT_EQ(::mkfifo((folder / "pipe.ts").c_str(), 0600), 0);
 
     auto job = MakeJob(90);
@@ -151,10 +151,10 @@ TEST(RotationCancel, CancelDuringTheLastFileMovesCurrentIndexToTheEnd)
 {
     std::signal(SIGPIPE, SIG_IGN);
     TempFolder folder("cancel-last");
-    FixtureSpec spec;
-    spec.audio_codec = "mp3";
-    spec.seconds = 4.0;
-    ASSERT_EQ(MakeMediaFile(folder / "in.ts", spec), "");
+    MediaRecipe recipe;
+    recipe.audio_codec = "mp3";
+    recipe.seconds = 4.0;
+    ASSERT_EQ(MakeMediaFile(folder / "in.ts", recipe), "");
     ASSERT_EQ(::mkfifo((folder / "pipe.ts").c_str(), 0600), 0);
 
     auto job = MakeJob(180);

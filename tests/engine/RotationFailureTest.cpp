@@ -15,7 +15,7 @@ class RotationFailureTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        ASSERT_EQ(MakeMediaFile(folder_ / "good.mp4", FixtureSpec {}), "");
+        ASSERT_EQ(MakeMediaFile(folder_ / "good.mp4", MediaRecipe {}), "");
     }
 
     TempFolder folder_ {"failure"};
@@ -46,7 +46,7 @@ TEST_F(RotationFailureTest, UnreadableInputEndsTheBatchAtItsPosition)
 
 TEST_F(RotationFailureTest, UnknownOutputExtensionOrRefusedCodecSkipsToTheNextFile)
 {
-    FixtureSpec vp8;  // the MOV muxer does not take VP8
+    MediaRecipe vp8;  // the MOV muxer does not take VP8
     vp8.video_codec = "vp8";
     vp8.audio_codec = "opus";
     ASSERT_EQ(MakeMediaFile(folder_ / "vp8.mkv", vp8), "");
@@ -107,9 +107,9 @@ TEST_F(RotationFailureTest, FullDiskFailsTheFileAndTheBatchGoesOn)
 // file size limit runs the worker.
 TEST_F(RotationFailureTest, WriteFailureInTheMiddleOfTheCopyFailsTheFile)
 {
-    FixtureSpec spec;
-    spec.seconds = 3.0;
-    ASSERT_EQ(MakeMediaFile(folder_ / "long.mp4", spec), "");
+    MediaRecipe recipe;
+    recipe.seconds = 3.0;
+    ASSERT_EQ(MakeMediaFile(folder_ / "long.mp4", recipe), "");
     ASSERT_GT(FileSize(folder_ / "long.mp4"), 64 * 1024);
     auto job = MakeJob(90);
     AddFile(*job, folder_ / "long.mp4", folder_ / "cut.mov", 3.0);

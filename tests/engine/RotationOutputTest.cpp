@@ -34,11 +34,11 @@ TEST_P(ContainerTest, CopiesEveryPacketAndTurnsThePicture)
 {
     const ContainerCase& c = GetParam();
     TempFolder folder("container");
-    FixtureSpec spec;
-    spec.video_codec = c.video;
-    spec.audio_codec = c.audio;
+    MediaRecipe recipe;
+    recipe.video_codec = c.video;
+    recipe.audio_codec = c.audio;
     const std::string input = folder / ("in." + c.ext);
-    ASSERT_EQ(MakeMediaFile(input, spec), "");
+    ASSERT_EQ(MakeMediaFile(input, recipe), "");
     const std::string before = ReadWholeFile(input);
 
     auto job = MakeJob(90);
@@ -81,11 +81,11 @@ INSTANTIATE_TEST_SUITE_P(Containers, ContainerTest,
 namespace {
 
 // Rotates one fixture and returns the output's path.
-std::string Rotate(const TempFolder& folder, const FixtureSpec& spec, int rotation_deg, const std::string& in_name,
+std::string Rotate(const TempFolder& folder, const MediaRecipe& recipe, int rotation_deg, const std::string& in_name,
                    const std::string& out_name)
 {
     const std::string input = folder / in_name;
-    EXPECT_EQ(MakeMediaFile(input, spec), "");
+    EXPECT_EQ(MakeMediaFile(input, recipe), "");
     auto job = MakeJob(rotation_deg);
     AddFile(*job, input, folder / out_name);
     EXPECT_EQ(RunBatch(*job), 0);
@@ -102,10 +102,10 @@ TEST(RotationMatrix, OldRotationPlusTheChosenOneModulo360)
         int old_cw, add, expected;
     } cases[] = {{90, 180, 270}, {270, 180, 90}, {90, 270, 0}, {0, 270, 270}};
     for (const Case& c : cases) {
-        FixtureSpec spec;
-        spec.rotation_cw = c.old_cw;
+        MediaRecipe recipe;
+        recipe.rotation_cw = c.old_cw;
         const std::string name = std::to_string(c.old_cw) + "_" + std::to_string(c.add);
-        const std::string out = Rotate(folder, spec, c.add, name + ".mp4", name + ".mov");
+        const std::string out = Rotate(folder, recipe, c.add, name + ".mp4", name + ".mov");
         EXPECT_EQ(ReadRotationCw(out), c.expected) << name;
     }
 }
@@ -113,10 +113,10 @@ TEST(RotationMatrix, OldRotationPlusTheChosenOneModulo360)
 TEST(RotationMatrix, ZeroRotationKeepsTheInputMatrixAsItIs)
 {
     TempFolder folder("zero");
-    FixtureSpec spec;
-    spec.rotation_cw = 90;
-    spec.mirror = true;
-    const std::string out = Rotate(folder, spec, 0, "in.mov", "out.mov");
+    MediaRecipe recipe;
+    recipe.rotation_cw = 90;
+    recipe.mirror = true;
+    const std::string out = Rotate(folder, recipe, 0, "in.mov", "out.mov");
     std::array<std::int32_t, 9> in {}, got {};
     ASSERT_TRUE(ReadDisplayMatrix(folder / "in.mov", in));
     ASSERT_TRUE(ReadDisplayMatrix(out, got));
@@ -126,9 +126,9 @@ TEST(RotationMatrix, ZeroRotationKeepsTheInputMatrixAsItIs)
 TEST(RotationMatrix, MirroredVideoStaysMirrored)
 {
     TempFolder folder("mirror");
-    FixtureSpec spec;
-    spec.mirror = true;
-    const std::string out = Rotate(folder, spec, 90, "in.mp4", "out.mov");
+    MediaRecipe recipe;
+    recipe.mirror = true;
+    const std::string out = Rotate(folder, recipe, 90, "in.mp4", "out.mov");
     std::array<std::int32_t, 9> m {};
     ASSERT_TRUE(ReadDisplayMatrix(out, m));
     EXPECT_TRUE(MatrixMirrors(m));
@@ -146,10 +146,10 @@ TEST(RotationMatrix, ExiftoolSeesTheClockwiseRotation)
     if (!ProgramAvailable("exiftool"))
         GTEST_SKIP() << "exiftool is not installed";
     TempFolder folder("exif");
-    FixtureSpec spec;
-    spec.rotation_cw = 270;
-    const std::string once = Rotate(folder, FixtureSpec {}, 90, "a.mp4", "a.mov");
-    const std::string twice = Rotate(folder, spec, 270, "b.mov", "b(0).mov");
+    MediaRecipe recipe;
+    recipe.rotation_cw = 270;
+    const std::string once = Rotate(folder, MediaRecipe {}, 90, "a.mp4", "a.mov");
+    const std::string twice = Rotate(folder, recipe, 270, "b.mov", "b(0).mov");
     std::string out;
     ASSERT_EQ(RunProgram({"exiftool", "-s3", "-Rotation", once}, &out), 0);
     EXPECT_EQ(out, "90\n");
@@ -160,14 +160,14 @@ TEST(RotationMatrix, ExiftoolSeesTheClockwiseRotation)
 TEST(RotationTag, TagOnlyRotationIsTurnedIntoAMatrixAndTagsAreReduced)
 {
     TempFolder folder("tag");
-    FixtureSpec spec;
-    spec.rotate_tag = "90";
-    EXPECT_EQ(ReadRotationCw(Rotate(folder, spec, 90, "a.mkv", "a.mov")), 180);
+    MediaRecipe recipe;
+    recipe.rotate_tag = "90";
+    EXPECT_EQ(ReadRotationCw(Rotate(folder, recipe, 90, "a.mkv", "a.mov")), 180);
 
     // In a container that keeps stream tags the text is readable: the old
     // value plus the rotation, reduced, on video and audio alike.
-    spec.rotate_tag = "270";
-    const std::string out = Rotate(folder, spec, 180, "b.mkv", "b.mkv.out.mkv");
+    recipe.rotate_tag = "270";
+    const std::string out = Rotate(folder, recipe, 180, "b.mkv", "b.mkv.out.mkv");
     const FixtureInfo info = ReadInfo(out);
     ASSERT_EQ(info.streams.size(), 2u);
     EXPECT_EQ(MetadataValue(info.streams[0].metadata, "rotate"), "90");
@@ -177,12 +177,12 @@ TEST(RotationTag, TagOnlyRotationIsTurnedIntoAMatrixAndTagsAreReduced)
 TEST(RotationMetadata, SideDataAndContainerDatesTravelWithTheFile)
 {
     TempFolder folder("meta");
-    FixtureSpec spec;
-    spec.video_codec = "h264";
-    spec.hdr_side_data = true;
-    spec.rotation_cw = 90;
-    spec.container_metadata = {{"creation_time", "2020-01-02T03:04:05Z"}, {"location", "+48.8577+002.2950/"}};
-    const std::string out = Rotate(folder, spec, 90, "in.mov", "out.mov");
+    MediaRecipe recipe;
+    recipe.video_codec = "h264";
+    recipe.hdr_side_data = true;
+    recipe.rotation_cw = 90;
+    recipe.container_metadata = {{"creation_time", "2020-01-02T03:04:05Z"}, {"location", "+48.8577+002.2950/"}};
+    const std::string out = Rotate(folder, recipe, 90, "in.mov", "out.mov");
     const FixtureInfo in = ReadInfo(folder / "in.mov");
     const FixtureInfo got = ReadInfo(out);
     ASSERT_FALSE(got.streams.empty());
@@ -199,10 +199,10 @@ TEST(RotationMetadata, SideDataAndContainerDatesTravelWithTheFile)
 TEST(RotationStreams, TwoVideoStreamsAreCopiedAndEachStartsAtZero)
 {
     TempFolder folder("two");
-    FixtureSpec spec;
-    spec.second_video = true;
-    spec.start_offset_s = 10.0;
-    const std::string out = Rotate(folder, spec, 90, "in.mkv", "out.mov");
+    MediaRecipe recipe;
+    recipe.second_video = true;
+    recipe.start_offset_s = 10.0;
+    const std::string out = Rotate(folder, recipe, 90, "in.mkv", "out.mov");
     std::string why;
     const auto got = PacketsByStream(out, {0, 1, 2});
     EXPECT_TRUE(SamePayloads(PacketsByStream(folder / "in.mkv", {0, 1, 2}), got, &why)) << why;
@@ -215,10 +215,10 @@ TEST(RotationStreams, TwoVideoStreamsAreCopiedAndEachStartsAtZero)
 TEST(RotationStreams, CoverPictureAndSubtitlesAreLeftOut)
 {
     TempFolder folder("cover");
-    FixtureSpec spec;
-    spec.cover_picture = true;
-    spec.subtitle = true;
-    const std::string out = Rotate(folder, spec, 180, "in.mp4", "out.mov");
+    MediaRecipe recipe;
+    recipe.cover_picture = true;
+    recipe.subtitle = true;
+    const std::string out = Rotate(folder, recipe, 180, "in.mp4", "out.mov");
     const FixtureInfo info = ReadInfo(out);
     ASSERT_EQ(info.streams.size(), 2u);
     EXPECT_EQ(info.streams[0].codec_id, AV_CODEC_ID_MPEG4);
@@ -230,10 +230,10 @@ TEST(RotationStreams, CoverPictureAndSubtitlesAreLeftOut)
 TEST(RotationStreams, AudioOnlyFileIsCopiedWithoutAMatrix)
 {
     TempFolder folder("audio");
-    FixtureSpec spec;
-    spec.video_codec = "";
-    spec.audio_codec = "mp3";
-    const std::string out = Rotate(folder, spec, 90, "in.mkv", "out.mov");
+    MediaRecipe recipe;
+    recipe.video_codec = "";
+    recipe.audio_codec = "mp3";
+    const std::string out = Rotate(folder, recipe, 90, "in.mkv", "out.mov");
     const FixtureInfo info = ReadInfo(out);
     ASSERT_EQ(info.streams.size(), 1u);
     EXPECT_TRUE(info.streams[0].side_data_types.empty());
@@ -244,8 +244,8 @@ TEST(RotationStreams, AudioOnlyFileIsCopiedWithoutAMatrix)
 TEST(RotationProgress, PercentIsCappedAndAZeroDurationGivesTheIgnoredValue)
 {
     TempFolder folder("progress");
-    FixtureSpec spec;
-    ASSERT_EQ(MakeMediaFile(folder / "in.mp4", spec), "");
+    MediaRecipe recipe;
+    ASSERT_EQ(MakeMediaFile(folder / "in.mp4", recipe), "");
     auto job = MakeJob(90);
     AddFile(*job, folder / "in.mp4", folder / "short.mov", 0.1);
     ASSERT_EQ(RunBatch(*job), 0);
@@ -261,7 +261,7 @@ TEST(RotationProgress, PercentIsCappedAndAZeroDurationGivesTheIgnoredValue)
 TEST(RotationBatch, EveryFileOfABatchIsDoneInTurn)
 {
     TempFolder folder("batch");
-    ASSERT_EQ(MakeMediaFile(folder / "a.mp4", FixtureSpec {}), "");
+    ASSERT_EQ(MakeMediaFile(folder / "a.mp4", MediaRecipe {}), "");
     auto job = MakeJob(270);
     for (const char* name : {"a.mov", "a(0).mov", "a(1).mov"})
         AddFile(*job, folder / "a.mp4", folder / name);
@@ -277,7 +277,7 @@ TEST(RotationBatch, EveryFileOfABatchIsDoneInTurn)
 TEST(RotationStreams, StreamAppearingDuringTheCopyIsLeftOut)
 {
     TempFolder folder("late-stream");
-    FixtureSpec first;  // longer than what the stream analysis reads
+    MediaRecipe first;  // longer than what the stream analysis reads
     first.audio_codec = "mp3";
     first.seconds = 8.0;
     ASSERT_EQ(MakeMediaFile(folder / "a.ts", first), "");
@@ -310,11 +310,11 @@ TEST(RotationTimestamps, RepeatedDecodingTimesKeepEveryPacket)
     // Matroska keeps milliseconds: at 2000 pictures a second, pairs of
     // pictures share a decoding time, which the MOV muxer refuses as is.
     TempFolder folder("dts");
-    FixtureSpec spec;
-    spec.audio_codec = "";
-    spec.fps_num = 2000;
-    spec.seconds = 0.05;
-    const std::string out = Rotate(folder, spec, 90, "in.mkv", "out.mov");
+    MediaRecipe recipe;
+    recipe.audio_codec = "";
+    recipe.fps_num = 2000;
+    recipe.seconds = 0.05;
+    const std::string out = Rotate(folder, recipe, 90, "in.mkv", "out.mov");
     std::string why;
     EXPECT_TRUE(SamePayloads(PacketsByStream(folder / "in.mkv", {0}), PacketsByStream(out, {0}), &why)) << why;
     const auto packets = ReadPackets(out);

@@ -44,16 +44,16 @@ std::string Seconds(double s)
     return text;
 }
 
-bool VideoEncoder(const std::string& codec, std::vector<std::string>& args, const std::string& spec)
+bool VideoEncoder(const std::string& codec, std::vector<std::string>& args, const std::string& recipe)
 {
     if (codec == "mpeg4")
-        args.insert(args.end(), {"-c:v:" + spec, "mpeg4", "-q:v:" + spec, "5"});
+        args.insert(args.end(), {"-c:v:" + recipe, "mpeg4", "-q:v:" + recipe, "5"});
     else if (codec == "h264")
-        args.insert(args.end(), {"-c:v:" + spec, "libx264", "-preset", "veryfast", "-pix_fmt:v:" + spec, "yuv420p"});
+        args.insert(args.end(), {"-c:v:" + recipe, "libx264", "-preset", "veryfast", "-pix_fmt:v:" + recipe, "yuv420p"});
     else if (codec == "mjpeg")
-        args.insert(args.end(), {"-c:v:" + spec, "mjpeg", "-pix_fmt:v:" + spec, "yuvj420p"});
+        args.insert(args.end(), {"-c:v:" + recipe, "mjpeg", "-pix_fmt:v:" + recipe, "yuvj420p"});
     else if (codec == "vp8")
-        args.insert(args.end(), {"-c:v:" + spec, "libvpx", "-b:v:" + spec, "200k"});
+        args.insert(args.end(), {"-c:v:" + recipe, "libvpx", "-b:v:" + recipe, "200k"});
     else
         return false;
     return true;
@@ -76,9 +76,9 @@ bool AudioEncoder(const std::string& codec, std::vector<std::string>& args)
 
 // What only the libraries can write: display matrix, a stream "rotate" tag
 // and HDR side data.
-bool NeedsLibraryPass(const FixtureSpec& spec)
+bool NeedsLibraryPass(const MediaRecipe& recipe)
 {
-    return spec.rotation_cw != 0 || spec.mirror || !spec.rotate_tag.empty() || spec.hdr_side_data;
+    return recipe.rotation_cw != 0 || recipe.mirror || !recipe.rotate_tag.empty() || recipe.hdr_side_data;
 }
 
 std::string AvError(int code)
@@ -97,9 +97,9 @@ bool AddStreamSideData(AVStream* stream, AVPacketSideDataType type, const void* 
     return true;
 }
 
-// Copies every stream of `from` into `to`, adding what the spec asks for to
+// Copies every stream of `from` into `to`, adding what the recipe asks for to
 // the first video stream.
-std::string LibraryPass(const std::string& from, const std::string& to, const FixtureSpec& spec,
+std::string LibraryPass(const std::string& from, const std::string& to, const MediaRecipe& recipe,
                         const std::string& format)
 {
     AVFormatContext* in = nullptr;
@@ -137,16 +137,16 @@ std::string LibraryPass(const std::string& from, const std::string& to, const Fi
         if (is->codecpar->codec_type != AVMEDIA_TYPE_VIDEO || !firstVideo)
             continue;
         firstVideo = false;
-        if (spec.rotation_cw != 0 || spec.mirror) {
+        if (recipe.rotation_cw != 0 || recipe.mirror) {
             std::int32_t matrix[9];
-            av_display_rotation_set(matrix, spec.rotation_cw);
-            if (spec.mirror)
+            av_display_rotation_set(matrix, recipe.rotation_cw);
+            if (recipe.mirror)
                 av_display_matrix_flip(matrix, 1, 0);
             AddStreamSideData(os, AV_PKT_DATA_DISPLAYMATRIX, matrix, sizeof matrix);
         }
-        if (!spec.rotate_tag.empty())
-            av_dict_set(&os->metadata, "rotate", spec.rotate_tag.c_str(), 0);
-        if (spec.hdr_side_data) {
+        if (!recipe.rotate_tag.empty())
+            av_dict_set(&os->metadata, "rotate", recipe.rotate_tag.c_str(), 0);
+        if (recipe.hdr_side_data) {
             AVMasteringDisplayMetadata mdm {};
             mdm.display_primaries[0][0] = av_make_q(34000, 50000);
             mdm.display_primaries[0][1] = av_make_q(16000, 50000);
@@ -228,42 +228,42 @@ std::vector<std::pair<std::string, std::string>> DictEntries(const AVDictionary*
 
 }  // namespace
 
-std::string MakeMediaFile(const std::string& path, const FixtureSpec& spec, const std::string& format)
+std::string MakeMediaFile(const std::string& path, const MediaRecipe& recipe, const std::string& format)
 {
     std::string container = format.empty() ? Extension(path) : format;
     if (container == "mkv")
         container = "matroska";
     const bool movFamily = container == "mp4" || container == "mov";
-    const std::string dur = Seconds(spec.seconds);
-    const std::string rate = std::to_string(spec.fps_num) + "/" + std::to_string(spec.fps_den);
-    const std::string size = std::to_string(spec.width) + "x" + std::to_string(spec.height);
+    const std::string dur = Seconds(recipe.seconds);
+    const std::string rate = std::to_string(recipe.fps_num) + "/" + std::to_string(recipe.fps_den);
+    const std::string size = std::to_string(recipe.width) + "x" + std::to_string(recipe.height);
 
     std::vector<std::string> args = {"ffmpeg", "-nostdin", "-hide_banner", "-loglevel", "error", "-y"};
     std::vector<std::string> maps;
     int inputs = 0;
     int videoCount = 0;
     std::vector<std::string> codecArgs;
-    if (!spec.video_codec.empty()) {
+    if (!recipe.video_codec.empty()) {
         args.insert(args.end(), {"-f", "lavfi", "-i", "testsrc=size=" + size + ":rate=" + rate + ":duration=" + dur});
         maps.insert(maps.end(), {"-map", std::to_string(inputs++) + ":v"});
-        if (!VideoEncoder(spec.video_codec, codecArgs, std::to_string(videoCount++)))
-            return "unknown video codec " + spec.video_codec;
-        if (spec.second_video) {
+        if (!VideoEncoder(recipe.video_codec, codecArgs, std::to_string(videoCount++)))
+            return "unknown video codec " + recipe.video_codec;
+        if (recipe.second_video) {
             args.insert(args.end(),
                         {"-f", "lavfi", "-i", "testsrc2=size=" + size + ":rate=" + rate + ":duration=" + dur});
             maps.insert(maps.end(), {"-map", std::to_string(inputs++) + ":v"});
-            VideoEncoder(spec.video_codec, codecArgs, std::to_string(videoCount++));
+            VideoEncoder(recipe.video_codec, codecArgs, std::to_string(videoCount++));
         }
     }
-    if (!spec.audio_codec.empty()) {
-        const std::string sampleRate = spec.audio_codec == "opus" ? "48000" : "44100";
+    if (!recipe.audio_codec.empty()) {
+        const std::string sampleRate = recipe.audio_codec == "opus" ? "48000" : "44100";
         args.insert(args.end(),
                     {"-f", "lavfi", "-i", "sine=frequency=440:sample_rate=" + sampleRate + ":duration=" + dur});
         maps.insert(maps.end(), {"-map", std::to_string(inputs++) + ":a"});
-        if (!AudioEncoder(spec.audio_codec, codecArgs))
-            return "unknown audio codec " + spec.audio_codec;
+        if (!AudioEncoder(recipe.audio_codec, codecArgs))
+            return "unknown audio codec " + recipe.audio_codec;
     }
-    if (spec.cover_picture) {
+    if (recipe.cover_picture) {
         const std::string k = std::to_string(videoCount++);
         args.insert(args.end(), {"-f", "lavfi", "-i", "color=red:size=64x64:duration=0.04"});
         maps.insert(maps.end(), {"-map", std::to_string(inputs++) + ":v"});
@@ -271,7 +271,7 @@ std::string MakeMediaFile(const std::string& path, const FixtureSpec& spec, cons
                                            "1", "-disposition:v:" + k, "attached_pic"});
     }
     std::string srtPath;
-    if (spec.subtitle) {
+    if (recipe.subtitle) {
         srtPath = path + ".fixture.srt";
         if (!WriteBytes(srtPath, "1\n00:00:00,000 --> 00:00:00,500\nhello\n\n2\n00:00:00,500 --> 00:00:00,900\nworld\n"))
             return "cannot write " + srtPath;
@@ -284,12 +284,12 @@ std::string MakeMediaFile(const std::string& path, const FixtureSpec& spec, cons
     args.insert(args.end(), maps.begin(), maps.end());
     args.insert(args.end(), codecArgs.begin(), codecArgs.end());
     args.insert(args.end(), {"-t", dur});
-    if (spec.start_offset_s != 0.0)
-        args.insert(args.end(), {"-output_ts_offset", Seconds(spec.start_offset_s)});
-    for (const auto& [key, value] : spec.container_metadata)
+    if (recipe.start_offset_s != 0.0)
+        args.insert(args.end(), {"-output_ts_offset", Seconds(recipe.start_offset_s)});
+    for (const auto& [key, value] : recipe.container_metadata)
         args.insert(args.end(), {"-metadata", key + "=" + value});
 
-    const bool libraryPass = NeedsLibraryPass(spec);
+    const bool libraryPass = NeedsLibraryPass(recipe);
     const std::string target = libraryPass ? path + ".fixture.nut" : path;
     if (libraryPass)
         args.insert(args.end(), {"-f", "nut"});
@@ -307,7 +307,7 @@ std::string MakeMediaFile(const std::string& path, const FixtureSpec& spec, cons
     }
     if (!libraryPass)
         return "";
-    std::string error = LibraryPass(target, path, spec, format.empty() ? std::string() : container);
+    std::string error = LibraryPass(target, path, recipe, format.empty() ? std::string() : container);
     std::remove(target.c_str());
     return error;
 }

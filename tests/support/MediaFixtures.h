@@ -9,7 +9,7 @@
 #include <utility>
 #include <vector>
 
-struct FixtureSpec {
+struct MediaRecipe {
     std::string video_codec = "mpeg4";  // "mpeg4", "h264", "mjpeg", "vp8", "" = no video
     std::string audio_codec = "aac";    // "aac", "mp3", "opus", "pcm", "" = no audio
     int width = 160, height = 120;
@@ -36,7 +36,7 @@ struct FixtureSpec {
 // Writes a small media file; the container follows the path's extension
 // (.mp4 .mov .mkv .avi .ts ...), or `format` when given (for names with no or
 // an odd extension). Returns "" on success, else the error.
-std::string MakeMediaFile(const std::string& path, const FixtureSpec& spec, const std::string& format = "");
+std::string MakeMediaFile(const std::string& path, const MediaRecipe& recipe, const std::string& format = "");
 
 // A fresh folder under /tmp (mkdtemp); the caller removes it (RemoveTree).
 std::string MakeTempFolder(const std::string& tag);

@@ -39,28 +39,28 @@ MediaSet* MakeMedia()
 {
     auto* set = new MediaSet;
     set->folder = MakeTempFolder("fennex-win-media");
-    auto make = [&](const std::string& name, FixtureSpec spec) {
+    auto make = [&](const std::string& name, MediaRecipe recipe) {
         const std::string path = set->folder + "/" + name;
-        const std::string error = MakeMediaFile(path, spec);
+        const std::string error = MakeMediaFile(path, recipe);
         if (!error.empty())
             ADD_FAILURE() << "cannot make " << path << ": " << error;
         return QString::fromStdString(path);
     };
-    FixtureSpec a;
+    MediaRecipe a;
     a.width = 320;
     a.height = 240;
     a.seconds = 2.0;
     set->video320 = make("clip one.mp4", a);
-    FixtureSpec b;
+    MediaRecipe b;
     b.width = 640;
     b.height = 360;
     b.fps_num = 30000;
     b.fps_den = 1001;
     set->video640 = make("portrait.mov", b);
-    FixtureSpec c;
+    MediaRecipe c;
     c.fps_num = 8;
     set->video8fps = make("slow.mkv", c);
-    FixtureSpec d;
+    MediaRecipe d;
     d.video_codec = "";
     set->audioOnly = make("song.m4a", d);
     std::atexit([] { RemoveTree(Media().folder); });

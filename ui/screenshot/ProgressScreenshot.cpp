@@ -26,10 +26,10 @@ int main(int argc, char* argv[])
     QDir().mkpath(QString::fromStdString(output));
     QStringList paths;
     for (const char* name : {"holiday-beach.mp4", "phone-portrait.mov", "garden-party.mkv", "old-camcorder.avi"}) {
-        FixtureSpec spec;
-        spec.seconds = 2.0;
+        MediaRecipe recipe;
+        recipe.seconds = 2.0;
         const std::string path = folder + "/" + name;
-        if (MakeMediaFile(path, spec).empty())
+        if (MakeMediaFile(path, recipe).empty())
             paths.append(QString::fromStdString(path));
     }
 

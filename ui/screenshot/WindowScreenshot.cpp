@@ -31,14 +31,14 @@ int main(int argc, char* argv[])
     };
     QStringList paths;
     for (const Clip& clip : clips) {
-        FixtureSpec spec;
-        spec.width = clip.width;
-        spec.height = clip.height;
-        spec.fps_num = clip.fpsNum;
-        spec.fps_den = clip.fpsDen;
-        spec.seconds = clip.seconds;
+        MediaRecipe recipe;
+        recipe.width = clip.width;
+        recipe.height = clip.height;
+        recipe.fps_num = clip.fpsNum;
+        recipe.fps_den = clip.fpsDen;
+        recipe.seconds = clip.seconds;
         const std::string path = folder + "/" + clip.name;
-        const std::string error = MakeMediaFile(path, spec);
+        const std::string error = MakeMediaFile(path, recipe);
         if (!error.empty()) {
             std::fprintf(stderr, "cannot make %s: %s\n", path.c_str(), error.c_str());
             continue;

@@ -10,6 +10,7 @@
 #include "ConversionJob.h"
 #include "DesktopHooks.h"
 #include "ExeFolder.h"
+#include "FileListColumns.h"
 #include "FileNames.h"
 #include "FileRowTexts.h"
 #include "IniFile.h"
@@ -41,7 +42,7 @@ const QColor kListColour(241, 250, 233);
 // Longest pause between two turns of event handling while files are added.
 constexpr qint64 kEventGapMs = 40;
 
-constexpr int kColumnWidths[10] = {155, 60, 90, 75, 70, 65, 40, 0, 0, 0};
+constexpr int kColumnWidths[kColumnCount] = {155, 60, 90, 75, 70, 65, 40, 0, 0, 0};
 
 const char* const kMediaPatterns =
     "*.rm *.rmvb *.flv *.swf *.f4v *.mov *.qt *.avi *.mpg *.mpeg *.mod *.tod *.mts *.ts "
@@ -446,13 +447,13 @@ void CFennexAVConverterDlg::AppendFileRow(const QString& path, int row)
     if (QTreeWidgetItem* first = list->topLevelItem(0))
         first->setSelected(false);
     row = list->InsertItem(row, path);
-    list->SetItemText(row, 1, Q(texts.extension));
-    list->SetItemText(row, 2, Q(texts.duration));
-    list->SetItemText(row, 3, Q(texts.size));
-    list->SetItemText(row, 4, Q(texts.bit_rate));
-    list->SetItemText(row, 5, Q(texts.frame_rate));
-    list->SetItemText(row, 6, Q(g_texts.jiemian.zb));
-    list->SetItemText(row, 7, Q(texts.profile));
+    list->SetItemText(row, kColumnExtension, Q(texts.extension));
+    list->SetItemText(row, kColumnDuration, Q(texts.duration));
+    list->SetItemText(row, kColumnSize, Q(texts.size));
+    list->SetItemText(row, kColumnBitRate, Q(texts.bit_rate));
+    list->SetItemText(row, kColumnFrameRate, Q(texts.frame_rate));
+    list->SetItemText(row, kColumnStatus, Q(g_texts.jiemian.zb));
+    list->SetItemText(row, kColumnProfile, Q(texts.profile));
     list->SetCheck(row, true);
     list->viewport()->update();
 }

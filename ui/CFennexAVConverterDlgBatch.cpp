@@ -10,6 +10,7 @@
 #include "ConversionJob.h"
 #include "DesktopHooks.h"
 #include "ExeFolder.h"
+#include "FileListColumns.h"
 #include "FileNames.h"
 #include "LanguageTexts.h"
 #include "NameJournal.h"
@@ -28,12 +29,6 @@
 
 namespace {
 
-constexpr int kColumnPath = 0;
-constexpr int kColumnExtension = 1;
-constexpr int kColumnDuration = 2;
-constexpr int kColumnStatus = 6;
-constexpr int kColumnOutput = 8;
-constexpr int kColumnSource = 9;
 
 QString Q(const std::string& text)
 {

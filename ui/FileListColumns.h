@@ -1,0 +1,17 @@
+#pragma once
+
+// The ten columns of the file list. Columns 7 to 9 have width 0: they keep
+// the profile and the two paths a batch works with.
+enum FileListColumn {
+    kColumnPath = 0,       // the input's full path
+    kColumnExtension = 1,  // its extension, without the dot, in its own case
+    kColumnDuration = 2,   // HH:MM:SS.mmm
+    kColumnSize = 3,       // width*height
+    kColumnBitRate = 4,    // kbps
+    kColumnFrameRate = 5,  // fps
+    kColumnStatus = 6,     // ready / done / failed
+    kColumnProfile = 7,
+    kColumnOutput = 8,     // the output path a batch chose
+    kColumnSource = 9,     // the input as the worker reads it (temporary name)
+    kColumnCount = 10
+};

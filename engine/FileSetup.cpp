@@ -192,8 +192,18 @@ bool FileRotation::CreateOutputStreams()
         if (!out)
             return false;
         const bool video = in->codecpar->codec_type == AVMEDIA_TYPE_VIDEO;
-        if (video)
+        if (video) {
             av_dict_copy(&out->metadata, in->metadata, 0);
+        } else if (const AVDictionaryEntry* language = av_dict_get(in->metadata, "language", nullptr, 0)) {
+            // Of an audio stream's tags only its language is kept: players
+            // choose and name the sound track by it.
+            if (av_dict_set(&out->metadata, "language", language->value, 0) < 0)
+                return false;
+        }
+        // Default and forced flags keep the player's choice of track; a
+        // picture stream that is copied is written as a video track, not
+        // as the container's cover.
+        out->disposition = in->disposition & ~AV_DISPOSITION_ATTACHED_PIC;
 
         const AVDictionaryEntry* tag = av_dict_get(in->metadata, "rotate", nullptr, 0);
         const long long tagValue = tag ? RotateTagValue(tag->value) : 0;

@@ -196,6 +196,18 @@ TEST(RotationMetadata, SideDataAndContainerDatesTravelWithTheFile)
     EXPECT_EQ(MetadataValue(got.metadata, "location"), "+48.8577+002.2950/");
 }
 
+TEST(RotationMetadata, TheSoundTrackKeepsItsLanguage)
+{
+    TempFolder folder("lang");
+    MediaRecipe recipe;
+    recipe.audio_language = "jpn";
+    const std::string out = Rotate(folder, recipe, 90, "in.mp4", "out.mov");
+    const FixtureInfo got = ReadInfo(out);
+    ASSERT_EQ(got.streams.size(), 2u);
+    EXPECT_EQ(got.streams[1].media_type, AVMEDIA_TYPE_AUDIO);
+    EXPECT_EQ(MetadataValue(got.streams[1].metadata, "language"), "jpn");
+}
+
 TEST(RotationStreams, TwoVideoStreamsAreCopiedAndEachStartsAtZero)
 {
     TempFolder folder("two");

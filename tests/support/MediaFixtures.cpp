@@ -44,16 +44,16 @@ std::string Seconds(double s)
     return text;
 }
 
-bool VideoEncoder(const std::string& codec, std::vector<std::string>& args, const std::string& recipe)
+bool VideoEncoder(const std::string& codec, std::vector<std::string>& args, const std::string& index)
 {
     if (codec == "mpeg4")
-        args.insert(args.end(), {"-c:v:" + recipe, "mpeg4", "-q:v:" + recipe, "5"});
+        args.insert(args.end(), {"-c:v:" + index, "mpeg4", "-q:v:" + index, "5"});
     else if (codec == "h264")
-        args.insert(args.end(), {"-c:v:" + recipe, "libx264", "-preset", "veryfast", "-pix_fmt:v:" + recipe, "yuv420p"});
+        args.insert(args.end(), {"-c:v:" + index, "libx264", "-preset", "veryfast", "-pix_fmt:v:" + index, "yuv420p"});
     else if (codec == "mjpeg")
-        args.insert(args.end(), {"-c:v:" + recipe, "mjpeg", "-pix_fmt:v:" + recipe, "yuvj420p"});
+        args.insert(args.end(), {"-c:v:" + index, "mjpeg", "-pix_fmt:v:" + index, "yuvj420p"});
     else if (codec == "vp8")
-        args.insert(args.end(), {"-c:v:" + recipe, "libvpx", "-b:v:" + recipe, "200k"});
+        args.insert(args.end(), {"-c:v:" + index, "libvpx", "-b:v:" + index, "200k"});
     else
         return false;
     return true;
@@ -288,6 +288,8 @@ std::string MakeMediaFile(const std::string& path, const MediaRecipe& recipe, co
         args.insert(args.end(), {"-output_ts_offset", Seconds(recipe.start_offset_s)});
     for (const auto& [key, value] : recipe.container_metadata)
         args.insert(args.end(), {"-metadata", key + "=" + value});
+    if (!recipe.audio_language.empty() && !recipe.audio_codec.empty())
+        args.insert(args.end(), {"-metadata:s:a:0", "language=" + recipe.audio_language});
 
     const bool libraryPass = NeedsLibraryPass(recipe);
     const std::string target = libraryPass ? path + ".fixture.nut" : path;

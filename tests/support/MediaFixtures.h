@@ -25,6 +25,8 @@ struct MediaRecipe {
 
     // Container metadata, e.g. {"creation_time", "2020-01-02T03:04:05Z"}, {"location", "+48.8577+002.2950/"}.
     std::vector<std::pair<std::string, std::string>> container_metadata;
+    // A "language" tag on the audio stream (ISO 639-2, e.g. "jpn").
+    std::string audio_language;
     // A "rotate" tag text on the first video stream (kept only by containers that store stream tags, e.g. MKV).
     std::string rotate_tag;
     // HDR mastering display and content light level side data on the first video stream.

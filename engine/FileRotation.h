@@ -44,18 +44,24 @@ public:
     void CopyAndComplete();
 
 private:
+    // What the copy does with the packets of one input stream, settled at
+    // set-up so that the per-packet work is a look-up.
     struct StreamSlot {
         AVCodecContext* decoder = nullptr;
-        int output_index = -1;
+        int output_index = -1;  // -1: the stream is not copied
+        int media_type = -1;    // AVMediaType of the copied stream
+        TimestampShift* shift = nullptr;  // null: timestamps are not shifted
+        bool drives_progress = false;
     };
 
     bool OpenDecoders();
     bool CreateOutputStreams();
     bool CopyStreamSideData(int input_index, int output_index);
+    void AssignShifts();
     void PublishProgress();
-    // Rescales, shifts and repairs the packet's timestamps; returns the
-    // output stream, or -1 when the packet is not copied.
-    int AdjustPacket(AVPacket* packet);
+    // Rescales, shifts and repairs the timestamps of a packet of a copied
+    // stream for the slot's output stream.
+    void AdjustPacket(AVPacket* packet, const StreamSlot& slot);
     void Fail();
 
     ConversionJob& job_;
@@ -69,9 +75,7 @@ private:
     std::uint64_t output_device_ = 0;
     std::uint64_t output_inode_ = 0;
     bool remove_output_ = false;
-    std::vector<StreamSlot> slots_;
-    std::vector<int> video_map_;  // input stream -> output stream, -1 for none
-    std::vector<int> audio_map_;
+    std::vector<StreamSlot> slots_;  // per input stream
     std::vector<MonotonicDts> output_dts_;  // per output stream
     TimestampShift video_shift_a_;
     TimestampShift video_shift_b_;

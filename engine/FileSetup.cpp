@@ -103,10 +103,7 @@ FileRotation::Setup FileRotation::Prepare()
         Fail();
         return Setup::kEndBatch;
     }
-    const unsigned streamCount = input_->nb_streams;
-    slots_.assign(streamCount, StreamSlot {});
-    video_map_.assign(streamCount, -1);
-    audio_map_.assign(streamCount, -1);
+    slots_.assign(input_->nb_streams, StreamSlot {});
     if (!OpenDecoders()) {
         Fail();
         return Setup::kEndBatch;
@@ -234,13 +231,38 @@ bool FileRotation::CreateOutputStreams()
                 if (total != 0 && !SetOutputMatrix(out, RotationMatrix(total)))
                     return false;
             }
-            video_map_[s] = n;
-        } else {
-            audio_map_[s] = n;
         }
+        slots_[s].media_type = in->codecpar->codec_type;
         ++n;
     }
+    AssignShifts();
     return true;
+}
+
+// Video streams share one shift and each moves the progress, except when
+// the input's first two streams are both copied video: then each of them
+// has its own shift, only the first moves the progress, and any further
+// video stream is copied unshifted. Audio streams share the audio shift.
+void FileRotation::AssignShifts()
+{
+    auto copiedVideo = [this](std::size_t s) {
+        return s < slots_.size() && slots_[s].output_index >= 0 && slots_[s].media_type == AVMEDIA_TYPE_VIDEO;
+    };
+    const bool twoStreams = copiedVideo(0) && copiedVideo(1);
+    for (std::size_t s = 0; s < slots_.size(); ++s) {
+        StreamSlot& slot = slots_[s];
+        if (slot.output_index < 0)
+            continue;
+        if (slot.media_type == AVMEDIA_TYPE_AUDIO) {
+            slot.shift = &audio_shift_;
+            slot.drives_progress = true;
+        } else if (!twoStreams || s == 0) {
+            slot.shift = &video_shift_a_;
+            slot.drives_progress = true;
+        } else if (s == 1) {
+            slot.shift = &video_shift_b_;
+        }
+    }
 }
 
 // Every side data travels with its stream (HDR mastering and light level,

@@ -39,15 +39,10 @@ void FileRotation::PublishProgress()
     job_.progress_percent.store(ProgressPercent(p, job_.duration_s[static_cast<std::size_t>(index_)]));
 }
 
-int FileRotation::AdjustPacket(AVPacket* packet)
+void FileRotation::AdjustPacket(AVPacket* packet, const StreamSlot& slot)
 {
-    const int s = packet->stream_index;
-    const AVStream* in = input_->streams[s];
-    const bool video = in->codecpar->codec_type == AVMEDIA_TYPE_VIDEO;
-    const int target = video ? video_map_[static_cast<std::size_t>(s)] : audio_map_[static_cast<std::size_t>(s)];
-    if (target < 0)
-        return -1;
-    const AVStream* out = output_->streams[target];
+    const AVStream* in = input_->streams[packet->stream_index];
+    const AVStream* out = output_->streams[slot.output_index];
 
     const auto rounding = static_cast<AVRounding>(AV_ROUND_NEAR_INF | AV_ROUND_PASS_MINMAX);
     packet->pts = av_rescale_q_rnd(packet->pts, in->time_base, out->time_base, rounding);
@@ -55,30 +50,19 @@ int FileRotation::AdjustPacket(AVPacket* packet)
     packet->duration = av_rescale_q(packet->duration, in->time_base, out->time_base);
     packet->pos = -1;
 
-    if (video) {
+    if (slot.media_type == AVMEDIA_TYPE_VIDEO) {
         job_.video_time_base = {out->time_base.num, out->time_base.den};
-        const bool twoStreams = video_map_.size() >= 2 && video_map_[0] >= 0 && video_map_[1] >= 0;
-        TimestampShift* shift = &video_shift_a_;
-        bool drivesProgress = true;
-        if (twoStreams && s == 1) {
-            shift = &video_shift_b_;
-            drivesProgress = false;
-        } else if (twoStreams && s != 0) {
-            shift = nullptr;
-            drivesProgress = false;
-        }
-        if (shift)
-            shift->ShiftVideo(packet->pts, packet->dts);
-        if (drivesProgress && packet->pts != AV_NOPTS_VALUE)
+        if (slot.shift)
+            slot.shift->ShiftVideo(packet->pts, packet->dts);
+        if (slot.drives_progress && packet->pts != AV_NOPTS_VALUE)
             job_.video_position_s = Seconds(packet->pts, job_.video_time_base);
     } else {
         job_.audio_time_base = {out->time_base.num, out->time_base.den};
-        audio_shift_.ShiftAudio(packet->pts, packet->dts);
+        slot.shift->ShiftAudio(packet->pts, packet->dts);
         if (packet->pts != AV_NOPTS_VALUE)
             job_.audio_position_s = Seconds(packet->pts, job_.audio_time_base);
     }
-    output_dts_[static_cast<std::size_t>(target)].Fix(packet->pts, packet->dts);
-    return target;
+    output_dts_[static_cast<std::size_t>(slot.output_index)].Fix(packet->pts, packet->dts);
 }
 
 void FileRotation::CopyAndComplete()
@@ -95,23 +79,17 @@ void FileRotation::CopyAndComplete()
         }
         const int s = packet_->stream_index;
         // Streams that a demuxer adds during the copy (a transport stream
-        // may) were not there at set-up and have no output.
-        if (s < 0 || static_cast<std::size_t>(s) >= slots_.size() || slots_[static_cast<std::size_t>(s)].output_index < 0) {
+        // may) were not there at set-up and have no output; nor does a
+        // stream whose type the demuxer changed since.
+        if (s < 0 || static_cast<std::size_t>(s) >= slots_.size() || slots_[static_cast<std::size_t>(s)].output_index < 0 ||
+            input_->streams[s]->codecpar->codec_type != slots_[static_cast<std::size_t>(s)].media_type) {
             av_packet_unref(packet_);
             continue;
         }
-        const AVMediaType type = input_->streams[s]->codecpar->codec_type;
-        if (type != AVMEDIA_TYPE_VIDEO && type != AVMEDIA_TYPE_AUDIO) {
-            av_packet_unref(packet_);
-            continue;
-        }
+        const StreamSlot& slot = slots_[static_cast<std::size_t>(s)];
         PublishProgress();
-        const int target = AdjustPacket(packet_);
-        if (target < 0) {
-            av_packet_unref(packet_);
-            continue;
-        }
-        packet_->stream_index = target;
+        AdjustPacket(packet_, slot);
+        packet_->stream_index = slot.output_index;
         // A packet the muxer or the disk does not take leaves the output
         // incomplete: the file fails instead of counting as done.
         const int written = av_interleaved_write_frame(output_, packet_);

@@ -156,10 +156,7 @@ bool FileRotation::OpenDecoders()
 {
     for (unsigned s = 0; s < input_->nb_streams; ++s) {
         const AVCodecParameters* par = input_->streams[s]->codecpar;
-        if (par->codec_id == AV_CODEC_ID_PNG || par->codec_id == AV_CODEC_ID_DVD_NAV ||
-            par->codec_type == AVMEDIA_TYPE_SUBTITLE || par->codec_type == AVMEDIA_TYPE_DATA)
-            continue;
-        if (par->codec_id == AV_CODEC_ID_MJPEG && input_->nb_streams > 2)
+        if (Excluded(input_->streams[s], input_->nb_streams) || par->codec_type == AVMEDIA_TYPE_DATA)
             continue;
         const AVCodec* codec = avcodec_find_decoder(par->codec_id);
         if (!codec)

@@ -67,6 +67,8 @@ int ProbeMedia(ConversionJob& job)
         return -2;
     AVFormatContext* input = state.input;
     state.decoders.assign(input->nb_streams, nullptr);
+    // Reported once a stream has got as far as its decoder.
+    const std::int64_t durationUs = DurationUs(input);
 
     int selectedVideo = -1;
     for (unsigned i = 0; i < input->nb_streams; ++i) {
@@ -104,7 +106,7 @@ int ProbeMedia(ConversionJob& job)
             job.probe_height = decoder->height;
             job.probe_bit_rate = static_cast<int>(decoder->bit_rate);
         }
-        job.probe_duration_us = DurationUs(input);
+        job.probe_duration_us = durationUs;
     }
     if (job.probe_bit_rate == 0)
         job.probe_bit_rate = static_cast<int>(input->bit_rate);

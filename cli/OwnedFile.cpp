@@ -1,32 +1,13 @@
 #include "OwnedFile.h"
 
 #include "FileNames.h"
+#include "SafeMove.h"
 
 #include <cerrno>
-#include <cstdio>
 #include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
-
-namespace {
-
-// rename() would silently replace a file that appeared under the target name
-// after the free-name check; these two never replace anything.
-int RenameNoReplace(const std::string& from, const std::string& to)
-{
-    if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0)
-        return 0;
-    if (errno != EINVAL && errno != ENOSYS)
-        return -1;
-    // File systems without RENAME_NOREPLACE: link fails on an existing name.
-    if (::link(from.c_str(), to.c_str()) != 0)
-        return -1;
-    ::unlink(from.c_str());
-    return 0;
-}
-
-}  // namespace
 
 std::string ChooseFreeName(const std::string& wanted, std::set<std::string>& taken)
 {
@@ -74,12 +55,15 @@ bool MoveToFinalName(OwnedFile& file, const std::string& extension, std::string&
         const std::string target = FinalOutputName(file.path, extension);
         if (target == file.path)
             return true;
-        if (RenameNoReplace(file.path, target) == 0) {
+        // Never replaces a file that appeared under target after the
+        // free-name check.
+        const int moveError = MoveWithoutReplacing(file.path, target);
+        if (moveError == 0) {
             file.path = target;
             return true;
         }
-        if (errno != EEXIST) {
-            error = std::strerror(errno);
+        if (moveError != EEXIST) {
+            error = std::strerror(moveError);
             return false;
         }
     }

@@ -23,10 +23,8 @@ std::string JoinPath(const std::string& folder, const std::string& name)
 // no '.' (such an output keeps its .mov name).
 std::string InputExtension(const std::string& path)
 {
-    const std::size_t slash = path.rfind('/');
-    const std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
-    const std::size_t dot = name.rfind('.');
-    return dot == std::string::npos ? std::string() : name.substr(dot + 1);
+    const std::size_t dot = ExtensionDot(path);
+    return dot == std::string::npos ? std::string() : path.substr(dot + 1);
 }
 
 }  // namespace

@@ -11,21 +11,6 @@
 
 namespace {
 
-std::size_t FileNameStart(const std::string& path)
-{
-    const std::size_t slash = path.rfind('/');
-    return slash == std::string::npos ? 0 : slash + 1;
-}
-
-// Position of the file name's last '.', or npos.
-std::size_t NameDot(const std::string& path)
-{
-    const std::size_t dot = path.rfind('.');
-    if (dot == std::string::npos || dot < FileNameStart(path))
-        return std::string::npos;
-    return dot;
-}
-
 void RollBack(PreparedBatch& batch, const BatchFileOps& ops)
 {
     for (auto it = batch.files.rbegin(); it != batch.files.rend(); ++it) {
@@ -45,7 +30,7 @@ void RollBack(PreparedBatch& batch, const BatchFileOps& ops)
 
 std::string LowerExtension(const std::string& path)
 {
-    const std::size_t dot = NameDot(path);
+    const std::size_t dot = ExtensionDot(path);
     if (dot == std::string::npos)
         return std::string();
     std::string ext = path.substr(dot);
@@ -126,7 +111,7 @@ PreparedBatch PrepareBatch(const std::vector<TickedRow>& rows, const std::string
         }
         if (ext != ".mov") {
             const std::string temporary =
-                NextFreeName(row.path.substr(0, NameDot(row.path)) + ".mov", taken);
+                NextFreeName(row.path.substr(0, ExtensionDot(row.path)) + ".mov", taken);
             // A journal that cannot be written (a read-only program folder)
             // does not stop the batch: the names are still given back in
             // every case but a killed process.
@@ -148,7 +133,7 @@ PreparedBatch PrepareBatch(const std::vector<TickedRow>& rows, const std::string
 
         // The output keeps the input's stem and takes the extension of the
         // name the worker reads, so that MOV is chosen as the container.
-        const std::string sourceExt = file.source.substr(NameDot(file.source));
+        const std::string sourceExt = file.source.substr(ExtensionDot(file.source));
         file.output = NextFreeName(outputFolder + "/" + FileStem(row.path) + sourceExt, taken);
         taken.insert(file.output);
         batch.files.push_back(std::move(file));

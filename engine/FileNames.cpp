@@ -34,8 +34,8 @@ std::string TwoDigits(int value)
     return (value < 10 ? "0" : "") + std::to_string(value);
 }
 
-// Position of the '.' that starts the file name's extension, or npos when
-// the file name has none.
+}  // namespace
+
 std::size_t ExtensionDot(const std::string& path)
 {
     const std::size_t dot = path.rfind('.');
@@ -46,8 +46,6 @@ std::size_t ExtensionDot(const std::string& path)
         return std::string::npos;
     return dot;
 }
-
-}  // namespace
 
 bool PathExists(const std::string& path)
 {

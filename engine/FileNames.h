@@ -26,6 +26,10 @@ std::string FormatDuration(int ms);
 // Text after the path's last '.', or the whole path when it has none.
 std::string FileExtension(const std::string& path);
 
+// Position of the '.' that starts the file name's extension (the file
+// name's last '.'), or npos when the file name has none.
+std::size_t ExtensionDot(const std::string& path);
+
 // File name of a path (text after its last '/') up to its last '.'; the
 // whole file name when it has no '.'.
 std::string FileStem(const std::string& path);

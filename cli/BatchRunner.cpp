@@ -1,5 +1,6 @@
 #include "BatchRunner.h"
 
+#include "BatchPlan.h"
 #include "ConversionJob.h"
 #include "FileNames.h"
 #include "InterruptRelay.h"
@@ -82,21 +83,18 @@ std::vector<std::size_t> BatchRunner::RunOneBatch(const std::vector<std::size_t>
     // Time stamps of some file systems count in steps of up to 2 s.
     m_batchStart = std::time(nullptr) - 2;
 
-    ConversionJob& job = *m_job;
-    const int count = static_cast<int>(slots.size());
-    for (int i = 0; i < count; ++i) {
-        const BatchInput& input = (*m_inputs)[slots[i].input];
-        job.input_path[i] = input.path;
-        job.output_path[i] = slots[i].output;
-        job.duration_s[i] = input.duration_s;
+    // The worker reads the inputs under their own names: the command line
+    // gives no input a temporary name.
+    std::vector<BatchFile> files;
+    for (const Slot& slot : slots) {
+        const BatchInput& input = (*m_inputs)[slot.input];
+        files.push_back(BatchFile{-1, input.path, input.path, slot.output, input.duration_s, false});
     }
-    job.file_count = count;
-    job.display_count = count;
+    ConversionJob& job = *m_job;
+    FillJob(job, files);
     job.rotation_deg = m_rotation;
     job.pre_file_wait_ms = 0;
-    job.cancel_requested = false;
-    job.current_index = -1;
-    job.progress_percent = 0;
+    const int count = static_cast<int>(slots.size());
 
     const int total = static_cast<int>(m_inputs->size());
     bool cancelSent = false;

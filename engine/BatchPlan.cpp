@@ -146,7 +146,6 @@ PreparedBatch PrepareBatch(const std::vector<TickedRow>& rows, const std::string
 void FillJob(ConversionJob& job, const std::vector<BatchFile>& files)
 {
     const int n = static_cast<int>(files.size());
-    job.progress_percent = -1;
     for (int i = 0; i < n; ++i) {
         job.input_path[i] = files[i].source;
         job.output_path[i] = files[i].output;

@@ -217,6 +217,16 @@ InputPtr OpenInput(const std::string& path, bool streamInfo)
     return input;
 }
 
+bool StreamMatrix(const AVStream* video, std::array<std::int32_t, 9>& matrix)
+{
+    std::size_t size = 0;
+    const std::uint8_t* data = av_stream_get_side_data(video, AV_PKT_DATA_DISPLAYMATRIX, &size);
+    if (!data || size < sizeof(std::int32_t) * 9)
+        return false;
+    std::memcpy(matrix.data(), data, sizeof(std::int32_t) * 9);
+    return true;
+}
+
 std::vector<std::pair<std::string, std::string>> DictEntries(const AVDictionary* dict)
 {
     std::vector<std::pair<std::string, std::string>> entries;
@@ -363,25 +373,18 @@ std::string ReadWholeFile(const std::string& path)
 bool ReadDisplayMatrix(const std::string& path, std::array<std::int32_t, 9>& matrix)
 {
     InputPtr input = OpenInput(path, false);
-    if (!input)
-        return false;
-    AVStream* video = FirstVideo(input.get());
-    if (!video)
-        return false;
-    std::size_t size = 0;
-    const std::uint8_t* data = av_stream_get_side_data(video, AV_PKT_DATA_DISPLAYMATRIX, &size);
-    if (!data || size < sizeof(std::int32_t) * 9)
-        return false;
-    std::memcpy(matrix.data(), data, sizeof(std::int32_t) * 9);
-    return true;
+    const AVStream* video = input ? FirstVideo(input.get()) : nullptr;
+    return video && StreamMatrix(video, matrix);
 }
 
 int ReadRotationCw(const std::string& path)
 {
-    if (!OpenInput(path, false))
+    InputPtr input = OpenInput(path, false);
+    if (!input)
         return -1;
+    const AVStream* video = FirstVideo(input.get());
     std::array<std::int32_t, 9> matrix {};
-    if (!ReadDisplayMatrix(path, matrix))
+    if (!video || !StreamMatrix(video, matrix))
         return 0;
     const double ccw = av_display_rotation_get(matrix.data());
     if (std::isnan(ccw))
@@ -453,9 +456,7 @@ std::vector<std::uint64_t> DecodedPictureHashes(const std::string& path)
 {
     std::vector<std::uint64_t> hashes;
     InputPtr input = OpenInput(path, true);
-    if (!input)
-        return hashes;
-    AVStream* video = FirstVideo(input.get());
+    const AVStream* video = input ? FirstVideo(input.get()) : nullptr;
     if (!video)
         return hashes;
     const AVCodec* codec = avcodec_find_decoder(video->codecpar->codec_id);

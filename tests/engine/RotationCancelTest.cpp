@@ -106,31 +106,54 @@ bool WaitForProgress(const ConversionJob& job)
     return false;
 }
 
-}  // namespace
-
-TEST(RotationCancel, CancelDuringAFileKeepsItPendingWithAClosedPartialOutput)
+// A four-second transport stream "in.ts" and a named pipe "pipe.ts" to
+// feed it through.
+void MakePipedInput(const TempFolder& folder)
 {
     std::signal(SIGPIPE, SIG_IGN);
-    TempFolder folder("cancel-during");
     MediaRecipe recipe;
     recipe.audio_codec = "mp3";
     recipe.seconds = 4.0;
     ASSERT_EQ(MakeMediaFile(folder / "in.ts", recipe), "");
     ASSERT_EQ(::mkfifo((folder / "pipe.ts").c_str(), 0600), 0);
+}
 
-    auto job = MakeJob(90);
-    AddFile(*job, folder / "pipe.ts", folder / "partial.mov", 4.0);
-    AddFile(*job, folder / "in.ts", folder / "never.mov", 4.0);
+struct CancelMoment {
+    bool progress_seen = false;
+    bool worker_active = false;
+};
+
+// Runs the batch while "in.ts" goes through the pipe, cancels it in the
+// middle of the copy once the worker reports progress, and waits for the
+// worker to end. Returns what was seen just before the cancel.
+CancelMoment CancelDuringTheCopy(ConversionJob& job, const TempFolder& folder)
+{
+    CancelMoment seen;
     std::thread worker;
     {
         PipeFeeder feeder(folder / "pipe.ts", ReadWholeFile(folder / "in.ts"));
-        worker = StartRotationWorker(*job);
-        EXPECT_TRUE(WaitForProgress(*job));
-        EXPECT_TRUE(job->worker_active.load());
-        job->cancel_requested.store(true);
+        worker = StartRotationWorker(job);
+        seen.progress_seen = WaitForProgress(job);
+        seen.worker_active = job.worker_active.load();
+        job.cancel_requested.store(true);
         feeder.GoOn();
     }
     worker.join();
+    return seen;
+}
+
+}  // namespace
+
+TEST(RotationCancel, CancelDuringAFileKeepsItPendingWithAClosedPartialOutput)
+{
+    TempFolder folder("cancel-during");
+    ASSERT_NO_FATAL_FAILURE(MakePipedInput(folder));
+    auto job = MakeJob(90);
+    AddFile(*job, folder / "pipe.ts", folder / "partial.mov", 4.0);
+    AddFile(*job, folder / "in.ts", folder / "never.mov", 4.0);
+    const CancelMoment seen = CancelDuringTheCopy(*job, folder);
+    EXPECT_TRUE(seen.progress_seen);
+    EXPECT_TRUE(seen.worker_active);
     EXPECT_EQ(job->worker_exit_code.load(), 0);
     EXPECT_EQ(job->file_status[0].load(), kFilePending);
     EXPECT_EQ(job->file_status[1].load(), kFilePending);
@@ -149,25 +172,11 @@ TEST(RotationCancel, CancelDuringAFileKeepsItPendingWithAClosedPartialOutput)
 
 TEST(RotationCancel, CancelDuringTheLastFileMovesCurrentIndexToTheEnd)
 {
-    std::signal(SIGPIPE, SIG_IGN);
     TempFolder folder("cancel-last");
-    MediaRecipe recipe;
-    recipe.audio_codec = "mp3";
-    recipe.seconds = 4.0;
-    ASSERT_EQ(MakeMediaFile(folder / "in.ts", recipe), "");
-    ASSERT_EQ(::mkfifo((folder / "pipe.ts").c_str(), 0600), 0);
-
+    ASSERT_NO_FATAL_FAILURE(MakePipedInput(folder));
     auto job = MakeJob(180);
     AddFile(*job, folder / "pipe.ts", folder / "partial.mov", 4.0);
-    std::thread worker;
-    {
-        PipeFeeder feeder(folder / "pipe.ts", ReadWholeFile(folder / "in.ts"));
-        worker = StartRotationWorker(*job);
-        EXPECT_TRUE(WaitForProgress(*job));
-        job->cancel_requested.store(true);
-        feeder.GoOn();
-    }
-    worker.join();
+    EXPECT_TRUE(CancelDuringTheCopy(*job, folder).progress_seen);
     EXPECT_EQ(job->current_index.load(), job->file_count);
     EXPECT_EQ(job->file_status[0].load(), kFilePending);
 }

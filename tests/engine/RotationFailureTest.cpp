@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
 #include <csignal>
+#include <initializer_list>
+#include <utility>
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -18,6 +20,16 @@ protected:
         ASSERT_EQ(MakeMediaFile(folder_ / "good.mp4", MediaRecipe {}), "");
     }
 
+    // A job turning by 90 degrees, one position per (input, output) pair
+    // of names in the test's folder.
+    std::unique_ptr<ConversionJob> Batch(std::initializer_list<std::pair<std::string, std::string>> files) const
+    {
+        auto job = MakeJob(90);
+        for (const auto& [input, output] : files)
+            AddFile(*job, folder_ / input, folder_ / output);
+        return job;
+    }
+
     TempFolder folder_ {"failure"};
 };
 
@@ -29,10 +41,7 @@ TEST_F(RotationFailureTest, UnreadableInputEndsTheBatchAtItsPosition)
     ASSERT_TRUE(WriteBytes(folder_ / "garbage.mp4", std::string(8192, '\x33')));
     ASSERT_TRUE(CopyPrefix(folder_ / "good.mp4", folder_ / "truncated.mp4", FileSize(folder_ / "good.mp4") / 3));
     for (const char* bad : {"missing.mp4", "empty.mp4", "garbage.mp4", "truncated.mp4"}) {
-        auto job = MakeJob(90);
-        AddFile(*job, folder_ / "good.mp4", folder_ / "first.mov");
-        AddFile(*job, folder_ / bad, folder_ / "bad.mov");
-        AddFile(*job, folder_ / "good.mp4", folder_ / "never.mov");
+        auto job = Batch({{"good.mp4", "first.mov"}, {bad, "bad.mov"}, {"good.mp4", "never.mov"}});
         EXPECT_EQ(RunBatch(*job), -1) << bad;
         EXPECT_EQ(job->file_status[0].load(), kFileDone) << bad;
         EXPECT_EQ(job->file_status[1].load(), kFileFailed) << bad;
@@ -50,10 +59,7 @@ TEST_F(RotationFailureTest, UnknownOutputExtensionOrRefusedCodecSkipsToTheNextFi
     vp8.video_codec = "vp8";
     vp8.audio_codec = "opus";
     ASSERT_EQ(MakeMediaFile(folder_ / "vp8.mkv", vp8), "");
-    auto job = MakeJob(90);
-    AddFile(*job, folder_ / "good.mp4", folder_ / "out.nosuchmuxer");
-    AddFile(*job, folder_ / "vp8.mkv", folder_ / "vp8.mov");
-    AddFile(*job, folder_ / "good.mp4", folder_ / "last.mov");
+    auto job = Batch({{"good.mp4", "out.nosuchmuxer"}, {"vp8.mkv", "vp8.mov"}, {"good.mp4", "last.mov"}});
     EXPECT_EQ(RunBatch(*job), 0);
     EXPECT_EQ(job->file_status[0].load(), kFileFailed);
     EXPECT_EQ(job->file_status[1].load(), kFileFailed);
@@ -68,10 +74,7 @@ TEST_F(RotationFailureTest, OutputNamingTheInputFailsTheFileAndLeavesTheInputAlo
 {
     ASSERT_EQ(::symlink((folder_ / "good.mp4").c_str(), (folder_ / "link.mov").c_str()), 0);
     const std::string before = ReadWholeFile(folder_ / "good.mp4");
-    auto job = MakeJob(90);
-    AddFile(*job, folder_ / "good.mp4", folder_ / "good.mp4");
-    AddFile(*job, folder_ / "good.mp4", folder_ / "link.mov");
-    AddFile(*job, folder_ / "good.mp4", folder_ / "next.mov");
+    auto job = Batch({{"good.mp4", "good.mp4"}, {"good.mp4", "link.mov"}, {"good.mp4", "next.mov"}});
     EXPECT_EQ(RunBatch(*job), 0);
     EXPECT_EQ(job->file_status[0].load(), kFileFailed);
     EXPECT_EQ(job->file_status[1].load(), kFileFailed);
@@ -82,9 +85,7 @@ TEST_F(RotationFailureTest, OutputNamingTheInputFailsTheFileAndLeavesTheInputAlo
 
 TEST_F(RotationFailureTest, OutputThatCannotBeCreatedEndsTheBatch)
 {
-    auto job = MakeJob(90);
-    AddFile(*job, folder_ / "good.mp4", folder_ / "no-such-folder/out.mov");
-    AddFile(*job, folder_ / "good.mp4", folder_ / "never.mov");
+    auto job = Batch({{"good.mp4", "no-such-folder/out.mov"}, {"good.mp4", "never.mov"}});
     EXPECT_EQ(RunBatch(*job), -1);
     EXPECT_EQ(job->file_status[0].load(), kFileFailed);
     EXPECT_EQ(job->file_status[1].load(), kFilePending);
@@ -95,9 +96,7 @@ TEST_F(RotationFailureTest, OutputThatCannotBeCreatedEndsTheBatch)
 TEST_F(RotationFailureTest, FullDiskFailsTheFileAndTheBatchGoesOn)
 {
     ASSERT_EQ(::symlink("/dev/full", (folder_ / "full.mov").c_str()), 0);
-    auto job = MakeJob(90);
-    AddFile(*job, folder_ / "good.mp4", folder_ / "full.mov");
-    AddFile(*job, folder_ / "good.mp4", folder_ / "next.mov");
+    auto job = Batch({{"good.mp4", "full.mov"}, {"good.mp4", "next.mov"}});
     EXPECT_EQ(RunBatch(*job), 0);
     EXPECT_EQ(job->file_status[0].load(), kFileFailed);
     EXPECT_EQ(job->file_status[1].load(), kFileDone);

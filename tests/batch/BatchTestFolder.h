@@ -1,5 +1,7 @@
 #pragma once
 
+#include "MediaFixtures.h"
+
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -11,16 +13,15 @@ class BatchTestFolder : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        char pattern[] = "/tmp/fennex-batch-XXXXXX";
-        ASSERT_NE(::mkdtemp(pattern), nullptr);
-        folder = pattern;
+        folder = MakeTempFolder("batch");
+        ASSERT_FALSE(folder.empty());
     }
     void TearDown() override
     {
         std::error_code ignored;
         std::filesystem::permissions(folder, std::filesystem::perms::owner_all,
                                      std::filesystem::perm_options::add, ignored);
-        std::filesystem::remove_all(folder, ignored);
+        RemoveTree(folder);
     }
 
     std::string Path(const std::string& name) const { return folder + "/" + name; }
@@ -33,11 +34,7 @@ protected:
         return path;
     }
 
-    static std::string Read(const std::string& path)
-    {
-        std::ifstream in(path, std::ios::binary);
-        return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-    }
+    static std::string Read(const std::string& path) { return ReadWholeFile(path); }
 
     static bool Exists(const std::string& path) { return std::filesystem::exists(path); }
 

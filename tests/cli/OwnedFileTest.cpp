@@ -1,14 +1,12 @@
 #include "OwnedFile.h"
+#include "MediaFixtures.h"
 
 #include <gtest/gtest.h>
 
 #include <chrono>
 #include <ctime>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <set>
-#include <stdlib.h>
 
 namespace fs = std::filesystem;
 
@@ -18,23 +16,18 @@ class OwnedFileTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        char pattern[] = "/tmp/fennex-owned-XXXXXX";
-        ASSERT_NE(::mkdtemp(pattern), nullptr);
-        folder = pattern;
+        folder = MakeTempFolder("owned");
+        ASSERT_FALSE(folder.empty());
     }
-    void TearDown() override { fs::remove_all(folder); }
+    void TearDown() override { RemoveTree(folder); }
 
     std::string Write(const std::string& name, const std::string& content)
     {
         const std::string path = folder + "/" + name;
-        std::ofstream(path) << content;
+        WriteBytes(path, content);
         return path;
     }
-    std::string Read(const std::string& name)
-    {
-        std::ifstream in(folder + "/" + name);
-        return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-    }
+    std::string Read(const std::string& name) { return ReadWholeFile(folder + "/" + name); }
 
     std::string folder;
 };

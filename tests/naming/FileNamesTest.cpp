@@ -1,12 +1,11 @@
 #include "FileNames.h"
+#include "MediaFixtures.h"
 
 #include <gtest/gtest.h>
 
 #include <climits>
 #include <filesystem>
-#include <fstream>
 #include <set>
-#include <sys/stat.h>
 
 namespace fs = std::filesystem;
 
@@ -16,27 +15,20 @@ class TempFolder : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        char pattern[] = "/tmp/fennex-names-XXXXXX";
-        ASSERT_NE(::mkdtemp(pattern), nullptr);
-        folder = pattern;
+        folder = MakeTempFolder("names");
+        ASSERT_FALSE(folder.empty());
     }
-    void TearDown() override { fs::remove_all(folder); }
+    void TearDown() override { RemoveTree(folder); }
 
     std::string Touch(const std::string& name, const std::string& content = "x")
     {
         const std::string path = folder + "/" + name;
-        std::ofstream(path) << content;
+        WriteBytes(path, content);
         return path;
     }
 
     std::string folder;
 };
-
-std::string ReadAll(const std::string& path)
-{
-    std::ifstream in(path);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
 
 }  // namespace
 
@@ -121,7 +113,7 @@ TEST_F(TempFolder, WriteTestLeavesNoTraceAndNeverTouchesAUsersFile)
 
     const std::string users = Touch("jlewhqlhqwenqfwk.mp4", "precious");
     EXPECT_TRUE(FolderWriteTest(folder));
-    EXPECT_EQ(ReadAll(users), "precious");
+    EXPECT_EQ(ReadWholeFile(users), "precious");
 
     EXPECT_FALSE(FolderWriteTest(folder + "/no-such-folder"));
     EXPECT_FALSE(FolderWriteTest(Touch("plain-file")));

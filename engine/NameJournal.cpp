@@ -179,8 +179,15 @@ std::vector<RestoredName> RecoverPendingNames(const std::string& journalPath)
         return found;
     }
 
+    const std::string data = ReadAll(fd);
+    if (data.empty()) {
+        // The usual start: the last batch gave every name back and emptied
+        // the file, so there is nothing to truncate or sync.
+        ::close(fd);
+        return found;
+    }
     std::string keep;
-    for (const auto& [temporary, own] : Replay(ReadAll(fd))) {
+    for (const auto& [temporary, own] : Replay(data)) {
         if (temporary == own || !PathExists(temporary))
             continue;
         RestoredName entry{temporary, own, own, 0};

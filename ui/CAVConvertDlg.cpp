@@ -1,9 +1,10 @@
 #include "CAVConvertDlg.h"
 
+#include "AppSettings.h"
 #include "CFennexAVConverterDlg.h"
 #include "CLabel.h"
 #include "ExeFolder.h"
-#include "IniFile.h"
+#include "LanguageTexts.h"
 #include "ui_CAVConvertDlg.h"
 
 #include <QCheckBox>
@@ -65,21 +66,19 @@ int CAVConvertDlg::DoModal()
 
 bool CAVConvertDlg::OnInitDialog()
 {
+    // The settings and captions are read afresh at every open rather than
+    // taken from the main dialog's copies.
     const std::string ini = SettingsFilePath();
-    const std::string languageFile = ReadText(ini, "LANGUAGE", "file", "");
-    m_ui->check1148->setChecked(ReadText(ini, "DIR", "open", "1") == "1");
+    LanguageTexts texts;
+    ReadLanguageTexts(LanguageFilePath(ReadLanguageFileName(ini)), texts);
+    m_ui->check1148->setChecked(ReadOpenFolderAfterBatch(ini));
 
-    const std::string texts = ExeFolder() + "/languages/" + languageFile;
-    const QString name = QString::fromStdString(ReadText(texts, "APPLICATION", "name", ""));
-    const QString dqwj = QString::fromStdString(ReadText(texts, "JIEMIAN", "dqwj", ""));
-    const QString zgwj = QString::fromStdString(ReadText(texts, "JIEMIAN", "zgwj", ""));
-    const QString tz = QString::fromStdString(ReadText(texts, "JIEMIAN", "tz", ""));
-
+    const QString tz = QString::fromStdString(texts.jiemian.tz);
     m_ui->button1000->setToolTip(tz);
-    m_ui->static1158->setText(dqwj);
-    m_ui->static1159->setText(zgwj);
+    m_ui->static1158->setText(QString::fromStdString(texts.jiemian.dqwj));
+    m_ui->static1159->setText(QString::fromStdString(texts.jiemian.zgwj));
     m_ui->button1000->setText(tz);
-    setWindowTitle(name);
+    setWindowTitle(QString::fromStdString(texts.application.name));
 
     // Each batch starts from a fresh dialog, as a newly created window would.
     m_fileText->setText(QString());
@@ -108,7 +107,7 @@ void CAVConvertDlg::OnStop()
 
 void CAVConvertDlg::OnClose()
 {
-    WriteText(SettingsFilePath(), "DIR", "open", m_ui->check1148->isChecked() ? "1" : "0");
+    WriteOpenFolderAfterBatch(SettingsFilePath(), m_ui->check1148->isChecked());
     EndDialog();
 }
 

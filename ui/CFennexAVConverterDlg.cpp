@@ -2,6 +2,7 @@
 
 #include "ui_CFennexAVConverterDlg.h"
 
+#include "AppSettings.h"
 #include "BitmapResources.h"
 #include "CCheckHeadCtrl.h"
 #include "CCheckListCtrl.h"
@@ -13,7 +14,6 @@
 #include "FileListColumns.h"
 #include "FileNames.h"
 #include "FileRowTexts.h"
-#include "IniFile.h"
 #include "LanguageTexts.h"
 #include "ProbeMedia.h"
 
@@ -99,19 +99,17 @@ bool CFennexAVConverterDlg::OnInitDialog()
     setWindowIcon(m_icon);
 
     const std::string ini = SettingsFilePath();
-    g_languageFile = ReadText(ini, "LANGUAGE", "file", "");
-    const std::string pathName = ReadText(ini, "PATH", "name", "");
+    g_languageFile = ReadLanguageFileName(ini);
+    m_outputFolder = Q(ReadOutputFolder(ini));
+    m_openFolderWhenDone = ReadOpenFolderAfterBatch(ini);
+    m_presetIndex = ReadPresetIndexes(ini);
 
     SetUpColours();
-    m_openFolderWhenDone = ReadText(ini, "DIR", "open", "1") == "1";
-
     SetUpFileList();
     LoadLanguageTexts();
     SetUpTooltips();
     SetUpButtonFaces();
 
-    m_outputFolder = Q(pathName);
-    m_presetIndex = ReadPresetIndexes(ini);
     RecoverInterruptedBatch();
     m_ui->radio1256->setChecked(true);
     DoDataExchange(false);
@@ -506,7 +504,7 @@ void CFennexAVConverterDlg::OnBrowse()
     }
     m_outputFolder = folder;
     InsertSortedFolder(folder);
-    WriteText(SettingsFilePath(), "PATH", "name", path);
+    WriteOutputFolder(SettingsFilePath(), path);
     DoDataExchange(false);
 }
 

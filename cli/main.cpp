@@ -1,3 +1,4 @@
+#include "CommandLine.h"
 #include "InterruptRelay.h"
 #include "RotateCli.h"
 
@@ -44,13 +45,9 @@ void InstallInterruptHandlers()
 
 int main(int argc, char** argv)
 {
-    std::vector<std::string> args(argv + 1, argv + argc);
-    bool verbose = false;
-    for (const std::string& arg : args) {
-        if (arg == "--")
-            break;
-        verbose = verbose || arg == "--verbose" || arg == "-v";
-    }
+    const std::vector<std::string> args(argv + 1, argv + argc);
+    // The log level has to be set before anything opens a file.
+    const bool verbose = ParseCommandLine(args).verbose;
     // The MOV demuxer and muxer grow one index entry per packet. With
     // glibc's sliding mmap threshold those arrays end up on the heap after
     // the probe has freed its own, and fragment it: a two-hour file then

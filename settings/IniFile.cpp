@@ -25,14 +25,26 @@ bool SomethingAt(const std::string& path)
 std::string ReadText(const std::string& iniPath, const std::string& section,
                      const std::string& key, const std::string& def)
 {
-    const std::optional<std::string> value = IniDocument::Load(iniPath)->Value(section, key);
-    return Utf8Prefix(value ? *value : def, kMaxTextChars);
+    return ReadText(*IniDocument::Load(iniPath), section, key, def);
 }
 
 int ReadInt(const std::string& iniPath, const std::string& section,
             const std::string& key, int def)
 {
-    const std::string text = ReadText(iniPath, section, key, "");
+    return ReadInt(*IniDocument::Load(iniPath), section, key, def);
+}
+
+std::string ReadText(const IniDocument& document, const std::string& section,
+                     const std::string& key, const std::string& def)
+{
+    const std::optional<std::string> value = document.Value(section, key);
+    return Utf8Prefix(value ? *value : def, kMaxTextChars);
+}
+
+int ReadInt(const IniDocument& document, const std::string& section,
+            const std::string& key, int def)
+{
+    const std::string text = ReadText(document, section, key, "");
     if (text.empty())
         return def;
     std::size_t pos = 0;

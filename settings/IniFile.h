@@ -4,6 +4,8 @@
 #include <utility>
 #include <vector>
 
+class IniDocument;
+
 // Private-profile style access to one INI file. Section and key names match
 // without regard to letter case; values keep theirs. Every call opens the
 // file again; nothing is cached. Paths and texts are UTF-8.
@@ -15,6 +17,13 @@ std::string ReadText(const std::string& iniPath, const std::string& section,
 
 // The decimal number at the start of the value; def when the key is missing.
 int ReadInt(const std::string& iniPath, const std::string& section,
+            const std::string& key, int def);
+
+// The same two reads from a document already loaded, for callers that read
+// several keys of one file with a single open.
+std::string ReadText(const IniDocument& document, const std::string& section,
+                     const std::string& key, const std::string& def);
+int ReadInt(const IniDocument& document, const std::string& section,
             const std::string& key, int def);
 
 // Sets [section] key = text, creating the file, section and key as needed

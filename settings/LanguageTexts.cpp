@@ -2,14 +2,12 @@
 
 #include "ExeFolder.h"
 #include "IniDocument.h"
-#include "TextEncoding.h"
+#include "IniFile.h"
 
 std::string g_languageFile;
 LanguageTexts g_texts;
 
 namespace {
-
-constexpr std::size_t kMaxTextChars = 999;
 
 struct CatalogueEntry {
     const char* section;
@@ -73,10 +71,8 @@ void ReadLanguageTexts(const std::string& languageFilePath, LanguageTexts& texts
 {
     // One open for the whole catalogue; the file is read afresh every call.
     const auto document = IniDocument::Load(languageFilePath);
-    for (const CatalogueEntry& entry : Catalogue(texts)) {
-        const auto value = document->Value(entry.section, entry.key);
-        *entry.text = value ? Utf8Prefix(*value, kMaxTextChars) : std::string();
-    }
+    for (const CatalogueEntry& entry : Catalogue(texts))
+        *entry.text = ReadText(*document, entry.section, entry.key, "");
 }
 
 std::vector<std::pair<std::string, std::string>> LanguageCatalogueKeys()

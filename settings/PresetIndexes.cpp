@@ -1,5 +1,6 @@
 #include "PresetIndexes.h"
 
+#include "IniDocument.h"
 #include "IniFile.h"
 
 #include <vector>
@@ -71,10 +72,12 @@ std::string PresetEntryText(PresetKind kind, int index, const std::string& sameA
 
 PresetIndexes ReadPresetIndexes(const std::string& iniPath)
 {
+    // One read of the file for all six keys.
+    const auto document = IniDocument::Load(iniPath);
     PresetIndexes indexes{};
     for (int k = 0; k < kPresetKindCount; ++k) {
         const auto kind = static_cast<PresetKind>(k);
-        const int index = ReadInt(iniPath, kSection, KeyOf(kind), 0);
+        const int index = ReadInt(*document, kSection, KeyOf(kind), 0);
         indexes[static_cast<std::size_t>(k)] = index >= 0 && index < PresetEntryCount(kind) ? index : -1;
     }
     return indexes;

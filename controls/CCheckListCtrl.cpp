@@ -41,7 +41,7 @@ CCheckListCtrl::CCheckListCtrl(QWidget* parent) : QTreeWidget(parent)
                     return;
                 // One row just lost its tick: no scan can answer otherwise.
                 if (topLeft.row() == bottomRight.row() && GetCheckImage(topLeft.row()) == 1 &&
-                    m_headerReady && !m_removingRows) {
+                    m_header && !m_removingRows) {
                     m_header->SetImage(1);
                     return;
                 }
@@ -63,7 +63,7 @@ CCheckListCtrl::CCheckListCtrl(QWidget* parent) : QTreeWidget(parent)
 
 bool CCheckListCtrl::InitCheckHeader()
 {
-    if (m_headerReady)
+    if (m_header)
         return true;
     auto* header = new CCheckHeadCtrl(this);
     // Keep the column layout the owner has set up.
@@ -81,7 +81,6 @@ bool CCheckListCtrl::InitCheckHeader()
     m_header = header;
     m_header->SetImage(1);
     connect(m_header, &CCheckHeadCtrl::OnHeaderItemClick, this, &CCheckListCtrl::TickAll);
-    m_headerReady = 1;
     return true;
 }
 
@@ -104,7 +103,7 @@ void CCheckListCtrl::TickAll(int image)
 
 void CCheckListCtrl::OnItemStateChanged()
 {
-    if (!m_headerReady || m_removingRows)
+    if (!m_header || m_removingRows)
         return;
     bool allTicked = true;
     const int count = topLevelItemCount();

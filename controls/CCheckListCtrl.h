@@ -41,7 +41,6 @@ private:
     void OnItemStateChanged();
     void TickAll(int image);
 
-    int m_headerReady = 0;
     bool m_removingRows = false;
-    CCheckHeadCtrl* m_header = nullptr;
+    CCheckHeadCtrl* m_header = nullptr;  // null until InitCheckHeader
 };

@@ -6,12 +6,11 @@
 
 CControlButton::CControlButton(QWidget* parent) : QAbstractButton(parent) {}
 
-void CControlButton::SetBitmaps(unsigned hover, unsigned normal, unsigned pressed, unsigned extra)
+void CControlButton::SetBitmaps(unsigned hover, unsigned normal, unsigned pressed, unsigned /*extra*/)
 {
     // Assigning releases whatever face was held before.
     m_bmpNormal = LoadBitmapResource(normal);
     m_bmpPressed = LoadBitmapResource(pressed);
-    m_bmpExtra = LoadBitmapResource(extra);
     m_bmpHover = LoadBitmapResource(hover);
     updateGeometry();
 }

@@ -18,6 +18,7 @@ public:
 
     // Bitmap resource ids, in this order; replaces any faces held before.
     // Does not repaint. An id that names no bitmap leaves that face empty.
+    // The extra face is never drawn, so it is not loaded.
     void SetBitmaps(unsigned hover, unsigned normal, unsigned pressed, unsigned extra);
 
     bool IsHovered() const { return m_hover != 0; }
@@ -41,6 +42,5 @@ private:
     int m_hover = 0;
     QPixmap m_bmpNormal;
     QPixmap m_bmpPressed;
-    QPixmap m_bmpExtra;
     QPixmap m_bmpHover;
 };

@@ -58,13 +58,31 @@ TEST(DurationText, OddTextGivesZeroPartsInsteadOfGarbage)
     EXPECT_EQ(ParseDuration("12"), 12 * 3600 * 1000);
 }
 
-TEST(Extension, IsTheTextAfterTheLastDot)
+TEST(FileNameParts, ExtensionIsTheTextAfterTheLastDot)
 {
     EXPECT_EQ(FileExtension("/v/a.mp4"), "mp4");
     EXPECT_EQ(FileExtension("/v/Clip.MOV"), "MOV");
     EXPECT_EQ(FileExtension("/v/a.tar.gz"), "gz");
     EXPECT_EQ(FileExtension("/v/clip"), "/v/clip");
     EXPECT_EQ(FileExtension("/v.d/clip"), "d/clip");
+}
+
+TEST(FileNameParts, StemIsTheFileNameUpToItsLastDot)
+{
+    EXPECT_EQ(FileStem("/v/clip.mp4"), "clip");
+    EXPECT_EQ(FileStem("/v/a.b.c.MOV"), "a.b.c");
+    EXPECT_EQ(FileStem("/v.d/clip"), "clip");
+    EXPECT_EQ(FileStem("clip"), "clip");
+    EXPECT_EQ(FileStem("/v/名字 with 'quotes'.mkv"), "名字 with 'quotes'");
+    EXPECT_EQ(FileStem("/v/.hidden"), "");
+}
+
+TEST(FileNameParts, ExtensionDotIsTheFileNamesLastDot)
+{
+    EXPECT_EQ(ExtensionDot("/v/a.tar.gz"), 8u);
+    EXPECT_EQ(ExtensionDot("clip.mp4"), 4u);
+    EXPECT_EQ(ExtensionDot("/v/clip"), std::string::npos);
+    EXPECT_EQ(ExtensionDot("/v.d/clip"), std::string::npos);
 }
 
 TEST_F(TempFolder, NextFreeNameCountsBeforeTheExtension)
@@ -118,16 +136,6 @@ TEST_F(TempFolder, WriteTestLeavesNoTraceAndNeverTouchesAUsersFile)
     EXPECT_FALSE(FolderWriteTest(folder + "/no-such-folder"));
     EXPECT_FALSE(FolderWriteTest(Touch("plain-file")));
     EXPECT_FALSE(FolderWriteTest(""));
-}
-
-TEST(Stem, IsTheFileNameUpToItsLastDot)
-{
-    EXPECT_EQ(FileStem("/v/clip.mp4"), "clip");
-    EXPECT_EQ(FileStem("/v/a.b.c.MOV"), "a.b.c");
-    EXPECT_EQ(FileStem("/v.d/clip"), "clip");
-    EXPECT_EQ(FileStem("clip"), "clip");
-    EXPECT_EQ(FileStem("/v/名字 with 'quotes'.mkv"), "名字 with 'quotes'");
-    EXPECT_EQ(FileStem("/v/.hidden"), "");
 }
 
 TEST_F(TempFolder, FinalOutputNameTakesTheInputsExtensionWithoutOverwriting)

@@ -4,7 +4,6 @@
 
 #include "AppSettings.h"
 #include "BitmapResources.h"
-#include "CCheckHeadCtrl.h"
 #include "CCheckListCtrl.h"
 #include "CControlButton.h"
 #include "CHyperLink.h"
@@ -25,7 +24,6 @@
 #include <QElapsedTimer>
 #include <QHeaderView>
 #include <QKeyEvent>
-#include <QLineEdit>
 #include <QMimeData>
 #include <QMouseEvent>
 #include <QRadioButton>
@@ -74,7 +72,6 @@ CFennexAVConverterDlg::CFennexAVConverterDlg(QWidget* parent)
         std::_Exit(0);
     };
     m_icon = QIcon(LoadBitmapResource(kApplicationIconId));
-    m_doneCount = 0;
     m_ui->setupUi(this);
     OnInitDialog();
 }
@@ -354,10 +351,7 @@ QStringList LocalFiles(const QMimeData* mime)
 
 void CFennexAVConverterDlg::dragEnterEvent(QDragEnterEvent* event)
 {
-    if (!LocalFiles(event->mimeData()).isEmpty())
-        event->acceptProposedAction();
-    else
-        event->ignore();
+    dragMoveEvent(event);
 }
 
 void CFennexAVConverterDlg::dragMoveEvent(QDragMoveEvent* event)
@@ -376,20 +370,15 @@ void CFennexAVConverterDlg::dropEvent(QDropEvent* event)
         return;
     }
     event->acceptProposedAction();
-    OnDropFiles(paths);
+    AddDroppedFiles(paths);
 }
 
-void CFennexAVConverterDlg::OnDropFiles(const QStringList& paths)
+void CFennexAVConverterDlg::AddDroppedFiles(const QStringList& paths)
 {
     for (const QString& path : paths) {
         if (!ProbeAndAppend(path, FileList()->GetItemCount()))
             return;
     }
-}
-
-void CFennexAVConverterDlg::AddDroppedFiles(const QStringList& paths)
-{
-    OnDropFiles(paths);
 }
 
 void CFennexAVConverterDlg::AddFilesByDialog()

@@ -92,7 +92,7 @@ public:
     bool m_openFolderWhenDone = true;   // from [DIR] open at start-up; the progress dialog's check box changes it
     QString m_outputFolder;             // exchanged with combo 1077 (DoDataExchange(true) fills it from the combo before OnStart uses it)
     CCheckListCtrl* FileList() const;   // the list 1114 (implemented in CFennexAVConverterDlg.cpp)
-    QTimer* Timer1() const;             // timer 1, 300 ms (created on first use)
+    QTimer* Timer1() const;             // timer 1, 300 ms (created by the first OnStart)
     CAVConvertDlg* ProgressDialog() const;  // null before the first batch
     // Start-up: gives inputs that a killed batch left under temporary names
     // their own names back and tells the user. Call once the settings are read.
@@ -108,7 +108,7 @@ private:
     bool MoveReportingOnce(const std::string& from, const std::string& to);
     void RestoreNames(int row);
     CBatchState* m_batch = nullptr;     // a child object, created on first use
-    std::vector<int> m_selectedRows = std::vector<int>(9999, -1);
+    std::vector<int> m_selectedRows;   // the ticked rows in batch order; filled by OnStart
     int m_doneCount = 0;
     CAVConvertDlg* m_progressDlg = nullptr;   // created by the batch code on first start, parented to the main dialog
     QTimer* m_timer1 = nullptr;
@@ -133,7 +133,6 @@ public slots:
 
 private:
     void OnClose();
-    void OnDropFiles(const QStringList& paths);
     void SetUpFileList();
     void SetUpColours();
     void SetUpButtonFaces();

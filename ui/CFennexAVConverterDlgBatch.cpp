@@ -29,7 +29,6 @@
 
 namespace {
 
-
 QString Q(const std::string& text)
 {
     return QString::fromStdString(text);
@@ -227,13 +226,17 @@ void CFennexAVConverterDlg::OnTimer()
     if (tick.updateFileBar)
         m_progressDlg->m_fileProgress->setValue(tick.percent);
 
+    // Every tick while a file is in work reports the one before it as done;
+    // its row is finished off on the first of those ticks only (FinishBatch
+    // goes over every done row again at the end).
+    const bool newlyDone = tick.donePosition >= 0 && tick.doneCount != m_doneCount;
     m_doneCount = tick.doneCount;
     for (int position : tick.failedPositions) {
         const int row = m_selectedRows[position];
         if (list->GetItemText(row, kColumnStatus) != Q(g_texts.tishi.sb))
             list->SetItemText(row, kColumnStatus, Q(g_texts.tishi.sb));
     }
-    if (tick.donePosition >= 0) {
+    if (newlyDone) {
         const int row = m_selectedRows[tick.donePosition];
         list->SetItemText(row, kColumnStatus, Q(g_texts.tishi.wc));
         list->SetCheck(row, false);

@@ -3,6 +3,7 @@
 #include <array>
 #include <atomic>
 #include <cstdint>
+#include <functional>
 #include <string>
 
 // Number of positions of every per-file table of a batch.
@@ -58,7 +59,32 @@ struct ConversionJob {
     int rotation_deg = 0;  // clockwise degrees added to each file's rotation
     int pre_file_wait_ms = 500;  // pause before each file
 
+    // Optional: the name to try when the worker finds a position's output
+    // name taken on disk as it creates the file (the caller's free-name
+    // rule, given the taken name). Unset: the file fails instead. Called on
+    // the worker thread.
+    std::function<std::string(const std::string& taken)> next_output_name;
+    // Optional: called on the worker thread right after the worker created
+    // a position's output file, before anything is written into it, with
+    // the file's identity (a journal records it here).
+    struct CreatedFile {
+        std::string path;  // UTF-8
+        std::uint64_t device = 0;
+        std::uint64_t inode = 0;
+    };
+    std::function<void(int index, const CreatedFile& file)> output_created_hook;
+
     // Worker reports.
+    //
+    // created_output[i] is the file the worker created for position i (its
+    // path may differ from output_path[i] when that name was taken); it is
+    // written before output_created[i] becomes true and not changed after.
+    // failure_reason[i] says in words why position i failed; it is written
+    // before file_status[i] becomes kFileFailed. Read either only after
+    // seeing its flag.
+    std::array<CreatedFile, kMaxJobFiles> created_output;
+    std::array<std::atomic<bool>, kMaxJobFiles> output_created{};
+    std::array<std::string, kMaxJobFiles> failure_reason;
     std::array<std::atomic<std::uint8_t>, kMaxJobFiles> file_status{};
     std::atomic<int> progress_percent{0};
     std::atomic<int> current_index{-1};

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 #include <vector>
 
 #include "TimestampShift.h"
@@ -62,7 +63,8 @@ private:
     // Rescales, shifts and repairs the timestamps of a packet of a copied
     // stream for the slot's output stream.
     void AdjustPacket(AVPacket* packet, const StreamSlot& slot);
-    void Fail();
+    // Stores status 2 with the reason the user is shown for it.
+    void Fail(const std::string& reason);
 
     ConversionJob& job_;
     const int index_;

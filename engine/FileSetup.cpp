@@ -84,8 +84,9 @@ FileRotation::~FileRotation()
     }
 }
 
-void FileRotation::Fail()
+void FileRotation::Fail(const std::string& reason)
 {
+    job_.failure_reason[static_cast<std::size_t>(index_)] = reason;
     job_.file_status[static_cast<std::size_t>(index_)].store(kFileFailed);
     remove_output_ = true;
 }
@@ -96,26 +97,26 @@ FileRotation::Setup FileRotation::Prepare()
     const std::string& outputPath = job_.output_path[static_cast<std::size_t>(index_)];
 
     if (avformat_open_input(&input_, inputPath.c_str(), nullptr, nullptr) < 0) {
-        Fail();
+        Fail("cannot open the input");
         return Setup::kEndBatch;
     }
     if (avformat_find_stream_info(input_, nullptr) < 0) {
-        Fail();
+        Fail("cannot read the input's streams");
         return Setup::kEndBatch;
     }
     slots_.assign(input_->nb_streams, StreamSlot {});
     if (!OpenDecoders()) {
-        Fail();
+        Fail("a stream's decoder cannot be opened");
         return Setup::kEndBatch;
     }
     av_dump_format(input_, 0, inputPath.c_str(), 0);
 
     if (avformat_alloc_output_context2(&output_, nullptr, nullptr, outputPath.c_str()) < 0 || !output_) {
-        Fail();
+        Fail("cannot create an output of this kind");
         return Setup::kNextFile;
     }
     if (!CreateOutputStreams()) {
-        Fail();
+        Fail("cannot set up the output streams");
         return Setup::kNextFile;
     }
     av_dump_format(output_, 0, outputPath.c_str(), 1);
@@ -123,11 +124,11 @@ FileRotation::Setup FileRotation::Prepare()
     if (!(output_->oformat->flags & AVFMT_NOFILE)) {
         // Opening for writing truncates: never do it to the input.
         if (SameFile(inputPath, outputPath)) {
-            Fail();
+            Fail("the output would replace the input");
             return Setup::kNextFile;
         }
         if (avio_open(&output_->pb, outputPath.c_str(), AVIO_FLAG_WRITE) < 0) {
-            Fail();
+            Fail("cannot create the output file");
             return Setup::kEndBatch;
         }
         struct stat info {};
@@ -138,13 +139,13 @@ FileRotation::Setup FileRotation::Prepare()
         }
     }
     if (avformat_write_header(output_, nullptr) < 0) {
-        Fail();
+        Fail("cannot write the output's header");
         return Setup::kNextFileAfterWait;
     }
     output_dts_.assign(output_->nb_streams, MonotonicDts {});
     packet_ = av_packet_alloc();
     if (!packet_) {
-        Fail();
+        Fail("out of memory");
         return Setup::kNextFile;
     }
     return Setup::kReady;

@@ -3,6 +3,7 @@
 
 #include <climits>
 #include <cmath>
+#include <string>
 
 #include "ConversionJob.h"
 
@@ -68,6 +69,7 @@ void FileRotation::AdjustPacket(AVPacket* packet, const StreamSlot& slot)
 void FileRotation::CopyAndComplete()
 {
     bool failed = false;
+    std::string failure;
     while (!job_.cancel_requested.load()) {
         const int read = av_read_frame(input_, packet_);
         if (read < 0) {
@@ -75,6 +77,7 @@ void FileRotation::CopyAndComplete()
             // ends the copy as it ends FFmpeg's own; an input that cannot
             // be read any more leaves the output incomplete.
             failed = read != AVERROR_EOF && input_->pb && input_->pb->error < 0;
+            failure = "the input cannot be read any more";
             break;
         }
         const int s = packet_->stream_index;
@@ -96,20 +99,25 @@ void FileRotation::CopyAndComplete()
         av_packet_unref(packet_);
         if (written < 0) {
             failed = true;
+            failure = "cannot write the output";
             break;
         }
     }
 
-    if (!failed && av_write_trailer(output_) < 0)
+    if (!failed && av_write_trailer(output_) < 0) {
         failed = true;
+        failure = "cannot complete the output";
+    }
     if (!failed && output_->pb && !(output_->oformat->flags & AVFMT_NOFILE)) {
         // Closing flushes the last bytes; a full disk may show only here.
-        if (avio_closep(&output_->pb) < 0)
+        if (avio_closep(&output_->pb) < 0) {
             failed = true;
+            failure = "cannot complete the output";
+        }
     }
 
     if (failed)
-        Fail();
+        Fail(failure);
     else if (!job_.cancel_requested.load())
         job_.file_status[static_cast<std::size_t>(index_)].store(kFileDone);
 }

@@ -1,6 +1,6 @@
 #include "LanguageTexts.h"
 
-#include "ExeFolder.h"
+#include "AppFolders.h"
 #include "IniDocument.h"
 #include "IniFile.h"
 
@@ -64,7 +64,7 @@ std::string LanguageFilePath()
 
 std::string LanguageFilePath(const std::string& languageFile)
 {
-    return ExeFolder() + "/languages/" + languageFile;
+    return DataFolder() + "/languages/" + languageFile;
 }
 
 void ReadLanguageTexts(const std::string& languageFilePath, LanguageTexts& texts)

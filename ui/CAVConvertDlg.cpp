@@ -1,9 +1,9 @@
 #include "CAVConvertDlg.h"
 
+#include "AppFolders.h"
 #include "AppSettings.h"
 #include "CFennexAVConverterDlg.h"
 #include "CLabel.h"
-#include "ExeFolder.h"
 #include "LanguageTexts.h"
 #include "ui_CAVConvertDlg.h"
 

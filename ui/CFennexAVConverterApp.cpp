@@ -1,6 +1,8 @@
 #include "CFennexAVConverterApp.h"
 
+#include "AppFolders.h"
 #include "CFennexAVConverterDlg.h"
+#include "UserSettings.h"
 
 #include <QTimer>
 #include <cstdlib>
@@ -12,6 +14,9 @@ CFennexAVConverterApp::CFennexAVConverterApp(int& argc, char** argv) : QApplicat
 
 int CFennexAVConverterApp::InitInstance()
 {
+    // An installed program starts each user from the default settings.
+    PrepareUserSettings(CurrentAppFolders());
+
     CFennexAVConverterDlg dialog;
     dialog.show();
 

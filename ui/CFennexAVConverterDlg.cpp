@@ -2,6 +2,7 @@
 
 #include "ui_CFennexAVConverterDlg.h"
 
+#include "AppFolders.h"
 #include "AppSettings.h"
 #include "BitmapResources.h"
 #include "CCheckListCtrl.h"
@@ -9,7 +10,6 @@
 #include "CHyperLink.h"
 #include "ConversionJob.h"
 #include "DesktopHooks.h"
-#include "ExeFolder.h"
 #include "FileListColumns.h"
 #include "FileNames.h"
 #include "FileRowTexts.h"

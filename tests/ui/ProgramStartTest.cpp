@@ -133,4 +133,16 @@ TEST_F(ProgramStart, InstalledFollowsXdgConfigHome)
     EXPECT_FALSE(fs::exists(UserIni()));
 }
 
+TEST_F(ProgramStart, QtTakesItsOwnOptionsAndEveryOtherArgumentIsAFile)
+{
+    LayOutData(m_root + "/bin", "[LANGUAGE]\nfile=english.ini\n");
+    // Without "-platform offscreen" taken by Qt, a platform that does not
+    // exist would end the program before its window opens.
+    std::ofstream(m_root + "/-x") << "not a video";
+    EXPECT_EQ(Run({QStringLiteral("-platform"), QStringLiteral("offscreen"), QStringLiteral("-x")},
+                  QStringLiteral("no-such-platform")),
+              0);
+    EXPECT_EQ(ReadWholeFile(m_root + "/-x"), "not a video");
+}
+
 }  // namespace

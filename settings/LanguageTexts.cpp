@@ -21,6 +21,7 @@ std::vector<CatalogueEntry> Catalogue(LanguageTexts& t)
     auto& j = t.jiemian;
     auto& s = t.tishi;
     auto& h = t.hint;
+    auto& b = t.anniu;
     return {
         {"APPLICATION", "name", &a.name},
         {"APPLICATION", "version", &a.version},
@@ -52,6 +53,12 @@ std::vector<CatalogueEntry> Catalogue(LanguageTexts& t)
         {"HINT", "hbcygwj", &h.hbcygwj},
         {"HINT", "tjspwj", &h.tjspwj},
         {"HINT", "sc", &h.sc},
+        {"ANNIU", "tj", &b.tj},
+        {"ANNIU", "sc", &b.sc},
+        {"ANNIU", "scsywj", &b.scsywj},
+        {"ANNIU", "ks", &b.ks},
+        {"ANNIU", "dkml", &b.dkml},
+        {"ANNIU", "ll", &b.ll},
     };
 }
 

@@ -106,6 +106,7 @@ bool CFennexAVConverterDlg::OnInitDialog()
     LoadLanguageTexts();
     SetUpTooltips();
     SetUpButtonFaces();
+    SetUpAccessibleNames();
 
     RecoverInterruptedBatch();
     m_ui->radio1256->setChecked(true);
@@ -201,6 +202,23 @@ void CFennexAVConverterDlg::SetUpButtonFaces()
     m_ui->button1099->SetBitmaps(345, 295, 295, 345);
     m_ui->button1099->update();
     m_ui->button1286->SetBitmaps(340, 268, 268, 340);
+}
+
+void CFennexAVConverterDlg::SetUpAccessibleNames()
+{
+    // A screen reader cannot read a caption drawn into a bitmap: each button
+    // is named by its caption in the current language, or by the caption its
+    // artwork shows when the language file has none.
+    const auto name = [](CControlButton* button, const std::string& text, const char* artwork) {
+        button->setAccessibleName(text.empty() ? QString::fromUtf8(artwork) : Q(text));
+    };
+    const LanguageTexts::Anniu& captions = g_texts.anniu;
+    name(m_ui->button1255, captions.tj, "添加");
+    name(m_ui->button1254, captions.sc, "删除");
+    name(m_ui->button1282, captions.scsywj, "删除所有文件");
+    name(m_ui->button1099, captions.ks, "开始");
+    name(m_ui->button1286, captions.dkml, "打开目录");
+    name(m_ui->button1076, captions.ll, "浏览");
 }
 
 void CFennexAVConverterDlg::ConnectControls()

@@ -137,6 +137,7 @@ private:
     void SetUpColours();
     void SetUpButtonFaces();
     void SetUpTooltips();
+    void SetUpAccessibleNames();
     void WatchDeleteKey();
     void ConnectControls();
     // Probes one path; false (after the message) when it is rejected.

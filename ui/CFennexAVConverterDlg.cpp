@@ -14,8 +14,10 @@
 #include "FileNames.h"
 #include "FileRowTexts.h"
 #include "LanguageTexts.h"
+#include "PathDelegate.h"
 #include "ProbeMedia.h"
 
+#include <QApplication>
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QCoreApplication>
@@ -93,6 +95,9 @@ bool CFennexAVConverterDlg::OnInitDialog()
                    Qt::WindowCloseButtonHint);
     setFixedSize(size());
     setAcceptDrops(true);
+    // Every pointer move reaches the window, held button or not, so a move
+    // of the window ends as soon as the button is found released.
+    setMouseTracking(true);
     setWindowIcon(m_icon);
 
     const std::string ini = SettingsFilePath();
@@ -142,6 +147,8 @@ void CFennexAVConverterDlg::SetUpFileList()
     CCheckListCtrl* list = FileList();
     list->setColumnCount(10);
     list->InitCheckHeader();
+    // Long paths give way in their middle, so the file names stay in sight.
+    list->setItemDelegateForColumn(kColumnPath, new PathDelegate(list));
     QHeaderView* header = list->header();
     header->setStretchLastSection(false);
     header->setSectionsMovable(false);
@@ -317,14 +324,13 @@ void CFennexAVConverterDlg::OnClose()
 
 void CFennexAVConverterDlg::mousePressEvent(QMouseEvent* event)
 {
-    // A press on a free spot of the window starts moving it.
+    // A press on a free spot of the window may start moving it, once the
+    // pointer moves far enough with the button held.
     if (event->button() == Qt::LeftButton) {
-        if (windowHandle() && windowHandle()->startSystemMove()) {
-            event->accept();
-            return;
-        }
-        m_dragging = true;
-        m_dragOffset = event->globalPosition().toPoint() - frameGeometry().topLeft();
+        m_movePending = true;
+        m_moving = false;
+        m_pressPosition = event->globalPosition().toPoint();
+        m_dragOffset = m_pressPosition - frameGeometry().topLeft();
         event->accept();
         return;
     }
@@ -333,8 +339,27 @@ void CFennexAVConverterDlg::mousePressEvent(QMouseEvent* event)
 
 void CFennexAVConverterDlg::mouseMoveEvent(QMouseEvent* event)
 {
-    if (m_dragging && (event->buttons() & Qt::LeftButton)) {
-        move(event->globalPosition().toPoint() - m_dragOffset);
+    // Without the button held nothing moves, whatever became of the press
+    // (a release elsewhere, or one never delivered).
+    if (!(event->buttons() & Qt::LeftButton)) {
+        EndWindowMove();
+        QDialog::mouseMoveEvent(event);
+        return;
+    }
+    const QPoint pointer = event->globalPosition().toPoint();
+    if (m_movePending &&
+        (pointer - m_pressPosition).manhattanLength() >= QApplication::startDragDistance()) {
+        m_movePending = false;
+        // The window manager moves the window when it can; it then keeps
+        // the pointer until the button is released.
+        if (windowHandle() && windowHandle()->startSystemMove()) {
+            event->accept();
+            return;
+        }
+        m_moving = true;
+    }
+    if (m_moving) {
+        move(pointer - m_dragOffset);
         event->accept();
         return;
     }
@@ -344,8 +369,22 @@ void CFennexAVConverterDlg::mouseMoveEvent(QMouseEvent* event)
 void CFennexAVConverterDlg::mouseReleaseEvent(QMouseEvent* event)
 {
     if (event->button() == Qt::LeftButton)
-        m_dragging = false;
+        EndWindowMove();
     QDialog::mouseReleaseEvent(event);
+}
+
+void CFennexAVConverterDlg::changeEvent(QEvent* event)
+{
+    // A window that loses the focus loses the pointer too.
+    if (event->type() == QEvent::ActivationChange && !isActiveWindow())
+        EndWindowMove();
+    QDialog::changeEvent(event);
+}
+
+void CFennexAVConverterDlg::EndWindowMove()
+{
+    m_movePending = false;
+    m_moving = false;
 }
 
 // --- file list ------------------------------------------------------------

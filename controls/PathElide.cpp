@@ -40,7 +40,8 @@ QString ElidePath(const QString& path, const TextWidth& width, int maxWidth)
     }
     if (width(tail) <= maxWidth)
         return tail;
-    return ElideMiddle(path, width, maxWidth);
+    // The folders are lost anyway: the room goes to the name.
+    return ElideMiddle(path.mid(lastSlash + 1), width, maxWidth);
 }
 
 QString ElidePath(const QString& path, const QFontMetrics& metrics, int maxWidth)

@@ -24,9 +24,9 @@ TEST(PathElide, DropsWholeFoldersAfterTheLeadingOnesThatFit)
     EXPECT_EQ(Elide(path, 19), QStringLiteral("/home/…/holiday.mp4"));
     EXPECT_EQ(Elide(path, 18), QStringLiteral("/…/holiday.mp4"));
     EXPECT_EQ(Elide(path, 13), QStringLiteral("…/holiday.mp4"));
-    // Not even the name fits: the text loses its middle, keeping its end.
-    EXPECT_EQ(Elide(path, 10), QStringLiteral("/hom…y.mp4"));
-    EXPECT_EQ(Elide(path, 9), QStringLiteral("/hom….mp4"));
+    // Not even the name fits: the name alone, without its middle.
+    EXPECT_EQ(Elide(path, 10), QStringLiteral("holi…y.mp4"));
+    EXPECT_EQ(Elide(path, 9), QStringLiteral("holi….mp4"));
     EXPECT_LE(Chars(Elide(path, 9)), 9);
     EXPECT_EQ(Elide(path, 1), QStringLiteral("…"));
 }
@@ -36,7 +36,7 @@ TEST(PathElide, RelativePathsNamesAndShortPaths)
     EXPECT_EQ(Elide(QStringLiteral("clips/old/a.mp4"), 13), QStringLiteral("clips/…/a.mp4"));
     EXPECT_EQ(Elide(QStringLiteral("clips/old/a.mp4"), 12), QStringLiteral("…/a.mp4"));
     // A name alone in its folder, too long for the room.
-    EXPECT_EQ(Elide(QStringLiteral("/a-long-name.mp4"), 10), QStringLiteral("/a-l…e.mp4"));
+    EXPECT_EQ(Elide(QStringLiteral("/a-long-name.mp4"), 10), QStringLiteral("a-lo…e.mp4"));
     EXPECT_EQ(Elide(QStringLiteral("a-long-name.mp4"), 9), QStringLiteral("a-lo….mp4"));
     EXPECT_EQ(Elide(QString(), 0), QString());
 }

@@ -25,7 +25,9 @@ bool IsQuickTime(const AVOutputFormat* format)
 std::string Refusal(const AVOutputFormat* format, const AVCodecParameters* par)
 {
     const std::string container = ReadableName(format->long_name ? format->long_name : format->name);
-    const char* kind = par->codec_type == AVMEDIA_TYPE_AUDIO ? "sound" : "video";
+    const std::string kind = par->codec_type == AVMEDIA_TYPE_AUDIO ? "sound" : "video";
+    if (par->codec_id == AV_CODEC_ID_NONE)
+        return container + " cannot hold this " + kind + ": its codec is unknown";
     return container + " cannot hold " + CodecName(par->codec_id) + " " + kind;
 }
 

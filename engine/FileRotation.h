@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "EarliestStart.h"
 #include "TimestampShift.h"
 
 struct AVCodecContext;
@@ -51,14 +52,22 @@ private:
         AVCodecContext* decoder = nullptr;
         int output_index = -1;  // -1: the stream is not copied
         int media_type = -1;    // AVMediaType of the copied stream
-        TimestampShift* shift = nullptr;  // null: timestamps are not shifted
         bool drives_progress = false;
     };
 
-    bool OpenDecoders();
-    bool CreateOutputStreams();
-    bool CopyStreamSideData(int input_index, int output_index);
-    void AssignShifts();
+    // Each returns "" or the reason the file fails.
+    std::string OpenDecoders();
+    std::string CreateOutputStreams();
+    std::string RefusedStream() const;
+
+    int CopyStreamSideData(int input_index, int output_index);
+    int CopyContainerMetadata();
+    int CopyChapters();
+    void AssignProgress();
+    // At the first packet, once the muxer has settled the output streams'
+    // time bases: gives every output stream the shift of the earliest
+    // start (found at set-up, or else taken from that packet).
+    void SetShifts();
     void PublishProgress();
     // Rescales, shifts and repairs the timestamps of a packet of a copied
     // stream for the slot's output stream.
@@ -79,7 +88,9 @@ private:
     bool remove_output_ = false;
     std::vector<StreamSlot> slots_;  // per input stream
     std::vector<MonotonicDts> output_dts_;  // per output stream
-    TimestampShift video_shift_a_;
-    TimestampShift video_shift_b_;
-    TimestampShift audio_shift_;
+    EarliestStart start_;
+    bool shifts_set_ = false;
+    std::vector<TimestampShift> shifts_;  // per output stream
+    // The output writes QuickTime keys (see ContainerMetadata.h).
+    bool writes_keys_ = false;
 };

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "ConversionJob.h"
+#include "FailureReason.h"
 
 extern "C" {
 #include <libavcodec/avcodec.h>
@@ -51,15 +52,21 @@ void FileRotation::AdjustPacket(AVPacket* packet, const StreamSlot& slot)
     packet->duration = av_rescale_q(packet->duration, in->time_base, out->time_base);
     packet->pos = -1;
 
+    if (!shifts_set_) {
+        // No stream told its start at set-up: the first packet copied does.
+        if (!start_.known())
+            start_.Offer(packet->pts, out->time_base.num, out->time_base.den);
+        SetShifts();
+    }
+    TimestampShift& shift = shifts_[static_cast<std::size_t>(slot.output_index)];
     if (slot.media_type == AVMEDIA_TYPE_VIDEO) {
         job_.video_time_base = {out->time_base.num, out->time_base.den};
-        if (slot.shift)
-            slot.shift->ShiftVideo(packet->pts, packet->dts);
+        shift.ShiftVideo(packet->pts, packet->dts);
         if (slot.drives_progress && packet->pts != AV_NOPTS_VALUE)
             job_.video_position_s = Seconds(packet->pts, job_.video_time_base);
     } else {
         job_.audio_time_base = {out->time_base.num, out->time_base.den};
-        slot.shift->ShiftAudio(packet->pts, packet->dts);
+        shift.ShiftAudio(packet->pts, packet->dts);
         if (packet->pts != AV_NOPTS_VALUE)
             job_.audio_position_s = Seconds(packet->pts, job_.audio_time_base);
     }
@@ -77,7 +84,8 @@ void FileRotation::CopyAndComplete()
             // ends the copy as it ends FFmpeg's own; an input that cannot
             // be read any more leaves the output incomplete.
             failed = read != AVERROR_EOF && input_->pb && input_->pb->error < 0;
-            failure = "the input cannot be read any more";
+            if (failed)
+                failure = InputFailure("cannot read the input", input_->pb->error);
             break;
         }
         const int s = packet_->stream_index;
@@ -99,20 +107,22 @@ void FileRotation::CopyAndComplete()
         av_packet_unref(packet_);
         if (written < 0) {
             failed = true;
-            failure = "cannot write the output";
+            failure = OutputFailure("cannot write the output", written);
             break;
         }
     }
 
-    if (!failed && av_write_trailer(output_) < 0) {
-        failed = true;
-        failure = "cannot complete the output";
+    if (!failed) {
+        if (const int ret = av_write_trailer(output_); ret < 0) {
+            failed = true;
+            failure = OutputFailure("cannot complete the output", ret);
+        }
     }
     if (!failed && output_->pb && !(output_->oformat->flags & AVFMT_NOFILE)) {
         // Closing flushes the last bytes; a full disk may show only here.
-        if (avio_closep(&output_->pb) < 0) {
+        if (const int ret = avio_closep(&output_->pb); ret < 0) {
             failed = true;
-            failure = "cannot complete the output";
+            failure = OutputFailure("cannot complete the output", ret);
         }
     }
 

@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "OutputFile.h"
 #include "TimestampShift.h"
 
 struct AVCodecContext;
@@ -22,6 +23,9 @@ struct ConversionJob;
 //  - failed (status 2) once the output file was created (header, write,
 //    trailer or close failure): nothing, the incomplete output is removed;
 //  - failed before that: no output was created.
+// The output is always a file the worker created itself: a name that is
+// taken is never opened for writing (the job may offer another name), and
+// only the created file, while its name still holds it, is ever removed.
 // The input is only ever read: an output path that names the input itself
 // fails the file before anything is opened for writing.
 class FileRotation {
@@ -57,6 +61,9 @@ private:
 
     bool OpenDecoders();
     bool CreateOutputStreams();
+    // Creates the output file under the position's name, or under the next
+    // name the job offers when that one is taken, and reports it.
+    Setup CreateOutputFile();
     bool CopyStreamSideData(int input_index, int output_index);
     void AssignShifts();
     void PublishProgress();
@@ -71,11 +78,7 @@ private:
     AVFormatContext* input_ = nullptr;
     AVFormatContext* output_ = nullptr;
     AVPacket* packet_ = nullptr;
-    bool output_created_ = false;
-    // Identity of the output file we wrote, so that only that file is ever
-    // removed.
-    std::uint64_t output_device_ = 0;
-    std::uint64_t output_inode_ = 0;
+    OutputFile output_file_;
     bool remove_output_ = false;
     std::vector<StreamSlot> slots_;  // per input stream
     std::vector<MonotonicDts> output_dts_;  // per output stream

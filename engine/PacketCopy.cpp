@@ -108,9 +108,10 @@ void FileRotation::CopyAndComplete()
         failed = true;
         failure = "cannot complete the output";
     }
-    if (!failed && output_->pb && !(output_->oformat->flags & AVFMT_NOFILE)) {
+    if (!failed && output_file_.created()) {
         // Closing flushes the last bytes; a full disk may show only here.
-        if (avio_closep(&output_->pb) < 0) {
+        output_->pb = nullptr;
+        if (output_file_.Close() < 0) {
             failed = true;
             failure = "cannot complete the output";
         }

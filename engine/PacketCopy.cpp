@@ -6,6 +6,7 @@
 #include <string>
 
 #include "ConversionJob.h"
+#include "InputCompleteness.h"
 
 extern "C" {
 #include <libavcodec/avcodec.h>
@@ -70,9 +71,12 @@ void FileRotation::CopyAndComplete()
 {
     bool failed = false;
     std::string failure;
+    InputCompleteness completeness(input_->nb_streams);
+    bool input_ended = false;
     while (!job_.cancel_requested.load()) {
         const int read = av_read_frame(input_, packet_);
         if (read < 0) {
+            input_ended = true;
             // The end of the input, or data the demuxer cannot go on with,
             // ends the copy as it ends FFmpeg's own; an input that cannot
             // be read any more leaves the output incomplete.
@@ -80,6 +84,7 @@ void FileRotation::CopyAndComplete()
             failure = "the input cannot be read any more";
             break;
         }
+        completeness.Count(input_, packet_);
         const int s = packet_->stream_index;
         // Streams that a demuxer adds during the copy (a transport stream
         // may) were not there at set-up and have no output; nor does a
@@ -104,6 +109,11 @@ void FileRotation::CopyAndComplete()
         }
     }
 
+    if (!failed && input_ended) {
+        // An input cut short is never done, however well the rest went.
+        failure = completeness.Shortfall(input_, job_.duration_s[static_cast<std::size_t>(index_)]);
+        failed = !failure.empty();
+    }
     if (!failed && av_write_trailer(output_) < 0) {
         failed = true;
         failure = "cannot complete the output";

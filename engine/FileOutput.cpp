@@ -1,4 +1,5 @@
-// Creating one file's output under a name nobody else holds.
+// Creating one file's output under a name nobody else holds, and what it
+// takes over from the input.
 #include "FileRotation.h"
 
 #include <cerrno>
@@ -70,4 +71,18 @@ FileRotation::Setup FileRotation::CreateOutputFile()
         }
         path = std::move(next);
     }
+}
+
+// Like cp -p: the output carries the input's times, so that whatever sorts
+// files by date keeps the video where it was. Taken before FFmpeg reads the
+// input, which may move its access time.
+void FileRotation::RememberInputTimes()
+{
+    struct stat info {};
+    const std::string& inputPath = job_.input_path[static_cast<std::size_t>(index_)];
+    if (::stat(inputPath.c_str(), &info) != 0 || !S_ISREG(info.st_mode))
+        return;
+    input_times_[0] = info.st_atim;
+    input_times_[1] = info.st_mtim;
+    input_times_known_ = true;
 }

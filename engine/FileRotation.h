@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <ctime>
 #include <string>
 #include <vector>
 
@@ -17,7 +18,8 @@ struct ConversionJob;
 // completes the file. Everything it opens is released by its destructor.
 //
 // What stays on disk:
-//  - done (status 1): the complete output;
+//  - done (status 1): the complete output, with the input's access and
+//    modification times;
 //  - cancelled (status stays 255): the output as far as it was copied,
 //    closed with a trailer, so it plays up to the point of the cancel;
 //  - failed (status 2) once the output file was created (header, write,
@@ -64,6 +66,8 @@ private:
     // Creates the output file under the position's name, or under the next
     // name the job offers when that one is taken, and reports it.
     Setup CreateOutputFile();
+    // Notes the input's access and modification times before it is read.
+    void RememberInputTimes();
     bool CopyStreamSideData(int input_index, int output_index);
     void AssignShifts();
     void PublishProgress();
@@ -80,6 +84,8 @@ private:
     AVPacket* packet_ = nullptr;
     OutputFile output_file_;
     bool remove_output_ = false;
+    timespec input_times_[2] {};  // access, modification
+    bool input_times_known_ = false;
     std::vector<StreamSlot> slots_;  // per input stream
     std::vector<MonotonicDts> output_dts_;  // per output stream
     TimestampShift video_shift_a_;

@@ -54,7 +54,10 @@ bool SetOutputMatrix(AVStream* stream, const DisplayMatrix& matrix)
 
 }  // namespace
 
-FileRotation::FileRotation(ConversionJob& job, int index) : job_(job), index_(index) {}
+FileRotation::FileRotation(ConversionJob& job, int index) : job_(job), index_(index)
+{
+    RememberInputTimes();
+}
 
 FileRotation::~FileRotation()
 {

@@ -121,7 +121,7 @@ void FileRotation::CopyAndComplete()
     if (!failed && output_file_.created()) {
         // Closing flushes the last bytes; a full disk may show only here.
         output_->pb = nullptr;
-        if (output_file_.Close() < 0) {
+        if (output_file_.Close(input_times_known_ ? input_times_ : nullptr) < 0) {
             failed = true;
             failure = "cannot complete the output";
         }

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <csignal>
+#include <fcntl.h>
 #include <cstdio>
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -182,4 +183,25 @@ TEST_F(OutputOwnershipTest, FullDiskFailsTheFileAndRemovesOnlyTheFileItCreated)
     EXPECT_FALSE(PathExists(folder_ / "full.mov")) << "an incomplete output is removed";
     EXPECT_EQ(ReadWholeFile(folder_ / "replaced.mov"), "their file");
     EXPECT_EQ(ReadRotationCw(folder_ / "next.mov"), 90);
+}
+
+// A done output is dated like its input, to the nanosecond, as cp -p does.
+TEST_F(OutputOwnershipTest, DoneOutputTakesTheInputsTimes)
+{
+    const timespec times[2] = {{1622505600, 250000000}, {1594771200, 123456789}};  // 2021-06-01, 2020-07-15
+    ASSERT_EQ(::utimensat(AT_FDCWD, (folder_ / "in.mp4").c_str(), times, 0), 0);
+    auto job = MakeJob(90);
+    AddFile(*job, folder_ / "in.mp4", folder_ / "out.mov");
+    EXPECT_EQ(RunBatch(*job), 0);
+    ASSERT_EQ(job->file_status[0].load(), kFileDone);
+
+    struct stat out {}, in {};
+    ASSERT_EQ(::stat((folder_ / "out.mov").c_str(), &out), 0);
+    ASSERT_EQ(::stat((folder_ / "in.mp4").c_str(), &in), 0);
+    EXPECT_EQ(out.st_mtim.tv_sec, times[1].tv_sec);
+    EXPECT_EQ(out.st_mtim.tv_nsec, times[1].tv_nsec);
+    EXPECT_EQ(out.st_atim.tv_sec, times[0].tv_sec);
+    EXPECT_EQ(out.st_atim.tv_nsec, times[0].tv_nsec);
+    EXPECT_EQ(in.st_mtim.tv_sec, times[1].tv_sec) << "the input keeps its own time";
+    EXPECT_EQ(in.st_mtim.tv_nsec, times[1].tv_nsec);
 }

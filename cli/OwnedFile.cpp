@@ -16,7 +16,7 @@ std::string ChooseFreeName(const std::string& wanted, std::set<std::string>& tak
     return candidate;
 }
 
-std::optional<OwnedFile> ClaimWrittenFile(const std::string& path, std::time_t since)
+std::optional<OwnedFile> ClaimWrittenFile(const std::string& path, std::uint64_t device, std::uint64_t inode)
 {
     const int fd = ::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0)
@@ -26,7 +26,8 @@ std::optional<OwnedFile> ClaimWrittenFile(const std::string& path, std::time_t s
         delete held;
     });
     struct stat info {};
-    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode) || info.st_nlink != 1 || info.st_mtime < since)
+    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode) || static_cast<std::uint64_t>(info.st_dev) != device ||
+        static_cast<std::uint64_t>(info.st_ino) != inode)
         return std::nullopt;
     return OwnedFile{path, info.st_dev, info.st_ino, std::move(hold)};
 }

@@ -1,6 +1,6 @@
 #pragma once
 
-#include <ctime>
+#include <cstdint>
 #include <memory>
 #include <optional>
 #include <set>
@@ -26,11 +26,10 @@ struct OwnedFile {
 // whole output when it is closed, which costs about a copy's time.)
 std::string ChooseFreeName(const std::string& wanted, std::set<std::string>& taken);
 
-// Takes hold of the file the worker wrote at path, once the worker has moved
-// past it: a plain file changed no earlier than `since` (the start of the
-// batch, less the coarsest file-system time step). nullopt when there is
-// none, or when what is there cannot be ours.
-std::optional<OwnedFile> ClaimWrittenFile(const std::string& path, std::time_t since);
+// Takes hold of the file the worker created at path, once the worker has
+// moved past it: the plain file of the device and inode the worker reported
+// for it. nullopt when the name no longer holds that file.
+std::optional<OwnedFile> ClaimWrittenFile(const std::string& path, std::uint64_t device, std::uint64_t inode);
 
 // True while file.path still names the file we hold.
 bool IsStillOurs(const OwnedFile& file);

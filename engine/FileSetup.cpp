@@ -57,18 +57,12 @@ bool SetOutputMatrix(AVStream* stream, const DisplayMatrix& matrix)
     return true;
 }
 
-// True when both paths name one existing file (also through links).
-bool SameFile(const std::string& a, const std::string& b)
-{
-    struct stat sa {}, sb {};
-    if (::stat(a.c_str(), &sa) != 0 || ::stat(b.c_str(), &sb) != 0)
-        return false;
-    return sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
-}
-
 }  // namespace
 
-FileRotation::FileRotation(ConversionJob& job, int index) : job_(job), index_(index) {}
+FileRotation::FileRotation(ConversionJob& job, int index) : job_(job), index_(index)
+{
+    RememberInputTimes();
+}
 
 FileRotation::~FileRotation()
 {
@@ -77,16 +71,12 @@ FileRotation::~FileRotation()
         avcodec_free_context(&slot.decoder);
     avformat_close_input(&input_);
     if (output_) {
-        if (!(output_->oformat->flags & AVFMT_NOFILE))
-            avio_closep(&output_->pb);
+        output_->pb = nullptr;  // output_file_'s
         avformat_free_context(output_);
     }
-    if (remove_output_ && output_created_) {
-        const std::string& path = job_.output_path[static_cast<std::size_t>(index_)];
-        struct stat info {};
-        if (::lstat(path.c_str(), &info) == 0 && info.st_dev == output_device_ && info.st_ino == output_inode_)
-            std::remove(path.c_str());
-    }
+    output_file_.Close();
+    if (remove_output_)
+        output_file_.RemoveIfOurs();
 }
 
 void FileRotation::Fail(const std::string& reason)
@@ -135,21 +125,11 @@ FileRotation::Setup FileRotation::Prepare()
     av_dump_format(output_, 0, outputPath.c_str(), 1);
 
     if (!(output_->oformat->flags & AVFMT_NOFILE)) {
-        // Opening for writing truncates: never do it to the input.
-        if (SameFile(inputPath, outputPath)) {
-            Fail("the output would replace the input");
-            return Setup::kNextFile;
-        }
-        if (avio_open(&output_->pb, outputPath.c_str(), AVIO_FLAG_WRITE) < 0) {
-            Fail("cannot create the output file");
-            return Setup::kEndBatch;
-        }
-        struct stat info {};
-        if (::lstat(outputPath.c_str(), &info) == 0) {
-            output_created_ = true;
-            output_device_ = info.st_dev;
-            output_inode_ = info.st_ino;
-        }
+        const Setup created = CreateOutputFile();
+        if (created != Setup::kReady)
+            return created;
+        output_->pb = output_file_.io();
+        output_->flags |= AVFMT_FLAG_CUSTOM_IO;
     }
     if ((ret = avformat_write_header(output_, nullptr)) < 0) {
         Fail(OutputFailure("cannot write the output's header", ret));

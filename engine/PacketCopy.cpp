@@ -7,6 +7,7 @@
 
 #include "ConversionJob.h"
 #include "FailureReason.h"
+#include "InputCompleteness.h"
 
 extern "C" {
 #include <libavcodec/avcodec.h>
@@ -77,9 +78,12 @@ void FileRotation::CopyAndComplete()
 {
     bool failed = false;
     std::string failure;
+    InputCompleteness completeness(input_->nb_streams);
+    bool input_ended = false;
     while (!job_.cancel_requested.load()) {
         const int read = av_read_frame(input_, packet_);
         if (read < 0) {
+            input_ended = true;
             // The end of the input, or data the demuxer cannot go on with,
             // ends the copy as it ends FFmpeg's own; an input that cannot
             // be read any more leaves the output incomplete.
@@ -88,6 +92,7 @@ void FileRotation::CopyAndComplete()
                 failure = InputFailure("cannot read the input", input_->pb->error);
             break;
         }
+        completeness.Count(input_, packet_);
         const int s = packet_->stream_index;
         // Streams that a demuxer adds during the copy (a transport stream
         // may) were not there at set-up and have no output; nor does a
@@ -112,15 +117,21 @@ void FileRotation::CopyAndComplete()
         }
     }
 
+    if (!failed && input_ended) {
+        // An input cut short is never done, however well the rest went.
+        failure = completeness.Shortfall(input_, job_.duration_s[static_cast<std::size_t>(index_)]);
+        failed = !failure.empty();
+    }
     if (!failed) {
         if (const int ret = av_write_trailer(output_); ret < 0) {
             failed = true;
             failure = OutputFailure("cannot complete the output", ret);
         }
     }
-    if (!failed && output_->pb && !(output_->oformat->flags & AVFMT_NOFILE)) {
+    if (!failed && output_file_.created()) {
         // Closing flushes the last bytes; a full disk may show only here.
-        if (const int ret = avio_closep(&output_->pb); ret < 0) {
+        output_->pb = nullptr;
+        if (const int ret = output_file_.Close(input_times_known_ ? input_times_ : nullptr); ret < 0) {
             failed = true;
             failure = OutputFailure("cannot complete the output", ret);
         }

@@ -3,10 +3,9 @@
 
 #include <gtest/gtest.h>
 
-#include <chrono>
-#include <ctime>
 #include <filesystem>
 #include <set>
+#include <sys/stat.h>
 
 namespace fs = std::filesystem;
 
@@ -28,6 +27,14 @@ protected:
         return path;
     }
     std::string Read(const std::string& name) { return ReadWholeFile(folder + "/" + name); }
+    // Claims the file under path as the worker would report it.
+    static std::optional<OwnedFile> Claim(const std::string& path)
+    {
+        struct stat info {};
+        if (::lstat(path.c_str(), &info) != 0)
+            return std::nullopt;
+        return ClaimWrittenFile(path, info.st_dev, info.st_ino);
+    }
 
     std::string folder;
 };
@@ -53,29 +60,30 @@ TEST_F(OwnedFileTest, ChosenNamesAreFreeAndDistinctWithinARun)
     EXPECT_EQ(ChooseFreeName(folder + "/v.d/clip", taken), folder + "/v.d/clip(0)");
 }
 
-TEST_F(OwnedFileTest, ClaimsOnlyAFreshPlainFileAndRemovesOnlyThatOne)
+TEST_F(OwnedFileTest, ClaimsOnlyTheReportedFileAndRemovesOnlyThatOne)
 {
-    const std::time_t start = std::time(nullptr) - 2;
-    EXPECT_FALSE(ClaimWrittenFile(folder + "/none.mov", start));
+    EXPECT_FALSE(Claim(folder + "/none.mov"));
     fs::create_directory(folder + "/dir.mov");
-    EXPECT_FALSE(ClaimWrittenFile(folder + "/dir.mov", start));
+    EXPECT_FALSE(Claim(folder + "/dir.mov"));
     const std::string old = Write("old.mov", "from before the run");
-    fs::last_write_time(old, fs::file_time_type::clock::now() - std::chrono::hours(1));
-    EXPECT_FALSE(ClaimWrittenFile(old, start));
-    fs::create_hard_link(Write("linked.mov", "x"), folder + "/other-name");
-    EXPECT_FALSE(ClaimWrittenFile(folder + "/linked.mov", start));
+    const std::string out = Write("out.mov", "partial");
+    struct stat report {};
+    ASSERT_EQ(::stat(out.c_str(), &report), 0);
+    EXPECT_FALSE(ClaimWrittenFile(old, report.st_dev, report.st_ino)) << "another file under a reported name";
 
-    auto written = ClaimWrittenFile(Write("out.mov", "partial"), start);
+    auto written = ClaimWrittenFile(out, report.st_dev, report.st_ino);
     ASSERT_TRUE(written);
     EXPECT_TRUE(IsStillOurs(*written));
-    // Somebody else's file now under the name: left alone.
+    // Somebody else's file now under the name: left alone, and not claimed.
     fs::remove(written->path);
     Write("out.mov", "someone else's");
     EXPECT_FALSE(IsStillOurs(*written));
     EXPECT_FALSE(RemoveIfOurs(*written));
     EXPECT_EQ(Read("out.mov"), "someone else's");
+    written.reset();
+    EXPECT_FALSE(ClaimWrittenFile(out, report.st_dev, report.st_ino));
 
-    auto again = ClaimWrittenFile(folder + "/out.mov", start);
+    auto again = Claim(folder + "/out.mov");
     ASSERT_TRUE(again);
     EXPECT_TRUE(RemoveIfOurs(*again));
     EXPECT_FALSE(fs::exists(folder + "/out.mov"));
@@ -84,8 +92,7 @@ TEST_F(OwnedFileTest, ClaimsOnlyAFreshPlainFileAndRemovesOnlyThatOne)
 
 TEST_F(OwnedFileTest, FinalNameIsFreeAndNothingIsReplaced)
 {
-    const std::time_t start = std::time(nullptr) - 2;
-    auto clip = ClaimWrittenFile(Write("clip.mov", "rotated"), start);
+    auto clip = Claim(Write("clip.mov", "rotated"));
     ASSERT_TRUE(clip);
     Write("clip.mp4", "the input");
 
@@ -98,7 +105,7 @@ TEST_F(OwnedFileTest, FinalNameIsFreeAndNothingIsReplaced)
     EXPECT_TRUE(IsStillOurs(*clip));
 
     // No extension, or already the right one: stays.
-    auto plain = ClaimWrittenFile(Write("plain.mov", "rotated"), start);
+    auto plain = Claim(Write("plain.mov", "rotated"));
     ASSERT_TRUE(plain);
     ASSERT_TRUE(MoveToFinalName(*plain, "", error));
     EXPECT_EQ(plain->path, folder + "/plain.mov");

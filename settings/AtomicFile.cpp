@@ -4,6 +4,7 @@
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
+#include <cstdio>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -100,4 +101,23 @@ bool ReplaceFileAtomically(const std::string& path, const std::string& bytes)
         ::close(folder);
     }
     return true;
+}
+
+bool CreateFileWithoutReplacing(const std::string& path, const std::string& bytes)
+{
+    std::string tempPath;
+    const int fd = CreateTemporary(path, tempPath);
+    if (fd < 0)
+        return false;
+    bool ok = WriteAll(fd, bytes) && ::fsync(fd) == 0;
+    ok = ::close(fd) == 0 && ok;
+    if (ok) {
+        // A hard link fails on a taken name; where links are not possible,
+        // a rename that refuses to replace does the same.
+        ok = ::link(tempPath.c_str(), path.c_str()) == 0;
+        if (!ok && errno != EEXIST)
+            ok = ::renameat2(AT_FDCWD, tempPath.c_str(), AT_FDCWD, path.c_str(), RENAME_NOREPLACE) == 0;
+    }
+    ::unlink(tempPath.c_str());
+    return ok;
 }

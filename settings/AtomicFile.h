@@ -11,3 +11,10 @@
 // stays read-only even for a user who could replace it).
 // A symbolic link is followed: the file it names is replaced.
 bool ReplaceFileAtomically(const std::string& path, const std::string& bytes);
+
+// Creates a file at path holding bytes, complete or not at all, and never
+// replaces a file that is there: the bytes go to a temporary file beside it,
+// which is then linked (or renamed without replacing) to path. Returns
+// false, leaving no temporary file behind, when path is taken or the folder
+// cannot be written.
+bool CreateFileWithoutReplacing(const std::string& path, const std::string& bytes);

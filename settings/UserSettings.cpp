@@ -1,8 +1,8 @@
 #include "UserSettings.h"
 
 #include "AppFolders.h"
+#include "AtomicFile.h"
 
-#include <atomic>
 #include <cerrno>
 #include <cstdio>
 #include <fcntl.h>
@@ -45,47 +45,6 @@ bool ReadFile(const std::string& path, std::string& bytes)
     return !in.bad();
 }
 
-bool WriteAll(int fd, const std::string& bytes)
-{
-    std::size_t done = 0;
-    while (done < bytes.size()) {
-        const ssize_t wrote = ::write(fd, bytes.data() + done, bytes.size() - done);
-        if (wrote < 0 && errno == EINTR)
-            continue;
-        if (wrote <= 0)
-            return false;
-        done += static_cast<std::size_t>(wrote);
-    }
-    return true;
-}
-
-// Writes bytes to a new file at target, never replacing one that is there.
-bool CreateWithoutReplacing(const std::string& target, const std::string& bytes)
-{
-    static std::atomic<unsigned> counter{0};
-    std::string temp;
-    int fd = -1;
-    for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
-        temp = target + ".new-" + std::to_string(::getpid()) + "-" + std::to_string(counter++);
-        fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-        if (fd < 0 && errno != EEXIST)
-            return false;
-    }
-    if (fd < 0)
-        return false;
-    bool ok = WriteAll(fd, bytes) && ::fsync(fd) == 0;
-    ok = ::close(fd) == 0 && ok;
-    if (ok) {
-        // A hard link fails on a taken name; where links are not possible,
-        // a rename that refuses to replace does the same.
-        ok = ::link(temp.c_str(), target.c_str()) == 0;
-        if (!ok && errno != EEXIST)
-            ok = ::renameat2(AT_FDCWD, temp.c_str(), AT_FDCWD, target.c_str(), RENAME_NOREPLACE) == 0;
-    }
-    ::unlink(temp.c_str());
-    return ok;
-}
-
 }  // namespace
 
 bool PrepareUserSettings(const AppFolders& folders)
@@ -100,6 +59,6 @@ bool PrepareUserSettings(const AppFolders& folders)
     std::string bytes;
     if (!ReadFile(folders.data + "/setting.ini", bytes))
         return false;
-    CreateWithoutReplacing(target, bytes);
+    CreateFileWithoutReplacing(target, bytes);
     return Present(target);
 }

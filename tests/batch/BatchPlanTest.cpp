@@ -1,6 +1,6 @@
 #include "BatchPlan.h"
-#include "BatchTestFolder.h"
 #include "ConversionJob.h"
+#include "FolderTest.h"
 #include "NameJournal.h"
 #include "SafeMove.h"
 
@@ -16,7 +16,7 @@ std::optional<std::uint64_t> Room(std::uint64_t bytes)
     return bytes;
 }
 
-class StartChecks : public BatchTestFolder {
+class StartChecks : public FolderTest {
 protected:
     std::vector<TickedRow> Rows(std::initializer_list<std::string> names)
     {
@@ -85,11 +85,11 @@ TEST_F(StartChecks, FreeSpaceMustCoverTheTickedInputs)
     EXPECT_FALSE(AvailableBytes(Path("missing")).has_value());
 }
 
-class Preparation : public BatchTestFolder {
+class Preparation : public FolderTest {
 protected:
     void SetUp() override
     {
-        BatchTestFolder::SetUp();
+        FolderTest::SetUp();
         out = Path("out");
         std::filesystem::create_directory(out);
         journal = std::make_unique<NameJournal>(Path("pending-names.txt"));
@@ -248,7 +248,7 @@ TEST_F(Preparation, FillJobDescribesTheBatch)
     EXPECT_EQ(job->progress_percent, 0);
 }
 
-TEST_F(BatchTestFolder, MovesNeverReplaceAnExistingFile)
+TEST_F(FolderTest, MovesNeverReplaceAnExistingFile)
 {
     const std::string a = Touch("a.mov", "a");
     const std::string b = Touch("b.mov", "b");

@@ -49,6 +49,7 @@ class BatchWindowTest : public QObject
     Q_OBJECT
 
 private:
+    std::unique_ptr<TempFolder> m_temp;
     std::string m_root, m_in, m_out;
     std::unique_ptr<CFennexAVConverterDlg> m_dlg;
     QStringList m_messages, m_fileErrors, m_opened;
@@ -110,7 +111,8 @@ private:
 private slots:
     void init()
     {
-        m_root = MakeTempFolder("batch-window");
+        m_temp = std::make_unique<TempFolder>("batch-window");
+        m_root = m_temp->path();
         m_in = m_root + "/in";
         m_out = m_root + "/out";
         fs::create_directories(m_in);
@@ -141,7 +143,7 @@ private slots:
     void cleanup()
     {
         m_dlg.reset();
-        RemoveTree(m_root);
+        m_temp.reset();
     }
 
     void threeFilesAreRotatedAndInputsKeepTheirNames()

@@ -6,6 +6,7 @@
 #include <QProcessEnvironment>
 #include <QtTest>
 #include <filesystem>
+#include <memory>
 
 namespace fs = std::filesystem;
 
@@ -14,6 +15,7 @@ class KilledProcessTest : public QObject
     Q_OBJECT
 
 private:
+    std::unique_ptr<TempFolder> m_temp;
     std::string m_root;
 
     QProcess* Launch(const QProcessEnvironment& env)
@@ -30,7 +32,8 @@ private:
 private slots:
     void init()
     {
-        m_root = MakeTempFolder("killed-batch");
+        m_temp = std::make_unique<TempFolder>("killed-batch");
+        m_root = m_temp->path();
         fs::create_directories(m_root + "/exe/languages");
         fs::create_directories(m_root + "/in");
         fs::create_directories(m_root + "/out");
@@ -40,7 +43,7 @@ private slots:
         fs::copy_file(FENNEX_RESOURCES "/setting.ini", m_root + "/exe/setting.ini");
     }
 
-    void cleanup() { RemoveTree(m_root); }
+    void cleanup() { m_temp.reset(); }
 
     void inputGetsItsNameBackAtTheNextStart()
     {

@@ -1,14 +1,15 @@
-#include "BatchTestFolder.h"
+#include "FolderTest.h"
 #include "NameJournal.h"
 #include "SafeMove.h"
 
 #include <fcntl.h>
+#include <fstream>
 #include <sys/file.h>
 #include <unistd.h>
 
 namespace {
 
-class Journal : public BatchTestFolder {
+class Journal : public FolderTest {
 protected:
     std::string JournalPath() const { return Path("pending-names.txt"); }
 

@@ -15,13 +15,11 @@ class BatchRunnerTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        folder = MakeTempFolder("runner");
         ASSERT_FALSE(folder.empty());
         ASSERT_EQ(MakeMediaFile(folder + "/a.mp4", {}), "");
         ASSERT_EQ(MakeMediaFile(folder + "/b.mkv", {}), "");
         fs::create_directory(folder + "/out");
     }
-    void TearDown() override { RemoveTree(folder); }
 
     std::vector<BatchOutcome> Run(const std::vector<BatchInput>& inputs)
     {
@@ -31,7 +29,8 @@ protected:
         return runner.Run(inputs, folder + "/out", 90);
     }
 
-    std::string folder;
+    TempFolder temp{"runner"};
+    const std::string folder = temp.path();
     std::ostringstream log;
     std::atomic<bool> interrupt{false};
 };

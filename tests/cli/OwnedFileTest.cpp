@@ -16,10 +16,8 @@ class OwnedFileTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        folder = MakeTempFolder("owned");
         ASSERT_FALSE(folder.empty());
     }
-    void TearDown() override { RemoveTree(folder); }
 
     std::string Write(const std::string& name, const std::string& content)
     {
@@ -29,7 +27,8 @@ protected:
     }
     std::string Read(const std::string& name) { return ReadWholeFile(folder + "/" + name); }
 
-    std::string folder;
+    TempFolder temp{"owned"};
+    const std::string folder = temp.path();
 };
 
 }  // namespace

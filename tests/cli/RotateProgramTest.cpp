@@ -23,18 +23,11 @@ class RotateProgram : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        root = MakeTempFolder("cli");
         ASSERT_FALSE(root.empty());
         in = root + "/in";
         out = root + "/out";
         fs::create_directory(in);
         fs::create_directory(out);
-    }
-    void TearDown() override
-    {
-        std::error_code ignored;
-        fs::permissions(out, fs::perms::owner_all, ignored);
-        RemoveTree(root);
     }
 
     // Makes a fixture and remembers its bytes, so that the test can check
@@ -59,7 +52,8 @@ protected:
         }
     }
 
-    std::string root, in, out;
+    TempFolder temp{"cli"};
+    std::string root = temp.path(), in, out;
     std::map<std::string, std::string> originals;
 };
 

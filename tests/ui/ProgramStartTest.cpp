@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
+#include <memory>
 
 namespace fs = std::filesystem;
 
@@ -18,13 +19,14 @@ class ProgramStart : public ::testing::Test
 protected:
     void SetUp() override
     {
-        m_root = MakeTempFolder("fennex-program");
+        m_temp = std::make_unique<TempFolder>("program");
+        m_root = m_temp->path();
         fs::create_directories(m_root + "/languages");
         fs::copy_file(FENNEX_PROGRAM, m_root + "/FennexAVConverter");
         fs::copy_file(std::string(FENNEX_SOURCE_DIR) + "/resources/languages/chinese.ini",
                       m_root + "/languages/chinese.ini");
     }
-    void TearDown() override { RemoveTree(m_root); }
+    void TearDown() override { m_temp.reset(); }
 
     // Starts the program, lets it close its window after start-up and
     // returns its exit code (-1 when it did not end by itself).
@@ -47,6 +49,7 @@ protected:
 
     std::string Ini() const { return m_root + "/setting.ini"; }
 
+    std::unique_ptr<TempFolder> m_temp;
     std::string m_root;
 };
 

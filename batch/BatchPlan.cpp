@@ -143,6 +143,24 @@ PreparedBatch PrepareBatch(const std::vector<TickedRow>& rows, const std::string
     return batch;
 }
 
+std::vector<BatchFile> PlanWithoutRenames(const std::vector<std::string>& inputs, const std::string& outputFolder)
+{
+    const std::string folder =
+        !outputFolder.empty() && outputFolder.back() == '/' ? outputFolder : outputFolder + "/";
+    std::set<std::string> taken;
+    std::vector<BatchFile> files;
+    for (const std::string& input : inputs) {
+        BatchFile file;
+        file.row = static_cast<int>(files.size());
+        file.input = input;
+        file.source = input;
+        file.output = NextFreeName(folder + FileStem(input) + ".mov", taken);
+        taken.insert(file.output);
+        files.push_back(std::move(file));
+    }
+    return files;
+}
+
 void FillJob(ConversionJob& job, const std::vector<BatchFile>& files)
 {
     const int n = static_cast<int>(files.size());

@@ -13,20 +13,20 @@ class NameJournal;
 // is changed on disk when a check refuses.
 enum class StartRefusal {
     kNone,
-    kNoRows,             // the list is empty
-    kNothingTicked,      // no row is ticked
-    kTooManyTicked,      // more rows ticked than a batch can hold
+    kNoRows,             // there is no input at all
+    kNothingTicked,      // none of them is chosen
+    kTooManyTicked,      // more chosen than a batch can hold
     kFolderIsRoot,       // the output folder text is just the root; silently ignored
     kFolderMissing,      // nothing exists at the output folder path
     kFolderNotWritable,  // the write test in the output folder failed
     kNotEnoughSpace,     // less room on the output folder's file system than the inputs take
 };
 
-// One ticked row of the file list, as Start reads it.
+// One input chosen for a batch.
 struct TickedRow {
-    int row = -1;
-    std::string path;          // column 0: the input's own full path
-    std::string durationText;  // column 2: "HH:MM:SS.mmm"
+    int row = -1;              // the caller's own number for it, kept in BatchFile
+    std::string path;          // the input's own full path
+    std::string durationText;  // its duration, "HH:MM:SS.mmm"
 };
 
 // Bytes an ordinary user may still write on the file system holding the
@@ -51,10 +51,10 @@ StartRefusal CheckBatchStart(int rowCount, const std::vector<TickedRow>& ticked,
 
 // One job position of a prepared batch.
 struct BatchFile {
-    int row = -1;
-    std::string input;       // the input's own name (column 0)
-    std::string source;      // the name the worker reads (column 9): a temporary .mov name or the input itself
-    std::string output;      // the .mov or input-extension name the worker writes (column 8)
+    int row = -1;            // the caller's number of the input (TickedRow::row)
+    std::string input;       // the input's own name
+    std::string source;      // the name the worker reads: a temporary .mov name or the input itself
+    std::string output;      // the .mov or input-extension name the worker is to write
     double duration_s = 0.0;
     bool renamed = false;    // source is a temporary name
 };
@@ -89,6 +89,11 @@ struct PreparedBatch {
 // back.
 PreparedBatch PrepareBatch(const std::vector<TickedRow>& rows, const std::string& outputFolder,
                            const BatchFileOps& ops);
+
+// The plan of a batch that renames no input: every input is read under its
+// own name and written under a free ".mov" name for its stem in
+// outputFolder, no two of them the same. Durations are left to the caller.
+std::vector<BatchFile> PlanWithoutRenames(const std::vector<std::string>& inputs, const std::string& outputFolder);
 
 // Writes the batch description into the job record; the worker may be
 // started afterwards. rotation_deg is left to the caller.

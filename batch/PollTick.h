@@ -1,13 +1,15 @@
 #pragma once
 
+#include "PositionOutcome.h"
+
 #include <cstdint>
 #include <string>
 #include <vector>
 
 struct ConversionJob;
 
-// What the window's 300 ms timer reads from the job record, copied once per
-// tick so that every conclusion of a tick rests on the same values.
+// What a poll of a running batch reads from the job record, copied once so
+// that every conclusion of the poll rests on the same values.
 struct JobSnapshot {
     bool workerActive = false;
     bool cancelRequested = false;
@@ -15,6 +17,7 @@ struct JobSnapshot {
     int total = 0;     // display_count
     int percent = 0;   // progress_percent
     std::vector<std::uint8_t> status;  // file_status of positions 0 .. total - 1
+    std::vector<std::string> reason;   // failure_reason of the failed positions, else empty
 };
 
 // Reads worker_active before everything else: once it is seen false, the
@@ -28,45 +31,32 @@ enum class BatchEnd {
     kCancelled,         // the user asked to stop
 };
 
-// The conclusions of one tick; the window applies them to its widgets.
+// What one poll concludes about the progress of the batch; the front end
+// shows it.
 struct TickResult {
-    bool updateFileLabel = false;  // label 1018 gets the path of pathPosition and percent
-    int pathPosition = -1;         // -1: empty path
+    bool updateFileLabel = false;  // the current file's line shows the path of pathPosition and percent
+    int pathPosition = -1;         // -1: an empty path
     int percent = 0;
-    int labelDoneCount = 0;        // the count label 1019 shows
-    int batchPercent = 0;          // bar 1012
-    bool updateFileBar = false;    // bar 1011 gets percent
-    int doneCount = 0;             // the window's done count after this tick
-    int donePosition = -1;         // position just passed and done: status text, untick, own names back
-    std::vector<int> failedPositions;  // positions whose row shows the failure text
+    int labelDoneCount = 0;        // the count of finished files shown now
+    int batchPercent = 0;          // the batch's share finished, from labelDoneCount
+    bool updateFileBar = false;    // percent is one to show for the current file
+    int doneCount = 0;             // the count of finished files after this poll
+    int donePosition = -1;         // position just passed and done
+    std::vector<int> failedPositions;  // positions just found failed
     BatchEnd end = BatchEnd::kRunning;
     bool CloseDialog() const { return end != BatchEnd::kRunning; }
 };
 
+// doneCount: the count of finished files as the previous poll left it.
 TickResult PollTick(const JobSnapshot& job, int doneCount);
 
-// What became of each position once the batch is over, whichever way it
-// ended, and what the window does about it.
-struct PositionOutcome {
-    enum Kind {
-        kDone,        // status text, untick, input and output get their final names
-        kFailed,      // failure text; the input gets its own name back
-        kStopped,     // cancelled in the middle: the input gets its own name back
-        kNotReached,  // the worker never opened it: the input gets its own name back
-    } kind = kNotReached;
-    // The output file is ours and incomplete (a failed or stopped file that
-    // the worker had reached): remove it so that no cut-short video is
-    // taken for a result.
-    bool removeOutput = false;
-};
-
+// The outcome of a position once the worker has passed it or the batch is
+// over, from the status the worker stored: done and failed as stored; a
+// pending position the worker had passed was cut short by a stop; one it
+// had not reached was not reached. ConcludeBatch gives every position's.
+PositionOutcome OutcomeOf(const JobSnapshot& job, int position);
 std::vector<PositionOutcome> ConcludeBatch(const JobSnapshot& job);
 
 // Whether the batch ended on a failure: the last file failed, or the worker
-// ended before the last file. The window then shows its failure message.
+// ended before the last file.
 bool BatchFailedAtEnd(const JobSnapshot& job);
-
-// Label 1018: "<path>   <percent>% <done text>".
-std::string FileLabelText(const std::string& path, int percent, const std::string& doneText);
-// Label 1019: "<done> <of text> <total> <files text>".
-std::string BatchLabelText(int done, int total, const std::string& ofText, const std::string& filesText);

@@ -66,17 +66,17 @@ int RunRotateCli(const std::vector<std::string>& args, std::ostream& out, std::o
 
     ProgressLine progress(err, errIsTerminal);
     BatchRunner runner(out, progress, interrupt);
-    const std::vector<BatchOutcome> outcomes = runner.Run(accepted, line.output_folder, line.rotation_deg);
+    const std::vector<PositionOutcome> outcomes = runner.Run(accepted, line.output_folder, line.rotation_deg);
 
     int done = 0;
     int failed = 0;
     int stopped = 0;
     bool notes = false;
-    for (const BatchOutcome& outcome : outcomes) {
-        if (outcome.kind == BatchOutcome::kDone) {
+    for (const PositionOutcome& outcome : outcomes) {
+        if (outcome.kind == PositionOutcome::kDone) {
             ++done;
-            notes = notes || !outcome.note.empty();
-        } else if (outcome.kind == BatchOutcome::kFailed) {
+            notes = notes || outcome.moveError != 0;
+        } else if (outcome.kind == PositionOutcome::kFailed) {
             ++failed;
         } else {
             ++stopped;

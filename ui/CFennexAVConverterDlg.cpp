@@ -78,10 +78,7 @@ CFennexAVConverterDlg::CFennexAVConverterDlg(QWidget* parent)
 
 CFennexAVConverterDlg::~CFennexAVConverterDlg()
 {
-    if (m_worker.joinable()) {
-        RequestCancel();
-        WaitForWorker();
-    }
+    StopBatchWorker();
 }
 
 bool CFennexAVConverterDlg::OnInitDialog()

@@ -21,7 +21,7 @@ protected:
         fs::create_directory(folder + "/out");
     }
 
-    std::vector<BatchOutcome> Run(const std::vector<BatchInput>& inputs)
+    std::vector<PositionOutcome> Run(const std::vector<BatchInput>& inputs)
     {
         ProgressLine progress(log, false);
         BatchRunner runner(log, progress, interrupt);
@@ -47,8 +47,8 @@ TEST_F(BatchRunnerTest, AStopBeforeTheBatchCreatesNothing)
     interrupt = true;
     const auto outcomes = Run({{folder + "/a.mp4", 1.0}, {folder + "/b.mkv", 1.0}});
     ASSERT_EQ(outcomes.size(), 2u);
-    for (const BatchOutcome& outcome : outcomes)
-        EXPECT_EQ(outcome.kind, BatchOutcome::kNotReached);
+    for (const PositionOutcome& outcome : outcomes)
+        EXPECT_EQ(outcome.kind, PositionOutcome::kNotReached);
     EXPECT_EQ(Count(folder + "/out"), 0u);
 }
 
@@ -58,10 +58,10 @@ TEST_F(BatchRunnerTest, AFileThatEndsTheWorkerDoesNotAbandonTheOthers)
     // the batch; the files after it still get their turn.
     const auto outcomes = Run({{folder + "/a.mp4", 1.0}, {folder + "/gone.mp4", 1.0}, {folder + "/b.mkv", 1.0}});
     ASSERT_EQ(outcomes.size(), 3u);
-    EXPECT_EQ(outcomes[0].kind, BatchOutcome::kDone);
+    EXPECT_EQ(outcomes[0].kind, PositionOutcome::kDone);
     EXPECT_EQ(outcomes[0].output, folder + "/out/a.mp4");
-    EXPECT_EQ(outcomes[1].kind, BatchOutcome::kFailed);
-    EXPECT_EQ(outcomes[2].kind, BatchOutcome::kDone);
+    EXPECT_EQ(outcomes[1].kind, PositionOutcome::kFailed);
+    EXPECT_EQ(outcomes[2].kind, PositionOutcome::kDone);
     EXPECT_EQ(outcomes[2].output, folder + "/out/b.mkv");
     EXPECT_EQ(ReadRotationCw(folder + "/out/b.mkv"), 90);
     EXPECT_EQ(Count(folder + "/out"), 2u);  // nothing left of the failed one
@@ -72,7 +72,7 @@ TEST_F(BatchRunnerTest, AnOutputFolderThatVanishesFailsEveryFile)
     fs::remove(folder + "/out");
     const auto outcomes = Run({{folder + "/a.mp4", 1.0}});
     ASSERT_EQ(outcomes.size(), 1u);
-    EXPECT_EQ(outcomes[0].kind, BatchOutcome::kFailed);
+    EXPECT_EQ(outcomes[0].kind, PositionOutcome::kFailed);
     EXPECT_NE(log.str().find("failed: " + folder + "/a.mp4: cannot write into the output folder"), std::string::npos)
         << log.str();
 }

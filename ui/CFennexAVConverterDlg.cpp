@@ -13,8 +13,8 @@
 #include "FileListColumns.h"
 #include "FileNames.h"
 #include "FileRowTexts.h"
+#include "InputCheck.h"
 #include "LanguageTexts.h"
-#include "ProbeMedia.h"
 
 #include <QCloseEvent>
 #include <QComboBox>
@@ -407,9 +407,9 @@ void CFennexAVConverterDlg::AddFilesByDialog()
 bool CFennexAVConverterDlg::ProbeAndAppend(const QString& path, int row)
 {
     WaitForWorker();
-    ConversionJob& job = ConversionJob::Instance();
-    job.probe_path = path.toStdString();
-    if (ProbeMedia(job) < 0) {
+    // A pipe or a device would hold the probe up for good: only readable
+    // plain files get as far as the probe.
+    if (!CheckInput(path.toStdString(), ConversionJob::Instance()).accepted) {
         ShowRejected(path);
         return false;
     }

@@ -14,6 +14,18 @@ QPixmap LoadBitmapResource(unsigned id)
     return pixmap;
 }
 
+QPixmap LoadBitmapResource(unsigned id, qreal devicePixelRatio)
+{
+    if (devicePixelRatio > 1.0 && id != 0 && id <= 0xFFFF) {
+        QPixmap pixmap;
+        if (pixmap.load(QStringLiteral(":/bitmaps/%1@2x.png").arg(id))) {
+            pixmap.setDevicePixelRatio(2.0);
+            return pixmap;
+        }
+    }
+    return LoadBitmapResource(id);
+}
+
 QPixmap StripImage(const QPixmap& strip, int index, int width, QRgb mask)
 {
     if (strip.isNull() || width <= 0 || index < 0 || (index + 1) * width > strip.width())

@@ -8,6 +8,11 @@
 // 266 application icon). A null pixmap when no bitmap has that id.
 QPixmap LoadBitmapResource(unsigned id);
 
+// The same bitmap drawn for a screen of devicePixelRatio (<id>@2x.png, with
+// that ratio set, for a ratio above 1 where one was drawn); the 1x bitmap
+// otherwise. Either way it covers the same logical size.
+QPixmap LoadBitmapResource(unsigned id, qreal devicePixelRatio);
+
 // The colour that stands for "transparent" in strips of small images.
 inline constexpr QRgb kMaskColour = qRgb(255, 0, 255);
 

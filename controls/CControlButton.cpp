@@ -9,23 +9,35 @@ CControlButton::CControlButton(QWidget* parent) : QAbstractButton(parent) {}
 void CControlButton::SetBitmaps(unsigned hover, unsigned normal, unsigned pressed, unsigned /*extra*/)
 {
     // Assigning releases whatever face was held before.
-    m_bmpNormal = LoadBitmapResource(normal);
-    m_bmpPressed = LoadBitmapResource(pressed);
-    m_bmpHover = LoadBitmapResource(hover);
+    m_faces = {LoadBitmapResource(normal), LoadBitmapResource(pressed), LoadBitmapResource(hover)};
+    m_faces2x = {LoadBitmapResource(normal, 2.0), LoadBitmapResource(pressed, 2.0),
+                 LoadBitmapResource(hover, 2.0)};
     updateGeometry();
+}
+
+const CControlButton::Faces& CControlButton::FacesForScreen() const
+{
+    // A ratio between 1 and 2 takes the finer picture and scales it down.
+    return devicePixelRatioF() > 1.0 ? m_faces2x : m_faces;
+}
+
+const QPixmap& CControlButton::Face(bool pressed) const
+{
+    const Faces& faces = FacesForScreen();
+    if (pressed)
+        return faces.pressed;
+    return m_hover ? faces.hover : faces.normal;
 }
 
 const QPixmap& CControlButton::CurrentFace() const
 {
-    if (isDown())
-        return m_bmpPressed;
-    return m_hover ? m_bmpHover : m_bmpNormal;
+    return Face(isDown());
 }
 
 QSize CControlButton::sizeHint() const
 {
-    if (!m_bmpNormal.isNull())
-        return m_bmpNormal.deviceIndependentSize().toSize();
+    if (!m_faces.normal.isNull())
+        return m_faces.normal.deviceIndependentSize().toSize();
     return {32, 32};
 }
 
@@ -40,7 +52,7 @@ void CControlButton::DrawItem(QPainter& painter, const QRect& rect, bool pressed
     // The pressed face covers the base face completely, so only one face is
     // painted: drawing both would let the base show through the pressed
     // face's translucent edges.
-    const QPixmap& face = pressed ? m_bmpPressed : (m_hover ? m_bmpHover : m_bmpNormal);
+    const QPixmap& face = Face(pressed);
     if (face.isNull())
         return;
     painter.save();

@@ -18,12 +18,14 @@ public:
 
     // Bitmap resource ids, in this order; replaces any faces held before.
     // Does not repaint. An id that names no bitmap leaves that face empty.
-    // The extra face is never drawn, so it is not loaded.
+    // The extra face is never drawn, so it is not loaded. Each face comes
+    // at 1x and, where it was drawn, at 2x for high-density screens.
     void SetBitmaps(unsigned hover, unsigned normal, unsigned pressed, unsigned extra);
 
     bool IsHovered() const { return m_hover != 0; }
 
-    // The face the button shows right now (null when it has none).
+    // The face the button shows right now, drawn for the button's device
+    // pixel ratio (null when it has none).
     const QPixmap& CurrentFace() const;
 
     // The size of the normal face; the owner decides the real size.
@@ -39,8 +41,14 @@ protected:
     void DrawItem(QPainter& painter, const QRect& rect, bool pressed);
 
 private:
+    struct Faces {
+        QPixmap normal, pressed, hover;
+    };
+    // The faces for the ratio the button is painted at.
+    const Faces& FacesForScreen() const;
+    const QPixmap& Face(bool pressed) const;
+
     int m_hover = 0;
-    QPixmap m_bmpNormal;
-    QPixmap m_bmpPressed;
-    QPixmap m_bmpHover;
+    Faces m_faces;    // 1x
+    Faces m_faces2x;  // 2x where drawn, else the 1x faces again
 };

@@ -193,6 +193,17 @@ void CHyperLink::leaveEvent(QEvent* event)
     QLabel::leaveEvent(event);
 }
 
+void CHyperLink::mousePressEvent(QMouseEvent* event)
+{
+    // The press belongs to the link: passed on, it would reach the dialog
+    // underneath as a press on a free spot, which starts moving the window.
+    if (event->button() == Qt::LeftButton) {
+        event->accept();
+        return;
+    }
+    QLabel::mousePressEvent(event);
+}
+
 void CHyperLink::mouseReleaseEvent(QMouseEvent* event)
 {
     if (event->button() == Qt::LeftButton && rect().contains(event->position().toPoint())) {

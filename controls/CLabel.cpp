@@ -1,10 +1,14 @@
 #include "CLabel.h"
 
+#include "PathElide.h"
+
 #include <QEvent>
+#include <QFontMetrics>
 #include <QPaintEvent>
 #include <QPainter>
 #include <QPixmap>
 #include <QTimerEvent>
+#include <algorithm>
 
 CLabel::CLabel(QWidget* parent) : QWidget(parent)
 {
@@ -33,6 +37,26 @@ void CLabel::setWordWrap(bool on)
 {
     m_wordWrap = on;
     update();
+}
+
+void CLabel::SetPathElision(PathEnd pathEnd)
+{
+    m_pathEnd = std::move(pathEnd);
+    update();
+}
+
+QString CLabel::ShownText() const
+{
+    // Line breaks arrive as "\r\n" from the language files; Qt breaks on
+    // '\n' alone and would draw the '\r' as a box.
+    QString shown = m_text;
+    shown.remove(QLatin1Char('\r'));
+    if (!m_pathEnd)
+        return shown;
+    const qsizetype end = std::clamp<qsizetype>(m_pathEnd(shown), 0, shown.size());
+    const QString tail = shown.mid(end);
+    const QFontMetrics metrics(PaintFont());
+    return ElidePath(shown.left(end), metrics, width() - metrics.horizontalAdvance(tail)) + tail;
 }
 
 QFont CLabel::PaintFont() const
@@ -107,11 +131,10 @@ void CLabel::Render(QPainter& painter) const
     painter.fillRect(area, back);
     painter.setPen(m_textColour);
     painter.setFont(PaintFont());
-    // Line breaks arrive as "\r\n" from the language files; Qt breaks on
-    // '\n' alone and would draw the '\r' as a box.
-    QString shown = m_text;
-    shown.remove(QLatin1Char('\r'));
-    painter.drawText(area, TextFormat(m_alignment, m_wordWrap, m_text), shown);
+    int format = TextFormat(m_alignment, m_wordWrap, m_text);
+    if (m_pathEnd)
+        format = (format & ~Qt::TextWordWrap) | Qt::TextSingleLine;
+    painter.drawText(area, format, ShownText());
 }
 
 void CLabel::paintEvent(QPaintEvent* /*event*/)

@@ -3,6 +3,7 @@
 #include <QColor>
 #include <QFont>
 #include <QWidget>
+#include <functional>
 
 class QPainter;
 
@@ -40,6 +41,17 @@ public:
     QColor BackgroundColour() const { return m_backColour; }
     QFont PaintFont() const;
 
+    // Where the path at the start of a text ends (the text's length when it
+    // is all path).
+    using PathEnd = std::function<qsizetype(const QString& text)>;
+    // With a PathEnd, the text is one line, a leading path followed by a
+    // tail (such as "   37% done"): when the line is too wide, only the
+    // path is shortened in the middle, so the file name and the tail stay
+    // in sight. text() stays the whole text. An empty function ends it.
+    void SetPathElision(PathEnd pathEnd);
+    // The text as the label draws it.
+    QString ShownText() const;
+
     // Qt::TextFlag and Qt::AlignmentFlag bits for drawing `text`.
     static int TextFormat(Qt::Alignment alignment, bool wordWrap, const QString& text);
 
@@ -58,6 +70,7 @@ private:
     QString m_text;
     Qt::Alignment m_alignment = Qt::AlignLeft | Qt::AlignTop;
     bool m_wordWrap = true;
+    PathEnd m_pathEnd;
     QColor m_textColour;
     QColor m_backColour;
     QFont m_font;

@@ -11,6 +11,9 @@ PACKAGES="
   ffmpeg libimage-exiftool-perl
   fonts-wqy-microhei xdg-utils
 "
+# The Debian package and its checks: cpack's dependency list
+# (dpkg-shlibdeps), the menu entry's and the AppStream data's validators.
+PACKAGES="$PACKAGES dpkg-dev desktop-file-utils appstream"
 
 SUDO=""
 if [ "$(id -u)" -ne 0 ]; then

@@ -13,6 +13,11 @@ ctest --test-dir build --output-on-failure --timeout 600
 sh scripts/build.sh build-release -DFENNEX_WITH_QT=OFF -DFENNEX_WERROR=ON -DCMAKE_BUILD_TYPE=Release
 ctest --test-dir build-release --output-on-failure --timeout 600
 
+# --- Debian package: built, its contents checked, its programs run unpacked
+# --- as a user other than root with a fresh HOME.
+sh scripts/check-package.sh build
+# --- end of the Debian package
+
 sh scripts/build.sh build-tsan -DFENNEX_WITH_QT=OFF -DFENNEX_TSAN=ON -DCMAKE_BUILD_TYPE=Debug -DFENNEX_WERROR=ON
 TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1" \
     ctest --test-dir build-tsan --output-on-failure --timeout 900 -L tsan

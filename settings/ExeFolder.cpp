@@ -29,7 +29,7 @@ void OverrideExeFolder(const std::string& folder)
     OverriddenFolder() = folder;
 }
 
-std::string SettingsFilePath()
+bool ExeFolderOverridden()
 {
-    return ExeFolder() + "/setting.ini";
+    return !OverriddenFolder().empty();
 }

@@ -3,11 +3,11 @@
 #include <string>
 
 // The folder of the running executable, without a trailing '/'.
-// setting.ini and languages/ are addressed from it.
+// AppFolders.h decides from it where setting.ini and languages/ live.
 std::string ExeFolder();
 
-// Tests point the program at a folder of their own.
+// Tests point the program at a folder of their own, which then counts as a
+// portable program folder (AppFolders.h) whatever it holds. An empty folder
+// ends the override.
 void OverrideExeFolder(const std::string& folder);
-
-// ExeFolder() + "/setting.ini".
-std::string SettingsFilePath();
+bool ExeFolderOverridden();

@@ -1,6 +1,6 @@
 #include "LanguageTexts.h"
 
-#include "ExeFolder.h"
+#include "AppFolders.h"
 #include "IniDocument.h"
 #include "IniFile.h"
 
@@ -21,6 +21,7 @@ std::vector<CatalogueEntry> Catalogue(LanguageTexts& t)
     auto& j = t.jiemian;
     auto& s = t.tishi;
     auto& h = t.hint;
+    auto& b = t.anniu;
     return {
         {"APPLICATION", "name", &a.name},
         {"APPLICATION", "version", &a.version},
@@ -52,6 +53,12 @@ std::vector<CatalogueEntry> Catalogue(LanguageTexts& t)
         {"HINT", "hbcygwj", &h.hbcygwj},
         {"HINT", "tjspwj", &h.tjspwj},
         {"HINT", "sc", &h.sc},
+        {"ANNIU", "tj", &b.tj},
+        {"ANNIU", "sc", &b.sc},
+        {"ANNIU", "scsywj", &b.scsywj},
+        {"ANNIU", "ks", &b.ks},
+        {"ANNIU", "dkml", &b.dkml},
+        {"ANNIU", "ll", &b.ll},
     };
 }
 
@@ -64,7 +71,7 @@ std::string LanguageFilePath()
 
 std::string LanguageFilePath(const std::string& languageFile)
 {
-    return ExeFolder() + "/languages/" + languageFile;
+    return DataFolder() + "/languages/" + languageFile;
 }
 
 void ReadLanguageTexts(const std::string& languageFilePath, LanguageTexts& texts)

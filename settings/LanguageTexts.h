@@ -23,15 +23,20 @@ struct LanguageTexts {
     struct Hint {
         std::string hbcygwj, tjspwj, sc;
     } hint;
+    // The captions of the bitmap buttons, for screen readers: add, remove,
+    // remove all, start, open folder, browse.
+    struct Anniu {
+        std::string tj, sc, scsywj, ks, dkml, ll;
+    } anniu;
 };
 
 // The process-wide texts.
 extern LanguageTexts g_texts;
 
-// ExeFolder() + "/languages/" + g_languageFile.
+// DataFolder() + "/languages/" + g_languageFile.
 std::string LanguageFilePath();
 
-// ExeFolder() + "/languages/" + languageFile, for a reader that takes the
+// DataFolder() + "/languages/" + languageFile, for a reader that takes the
 // name from setting.ini itself each time (the progress dialog).
 std::string LanguageFilePath(const std::string& languageFile);
 

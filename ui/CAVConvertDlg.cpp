@@ -1,9 +1,9 @@
 #include "CAVConvertDlg.h"
 
+#include "AppFolders.h"
 #include "AppSettings.h"
 #include "CFennexAVConverterDlg.h"
 #include "CLabel.h"
-#include "ExeFolder.h"
 #include "LanguageTexts.h"
 #include "ui_CAVConvertDlg.h"
 
@@ -12,10 +12,20 @@
 #include <QKeyEvent>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QThread>
 #include <QTimer>
 
 namespace {
+
+// The file row reads "<path>   <N>% <done text>": the path ends where the
+// last such percentage begins.
+qsizetype FileRowPathEnd(const QString& text)
+{
+    static const QRegularExpression percentage(QStringLiteral("   \\d+% "));
+    const qsizetype at = text.lastIndexOf(percentage);
+    return at < 0 ? text.size() : at;
+}
 
 bool IsEnterOrEscape(const QEvent* event)
 {
@@ -31,12 +41,17 @@ CAVConvertDlg::CAVConvertDlg(QWidget* parent)
     : QDialog(parent), m_ui(std::make_unique<Ui::CAVConvertDlg>())
 {
     m_ui->setupUi(this);
-    setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
-                   Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
+    // A close button only: no minimise, no maximise, no help button (the
+    // form fixes the size).
+    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                   Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint |
+                   Qt::MSWindowsFixedSizeDialogHint);
     m_fileProgress = m_ui->progress1011;
     m_batchProgress = m_ui->progress1012;
     m_fileText = m_ui->label1018;
     m_batchText = m_ui->label1019;
+    // A long path gives way in its middle; the percentage always shows.
+    m_fileText->SetPathElision(FileRowPathEnd);
 
     // Keys reach the focused child first; the buttons would take Enter.
     for (QWidget* child : findChildren<QWidget*>())

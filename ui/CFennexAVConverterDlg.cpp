@@ -2,6 +2,7 @@
 
 #include "ui_CFennexAVConverterDlg.h"
 
+#include "AppFolders.h"
 #include "AppSettings.h"
 #include "BitmapResources.h"
 #include "CCheckListCtrl.h"
@@ -9,13 +10,14 @@
 #include "CHyperLink.h"
 #include "ConversionJob.h"
 #include "DesktopHooks.h"
-#include "ExeFolder.h"
 #include "FileListColumns.h"
 #include "FileNames.h"
 #include "FileRowTexts.h"
 #include "InputCheck.h"
 #include "LanguageTexts.h"
+#include "PathDelegate.h"
 
+#include <QApplication>
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QCoreApplication>
@@ -90,6 +92,9 @@ bool CFennexAVConverterDlg::OnInitDialog()
                    Qt::WindowCloseButtonHint);
     setFixedSize(size());
     setAcceptDrops(true);
+    // Every pointer move reaches the window, held button or not, so a move
+    // of the window ends as soon as the button is found released.
+    setMouseTracking(true);
     setWindowIcon(m_icon);
 
     const std::string ini = SettingsFilePath();
@@ -103,6 +108,7 @@ bool CFennexAVConverterDlg::OnInitDialog()
     LoadLanguageTexts();
     SetUpTooltips();
     SetUpButtonFaces();
+    SetUpAccessibleNames();
 
     RecoverInterruptedBatch();
     m_ui->radio1256->setChecked(true);
@@ -138,6 +144,8 @@ void CFennexAVConverterDlg::SetUpFileList()
     CCheckListCtrl* list = FileList();
     list->setColumnCount(10);
     list->InitCheckHeader();
+    // Long paths give way in their middle, so the file names stay in sight.
+    list->setItemDelegateForColumn(kColumnPath, new PathDelegate(list));
     QHeaderView* header = list->header();
     header->setStretchLastSection(false);
     header->setSectionsMovable(false);
@@ -198,6 +206,23 @@ void CFennexAVConverterDlg::SetUpButtonFaces()
     m_ui->button1099->SetBitmaps(345, 295, 295, 345);
     m_ui->button1099->update();
     m_ui->button1286->SetBitmaps(340, 268, 268, 340);
+}
+
+void CFennexAVConverterDlg::SetUpAccessibleNames()
+{
+    // A screen reader cannot read a caption drawn into a bitmap: each button
+    // is named by its caption in the current language, or by the caption its
+    // artwork shows when the language file has none.
+    const auto name = [](CControlButton* button, const std::string& text, const char* artwork) {
+        button->setAccessibleName(text.empty() ? QString::fromUtf8(artwork) : Q(text));
+    };
+    const LanguageTexts::Anniu& captions = g_texts.anniu;
+    name(m_ui->button1255, captions.tj, "添加");
+    name(m_ui->button1254, captions.sc, "删除");
+    name(m_ui->button1282, captions.scsywj, "删除所有文件");
+    name(m_ui->button1099, captions.ks, "开始");
+    name(m_ui->button1286, captions.dkml, "打开目录");
+    name(m_ui->button1076, captions.ll, "浏览");
 }
 
 void CFennexAVConverterDlg::ConnectControls()
@@ -296,14 +321,13 @@ void CFennexAVConverterDlg::OnClose()
 
 void CFennexAVConverterDlg::mousePressEvent(QMouseEvent* event)
 {
-    // A press on a free spot of the window starts moving it.
+    // A press on a free spot of the window may start moving it, once the
+    // pointer moves far enough with the button held.
     if (event->button() == Qt::LeftButton) {
-        if (windowHandle() && windowHandle()->startSystemMove()) {
-            event->accept();
-            return;
-        }
-        m_dragging = true;
-        m_dragOffset = event->globalPosition().toPoint() - frameGeometry().topLeft();
+        m_movePending = true;
+        m_moving = false;
+        m_pressPosition = event->globalPosition().toPoint();
+        m_dragOffset = m_pressPosition - frameGeometry().topLeft();
         event->accept();
         return;
     }
@@ -312,8 +336,27 @@ void CFennexAVConverterDlg::mousePressEvent(QMouseEvent* event)
 
 void CFennexAVConverterDlg::mouseMoveEvent(QMouseEvent* event)
 {
-    if (m_dragging && (event->buttons() & Qt::LeftButton)) {
-        move(event->globalPosition().toPoint() - m_dragOffset);
+    // Without the button held nothing moves, whatever became of the press
+    // (a release elsewhere, or one never delivered).
+    if (!(event->buttons() & Qt::LeftButton)) {
+        EndWindowMove();
+        QDialog::mouseMoveEvent(event);
+        return;
+    }
+    const QPoint pointer = event->globalPosition().toPoint();
+    if (m_movePending &&
+        (pointer - m_pressPosition).manhattanLength() >= QApplication::startDragDistance()) {
+        m_movePending = false;
+        // The window manager moves the window when it can; it then keeps
+        // the pointer until the button is released.
+        if (windowHandle() && windowHandle()->startSystemMove()) {
+            event->accept();
+            return;
+        }
+        m_moving = true;
+    }
+    if (m_moving) {
+        move(pointer - m_dragOffset);
         event->accept();
         return;
     }
@@ -323,8 +366,22 @@ void CFennexAVConverterDlg::mouseMoveEvent(QMouseEvent* event)
 void CFennexAVConverterDlg::mouseReleaseEvent(QMouseEvent* event)
 {
     if (event->button() == Qt::LeftButton)
-        m_dragging = false;
+        EndWindowMove();
     QDialog::mouseReleaseEvent(event);
+}
+
+void CFennexAVConverterDlg::changeEvent(QEvent* event)
+{
+    // A window that loses the focus loses the pointer too.
+    if (event->type() == QEvent::ActivationChange && !isActiveWindow())
+        EndWindowMove();
+    QDialog::changeEvent(event);
+}
+
+void CFennexAVConverterDlg::EndWindowMove()
+{
+    m_movePending = false;
+    m_moving = false;
 }
 
 // --- file list ------------------------------------------------------------

@@ -121,6 +121,7 @@ protected:
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
+    void changeEvent(QEvent* event) override;
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dragMoveEvent(QDragMoveEvent* event) override;
     void dropEvent(QDropEvent* event) override;
@@ -137,6 +138,7 @@ private:
     void SetUpColours();
     void SetUpButtonFaces();
     void SetUpTooltips();
+    void SetUpAccessibleNames();
     void WatchDeleteKey();
     void ConnectControls();
     // Probes one path; false (after the message) when it is rejected.
@@ -146,6 +148,12 @@ private:
     std::unique_ptr<Ui::CFennexAVConverterDlg> m_ui;
     PresetIndexes m_presetIndex{};
     QIcon m_icon;
-    bool m_dragging = false;
-    QPoint m_dragOffset;
+    // Moving the window by a free spot: pending from the press until the
+    // pointer has moved the drag distance, then moving until the button is
+    // released or found no longer held.
+    void EndWindowMove();
+    bool m_movePending = false;
+    bool m_moving = false;
+    QPoint m_pressPosition;  // global
+    QPoint m_dragOffset;     // pointer - window's top left
 };

@@ -101,3 +101,29 @@ TEST(ControlButton, NewBitmapsReplaceTheOldAtTheNextPaint)
     EXPECT_TRUE(ui.button->CurrentFace().isNull());
     EXPECT_FALSE(ShowsFace(Shot(*ui.button), Face(295)));
 }
+
+// Faces drawn twice as fine for high-density screens. The widget part runs
+// where the screen's ratio is 2 (ctest runs it with QT_SCALE_FACTOR=2).
+TEST(ControlButtonHighDensity, ButtonsShowTheFacesDrawnAtTwiceTheSize)
+{
+    for (unsigned id : {178u, 336u, 331u, 343u, 214u, 341u, 295u, 345u, 268u, 340u, 335u, 337u}) {
+        const QPixmap fine = LoadBitmapResource(id, 2.0);
+        const QPixmap plain = LoadBitmapResource(id);
+        EXPECT_EQ(fine.devicePixelRatio(), 2.0) << id;
+        EXPECT_EQ(fine.size(), plain.size() * 2) << id;
+        EXPECT_EQ(fine.deviceIndependentSize(), QSizeF(plain.size())) << id;
+    }
+    // Where nothing finer was drawn, the 1x bitmap serves.
+    EXPECT_EQ(LoadBitmapResource(kCheckBoxStripId, 2.0).devicePixelRatio(), 1.0);
+
+    ButtonOnDialog ui(331);
+    if (ui.button->devicePixelRatioF() != 2.0)
+        GTEST_SKIP() << "the screen's ratio is " << ui.button->devicePixelRatioF();
+    const QImage shot = Shot(*ui.button);
+    ASSERT_EQ(shot.size(), QSize(230, 104));
+    EXPECT_FALSE(ShowsFace(shot, Face(178)));  // not the 1x face blown up
+    EXPECT_TRUE(ShowsFace(shot, LoadBitmapResource(178, 2.0).toImage()));
+    EXPECT_EQ(ui.button->sizeHint(), QSize(115, 52));
+    QTest::mouseMove(ui.button, QPoint(50, 25));
+    EXPECT_TRUE(ShowsFace(Shot(*ui.button), LoadBitmapResource(336, 2.0).toImage()));
+}

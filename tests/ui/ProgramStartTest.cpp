@@ -1,5 +1,6 @@
-// Runs the real program from a folder of its own: start-up without a
-// setting.ini, and the settings it writes when its window is closed.
+// Runs the real program from a folder of its own, portable (setting.ini
+// beside it) and installed (bin/ and share/, the user's settings under a
+// fresh HOME): start-up, and the settings it writes when its window closes.
 #include "IniFile.h"
 #include "MediaFixtures.h"
 
@@ -21,24 +22,39 @@ protected:
     {
         m_temp = std::make_unique<TempFolder>("program");
         m_root = m_temp->path();
-        fs::create_directories(m_root + "/languages");
-        fs::copy_file(FENNEX_PROGRAM, m_root + "/FennexAVConverter");
-        fs::copy_file(std::string(FENNEX_SOURCE_DIR) + "/resources/languages/chinese.ini",
-                      m_root + "/languages/chinese.ini");
+        fs::create_directories(m_root + "/bin");
+        fs::create_directories(m_root + "/home");
+        fs::copy_file(FENNEX_PROGRAM, m_root + "/bin/FennexAVConverter");
     }
     void TearDown() override { m_temp.reset(); }
 
-    // Starts the program, lets it close its window after start-up and
-    // returns its exit code (-1 when it did not end by itself).
-    int Run()
+    // A language file (and a setting.ini naming it) in folder/languages.
+    void LayOutData(const std::string& folder, const std::string& settings) const
+    {
+        fs::create_directories(folder + "/languages");
+        fs::copy_file(std::string(FENNEX_SOURCE_DIR) + "/resources/languages/english.ini",
+                      folder + "/languages/english.ini");
+        if (!settings.empty())
+            std::ofstream(folder + "/setting.ini") << settings;
+    }
+
+    // Starts the program with a fresh HOME, lets it close its window after
+    // start-up and returns its exit code (-1 when it did not end by itself).
+    int Run(const QStringList& arguments = {}, const QString& platform = QStringLiteral("offscreen"),
+            const std::string& configHome = "")
     {
         QProcess process;
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+        env.insert(QStringLiteral("QT_QPA_PLATFORM"), platform);
         env.insert(QStringLiteral("FENNEX_CLOSE_AFTER_MS"), QStringLiteral("300"));
+        env.insert(QStringLiteral("HOME"), QString::fromStdString(m_root + "/home"));
+        env.remove(QStringLiteral("XDG_CONFIG_HOME"));
+        env.remove(QStringLiteral("XDG_STATE_HOME"));
+        if (!configHome.empty())
+            env.insert(QStringLiteral("XDG_CONFIG_HOME"), QString::fromStdString(configHome));
         process.setProcessEnvironment(env);
         process.setWorkingDirectory(QString::fromStdString(m_root));
-        process.start(QString::fromStdString(m_root + "/FennexAVConverter"), {});
+        process.start(QString::fromStdString(m_root + "/bin/FennexAVConverter"), arguments);
         if (!process.waitForFinished(30000)) {
             process.kill();
             process.waitForFinished();
@@ -47,34 +63,89 @@ protected:
         return process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
     }
 
-    std::string Ini() const { return m_root + "/setting.ini"; }
+    std::string PortableIni() const { return m_root + "/bin/setting.ini"; }
+    std::string UserIni() const { return m_root + "/home/.config/FennexAVConverter/setting.ini"; }
 
     std::unique_ptr<TempFolder> m_temp;
     std::string m_root;
 };
 
-TEST_F(ProgramStart, WithoutSettingIniItStartsAndWritesOneOnClose)
+void ExpectOnlyPresetsWritten(const std::string& ini)
 {
-    ASSERT_FALSE(fs::exists(Ini()));
-    EXPECT_EQ(Run(), 0);
-    ASSERT_TRUE(fs::exists(Ini()));
     for (const char* key : {"quality", "size", "framerate", "audioquality", "samplerate"})
-        EXPECT_EQ(ReadText(Ini(), "JOIN", key, "missing"), "0") << key;
-    EXPECT_EQ(ReadText(Ini(), "JOIN", "format", "missing"), "missing");
+        EXPECT_EQ(ReadText(ini, "JOIN", key, "missing"), "0") << key;
+    EXPECT_EQ(ReadText(ini, "JOIN", "format", "missing"), "missing");
 }
 
-TEST_F(ProgramStart, KeepsTheUsersSettingsAndRewritesOnlyThePresets)
+TEST_F(ProgramStart, PortableFolderKeepsTheUsersSettingsAndRewritesOnlyThePresets)
 {
-    std::ofstream(Ini()) << "; my settings\n[LANGUAGE]\nfile=chinese.ini\n[PATH]\nname=/videos/out\n"
-                            "[DIR]\nopen=0\n[JOIN]\nformat=7\nsize=3\nquality=999\n";
+    LayOutData(m_root + "/bin", "");
+    std::ofstream(PortableIni()) << "; my settings\n[LANGUAGE]\nfile=english.ini\n[PATH]\nname=/videos/out\n"
+                                    "[DIR]\nopen=0\n[JOIN]\nformat=7\nsize=3\nquality=999\n";
     EXPECT_EQ(Run(), 0);
-    EXPECT_EQ(ReadText(Ini(), "LANGUAGE", "file", ""), "chinese.ini");
-    EXPECT_EQ(ReadText(Ini(), "PATH", "name", ""), "/videos/out");
-    EXPECT_EQ(ReadText(Ini(), "DIR", "open", ""), "0");
-    EXPECT_EQ(ReadText(Ini(), "JOIN", "format", ""), "7");
-    EXPECT_EQ(ReadText(Ini(), "JOIN", "size", ""), "3");
-    EXPECT_EQ(ReadText(Ini(), "JOIN", "quality", ""), "-1");
-    EXPECT_EQ(ReadWholeFile(Ini()).rfind("; my settings", 0), 0u);
+    const std::string ini = PortableIni();
+    EXPECT_EQ(ReadText(ini, "LANGUAGE", "file", ""), "english.ini");
+    EXPECT_EQ(ReadText(ini, "PATH", "name", ""), "/videos/out");
+    EXPECT_EQ(ReadText(ini, "DIR", "open", ""), "0");
+    EXPECT_EQ(ReadText(ini, "JOIN", "format", ""), "7");
+    EXPECT_EQ(ReadText(ini, "JOIN", "size", ""), "3");
+    EXPECT_EQ(ReadText(ini, "JOIN", "quality", ""), "-1");
+    EXPECT_EQ(ReadWholeFile(ini).rfind("; my settings", 0), 0u);
+    EXPECT_FALSE(fs::exists(m_root + "/home/.config"));
+}
+
+TEST_F(ProgramStart, InstalledCopiesTheDefaultForTheUserAndLeavesTheDefaultAlone)
+{
+    const std::string share = m_root + "/share/FennexAVConverter";
+    const std::string defaults = "; defaults\n[LANGUAGE]\nfile=english.ini\n";
+    LayOutData(share, defaults);
+
+    EXPECT_EQ(Run(), 0);
+    EXPECT_EQ(ReadWholeFile(share + "/setting.ini"), defaults);
+    EXPECT_FALSE(fs::exists(PortableIni()));
+    ASSERT_TRUE(fs::is_regular_file(UserIni()));
+    EXPECT_EQ(ReadWholeFile(UserIni()).rfind(defaults, 0), 0u);
+    ExpectOnlyPresetsWritten(UserIni());
+    EXPECT_EQ(fs::status(m_root + "/home/.config/FennexAVConverter").permissions() & fs::perms::all,
+              fs::perms::owner_all);
+
+    // The next start keeps what the user's file holds; nothing is copied
+    // over it again.
+    WriteText(UserIni(), "PATH", "name", "/videos/out");
+    WriteText(UserIni(), "DIR", "open", "0");
+    EXPECT_EQ(Run(), 0);
+    EXPECT_EQ(ReadText(UserIni(), "PATH", "name", ""), "/videos/out");
+    EXPECT_EQ(ReadText(UserIni(), "DIR", "open", ""), "0");
+}
+
+TEST_F(ProgramStart, InstalledWithoutADefaultStartsAndWritesTheUsersFileOnClose)
+{
+    EXPECT_EQ(Run(), 0);
+    EXPECT_FALSE(fs::exists(PortableIni()));
+    ASSERT_TRUE(fs::is_regular_file(UserIni()));
+    ExpectOnlyPresetsWritten(UserIni());
+}
+
+TEST_F(ProgramStart, InstalledFollowsXdgConfigHome)
+{
+    LayOutData(m_root + "/share/FennexAVConverter", "[LANGUAGE]\nfile=english.ini\n");
+    const std::string config = m_root + "/config";
+    EXPECT_EQ(Run({}, QStringLiteral("offscreen"), config), 0);
+    EXPECT_EQ(ReadText(config + "/FennexAVConverter/setting.ini", "LANGUAGE", "file", ""),
+              "english.ini");
+    EXPECT_FALSE(fs::exists(UserIni()));
+}
+
+TEST_F(ProgramStart, QtTakesItsOwnOptionsAndEveryOtherArgumentIsAFile)
+{
+    LayOutData(m_root + "/bin", "[LANGUAGE]\nfile=english.ini\n");
+    // Without "-platform offscreen" taken by Qt, a platform that does not
+    // exist would end the program before its window opens.
+    std::ofstream(m_root + "/-x") << "not a video";
+    EXPECT_EQ(Run({QStringLiteral("-platform"), QStringLiteral("offscreen"), QStringLiteral("-x")},
+                  QStringLiteral("no-such-platform")),
+              0);
+    EXPECT_EQ(ReadWholeFile(m_root + "/-x"), "not a video");
 }
 
 }  // namespace

@@ -1,5 +1,7 @@
 // Runs a real batch of generated videos through the main window and saves
 // the progress dialog in mid-batch as progress.png, then stops the batch.
+// The videos lie deep in folders, so the file row shows how a long path
+// gives way in its middle while the percentage stays.
 #include "CAVConvertDlg.h"
 #include "CCheckListCtrl.h"
 #include "CFennexAVConverterDlg.h"
@@ -24,11 +26,13 @@ int main(int argc, char* argv[])
     const std::string folder = MakeTempFolder("fennex-progress-shot");
     const std::string output = folder + "/rotated";
     QDir().mkpath(QString::fromStdString(output));
+    const std::string videos = folder + "/Videos/2024 summer holiday/day three at the seaside";
+    QDir().mkpath(QString::fromStdString(videos));
     QStringList paths;
     for (const char* name : {"holiday-beach.mp4", "phone-portrait.mov", "garden-party.mkv", "old-camcorder.avi"}) {
         MediaRecipe recipe;
         recipe.seconds = 2.0;
-        const std::string path = folder + "/" + name;
+        const std::string path = videos + "/" + name;
         if (MakeMediaFile(path, recipe).empty())
             paths.append(QString::fromStdString(path));
     }

@@ -1,5 +1,7 @@
 // Fills the main window with a few generated videos and saves it as PNG:
 // window.png (files listed, second row selected) and empty.png (as started).
+// The videos lie deep in folders, as a user's do, so the list shows how a
+// long path gives way in its middle.
 #include "CCheckListCtrl.h"
 #include "CFennexAVConverterDlg.h"
 #include "DesktopHooks.h"
@@ -18,6 +20,8 @@ int main(int argc, char* argv[])
     const QString outDir = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QDir::currentPath();
 
     const std::string folder = MakeTempFolder("fennex-shot");
+    const std::string videos = folder + "/Videos/2024 summer holiday/day three at the seaside";
+    QDir().mkpath(QString::fromStdString(videos));
     struct Clip {
         const char* name;
         int width, height, fpsNum, fpsDen;
@@ -37,7 +41,7 @@ int main(int argc, char* argv[])
         recipe.fps_num = clip.fpsNum;
         recipe.fps_den = clip.fpsDen;
         recipe.seconds = clip.seconds;
-        const std::string path = folder + "/" + clip.name;
+        const std::string path = videos + "/" + clip.name;
         const std::string error = MakeMediaFile(path, recipe);
         if (!error.empty()) {
             std::fprintf(stderr, "cannot make %s: %s\n", path.c_str(), error.c_str());

@@ -1,5 +1,9 @@
 // Draws the program's bitmaps and writes them as <id>.png into a folder
-// (the source folder resources/bitmaps unless another is given).
+// (the source folder resources/bitmaps unless another is given), the button
+// faces a second time at twice the size as <id>@2x.png for high-density
+// screens, and the application icon at the desktop's icon sizes as
+// <size>x<size>/FennexAVConverter.png (into resources/desktop/icons, or the
+// folder "icons" of the folder given).
 //
 // Every command button comes as a pair: the normal face and the hover face,
 // which is the same drawing with a lighter, glossier fill. The faces sit on
@@ -17,6 +21,7 @@
 #include <cmath>
 #include <cstdio>
 #include <functional>
+#include <utility>
 
 namespace {
 
@@ -32,16 +37,20 @@ QFont CaptionFont(int pixels, bool bold = true)
     return font;
 }
 
-QImage Blank(int width, int height)
+struct Look {
+    bool hover = false;
+    int scale = 1;  // device pixels per pixel of the drawing
+};
+
+// A transparent picture of width x height drawing pixels; a painter on it
+// works in drawing pixels at any scale.
+QImage Blank(int width, int height, int scale = 1)
 {
-    QImage image(width, height, QImage::Format_ARGB32_Premultiplied);
+    QImage image(width * scale, height * scale, QImage::Format_ARGB32_Premultiplied);
+    image.setDevicePixelRatio(scale);
     image.fill(Qt::transparent);
     return image;
 }
-
-struct Look {
-    bool hover = false;
-};
 
 // A rounded plate with a vertical gradient, a thin border and, on the hover
 // face, a glossy band over its upper half.
@@ -216,7 +225,7 @@ void DrawFolder(QPainter& p, const QRectF& box, const Look& look)
 QImage ListButton(const Look& look, const std::function<void(QPainter&)>& icon,
                   const QStringList& lines)
 {
-    QImage image = Blank(115, 52);
+    QImage image = Blank(115, 52, look.scale);
     QPainter p(&image);
     p.setRenderHint(QPainter::Antialiasing);
     p.setRenderHint(QPainter::TextAntialiasing);
@@ -265,7 +274,7 @@ QImage RemoveAllButton(const Look& look)
 
 QImage StartButton(const Look& look)
 {
-    QImage image = Blank(90, 93);
+    QImage image = Blank(90, 93, look.scale);
     QPainter p(&image);
     p.setRenderHint(QPainter::Antialiasing);
     p.setRenderHint(QPainter::TextAntialiasing);
@@ -321,7 +330,7 @@ QImage StartButton(const Look& look)
 QImage SmallButton(int width, int plateWidth, const QString& caption, bool folder,
                    const Look& look)
 {
-    QImage image = Blank(width, 35);
+    QImage image = Blank(width, 35, look.scale);
     QPainter p(&image);
     p.setRenderHint(QPainter::Antialiasing);
     p.setRenderHint(QPainter::TextAntialiasing);
@@ -371,13 +380,13 @@ QImage CheckBoxStrip()
 }
 
 // The application icon: a film frame on a blue tile with a clockwise
-// arrow turning round it.
-QImage ApplicationIcon()
+// arrow turning round it, drawn on a 256 x 256 grid and scaled to size.
+QImage ApplicationIcon(int size = 256)
 {
-    const int size = 256;
     QImage image = Blank(size, size);
     QPainter p(&image);
     p.setRenderHint(QPainter::Antialiasing);
+    p.scale(size / 256.0, size / 256.0);
     const QRectF tile(8, 8, 240, 240);
     QLinearGradient blue(tile.topLeft(), tile.bottomLeft());
     blue.setColorAt(0, QColor(66, 165, 245));
@@ -424,14 +433,52 @@ QImage ApplicationIcon()
     return image;
 }
 
-bool Save(const QImage& image, const QString& folder, int id)
+bool SaveAs(const QImage& image, const QString& path)
 {
-    const QString path = QDir(folder).filePath(QStringLiteral("%1.png").arg(id));
     if (!image.save(path, "PNG")) {
         std::fprintf(stderr, "cannot write %s\n", qPrintable(path));
         return false;
     }
     return true;
+}
+
+bool Save(const QImage& image, const QString& folder, int id)
+{
+    return SaveAs(image, QDir(folder).filePath(QStringLiteral("%1.png").arg(id)));
+}
+
+// A button's normal and hover faces, at 1x and 2x.
+bool SaveFaces(const std::function<QImage(const Look&)>& draw, const QString& folder, int hoverId,
+               int normalId)
+{
+    bool ok = true;
+    for (int scale : {1, 2}) {
+        const QString suffix = scale == 1 ? QString() : QStringLiteral("@2x");
+        Look normal;
+        normal.scale = scale;
+        Look hover = normal;
+        hover.hover = true;
+        for (const auto& [id, look] : {std::pair{hoverId, hover}, std::pair{normalId, normal}}) {
+            const QString name = QStringLiteral("%1%2.png").arg(id).arg(suffix);
+            ok &= SaveAs(draw(look), QDir(folder).filePath(name));
+        }
+    }
+    return ok;
+}
+
+// The icon theme sizes of the desktop's menus and panels.
+constexpr int kIconSizes[] = {16, 22, 24, 32, 48, 64, 128, 256};
+
+bool SaveIcons(const QString& folder)
+{
+    bool ok = true;
+    for (int size : kIconSizes) {
+        const QString sub = QStringLiteral("%1x%1").arg(size);
+        QDir().mkpath(QDir(folder).filePath(sub));
+        ok &= SaveAs(ApplicationIcon(size),
+                     QDir(folder).filePath(sub + QStringLiteral("/FennexAVConverter.png")));
+    }
+    return ok;
 }
 
 }  // namespace
@@ -443,26 +490,23 @@ int main(int argc, char** argv)
     QGuiApplication app(argc, argv);
     const QString folder = argc > 1 ? QString::fromLocal8Bit(argv[1])
                                     : QStringLiteral(FENNEX_BITMAP_DIR);
+    const QString icons = argc > 1 ? QDir(folder).filePath(QStringLiteral("icons"))
+                                   : QStringLiteral(FENNEX_ICON_DIR);
     QDir().mkpath(folder);
 
-    Look normal;
-    Look hover;
-    hover.hover = true;
-
     bool ok = true;
-    ok &= Save(AddButton(hover), folder, 336);
-    ok &= Save(AddButton(normal), folder, 178);
-    ok &= Save(RemoveButton(hover), folder, 343);
-    ok &= Save(RemoveButton(normal), folder, 331);
-    ok &= Save(RemoveAllButton(hover), folder, 341);
-    ok &= Save(RemoveAllButton(normal), folder, 214);
-    ok &= Save(StartButton(hover), folder, 345);
-    ok &= Save(StartButton(normal), folder, 295);
-    ok &= Save(SmallButton(96, 96, QStringLiteral("打开目录"), true, hover), folder, 340);
-    ok &= Save(SmallButton(96, 96, QStringLiteral("打开目录"), true, normal), folder, 268);
-    ok &= Save(SmallButton(65, 63, QStringLiteral("浏览"), false, hover), folder, 337);
-    ok &= Save(SmallButton(65, 63, QStringLiteral("浏览"), false, normal), folder, 335);
+    ok &= SaveFaces(AddButton, folder, 336, 178);
+    ok &= SaveFaces(RemoveButton, folder, 343, 331);
+    ok &= SaveFaces(RemoveAllButton, folder, 341, 214);
+    ok &= SaveFaces(StartButton, folder, 345, 295);
+    ok &= SaveFaces([](const Look& look) {
+        return SmallButton(96, 96, QStringLiteral("打开目录"), true, look);
+    }, folder, 340, 268);
+    ok &= SaveFaces([](const Look& look) {
+        return SmallButton(65, 63, QStringLiteral("浏览"), false, look);
+    }, folder, 337, 335);
     ok &= Save(CheckBoxStrip(), folder, 292);
     ok &= Save(ApplicationIcon(), folder, 266);
+    ok &= SaveIcons(icons);
     return ok ? 0 : 1;
 }

@@ -1,0 +1,36 @@
+#include "MainWindowStart.h"
+
+#include "CFennexAVConverterDlg.h"
+
+#include <QTimer>
+#include <cstdlib>
+
+QStringList FilesFromArguments(const QStringList& arguments, const QString& folder)
+{
+    const QString base = folder.endsWith(QLatin1Char('/')) ? folder : folder + QLatin1Char('/');
+    QStringList files;
+    for (qsizetype i = 1; i < arguments.size(); ++i) {
+        const QString& argument = arguments[i];
+        if (argument.isEmpty())
+            continue;
+        if (argument.startsWith(QLatin1Char('/')))
+            files.append(argument);
+        else if (argument.startsWith(QLatin1String("./")))
+            files.append(base + argument.mid(2));
+        else
+            files.append(base + argument);
+    }
+    return files;
+}
+
+void StartMainWindow(CFennexAVConverterDlg& dialog, const QStringList& files)
+{
+    dialog.show();
+    if (!files.isEmpty())
+        QTimer::singleShot(0, &dialog, [&dialog, files] { dialog.AddDroppedFiles(files); });
+
+    if (const char* delay = std::getenv("FENNEX_CLOSE_AFTER_MS")) {
+        const int ms = std::atoi(delay);
+        QTimer::singleShot(ms > 0 ? ms : 0, &dialog, [&dialog] { dialog.close(); });
+    }
+}

@@ -169,6 +169,10 @@ void FillJob(ConversionJob& job, const std::vector<BatchFile>& files)
         job.output_path[i] = files[i].output;
         job.duration_s[i] = files[i].duration_s;
         job.file_status[i] = kFilePending;
+        // Nothing of an earlier batch may be read as this one's.
+        job.output_created[i] = false;
+        job.created_output[i] = ConversionJob::CreatedFile {};
+        job.failure_reason[i].clear();
     }
     job.file_count = n;
     job.display_count = n;

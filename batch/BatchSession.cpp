@@ -4,7 +4,6 @@
 #include "CreatedOutput.h"
 #include "FileNames.h"
 #include "NameJournal.h"
-#include "OwnedFile.h"
 #include "RotationWorker.h"
 #include "SafeMove.h"
 
@@ -50,8 +49,6 @@ void BatchSession::Start(std::vector<BatchFile> files, int rotationDeg, int preF
     m_nextToSettle = 0;
     m_doneCount = 0;
     m_end = BatchEnd::kRunning;
-    // Time stamps of some file systems count in steps of up to 2 s.
-    m_started = std::time(nullptr) - 2;
 
     FillJob(m_job, m_files);
     m_job.rotation_deg = rotationDeg;
@@ -167,15 +164,10 @@ void BatchSession::RestoreInput(int position, std::vector<FileError>& errors)
 std::optional<CreatedFile> BatchSession::WrittenFile(int position)
 {
     Position& state = m_state[static_cast<std::size_t>(position)];
-    if (state.output)
-        return state.output;
     const std::size_t at = static_cast<std::size_t>(position);
-    if (m_job.output_created[at].load()) {
+    // Only what the worker reported creating is ours.
+    if (!state.output && m_job.output_created[at].load())
         state.output = m_job.created_output[at];
-    } else if (std::optional<OwnedFile> claimed = ClaimWrittenFile(m_files[at].output, m_started)) {
-        state.output = CreatedFile {claimed->path, static_cast<std::uint64_t>(claimed->device),
-                                    static_cast<std::uint64_t>(claimed->inode)};
-    }
     return state.output;
 }
 

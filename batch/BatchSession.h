@@ -5,7 +5,6 @@
 #include "PollTick.h"
 #include "PositionOutcome.h"
 
-#include <ctime>
 #include <optional>
 #include <set>
 #include <string>
@@ -94,7 +93,6 @@ private:
     std::vector<Position> m_state;
     std::set<std::string> m_reported;
     std::thread m_worker;
-    std::time_t m_started = 0;
     int m_nextToSettle = 0;
     int m_doneCount = 0;
     BatchEnd m_end = BatchEnd::kRunning;

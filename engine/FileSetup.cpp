@@ -1,18 +1,23 @@
 // Per-file set-up: input, decoder check, output streams and header.
 #include "FileRotation.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <string>
 #include <sys/stat.h>
 
+#include "ContainerMetadata.h"
 #include "ConversionJob.h"
 #include "DisplayRotation.h"
+#include "FailureReason.h"
+#include "StreamCarriage.h"
 #include "StreamExclusion.h"
 
 extern "C" {
 #include <libavcodec/avcodec.h>
 #include <libavformat/avformat.h>
+#include <libavutil/opt.h>
 }
 
 namespace {
@@ -47,18 +52,12 @@ bool SetOutputMatrix(AVStream* stream, const DisplayMatrix& matrix)
     return true;
 }
 
-// True when both paths name one existing file (also through links).
-bool SameFile(const std::string& a, const std::string& b)
-{
-    struct stat sa {}, sb {};
-    if (::stat(a.c_str(), &sa) != 0 || ::stat(b.c_str(), &sb) != 0)
-        return false;
-    return sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
-}
-
 }  // namespace
 
-FileRotation::FileRotation(ConversionJob& job, int index) : job_(job), index_(index) {}
+FileRotation::FileRotation(ConversionJob& job, int index) : job_(job), index_(index)
+{
+    RememberInputTimes();
+}
 
 FileRotation::~FileRotation()
 {
@@ -67,16 +66,12 @@ FileRotation::~FileRotation()
         avcodec_free_context(&slot.decoder);
     avformat_close_input(&input_);
     if (output_) {
-        if (!(output_->oformat->flags & AVFMT_NOFILE))
-            avio_closep(&output_->pb);
+        output_->pb = nullptr;  // output_file_'s
         avformat_free_context(output_);
     }
-    if (remove_output_ && output_created_) {
-        const std::string& path = job_.output_path[static_cast<std::size_t>(index_)];
-        struct stat info {};
-        if (::lstat(path.c_str(), &info) == 0 && info.st_dev == output_device_ && info.st_ino == output_inode_)
-            std::remove(path.c_str());
-    }
+    output_file_.Close();
+    if (remove_output_)
+        output_file_.RemoveIfOurs();
 }
 
 void FileRotation::Fail(const std::string& reason)
@@ -91,52 +86,52 @@ FileRotation::Setup FileRotation::Prepare()
     const std::string& inputPath = job_.input_path[static_cast<std::size_t>(index_)];
     const std::string& outputPath = job_.output_path[static_cast<std::size_t>(index_)];
 
-    if (avformat_open_input(&input_, inputPath.c_str(), nullptr, nullptr) < 0) {
-        Fail("cannot open the input");
+    int ret = avformat_open_input(&input_, inputPath.c_str(), nullptr, nullptr);
+    if (ret < 0) {
+        Fail(InputFailure("cannot open the input", ret));
         return Setup::kEndBatch;
     }
-    if (avformat_find_stream_info(input_, nullptr) < 0) {
-        Fail("cannot read the input's streams");
+    if ((ret = avformat_find_stream_info(input_, nullptr)) < 0) {
+        Fail(InputFailure("cannot read the input's streams", ret));
         return Setup::kEndBatch;
     }
     slots_.assign(input_->nb_streams, StreamSlot {});
-    if (!OpenDecoders()) {
-        Fail("a stream's decoder cannot be opened");
+    if (const std::string why = OpenDecoders(); !why.empty()) {
+        Fail(why);
         return Setup::kEndBatch;
     }
     av_dump_format(input_, 0, inputPath.c_str(), 0);
 
-    if (avformat_alloc_output_context2(&output_, nullptr, nullptr, outputPath.c_str()) < 0 || !output_) {
-        Fail("cannot create an output of this kind");
+    ret = avformat_alloc_output_context2(&output_, nullptr, nullptr, outputPath.c_str());
+    if (ret < 0 || !output_) {
+        Fail(ret == AVERROR(EINVAL) ? "no container is known for the output's extension"
+                                    : StepFailure("cannot create the output", ret));
         return Setup::kNextFile;
     }
-    if (!CreateOutputStreams()) {
-        Fail("cannot set up the output streams");
+    if (const std::string why = CreateOutputStreams(); !why.empty()) {
+        Fail(why);
+        return Setup::kNextFile;
+    }
+    // Decided before the output file exists.
+    if (const std::string why = RefusedStream(); !why.empty()) {
+        Fail(why);
         return Setup::kNextFile;
     }
     av_dump_format(output_, 0, outputPath.c_str(), 1);
 
     if (!(output_->oformat->flags & AVFMT_NOFILE)) {
-        // Opening for writing truncates: never do it to the input.
-        if (SameFile(inputPath, outputPath)) {
-            Fail("the output would replace the input");
-            return Setup::kNextFile;
-        }
-        if (avio_open(&output_->pb, outputPath.c_str(), AVIO_FLAG_WRITE) < 0) {
-            Fail("cannot create the output file");
-            return Setup::kEndBatch;
-        }
-        struct stat info {};
-        if (::lstat(outputPath.c_str(), &info) == 0) {
-            output_created_ = true;
-            output_device_ = info.st_dev;
-            output_inode_ = info.st_ino;
-        }
+        const Setup created = CreateOutputFile();
+        if (created != Setup::kReady)
+            return created;
+        output_->pb = output_file_.io();
+        output_->flags |= AVFMT_FLAG_CUSTOM_IO;
     }
-    if (avformat_write_header(output_, nullptr) < 0) {
-        Fail("cannot write the output's header");
+    if ((ret = avformat_write_header(output_, nullptr)) < 0) {
+        Fail(OutputFailure("cannot write the output's header", ret));
         return Setup::kNextFileAfterWait;
     }
+    if (writes_keys_)
+        DropHeaderOnlyMetadata(&output_->metadata);
     output_dts_.assign(output_->nb_streams, MonotonicDts {});
     packet_ = av_packet_alloc();
     if (!packet_) {
@@ -148,7 +143,7 @@ FileRotation::Setup FileRotation::Prepare()
 
 // The copy never decodes; the decoders are opened only so that a usable
 // stream whose decoder cannot be set up fails the file up front.
-bool FileRotation::OpenDecoders()
+std::string FileRotation::OpenDecoders()
 {
     for (unsigned s = 0; s < input_->nb_streams; ++s) {
         const AVCodecParameters* par = input_->streams[s]->codecpar;
@@ -157,19 +152,24 @@ bool FileRotation::OpenDecoders()
         const AVCodec* codec = avcodec_find_decoder(par->codec_id);
         if (!codec)
             continue;
+        const std::string what = "the " + CodecName(par->codec_id) + " decoder";
         AVCodecContext*& decoder = slots_[s].decoder;
         decoder = avcodec_alloc_context3(codec);
-        if (!decoder || avcodec_parameters_to_context(decoder, par) < 0)
-            return false;
-        if (IsVideoOrAudio(par) && avcodec_open2(decoder, codec, nullptr) < 0)
-            return false;
+        if (!decoder)
+            return StepFailure("cannot set up " + what, AVERROR(ENOMEM));
+        if (const int ret = avcodec_parameters_to_context(decoder, par); ret < 0)
+            return StepFailure("cannot set up " + what, ret);
+        if (IsVideoOrAudio(par)) {
+            if (const int ret = avcodec_open2(decoder, codec, nullptr); ret < 0)
+                return StepFailure("cannot open " + what, ret);
+        }
     }
-    return true;
+    return "";
 }
 
-bool FileRotation::CreateOutputStreams()
+std::string FileRotation::CreateOutputStreams()
 {
-    av_dict_copy(&output_->metadata, input_->metadata, 0);
+    const auto failed = [](int ret) { return StepFailure("cannot set up the output streams", ret); };
     int n = 0;
     for (unsigned s = 0; s < input_->nb_streams; ++s) {
         AVStream* in = input_->streams[s];
@@ -180,15 +180,22 @@ bool FileRotation::CreateOutputStreams()
         slots_[s].output_index = n;
         AVStream* out = avformat_new_stream(output_, nullptr);
         if (!out)
-            return false;
+            return failed(AVERROR(ENOMEM));
         const bool video = in->codecpar->codec_type == AVMEDIA_TYPE_VIDEO;
         if (video) {
-            av_dict_copy(&out->metadata, in->metadata, 0);
-        } else if (const AVDictionaryEntry* language = av_dict_get(in->metadata, "language", nullptr, 0)) {
-            // Of an audio stream's tags only its language is kept: players
-            // choose and name the sound track by it.
-            if (av_dict_set(&out->metadata, "language", language->value, 0) < 0)
-                return false;
+            if (const int ret = av_dict_copy(&out->metadata, in->metadata, 0); ret < 0)
+                return failed(ret);
+        } else {
+            // Of an audio stream's tags only its language and its title
+            // ("Deutsch", "Director's comments") are kept: players choose and
+            // name the sound track by them.
+            for (const char* key : {"language", "title"}) {
+                const AVDictionaryEntry* tag = av_dict_get(in->metadata, key, nullptr, 0);
+                if (!tag)
+                    continue;
+                if (const int ret = av_dict_set(&out->metadata, key, tag->value, 0); ret < 0)
+                    return failed(ret);
+            }
         }
         // Default and forced flags keep the player's choice of track; a
         // picture stream that is copied is written as a video track, not
@@ -199,44 +206,59 @@ bool FileRotation::CreateOutputStreams()
         const long long tagValue = tag ? RotateTagValue(tag->value) : 0;
         if (job_.rotation_deg != 0) {
             const std::string text = std::to_string(ReduceDegrees(tagValue + job_.rotation_deg));
-            if (av_dict_set(&out->metadata, "rotate", text.c_str(), 0) < 0)
-                return false;
+            if (const int ret = av_dict_set(&out->metadata, "rotate", text.c_str(), 0); ret < 0)
+                return failed(ret);
         }
 
-        if (avcodec_parameters_copy(out->codecpar, in->codecpar) < 0)
-            return false;
-        out->codecpar->codec_tag = 0;
+        if (const int ret = avcodec_parameters_copy(out->codecpar, in->codecpar); ret < 0)
+            return failed(ret);
+        out->codecpar->codec_tag = OutputCodecTag(output_->oformat, in->codecpar);
         out->time_base = in->time_base;
         out->avg_frame_rate = in->avg_frame_rate;
-        if (!CopyStreamSideData(static_cast<int>(s), n))
-            return false;
+        if (const int ret = CopyStreamSideData(static_cast<int>(s), n); ret < 0)
+            return failed(ret);
 
         if (video) {
             // Players turn the picture by the display matrix alone; the
             // "rotate" tag is only informative in these containers.
             DisplayMatrix matrix {};
             const bool hasMatrix = InputMatrix(in, matrix);
+            bool set = true;
             if (hasMatrix && job_.rotation_deg != 0) {
-                if (!SetOutputMatrix(out, TurnMatrix(matrix, job_.rotation_deg)))
-                    return false;
+                set = SetOutputMatrix(out, TurnMatrix(matrix, job_.rotation_deg));
             } else if (!hasMatrix) {
                 const int total = ReduceDegrees(tagValue + job_.rotation_deg);
-                if (total != 0 && !SetOutputMatrix(out, RotationMatrix(total)))
-                    return false;
+                set = total == 0 || SetOutputMatrix(out, RotationMatrix(total));
             }
+            if (!set)
+                return failed(AVERROR(ENOMEM));
         }
         slots_[s].media_type = in->codecpar->codec_type;
+        start_.Offer(in->start_time, in->time_base.num, in->time_base.den);
         ++n;
     }
-    AssignShifts();
-    return true;
+    shifts_.assign(static_cast<std::size_t>(n), TimestampShift {});
+    AssignProgress();
+    if (const int ret = CopyContainerMetadata(); ret < 0)
+        return failed(ret);
+    if (const int ret = CopyChapters(); ret < 0)
+        return failed(ret);
+    return "";
 }
 
-// Video streams share one shift and each moves the progress, except when
-// the input's first two streams are both copied video: then each of them
-// has its own shift, only the first moves the progress, and any further
-// video stream is copied unshifted. Audio streams share the audio shift.
-void FileRotation::AssignShifts()
+std::string FileRotation::RefusedStream() const
+{
+    for (unsigned k = 0; k < output_->nb_streams; ++k) {
+        if (std::string why = CarriageRefusal(output_->oformat, output_->streams[k]); !why.empty())
+            return why;
+    }
+    return "";
+}
+
+// Every audio stream and every video stream moves the progress, except
+// that when the input's first two streams are both copied video, only the
+// first of those does and no further video stream.
+void FileRotation::AssignProgress()
 {
     auto copiedVideo = [this](std::size_t s) {
         return s < slots_.size() && slots_[s].output_index >= 0 && slots_[s].media_type == AVMEDIA_TYPE_VIDEO;
@@ -244,24 +266,60 @@ void FileRotation::AssignShifts()
     const bool twoStreams = copiedVideo(0) && copiedVideo(1);
     for (std::size_t s = 0; s < slots_.size(); ++s) {
         StreamSlot& slot = slots_[s];
-        if (slot.output_index < 0)
-            continue;
-        if (slot.media_type == AVMEDIA_TYPE_AUDIO) {
-            slot.shift = &audio_shift_;
-            slot.drives_progress = true;
-        } else if (!twoStreams || s == 0) {
-            slot.shift = &video_shift_a_;
-            slot.drives_progress = true;
-        } else if (s == 1) {
-            slot.shift = &video_shift_b_;
-        }
+        if (slot.output_index >= 0)
+            slot.drives_progress = slot.media_type == AVMEDIA_TYPE_AUDIO || !twoStreams || s == 0;
     }
+}
+
+void FileRotation::SetShifts()
+{
+    for (unsigned k = 0; k < output_->nb_streams && k < shifts_.size(); ++k) {
+        const AVRational tb = output_->streams[k]->time_base;
+        shifts_[k].SetBase(start_.ShiftIn(tb.num, tb.den));
+    }
+    shifts_set_ = true;
+}
+
+int FileRotation::CopyContainerMetadata()
+{
+    // Keys are written only where the muxer can write them.
+    writes_keys_ = HasQuickTimeKeys(input_->metadata) && output_->priv_data &&
+                   av_opt_set(output_->priv_data, "movflags", "+use_metadata_tags", 0) >= 0;
+    return FillContainerMetadata(input_->metadata, writes_keys_, &output_->metadata);
+}
+
+// Chapters keep their titles, and their times move with the streams'.
+int FileRotation::CopyChapters()
+{
+    for (unsigned c = 0; c < input_->nb_chapters; ++c) {
+        const AVChapter* in = input_->chapters[c];
+        const std::int64_t shift = start_.ShiftIn(in->time_base.num, in->time_base.den);
+        if (shift > 0 && in->end <= shift)
+            continue;  // over before the copy starts
+        AVChapter** grown = static_cast<AVChapter**>(
+            av_realloc_array(output_->chapters, output_->nb_chapters + 1, sizeof(AVChapter*)));
+        if (!grown)
+            return AVERROR(ENOMEM);
+        output_->chapters = grown;
+        auto* out = static_cast<AVChapter*>(av_mallocz(sizeof(AVChapter)));
+        if (!out)
+            return AVERROR(ENOMEM);
+        // Owned by the output context from here on.
+        grown[output_->nb_chapters++] = out;
+        out->id = in->id;
+        out->time_base = in->time_base;
+        out->start = std::max<std::int64_t>(0, in->start - shift);
+        out->end = in->end - shift;
+        if (const int ret = av_dict_copy(&out->metadata, in->metadata, 0); ret < 0)
+            return ret;
+    }
+    return 0;
 }
 
 // Every side data travels with its stream (HDR mastering and light level,
 // stereo and spherical information, Dolby Vision configuration ...). The
 // display matrix is set separately for video and never given to audio.
-bool FileRotation::CopyStreamSideData(int input_index, int output_index)
+int FileRotation::CopyStreamSideData(int input_index, int output_index)
 {
     const AVStream* in = input_->streams[input_index];
     AVStream* out = output_->streams[output_index];
@@ -272,8 +330,8 @@ bool FileRotation::CopyStreamSideData(int input_index, int output_index)
             continue;
         std::uint8_t* data = av_stream_new_side_data(out, sd.type, sd.size);
         if (!data)
-            return false;
+            return AVERROR(ENOMEM);
         std::memcpy(data, sd.data, sd.size);
     }
-    return true;
+    return 0;
 }

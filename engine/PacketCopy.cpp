@@ -6,6 +6,8 @@
 #include <string>
 
 #include "ConversionJob.h"
+#include "FailureReason.h"
+#include "InputCompleteness.h"
 
 extern "C" {
 #include <libavcodec/avcodec.h>
@@ -51,15 +53,21 @@ void FileRotation::AdjustPacket(AVPacket* packet, const StreamSlot& slot)
     packet->duration = av_rescale_q(packet->duration, in->time_base, out->time_base);
     packet->pos = -1;
 
+    if (!shifts_set_) {
+        // No stream told its start at set-up: the first packet copied does.
+        if (!start_.known())
+            start_.Offer(packet->pts, out->time_base.num, out->time_base.den);
+        SetShifts();
+    }
+    TimestampShift& shift = shifts_[static_cast<std::size_t>(slot.output_index)];
     if (slot.media_type == AVMEDIA_TYPE_VIDEO) {
         job_.video_time_base = {out->time_base.num, out->time_base.den};
-        if (slot.shift)
-            slot.shift->ShiftVideo(packet->pts, packet->dts);
+        shift.ShiftVideo(packet->pts, packet->dts);
         if (slot.drives_progress && packet->pts != AV_NOPTS_VALUE)
             job_.video_position_s = Seconds(packet->pts, job_.video_time_base);
     } else {
         job_.audio_time_base = {out->time_base.num, out->time_base.den};
-        slot.shift->ShiftAudio(packet->pts, packet->dts);
+        shift.ShiftAudio(packet->pts, packet->dts);
         if (packet->pts != AV_NOPTS_VALUE)
             job_.audio_position_s = Seconds(packet->pts, job_.audio_time_base);
     }
@@ -70,16 +78,21 @@ void FileRotation::CopyAndComplete()
 {
     bool failed = false;
     std::string failure;
+    InputCompleteness completeness(input_->nb_streams);
+    bool input_ended = false;
     while (!job_.cancel_requested.load()) {
         const int read = av_read_frame(input_, packet_);
         if (read < 0) {
+            input_ended = true;
             // The end of the input, or data the demuxer cannot go on with,
             // ends the copy as it ends FFmpeg's own; an input that cannot
             // be read any more leaves the output incomplete.
             failed = read != AVERROR_EOF && input_->pb && input_->pb->error < 0;
-            failure = "the input cannot be read any more";
+            if (failed)
+                failure = InputFailure("cannot read the input", input_->pb->error);
             break;
         }
+        completeness.Count(input_, packet_);
         const int s = packet_->stream_index;
         // Streams that a demuxer adds during the copy (a transport stream
         // may) were not there at set-up and have no output; nor does a
@@ -99,20 +112,28 @@ void FileRotation::CopyAndComplete()
         av_packet_unref(packet_);
         if (written < 0) {
             failed = true;
-            failure = "cannot write the output";
+            failure = OutputFailure("cannot write the output", written);
             break;
         }
     }
 
-    if (!failed && av_write_trailer(output_) < 0) {
-        failed = true;
-        failure = "cannot complete the output";
+    if (!failed && input_ended) {
+        // An input cut short is never done, however well the rest went.
+        failure = completeness.Shortfall(input_, job_.duration_s[static_cast<std::size_t>(index_)]);
+        failed = !failure.empty();
     }
-    if (!failed && output_->pb && !(output_->oformat->flags & AVFMT_NOFILE)) {
-        // Closing flushes the last bytes; a full disk may show only here.
-        if (avio_closep(&output_->pb) < 0) {
+    if (!failed) {
+        if (const int ret = av_write_trailer(output_); ret < 0) {
             failed = true;
-            failure = "cannot complete the output";
+            failure = OutputFailure("cannot complete the output", ret);
+        }
+    }
+    if (!failed && output_file_.created()) {
+        // Closing flushes the last bytes; a full disk may show only here.
+        output_->pb = nullptr;
+        if (const int ret = output_file_.Close(input_times_known_ ? input_times_ : nullptr); ret < 0) {
+            failed = true;
+            failure = OutputFailure("cannot complete the output", ret);
         }
     }
 

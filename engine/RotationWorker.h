@@ -10,7 +10,10 @@ struct ConversionJob;
 //
 // Outputs it leaves behind: a done file's complete output; a cancelled
 // file's output up to the cancel, closed so that it plays (its status stays
-// 255); nothing for a failed file (status 2). Inputs are only read.
+// 255; the caller removes it if it wants, by the identity reported in
+// created_output); nothing for a failed file (status 2). Every output is a
+// file the worker created itself, under a name that was free. Inputs are
+// only read.
 int RotationWorker(ConversionJob& job);
 
 // Sets job.worker_active and runs RotationWorker on a new thread; when the

@@ -17,18 +17,8 @@ std::int64_t WrappingSub(std::int64_t a, std::int64_t b)
 
 }  // namespace
 
-void TimestampShift::TakeBase(std::int64_t pts)
-{
-    if (!first_)
-        return;
-    if (pts != AV_NOPTS_VALUE && pts > 0)
-        base_ = pts;
-    first_ = false;
-}
-
 void TimestampShift::ShiftVideo(std::int64_t& pts, std::int64_t& dts)
 {
-    TakeBase(pts);
     if (pts != AV_NOPTS_VALUE)
         pts = WrappingSub(pts, base_);
     if (dts != AV_NOPTS_VALUE) {
@@ -41,7 +31,6 @@ void TimestampShift::ShiftVideo(std::int64_t& pts, std::int64_t& dts)
 
 void TimestampShift::ShiftAudio(std::int64_t& pts, std::int64_t& dts)
 {
-    TakeBase(pts);
     if (pts != AV_NOPTS_VALUE)
         pts = WrappingSub(pts, base_);
     if (dts != AV_NOPTS_VALUE)

@@ -2,9 +2,9 @@
 
 #include <cstdint>
 
-// Moves a stream's timestamps so that it starts near zero: the first
-// packet's presentation time (when above 0) becomes the base that every
-// later packet loses. Unset timestamps stay unset.
+// Moves a stream's timestamps back by a base (in the stream's units), the
+// same moment for every stream of a file (see EarliestStart). Unset
+// timestamps stay unset.
 class TimestampShift {
 public:
     // Decoding times outside this range are taken for wrapped values and
@@ -17,12 +17,10 @@ public:
     // Shifts audio timestamps (no plausibility test).
     void ShiftAudio(std::int64_t& pts, std::int64_t& dts);
 
+    void SetBase(std::int64_t base) { base_ = base; }
     std::int64_t base() const { return base_; }
 
 private:
-    void TakeBase(std::int64_t pts);
-
-    bool first_ = true;
     std::int64_t base_ = 0;
 };
 

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <csignal>
+#include <fcntl.h>
 #include <filesystem>
 #include <map>
 #include <set>
@@ -219,6 +220,23 @@ TEST_F(RotateProgram, RejectsBadInputsAndFailsUnwritableCodecsWithoutLeavingOutp
     EXPECT_EQ(Names(out), (std::set<std::string>{"first.mp4", "last.mkv"}));
     EXPECT_EQ(ReadRotationCw(out + "/first.mp4"), 180);
     EXPECT_EQ(ReadRotationCw(out + "/last.mkv"), 180);
+    ExpectInputsUntouched();
+}
+
+// A video from last summer stays dated last summer, and being old does not
+// make its output look like somebody else's file.
+TEST_F(RotateProgram, OutputOfAnOldInputIsDoneAndKeepsItsDate)
+{
+    const std::string clip = Make(in + "/holiday.mp4");
+    const timespec times[2] = {{1657000000, 0}, {1656000000, 500000000}};
+    ASSERT_EQ(::utimensat(AT_FDCWD, clip.c_str(), times, 0), 0);
+    const ProgramResult result = RunRotate({"--rotate", "90", "--output", out, clip});
+    ASSERT_EQ(result.status, 0) << result.out << result.err;
+    struct stat info {};
+    ASSERT_EQ(::stat((out + "/holiday.mp4").c_str(), &info), 0);
+    EXPECT_EQ(info.st_mtim.tv_sec, times[1].tv_sec);
+    EXPECT_EQ(info.st_mtim.tv_nsec, times[1].tv_nsec);
+    EXPECT_EQ(ReadRotationCw(out + "/holiday.mp4"), 90);
     ExpectInputsUntouched();
 }
 

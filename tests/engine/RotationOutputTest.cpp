@@ -208,7 +208,7 @@ TEST(RotationMetadata, TheSoundTrackKeepsItsLanguage)
     EXPECT_EQ(MetadataValue(got.streams[1].metadata, "language"), "jpn");
 }
 
-TEST(RotationStreams, TwoVideoStreamsAreCopiedAndEachStartsAtZero)
+TEST(RotationStreams, TwoVideoStreamsAreCopiedAndStartTogetherNearZero)
 {
     TempFolder folder("two");
     MediaRecipe recipe;
@@ -218,10 +218,12 @@ TEST(RotationStreams, TwoVideoStreamsAreCopiedAndEachStartsAtZero)
     std::string why;
     const auto got = PacketsByStream(out, {0, 1, 2});
     EXPECT_TRUE(SamePayloads(PacketsByStream(folder / "in.mkv", {0, 1, 2}), got, &why)) << why;
-    ASSERT_FALSE(got[0].empty());
-    ASSERT_FALSE(got[1].empty());
-    EXPECT_EQ(got[0][0].pts, 0);
-    EXPECT_EQ(got[1][0].pts, 0);
+    const std::vector<double> starts = StreamStartSeconds(out);
+    ASSERT_EQ(starts.size(), 3u);
+    EXPECT_DOUBLE_EQ(starts[0], starts[1]);
+    // The sound's encoder delay makes it the earliest, by a frame of samples.
+    EXPECT_NEAR(*std::min_element(starts.begin(), starts.end()), 0.0, 0.001);
+    EXPECT_NEAR(starts[0], 0.0, 0.05);
 }
 
 TEST(RotationStreams, CoverPictureAndSubtitlesAreLeftOut)

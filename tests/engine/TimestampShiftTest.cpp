@@ -3,45 +3,55 @@
 #include <cstdint>
 #include <limits>
 
+#include "EarliestStart.h"
 #include "TimestampShift.h"
 
 extern "C" {
 #include <libavutil/avutil.h>
 }
 
-TEST(TimestampShift, FirstPositivePresentationTimeBecomesTheBase)
+TEST(EarliestStart, TheEarliestStreamGivesEveryStreamTheSameShiftInItsOwnUnits)
+{
+    // A camcorder's transport stream: picture from 1.4 s, sound from 1.9 s.
+    EarliestStart start;
+    EXPECT_FALSE(start.known());
+    EXPECT_EQ(start.ShiftIn(1, 90000), 0);
+    start.Offer(83790, 1, 44100);  // 1.9 s
+    start.Offer(AV_NOPTS_VALUE, 1, 1000);
+    start.Offer(126000, 1, 90000);  // 1.4 s
+    EXPECT_TRUE(start.known());
+    EXPECT_EQ(start.ShiftIn(1, 90000), 126000);
+    EXPECT_EQ(start.ShiftIn(1, 44100), 61740);
+    EXPECT_EQ(start.ShiftIn(1, 1000), 1400);
+
+    // A stream starting at or before zero leaves every stream unshifted.
+    EarliestStart early;
+    early.Offer(500, 1, 1000);
+    early.Offer(-1024, 1, 48000);
+    EXPECT_TRUE(early.known());
+    EXPECT_EQ(early.ShiftIn(1, 1000), 0);
+    EXPECT_EQ(early.ShiftIn(1, 48000), 0);
+}
+
+TEST(TimestampShift, TheBaseIsSubtractedFromBothTimes)
 {
     TimestampShift shift;
+    shift.SetBase(1000);
     std::int64_t pts = 1000, dts = 990;
     shift.ShiftVideo(pts, dts);
     EXPECT_EQ(pts, 0);
     EXPECT_EQ(dts, -10);
     pts = 1512, dts = 1500;
-    shift.ShiftVideo(pts, dts);
+    shift.ShiftAudio(pts, dts);
     EXPECT_EQ(pts, 512);
     EXPECT_EQ(dts, 500);
-
-    // A first packet at 0 or before leaves the stream unshifted for good.
-    TimestampShift zero;
-    pts = -20, dts = -40;
-    zero.ShiftAudio(pts, dts);
-    pts = 3000, dts = 3000;
-    zero.ShiftAudio(pts, dts);
-    EXPECT_EQ(pts, 3000);
-    EXPECT_EQ(dts, 3000);
 }
 
 TEST(TimestampShift, UnsetTimestampsStayUnset)
 {
-    TimestampShift shift;
-    std::int64_t pts = AV_NOPTS_VALUE, dts = AV_NOPTS_VALUE;
-    shift.ShiftVideo(pts, dts);  // unset first pts: no base
-    EXPECT_EQ(shift.base(), 0);
-
     TimestampShift based;
-    pts = 5000, dts = 5000;
-    based.ShiftVideo(pts, dts);
-    pts = AV_NOPTS_VALUE, dts = AV_NOPTS_VALUE;
+    based.SetBase(5000);
+    std::int64_t pts = AV_NOPTS_VALUE, dts = AV_NOPTS_VALUE;
     based.ShiftVideo(pts, dts);
     EXPECT_EQ(pts, AV_NOPTS_VALUE);
     EXPECT_EQ(dts, AV_NOPTS_VALUE);
@@ -54,17 +64,13 @@ TEST(TimestampShift, UnsetTimestampsStayUnset)
 TEST(TimestampShift, ImplausibleVideoDecodingTimeIsMirroredAroundTheBase)
 {
     TimestampShift shift;
-    std::int64_t pts = 100, dts = 100;
-    shift.ShiftVideo(pts, dts);
-    pts = 200, dts = 2000000000000LL;
+    shift.SetBase(100);
+    std::int64_t pts = 200, dts = 2000000000000LL;
     shift.ShiftVideo(pts, dts);
     EXPECT_EQ(dts, 100 - 2000000000000LL);
     // Audio has no such test.
-    TimestampShift audio;
-    pts = 100, dts = 100;
-    audio.ShiftAudio(pts, dts);
     pts = 200, dts = 2000000000000LL;
-    audio.ShiftAudio(pts, dts);
+    shift.ShiftAudio(pts, dts);
     EXPECT_EQ(dts, 2000000000000LL - 100);
 }
 

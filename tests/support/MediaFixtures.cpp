@@ -21,6 +21,7 @@ extern "C" {
 #include <libavformat/avformat.h>
 #include <libavutil/display.h>
 #include <libavutil/mastering_display_metadata.h>
+#include <libavutil/opt.h>
 }
 
 extern char** environ;
@@ -54,6 +55,16 @@ bool VideoEncoder(const std::string& codec, std::vector<std::string>& args, cons
         args.insert(args.end(), {"-c:v:" + index, "mjpeg", "-pix_fmt:v:" + index, "yuvj420p"});
     else if (codec == "vp8")
         args.insert(args.end(), {"-c:v:" + index, "libvpx", "-b:v:" + index, "200k"});
+    else if (codec == "vp9")
+        args.insert(args.end(), {"-c:v:" + index, "libvpx-vp9", "-b:v:" + index, "200k", "-deadline", "realtime",
+                                 "-cpu-used", "8"});
+    else if (codec == "hevc")
+        args.insert(args.end(), {"-c:v:" + index, "libx265", "-preset", "ultrafast", "-pix_fmt:v:" + index,
+                                 "yuv420p", "-x265-params", "log-level=error"});
+    else if (codec == "prores_lt")  // ProRes 422 LT
+        args.insert(args.end(), {"-c:v:" + index, "prores_ks", "-profile:v:" + index, "1"});
+    else if (codec == "wmv1" || codec == "wmv2" || codec == "msmpeg4v2")
+        args.insert(args.end(), {"-c:v:" + index, codec});
     else
         return false;
     return true;
@@ -69,6 +80,8 @@ bool AudioEncoder(const std::string& codec, std::vector<std::string>& args)
         args.insert(args.end(), {"-c:a", "libopus"});
     else if (codec == "pcm")
         args.insert(args.end(), {"-c:a", "pcm_s16le"});
+    else if (codec == "wmav2")
+        args.insert(args.end(), {"-c:a", "wmav2"});
     else
         return false;
     return true;
@@ -78,7 +91,26 @@ bool AudioEncoder(const std::string& codec, std::vector<std::string>& args)
 // and HDR side data.
 bool NeedsLibraryPass(const MediaRecipe& recipe)
 {
-    return recipe.rotation_cw != 0 || recipe.mirror || !recipe.rotate_tag.empty() || recipe.hdr_side_data;
+    return recipe.rotation_cw != 0 || recipe.mirror || !recipe.rotate_tag.empty() || recipe.hdr_side_data ||
+           recipe.metadata_as_keys;
+}
+
+std::uint32_t FourCc(const std::string& text)
+{
+    std::uint32_t tag = 0;
+    for (std::size_t k = 0; k < 4 && k < text.size(); ++k)
+        tag |= static_cast<std::uint32_t>(static_cast<unsigned char>(text[k])) << (8 * k);
+    return tag;
+}
+
+std::string FourCcText(std::uint32_t tag)
+{
+    if (tag == 0)
+        return "";
+    std::string text;
+    for (int k = 0; k < 4; ++k)
+        text.push_back(static_cast<char>((tag >> (8 * k)) & 0xff));
+    return text;
 }
 
 std::string AvError(int code)
@@ -120,7 +152,16 @@ std::string LibraryPass(const std::string& from, const std::string& to, const Me
         avformat_free_context(ctx);
     };
     std::unique_ptr<AVFormatContext, decltype(freeOut)> outGuard(out, freeOut);
-    av_dict_copy(&out->metadata, in->metadata, 0);
+    if (recipe.metadata_as_keys) {
+        // Only the recipe's entries: the command line's own (encoder) would
+        // become keys too.
+        for (const auto& [key, value] : recipe.container_metadata)
+            av_dict_set(&out->metadata, key.c_str(), value.c_str(), 0);
+        if ((ret = av_opt_set(out->priv_data, "movflags", "+use_metadata_tags", 0)) < 0)
+            return "movflags: " + AvError(ret);
+    } else {
+        av_dict_copy(&out->metadata, in->metadata, 0);
+    }
 
     bool firstVideo = true;
     for (unsigned i = 0; i < in->nb_streams; ++i) {
@@ -137,6 +178,7 @@ std::string LibraryPass(const std::string& from, const std::string& to, const Me
         if (is->codecpar->codec_type != AVMEDIA_TYPE_VIDEO || !firstVideo)
             continue;
         firstVideo = false;
+        os->codecpar->codec_tag = FourCc(recipe.video_tag);
         if (recipe.rotation_cw != 0 || recipe.mirror) {
             std::int32_t matrix[9];
             av_display_rotation_set(matrix, recipe.rotation_cw);
@@ -172,6 +214,12 @@ std::string LibraryPass(const std::string& from, const std::string& to, const Me
         return "open " + to + ": " + AvError(ret);
     if ((ret = avformat_write_header(out, nullptr)) < 0)
         return "header: " + AvError(ret);
+    // The movie header has its time; as keys, it and the muxer's own
+    // encoder entry would be keys phones do not write.
+    if (recipe.metadata_as_keys) {
+        av_dict_set(&out->metadata, "creation_time", nullptr, 0);
+        av_dict_set(&out->metadata, "encoder", nullptr, 0);
+    }
     AVPacket* packet = av_packet_alloc();
     while (av_read_frame(in, packet) >= 0) {
         AVStream* is = in->streams[packet->stream_index];
@@ -267,6 +315,8 @@ std::string MakeMediaFile(const std::string& path, const MediaRecipe& recipe, co
     }
     if (!recipe.audio_codec.empty()) {
         const std::string sampleRate = recipe.audio_codec == "opus" ? "48000" : "44100";
+        if (recipe.audio_delay_s != 0.0)
+            args.insert(args.end(), {"-itsoffset", Seconds(recipe.audio_delay_s)});
         args.insert(args.end(),
                     {"-f", "lavfi", "-i", "sine=frequency=440:sample_rate=" + sampleRate + ":duration=" + dur});
         maps.insert(maps.end(), {"-map", std::to_string(inputs++) + ":a"});
@@ -291,6 +341,20 @@ std::string MakeMediaFile(const std::string& path, const MediaRecipe& recipe, co
     }
     if (inputs == 0)
         return "a fixture needs at least one stream";
+    std::string chaptersPath;
+    if (!recipe.chapters.empty()) {
+        if (NeedsLibraryPass(recipe))
+            return "chapters do not go with a matrix, a tag or keys";
+        std::string text = ";FFMETADATA1\n";
+        for (const MediaChapter& c : recipe.chapters)
+            text += "[CHAPTER]\nTIMEBASE=1/1000\nSTART=" + std::to_string(std::llround(c.start_s * 1000)) +
+                    "\nEND=" + std::to_string(std::llround(c.end_s * 1000)) + "\ntitle=" + c.title + "\n";
+        chaptersPath = path + ".fixture.ffmeta";
+        if (!WriteBytes(chaptersPath, text))
+            return "cannot write " + chaptersPath;
+        args.insert(args.end(), {"-i", chaptersPath});
+        maps.insert(maps.end(), {"-map_chapters", std::to_string(inputs++)});
+    }
     args.insert(args.end(), maps.begin(), maps.end());
     args.insert(args.end(), codecArgs.begin(), codecArgs.end());
     args.insert(args.end(), {"-t", dur});
@@ -300,9 +364,13 @@ std::string MakeMediaFile(const std::string& path, const MediaRecipe& recipe, co
         args.insert(args.end(), {"-metadata", key + "=" + value});
     if (!recipe.audio_language.empty() && !recipe.audio_codec.empty())
         args.insert(args.end(), {"-metadata:s:a:0", "language=" + recipe.audio_language});
+    if (!recipe.audio_title.empty() && !recipe.audio_codec.empty())
+        args.insert(args.end(), {"-metadata:s:a:0", "title=" + recipe.audio_title});
 
     const bool libraryPass = NeedsLibraryPass(recipe);
     const std::string target = libraryPass ? path + ".fixture.nut" : path;
+    if (!libraryPass && !recipe.video_tag.empty())
+        args.insert(args.end(), {"-tag:v:0", recipe.video_tag});
     if (libraryPass)
         args.insert(args.end(), {"-f", "nut"});
     else if (!format.empty())
@@ -313,6 +381,8 @@ std::string MakeMediaFile(const std::string& path, const MediaRecipe& recipe, co
     const int status = RunProgram(args, &log);
     if (!srtPath.empty())
         std::remove(srtPath.c_str());
+    if (!chaptersPath.empty())
+        std::remove(chaptersPath.c_str());
     if (status != 0) {
         std::remove(target.c_str());
         return "ffmpeg failed (" + std::to_string(status) + "): " + log;
@@ -402,6 +472,9 @@ FixtureInfo ReadInfo(const std::string& path)
         FixtureStream s;
         s.media_type = st->codecpar->codec_type;
         s.codec_id = st->codecpar->codec_id;
+        s.codec_tag = FourCcText(st->codecpar->codec_tag);
+        if (st->codecpar->extradata)
+            s.extradata.assign(st->codecpar->extradata, st->codecpar->extradata + st->codecpar->extradata_size);
         s.attached_picture = (st->disposition & AV_DISPOSITION_ATTACHED_PIC) != 0;
         s.metadata = DictEntries(st->metadata);
         for (int k = 0; k < st->nb_side_data; ++k)
@@ -419,6 +492,67 @@ std::string MetadataValue(const std::vector<std::pair<std::string, std::string>>
             return v;
     }
     return "";
+}
+
+std::vector<double> StreamStartSeconds(const std::string& path)
+{
+    std::vector<double> starts;
+    InputPtr input = OpenInput(path, false);
+    if (!input)
+        return starts;
+    starts.assign(input->nb_streams, std::nan(""));
+    AVPacket* packet = av_packet_alloc();
+    while (av_read_frame(input.get(), packet) >= 0) {
+        const auto s = static_cast<std::size_t>(packet->stream_index);
+        if (s < starts.size() && packet->pts != AV_NOPTS_VALUE) {
+            const double t = static_cast<double>(packet->pts) * av_q2d(input->streams[s]->time_base);
+            if (std::isnan(starts[s]) || t < starts[s])
+                starts[s] = t;
+        }
+        av_packet_unref(packet);
+    }
+    av_packet_free(&packet);
+    return starts;
+}
+
+std::vector<MediaChapter> ReadChapters(const std::string& path)
+{
+    std::vector<MediaChapter> chapters;
+    InputPtr input = OpenInput(path, false);
+    if (!input)
+        return chapters;
+    for (unsigned c = 0; c < input->nb_chapters; ++c) {
+        const AVChapter* ch = input->chapters[c];
+        const AVDictionaryEntry* title = av_dict_get(ch->metadata, "title", nullptr, 0);
+        chapters.push_back({static_cast<double>(ch->start) * av_q2d(ch->time_base),
+                            static_cast<double>(ch->end) * av_q2d(ch->time_base), title ? title->value : ""});
+    }
+    return chapters;
+}
+
+std::vector<std::pair<std::string, std::string>> ExiftoolTags(const std::string& path)
+{
+    std::vector<std::pair<std::string, std::string>> tags;
+    std::string out;
+    if (RunProgram({"exiftool", "-a", "-G1", "-s", path}, &out) != 0)
+        return tags;
+    std::istringstream lines(out);
+    std::string line;
+    while (std::getline(lines, line)) {
+        // "[Group]         Tag                             : value"
+        const std::size_t close = line.find(']');
+        const std::size_t colon = line.find(" : ");
+        if (line.empty() || line[0] != '[' || close == std::string::npos || colon == std::string::npos)
+            continue;
+        const std::string group = line.substr(1, close - 1);
+        if (group == "System" || group == "File" || group == "ExifTool")
+            continue;
+        std::string tag = line.substr(close + 1, colon - close - 1);
+        tag.erase(0, tag.find_first_not_of(' '));
+        tag.erase(tag.find_last_not_of(' ') + 1);
+        tags.emplace_back(group + ":" + tag, line.substr(colon + 3));
+    }
+    return tags;
 }
 
 std::vector<std::uint64_t> DecodedPictureHashes(const std::string& path)

@@ -11,9 +11,16 @@
 #include <utility>
 #include <vector>
 
+struct MediaChapter {
+    double start_s = 0.0;
+    double end_s = 0.0;
+    std::string title;
+};
+
 struct MediaRecipe {
-    std::string video_codec = "mpeg4";  // "mpeg4", "h264", "mjpeg", "vp8", "" = no video
-    std::string audio_codec = "aac";    // "aac", "mp3", "opus", "pcm", "" = no audio
+    // "mpeg4", "h264", "hevc", "prores_lt", "mjpeg", "vp8", "vp9", "wmv1", "wmv2", "msmpeg4v2", "" = no video
+    std::string video_codec = "mpeg4";
+    std::string audio_codec = "aac";  // "aac", "mp3", "opus", "pcm", "wmav2", "" = no audio
     int width = 160, height = 120;
     int fps_num = 25, fps_den = 1;
     double seconds = 1.0;
@@ -35,6 +42,18 @@ struct MediaRecipe {
     bool hdr_side_data = false;
     // Shift every timestamp by this many seconds (the first picture is then not at 0).
     double start_offset_s = 0.0;
+
+    // The first video stream's codec tag ("hvc1", "avc3", "XVID"); "" lets the muxer choose.
+    std::string video_tag;
+    // Write container_metadata as QuickTime keys (MOV/MP4), the way phones
+    // do: the keys and the movie header's time, no other key.
+    bool metadata_as_keys = false;
+    // The sound starts this many seconds after the picture.
+    double audio_delay_s = 0.0;
+    // A "title" tag on the audio stream ("Deutsch").
+    std::string audio_title;
+    // Chapters of the container (not together with a matrix, tag or keys).
+    std::vector<MediaChapter> chapters;
 };
 
 // Writes a small media file; the container follows the path's extension
@@ -66,6 +85,8 @@ std::vector<FixturePacket> ReadPackets(const std::string& path);
 struct FixtureStream {
     int media_type = -1;  // AVMediaType
     int codec_id = 0;     // AVCodecID
+    std::string codec_tag;  // four characters, "" when 0
+    std::vector<std::uint8_t> extradata;
     bool attached_picture = false;
     std::vector<std::pair<std::string, std::string>> metadata;
     std::vector<int> side_data_types;  // AVPacketSideDataType of each stream side data
@@ -78,6 +99,16 @@ struct FixtureInfo {
 };
 FixtureInfo ReadInfo(const std::string& path);
 std::string MetadataValue(const std::vector<std::pair<std::string, std::string>>& metadata, const std::string& key);
+
+// The earliest presentation time of each stream's packets in seconds, by
+// stream index (NaN for a stream without timed packets).
+std::vector<double> StreamStartSeconds(const std::string& path);
+std::vector<MediaChapter> ReadChapters(const std::string& path);
+
+// What exiftool reads from a file, as "Group:Tag" (exiftool -a -G1 -s) and
+// value; "" when exiftool cannot be run. Groups that describe the file on
+// disk rather than its content (System, File, ExifTool) are left out.
+std::vector<std::pair<std::string, std::string>> ExiftoolTags(const std::string& path);
 
 // A hash of every decoded picture of the first video stream, in output
 // order: equal lists mean the pictures decode identically.

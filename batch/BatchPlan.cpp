@@ -134,7 +134,9 @@ PreparedBatch PrepareBatch(const std::vector<TickedRow>& rows, const std::string
         // The output keeps the input's stem and takes the extension of the
         // name the worker reads, so that MOV is chosen as the container.
         const std::string sourceExt = file.source.substr(ExtensionDot(file.source));
-        file.output = NextFreeName(outputFolder + "/" + FileStem(row.path) + sourceExt, taken);
+        const std::string wanted = outputFolder + "/" + FileStem(row.path) + sourceExt;
+        file.output = NextFreeName(wanted, taken);
+        file.finalBase = WithoutExtension(NextFreeName(wanted));
         taken.insert(file.output);
         batch.files.push_back(std::move(file));
     }
@@ -154,7 +156,9 @@ std::vector<BatchFile> PlanWithoutRenames(const std::vector<std::string>& inputs
         file.row = static_cast<int>(files.size());
         file.input = input;
         file.source = input;
-        file.output = NextFreeName(folder + FileStem(input) + ".mov", taken);
+        const std::string wanted = folder + FileStem(input) + ".mov";
+        file.output = NextFreeName(wanted, taken);
+        file.finalBase = WithoutExtension(NextFreeName(wanted));
         taken.insert(file.output);
         files.push_back(std::move(file));
     }

@@ -57,6 +57,11 @@ struct BatchFile {
     std::string output;      // the .mov or input-extension name the worker is to write
     double duration_s = 0.0;
     bool renamed = false;    // source is a temporary name
+    // The output's final name without its extension: the free name for the
+    // input's stem in the output folder as the files on disk had it when the
+    // batch began, not counting the names the batch itself handed out.
+    // Empty: output without its extension.
+    std::string finalBase = {};
 };
 
 // The file moves of a batch start, replaceable in tests. move returns 0 or

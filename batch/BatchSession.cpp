@@ -184,7 +184,8 @@ void BatchSession::FinishOutput(int position, std::vector<FileError>& errors)
         outcome.output.clear();
         return;
     }
-    outcome.moveError = MoveToFinalName(*state.output, InputExtension(file.input));
+    const std::string base = file.finalBase.empty() ? WithoutExtension(state.output->path) : file.finalBase;
+    outcome.moveError = MoveToFinalName(*state.output, base, InputExtension(file.input));
     outcome.output = state.output->path;
     if (outcome.moveError == 0)
         state.movePending = false;

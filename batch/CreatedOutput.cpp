@@ -20,12 +20,12 @@ bool RemoveCreatedFile(const CreatedFile& file)
     return IsStillCreatedFile(file) && ::unlink(file.path.c_str()) == 0;
 }
 
-int MoveToFinalName(CreatedFile& file, const std::string& extension)
+int MoveToFinalName(CreatedFile& file, const std::string& base, const std::string& extension)
 {
     for (int attempt = 0; attempt < 1000; ++attempt) {
         if (!IsStillCreatedFile(file))
             return ENOENT;
-        const std::string target = FinalOutputName(file.path, extension);
+        const std::string target = FinalOutputName(file.path, base, extension);
         if (target == file.path)
             return 0;
         // A file that appeared under target after the free-name check is

@@ -16,8 +16,8 @@ bool IsStillCreatedFile(const CreatedFile& file);
 // alone. Returns whether it removed it.
 bool RemoveCreatedFile(const CreatedFile& file);
 
-// Moves the file to FinalOutputName(file.path, extension) without ever
-// replacing anything there (a name taken meanwhile gives the next free
+// Moves the file to FinalOutputName(file.path, base, extension) without
+// ever replacing anything there (a name taken meanwhile gives the next free
 // one) and updates file.path. Returns 0, or the errno value of the failure
 // (ENOENT when the file is no longer there); it then stays where it is.
-int MoveToFinalName(CreatedFile& file, const std::string& extension);
+int MoveToFinalName(CreatedFile& file, const std::string& base, const std::string& extension);

@@ -139,16 +139,33 @@ std::string FileStem(const std::string& path)
     return dot == std::string::npos ? name : name.substr(0, dot);
 }
 
-std::string FinalOutputName(const std::string& writtenPath, const std::string& extension)
+std::string WithoutExtension(const std::string& path)
+{
+    const std::size_t dot = ExtensionDot(path);
+    return dot == std::string::npos ? path : path.substr(0, dot);
+}
+
+std::string FinalOutputName(const std::string& writtenPath, const std::string& base,
+                            const std::string& extension)
 {
     if (extension.empty())
         return writtenPath;
     const std::size_t dot = ExtensionDot(writtenPath);
-    const std::string head = dot == std::string::npos ? writtenPath : writtenPath.substr(0, dot);
-    const std::string wanted = head + "." + extension;
-    if (wanted == writtenPath)
+    if (dot != std::string::npos && writtenPath.compare(dot + 1, std::string::npos, extension) == 0)
         return writtenPath;
-    return NextFreeName(wanted);
+    const std::string wanted = base + "." + extension;
+    if (wanted == writtenPath || !PathExists(wanted))
+        return wanted;
+    for (unsigned long k = 0;; ++k) {
+        std::string candidate = base + "(" + std::to_string(k) + ")." + extension;
+        if (candidate == writtenPath || !PathExists(candidate))
+            return candidate;
+    }
+}
+
+std::string FinalOutputName(const std::string& writtenPath, const std::string& extension)
+{
+    return FinalOutputName(writtenPath, WithoutExtension(writtenPath), extension);
 }
 
 bool FolderWriteTest(const std::string& folder)

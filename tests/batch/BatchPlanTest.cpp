@@ -167,6 +167,35 @@ TEST_F(Preparation, NoTwoPositionsShareATemporaryOrOutputName)
     EXPECT_EQ(batch.files[1].source, Path("a(0)(0).mov"));
 }
 
+TEST_F(Preparation, FinalNamesStartFromTheStemAsTheDiskHadIt)
+{
+    // clip.avi and clip.ts are both written as clip.mov / clip(0).mov; the
+    // final names only step over what is on disk.
+    const std::string avi = Touch("x/clip.avi"), ts = Touch("y/clip.ts");
+    PreparedBatch batch = Prepare({avi, ts}, out);
+    ASSERT_TRUE(batch.Complete());
+    EXPECT_EQ(batch.files[1].output, out + "/clip(0).mov");
+    EXPECT_EQ(batch.files[0].finalBase, out + "/clip");
+    EXPECT_EQ(batch.files[1].finalBase, out + "/clip");
+    for (const BatchFile& file : batch.files)
+        ASSERT_EQ(MoveWithoutReplacing(file.source, file.input), 0);
+
+    // A file of the working name on disk at the start keeps its number.
+    Touch("out/clip.mov", "the user's");
+    batch = Prepare({avi}, out);
+    EXPECT_EQ(batch.files[0].output, out + "/clip(0).mov");
+    EXPECT_EQ(batch.files[0].finalBase, out + "/clip(0)");
+    ASSERT_EQ(MoveWithoutReplacing(batch.files[0].source, avi), 0);
+
+    const std::vector<BatchFile> plain = PlanWithoutRenames({avi, ts, Path("z/clip")}, out + "/");
+    EXPECT_EQ(plain[0].output, out + "/clip(0).mov");
+    EXPECT_EQ(plain[1].output, out + "/clip(1).mov");
+    EXPECT_EQ(plain[2].output, out + "/clip(2).mov");
+    EXPECT_EQ(plain[1].finalBase, out + "/clip(0)");
+    EXPECT_EQ(plain[1].source, ts);
+    EXPECT_FALSE(plain[1].renamed);
+}
+
 TEST_F(Preparation, JournalEntryIsOnDiskBeforeTheMove)
 {
     const std::string a = Touch("a.mp4");

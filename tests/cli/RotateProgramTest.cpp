@@ -240,6 +240,17 @@ TEST_F(RotateProgram, OutputOfAnOldInputIsDoneAndKeepsItsDate)
     ExpectInputsUntouched();
 }
 
+TEST_F(RotateProgram, SameStemWithTwoExtensionsKeepsBothNames)
+{
+    const std::string avi = Make(in + "/clip.avi");
+    const std::string ts = Make(in + "/clip.ts");
+    const ProgramResult result = RunRotate({"--rotate", "90", "--output", out, avi, ts});
+    ASSERT_EQ(result.status, 0) << result.out << result.err;
+    EXPECT_EQ(Names(out), (std::set<std::string>{"clip.avi", "clip.ts"}));
+    EXPECT_NE(result.out.find("done: " + ts + " -> " + out + "/clip.ts"), std::string::npos) << result.out;
+    ExpectInputsUntouched();
+}
+
 TEST_F(RotateProgram, OutputFolderMayBeTheInputsFolder)
 {
     MediaRecipe recipe;

@@ -134,3 +134,19 @@ TEST_F(FolderTest, FinalOutputNameTakesTheInputsExtensionWithoutOverwriting)
     EXPECT_EQ(FinalOutputName(numbered, "mp4"), folder + "/clip(0)(0).mp4");
     EXPECT_EQ(FinalOutputName(written, ""), written);
 }
+
+TEST_F(FolderTest, FinalOutputNameStartsFromTheBaseTheBatchChose)
+{
+    // Written as clip(0).mov only to keep apart from another working name:
+    // the final name starts from "clip" again.
+    const std::string written = Touch("clip(0).mov");
+    EXPECT_EQ(FinalOutputName(written, folder + "/clip", "ts"), folder + "/clip.ts");
+    Touch("clip.ts");
+    EXPECT_EQ(FinalOutputName(written, folder + "/clip", "ts"), folder + "/clip(0).ts");
+    // The written file itself never counts as taken, and one already
+    // ending in the extension keeps its name.
+    const std::string numbered = Touch("take(0).MOV");
+    EXPECT_EQ(FinalOutputName(numbered, folder + "/take", "MOV"), numbered);
+    EXPECT_EQ(WithoutExtension("/v.d/clip"), "/v.d/clip");
+    EXPECT_EQ(WithoutExtension("/v/clip(0).mov"), "/v/clip(0)");
+}

@@ -19,6 +19,7 @@
 #include <QRadioButton>
 #include <QTimer>
 #include <QtTest>
+#include <QTreeWidgetItem>
 #include <cerrno>
 #include <filesystem>
 #include <functional>
@@ -210,6 +211,10 @@ private slots:
         QCOMPARE(Status(1), Q(g_texts.tishi.sb));
         QVERIFY(List()->GetCheck(1));
         QCOMPARE(Status(2), Q(g_texts.tishi.wc));
+        // The failed row's status says why; the others keep the list's tip.
+        QVERIFY(!List()->topLevelItem(1)->toolTip(6).isEmpty());
+        QVERIFY(List()->topLevelItem(0)->toolTip(6).isEmpty());
+        QVERIFY(List()->topLevelItem(1)->toolTip(0).isEmpty());
         // The broken output of the failed file is gone; nothing else is.
         QCOMPARE(FolderNames(m_out), (std::vector<std::string>{"a.mp4", "c.avi"}));
         QCOMPARE(FolderNames(m_in), (std::vector<std::string>{"a.mp4", "b.mkv", "c.avi"}));

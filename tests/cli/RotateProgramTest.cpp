@@ -215,6 +215,9 @@ TEST_F(RotateProgram, RejectsBadInputsAndFailsUnwritableCodecsWithoutLeavingOutp
     EXPECT_NE(result.err.find("sound.m4a: no video stream"), std::string::npos);
     EXPECT_NE(result.err.find("pipe.mp4: not a regular file"), std::string::npos);
     EXPECT_NE(result.out.find("failed: " + refused), std::string::npos) << result.out;
+    // The line says why, in the engine's words.
+    EXPECT_NE(result.out.find("failed: " + refused + ": QuickTime cannot hold On2 VP8 video\n"), std::string::npos)
+        << result.out;
     EXPECT_NE(result.out.find("2 done, 1 failed, 6 rejected"), std::string::npos);
 
     EXPECT_EQ(Names(out), (std::set<std::string>{"first.mp4", "last.mkv"}));

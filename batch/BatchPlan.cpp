@@ -112,11 +112,14 @@ PreparedBatch PrepareBatch(const std::vector<TickedRow>& rows, const std::string
         if (ext != ".mov") {
             const std::string temporary =
                 NextFreeName(row.path.substr(0, ExtensionDot(row.path)) + ".mov", taken);
-            // A journal that cannot be written (a read-only program folder)
-            // does not stop the batch: the names are still given back in
-            // every case but a killed process.
-            if (ops.journal)
-                ops.journal->Add(row.path, temporary);
+            // Without its entry a killed process would leave the input
+            // under a name the user never chose, for good.
+            if (ops.journal && !ops.journal->Add(row.path, temporary)) {
+                batch.stop = PreparedBatch::Stop::kJournalFailed;
+                batch.failedPath = ops.journal->Path();
+                batch.error = ops.journal->Error();
+                break;
+            }
             const int error = ops.move(row.path, temporary);
             if (error != 0) {
                 if (ops.journal)

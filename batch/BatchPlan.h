@@ -73,11 +73,16 @@ struct BatchFileOps {
 BatchFileOps DefaultBatchFileOps(NameJournal* journal);
 
 struct PreparedBatch {
-    enum class Stop { kNone, kNameWithoutDot, kRenameFailed };
+    enum class Stop {
+        kNone,
+        kNameWithoutDot,
+        kRenameFailed,
+        kJournalFailed,  // a temporary name could not be recorded: no input is moved
+    };
 
     std::vector<BatchFile> files;  // the positions that got their names, in job order
     Stop stop = Stop::kNone;
-    std::string failedPath;        // the input whose temporary rename failed
+    std::string failedPath;        // the input whose temporary rename failed, or the journal
     int error = 0;                 // errno of that failure
     // Inputs that could not get their own name back after a stop: path and errno.
     std::vector<std::pair<std::string, int>> rollbackFailures;
@@ -89,9 +94,9 @@ struct PreparedBatch {
 // its own folder (journal entry first, then the move) and chooses a free
 // output name in outputFolder for every input. No two positions of the
 // batch get the same temporary or output name, and none is the name of an
-// existing file. When a file name has no '.' or a move fails the
-// preparation stops there and every input already moved gets its own name
-// back.
+// existing file. When a file name has no '.', a journal entry cannot be
+// written or a move fails, the preparation stops there and every input
+// already moved gets its own name back.
 PreparedBatch PrepareBatch(const std::vector<TickedRow>& rows, const std::string& outputFolder,
                            const BatchFileOps& ops);
 

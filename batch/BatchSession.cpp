@@ -8,7 +8,6 @@
 #include "SafeMove.h"
 
 #include <algorithm>
-#include <optional>
 
 namespace {
 
@@ -26,17 +25,18 @@ struct BatchSession::Position {
     bool settled = false;
     bool inputAway = false;    // the input is still under its temporary name
     bool movePending = false;  // a done output still waits for its final name
-    std::optional<CreatedFile> output;  // the file the worker wrote, once looked up
+    bool outputListed = false; // the journal lists the output
+    std::optional<CreatedFile> output;  // the file the worker created, once looked up
+    std::uint64_t born = 0;             // its birth time, 0 when unknown
 };
 
 BatchSession::BatchSession(ConversionJob& job, NameJournal* journal) : m_job(job), m_journal(journal) {}
 
 BatchSession::~BatchSession()
 {
-    if (m_worker.joinable()) {
+    if (m_worker.joinable())
         Cancel();
-        Join();
-    }
+    Join();
 }
 
 void BatchSession::Start(std::vector<BatchFile> files, int rotationDeg, int preFileWaitMs)
@@ -47,13 +47,63 @@ void BatchSession::Start(std::vector<BatchFile> files, int rotationDeg, int preF
     m_state.assign(m_files.size(), Position {});
     m_reported.clear();
     m_nextToSettle = 0;
+    m_nextToName = 0;
     m_doneCount = 0;
     m_end = BatchEnd::kRunning;
+    {
+        const std::lock_guard<std::mutex> lock(m_namesMutex);
+        m_handedOut.clear();
+        m_born.assign(m_files.size(), 0);
+        for (const BatchFile& file : m_files) {
+            m_handedOut.insert(file.source);
+            m_handedOut.insert(file.output);
+        }
+    }
 
     FillJob(m_job, m_files);
     m_job.rotation_deg = rotationDeg;
     m_job.pre_file_wait_ms = preFileWaitMs;
+    m_job.next_output_name = [this](const std::string& taken) { return NextOutputName(taken); };
+    m_job.output_created_hook = [this](int position, const CreatedFile& file) { OutputCreated(position, file); };
     m_worker = StartRotationWorker(m_job);
+}
+
+void BatchSession::OutputCreated(int position, const CreatedFile& file)
+{
+    const std::uint64_t born = BirthTimeOf(file);
+    {
+        const std::lock_guard<std::mutex> lock(m_namesMutex);
+        if (position >= 0 && static_cast<std::size_t>(position) < m_born.size())
+            m_born[static_cast<std::size_t>(position)] = born;
+    }
+    // Before the worker writes into the file: a killed batch leaves its
+    // cut-short output to the next start-up to remove. Without the entry
+    // the batch still goes on; such an output would stay.
+    if (m_journal)
+        m_journal->AddOutput(file.path, file.device, file.inode, born);
+}
+
+void BatchSession::CollectOutputNames(int reached, int current, std::vector<std::pair<int, std::string>>& names)
+{
+    for (; m_nextToName < reached; ++m_nextToName) {
+        const std::size_t at = static_cast<std::size_t>(m_nextToName);
+        if (!m_job.output_created[at].load()) {
+            if (m_nextToName == current)
+                break;  // not created yet: look again at the next poll
+            continue;
+        }
+        const std::string& created = m_job.created_output[at].path;
+        if (created != m_files[at].output)
+            names.emplace_back(m_nextToName, created);
+    }
+}
+
+std::string BatchSession::NextOutputName(const std::string& taken)
+{
+    const std::lock_guard<std::mutex> lock(m_namesMutex);
+    const std::string name = NextFreeName(taken, m_handedOut);
+    m_handedOut.insert(name);
+    return name;
 }
 
 SessionPoll BatchSession::Poll()
@@ -64,6 +114,10 @@ SessionPoll BatchSession::Poll()
     m_doneCount = poll.tick.doneCount;
     if (m_end == BatchEnd::kRunning)
         m_end = poll.tick.end;
+
+    // The worker creates the output of the position it is on; its name is
+    // known from then on.
+    CollectOutputNames(std::min(poll.job.current + 1, FileCount()), poll.job.current, poll.outputNames);
 
     // A status is final once the worker has moved past its file, and by
     // then the file is closed, so that its names may be moved.
@@ -89,8 +143,12 @@ bool BatchSession::WorkerRunning() const
 
 void BatchSession::Join()
 {
-    if (m_worker.joinable())
-        m_worker.join();
+    if (!m_worker.joinable())
+        return;
+    m_worker.join();
+    // The record outlives the session: nothing may call back into it.
+    m_job.next_output_name = nullptr;
+    m_job.output_created_hook = nullptr;
 }
 
 SessionEnd BatchSession::Conclude()
@@ -107,6 +165,7 @@ SessionEnd BatchSession::Conclude()
     else
         end.failedAtEnd = m_end == BatchEnd::kWorkerEndedEarly;
 
+    CollectOutputNames(FileCount(), -1, end.outputNames);
     for (int position = 0; position < FileCount(); ++position) {
         Position& state = m_state[static_cast<std::size_t>(position)];
         if (!state.settled) {
@@ -126,19 +185,27 @@ SessionEnd BatchSession::Conclude()
 
 void BatchSession::Settle(int position, const PositionOutcome& outcome, std::vector<FileError>& errors)
 {
-    Position& state = m_state[static_cast<std::size_t>(position)];
+    const std::size_t at = static_cast<std::size_t>(position);
+    Position& state = m_state[at];
     state.settled = true;
-    m_outcomes[static_cast<std::size_t>(position)] = outcome;
-    const BatchFile& file = m_files[static_cast<std::size_t>(position)];
+    m_outcomes[at] = outcome;
+    if (m_job.output_created[at].load()) {
+        state.output = m_job.created_output[at];
+        state.outputListed = m_journal != nullptr;
+        const std::lock_guard<std::mutex> lock(m_namesMutex);
+        state.born = m_born[at];
+    }
     // The input first: its own name matters more than the output's.
-    state.inputAway = file.renamed;
+    state.inputAway = m_files[at].renamed;
     RestoreInput(position, errors);
     if (outcome.kind == PositionOutcome::kDone) {
-        m_outcomes[static_cast<std::size_t>(position)].output = file.output;
+        m_outcomes[at].output = state.output ? state.output->path : m_files[at].output;
         state.movePending = true;
         FinishOutput(position, errors);
-    } else if (outcome.removeOutput) {
-        RemoveOutput(position);
+    } else {
+        if (outcome.removeOutput)
+            RemoveOutput(position);
+        ReleaseOutput(position, false);
     }
 }
 
@@ -161,42 +228,48 @@ void BatchSession::RestoreInput(int position, std::vector<FileError>& errors)
         m_journal->Release(file.source);
 }
 
-std::optional<CreatedFile> BatchSession::WrittenFile(int position)
-{
-    Position& state = m_state[static_cast<std::size_t>(position)];
-    const std::size_t at = static_cast<std::size_t>(position);
-    // Only what the worker reported creating is ours.
-    if (!state.output && m_job.output_created[at].load())
-        state.output = m_job.created_output[at];
-    return state.output;
-}
-
 void BatchSession::FinishOutput(int position, std::vector<FileError>& errors)
 {
     Position& state = m_state[static_cast<std::size_t>(position)];
     PositionOutcome& outcome = m_outcomes[static_cast<std::size_t>(position)];
     const BatchFile& file = m_files[static_cast<std::size_t>(position)];
-    if (!WrittenFile(position) || !IsStillCreatedFile(*state.output)) {
+    if (!state.output || !IsStillCreatedFile(*state.output, state.born)) {
         // Reported done, but what it wrote is gone: that is no result.
         state.movePending = false;
         outcome.kind = PositionOutcome::kFailed;
         outcome.reason = "its output " + outcome.output + " disappeared";
         outcome.output.clear();
+        ReleaseOutput(position, false);
         return;
     }
-    const std::string base = file.finalBase.empty() ? WithoutExtension(state.output->path) : file.finalBase;
-    outcome.moveError = MoveToFinalName(*state.output, base, InputExtension(file.input));
+    const std::string written = state.output->path;
+    const std::string base = file.finalBase.empty() ? WithoutExtension(written) : file.finalBase;
+    outcome.moveError = MoveToFinalName(*state.output, base, InputExtension(file.input), state.born);
     outcome.output = state.output->path;
-    if (outcome.moveError == 0)
-        state.movePending = false;
-    else
-        Report(outcome.output, outcome.moveError, errors);
+    if (outcome.moveError != 0) {
+        Report(written, outcome.moveError, errors);
+        return;
+    }
+    state.movePending = false;
+    // A file that keeps the name it was created under must not be taken
+    // for a cut-short one after a crash.
+    ReleaseOutput(position, state.output->path == written);
 }
 
 void BatchSession::RemoveOutput(int position)
 {
-    if (WrittenFile(position))
-        RemoveCreatedFile(*m_state[static_cast<std::size_t>(position)].output);
+    const Position& state = m_state[static_cast<std::size_t>(position)];
+    if (state.output)
+        RemoveCreatedFile(*state.output, state.born);
+}
+
+void BatchSession::ReleaseOutput(int position, bool durable)
+{
+    Position& state = m_state[static_cast<std::size_t>(position)];
+    if (!state.outputListed)
+        return;
+    state.outputListed = false;
+    m_journal->ReleaseOutput(m_job.created_output[static_cast<std::size_t>(position)].path, durable);
 }
 
 void BatchSession::Report(const std::string& path, int error, std::vector<FileError>& errors)

@@ -5,10 +5,13 @@
 #include "PollTick.h"
 #include "PositionOutcome.h"
 
+#include <cstdint>
+#include <mutex>
 #include <optional>
 #include <set>
 #include <string>
 #include <thread>
+#include <utility>
 #include <vector>
 
 class NameJournal;
@@ -24,6 +27,9 @@ struct SessionPoll {
     JobSnapshot job;           // the record as this poll read it
     TickResult tick;           // progress and end, from job
     std::vector<int> settled;  // positions whose outcome this poll settled
+    // Positions whose output the worker had to create under another name
+    // than planned (that one was taken), with the name it used.
+    std::vector<std::pair<int, std::string>> outputNames;
     std::vector<FileError> errors;  // moves that failed, each path reported once per batch
 };
 
@@ -32,6 +38,7 @@ struct SessionEnd {
     BatchEnd end = BatchEnd::kRunning;
     bool failedAtEnd = false;  // the last file failed, or the worker ended before it
     std::vector<int> settled;  // positions settled only now
+    std::vector<std::pair<int, std::string>> outputNames;  // as in SessionPoll, found only now
     std::vector<FileError> errors;
 };
 
@@ -42,12 +49,16 @@ struct SessionEnd {
 // worker left of a file that did not get done.
 //
 // A position is settled (its names moved, its partial output removed) as
-// soon as the worker has passed it, or at Conclude. Everything runs on the
-// caller's thread; the worker only meets the session through the record.
+// soon as the worker has passed it, or at Conclude. Only the file the
+// worker reported creating for a position is ever moved or removed. The
+// session runs on the caller's thread, except for the two calls the worker
+// makes into it through the record: a free name for an output whose name
+// was taken, and the note of each output created (into the journal).
 class BatchSession {
 public:
-    // journal: where the inputs' temporary names were recorded (may be
-    // null when no input got one); entries are released as names come back.
+    // journal: where the inputs' temporary names were recorded, and where
+    // the outputs the worker creates are recorded until they are finished
+    // (may be null); entries are released as names come back.
     BatchSession(ConversionJob& job, NameJournal* journal);
     ~BatchSession();  // stops and waits for a worker still running
     BatchSession(const BatchSession&) = delete;
@@ -85,6 +96,14 @@ private:
     std::optional<CreatedFile> WrittenFile(int position);
     void RemoveOutput(int position);
     void Report(const std::string& path, int error, std::vector<FileError>& errors);
+    // Positions up to reached whose output the worker created under another
+    // name than planned; the position the worker is on only once created.
+    void CollectOutputNames(int reached, int current, std::vector<std::pair<int, std::string>>& names);
+    // Worker thread: the next free name for a taken output name, and the
+    // note of an output just created.
+    std::string NextOutputName(const std::string& taken);
+    void OutputCreated(int position, const CreatedFile& file);
+    void ReleaseOutput(int position, bool durable);
 
     ConversionJob& m_job;
     NameJournal* m_journal;
@@ -93,7 +112,11 @@ private:
     std::vector<Position> m_state;
     std::set<std::string> m_reported;
     std::thread m_worker;
+    std::mutex m_namesMutex;
+    std::set<std::string> m_handedOut;  // every name the batch gave out; guarded by m_namesMutex
+    std::vector<std::uint64_t> m_born;  // birth time of each position's output; guarded by m_namesMutex
     int m_nextToSettle = 0;
+    int m_nextToName = 0;  // first position whose created output is not looked at yet
     int m_doneCount = 0;
     BatchEnd m_end = BatchEnd::kRunning;
 };

@@ -10,8 +10,10 @@
 #include <cstring>
 #include <thread>
 
-BatchRunner::BatchRunner(std::ostream& out, ProgressLine& progress, const std::atomic<bool>& interrupt)
-    : m_out(out), m_progress(progress), m_interrupt(interrupt), m_job(std::make_unique<ConversionJob>())
+BatchRunner::BatchRunner(std::ostream& out, ProgressLine& progress, const std::atomic<bool>& interrupt,
+                         NameJournal* journal)
+    : m_out(out), m_progress(progress), m_interrupt(interrupt), m_journal(journal),
+      m_job(std::make_unique<ConversionJob>())
 {
 }
 
@@ -58,7 +60,7 @@ std::vector<std::size_t> BatchRunner::RunOneBatch(const std::vector<std::size_t>
     for (std::size_t k = 0; k < files.size(); ++k)
         files[k].duration_s = (*m_inputs)[chosen[k]].duration_s;
 
-    BatchSession session(*m_job, nullptr);
+    BatchSession session(*m_job, m_journal);
     session.Start(std::move(files), m_rotation, 0);
     SetInterruptTarget(&m_job->cancel_requested);
 

@@ -10,6 +10,7 @@
 #include <vector>
 
 struct ConversionJob;
+class NameJournal;
 class ProgressLine;
 
 // One accepted input of a batch.
@@ -24,7 +25,10 @@ struct BatchInput {
 // written under a free .mov name and then given the input's extension.
 class BatchRunner {
 public:
-    BatchRunner(std::ostream& out, ProgressLine& progress, const std::atomic<bool>& interrupt);
+    // journal (may be null): where the outputs are recorded while they are
+    // being written.
+    BatchRunner(std::ostream& out, ProgressLine& progress, const std::atomic<bool>& interrupt,
+                NameJournal* journal = nullptr);
     ~BatchRunner();
 
     // One outcome per input, in the order of inputs.
@@ -42,6 +46,7 @@ private:
     std::ostream& m_out;
     ProgressLine& m_progress;
     const std::atomic<bool>& m_interrupt;
+    NameJournal* m_journal;
     std::unique_ptr<ConversionJob> m_job;
 
     const std::vector<BatchInput>* m_inputs = nullptr;

@@ -10,9 +10,10 @@
 #include "CLabel.h"
 #include "ConversionJob.h"
 #include "DesktopHooks.h"
-#include "ExeFolder.h"
+#include "FileErrorText.h"
 #include "FileListColumns.h"
 #include "FileNames.h"
+#include "JournalPlace.h"
 #include "LanguageTexts.h"
 #include "NameJournal.h"
 #include "ProgressTexts.h"
@@ -75,14 +76,19 @@ QString RefusalText(StartRefusal refusal)
 class CFennexAVConverterDlg::CBatchState : public QObject
 {
 public:
-    explicit CBatchState(QObject* parent)
-        : QObject(parent), journal(ExeFolder() + "/" + kJournalName)
+    explicit CBatchState(QObject* parent) : QObject(parent) {}
+
+    // The journal for the next batch: the one in use while it still lists
+    // something, else one in the place the folders allow now.
+    NameJournal& JournalForNextBatch()
     {
+        session.reset();  // it uses the journal; its worker has ended
+        if (!journal || (journal->Pending().empty() && journal->PendingOutputs().empty()))
+            journal = std::make_unique<NameJournal>(JournalPath());
+        return *journal;
     }
 
-    static constexpr const char* kJournalName = "pending-names.txt";
-
-    NameJournal journal;
+    std::unique_ptr<NameJournal> journal;
     std::unique_ptr<BatchSession> session;  // the last batch; goes before the journal it uses
     bool inTick = false;
 };
@@ -164,7 +170,8 @@ void CFennexAVConverterDlg::OnStart()
     m_doneCount = 0;
 
     CBatchState& batch = Batch();
-    const PreparedBatch prepared = PrepareBatch(ticked, folder, DefaultBatchFileOps(&batch.journal));
+    NameJournal& journal = batch.JournalForNextBatch();
+    const PreparedBatch prepared = PrepareBatch(ticked, folder, DefaultBatchFileOps(&journal));
     for (const BatchFile& file : prepared.files) {
         list->SetItemText(file.row, kColumnSource, Q(file.source));
         list->SetItemText(file.row, kColumnOutput, Q(file.output));
@@ -174,6 +181,10 @@ void CFennexAVConverterDlg::OnStart()
         // without a '.' ends the start without a word, as it always has.
         if (prepared.stop == PreparedBatch::Stop::kRenameFailed)
             Desktop().showFileError(this, Q(prepared.failedPath), prepared.error);
+        if (prepared.stop == PreparedBatch::Stop::kJournalFailed) {
+            Desktop().showMessage(this, QStringLiteral("无法记录临时文件名，为保证文件安全，转换未开始：") +
+                                            FileErrorText(Q(prepared.failedPath), prepared.error));
+        }
         for (const auto& [path, error] : prepared.rollbackFailures)
             Desktop().showFileError(this, Q(path), error);
         return;
@@ -188,7 +199,7 @@ void CFennexAVConverterDlg::OnStart()
     else if (Rotate270Radio()->isChecked())
         rotation = 270;
 
-    batch.session = std::make_unique<BatchSession>(ConversionJob::Instance(), &batch.journal);
+    batch.session = std::make_unique<BatchSession>(ConversionJob::Instance(), &journal);
     batch.session->Start(prepared.files, rotation, PreFileWaitMs());
 
     if (!m_timer1) {
@@ -239,6 +250,8 @@ void CFennexAVConverterDlg::OnTimer()
     // goes over every done row again at the end).
     const bool newlyDone = tick.donePosition >= 0 && tick.doneCount != tick.labelDoneCount;
     m_doneCount = tick.doneCount;
+    for (const auto& [position, name] : poll.outputNames)
+        list->SetItemText(m_selectedRows[position], kColumnOutput, Q(name));
     for (int position : tick.failedPositions)
         MarkRow(m_selectedRows[position], false, poll.job.reason[static_cast<std::size_t>(position)]);
     if (newlyDone) {
@@ -278,6 +291,8 @@ void CFennexAVConverterDlg::FinishBatch()
     const SessionEnd end = session.Conclude();
 
     CCheckListCtrl* list = FileList();
+    for (const auto& [position, name] : end.outputNames)
+        list->SetItemText(m_selectedRows[position], kColumnOutput, Q(name));
     for (int i = 0; i < session.FileCount(); ++i) {
         const int row = m_selectedRows[i];
         if (row < 0 || row >= list->GetItemCount())
@@ -307,8 +322,12 @@ void CFennexAVConverterDlg::FinishBatch()
 
 void CFennexAVConverterDlg::RecoverInterruptedBatch()
 {
-    const std::vector<RestoredName> found =
-        RecoverPendingNames(ExeFolder() + "/" + CBatchState::kJournalName);
+    std::vector<RestoredName> found;
+    std::vector<std::string> removed;
+    for (const std::string& path : JournalPathsToRecover()) {
+        std::vector<RestoredName> names = RecoverPendingNames(path, &removed);
+        found.insert(found.end(), names.begin(), names.end());
+    }
     QStringList lines;
     for (const RestoredName& entry : found) {
         if (entry.error != 0) {
@@ -320,10 +339,19 @@ void CFennexAVConverterDlg::RecoverInterruptedBatch()
                          .arg(Q(entry.ownName), Q(entry.restoredTo));
         }
     }
-    if (!lines.isEmpty()) {
-        Desktop().showMessage(this, QStringLiteral("上次转换没有正常结束，以下文件已恢复原来的名称：\n") +
-                                        lines.join(QLatin1Char('\n')));
+    QStringList outputs;
+    for (const std::string& path : removed)
+        outputs << Q(path);
+    QString text;
+    if (!lines.isEmpty())
+        text = QStringLiteral("上次转换没有正常结束，以下文件已恢复原来的名称：\n") + lines.join(QLatin1Char('\n'));
+    if (!outputs.isEmpty()) {
+        text += text.isEmpty() ? QStringLiteral("上次转换没有正常结束，以下未完成的输出文件已删除：\n")
+                               : QStringLiteral("\n\n以下未完成的输出文件已删除：\n");
+        text += outputs.join(QLatin1Char('\n'));
     }
+    if (!text.isEmpty())
+        Desktop().showMessage(this, text);
 
     // Test-only: FENNEX_TEST_START_FILES (paths, one a line) and
     // FENNEX_TEST_OUTPUT_FOLDER make a freshly started program add those

@@ -258,6 +258,20 @@ TEST_F(Preparation, FailedRenameLeavesTheOtherInputsUntouched)
     EXPECT_TRUE(journal->Pending().empty());
 }
 
+TEST_F(Preparation, AJournalThatCannotBeWrittenRenamesNothing)
+{
+    const std::string a = Touch("a.mov", "a");  // needs no temporary name
+    const std::string b = Touch("b.mp4", "b");
+    NameJournal unwritable(Path("no such folder/pending-names.txt"));
+    const PreparedBatch batch = PrepareBatch({{0, a, ""}, {1, b, ""}}, out, DefaultBatchFileOps(&unwritable));
+    EXPECT_EQ(batch.stop, PreparedBatch::Stop::kJournalFailed);
+    EXPECT_EQ(batch.failedPath, unwritable.Path());
+    EXPECT_EQ(batch.error, ENOENT);
+    EXPECT_EQ(Read(a), "a");
+    EXPECT_EQ(Read(b), "b");
+    EXPECT_FALSE(Exists(Path("b.mov")));
+}
+
 TEST_F(Preparation, FillJobDescribesTheBatch)
 {
     auto job = std::make_unique<ConversionJob>();

@@ -9,10 +9,13 @@
 #include "PipeFeeder.h"
 
 #include <csignal>
+#include <fcntl.h>
 #include <filesystem>
+#include <map>
 #include <memory>
 #include <set>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace fs = std::filesystem;
 
@@ -87,6 +90,28 @@ protected:
 
     PositionOutcome::Kind Kind(int position) const { return session->Outcome(position).kind; }
 
+    // A four-second transport stream in.ts and a named pipe pipe.ts to feed
+    // it through, so that the worker can be held in the middle of a file.
+    std::string PipedInput()
+    {
+        MediaRecipe longer;
+        longer.audio_codec = "mp3";
+        longer.seconds = 4.0;
+        fed = Video("in.ts", longer);
+        const std::string pipe = in + "/pipe.ts";
+        EXPECT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
+        std::signal(SIGPIPE, SIG_IGN);  // the worker may close the pipe before the feeder is through
+        return pipe;
+    }
+    bool WaitForProgress() const
+    {
+        for (int k = 0; k < 2000 && job->progress_percent.load() <= 0; ++k)
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        return job->progress_percent.load() > 0;
+    }
+
+    std::string fed;
+
     std::string in, out;
     std::unique_ptr<NameJournal> journal;
     std::unique_ptr<ConversionJob> job;
@@ -94,6 +119,26 @@ protected:
     std::vector<int> settled;
     std::vector<FileError> reported;
 };
+
+// The payloads of a file's packets, stream by stream.
+std::map<int, std::vector<std::vector<std::uint8_t>>> Payloads(const std::string& path)
+{
+    std::map<int, std::vector<std::vector<std::uint8_t>>> streams;
+    for (FixturePacket& packet : ReadPackets(path))
+        streams[packet.stream_index].push_back(std::move(packet.data));
+    return streams;
+}
+
+// Creates a file the way a user's program would, never over an existing one.
+bool DropFile(const std::string& path, const std::string& content)
+{
+    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL, 0644);
+    if (fd < 0)
+        return false;
+    const bool written = ::write(fd, content.data(), content.size()) == static_cast<ssize_t>(content.size());
+    ::close(fd);
+    return written;
+}
 
 MediaRecipe Vp8()
 {
@@ -158,22 +203,16 @@ TEST_F(Session, AWorkerThatEndsEarlyLeavesTheRestNotReachedUnderTheirOwnNames)
 
 TEST_F(Session, AStopInTheMiddleOfAFileRemovesItsPartialOutputOnly)
 {
-    MediaRecipe longer;
-    longer.audio_codec = "mp3";
-    longer.seconds = 4.0;
-    const std::string ts = Video("in.ts", longer);
-    const std::string pipe = in + "/pipe.ts";
-    ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
-    std::signal(SIGPIPE, SIG_IGN);  // the worker may close the pipe before the feeder is through
-    std::vector<BatchFile> files = PlanWithoutRenames({pipe, ts}, out);
+    const std::string pipe = PipedInput();
+    std::vector<BatchFile> files = PlanWithoutRenames({pipe, fed}, out);
     for (BatchFile& file : files)
         file.duration_s = 4.0;
     {
-        PipeFeeder feeder(pipe, Read(ts));
+        PipeFeeder feeder(pipe, Read(fed));
         Begin(files);
-        for (int k = 0; k < 2000 && job->progress_percent.load() <= 0; ++k)
-            std::this_thread::sleep_for(std::chrono::milliseconds(5));
-        ASSERT_GT(job->progress_percent.load(), 0);
+        ASSERT_TRUE(WaitForProgress());
+        // The journal lists the output while it is being written.
+        EXPECT_EQ(journal->PendingOutputs(), std::vector<std::string>{out + "/pipe.mov"});
         session->Cancel();
         feeder.GoOn();
     }
@@ -185,6 +224,84 @@ TEST_F(Session, AStopInTheMiddleOfAFileRemovesItsPartialOutputOnly)
     EXPECT_EQ(Kind(1), PositionOutcome::kNotReached);
     EXPECT_TRUE(Names(out).empty());
     EXPECT_EQ(Names(in), (std::set<std::string>{"in.ts", "pipe.ts"}));
+    EXPECT_TRUE(journal->PendingOutputs().empty());
+    EXPECT_EQ(Read(journal->Path()), "");
+}
+
+TEST_F(Session, AFileDroppedUnderAWorkingNameSurvivesAStop)
+{
+    const std::string pipe = PipedInput();
+    const std::string c = Video("c.mp4");
+    std::vector<BatchFile> files = PlanWithoutRenames({pipe, c}, out);
+    files[0].duration_s = 4.0;
+    {
+        PipeFeeder feeder(pipe, Read(fed));
+        Begin(files);
+        ASSERT_TRUE(WaitForProgress());
+        // The user saves a file under the name the batch chose for c.
+        ASSERT_TRUE(DropFile(out + "/c.mov", "the user's own"));
+        session->Cancel();
+        feeder.GoOn();
+    }
+    RunToTheEnd();
+    EXPECT_EQ(Kind(1), PositionOutcome::kNotReached);
+    EXPECT_EQ(Names(out), (std::set<std::string>{"c.mov"}));
+    EXPECT_EQ(Read(out + "/c.mov"), "the user's own");
+}
+
+TEST_F(Session, TwoBatchesIntoOneFolderKeepBothOutputs)
+{
+    // Batch one holds in its first file while batch two writes the name
+    // that batch one chose for its second file.
+    const std::string pipe = PipedInput();
+    MediaRecipe small;
+    small.width = 96;
+    small.height = 64;
+    const std::string mine = Video("b.mp4", small);
+    fs::create_directory(Path("other"));
+    const std::string theirs = Path("other/b.mov");
+    ASSERT_EQ(MakeMediaFile(theirs, MediaRecipe {}), "");
+
+    std::vector<BatchFile> files = PlanWithoutRenames({pipe, mine}, out);
+    files[0].duration_s = 4.0;
+    ASSERT_EQ(files[1].output, out + "/b.mov");
+    std::vector<std::pair<int, std::string>> renamed;
+    {
+        PipeFeeder feeder(pipe, Read(fed));
+        Begin(files);
+        ASSERT_TRUE(WaitForProgress());
+
+        auto otherJob = std::make_unique<ConversionJob>();
+        BatchSession other(*otherJob, nullptr);
+        other.Start(PlanWithoutRenames({theirs}, out), 180, 0);
+        other.Join();
+        other.Poll();
+        other.Conclude();
+        ASSERT_EQ(other.Outcome(0).kind, PositionOutcome::kDone);
+        ASSERT_EQ(other.Outcome(0).output, out + "/b.mov");
+        feeder.GoOn();
+    }
+    while (session->WorkerRunning()) {
+        const SessionPoll poll = session->Poll();
+        renamed.insert(renamed.end(), poll.outputNames.begin(), poll.outputNames.end());
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    }
+    session->Join();
+    const SessionPoll last = session->Poll();
+    renamed.insert(renamed.end(), last.outputNames.begin(), last.outputNames.end());
+    const SessionEnd end = session->Conclude();
+    renamed.insert(renamed.end(), end.outputNames.begin(), end.outputNames.end());
+
+    // Batch one wrote its file under the next free name and then gave it
+    // its final name; batch two's finished file is as batch two left it.
+    EXPECT_EQ(Kind(1), PositionOutcome::kDone);
+    EXPECT_EQ(renamed, (std::vector<std::pair<int, std::string>>{{1, out + "/b(0).mov"}}));
+    EXPECT_EQ(session->Outcome(1).output, out + "/b.mp4");
+    EXPECT_EQ(Names(out), (std::set<std::string>{"b.mov", "b.mp4", "pipe.ts"}));
+    EXPECT_TRUE(Payloads(out + "/b.mov") == Payloads(theirs));
+    EXPECT_EQ(ReadRotationCw(out + "/b.mov"), 180);
+    EXPECT_TRUE(Payloads(out + "/b.mp4") == Payloads(mine));
+    EXPECT_EQ(ReadRotationCw(out + "/b.mp4"), 90);
 }
 
 TEST_F(Session, PositionsPassedBetweenTwoPollsAreAllSettledByTheNextOne)

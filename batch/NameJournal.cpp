@@ -5,6 +5,7 @@
 #include "SafeMove.h"
 
 #include <cerrno>
+#include <initializer_list>
 #include <fcntl.h>
 #include <sys/file.h>
 #include <unistd.h>
@@ -21,24 +22,25 @@
 
 namespace {
 
+// A record: its tag and fields, each ended by a NUL byte.
+std::string Record(std::initializer_list<std::string> fields)
+{
+    std::string record;
+    for (const std::string& field : fields) {
+        record += field;
+        record += '\0';
+    }
+    return record;
+}
+
 std::string PendingRecord(const std::string& own, const std::string& temporary)
 {
-    std::string record = "P";
-    record += '\0';
-    record += own;
-    record += '\0';
-    record += temporary;
-    record += '\0';
-    return record;
+    return Record({"P", own, temporary});
 }
 
 std::string ReleaseRecord(const std::string& temporary)
 {
-    std::string record = "R";
-    record += '\0';
-    record += temporary;
-    record += '\0';
-    return record;
+    return Record({"R", temporary});
 }
 
 struct ListedOutput {
@@ -48,27 +50,13 @@ struct ListedOutput {
 
 std::string OutputRecord(const ListedOutput& output)
 {
-    const CreatedFile& file = output.file;
-    std::string record = "O";
-    record += '\0';
-    record += file.path;
-    record += '\0';
-    record += std::to_string(file.device);
-    record += '\0';
-    record += std::to_string(file.inode);
-    record += '\0';
-    record += std::to_string(output.born);
-    record += '\0';
-    return record;
+    return Record({"O", output.file.path, std::to_string(output.file.device), std::to_string(output.file.inode),
+                   std::to_string(output.born)});
 }
 
 std::string OutputReleaseRecord(const std::string& path)
 {
-    std::string record = "F";
-    record += '\0';
-    record += path;
-    record += '\0';
-    return record;
+    return Record({"F", path});
 }
 
 bool ParseNumber(const std::string& text, std::uint64_t& value)

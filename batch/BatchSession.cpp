@@ -248,6 +248,9 @@ void BatchSession::FinishOutput(int position, std::vector<FileError>& errors)
     outcome.output = state.output->path;
     if (outcome.moveError != 0) {
         Report(written, outcome.moveError, errors);
+        // Complete, only not renamed: never to be taken for a cut-short
+        // file after a crash.
+        ReleaseOutput(position, true);
         return;
     }
     state.movePending = false;

@@ -321,6 +321,31 @@ TEST_F(Session, PositionsPassedBetweenTwoPollsAreAllSettledByTheNextOne)
     EXPECT_TRUE(session->Conclude().settled.empty());
 }
 
+TEST_F(Session, ADoneOutputThatCannotTakeItsFinalNameIsKeptEvenAfterACrash)
+{
+    // The final name is three bytes longer than the longest a file name may
+    // be: the working name had to step over a file of the user's.
+    const std::string input = in + "/c." + std::string(253, 'x');
+    ASSERT_EQ(MakeMediaFile(input, MediaRecipe {}, "mp4"), "");
+    WriteBytes(out + "/c.mov", "the user's");
+    std::vector<BatchFile> files = PlanWithoutRenames({input}, out);
+    ASSERT_EQ(files[0].output, out + "/c(0).mov");
+    Begin(files);
+    RunToTheEnd();
+
+    EXPECT_EQ(Kind(0), PositionOutcome::kDone);
+    EXPECT_EQ(session->Outcome(0).moveError, ENAMETOOLONG);
+    EXPECT_EQ(session->Outcome(0).output, out + "/c(0).mov");
+    ASSERT_EQ(reported.size(), 1u);
+    EXPECT_TRUE(journal->PendingOutputs().empty());
+    // What a start-up after a crash would find: nothing to remove.
+    std::vector<std::string> removed;
+    RecoverPendingNames(journal->Path(), &removed);
+    EXPECT_TRUE(removed.empty());
+    EXPECT_EQ(ReadRotationCw(out + "/c(0).mov"), 90);
+    EXPECT_EQ(Read(out + "/c.mov"), "the user's");
+}
+
 TEST_F(Session, AnInputWhoseNameWasTakenMeanwhileIsReportedOnceAndStaysInTheJournal)
 {
     const std::string a = Video("a.mp4");

@@ -5,8 +5,11 @@
 #include "ConversionJob.h"
 #include "FileNames.h"
 #include "InputCheck.h"
+#include "JournalPlace.h"
+#include "NameJournal.h"
 #include "ProgressLine.h"
 
+#include <cstring>
 #include <memory>
 #include <sys/stat.h>
 
@@ -47,6 +50,22 @@ int RunRotateCli(const std::vector<std::string>& args, std::ostream& out, std::o
         return kExitUsage;
     }
 
+    // What a killed run (of this program or the window) left behind: its
+    // inputs get their names back, its cut-short outputs go.
+    for (const std::string& journalPath : JournalPathsToRecover()) {
+        std::vector<std::string> removed;
+        for (const RestoredName& entry : RecoverPendingNames(journalPath, &removed)) {
+            if (entry.error != 0)
+                err << kProgram << ": cannot give " << entry.temporaryName << " its name " << entry.ownName
+                    << " back: " << std::strerror(entry.error) << '\n';
+            else
+                err << kProgram << ": an unfinished batch left " << entry.ownName << " as "
+                    << entry.temporaryName << "; it is " << entry.restoredTo << " again\n";
+        }
+        for (const std::string& path : removed)
+            err << kProgram << ": removed " << path << ", the unfinished output of a run that was killed\n";
+    }
+
     // Only the probe fields are used here; the batch gets a record of its own.
     auto probeJob = std::make_unique<ConversionJob>();
     std::vector<BatchInput> accepted;
@@ -65,18 +84,21 @@ int RunRotateCli(const std::vector<std::string>& args, std::ostream& out, std::o
     probeJob.reset();
 
     ProgressLine progress(err, errIsTerminal);
-    BatchRunner runner(out, progress, interrupt);
-    const std::vector<BatchOutcome> outcomes = runner.Run(accepted, line.output_folder, line.rotation_deg);
+    // Partial outputs are recorded while they are written, so that a run
+    // that is killed leaves none for good.
+    NameJournal journal(JournalPath());
+    BatchRunner runner(out, progress, interrupt, &journal);
+    const std::vector<PositionOutcome> outcomes = runner.Run(accepted, line.output_folder, line.rotation_deg);
 
     int done = 0;
     int failed = 0;
     int stopped = 0;
     bool notes = false;
-    for (const BatchOutcome& outcome : outcomes) {
-        if (outcome.kind == BatchOutcome::kDone) {
+    for (const PositionOutcome& outcome : outcomes) {
+        if (outcome.kind == PositionOutcome::kDone) {
             ++done;
-            notes = notes || !outcome.note.empty();
-        } else if (outcome.kind == BatchOutcome::kFailed) {
+            notes = notes || outcome.moveError != 0;
+        } else if (outcome.kind == PositionOutcome::kFailed) {
             ++failed;
         } else {
             ++stopped;

@@ -12,6 +12,7 @@
 #include "DisplayRotation.h"
 #include "FailureReason.h"
 #include "StreamCarriage.h"
+#include "StreamExclusion.h"
 
 extern "C" {
 #include <libavcodec/avcodec.h>
@@ -21,16 +22,10 @@ extern "C" {
 
 namespace {
 
-// Streams that are never copied: PNG and DVD navigation streams, subtitles,
-// and an MJPEG stream in a file of three or more streams (cover art).
+// Streams that are never copied (the probe's rule).
 bool Excluded(const AVStream* stream, unsigned stream_count)
 {
-    const AVCodecParameters* par = stream->codecpar;
-    if (par->codec_id == AV_CODEC_ID_PNG || par->codec_id == AV_CODEC_ID_DVD_NAV)
-        return true;
-    if (par->codec_type == AVMEDIA_TYPE_SUBTITLE)
-        return true;
-    return par->codec_id == AV_CODEC_ID_MJPEG && stream_count > 2;
+    return ExclusionOf(stream, stream_count) != StreamExclusion::kKept;
 }
 
 bool IsVideoOrAudio(const AVCodecParameters* par)

@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "ConversionJob.h"
+#include "StreamExclusion.h"
 
 extern "C" {
 #include <libavcodec/avcodec.h>
@@ -74,13 +75,13 @@ int ProbeMedia(ConversionJob& job)
     for (unsigned i = 0; i < input->nb_streams; ++i) {
         AVStream* stream = input->streams[i];
         const AVCodecParameters* par = stream->codecpar;
-        if (par->codec_id == AV_CODEC_ID_PNG || par->codec_id == AV_CODEC_ID_DVD_NAV ||
-            par->codec_type == AVMEDIA_TYPE_SUBTITLE)
+        const StreamExclusion exclusion = ExclusionOf(stream, input->nb_streams);
+        if (exclusion == StreamExclusion::kNotMedia)
             continue;
         if (par->codec_type == AVMEDIA_TYPE_VIDEO)
             selectedVideo = static_cast<int>(i);
-        // An MJPEG stream among three or more streams is cover art.
-        if (par->codec_id == AV_CODEC_ID_MJPEG && input->nb_streams > 2)
+        // Cover art counts as a picture of the file but is not checked.
+        if (exclusion == StreamExclusion::kCoverArt)
             continue;
         const AVCodec* codec = avcodec_find_decoder(par->codec_id);
         if (!codec)

@@ -1,19 +1,23 @@
 #!/bin/sh
 # Installs what is needed, builds, and runs every test: the whole suite,
-# then the engine's tests again under ThreadSanitizer.
+# the Qt-free tests of an optimised (Release) build, then the engine's
+# tests again under ThreadSanitizer. Warnings are errors in all three.
 set -eu
 cd "$(dirname "$0")/.."
 sh scripts/install-deps.sh
 export QT_QPA_PLATFORM=offscreen
 
-sh scripts/build.sh build
+sh scripts/build.sh build -DFENNEX_WERROR=ON
 ctest --test-dir build --output-on-failure --timeout 600
+
+sh scripts/build.sh build-release -DFENNEX_WITH_QT=OFF -DFENNEX_WERROR=ON -DCMAKE_BUILD_TYPE=Release
+ctest --test-dir build-release --output-on-failure --timeout 600
 
 # --- Debian package: built, its contents checked, its programs run unpacked
 # --- as a user other than root with a fresh HOME.
 sh scripts/check-package.sh build
 # --- end of the Debian package
 
-sh scripts/build.sh build-tsan -DFENNEX_WITH_QT=OFF -DFENNEX_TSAN=ON -DCMAKE_BUILD_TYPE=Debug
+sh scripts/build.sh build-tsan -DFENNEX_WITH_QT=OFF -DFENNEX_TSAN=ON -DCMAKE_BUILD_TYPE=Debug -DFENNEX_WERROR=ON
 TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1" \
     ctest --test-dir build-tsan --output-on-failure --timeout 900 -L tsan

@@ -13,9 +13,9 @@
 #include "FileListColumns.h"
 #include "FileNames.h"
 #include "FileRowTexts.h"
+#include "InputCheck.h"
 #include "LanguageTexts.h"
 #include "PathDelegate.h"
-#include "ProbeMedia.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -80,10 +80,7 @@ CFennexAVConverterDlg::CFennexAVConverterDlg(QWidget* parent)
 
 CFennexAVConverterDlg::~CFennexAVConverterDlg()
 {
-    if (m_worker.joinable()) {
-        RequestCancel();
-        WaitForWorker();
-    }
+    StopBatchWorker();
 }
 
 bool CFennexAVConverterDlg::OnInitDialog()
@@ -467,9 +464,9 @@ void CFennexAVConverterDlg::AddFilesByDialog()
 bool CFennexAVConverterDlg::ProbeAndAppend(const QString& path, int row)
 {
     WaitForWorker();
-    ConversionJob& job = ConversionJob::Instance();
-    job.probe_path = path.toStdString();
-    if (ProbeMedia(job) < 0) {
+    // A pipe or a device would hold the probe up for good: only readable
+    // plain files get as far as the probe.
+    if (!CheckInput(path.toStdString(), ConversionJob::Instance()).accepted) {
         ShowRejected(path);
         return false;
     }

@@ -9,7 +9,7 @@
 #include <QStringList>
 #include <functional>
 #include <memory>
-#include <thread>
+#include <string>
 #include <vector>
 
 class CAVConvertDlg;   // forward declaration; the member below is a pointer
@@ -19,6 +19,7 @@ class CHyperLink;
 class QComboBox;
 class QRadioButton;
 class QTimer;
+struct FileError;
 
 namespace Ui {
 class CFennexAVConverterDlg;
@@ -104,15 +105,14 @@ private:
     class CBatchState;
     CBatchState& Batch();
     void FinishBatch();
-    bool RestoreInputName(int row);
-    bool MoveReportingOnce(const std::string& from, const std::string& to);
-    void RestoreNames(int row);
+    void MarkRow(int row, bool done, const std::string& reason);
+    void ShowFileErrors(const std::vector<FileError>& errors);
+    void StopBatchWorker();             // the window is going away: stop and wait for a running batch
     CBatchState* m_batch = nullptr;     // a child object, created on first use
     std::vector<int> m_selectedRows;   // the ticked rows in batch order; filled by OnStart
     int m_doneCount = 0;
     CAVConvertDlg* m_progressDlg = nullptr;   // created by the batch code on first start, parented to the main dialog
     QTimer* m_timer1 = nullptr;
-    std::thread m_worker;
     // --- end of batch ---
 
 protected:

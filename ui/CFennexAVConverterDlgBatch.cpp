@@ -4,28 +4,27 @@
 #include "CFennexAVConverterDlg.h"
 
 #include "BatchPlan.h"
+#include "BatchSession.h"
 #include "CAVConvertDlg.h"
 #include "CCheckListCtrl.h"
 #include "CLabel.h"
 #include "ConversionJob.h"
 #include "DesktopHooks.h"
-#include "ExeFolder.h"
+#include "FileErrorText.h"
 #include "FileListColumns.h"
 #include "FileNames.h"
+#include "JournalPlace.h"
 #include "LanguageTexts.h"
 #include "NameJournal.h"
-#include "PollTick.h"
-#include "RotationWorker.h"
-#include "SafeMove.h"
+#include "ProgressTexts.h"
 
 #include <QApplication>
 #include <QProgressBar>
 #include <QRadioButton>
 #include <QTimer>
+#include <QTreeWidgetItem>
 #include <cstdlib>
-#include <optional>
-#include <set>
-#include <unistd.h>
+#include <memory>
 
 namespace {
 
@@ -77,16 +76,20 @@ QString RefusalText(StartRefusal refusal)
 class CFennexAVConverterDlg::CBatchState : public QObject
 {
 public:
-    explicit CBatchState(QObject* parent)
-        : QObject(parent), journal(ExeFolder() + "/" + kJournalName)
+    explicit CBatchState(QObject* parent) : QObject(parent) {}
+
+    // The journal for the next batch: the one in use while it still lists
+    // something, else one in the place the folders allow now.
+    NameJournal& JournalForNextBatch()
     {
+        session.reset();  // it uses the journal; its worker has ended
+        if (!journal || (journal->Pending().empty() && journal->PendingOutputs().empty()))
+            journal = std::make_unique<NameJournal>(JournalPath());
+        return *journal;
     }
 
-    static constexpr const char* kJournalName = "pending-names.txt";
-
-    NameJournal journal;
-    std::set<std::string> reportedMoves;   // each failing move is reported once per batch
-    std::optional<JobSnapshot> endSnapshot; // the job as the tick that ended the batch saw it
+    std::unique_ptr<NameJournal> journal;
+    std::unique_ptr<BatchSession> session;  // the last batch; goes before the journal it uses
     bool inTick = false;
 };
 
@@ -99,16 +102,30 @@ CFennexAVConverterDlg::CBatchState& CFennexAVConverterDlg::Batch()
 
 void CFennexAVConverterDlg::RequestCancel()
 {
-    ConversionJob::Instance().cancel_requested = true;
+    if (m_batch && m_batch->session)
+        m_batch->session->Cancel();
+    else
+        ConversionJob::Instance().cancel_requested = true;
 }
 
 void CFennexAVConverterDlg::WaitForWorker()
 {
-    if (!m_worker.joinable())
+    if (!m_batch || !m_batch->session)
         return;
-    QApplication::setOverrideCursor(Qt::BusyCursor);
-    m_worker.join();
-    QApplication::restoreOverrideCursor();
+    const bool running = m_batch->session->WorkerRunning();
+    if (running)
+        QApplication::setOverrideCursor(Qt::BusyCursor);
+    m_batch->session->Join();
+    if (running)
+        QApplication::restoreOverrideCursor();
+}
+
+void CFennexAVConverterDlg::StopBatchWorker()
+{
+    if (m_batch && m_batch->session) {
+        m_batch->session->Cancel();
+        m_batch->session->Join();
+    }
 }
 
 QTimer* CFennexAVConverterDlg::Timer1() const
@@ -153,10 +170,8 @@ void CFennexAVConverterDlg::OnStart()
     m_doneCount = 0;
 
     CBatchState& batch = Batch();
-    batch.reportedMoves.clear();
-    batch.endSnapshot.reset();
-
-    const PreparedBatch prepared = PrepareBatch(ticked, folder, DefaultBatchFileOps(&batch.journal));
+    NameJournal& journal = batch.JournalForNextBatch();
+    const PreparedBatch prepared = PrepareBatch(ticked, folder, DefaultBatchFileOps(&journal));
     for (const BatchFile& file : prepared.files) {
         list->SetItemText(file.row, kColumnSource, Q(file.source));
         list->SetItemText(file.row, kColumnOutput, Q(file.output));
@@ -166,22 +181,26 @@ void CFennexAVConverterDlg::OnStart()
         // without a '.' ends the start without a word, as it always has.
         if (prepared.stop == PreparedBatch::Stop::kRenameFailed)
             Desktop().showFileError(this, Q(prepared.failedPath), prepared.error);
+        if (prepared.stop == PreparedBatch::Stop::kJournalFailed) {
+            Desktop().showMessage(this, QStringLiteral("无法记录临时文件名，为保证文件安全，转换未开始：") +
+                                            FileErrorText(Q(prepared.failedPath), prepared.error));
+        }
         for (const auto& [path, error] : prepared.rollbackFailures)
             Desktop().showFileError(this, Q(path), error);
         return;
     }
 
-    ConversionJob& job = ConversionJob::Instance();
-    FillJob(job, prepared.files);
-    job.pre_file_wait_ms = PreFileWaitMs();
+    // With no rotation button chosen the last batch's rotation stays.
+    int rotation = ConversionJob::Instance().rotation_deg;
     if (Rotate90Radio()->isChecked())
-        job.rotation_deg = 90;
+        rotation = 90;
     else if (Rotate180Radio()->isChecked())
-        job.rotation_deg = 180;
+        rotation = 180;
     else if (Rotate270Radio()->isChecked())
-        job.rotation_deg = 270;
+        rotation = 270;
 
-    m_worker = StartRotationWorker(job);
+    batch.session = std::make_unique<BatchSession>(ConversionJob::Instance(), &journal);
+    batch.session->Start(prepared.files, rotation, PreFileWaitMs());
 
     if (!m_timer1) {
         m_timer1 = new QTimer(this);
@@ -205,12 +224,12 @@ void CFennexAVConverterDlg::OnTimer()
 {
     CBatchState& batch = Batch();
     // A file-error box runs its own event loop; its ticks wait for it.
-    if (batch.inTick || !m_progressDlg)
+    if (batch.inTick || !m_progressDlg || !batch.session)
         return;
     batch.inTick = true;
 
-    const JobSnapshot snapshot = ReadJob(ConversionJob::Instance());
-    const TickResult tick = PollTick(snapshot, m_doneCount);
+    const SessionPoll poll = batch.session->Poll();
+    const TickResult& tick = poll.tick;
     CCheckListCtrl* list = FileList();
 
     if (tick.updateFileLabel) {
@@ -221,7 +240,7 @@ void CFennexAVConverterDlg::OnTimer()
             Q(FileLabelText(path.toStdString(), tick.percent, g_texts.tishi.wjwc)));
     }
     m_progressDlg->m_batchText->setText(Q(BatchLabelText(
-        tick.labelDoneCount, snapshot.total, g_texts.tishi.wjwczg, g_texts.tishi.wj1)));
+        tick.labelDoneCount, poll.job.total, g_texts.tishi.wjwczg, g_texts.tishi.wj1)));
     m_progressDlg->m_batchProgress->setValue(tick.batchPercent);
     if (tick.updateFileBar)
         m_progressDlg->m_fileProgress->setValue(tick.percent);
@@ -229,113 +248,73 @@ void CFennexAVConverterDlg::OnTimer()
     // Every tick while a file is in work reports the one before it as done;
     // its row is finished off on the first of those ticks only (FinishBatch
     // goes over every done row again at the end).
-    const bool newlyDone = tick.donePosition >= 0 && tick.doneCount != m_doneCount;
+    const bool newlyDone = tick.donePosition >= 0 && tick.doneCount != tick.labelDoneCount;
     m_doneCount = tick.doneCount;
-    for (int position : tick.failedPositions) {
-        const int row = m_selectedRows[position];
-        if (list->GetItemText(row, kColumnStatus) != Q(g_texts.tishi.sb))
-            list->SetItemText(row, kColumnStatus, Q(g_texts.tishi.sb));
-    }
+    for (const auto& [position, name] : poll.outputNames)
+        list->SetItemText(m_selectedRows[position], kColumnOutput, Q(name));
+    for (int position : tick.failedPositions)
+        MarkRow(m_selectedRows[position], false, poll.job.reason[static_cast<std::size_t>(position)]);
     if (newlyDone) {
-        const int row = m_selectedRows[tick.donePosition];
-        list->SetItemText(row, kColumnStatus, Q(g_texts.tishi.wc));
-        list->SetCheck(row, false);
-        RestoreNames(row);
+        MarkRow(m_selectedRows[tick.donePosition], true, std::string());
+        list->SetCheck(m_selectedRows[tick.donePosition], false);
     }
+    ShowFileErrors(poll.errors);
 
     if (tick.CloseDialog()) {
-        batch.endSnapshot = snapshot;
         m_timer1->stop();
         m_progressDlg->OnClose();
     }
     batch.inTick = false;
 }
 
-bool CFennexAVConverterDlg::MoveReportingOnce(const std::string& from, const std::string& to)
-{
-    const int error = MoveWithoutReplacing(from, to);
-    if (error == 0)
-        return true;
-    // Noted before the box opens: ticks keep coming while it is up.
-    if (Batch().reportedMoves.insert(from).second)
-        Desktop().showFileError(this, Q(from), error);
-    return false;
-}
-
-bool CFennexAVConverterDlg::RestoreInputName(int row)
+// The status cell of a done or failed row; a failed one says why in its
+// tooltip (elsewhere the list shows its own).
+void CFennexAVConverterDlg::MarkRow(int row, bool done, const std::string& reason)
 {
     CCheckListCtrl* list = FileList();
-    const std::string own = list->GetItemText(row, kColumnPath).toStdString();
-    const std::string temporary = list->GetItemText(row, kColumnSource).toStdString();
-    if (LowerExtension(own) == ".mov" || temporary.empty() || temporary == own)
-        return true;
-    if (PathExists(temporary) && !MoveReportingOnce(temporary, own))
-        return false;  // the journal keeps it; the next start-up tries again
-    Batch().journal.Release(temporary);
-    return true;
+    const QString text = Q(done ? g_texts.tishi.wc : g_texts.tishi.sb);
+    if (list->GetItemText(row, kColumnStatus) != text)
+        list->SetItemText(row, kColumnStatus, text);
+    if (QTreeWidgetItem* item = list->topLevelItem(row))
+        item->setToolTip(kColumnStatus, done ? QString() : Q(reason));
 }
 
-void CFennexAVConverterDlg::RestoreNames(int row)
+void CFennexAVConverterDlg::ShowFileErrors(const std::vector<FileError>& errors)
 {
-    CCheckListCtrl* list = FileList();
-    if (LowerExtension(list->GetItemText(row, kColumnPath).toStdString()) == ".mov")
-        return;
-    // The finished output gets its final name even when the input's own
-    // name is taken: the two moves do not depend on each other.
-    RestoreInputName(row);
-    const std::string written = list->GetItemText(row, kColumnOutput).toStdString();
-    if (!PathExists(written))
-        return;
-    const std::string final =
-        FinalOutputName(written, list->GetItemText(row, kColumnExtension).toStdString());
-    if (final != written)
-        MoveReportingOnce(written, final);
+    for (const FileError& error : errors)
+        Desktop().showFileError(this, Q(error.path), error.error);
 }
 
 void CFennexAVConverterDlg::FinishBatch()
 {
-    CBatchState& batch = Batch();
-    // Stopped by the user: the worker has ended, so the record is final.
-    const JobSnapshot snapshot =
-        batch.endSnapshot ? *batch.endSnapshot : ReadJob(ConversionJob::Instance());
-    batch.endSnapshot.reset();
+    BatchSession& session = *Batch().session;
+    const SessionEnd end = session.Conclude();
 
     CCheckListCtrl* list = FileList();
-    const QString doneText = Q(g_texts.tishi.wc);
-    const QString failedText = Q(g_texts.tishi.sb);
-    const std::vector<PositionOutcome> outcomes = ConcludeBatch(snapshot);
-    for (std::size_t i = 0; i < outcomes.size(); ++i) {
+    for (const auto& [position, name] : end.outputNames)
+        list->SetItemText(m_selectedRows[position], kColumnOutput, Q(name));
+    for (int i = 0; i < session.FileCount(); ++i) {
         const int row = m_selectedRows[i];
         if (row < 0 || row >= list->GetItemCount())
             continue;
-        switch (outcomes[i].kind) {
+        const PositionOutcome& outcome = session.Outcome(i);
+        switch (outcome.kind) {
         case PositionOutcome::kDone:
-            if (list->GetItemText(row, kColumnStatus) != doneText)
-                list->SetItemText(row, kColumnStatus, doneText);
+            MarkRow(row, true, std::string());
             list->SetCheck(row, false);
-            RestoreNames(row);
-            continue;
+            break;
         case PositionOutcome::kFailed:
-            if (list->GetItemText(row, kColumnStatus) != failedText)
-                list->SetItemText(row, kColumnStatus, failedText);
+            MarkRow(row, false, outcome.reason);
             break;
-        case PositionOutcome::kStopped:
-        case PositionOutcome::kNotReached:
+        default:
             break;
-        }
-        RestoreInputName(row);
-        // The cut-short or broken output is ours: its name was free when
-        // the batch started and only the worker wrote there.
-        if (outcomes[i].removeOutput) {
-            const std::string output = list->GetItemText(row, kColumnOutput).toStdString();
-            if (PathExists(output))
-                ::unlink(output.c_str());
         }
     }
+    ShowFileErrors(end.errors);
 
-    if (snapshot.cancelRequested)
+    if (end.end == BatchEnd::kCancelled)
         return;  // stopped: no message, no folder
-    if (BatchFailedAtEnd(snapshot))
+    if (end.failedAtEnd)
         Desktop().showMessage(this, Q(g_texts.tishi.hbsb));
     else if (m_openFolderWhenDone)
         Desktop().openWithDefaultHandler(m_outputFolder);
@@ -343,8 +322,12 @@ void CFennexAVConverterDlg::FinishBatch()
 
 void CFennexAVConverterDlg::RecoverInterruptedBatch()
 {
-    const std::vector<RestoredName> found =
-        RecoverPendingNames(ExeFolder() + "/" + CBatchState::kJournalName);
+    std::vector<RestoredName> found;
+    std::vector<std::string> removed;
+    for (const std::string& path : JournalPathsToRecover()) {
+        std::vector<RestoredName> names = RecoverPendingNames(path, &removed);
+        found.insert(found.end(), names.begin(), names.end());
+    }
     QStringList lines;
     for (const RestoredName& entry : found) {
         if (entry.error != 0) {
@@ -356,10 +339,19 @@ void CFennexAVConverterDlg::RecoverInterruptedBatch()
                          .arg(Q(entry.ownName), Q(entry.restoredTo));
         }
     }
-    if (!lines.isEmpty()) {
-        Desktop().showMessage(this, QStringLiteral("上次转换没有正常结束，以下文件已恢复原来的名称：\n") +
-                                        lines.join(QLatin1Char('\n')));
+    QStringList outputs;
+    for (const std::string& path : removed)
+        outputs << Q(path);
+    QString text;
+    if (!lines.isEmpty())
+        text = QStringLiteral("上次转换没有正常结束，以下文件已恢复原来的名称：\n") + lines.join(QLatin1Char('\n'));
+    if (!outputs.isEmpty()) {
+        text += text.isEmpty() ? QStringLiteral("上次转换没有正常结束，以下未完成的输出文件已删除：\n")
+                               : QStringLiteral("\n\n以下未完成的输出文件已删除：\n");
+        text += outputs.join(QLatin1Char('\n'));
     }
+    if (!text.isEmpty())
+        Desktop().showMessage(this, text);
 
     // Test-only: FENNEX_TEST_START_FILES (paths, one a line) and
     // FENNEX_TEST_OUTPUT_FOLDER make a freshly started program add those

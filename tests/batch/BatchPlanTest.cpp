@@ -1,6 +1,6 @@
 #include "BatchPlan.h"
-#include "BatchTestFolder.h"
 #include "ConversionJob.h"
+#include "FolderTest.h"
 #include "NameJournal.h"
 #include "SafeMove.h"
 
@@ -16,7 +16,7 @@ std::optional<std::uint64_t> Room(std::uint64_t bytes)
     return bytes;
 }
 
-class StartChecks : public BatchTestFolder {
+class StartChecks : public FolderTest {
 protected:
     std::vector<TickedRow> Rows(std::initializer_list<std::string> names)
     {
@@ -85,11 +85,11 @@ TEST_F(StartChecks, FreeSpaceMustCoverTheTickedInputs)
     EXPECT_FALSE(AvailableBytes(Path("missing")).has_value());
 }
 
-class Preparation : public BatchTestFolder {
+class Preparation : public FolderTest {
 protected:
     void SetUp() override
     {
-        BatchTestFolder::SetUp();
+        FolderTest::SetUp();
         out = Path("out");
         std::filesystem::create_directory(out);
         journal = std::make_unique<NameJournal>(Path("pending-names.txt"));
@@ -167,6 +167,35 @@ TEST_F(Preparation, NoTwoPositionsShareATemporaryOrOutputName)
     EXPECT_EQ(batch.files[1].source, Path("a(0)(0).mov"));
 }
 
+TEST_F(Preparation, FinalNamesStartFromTheStemAsTheDiskHadIt)
+{
+    // clip.avi and clip.ts are both written as clip.mov / clip(0).mov; the
+    // final names only step over what is on disk.
+    const std::string avi = Touch("x/clip.avi"), ts = Touch("y/clip.ts");
+    PreparedBatch batch = Prepare({avi, ts}, out);
+    ASSERT_TRUE(batch.Complete());
+    EXPECT_EQ(batch.files[1].output, out + "/clip(0).mov");
+    EXPECT_EQ(batch.files[0].finalBase, out + "/clip");
+    EXPECT_EQ(batch.files[1].finalBase, out + "/clip");
+    for (const BatchFile& file : batch.files)
+        ASSERT_EQ(MoveWithoutReplacing(file.source, file.input), 0);
+
+    // A file of the working name on disk at the start keeps its number.
+    Touch("out/clip.mov", "the user's");
+    batch = Prepare({avi}, out);
+    EXPECT_EQ(batch.files[0].output, out + "/clip(0).mov");
+    EXPECT_EQ(batch.files[0].finalBase, out + "/clip(0)");
+    ASSERT_EQ(MoveWithoutReplacing(batch.files[0].source, avi), 0);
+
+    const std::vector<BatchFile> plain = PlanWithoutRenames({avi, ts, Path("z/clip")}, out + "/");
+    EXPECT_EQ(plain[0].output, out + "/clip(0).mov");
+    EXPECT_EQ(plain[1].output, out + "/clip(1).mov");
+    EXPECT_EQ(plain[2].output, out + "/clip(2).mov");
+    EXPECT_EQ(plain[1].finalBase, out + "/clip(0)");
+    EXPECT_EQ(plain[1].source, ts);
+    EXPECT_FALSE(plain[1].renamed);
+}
+
 TEST_F(Preparation, JournalEntryIsOnDiskBeforeTheMove)
 {
     const std::string a = Touch("a.mp4");
@@ -229,6 +258,20 @@ TEST_F(Preparation, FailedRenameLeavesTheOtherInputsUntouched)
     EXPECT_TRUE(journal->Pending().empty());
 }
 
+TEST_F(Preparation, AJournalThatCannotBeWrittenRenamesNothing)
+{
+    const std::string a = Touch("a.mov", "a");  // needs no temporary name
+    const std::string b = Touch("b.mp4", "b");
+    NameJournal unwritable(Path("no such folder/pending-names.txt"));
+    const PreparedBatch batch = PrepareBatch({{0, a, ""}, {1, b, ""}}, out, DefaultBatchFileOps(&unwritable));
+    EXPECT_EQ(batch.stop, PreparedBatch::Stop::kJournalFailed);
+    EXPECT_EQ(batch.failedPath, unwritable.Path());
+    EXPECT_EQ(batch.error, ENOENT);
+    EXPECT_EQ(Read(a), "a");
+    EXPECT_EQ(Read(b), "b");
+    EXPECT_FALSE(Exists(Path("b.mov")));
+}
+
 TEST_F(Preparation, FillJobDescribesTheBatch)
 {
     auto job = std::make_unique<ConversionJob>();
@@ -248,7 +291,7 @@ TEST_F(Preparation, FillJobDescribesTheBatch)
     EXPECT_EQ(job->progress_percent, 0);
 }
 
-TEST_F(BatchTestFolder, MovesNeverReplaceAnExistingFile)
+TEST_F(FolderTest, MovesNeverReplaceAnExistingFile)
 {
     const std::string a = Touch("a.mov", "a");
     const std::string b = Touch("b.mov", "b");

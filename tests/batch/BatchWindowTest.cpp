@@ -8,8 +8,10 @@
 #include "DesktopHooks.h"
 #include "ExeFolder.h"
 #include "FileErrorText.h"
+#include "CreatedOutput.h"
 #include "LanguageTexts.h"
 #include "MediaFixtures.h"
+#include "NameJournal.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -19,10 +21,14 @@
 #include <QRadioButton>
 #include <QTimer>
 #include <QtTest>
+#include <QTreeWidgetItem>
 #include <cerrno>
+#include <fcntl.h>
 #include <filesystem>
 #include <functional>
 #include <memory>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace fs = std::filesystem;
 
@@ -49,6 +55,7 @@ class BatchWindowTest : public QObject
     Q_OBJECT
 
 private:
+    std::unique_ptr<TempFolder> m_temp;
     std::string m_root, m_in, m_out;
     std::unique_ptr<CFennexAVConverterDlg> m_dlg;
     QStringList m_messages, m_fileErrors, m_opened;
@@ -110,7 +117,8 @@ private:
 private slots:
     void init()
     {
-        m_root = MakeTempFolder("batch-window");
+        m_temp = std::make_unique<TempFolder>("batch-window");
+        m_root = m_temp->path();
         m_in = m_root + "/in";
         m_out = m_root + "/out";
         fs::create_directories(m_in);
@@ -141,7 +149,7 @@ private slots:
     void cleanup()
     {
         m_dlg.reset();
-        RemoveTree(m_root);
+        m_temp.reset();
     }
 
     void threeFilesAreRotatedAndInputsKeepTheirNames()
@@ -208,6 +216,10 @@ private slots:
         QCOMPARE(Status(1), Q(g_texts.tishi.sb));
         QVERIFY(List()->GetCheck(1));
         QCOMPARE(Status(2), Q(g_texts.tishi.wc));
+        // The failed row's status says why; the others keep the list's tip.
+        QVERIFY(!List()->topLevelItem(1)->toolTip(6).isEmpty());
+        QVERIFY(List()->topLevelItem(0)->toolTip(6).isEmpty());
+        QVERIFY(List()->topLevelItem(1)->toolTip(0).isEmpty());
         // The broken output of the failed file is gone; nothing else is.
         QCOMPARE(FolderNames(m_out), (std::vector<std::string>{"a.mp4", "c.avi"}));
         QCOMPARE(FolderNames(m_in), (std::vector<std::string>{"a.mp4", "b.mkv", "c.avi"}));
@@ -407,6 +419,75 @@ private slots:
         QVERIFY(fs::exists(m_in + "/a(0).mp4"));
         QCOMPARE(m_messages.size(), 1);
         QVERIFY(m_messages[0].contains(Q(m_in + "/a(0).mp4")));
+    }
+
+    void aFileDroppedUnderAWorkingNameIsLeftAndTheRowFollowsTheNewName()
+    {
+        const std::string a = Input("a.mp4");
+        const std::string b = Input("b.mp4");
+        Add({a, b});
+        bool dropped = false;
+        m_duringBatch = [&](CAVConvertDlg*) {
+            // While the worker waits before the second file, somebody saves
+            // a file under the name the batch chose for it.
+            if (dropped || ConversionJob::Instance().current_index < 1)
+                return;
+            dropped = true;
+            const int fd = ::open((m_out + "/b.mov").c_str(), O_WRONLY | O_CREAT | O_EXCL, 0644);
+            QVERIFY2(fd >= 0, "the worker was there first");
+            QCOMPARE(::write(fd, "mine", 4), ssize_t(4));
+            ::close(fd);
+        };
+        Start();
+        QVERIFY(dropped);
+        QCOMPARE(m_fileErrors, QStringList());
+        QCOMPARE(Status(1), Q(g_texts.tishi.wc));
+        QCOMPARE(List()->GetItemText(1, 8), Q(m_out + "/b(0).mov"));
+        QCOMPARE(FolderNames(m_out), (std::vector<std::string>{"a.mp4", "b.mov", "b.mp4"}));
+        QCOMPARE(ReadWholeFile(m_out + "/b.mov"), std::string("mine"));
+        QCOMPARE(ReadRotationCw(m_out + "/b.mp4"), 90);
+    }
+
+    void aJournalThatCannotBeWrittenRefusesTheStart()
+    {
+        const std::string a = Input("a.mp4");
+        Add({a});
+        // Not even the administrator can write a file where a folder is.
+        const std::string journal = m_root + "/exe/pending-names.txt";
+        fs::create_directory(journal);
+        Start();
+        QCOMPARE(m_messages.size(), 1);
+        QVERIFY(m_messages[0].startsWith(QStringLiteral("无法记录临时文件名，为保证文件安全，转换未开始：")));
+        QVERIFY(m_messages[0].contains(Q(journal)));
+        QVERIFY(!m_dlg->ProgressDialog());
+        QCOMPARE(FolderNames(m_in), (std::vector<std::string>{"a.mp4"}));
+        QVERIFY(FolderNames(m_out).empty());
+        QCOMPARE(Status(0), Q(g_texts.jiemian.zb));
+    }
+
+    void startUpRemovesTheUnfinishedOutputOfAKilledBatch()
+    {
+        const std::string a = Input("a.mp4");
+        const std::string partial = m_out + "/a.mov";
+        WriteBytes(partial, "cut short");
+        {
+            // What a batch killed in the middle of its file leaves.
+            NameJournal journal(m_root + "/exe/pending-names.txt");
+            QVERIFY(journal.Add(a, m_in + "/a.mov"));
+            QCOMPARE(::rename(a.c_str(), (m_in + "/a.mov").c_str()), 0);
+            struct stat info {};
+            QCOMPARE(::stat(partial.c_str(), &info), 0);
+            const CreatedFile created{partial, info.st_dev, info.st_ino};
+            QVERIFY(journal.AddOutput(partial, info.st_dev, info.st_ino, BirthTimeOf(created)));
+        }
+        m_messages.clear();
+        m_dlg.reset();
+        m_dlg = std::make_unique<CFennexAVConverterDlg>();
+        QCOMPARE(FolderNames(m_in), (std::vector<std::string>{"a.mp4"}));
+        QVERIFY(FolderNames(m_out).empty());
+        QCOMPARE(m_messages.size(), 1);
+        QVERIFY(m_messages[0].startsWith(QStringLiteral("上次转换没有正常结束，以下文件已恢复原来的名称：\n") + Q(a)));
+        QVERIFY(m_messages[0].endsWith(QStringLiteral("\n\n以下未完成的输出文件已删除：\n") + Q(partial)));
     }
 
     void startChecksShowTheirMessages()

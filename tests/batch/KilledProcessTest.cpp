@@ -1,11 +1,17 @@
-// A batch whose process is killed leaves its input under a temporary name;
-// the next start of the program gives the input its own name back.
+// A batch whose process is killed leaves its input under a temporary name
+// and its output cut short; the next start of the program gives the input
+// its own name back and removes that output.
 #include "MediaFixtures.h"
+#include "PipeFeeder.h"
 
 #include <QProcess>
 #include <QProcessEnvironment>
 #include <QtTest>
+#include <csignal>
 #include <filesystem>
+#include <memory>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace fs = std::filesystem;
 
@@ -14,23 +20,85 @@ class KilledProcessTest : public QObject
     Q_OBJECT
 
 private:
+    std::unique_ptr<TempFolder> m_temp;
     std::string m_root;
+    QStringList m_asUser;  // the command that runs the program as another user, if any
 
     QProcess* Launch(const QProcessEnvironment& env)
     {
         auto* program = new QProcess(this);
         program->setProcessEnvironment(env);
-        program->setProgram(QString::fromStdString(m_root + "/exe/FennexAVConverter"));
+        const QString exe = QString::fromStdString(m_root + "/exe/FennexAVConverter");
+        if (m_asUser.isEmpty()) {
+            program->setProgram(exe);
+        } else {
+            program->setProgram(m_asUser.front());
+            program->setArguments(m_asUser.mid(1) << exe);
+        }
         program->setProcessChannelMode(QProcess::ForwardedErrorChannel);
         program->setStandardOutputFile(QProcess::nullDevice());
         program->start();
         return program;
     }
 
+    // Permissions stop every user but root: as root the program runs as
+    // nobody, which may use the test's folders but not the program's.
+    // False when that cannot be arranged.
+    bool RunAsAUserPermissionsStop()
+    {
+        if (::geteuid() != 0)
+            return true;
+        if (::access("/usr/bin/setpriv", X_OK) != 0)
+            return false;
+        m_asUser = {"/usr/bin/setpriv", "--reuid=65534", "--regid=65534", "--clear-groups"};
+        fs::permissions(m_root, fs::perms::owner_all | fs::perms::group_read | fs::perms::group_exec |
+                                    fs::perms::others_read | fs::perms::others_exec);
+        for (const char* folder : {"/in", "/out", "/home"}) {
+            fs::create_directories(m_root + folder);
+            fs::permissions(m_root + folder, fs::perms::all);
+        }
+        return true;
+    }
+
+    // The environment of a user whose home is home and whose settings
+    // folder cannot be written either: a locked folder holds it.
+    QProcessEnvironment UserEnvironment(const std::string& home) const
+    {
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert("QT_QPA_PLATFORM", "offscreen");
+        env.insert("HOME", QString::fromStdString(home));
+        for (const char* name : {"XDG_STATE_HOME", "XDG_DATA_HOME", "XDG_RUNTIME_DIR"})
+            env.remove(name);
+        fs::create_directories(m_root + "/locked-config");
+        Lock(m_root + "/locked-config");
+        env.insert("XDG_CONFIG_HOME", QString::fromStdString(m_root + "/locked-config"));
+        return env;
+    }
+
+    // Makes a folder read-only, as an installed program's is.
+    static void Lock(const std::string& folder)
+    {
+        fs::permissions(folder, fs::perms::owner_read | fs::perms::owner_exec | fs::perms::group_read |
+                                    fs::perms::group_exec | fs::perms::others_read | fs::perms::others_exec);
+    }
+
+    // A four-second transport stream that a batch can be held in.
+    std::string MakeVideo(const std::string& path) const
+    {
+        MediaRecipe recipe;
+        recipe.audio_codec = "mp3";
+        recipe.seconds = 4.0;
+        recipe.width = 320;
+        recipe.height = 240;
+        const std::string error = MakeMediaFile(path, recipe);
+        return error;
+    }
+
 private slots:
     void init()
     {
-        m_root = MakeTempFolder("killed-batch");
+        m_temp = std::make_unique<TempFolder>("killed-batch");
+        m_root = m_temp->path();
         fs::create_directories(m_root + "/exe/languages");
         fs::create_directories(m_root + "/in");
         fs::create_directories(m_root + "/out");
@@ -40,7 +108,11 @@ private slots:
         fs::copy_file(FENNEX_RESOURCES "/setting.ini", m_root + "/exe/setting.ini");
     }
 
-    void cleanup() { RemoveTree(m_root); }
+    void cleanup()
+    {
+        m_asUser.clear();
+        m_temp.reset();
+    }
 
     void inputGetsItsNameBackAtTheNextStart()
     {
@@ -71,6 +143,91 @@ private slots:
         QVERIFY(ReadWholeFile(input) == content);
         again->kill();  // it is showing what it restored
         QVERIFY(again->waitForFinished());
+    }
+
+    // Neither the program's folder nor the user's settings folder takes
+    // files: the journal goes to the state folder, and a batch killed in
+    // the middle of a file is undone at the next start.
+    void readOnlyFoldersKeepTheJournalInTheStateFolder()
+    {
+        if (!RunAsAUserPermissionsStop())
+            QSKIP("no way to run the program as a user that permissions stop");
+        std::signal(SIGPIPE, SIG_IGN);  // the killed program leaves the feeder without a reader
+        const std::string input = m_root + "/in/clip.ts";
+        const std::string temporary = m_root + "/in/clip.mov";
+        const std::string partial = m_root + "/out/clip.mov";
+        const std::string stateJournal = m_root + "/home/.local/state/FennexAVConverter/pending-names.txt";
+        QCOMPARE(MakeVideo(input), std::string());
+        const std::string content = ReadWholeFile(input);
+        Lock(m_root + "/exe");
+
+        QProcessEnvironment env = UserEnvironment(m_root + "/home");
+        QProcessEnvironment batchEnv = env;
+        batchEnv.insert("FENNEX_TEST_START_FILES", QString::fromStdString(input));
+        batchEnv.insert("FENNEX_TEST_OUTPUT_FOLDER", QString::fromStdString(m_root + "/out"));
+        batchEnv.insert("FENNEX_PRE_FILE_WAIT_MS", "2000");
+
+        QProcess* batch = Launch(batchEnv);
+        QVERIFY(batch->waitForStarted());
+        QTRY_VERIFY_WITH_TIMEOUT(fs::exists(temporary), 15000);
+        QVERIFY(fs::exists(stateJournal));
+        QVERIFY(!fs::exists(m_root + "/exe/pending-names.txt"));
+        {
+            // While the worker waits, the input becomes a pipe that stops
+            // halfway, so that the batch is killed in the middle of the file.
+            QCOMPARE(::rename(temporary.c_str(), (m_root + "/held.ts").c_str()), 0);
+            QCOMPARE(::mkfifo(temporary.c_str(), 0666), 0);
+            fs::permissions(temporary, fs::perms::all & ~fs::perms::owner_exec & ~fs::perms::group_exec &
+                                           ~fs::perms::others_exec);
+            PipeFeeder feeder(temporary, content);
+            QTRY_VERIFY_WITH_TIMEOUT(fs::exists(partial), 15000);
+            batch->kill();  // SIGKILL: nothing of the program runs any more
+            QVERIFY(batch->waitForFinished());
+        }
+        QVERIFY(fs::exists(partial));
+        QVERIFY(!fs::exists(input));
+
+        QProcess* again = Launch(env);
+        QVERIFY(again->waitForStarted());
+        QTRY_VERIFY_WITH_TIMEOUT(fs::exists(input) && !fs::exists(partial), 15000);
+        QVERIFY(!fs::exists(temporary));
+        QVERIFY(fs::is_empty(m_root + "/out"));
+        QCOMPARE(fs::file_size(stateJournal), std::uintmax_t(0));
+        again->kill();  // it is showing what it restored
+        QVERIFY(again->waitForFinished());
+    }
+
+    void withNeitherFolderWritableTheStartRenamesNothing()
+    {
+        if (!RunAsAUserPermissionsStop())
+            QSKIP("no way to run the program as a user that permissions stop");
+        const std::string input = m_root + "/in/clip.ts";
+        QCOMPARE(MakeVideo(input), std::string());
+        const std::string content = ReadWholeFile(input);
+        Lock(m_root + "/exe");
+        // A home the user cannot write: no state folder either.
+        const std::string home = m_root + "/locked-home";
+        fs::create_directories(home);
+        Lock(home);
+
+        QProcessEnvironment env = UserEnvironment(home);
+        env.insert("FENNEX_TEST_START_FILES", QString::fromStdString(input));
+        env.insert("FENNEX_TEST_OUTPUT_FOLDER", QString::fromStdString(m_root + "/out"));
+        env.insert("FENNEX_PRE_FILE_WAIT_MS", "0");
+
+        QProcess* batch = Launch(env);
+        QVERIFY(batch->waitForStarted());
+        // A batch that did start would have renamed and finished its file
+        // by now; this one says why it cannot start and waits.
+        QTest::qWait(4000);
+        QCOMPARE(batch->state(), QProcess::Running);
+        QVERIFY(fs::exists(input));
+        QVERIFY(ReadWholeFile(input) == content);
+        QVERIFY(!fs::exists(m_root + "/in/clip.mov"));
+        QVERIFY(fs::is_empty(m_root + "/out"));
+        QVERIFY(!fs::exists(home + "/.local"));
+        batch->kill();
+        QVERIFY(batch->waitForFinished());
     }
 };
 

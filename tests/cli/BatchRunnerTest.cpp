@@ -15,15 +15,13 @@ class BatchRunnerTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        folder = MakeTempFolder("runner");
         ASSERT_FALSE(folder.empty());
         ASSERT_EQ(MakeMediaFile(folder + "/a.mp4", {}), "");
         ASSERT_EQ(MakeMediaFile(folder + "/b.mkv", {}), "");
         fs::create_directory(folder + "/out");
     }
-    void TearDown() override { RemoveTree(folder); }
 
-    std::vector<BatchOutcome> Run(const std::vector<BatchInput>& inputs)
+    std::vector<PositionOutcome> Run(const std::vector<BatchInput>& inputs)
     {
         ProgressLine progress(log, false);
         BatchRunner runner(log, progress, interrupt);
@@ -31,7 +29,8 @@ protected:
         return runner.Run(inputs, folder + "/out", 90);
     }
 
-    std::string folder;
+    TempFolder temp{"runner"};
+    const std::string folder = temp.path();
     std::ostringstream log;
     std::atomic<bool> interrupt{false};
 };
@@ -48,8 +47,8 @@ TEST_F(BatchRunnerTest, AStopBeforeTheBatchCreatesNothing)
     interrupt = true;
     const auto outcomes = Run({{folder + "/a.mp4", 1.0}, {folder + "/b.mkv", 1.0}});
     ASSERT_EQ(outcomes.size(), 2u);
-    for (const BatchOutcome& outcome : outcomes)
-        EXPECT_EQ(outcome.kind, BatchOutcome::kNotReached);
+    for (const PositionOutcome& outcome : outcomes)
+        EXPECT_EQ(outcome.kind, PositionOutcome::kNotReached);
     EXPECT_EQ(Count(folder + "/out"), 0u);
 }
 
@@ -59,10 +58,10 @@ TEST_F(BatchRunnerTest, AFileThatEndsTheWorkerDoesNotAbandonTheOthers)
     // the batch; the files after it still get their turn.
     const auto outcomes = Run({{folder + "/a.mp4", 1.0}, {folder + "/gone.mp4", 1.0}, {folder + "/b.mkv", 1.0}});
     ASSERT_EQ(outcomes.size(), 3u);
-    EXPECT_EQ(outcomes[0].kind, BatchOutcome::kDone);
+    EXPECT_EQ(outcomes[0].kind, PositionOutcome::kDone);
     EXPECT_EQ(outcomes[0].output, folder + "/out/a.mp4");
-    EXPECT_EQ(outcomes[1].kind, BatchOutcome::kFailed);
-    EXPECT_EQ(outcomes[2].kind, BatchOutcome::kDone);
+    EXPECT_EQ(outcomes[1].kind, PositionOutcome::kFailed);
+    EXPECT_EQ(outcomes[2].kind, PositionOutcome::kDone);
     EXPECT_EQ(outcomes[2].output, folder + "/out/b.mkv");
     EXPECT_EQ(ReadRotationCw(folder + "/out/b.mkv"), 90);
     EXPECT_EQ(Count(folder + "/out"), 2u);  // nothing left of the failed one
@@ -73,7 +72,7 @@ TEST_F(BatchRunnerTest, AnOutputFolderThatVanishesFailsEveryFile)
     fs::remove(folder + "/out");
     const auto outcomes = Run({{folder + "/a.mp4", 1.0}});
     ASSERT_EQ(outcomes.size(), 1u);
-    EXPECT_EQ(outcomes[0].kind, BatchOutcome::kFailed);
+    EXPECT_EQ(outcomes[0].kind, PositionOutcome::kFailed);
     EXPECT_NE(log.str().find("failed: " + folder + "/a.mp4: cannot write into the output folder"), std::string::npos)
         << log.str();
 }

@@ -24,18 +24,11 @@ class RotateProgram : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        root = MakeTempFolder("cli");
         ASSERT_FALSE(root.empty());
         in = root + "/in";
         out = root + "/out";
         fs::create_directory(in);
         fs::create_directory(out);
-    }
-    void TearDown() override
-    {
-        std::error_code ignored;
-        fs::permissions(out, fs::perms::owner_all, ignored);
-        RemoveTree(root);
     }
 
     // Makes a fixture and remembers its bytes, so that the test can check
@@ -60,7 +53,8 @@ protected:
         }
     }
 
-    std::string root, in, out;
+    TempFolder temp{"cli"};
+    std::string root = temp.path(), in, out;
     std::map<std::string, std::string> originals;
 };
 
@@ -221,6 +215,9 @@ TEST_F(RotateProgram, RejectsBadInputsAndFailsUnwritableCodecsWithoutLeavingOutp
     EXPECT_NE(result.err.find("sound.m4a: no video stream"), std::string::npos);
     EXPECT_NE(result.err.find("pipe.mp4: not a regular file"), std::string::npos);
     EXPECT_NE(result.out.find("failed: " + refused), std::string::npos) << result.out;
+    // The line says why, in the engine's words.
+    EXPECT_NE(result.out.find("failed: " + refused + ": QuickTime cannot hold On2 VP8 video\n"), std::string::npos)
+        << result.out;
     EXPECT_NE(result.out.find("2 done, 1 failed, 6 rejected"), std::string::npos);
 
     EXPECT_EQ(Names(out), (std::set<std::string>{"first.mp4", "last.mkv"}));
@@ -243,6 +240,17 @@ TEST_F(RotateProgram, OutputOfAnOldInputIsDoneAndKeepsItsDate)
     EXPECT_EQ(info.st_mtim.tv_sec, times[1].tv_sec);
     EXPECT_EQ(info.st_mtim.tv_nsec, times[1].tv_nsec);
     EXPECT_EQ(ReadRotationCw(out + "/holiday.mp4"), 90);
+    ExpectInputsUntouched();
+}
+
+TEST_F(RotateProgram, SameStemWithTwoExtensionsKeepsBothNames)
+{
+    const std::string avi = Make(in + "/clip.avi");
+    const std::string ts = Make(in + "/clip.ts");
+    const ProgramResult result = RunRotate({"--rotate", "90", "--output", out, avi, ts});
+    ASSERT_EQ(result.status, 0) << result.out << result.err;
+    EXPECT_EQ(Names(out), (std::set<std::string>{"clip.avi", "clip.ts"}));
+    EXPECT_NE(result.out.find("done: " + ts + " -> " + out + "/clip.ts"), std::string::npos) << result.out;
     ExpectInputsUntouched();
 }
 

@@ -19,17 +19,3 @@ std::vector<std::vector<FixturePacket>> PacketsByStream(const std::string& path,
 // True when every payload is the same, in the same order, per stream.
 bool SamePayloads(const std::vector<std::vector<FixturePacket>>& a, const std::vector<std::vector<FixturePacket>>& b,
                   std::string* why);
-
-// A temporary folder removed at the end of the test.
-class TempFolder {
-public:
-    explicit TempFolder(const std::string& tag) : path_(MakeTempFolder(tag)) {}
-    ~TempFolder() { RemoveTree(path_); }
-    TempFolder(const TempFolder&) = delete;
-    TempFolder& operator=(const TempFolder&) = delete;
-    std::string operator/(const std::string& name) const { return path_ + "/" + name; }
-    const std::string& path() const { return path_; }
-
-private:
-    std::string path_;
-};

@@ -1,5 +1,5 @@
 #include "FileNames.h"
-#include "MediaFixtures.h"
+#include "FolderTest.h"
 
 #include <gtest/gtest.h>
 
@@ -9,28 +9,6 @@
 
 namespace fs = std::filesystem;
 
-namespace {
-
-class TempFolder : public ::testing::Test {
-protected:
-    void SetUp() override
-    {
-        folder = MakeTempFolder("names");
-        ASSERT_FALSE(folder.empty());
-    }
-    void TearDown() override { RemoveTree(folder); }
-
-    std::string Touch(const std::string& name, const std::string& content = "x")
-    {
-        const std::string path = folder + "/" + name;
-        WriteBytes(path, content);
-        return path;
-    }
-
-    std::string folder;
-};
-
-}  // namespace
 
 TEST(DurationText, FormatsHoursMinutesSecondsAndMillis)
 {
@@ -85,7 +63,7 @@ TEST(FileNameParts, ExtensionDotIsTheFileNamesLastDot)
     EXPECT_EQ(ExtensionDot("/v.d/clip"), std::string::npos);
 }
 
-TEST_F(TempFolder, NextFreeNameCountsBeforeTheExtension)
+TEST_F(FolderTest, NextFreeNameCountsBeforeTheExtension)
 {
     const std::string wanted = folder + "/a.mov";
     EXPECT_EQ(NextFreeName(wanted), wanted);
@@ -96,7 +74,7 @@ TEST_F(TempFolder, NextFreeNameCountsBeforeTheExtension)
     EXPECT_EQ(NextFreeName(wanted), folder + "/a(2).mov");
 }
 
-TEST_F(TempFolder, NextFreeNameAlsoStepsOverNamesHandedOutAlready)
+TEST_F(FolderTest, NextFreeNameAlsoStepsOverNamesHandedOutAlready)
 {
     const std::string wanted = folder + "/a.mov";
     std::set<std::string> taken{wanted, folder + "/a(1).mov"};
@@ -105,7 +83,7 @@ TEST_F(TempFolder, NextFreeNameAlsoStepsOverNamesHandedOutAlready)
     EXPECT_EQ(NextFreeName(folder + "/b.mov", taken), folder + "/b.mov");
 }
 
-TEST_F(TempFolder, NextFreeNameNeverNumbersAFolderName)
+TEST_F(FolderTest, NextFreeNameNeverNumbersAFolderName)
 {
     fs::create_directory(folder + "/v.d");
     const std::string wanted = folder + "/v.d/clip";
@@ -113,7 +91,7 @@ TEST_F(TempFolder, NextFreeNameNeverNumbersAFolderName)
     EXPECT_EQ(NextFreeName(wanted), folder + "/v.d/clip(0)");
 }
 
-TEST_F(TempFolder, PathExistsSeesFilesFoldersAndDanglingLinks)
+TEST_F(FolderTest, PathExistsSeesFilesFoldersAndDanglingLinks)
 {
     EXPECT_FALSE(PathExists(folder + "/none"));
     EXPECT_FALSE(PathExists(""));
@@ -123,7 +101,7 @@ TEST_F(TempFolder, PathExistsSeesFilesFoldersAndDanglingLinks)
     EXPECT_TRUE(PathExists(folder + "/link"));  // a name that is taken all the same
 }
 
-TEST_F(TempFolder, WriteTestLeavesNoTraceAndNeverTouchesAUsersFile)
+TEST_F(FolderTest, WriteTestLeavesNoTraceAndNeverTouchesAUsersFile)
 {
     EXPECT_TRUE(FolderWriteTest(folder));
     EXPECT_TRUE(FolderWriteTest(folder + "/"));
@@ -138,7 +116,7 @@ TEST_F(TempFolder, WriteTestLeavesNoTraceAndNeverTouchesAUsersFile)
     EXPECT_FALSE(FolderWriteTest(""));
 }
 
-TEST_F(TempFolder, FinalOutputNameTakesTheInputsExtensionWithoutOverwriting)
+TEST_F(FolderTest, FinalOutputNameTakesTheInputsExtensionWithoutOverwriting)
 {
     const std::string written = Touch("clip.mov");
     EXPECT_EQ(FinalOutputName(written, "mp4"), folder + "/clip.mp4");
@@ -155,4 +133,20 @@ TEST_F(TempFolder, FinalOutputNameTakesTheInputsExtensionWithoutOverwriting)
     const std::string numbered = Touch("clip(0).mov");
     EXPECT_EQ(FinalOutputName(numbered, "mp4"), folder + "/clip(0)(0).mp4");
     EXPECT_EQ(FinalOutputName(written, ""), written);
+}
+
+TEST_F(FolderTest, FinalOutputNameStartsFromTheBaseTheBatchChose)
+{
+    // Written as clip(0).mov only to keep apart from another working name:
+    // the final name starts from "clip" again.
+    const std::string written = Touch("clip(0).mov");
+    EXPECT_EQ(FinalOutputName(written, folder + "/clip", "ts"), folder + "/clip.ts");
+    Touch("clip.ts");
+    EXPECT_EQ(FinalOutputName(written, folder + "/clip", "ts"), folder + "/clip(0).ts");
+    // The written file itself never counts as taken, and one already
+    // ending in the extension keeps its name.
+    const std::string numbered = Touch("take(0).MOV");
+    EXPECT_EQ(FinalOutputName(numbered, folder + "/take", "MOV"), numbered);
+    EXPECT_EQ(WithoutExtension("/v.d/clip"), "/v.d/clip");
+    EXPECT_EQ(WithoutExtension("/v/clip(0).mov"), "/v/clip(0)");
 }

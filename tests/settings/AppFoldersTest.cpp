@@ -120,7 +120,7 @@ TEST(UserSettings, FirstStartCopiesTheDefaultIntoPrivateFolders)
     const AppFolders folders = Installed(root);
     WriteBytes(folders.data + "/setting.ini", "[LANGUAGE]\nfile=english.ini\n");
     EXPECT_TRUE(PrepareUserSettings(folders));
-    EXPECT_EQ(ReadBytes(folders.settings + "/setting.ini"), "[LANGUAGE]\nfile=english.ini\n");
+    EXPECT_EQ(ReadWholeFile(folders.settings + "/setting.ini"), "[LANGUAGE]\nfile=english.ini\n");
     for (const std::string& made : {root.File("home"), root.File("home/.config"), folders.settings})
         EXPECT_EQ(fs::status(made).permissions() & fs::perms::all, fs::perms::owner_all) << made;
     // Nothing but the file is left in the folder.
@@ -136,7 +136,7 @@ TEST(UserSettings, NeverReplacesWhatIsThere)
 
     WriteBytes(folders.settings + "/setting.ini", "mine");
     EXPECT_TRUE(PrepareUserSettings(folders));
-    EXPECT_EQ(ReadBytes(folders.settings + "/setting.ini"), "mine");
+    EXPECT_EQ(ReadWholeFile(folders.settings + "/setting.ini"), "mine");
 
     // Not even a dangling link of that name.
     fs::remove(folders.settings + "/setting.ini");

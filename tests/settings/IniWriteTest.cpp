@@ -41,7 +41,7 @@ TEST(IniWrite, ChangesOnlyItsOwnLine)
     ASSERT_TRUE(WriteText(ini, "PATH", "NAME", "/new"));
     ASSERT_TRUE(WriteText(ini, "dir", "extra", "x"));
     ASSERT_TRUE(WriteText(ini, "JOIN", "quality", "0"));
-    EXPECT_EQ(ReadBytes(ini),
+    EXPECT_EQ(ReadWholeFile(ini),
               "; kept comment\n"
               "[Path]\n"
               "  Name=/new\n"
@@ -67,7 +67,7 @@ TEST(IniWrite, CreatesFileSectionAndKeyAsUtf8)
     const std::string ini = folder.File("setting.ini");
     const std::string path = "/home/用户/我的 视频/输出 文件夹";
     ASSERT_TRUE(WriteOutputFolder(ini, path));
-    EXPECT_EQ(ReadBytes(ini), "[PATH]\nname=" + path + "\n");
+    EXPECT_EQ(ReadWholeFile(ini), "[PATH]\nname=" + path + "\n");
     EXPECT_EQ(ReadOutputFolder(ini), path);
     EXPECT_TRUE(OnlyFileIn(folder.path(), "setting.ini"));
 }
@@ -88,23 +88,23 @@ TEST(IniWrite, KeepsCrLfEndingsAndUtf16Files)
     const std::string ini = folder.File("setting.ini");
     WriteBytes(ini, "[A]\r\nk=1\r\n");
     ASSERT_TRUE(WriteText(ini, "A", "j", "2"));
-    EXPECT_EQ(ReadBytes(ini), "[A]\r\nk=1\r\nj=2\r\n");
+    EXPECT_EQ(ReadWholeFile(ini), "[A]\r\nk=1\r\nj=2\r\n");
 
     WriteBytes(ini, "\xEF\xBB\xBF[A]\nk=1\n");
     ASSERT_TRUE(WriteText(ini, "a", "K", "2"));
-    EXPECT_EQ(ReadBytes(ini), "\xEF\xBB\xBF[A]\nk=2\n");
+    EXPECT_EQ(ReadWholeFile(ini), "\xEF\xBB\xBF[A]\nk=2\n");
 
     // "[A]\nk=1\n" in UTF-16 LE: the file stays UTF-16 with its mark.
     WriteBytes(ini, std::string("\xFF\xFE[\0A\0]\0\n\0k\0=\0001\0\n\0", 18));
     ASSERT_TRUE(WriteText(ini, "A", "k", "中"));
-    EXPECT_EQ(ReadBytes(ini), std::string("\xFF\xFE[\0A\0]\0\n\0k\0=\0\x2D\x4E\n\0", 18));
+    EXPECT_EQ(ReadWholeFile(ini), std::string("\xFF\xFE[\0A\0]\0\n\0k\0=\0\x2D\x4E\n\0", 18));
     EXPECT_EQ(ReadText(ini, "A", "k", ""), "中");
 
     // Without its mark the same file is bytes with NULs: left alone.
     const std::string unmarked("[\0A\0]\0\n\0", 8);
     WriteBytes(ini, unmarked);
     EXPECT_FALSE(WriteText(ini, "A", "k", "1"));
-    EXPECT_EQ(ReadBytes(ini), unmarked);
+    EXPECT_EQ(ReadWholeFile(ini), unmarked);
 }
 
 TEST(IniWrite, RefusesWhatNoLineCanHold)
@@ -118,9 +118,9 @@ TEST(IniWrite, RefusesWhatNoLineCanHold)
     EXPECT_FALSE(WriteText(ini, "", "k", "v"));
     // Several keys at once: all or nothing.
     EXPECT_FALSE(WriteTexts(ini, "A", {{"k", "new"}, {"j", "bad\r"}}));
-    EXPECT_EQ(ReadBytes(ini), "[A]\nk=old\n");
+    EXPECT_EQ(ReadWholeFile(ini), "[A]\nk=old\n");
     EXPECT_TRUE(WriteTexts(ini, "A", {{"k", "new"}, {"j", "2"}}));
-    EXPECT_EQ(ReadBytes(ini), "[A]\nk=new\nj=2\n");
+    EXPECT_EQ(ReadWholeFile(ini), "[A]\nk=new\nj=2\n");
 }
 
 // A write that cannot happen returns false and loses nothing.
@@ -134,7 +134,7 @@ TEST(IniWrite, FailureKeepsTheOldContent)
     WriteBytes(readOnly, old);
     ::chmod(readOnly.c_str(), 0444);
     EXPECT_FALSE(WriteText(readOnly, "PATH", "name", "/new"));
-    EXPECT_EQ(ReadBytes(readOnly), old);
+    EXPECT_EQ(ReadWholeFile(readOnly), old);
 
     // A folder where the file should be.
     fs::create_directory(folder.File("setting.ini"));
@@ -144,7 +144,7 @@ TEST(IniWrite, FailureKeepsTheOldContent)
     // A "folder" that is a file.
     WriteBytes(folder.File("plain"), "x");
     EXPECT_FALSE(WriteText(folder.File("plain") + "/setting.ini", "PATH", "name", "/new"));
-    EXPECT_EQ(ReadBytes(folder.File("plain")), "x");
+    EXPECT_EQ(ReadWholeFile(folder.File("plain")), "x");
 
     // A folder no one may create files in, whoever runs the tests.
     EXPECT_FALSE(WriteText("/proc/setting.ini", "PATH", "name", "/new"));
@@ -180,7 +180,7 @@ TEST(IniWrite, KeepsPermissionsAndFollowsLinks)
     fs::create_symlink(real, folder.File("link.ini"));
     ASSERT_TRUE(WriteText(folder.File("link.ini"), "A", "k", "2"));
     EXPECT_TRUE(fs::is_symlink(folder.File("link.ini")));
-    EXPECT_EQ(ReadBytes(real), "[A]\nk=2\n");
+    EXPECT_EQ(ReadWholeFile(real), "[A]\nk=2\n");
     struct stat info {};
     ASSERT_EQ(::stat(real.c_str(), &info), 0);
     EXPECT_EQ(info.st_mode & 0777, 0640u);

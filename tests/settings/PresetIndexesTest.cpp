@@ -14,7 +14,7 @@ TEST(PresetIndexes, FreshInstallationWritesFiveZeros)
     for (int index : indexes)
         EXPECT_EQ(index, 0);
     WritePresetIndexes(ini, indexes);
-    EXPECT_EQ(ReadBytes(ini),
+    EXPECT_EQ(ReadWholeFile(ini),
               "[JOIN]\nquality=0\nsize=0\nframerate=0\naudioquality=0\nsamplerate=0\n");
 }
 

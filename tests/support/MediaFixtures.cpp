@@ -394,31 +394,6 @@ std::string MakeMediaFile(const std::string& path, const MediaRecipe& recipe, co
     return error;
 }
 
-std::string MakeTempFolder(const std::string& tag)
-{
-    std::string pattern = "/tmp/fennex-" + tag + "-XXXXXX";
-    std::vector<char> buffer(pattern.begin(), pattern.end());
-    buffer.push_back('\0');
-    if (!::mkdtemp(buffer.data()))
-        return "";
-    return buffer.data();
-}
-
-void RemoveTree(const std::string& folder)
-{
-    if (folder.rfind("/tmp/", 0) != 0)
-        return;
-    std::error_code ignored;
-    std::filesystem::remove_all(folder, ignored);
-}
-
-bool WriteBytes(const std::string& path, const std::string& bytes)
-{
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    return static_cast<bool>(out);
-}
-
 bool CopyPrefix(const std::string& from, const std::string& to, std::int64_t keep_bytes)
 {
     const std::string all = ReadWholeFile(from);
@@ -432,12 +407,6 @@ std::int64_t FileSize(const std::string& path)
     std::error_code error;
     const auto size = std::filesystem::file_size(path, error);
     return error ? -1 : static_cast<std::int64_t>(size);
-}
-
-std::string ReadWholeFile(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
 bool ReadDisplayMatrix(const std::string& path, std::array<std::int32_t, 9>& matrix)

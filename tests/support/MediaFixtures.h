@@ -3,6 +3,8 @@
 // Small media files made on the fly for the tests, and readers that look
 // at the result without going through the code under test.
 
+#include "TempFolder.h"
+
 #include <array>
 #include <cstdint>
 #include <string>
@@ -59,16 +61,9 @@ struct MediaRecipe {
 // an odd extension). Returns "" on success, else the error.
 std::string MakeMediaFile(const std::string& path, const MediaRecipe& recipe, const std::string& format = "");
 
-// A fresh folder under /tmp (mkdtemp); the caller removes it (RemoveTree).
-std::string MakeTempFolder(const std::string& tag);
-void RemoveTree(const std::string& folder);
-
-// Writes raw bytes (empty and garbage files).
-bool WriteBytes(const std::string& path, const std::string& bytes);
 // Copies the first `keep_bytes` bytes of `from` to `to` (truncated files).
 bool CopyPrefix(const std::string& from, const std::string& to, std::int64_t keep_bytes);
 std::int64_t FileSize(const std::string& path);  // -1 when missing
-std::string ReadWholeFile(const std::string& path);
 
 // Clockwise rotation of the first video stream read from its display matrix
 // (0 when none), in 0..359; exiftool-independent. -1 when the file cannot be read.

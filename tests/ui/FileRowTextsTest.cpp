@@ -1,4 +1,5 @@
 #include "FileRowTexts.h"
+#include "ProgressTexts.h"
 
 #include <cstdint>
 #include <gtest/gtest.h>
@@ -62,4 +63,10 @@ TEST(FileRowTexts, BitRateTruncatesAndExtensionFollowsTheLastDot)
     EXPECT_EQ(t.extension, "d/clip");
     EXPECT_EQ(t.duration, "00:00:00.000");
     EXPECT_EQ(MakeFileRowTexts("/v/Clip.MOV", Figures(0, 0, 0, 0, 1, 1)).extension, "MOV");
+}
+
+TEST(ProgressTexts, FileAndBatchLines)
+{
+    EXPECT_EQ(FileLabelText("/v/a.mp4", 37, "done"), "/v/a.mp4   37% done");
+    EXPECT_EQ(BatchLabelText(0, 3, "of", "files"), "0 of 3 files");
 }

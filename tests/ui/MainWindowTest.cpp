@@ -25,9 +25,16 @@
 #include <QTimer>
 #include <QToolTip>
 #include <QUrl>
+#include <QElapsedTimer>
+#include <atomic>
+#include <chrono>
+#include <fcntl.h>
 #include <filesystem>
 #include <gtest/gtest.h>
 #include <memory>
+#include <sys/stat.h>
+#include <thread>
+#include <unistd.h>
 
 namespace fs = std::filesystem;
 
@@ -396,6 +403,37 @@ TEST_F(MainWindow, DroppedFilesAreAddedInOrderAndAFolderIsRejected)
     // Only local files are taken.
     EXPECT_FALSE(Drop({QUrl(QStringLiteral("https://example.com/a.mp4"))}));
     EXPECT_EQ(List()->GetItemCount(), 4);
+}
+
+TEST_F(MainWindow, ADroppedPipeIsRefusedWithoutHoldingTheWindowUp)
+{
+    Open();
+    const std::string pipe = m_folder.root + "/stream.mp4";
+    ASSERT_EQ(::mkfifo(pipe.c_str(), 0644), 0);
+    // Should the probe ever open the pipe, a writer that comes and goes
+    // sets it free again, so that the test fails instead of hanging.
+    std::atomic<bool> finished{false};
+    std::thread rescue([&] {
+        for (int waited = 0; !finished && waited < 5000; waited += 10)
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        while (!finished) {
+            const int fd = ::open(pipe.c_str(), O_WRONLY | O_NONBLOCK);
+            if (fd >= 0)
+                ::close(fd);
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        }
+    });
+    QElapsedTimer timer;
+    timer.start();
+    const bool dropped = Drop({QUrl::fromLocalFile(Q(pipe)), QUrl::fromLocalFile(Media().video320)});
+    const qint64 elapsed = timer.elapsed();
+    finished = true;
+    rescue.join();
+
+    EXPECT_TRUE(dropped);
+    EXPECT_LT(elapsed, 4000);
+    EXPECT_EQ(List()->GetItemCount(), 0);
+    EXPECT_EQ(m_messages, QStringList{Rejection(QStringLiteral("stream.mp4"))});
 }
 
 // --- removing rows --------------------------------------------------------

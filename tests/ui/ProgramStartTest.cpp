@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
+#include <memory>
 
 namespace fs = std::filesystem;
 
@@ -19,12 +20,13 @@ class ProgramStart : public ::testing::Test
 protected:
     void SetUp() override
     {
-        m_root = MakeTempFolder("fennex-program");
+        m_temp = std::make_unique<TempFolder>("program");
+        m_root = m_temp->path();
         fs::create_directories(m_root + "/bin");
         fs::create_directories(m_root + "/home");
         fs::copy_file(FENNEX_PROGRAM, m_root + "/bin/FennexAVConverter");
     }
-    void TearDown() override { RemoveTree(m_root); }
+    void TearDown() override { m_temp.reset(); }
 
     // A language file (and a setting.ini naming it) in folder/languages.
     void LayOutData(const std::string& folder, const std::string& settings) const
@@ -64,6 +66,7 @@ protected:
     std::string PortableIni() const { return m_root + "/bin/setting.ini"; }
     std::string UserIni() const { return m_root + "/home/.config/FennexAVConverter/setting.ini"; }
 
+    std::unique_ptr<TempFolder> m_temp;
     std::string m_root;
 };
 

@@ -14,7 +14,7 @@
 #include "MainWindowStart.h"
 #include "MediaFixtures.h"
 #include "PathDelegate.h"
-#include "PollTick.h"
+#include "ProgressTexts.h"
 
 #include <QAccessible>
 #include <QApplication>

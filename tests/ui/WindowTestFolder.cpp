@@ -10,16 +10,11 @@
 
 namespace fs = std::filesystem;
 
-WindowTestFolder::WindowTestFolder() : root(MakeTempFolder("fennex-win"))
+WindowTestFolder::WindowTestFolder() : temp("win"), root(temp.path())
 {
     exe = root + "/exe";
     fs::create_directories(exe + "/languages");
     OverrideExeFolder(exe);
-}
-
-WindowTestFolder::~WindowTestFolder()
-{
-    RemoveTree(root);
 }
 
 void WindowTestFolder::WriteSettings(const std::string& text) const

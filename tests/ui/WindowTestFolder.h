@@ -4,16 +4,16 @@
 // (and a setting.ini when a test writes one), plus a few media files made
 // once for the whole test program.
 
+#include "TempFolder.h"
+
 #include <QString>
 #include <QStringList>
 #include <string>
 
 struct WindowTestFolder {
     WindowTestFolder();
-    ~WindowTestFolder();
-    WindowTestFolder(const WindowTestFolder&) = delete;
-    WindowTestFolder& operator=(const WindowTestFolder&) = delete;
 
+    TempFolder temp;
     std::string root;
     std::string exe;  // ExeFolder() of the dialog under test
     std::string ini() const { return exe + "/setting.ini"; }

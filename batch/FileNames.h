@@ -34,11 +34,18 @@ std::size_t ExtensionDot(const std::string& path);
 // whole file name when it has no '.'.
 std::string FileStem(const std::string& path);
 
-// Final name of a finished output written under a temporary .mov name: the
-// written path up to its last '.', then '.', then extension (without dot,
-// letter case kept), made free with NextFreeName; the written path itself
-// when that is already its name. An empty extension also keeps the written
-// path: a name ending in a bare '.' is never wanted.
+// The path up to its file name's last '.'; the whole path when the file
+// name has none.
+std::string WithoutExtension(const std::string& path);
+
+// Final name of a finished output written under a working .mov name: base,
+// then '.', then extension (without dot, letter case kept), made free with
+// the NextFreeName rule, where the written file itself counts as free. The
+// written path stays as it is when it already ends in that extension, or
+// when extension is empty: a name ending in a bare '.' is never wanted.
+std::string FinalOutputName(const std::string& writtenPath, const std::string& base,
+                            const std::string& extension);
+// The same with the written path without its extension as base.
 std::string FinalOutputName(const std::string& writtenPath, const std::string& extension);
 
 // Whether a file can be written in the folder, tested with the file

@@ -12,8 +12,14 @@ JobSnapshot ReadJob(const ConversionJob& job)
     s.percent = job.progress_percent.load();
     const int n = s.total < 0 ? 0 : (s.total > kMaxJobFiles ? kMaxJobFiles : s.total);
     s.status.resize(static_cast<std::size_t>(n));
-    for (int i = 0; i < n; ++i)
-        s.status[static_cast<std::size_t>(i)] = job.file_status[i].load();
+    s.reason.resize(static_cast<std::size_t>(n));
+    for (int i = 0; i < n; ++i) {
+        const std::size_t at = static_cast<std::size_t>(i);
+        s.status[at] = job.file_status[at].load();
+        // The worker writes the reason before it stores the failure.
+        if (s.status[at] == kFileFailed)
+            s.reason[at] = job.failure_reason[at];
+    }
     return s;
 }
 
@@ -47,8 +53,8 @@ TickResult PollTick(const JobSnapshot& job, int doneCount)
         if (previous == kFileFailed) {
             r.failedPositions.push_back(cur - 1);
         } else if (previous == kFileDone) {
-            // Counts every position passed, as the batch label has always
-            // done: a failed earlier file counts as finished too.
+            // Counts every position passed, as the count of finished
+            // files always has: a failed earlier file counts too.
             r.doneCount = cur;
             r.donePosition = cur - 1;
         }
@@ -67,28 +73,35 @@ TickResult PollTick(const JobSnapshot& job, int doneCount)
     return r;
 }
 
+PositionOutcome OutcomeOf(const JobSnapshot& job, int position)
+{
+    PositionOutcome o;
+    switch (StatusAt(job, position)) {
+    case kFileDone:
+        o.kind = PositionOutcome::kDone;
+        break;
+    case kFileFailed:
+        o.kind = PositionOutcome::kFailed;
+        o.removeOutput = true;
+        if (position < static_cast<int>(job.reason.size()))
+            o.reason = job.reason[static_cast<std::size_t>(position)];
+        break;
+    default:
+        // Positions below current_index were opened by the worker; a
+        // pending one among them is the file a stop cut short.
+        o.kind = position < job.current ? PositionOutcome::kStopped : PositionOutcome::kNotReached;
+        o.removeOutput = o.kind == PositionOutcome::kStopped;
+        break;
+    }
+    return o;
+}
+
 std::vector<PositionOutcome> ConcludeBatch(const JobSnapshot& job)
 {
-    std::vector<PositionOutcome> outcomes(job.status.size());
-    for (std::size_t i = 0; i < outcomes.size(); ++i) {
-        const int position = static_cast<int>(i);
-        PositionOutcome& o = outcomes[i];
-        switch (job.status[i]) {
-        case kFileDone:
-            o.kind = PositionOutcome::kDone;
-            break;
-        case kFileFailed:
-            o.kind = PositionOutcome::kFailed;
-            o.removeOutput = true;
-            break;
-        default:
-            // Positions below current_index were opened by the worker; a
-            // pending one among them is the file a stop cut short.
-            o.kind = position < job.current ? PositionOutcome::kStopped : PositionOutcome::kNotReached;
-            o.removeOutput = o.kind == PositionOutcome::kStopped;
-            break;
-        }
-    }
+    std::vector<PositionOutcome> outcomes;
+    outcomes.reserve(job.status.size());
+    for (std::size_t i = 0; i < job.status.size(); ++i)
+        outcomes.push_back(OutcomeOf(job, static_cast<int>(i)));
     return outcomes;
 }
 
@@ -99,14 +112,4 @@ bool BatchFailedAtEnd(const JobSnapshot& job)
     if (job.current < job.total)
         return !job.workerActive;
     return StatusAt(job, job.total - 1) == kFileFailed;
-}
-
-std::string FileLabelText(const std::string& path, int percent, const std::string& doneText)
-{
-    return path + "   " + std::to_string(percent) + "% " + doneText;
-}
-
-std::string BatchLabelText(int done, int total, const std::string& ofText, const std::string& filesText)
-{
-    return std::to_string(done) + " " + ofText + " " + std::to_string(total) + " " + filesText;
 }

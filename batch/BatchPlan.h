@@ -13,20 +13,20 @@ class NameJournal;
 // is changed on disk when a check refuses.
 enum class StartRefusal {
     kNone,
-    kNoRows,             // the list is empty
-    kNothingTicked,      // no row is ticked
-    kTooManyTicked,      // more rows ticked than a batch can hold
+    kNoRows,             // there is no input at all
+    kNothingTicked,      // none of them is chosen
+    kTooManyTicked,      // more chosen than a batch can hold
     kFolderIsRoot,       // the output folder text is just the root; silently ignored
     kFolderMissing,      // nothing exists at the output folder path
     kFolderNotWritable,  // the write test in the output folder failed
     kNotEnoughSpace,     // less room on the output folder's file system than the inputs take
 };
 
-// One ticked row of the file list, as Start reads it.
+// One input chosen for a batch.
 struct TickedRow {
-    int row = -1;
-    std::string path;          // column 0: the input's own full path
-    std::string durationText;  // column 2: "HH:MM:SS.mmm"
+    int row = -1;              // the caller's own number for it, kept in BatchFile
+    std::string path;          // the input's own full path
+    std::string durationText;  // its duration, "HH:MM:SS.mmm"
 };
 
 // Bytes an ordinary user may still write on the file system holding the
@@ -51,12 +51,17 @@ StartRefusal CheckBatchStart(int rowCount, const std::vector<TickedRow>& ticked,
 
 // One job position of a prepared batch.
 struct BatchFile {
-    int row = -1;
-    std::string input;       // the input's own name (column 0)
-    std::string source;      // the name the worker reads (column 9): a temporary .mov name or the input itself
-    std::string output;      // the .mov or input-extension name the worker writes (column 8)
+    int row = -1;            // the caller's number of the input (TickedRow::row)
+    std::string input;       // the input's own name
+    std::string source;      // the name the worker reads: a temporary .mov name or the input itself
+    std::string output;      // the .mov or input-extension name the worker is to write
     double duration_s = 0.0;
     bool renamed = false;    // source is a temporary name
+    // The output's final name without its extension: the free name for the
+    // input's stem in the output folder as the files on disk had it when the
+    // batch began, not counting the names the batch itself handed out.
+    // Empty: output without its extension.
+    std::string finalBase = {};
 };
 
 // The file moves of a batch start, replaceable in tests. move returns 0 or
@@ -68,11 +73,16 @@ struct BatchFileOps {
 BatchFileOps DefaultBatchFileOps(NameJournal* journal);
 
 struct PreparedBatch {
-    enum class Stop { kNone, kNameWithoutDot, kRenameFailed };
+    enum class Stop {
+        kNone,
+        kNameWithoutDot,
+        kRenameFailed,
+        kJournalFailed,  // a temporary name could not be recorded: no input is moved
+    };
 
     std::vector<BatchFile> files;  // the positions that got their names, in job order
     Stop stop = Stop::kNone;
-    std::string failedPath;        // the input whose temporary rename failed
+    std::string failedPath;        // the input whose temporary rename failed, or the journal
     int error = 0;                 // errno of that failure
     // Inputs that could not get their own name back after a stop: path and errno.
     std::vector<std::pair<std::string, int>> rollbackFailures;
@@ -84,11 +94,16 @@ struct PreparedBatch {
 // its own folder (journal entry first, then the move) and chooses a free
 // output name in outputFolder for every input. No two positions of the
 // batch get the same temporary or output name, and none is the name of an
-// existing file. When a file name has no '.' or a move fails the
-// preparation stops there and every input already moved gets its own name
-// back.
+// existing file. When a file name has no '.', a journal entry cannot be
+// written or a move fails, the preparation stops there and every input
+// already moved gets its own name back.
 PreparedBatch PrepareBatch(const std::vector<TickedRow>& rows, const std::string& outputFolder,
                            const BatchFileOps& ops);
+
+// The plan of a batch that renames no input: every input is read under its
+// own name and written under a free ".mov" name for its stem in
+// outputFolder, no two of them the same. Durations are left to the caller.
+std::vector<BatchFile> PlanWithoutRenames(const std::vector<std::string>& inputs, const std::string& outputFolder);
 
 // Writes the batch description into the job record; the worker may be
 // started afterwards. rotation_deg is left to the caller.

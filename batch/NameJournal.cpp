@@ -1,9 +1,11 @@
 #include "NameJournal.h"
 
+#include "CreatedOutput.h"
 #include "FileNames.h"
 #include "SafeMove.h"
 
 #include <cerrno>
+#include <initializer_list>
 #include <fcntl.h>
 #include <sys/file.h>
 #include <unistd.h>
@@ -11,30 +13,63 @@
 
 // File format: a sequence of records, each a tag and its fields, every field
 // ended by a NUL byte (paths can hold any other byte):
-//   "P" own temporary   an input is about to be moved to its temporary name
-//   "R" temporary       that input has its own name back
+//   "P" own temporary       an input is about to be moved to its temporary name
+//   "R" temporary           that input has its own name back
+//   "O" path device inode born   an output was created (device, inode and
+//                                birth time in ns, 0 when unknown; decimal)
+//   "F" path                that output is finished or removed
 // Records are only ever appended; a record cut short by a crash is ignored.
 
 namespace {
 
+// A record: its tag and fields, each ended by a NUL byte.
+std::string Record(std::initializer_list<std::string> fields)
+{
+    std::string record;
+    for (const std::string& field : fields) {
+        record += field;
+        record += '\0';
+    }
+    return record;
+}
+
 std::string PendingRecord(const std::string& own, const std::string& temporary)
 {
-    std::string record = "P";
-    record += '\0';
-    record += own;
-    record += '\0';
-    record += temporary;
-    record += '\0';
-    return record;
+    return Record({"P", own, temporary});
 }
 
 std::string ReleaseRecord(const std::string& temporary)
 {
-    std::string record = "R";
-    record += '\0';
-    record += temporary;
-    record += '\0';
-    return record;
+    return Record({"R", temporary});
+}
+
+struct ListedOutput {
+    CreatedFile file;
+    std::uint64_t born = 0;
+};
+
+std::string OutputRecord(const ListedOutput& output)
+{
+    return Record({"O", output.file.path, std::to_string(output.file.device), std::to_string(output.file.inode),
+                   std::to_string(output.born)});
+}
+
+std::string OutputReleaseRecord(const std::string& path)
+{
+    return Record({"F", path});
+}
+
+bool ParseNumber(const std::string& text, std::uint64_t& value)
+{
+    if (text.empty() || text.size() > 20)
+        return false;
+    value = 0;
+    for (char c : text) {
+        if (c < '0' || c > '9')
+            return false;
+        value = value * 10 + static_cast<std::uint64_t>(c - '0');
+    }
+    return true;
 }
 
 bool WriteAll(int fd, const std::string& data)
@@ -68,8 +103,14 @@ std::string ReadAll(int fd)
     return data;
 }
 
-// temporary -> own for every "P" record without a later "R" record.
-std::map<std::string, std::string> Replay(const std::string& data)
+struct Replayed {
+    std::map<std::string, std::string> names;  // temporary -> own
+    std::map<std::string, ListedOutput> outputs;  // path -> the file created there
+};
+
+// Every "P" record without a later "R" record, every "O" record without a
+// later "F" record.
+Replayed Replay(const std::string& data)
 {
     std::vector<std::string> fields;
     std::size_t start = 0;
@@ -79,13 +120,22 @@ std::map<std::string, std::string> Replay(const std::string& data)
             start = i + 1;
         }
     }
-    std::map<std::string, std::string> pending;
+    Replayed pending;
     for (std::size_t i = 0; i < fields.size();) {
+        ListedOutput output;
         if (fields[i] == "P" && i + 2 < fields.size()) {
-            pending[fields[i + 2]] = fields[i + 1];
+            pending.names[fields[i + 2]] = fields[i + 1];
             i += 3;
         } else if (fields[i] == "R" && i + 1 < fields.size()) {
-            pending.erase(fields[i + 1]);
+            pending.names.erase(fields[i + 1]);
+            i += 2;
+        } else if (fields[i] == "O" && i + 4 < fields.size() && ParseNumber(fields[i + 2], output.file.device) &&
+                   ParseNumber(fields[i + 3], output.file.inode) && ParseNumber(fields[i + 4], output.born)) {
+            output.file.path = fields[i + 1];
+            pending.outputs[output.file.path] = output;
+            i += 5;
+        } else if (fields[i] == "F" && i + 1 < fields.size()) {
+            pending.outputs.erase(fields[i + 1]);
             i += 2;
         } else {
             break;  // a torn last record, or not a journal at all
@@ -121,8 +171,10 @@ bool NameJournal::Open()
     if (m_fd >= 0)
         return true;
     m_fd = ::open(m_path.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0644);
-    if (m_fd < 0)
+    if (m_fd < 0) {
+        m_error = errno;
         return false;
+    }
     // Shared with other instances' batches; recovery needs it exclusively.
     while (::flock(m_fd, LOCK_SH) != 0 && errno == EINTR) {
     }
@@ -132,11 +184,15 @@ bool NameJournal::Open()
 
 bool NameJournal::Append(const std::string& record, bool durable)
 {
-    return WriteAll(m_fd, record) && (!durable || ::fdatasync(m_fd) == 0);
+    if (WriteAll(m_fd, record) && (!durable || ::fdatasync(m_fd) == 0))
+        return true;
+    m_error = errno;
+    return false;
 }
 
 bool NameJournal::Add(const std::string& ownName, const std::string& temporaryName)
 {
+    const std::lock_guard<std::mutex> lock(m_mutex);
     if (!Open())
         return false;
     if (!Append(PendingRecord(ownName, temporaryName), true))
@@ -147,6 +203,7 @@ bool NameJournal::Add(const std::string& ownName, const std::string& temporaryNa
 
 void NameJournal::Release(const std::string& temporaryName)
 {
+    const std::lock_guard<std::mutex> lock(m_mutex);
     if (m_pending.erase(temporaryName) == 0 || m_fd < 0)
         return;
     // Not synced: a release lost in a crash only makes recovery look for a
@@ -156,9 +213,59 @@ void NameJournal::Release(const std::string& temporaryName)
     CloseWhenEmpty();
 }
 
+bool NameJournal::AddOutput(const std::string& path, std::uint64_t device, std::uint64_t inode,
+                            std::uint64_t born)
+{
+    const std::lock_guard<std::mutex> lock(m_mutex);
+    if (!Open())
+        return false;
+    if (!Append(OutputRecord(ListedOutput {CreatedFile {path, device, inode}, born}), true)) {
+        CloseWhenEmpty();
+        return false;
+    }
+    ++m_outputs[path];
+    return true;
+}
+
+void NameJournal::ReleaseOutput(const std::string& path, bool durable)
+{
+    const std::lock_guard<std::mutex> lock(m_mutex);
+    const auto it = m_outputs.find(path);
+    if (it == m_outputs.end() || m_fd < 0)
+        return;
+    if (--it->second == 0)
+        m_outputs.erase(it);
+    // A lost release of a moved or removed output only makes recovery look
+    // for a file that is no longer under that name, which it skips; one of
+    // a file that stays under its name would have recovery remove it.
+    Append(OutputReleaseRecord(path), durable);
+    CloseWhenEmpty();
+}
+
+std::map<std::string, std::string> NameJournal::Pending() const
+{
+    const std::lock_guard<std::mutex> lock(m_mutex);
+    return m_pending;
+}
+
+std::vector<std::string> NameJournal::PendingOutputs() const
+{
+    const std::lock_guard<std::mutex> lock(m_mutex);
+    std::vector<std::string> paths;
+    for (const auto& entry : m_outputs)
+        paths.push_back(entry.first);
+    return paths;
+}
+
+int NameJournal::Error() const
+{
+    const std::lock_guard<std::mutex> lock(m_mutex);
+    return m_error;
+}
+
 void NameJournal::CloseWhenEmpty()
 {
-    if (!m_pending.empty())
+    if (!m_pending.empty() || !m_outputs.empty() || m_fd < 0)
         return;
     // Every record is balanced now. Empty the file when no other instance
     // has entries in it; otherwise our balanced records do no harm.
@@ -168,7 +275,8 @@ void NameJournal::CloseWhenEmpty()
     m_fd = -1;
 }
 
-std::vector<RestoredName> RecoverPendingNames(const std::string& journalPath)
+std::vector<RestoredName> RecoverPendingNames(const std::string& journalPath,
+                                              std::vector<std::string>* removedOutputs)
 {
     std::vector<RestoredName> found;
     const int fd = ::open(journalPath.c_str(), O_RDWR | O_CLOEXEC);
@@ -187,7 +295,8 @@ std::vector<RestoredName> RecoverPendingNames(const std::string& journalPath)
         return found;
     }
     std::string keep;
-    for (const auto& [temporary, own] : Replay(data)) {
+    const Replayed pending = Replay(data);
+    for (const auto& [temporary, own] : pending.names) {
         if (temporary == own || !PathExists(temporary))
             continue;
         RestoredName entry{temporary, own, own, 0};
@@ -201,6 +310,17 @@ std::vector<RestoredName> RecoverPendingNames(const std::string& journalPath)
             keep += PendingRecord(own, temporary);
         }
         found.push_back(std::move(entry));
+    }
+    // Outputs next: the names of the inputs matter more.
+    for (const auto& [path, output] : pending.outputs) {
+        if (!IsStillCreatedFile(output.file, output.born))
+            continue;  // finished and moved, removed, or somebody else's file now
+        if (!RemoveCreatedFile(output.file, output.born)) {
+            keep += OutputRecord(output);
+            continue;
+        }
+        if (removedOutputs)
+            removedOutputs->push_back(path);
     }
 
     if (::ftruncate(fd, 0) == 0 && !keep.empty()) {

@@ -112,11 +112,14 @@ PreparedBatch PrepareBatch(const std::vector<TickedRow>& rows, const std::string
         if (ext != ".mov") {
             const std::string temporary =
                 NextFreeName(row.path.substr(0, ExtensionDot(row.path)) + ".mov", taken);
-            // A journal that cannot be written (a read-only program folder)
-            // does not stop the batch: the names are still given back in
-            // every case but a killed process.
-            if (ops.journal)
-                ops.journal->Add(row.path, temporary);
+            // Without its entry a killed process would leave the input
+            // under a name the user never chose, for good.
+            if (ops.journal && !ops.journal->Add(row.path, temporary)) {
+                batch.stop = PreparedBatch::Stop::kJournalFailed;
+                batch.failedPath = ops.journal->Path();
+                batch.error = ops.journal->Error();
+                break;
+            }
             const int error = ops.move(row.path, temporary);
             if (error != 0) {
                 if (ops.journal)
@@ -134,13 +137,35 @@ PreparedBatch PrepareBatch(const std::vector<TickedRow>& rows, const std::string
         // The output keeps the input's stem and takes the extension of the
         // name the worker reads, so that MOV is chosen as the container.
         const std::string sourceExt = file.source.substr(ExtensionDot(file.source));
-        file.output = NextFreeName(outputFolder + "/" + FileStem(row.path) + sourceExt, taken);
+        const std::string wanted = outputFolder + "/" + FileStem(row.path) + sourceExt;
+        file.output = NextFreeName(wanted, taken);
+        file.finalBase = WithoutExtension(NextFreeName(wanted));
         taken.insert(file.output);
         batch.files.push_back(std::move(file));
     }
     if (!batch.Complete())
         RollBack(batch, ops);
     return batch;
+}
+
+std::vector<BatchFile> PlanWithoutRenames(const std::vector<std::string>& inputs, const std::string& outputFolder)
+{
+    const std::string folder =
+        !outputFolder.empty() && outputFolder.back() == '/' ? outputFolder : outputFolder + "/";
+    std::set<std::string> taken;
+    std::vector<BatchFile> files;
+    for (const std::string& input : inputs) {
+        BatchFile file;
+        file.row = static_cast<int>(files.size());
+        file.input = input;
+        file.source = input;
+        const std::string wanted = folder + FileStem(input) + ".mov";
+        file.output = NextFreeName(wanted, taken);
+        file.finalBase = WithoutExtension(NextFreeName(wanted));
+        taken.insert(file.output);
+        files.push_back(std::move(file));
+    }
+    return files;
 }
 
 void FillJob(ConversionJob& job, const std::vector<BatchFile>& files)
@@ -151,6 +176,10 @@ void FillJob(ConversionJob& job, const std::vector<BatchFile>& files)
         job.output_path[i] = files[i].output;
         job.duration_s[i] = files[i].duration_s;
         job.file_status[i] = kFilePending;
+        // Nothing of an earlier batch may be read as this one's.
+        job.output_created[i] = false;
+        job.created_output[i] = ConversionJob::CreatedFile {};
+        job.failure_reason[i].clear();
     }
     job.file_count = n;
     job.display_count = n;

@@ -1,0 +1,283 @@
+#include "BatchSession.h"
+
+#include "ConversionJob.h"
+#include "CreatedOutput.h"
+#include "FileNames.h"
+#include "NameJournal.h"
+#include "RotationWorker.h"
+#include "SafeMove.h"
+
+#include <algorithm>
+
+namespace {
+
+// The input file name's extension without its dot; empty when the name has
+// none (such an output keeps the name it was written under).
+std::string InputExtension(const std::string& path)
+{
+    const std::size_t dot = ExtensionDot(path);
+    return dot == std::string::npos ? std::string() : path.substr(dot + 1);
+}
+
+}  // namespace
+
+struct BatchSession::Position {
+    bool settled = false;
+    bool inputAway = false;    // the input is still under its temporary name
+    bool movePending = false;  // a done output still waits for its final name
+    bool outputListed = false; // the journal lists the output
+    std::optional<CreatedFile> output;  // the file the worker created, once looked up
+    std::uint64_t born = 0;             // its birth time, 0 when unknown
+};
+
+BatchSession::BatchSession(ConversionJob& job, NameJournal* journal) : m_job(job), m_journal(journal) {}
+
+BatchSession::~BatchSession()
+{
+    if (m_worker.joinable())
+        Cancel();
+    Join();
+}
+
+void BatchSession::Start(std::vector<BatchFile> files, int rotationDeg, int preFileWaitMs)
+{
+    Join();
+    m_files = std::move(files);
+    m_outcomes.assign(m_files.size(), PositionOutcome {});
+    m_state.assign(m_files.size(), Position {});
+    m_reported.clear();
+    m_nextToSettle = 0;
+    m_nextToName = 0;
+    m_doneCount = 0;
+    m_end = BatchEnd::kRunning;
+    {
+        const std::lock_guard<std::mutex> lock(m_namesMutex);
+        m_handedOut.clear();
+        m_born.assign(m_files.size(), 0);
+        for (const BatchFile& file : m_files) {
+            m_handedOut.insert(file.source);
+            m_handedOut.insert(file.output);
+        }
+    }
+
+    FillJob(m_job, m_files);
+    m_job.rotation_deg = rotationDeg;
+    m_job.pre_file_wait_ms = preFileWaitMs;
+    m_job.next_output_name = [this](const std::string& taken) { return NextOutputName(taken); };
+    m_job.output_created_hook = [this](int position, const CreatedFile& file) { OutputCreated(position, file); };
+    m_worker = StartRotationWorker(m_job);
+}
+
+void BatchSession::OutputCreated(int position, const CreatedFile& file)
+{
+    const std::uint64_t born = BirthTimeOf(file);
+    {
+        const std::lock_guard<std::mutex> lock(m_namesMutex);
+        if (position >= 0 && static_cast<std::size_t>(position) < m_born.size())
+            m_born[static_cast<std::size_t>(position)] = born;
+    }
+    // Before the worker writes into the file: a killed batch leaves its
+    // cut-short output to the next start-up to remove. Without the entry
+    // the batch still goes on; such an output would stay.
+    if (m_journal)
+        m_journal->AddOutput(file.path, file.device, file.inode, born);
+}
+
+void BatchSession::CollectOutputNames(int reached, int current, std::vector<std::pair<int, std::string>>& names)
+{
+    for (; m_nextToName < reached; ++m_nextToName) {
+        const std::size_t at = static_cast<std::size_t>(m_nextToName);
+        if (!m_job.output_created[at].load()) {
+            if (m_nextToName == current)
+                break;  // not created yet: look again at the next poll
+            continue;
+        }
+        const std::string& created = m_job.created_output[at].path;
+        if (created != m_files[at].output)
+            names.emplace_back(m_nextToName, created);
+    }
+}
+
+std::string BatchSession::NextOutputName(const std::string& taken)
+{
+    const std::lock_guard<std::mutex> lock(m_namesMutex);
+    const std::string name = NextFreeName(taken, m_handedOut);
+    m_handedOut.insert(name);
+    return name;
+}
+
+SessionPoll BatchSession::Poll()
+{
+    SessionPoll poll;
+    poll.job = ReadJob(m_job);
+    poll.tick = PollTick(poll.job, m_doneCount);
+    m_doneCount = poll.tick.doneCount;
+    if (m_end == BatchEnd::kRunning)
+        m_end = poll.tick.end;
+
+    // The worker creates the output of the position it is on; its name is
+    // known from then on.
+    CollectOutputNames(std::min(poll.job.current + 1, FileCount()), poll.job.current, poll.outputNames);
+
+    // A status is final once the worker has moved past its file, and by
+    // then the file is closed, so that its names may be moved.
+    const int passed = std::min(poll.job.current, FileCount());
+    for (; m_nextToSettle < passed; ++m_nextToSettle) {
+        Settle(m_nextToSettle, OutcomeOf(poll.job, m_nextToSettle), poll.errors);
+        poll.settled.push_back(m_nextToSettle);
+    }
+    return poll;
+}
+
+void BatchSession::Cancel()
+{
+    if (m_end == BatchEnd::kRunning)
+        m_end = BatchEnd::kCancelled;
+    m_job.cancel_requested = true;
+}
+
+bool BatchSession::WorkerRunning() const
+{
+    return m_job.worker_active.load();
+}
+
+void BatchSession::Join()
+{
+    if (!m_worker.joinable())
+        return;
+    m_worker.join();
+    // The record outlives the session: nothing may call back into it.
+    m_job.next_output_name = nullptr;
+    m_job.output_created_hook = nullptr;
+}
+
+SessionEnd BatchSession::Conclude()
+{
+    SessionEnd end;
+    const JobSnapshot job = ReadJob(m_job);
+    if (m_end == BatchEnd::kRunning)
+        m_end = PollTick(job, m_doneCount).end;
+    end.end = m_end;
+    // The window asks for a stop as it closes at the end of every batch:
+    // how the batch ended was settled before that.
+    if (m_end == BatchEnd::kFinished)
+        end.failedAtEnd = !job.status.empty() && job.status.back() == kFileFailed;
+    else
+        end.failedAtEnd = m_end == BatchEnd::kWorkerEndedEarly;
+
+    CollectOutputNames(FileCount(), -1, end.outputNames);
+    for (int position = 0; position < FileCount(); ++position) {
+        Position& state = m_state[static_cast<std::size_t>(position)];
+        if (!state.settled) {
+            Settle(position, OutcomeOf(job, position), end.errors);
+            end.settled.push_back(position);
+            continue;
+        }
+        // Moves that failed at a poll get one more try.
+        if (state.inputAway)
+            RestoreInput(position, end.errors);
+        if (state.movePending)
+            FinishOutput(position, end.errors);
+    }
+    m_nextToSettle = FileCount();
+    return end;
+}
+
+void BatchSession::Settle(int position, const PositionOutcome& outcome, std::vector<FileError>& errors)
+{
+    const std::size_t at = static_cast<std::size_t>(position);
+    Position& state = m_state[at];
+    state.settled = true;
+    m_outcomes[at] = outcome;
+    if (m_job.output_created[at].load()) {
+        state.output = m_job.created_output[at];
+        state.outputListed = m_journal != nullptr;
+        const std::lock_guard<std::mutex> lock(m_namesMutex);
+        state.born = m_born[at];
+    }
+    // The input first: its own name matters more than the output's.
+    state.inputAway = m_files[at].renamed;
+    RestoreInput(position, errors);
+    if (outcome.kind == PositionOutcome::kDone) {
+        m_outcomes[at].output = state.output ? state.output->path : m_files[at].output;
+        state.movePending = true;
+        FinishOutput(position, errors);
+    } else {
+        if (outcome.removeOutput)
+            RemoveOutput(position);
+        ReleaseOutput(position, false);
+    }
+}
+
+void BatchSession::RestoreInput(int position, std::vector<FileError>& errors)
+{
+    Position& state = m_state[static_cast<std::size_t>(position)];
+    if (!state.inputAway)
+        return;
+    const BatchFile& file = m_files[static_cast<std::size_t>(position)];
+    if (PathExists(file.source)) {
+        const int error = MoveWithoutReplacing(file.source, file.input);
+        if (error != 0) {
+            // The journal keeps it; the next start of the program tries again.
+            Report(file.source, error, errors);
+            return;
+        }
+    }
+    state.inputAway = false;
+    if (m_journal)
+        m_journal->Release(file.source);
+}
+
+void BatchSession::FinishOutput(int position, std::vector<FileError>& errors)
+{
+    Position& state = m_state[static_cast<std::size_t>(position)];
+    PositionOutcome& outcome = m_outcomes[static_cast<std::size_t>(position)];
+    const BatchFile& file = m_files[static_cast<std::size_t>(position)];
+    if (!state.output || !IsStillCreatedFile(*state.output, state.born)) {
+        // Reported done, but what it wrote is gone: that is no result.
+        state.movePending = false;
+        outcome.kind = PositionOutcome::kFailed;
+        outcome.reason = "its output " + outcome.output + " disappeared";
+        outcome.output.clear();
+        ReleaseOutput(position, false);
+        return;
+    }
+    const std::string written = state.output->path;
+    const std::string base = file.finalBase.empty() ? WithoutExtension(written) : file.finalBase;
+    outcome.moveError = MoveToFinalName(*state.output, base, InputExtension(file.input), state.born);
+    outcome.output = state.output->path;
+    if (outcome.moveError != 0) {
+        Report(written, outcome.moveError, errors);
+        // Complete, only not renamed: never to be taken for a cut-short
+        // file after a crash.
+        ReleaseOutput(position, true);
+        return;
+    }
+    state.movePending = false;
+    // A file that keeps the name it was created under must not be taken
+    // for a cut-short one after a crash.
+    ReleaseOutput(position, state.output->path == written);
+}
+
+void BatchSession::RemoveOutput(int position)
+{
+    const Position& state = m_state[static_cast<std::size_t>(position)];
+    if (state.output)
+        RemoveCreatedFile(*state.output, state.born);
+}
+
+void BatchSession::ReleaseOutput(int position, bool durable)
+{
+    Position& state = m_state[static_cast<std::size_t>(position)];
+    if (!state.outputListed)
+        return;
+    state.outputListed = false;
+    m_journal->ReleaseOutput(m_job.created_output[static_cast<std::size_t>(position)].path, durable);
+}
+
+void BatchSession::Report(const std::string& path, int error, std::vector<FileError>& errors)
+{
+    // Noted before anyone shows it: a window's box lets further polls run.
+    if (m_reported.insert(path).second)
+        errors.push_back(FileError {path, error});
+}

@@ -1,0 +1,122 @@
+#pragma once
+
+#include "BatchPlan.h"
+#include "CreatedOutput.h"
+#include "PollTick.h"
+#include "PositionOutcome.h"
+
+#include <cstdint>
+#include <mutex>
+#include <optional>
+#include <set>
+#include <string>
+#include <thread>
+#include <utility>
+#include <vector>
+
+class NameJournal;
+
+// A file move or removal that failed, with its errno value.
+struct FileError {
+    std::string path;
+    int error = 0;
+};
+
+// What one poll of a running batch found.
+struct SessionPoll {
+    JobSnapshot job;           // the record as this poll read it
+    TickResult tick;           // progress and end, from job
+    std::vector<int> settled;  // positions whose outcome this poll settled
+    // Positions whose output the worker had to create under another name
+    // than planned (that one was taken), with the name it used.
+    std::vector<std::pair<int, std::string>> outputNames;
+    std::vector<FileError> errors;  // moves that failed, each path reported once per batch
+};
+
+// How the batch ended, once the worker is gone.
+struct SessionEnd {
+    BatchEnd end = BatchEnd::kRunning;
+    bool failedAtEnd = false;  // the last file failed, or the worker ended before it
+    std::vector<int> settled;  // positions settled only now
+    std::vector<std::pair<int, std::string>> outputNames;  // as in SessionPoll, found only now
+    std::vector<FileError> errors;
+};
+
+// One batch from start to end, the same for the window and the command
+// line: fills the job record, starts and joins the worker, turns what the
+// worker reports into one outcome per position, gives every input its own
+// name back, moves each done output to its final name and removes what the
+// worker left of a file that did not get done.
+//
+// A position is settled (its names moved, its partial output removed) as
+// soon as the worker has passed it, or at Conclude. Only the file the
+// worker reported creating for a position is ever moved or removed. The
+// session runs on the caller's thread, except for the two calls the worker
+// makes into it through the record: a free name for an output whose name
+// was taken, and the note of each output created (into the journal).
+class BatchSession {
+public:
+    // journal: where the inputs' temporary names were recorded, and where
+    // the outputs the worker creates are recorded until they are finished
+    // (may be null); entries are released as names come back.
+    BatchSession(ConversionJob& job, NameJournal* journal);
+    ~BatchSession();  // stops and waits for a worker still running
+    BatchSession(const BatchSession&) = delete;
+    BatchSession& operator=(const BatchSession&) = delete;
+
+    // Describes the batch in the job record and starts the worker.
+    void Start(std::vector<BatchFile> files, int rotationDeg, int preFileWaitMs);
+
+    // Reads the record once and settles every position the worker has
+    // passed since the last poll.
+    SessionPoll Poll();
+
+    // Asks the worker to stop before its next packet. A batch that has not
+    // been seen to end by then ends as stopped.
+    void Cancel();
+    bool WorkerRunning() const;
+    // Waits for the worker thread to end.
+    void Join();
+
+    // After Join: settles every position not settled yet and tries once
+    // more the moves that failed.
+    SessionEnd Conclude();
+
+    int FileCount() const { return static_cast<int>(m_files.size()); }
+    const BatchFile& File(int position) const { return m_files[static_cast<std::size_t>(position)]; }
+    const PositionOutcome& Outcome(int position) const { return m_outcomes[static_cast<std::size_t>(position)]; }
+
+private:
+    struct Position;
+
+    void Settle(int position, const PositionOutcome& outcome, std::vector<FileError>& errors);
+    void RestoreInput(int position, std::vector<FileError>& errors);
+    void FinishOutput(int position, std::vector<FileError>& errors);
+    // The file the worker wrote for the position; nullopt when it wrote none.
+    std::optional<CreatedFile> WrittenFile(int position);
+    void RemoveOutput(int position);
+    void Report(const std::string& path, int error, std::vector<FileError>& errors);
+    // Positions up to reached whose output the worker created under another
+    // name than planned; the position the worker is on only once created.
+    void CollectOutputNames(int reached, int current, std::vector<std::pair<int, std::string>>& names);
+    // Worker thread: the next free name for a taken output name, and the
+    // note of an output just created.
+    std::string NextOutputName(const std::string& taken);
+    void OutputCreated(int position, const CreatedFile& file);
+    void ReleaseOutput(int position, bool durable);
+
+    ConversionJob& m_job;
+    NameJournal* m_journal;
+    std::vector<BatchFile> m_files;
+    std::vector<PositionOutcome> m_outcomes;
+    std::vector<Position> m_state;
+    std::set<std::string> m_reported;
+    std::thread m_worker;
+    std::mutex m_namesMutex;
+    std::set<std::string> m_handedOut;  // every name the batch gave out; guarded by m_namesMutex
+    std::vector<std::uint64_t> m_born;  // birth time of each position's output; guarded by m_namesMutex
+    int m_nextToSettle = 0;
+    int m_nextToName = 0;  // first position whose created output is not looked at yet
+    int m_doneCount = 0;
+    BatchEnd m_end = BatchEnd::kRunning;
+};

@@ -1,0 +1,22 @@
+#pragma once
+
+#include <functional>
+#include <string>
+#include <vector>
+
+// Where the journal of temporary names lives: beside setting.ini when that
+// folder takes new files (a portable copy), otherwise in the user's state
+// folder, which is made when missing (every installed copy).
+inline constexpr const char* kJournalFileName = "pending-names.txt";
+
+// The journal for settingsFolder and stateFolder; writable says whether
+// files can be created in a folder.
+std::string ChooseJournalPath(const std::string& settingsFolder, const std::string& stateFolder,
+                              const std::function<bool(const std::string& folder)>& writable);
+
+// The journal this process writes, from the folders of its settings.
+std::string JournalPath();
+
+// Every journal that start-up recovery reads: the one beside setting.ini
+// and the one in the state folder, whichever exist.
+std::vector<std::string> JournalPathsToRecover();

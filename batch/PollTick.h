@@ -1,0 +1,62 @@
+#pragma once
+
+#include "PositionOutcome.h"
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+struct ConversionJob;
+
+// What a poll of a running batch reads from the job record, copied once so
+// that every conclusion of the poll rests on the same values.
+struct JobSnapshot {
+    bool workerActive = false;
+    bool cancelRequested = false;
+    int current = -1;  // current_index
+    int total = 0;     // display_count
+    int percent = 0;   // progress_percent
+    std::vector<std::uint8_t> status;  // file_status of positions 0 .. total - 1
+    std::vector<std::string> reason;   // failure_reason of the failed positions, else empty
+};
+
+// Reads worker_active before everything else: once it is seen false, the
+// rest of the snapshot holds the worker's final values.
+JobSnapshot ReadJob(const ConversionJob& job);
+
+enum class BatchEnd {
+    kRunning,
+    kFinished,          // the worker has passed the last position
+    kWorkerEndedEarly,  // the worker is gone before the last position (a failure ended the batch)
+    kCancelled,         // the user asked to stop
+};
+
+// What one poll concludes about the progress of the batch; the front end
+// shows it.
+struct TickResult {
+    bool updateFileLabel = false;  // the current file's line shows the path of pathPosition and percent
+    int pathPosition = -1;         // -1: an empty path
+    int percent = 0;
+    int labelDoneCount = 0;        // the count of finished files shown now
+    int batchPercent = 0;          // the batch's share finished, from labelDoneCount
+    bool updateFileBar = false;    // percent is one to show for the current file
+    int doneCount = 0;             // the count of finished files after this poll
+    int donePosition = -1;         // position just passed and done
+    std::vector<int> failedPositions;  // positions just found failed
+    BatchEnd end = BatchEnd::kRunning;
+    bool CloseDialog() const { return end != BatchEnd::kRunning; }
+};
+
+// doneCount: the count of finished files as the previous poll left it.
+TickResult PollTick(const JobSnapshot& job, int doneCount);
+
+// The outcome of a position once the worker has passed it or the batch is
+// over, from the status the worker stored: done and failed as stored; a
+// pending position the worker had passed was cut short by a stop; one it
+// had not reached was not reached. ConcludeBatch gives every position's.
+PositionOutcome OutcomeOf(const JobSnapshot& job, int position);
+std::vector<PositionOutcome> ConcludeBatch(const JobSnapshot& job);
+
+// Whether the batch ended on a failure: the last file failed, or the worker
+// ended before the last file.
+bool BatchFailedAtEnd(const JobSnapshot& job);

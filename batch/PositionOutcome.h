@@ -1,0 +1,25 @@
+#pragma once
+
+#include <string>
+
+// What became of one position of a batch, for the window and the command
+// line alike.
+struct PositionOutcome {
+    enum Kind {
+        kPending,     // the worker has not passed it yet
+        kDone,        // complete output; the input has its own name back
+        kFailed,      // nothing of it is left; the input has its own name back
+        kStopped,     // cut short by a stop; the input has its own name back
+        kNotReached,  // the worker never opened it; the input has its own name back
+    } kind = kPending;
+    // The output file is the worker's and incomplete (a failed or stopped
+    // file that the worker had reached): it is removed, so that no
+    // cut-short video is taken for a result.
+    bool removeOutput = false;
+    // A done file's output where it now is: its final name, or the name it
+    // was written under when the move failed (moveError then says why).
+    std::string output;
+    int moveError = 0;
+    // Why a failed file failed, in words; may be empty.
+    std::string reason;
+};

@@ -1,0 +1,13 @@
+#pragma once
+
+struct AVStream;
+
+// Which streams of an input the rotation leaves out, for the probe and the
+// worker alike.
+enum class StreamExclusion {
+    kKept,
+    kNotMedia,   // PNG or DVD navigation stream, or subtitles: never looked at
+    kCoverArt,   // an MJPEG stream in a file of three or more streams
+};
+
+StreamExclusion ExclusionOf(const AVStream* stream, unsigned streamCount);

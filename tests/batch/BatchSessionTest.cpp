@@ -1,0 +1,365 @@
+// A batch session run on real files with the real worker, without widgets:
+// how positions end, when they are settled, and what is left on disk.
+#include "BatchPlan.h"
+#include "BatchSession.h"
+#include "ConversionJob.h"
+#include "FolderTest.h"
+#include "MediaFixtures.h"
+#include "NameJournal.h"
+#include "PipeFeeder.h"
+
+#include <csignal>
+#include <fcntl.h>
+#include <filesystem>
+#include <map>
+#include <memory>
+#include <set>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+std::set<std::string> Names(const std::string& folder)
+{
+    std::set<std::string> names;
+    for (const auto& entry : fs::directory_iterator(folder))
+        names.insert(entry.path().filename().string());
+    return names;
+}
+
+class Session : public FolderTest {
+protected:
+    void SetUp() override
+    {
+        FolderTest::SetUp();
+        in = Path("in");
+        out = Path("out");
+        fs::create_directory(in);
+        fs::create_directory(out);
+        journal = std::make_unique<NameJournal>(Path("pending-names.txt"));
+        job = std::make_unique<ConversionJob>();
+    }
+
+    std::string Video(const std::string& name, const MediaRecipe& recipe = {})
+    {
+        const std::string path = in + "/" + name;
+        EXPECT_EQ(MakeMediaFile(path, recipe), "") << name;
+        return path;
+    }
+
+    // Gives the inputs their temporary names, as the window does, and
+    // starts the session on them.
+    void Begin(const std::vector<std::string>& inputs)
+    {
+        std::vector<TickedRow> rows;
+        for (const std::string& input : inputs)
+            rows.push_back({static_cast<int>(rows.size()), input, "00:00:01.000"});
+        PreparedBatch prepared = PrepareBatch(rows, out, DefaultBatchFileOps(journal.get()));
+        ASSERT_TRUE(prepared.Complete());
+        Begin(std::move(prepared.files));
+    }
+    void Begin(std::vector<BatchFile> files)
+    {
+        session = std::make_unique<BatchSession>(*job, journal.get());
+        session->Start(std::move(files), 90, 0);
+    }
+
+    void Note(const std::vector<int>& positions, const std::vector<FileError>& errors)
+    {
+        settled.insert(settled.end(), positions.begin(), positions.end());
+        reported.insert(reported.end(), errors.begin(), errors.end());
+    }
+
+    // Polls until the worker has ended, then concludes.
+    SessionEnd RunToTheEnd()
+    {
+        while (session->WorkerRunning()) {
+            const SessionPoll poll = session->Poll();
+            Note(poll.settled, poll.errors);
+            std::this_thread::sleep_for(std::chrono::milliseconds(2));
+        }
+        session->Join();
+        const SessionPoll last = session->Poll();
+        Note(last.settled, last.errors);
+        const SessionEnd end = session->Conclude();
+        Note(end.settled, end.errors);
+        return end;
+    }
+
+    PositionOutcome::Kind Kind(int position) const { return session->Outcome(position).kind; }
+
+    // A four-second transport stream in.ts and a named pipe pipe.ts to feed
+    // it through, so that the worker can be held in the middle of a file.
+    std::string PipedInput()
+    {
+        MediaRecipe longer;
+        longer.audio_codec = "mp3";
+        longer.seconds = 4.0;
+        fed = Video("in.ts", longer);
+        const std::string pipe = in + "/pipe.ts";
+        EXPECT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
+        std::signal(SIGPIPE, SIG_IGN);  // the worker may close the pipe before the feeder is through
+        return pipe;
+    }
+    bool WaitForProgress() const
+    {
+        for (int k = 0; k < 2000 && job->progress_percent.load() <= 0; ++k)
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        return job->progress_percent.load() > 0;
+    }
+
+    std::string fed;
+
+    std::string in, out;
+    std::unique_ptr<NameJournal> journal;
+    std::unique_ptr<ConversionJob> job;
+    std::unique_ptr<BatchSession> session;
+    std::vector<int> settled;
+    std::vector<FileError> reported;
+};
+
+// The payloads of a file's packets, stream by stream.
+std::map<int, std::vector<std::vector<std::uint8_t>>> Payloads(const std::string& path)
+{
+    std::map<int, std::vector<std::vector<std::uint8_t>>> streams;
+    for (FixturePacket& packet : ReadPackets(path))
+        streams[packet.stream_index].push_back(std::move(packet.data));
+    return streams;
+}
+
+// Creates a file the way a user's program would, never over an existing one.
+bool DropFile(const std::string& path, const std::string& content)
+{
+    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL, 0644);
+    if (fd < 0)
+        return false;
+    const bool written = ::write(fd, content.data(), content.size()) == static_cast<ssize_t>(content.size());
+    ::close(fd);
+    return written;
+}
+
+MediaRecipe Vp8()
+{
+    MediaRecipe recipe;  // the MOV muxer takes no VP8: the file fails at its header
+    recipe.video_codec = "vp8";
+    recipe.audio_codec = "";
+    return recipe;
+}
+
+TEST_F(Session, AFailureInTheMiddleLeavesTheOthersDoneAndEveryNameBack)
+{
+    const std::string a = Video("a.mp4"), b = Video("b.mkv", Vp8()), c = Video("c.avi");
+    Begin({a, b, c});
+    const SessionEnd end = RunToTheEnd();
+
+    EXPECT_EQ(end.end, BatchEnd::kFinished);
+    EXPECT_FALSE(end.failedAtEnd);
+    EXPECT_EQ(settled, (std::vector<int>{0, 1, 2}));
+    EXPECT_EQ(Kind(0), PositionOutcome::kDone);
+    EXPECT_EQ(Kind(1), PositionOutcome::kFailed);
+    EXPECT_FALSE(session->Outcome(1).reason.empty());
+    EXPECT_EQ(Kind(2), PositionOutcome::kDone);
+    EXPECT_EQ(session->Outcome(0).output, out + "/a.mp4");
+    EXPECT_EQ(session->Outcome(2).output, out + "/c.avi");
+    EXPECT_EQ(Names(out), (std::set<std::string>{"a.mp4", "c.avi"}));
+    EXPECT_EQ(Names(in), (std::set<std::string>{"a.mp4", "b.mkv", "c.avi"}));
+    EXPECT_EQ(ReadRotationCw(out + "/c.avi"), 90);
+    EXPECT_TRUE(journal->Pending().empty());
+    EXPECT_TRUE(reported.empty());
+}
+
+TEST_F(Session, TheLastFileFailingEndsTheBatchOnAFailure)
+{
+    Begin({Video("a.mp4"), Video("b.mkv", Vp8())});
+    const SessionEnd end = RunToTheEnd();
+    EXPECT_EQ(end.end, BatchEnd::kFinished);
+    EXPECT_TRUE(end.failedAtEnd);
+    EXPECT_EQ(Kind(0), PositionOutcome::kDone);
+    EXPECT_EQ(Kind(1), PositionOutcome::kFailed);
+    EXPECT_EQ(Names(out), (std::set<std::string>{"a.mp4"}));
+}
+
+TEST_F(Session, AWorkerThatEndsEarlyLeavesTheRestNotReachedUnderTheirOwnNames)
+{
+    const std::string a = Video("a.mp4");
+    const std::string broken = in + "/b.mov";  // read under its own name: cannot be opened
+    WriteBytes(broken, "no longer a video");
+    const std::string c = Video("c.mp4");
+    Begin({a, broken, c});
+    const SessionEnd end = RunToTheEnd();
+
+    EXPECT_EQ(end.end, BatchEnd::kWorkerEndedEarly);
+    EXPECT_TRUE(end.failedAtEnd);
+    EXPECT_EQ(Kind(0), PositionOutcome::kDone);
+    EXPECT_EQ(Kind(1), PositionOutcome::kFailed);
+    EXPECT_EQ(Kind(2), PositionOutcome::kNotReached);
+    EXPECT_EQ(Names(in), (std::set<std::string>{"a.mp4", "b.mov", "c.mp4"}));
+    EXPECT_EQ(Read(broken), "no longer a video");
+    EXPECT_EQ(Names(out), (std::set<std::string>{"a.mp4"}));
+    EXPECT_TRUE(journal->Pending().empty());
+}
+
+TEST_F(Session, AStopInTheMiddleOfAFileRemovesItsPartialOutputOnly)
+{
+    const std::string pipe = PipedInput();
+    std::vector<BatchFile> files = PlanWithoutRenames({pipe, fed}, out);
+    for (BatchFile& file : files)
+        file.duration_s = 4.0;
+    {
+        PipeFeeder feeder(pipe, Read(fed));
+        Begin(files);
+        ASSERT_TRUE(WaitForProgress());
+        // The journal lists the output while it is being written.
+        EXPECT_EQ(journal->PendingOutputs(), std::vector<std::string>{out + "/pipe.mov"});
+        session->Cancel();
+        feeder.GoOn();
+    }
+    const SessionEnd end = RunToTheEnd();
+
+    EXPECT_EQ(end.end, BatchEnd::kCancelled);
+    EXPECT_FALSE(end.failedAtEnd);
+    EXPECT_EQ(Kind(0), PositionOutcome::kStopped);
+    EXPECT_EQ(Kind(1), PositionOutcome::kNotReached);
+    EXPECT_TRUE(Names(out).empty());
+    EXPECT_EQ(Names(in), (std::set<std::string>{"in.ts", "pipe.ts"}));
+    EXPECT_TRUE(journal->PendingOutputs().empty());
+    EXPECT_EQ(Read(journal->Path()), "");
+}
+
+TEST_F(Session, AFileDroppedUnderAWorkingNameSurvivesAStop)
+{
+    const std::string pipe = PipedInput();
+    const std::string c = Video("c.mp4");
+    std::vector<BatchFile> files = PlanWithoutRenames({pipe, c}, out);
+    files[0].duration_s = 4.0;
+    {
+        PipeFeeder feeder(pipe, Read(fed));
+        Begin(files);
+        ASSERT_TRUE(WaitForProgress());
+        // The user saves a file under the name the batch chose for c.
+        ASSERT_TRUE(DropFile(out + "/c.mov", "the user's own"));
+        session->Cancel();
+        feeder.GoOn();
+    }
+    RunToTheEnd();
+    EXPECT_EQ(Kind(1), PositionOutcome::kNotReached);
+    EXPECT_EQ(Names(out), (std::set<std::string>{"c.mov"}));
+    EXPECT_EQ(Read(out + "/c.mov"), "the user's own");
+}
+
+TEST_F(Session, TwoBatchesIntoOneFolderKeepBothOutputs)
+{
+    // Batch one holds in its first file while batch two writes the name
+    // that batch one chose for its second file.
+    const std::string pipe = PipedInput();
+    MediaRecipe small;
+    small.width = 96;
+    small.height = 64;
+    const std::string mine = Video("b.mp4", small);
+    fs::create_directory(Path("other"));
+    const std::string theirs = Path("other/b.mov");
+    ASSERT_EQ(MakeMediaFile(theirs, MediaRecipe {}), "");
+
+    std::vector<BatchFile> files = PlanWithoutRenames({pipe, mine}, out);
+    files[0].duration_s = 4.0;
+    ASSERT_EQ(files[1].output, out + "/b.mov");
+    std::vector<std::pair<int, std::string>> renamed;
+    {
+        PipeFeeder feeder(pipe, Read(fed));
+        Begin(files);
+        ASSERT_TRUE(WaitForProgress());
+
+        auto otherJob = std::make_unique<ConversionJob>();
+        BatchSession other(*otherJob, nullptr);
+        other.Start(PlanWithoutRenames({theirs}, out), 180, 0);
+        other.Join();
+        other.Poll();
+        other.Conclude();
+        ASSERT_EQ(other.Outcome(0).kind, PositionOutcome::kDone);
+        ASSERT_EQ(other.Outcome(0).output, out + "/b.mov");
+        feeder.GoOn();
+    }
+    while (session->WorkerRunning()) {
+        const SessionPoll poll = session->Poll();
+        renamed.insert(renamed.end(), poll.outputNames.begin(), poll.outputNames.end());
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    }
+    session->Join();
+    const SessionPoll last = session->Poll();
+    renamed.insert(renamed.end(), last.outputNames.begin(), last.outputNames.end());
+    const SessionEnd end = session->Conclude();
+    renamed.insert(renamed.end(), end.outputNames.begin(), end.outputNames.end());
+
+    // Batch one wrote its file under the next free name and then gave it
+    // its final name; batch two's finished file is as batch two left it.
+    EXPECT_EQ(Kind(1), PositionOutcome::kDone);
+    EXPECT_EQ(renamed, (std::vector<std::pair<int, std::string>>{{1, out + "/b(0).mov"}}));
+    EXPECT_EQ(session->Outcome(1).output, out + "/b.mp4");
+    EXPECT_EQ(Names(out), (std::set<std::string>{"b.mov", "b.mp4", "pipe.ts"}));
+    EXPECT_TRUE(Payloads(out + "/b.mov") == Payloads(theirs));
+    EXPECT_EQ(ReadRotationCw(out + "/b.mov"), 180);
+    EXPECT_TRUE(Payloads(out + "/b.mp4") == Payloads(mine));
+    EXPECT_EQ(ReadRotationCw(out + "/b.mp4"), 90);
+}
+
+TEST_F(Session, PositionsPassedBetweenTwoPollsAreAllSettledByTheNextOne)
+{
+    Begin({Video("a.mp4"), Video("b.mkv"), Video("c.MOV")});
+    while (session->WorkerRunning())
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    const SessionPoll poll = session->Poll();
+
+    EXPECT_EQ(poll.settled, (std::vector<int>{0, 1, 2}));
+    EXPECT_EQ(poll.tick.end, BatchEnd::kFinished);
+    EXPECT_EQ(poll.tick.donePosition, 2);
+    EXPECT_EQ(poll.tick.doneCount, 3);
+    EXPECT_EQ(Names(out), (std::set<std::string>{"a.mp4", "b.mkv", "c.MOV"}));
+    EXPECT_EQ(Names(in), (std::set<std::string>{"a.mp4", "b.mkv", "c.MOV"}));
+    session->Join();
+    EXPECT_TRUE(session->Conclude().settled.empty());
+}
+
+TEST_F(Session, ADoneOutputThatCannotTakeItsFinalNameIsKeptEvenAfterACrash)
+{
+    // The final name is three bytes longer than the longest a file name may
+    // be: the working name had to step over a file of the user's.
+    const std::string input = in + "/c." + std::string(253, 'x');
+    ASSERT_EQ(MakeMediaFile(input, MediaRecipe {}, "mp4"), "");
+    WriteBytes(out + "/c.mov", "the user's");
+    std::vector<BatchFile> files = PlanWithoutRenames({input}, out);
+    ASSERT_EQ(files[0].output, out + "/c(0).mov");
+    Begin(files);
+    RunToTheEnd();
+
+    EXPECT_EQ(Kind(0), PositionOutcome::kDone);
+    EXPECT_EQ(session->Outcome(0).moveError, ENAMETOOLONG);
+    EXPECT_EQ(session->Outcome(0).output, out + "/c(0).mov");
+    ASSERT_EQ(reported.size(), 1u);
+    EXPECT_TRUE(journal->PendingOutputs().empty());
+    // What a start-up after a crash would find: nothing to remove.
+    std::vector<std::string> removed;
+    RecoverPendingNames(journal->Path(), &removed);
+    EXPECT_TRUE(removed.empty());
+    EXPECT_EQ(ReadRotationCw(out + "/c(0).mov"), 90);
+    EXPECT_EQ(Read(out + "/c.mov"), "the user's");
+}
+
+TEST_F(Session, AnInputWhoseNameWasTakenMeanwhileIsReportedOnceAndStaysInTheJournal)
+{
+    const std::string a = Video("a.mp4");
+    Begin({a});
+    WriteBytes(a, "newcomer");  // somebody's new file under the input's name
+    RunToTheEnd();
+
+    EXPECT_EQ(Kind(0), PositionOutcome::kDone);
+    ASSERT_EQ(reported.size(), 1u);
+    EXPECT_EQ(reported[0].path, in + "/a.mov");
+    EXPECT_EQ(reported[0].error, EEXIST);
+    EXPECT_EQ(Read(a), "newcomer");
+    EXPECT_EQ(journal->Pending().count(in + "/a.mov"), 1u);
+    EXPECT_EQ(Names(out), (std::set<std::string>{"a.mp4"}));
+}
+
+}  // namespace

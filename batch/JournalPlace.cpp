@@ -33,9 +33,11 @@ std::string ChooseJournalPath(const std::string& settingsFolder, const std::stri
 
 std::string JournalPath()
 {
-    // The one place that says which folders the journal may use.
+    // The one place that says which folders the journal may use. An
+    // installed copy keeps it with the user's other state, never among the
+    // settings.
     const AppFolders folders = CurrentAppFolders();
-    return ChooseJournalPath(folders.settings, folders.state, IsWritableFolder);
+    return ChooseJournalPath(folders.portable ? folders.settings : std::string(), folders.state, IsWritableFolder);
 }
 
 std::vector<std::string> JournalPathsToRecover()

@@ -6,7 +6,8 @@
 
 // Where the journal of temporary names lives: beside setting.ini when that
 // folder takes new files (a portable copy), otherwise in the user's state
-// folder, which is made when missing (every installed copy).
+// folder, which is made when missing (every installed copy, whose
+// setting.ini lives in the user's config folder).
 inline constexpr const char* kJournalFileName = "pending-names.txt";
 
 // The journal for settingsFolder and stateFolder; writable says whether

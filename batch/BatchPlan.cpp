@@ -148,7 +148,8 @@ PreparedBatch PrepareBatch(const std::vector<TickedRow>& rows, const std::string
     return batch;
 }
 
-std::vector<BatchFile> PlanWithoutRenames(const std::vector<std::string>& inputs, const std::string& outputFolder)
+std::vector<BatchFile> PlanWithoutRenames(const std::vector<std::string>& inputs,
+                                          const std::string& outputFolder)
 {
     const std::string folder =
         !outputFolder.empty() && outputFolder.back() == '/' ? outputFolder : outputFolder + "/";
@@ -178,7 +179,7 @@ void FillJob(ConversionJob& job, const std::vector<BatchFile>& files)
         job.file_status[i] = kFilePending;
         // Nothing of an earlier batch may be read as this one's.
         job.output_created[i] = false;
-        job.created_output[i] = ConversionJob::CreatedFile {};
+        job.created_output[i] = ConversionJob::CreatedFile{};
         job.failure_reason[i].clear();
     }
     job.file_count = n;

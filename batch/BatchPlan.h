@@ -51,12 +51,12 @@ StartRefusal CheckBatchStart(int rowCount, const std::vector<TickedRow>& ticked,
 
 // One job position of a prepared batch.
 struct BatchFile {
-    int row = -1;            // the caller's number of the input (TickedRow::row)
-    std::string input;       // the input's own name
-    std::string source;      // the name the worker reads: a temporary .mov name or the input itself
-    std::string output;      // the .mov or input-extension name the worker is to write
+    int row = -1;        // the caller's number of the input (TickedRow::row)
+    std::string input;   // the input's own name
+    std::string source;  // the name the worker reads: a temporary .mov name or the input itself
+    std::string output;  // the .mov or input-extension name the worker is to write
     double duration_s = 0.0;
-    bool renamed = false;    // source is a temporary name
+    bool renamed = false;  // source is a temporary name
     // The output's final name without its extension: the free name for the
     // input's stem in the output folder as the files on disk had it when the
     // batch began, not counting the names the batch itself handed out.
@@ -82,8 +82,8 @@ struct PreparedBatch {
 
     std::vector<BatchFile> files;  // the positions that got their names, in job order
     Stop stop = Stop::kNone;
-    std::string failedPath;        // the input whose temporary rename failed, or the journal
-    int error = 0;                 // errno of that failure
+    std::string failedPath;  // the input whose temporary rename failed, or the journal
+    int error = 0;           // errno of that failure
     // Inputs that could not get their own name back after a stop: path and errno.
     std::vector<std::pair<std::string, int>> rollbackFailures;
 
@@ -103,7 +103,8 @@ PreparedBatch PrepareBatch(const std::vector<TickedRow>& rows, const std::string
 // The plan of a batch that renames no input: every input is read under its
 // own name and written under a free ".mov" name for its stem in
 // outputFolder, no two of them the same. Durations are left to the caller.
-std::vector<BatchFile> PlanWithoutRenames(const std::vector<std::string>& inputs, const std::string& outputFolder);
+std::vector<BatchFile> PlanWithoutRenames(const std::vector<std::string>& inputs,
+                                          const std::string& outputFolder);
 
 // Writes the batch description into the job record; the worker may be
 // started afterwards. rotation_deg is left to the caller.

@@ -23,14 +23,16 @@ std::string InputExtension(const std::string& path)
 
 struct BatchSession::Position {
     bool settled = false;
-    bool inputAway = false;    // the input is still under its temporary name
-    bool movePending = false;  // a done output still waits for its final name
-    bool outputListed = false; // the journal lists the output
+    bool inputAway = false;             // the input is still under its temporary name
+    bool movePending = false;           // a done output still waits for its final name
+    bool outputListed = false;          // the journal lists the output
     std::optional<CreatedFile> output;  // the file the worker created, once looked up
     std::uint64_t born = 0;             // its birth time, 0 when unknown
 };
 
-BatchSession::BatchSession(ConversionJob& job, NameJournal* journal) : m_job(job), m_journal(journal) {}
+BatchSession::BatchSession(ConversionJob& job, NameJournal* journal)
+    : m_job(job), m_journal(journal)
+{}
 
 BatchSession::~BatchSession()
 {
@@ -43,8 +45,8 @@ void BatchSession::Start(std::vector<BatchFile> files, int rotationDeg, int preF
 {
     Join();
     m_files = std::move(files);
-    m_outcomes.assign(m_files.size(), PositionOutcome {});
-    m_state.assign(m_files.size(), Position {});
+    m_outcomes.assign(m_files.size(), PositionOutcome{});
+    m_state.assign(m_files.size(), Position{});
     m_reported.clear();
     m_nextToSettle = 0;
     m_nextToName = 0;
@@ -64,7 +66,9 @@ void BatchSession::Start(std::vector<BatchFile> files, int rotationDeg, int preF
     m_job.rotation_deg = rotationDeg;
     m_job.pre_file_wait_ms = preFileWaitMs;
     m_job.next_output_name = [this](const std::string& taken) { return NextOutputName(taken); };
-    m_job.output_created_hook = [this](int position, const CreatedFile& file) { OutputCreated(position, file); };
+    m_job.output_created_hook = [this](int position, const CreatedFile& file) {
+        OutputCreated(position, file);
+    };
     m_worker = StartRotationWorker(m_job);
 }
 
@@ -83,7 +87,8 @@ void BatchSession::OutputCreated(int position, const CreatedFile& file)
         m_journal->AddOutput(file.path, file.device, file.inode, born);
 }
 
-void BatchSession::CollectOutputNames(int reached, int current, std::vector<std::pair<int, std::string>>& names)
+void BatchSession::CollectOutputNames(int reached, int current,
+                                      std::vector<std::pair<int, std::string>>& names)
 {
     for (; m_nextToName < reached; ++m_nextToName) {
         const std::size_t at = static_cast<std::size_t>(m_nextToName);
@@ -117,7 +122,8 @@ SessionPoll BatchSession::Poll()
 
     // The worker creates the output of the position it is on; its name is
     // known from then on.
-    CollectOutputNames(std::min(poll.job.current + 1, FileCount()), poll.job.current, poll.outputNames);
+    CollectOutputNames(std::min(poll.job.current + 1, FileCount()), poll.job.current,
+                       poll.outputNames);
 
     // A status is final once the worker has moved past its file, and by
     // then the file is closed, so that its names may be moved.
@@ -183,7 +189,8 @@ SessionEnd BatchSession::Conclude()
     return end;
 }
 
-void BatchSession::Settle(int position, const PositionOutcome& outcome, std::vector<FileError>& errors)
+void BatchSession::Settle(int position, const PositionOutcome& outcome,
+                          std::vector<FileError>& errors)
 {
     const std::size_t at = static_cast<std::size_t>(position);
     Position& state = m_state[at];
@@ -244,7 +251,8 @@ void BatchSession::FinishOutput(int position, std::vector<FileError>& errors)
     }
     const std::string written = state.output->path;
     const std::string base = file.finalBase.empty() ? WithoutExtension(written) : file.finalBase;
-    outcome.moveError = MoveToFinalName(*state.output, base, InputExtension(file.input), state.born);
+    outcome.moveError =
+        MoveToFinalName(*state.output, base, InputExtension(file.input), state.born);
     outcome.output = state.output->path;
     if (outcome.moveError != 0) {
         Report(written, outcome.moveError, errors);
@@ -272,12 +280,13 @@ void BatchSession::ReleaseOutput(int position, bool durable)
     if (!state.outputListed)
         return;
     state.outputListed = false;
-    m_journal->ReleaseOutput(m_job.created_output[static_cast<std::size_t>(position)].path, durable);
+    m_journal->ReleaseOutput(m_job.created_output[static_cast<std::size_t>(position)].path,
+                             durable);
 }
 
 void BatchSession::Report(const std::string& path, int error, std::vector<FileError>& errors)
 {
     // Noted before anyone shows it: a window's box lets further polls run.
     if (m_reported.insert(path).second)
-        errors.push_back(FileError {path, error});
+        errors.push_back(FileError{path, error});
 }

@@ -54,7 +54,8 @@ struct SessionEnd {
 // session runs on the caller's thread, except for the two calls the worker
 // makes into it through the record: a free name for an output whose name
 // was taken, and the note of each output created (into the journal).
-class BatchSession {
+class BatchSession
+{
 public:
     // journal: where the inputs' temporary names were recorded, and where
     // the outputs the worker creates are recorded until they are finished
@@ -83,8 +84,14 @@ public:
     SessionEnd Conclude();
 
     int FileCount() const { return static_cast<int>(m_files.size()); }
-    const BatchFile& File(int position) const { return m_files[static_cast<std::size_t>(position)]; }
-    const PositionOutcome& Outcome(int position) const { return m_outcomes[static_cast<std::size_t>(position)]; }
+    const BatchFile& File(int position) const
+    {
+        return m_files[static_cast<std::size_t>(position)];
+    }
+    const PositionOutcome& Outcome(int position) const
+    {
+        return m_outcomes[static_cast<std::size_t>(position)];
+    }
 
 private:
     struct Position;
@@ -98,7 +105,8 @@ private:
     void Report(const std::string& path, int error, std::vector<FileError>& errors);
     // Positions up to reached whose output the worker created under another
     // name than planned; the position the worker is on only once created.
-    void CollectOutputNames(int reached, int current, std::vector<std::pair<int, std::string>>& names);
+    void CollectOutputNames(int reached, int current,
+                            std::vector<std::pair<int, std::string>>& names);
     // Worker thread: the next free name for a taken output name, and the
     // note of an output just created.
     std::string NextOutputName(const std::string& taken);
@@ -114,7 +122,8 @@ private:
     std::thread m_worker;
     std::mutex m_namesMutex;
     std::set<std::string> m_handedOut;  // every name the batch gave out; guarded by m_namesMutex
-    std::vector<std::uint64_t> m_born;  // birth time of each position's output; guarded by m_namesMutex
+    std::vector<std::uint64_t>
+        m_born;  // birth time of each position's output; guarded by m_namesMutex
     int m_nextToSettle = 0;
     int m_nextToName = 0;  // first position whose created output is not looked at yet
     int m_doneCount = 0;

@@ -14,14 +14,15 @@ namespace {
 // What lstat would say, with the birth time where the file system keeps it.
 bool Look(const std::string& path, struct statx& info)
 {
-    return !path.empty() &&
-           ::statx(AT_FDCWD, path.c_str(), AT_SYMLINK_NOFOLLOW, STATX_TYPE | STATX_INO | STATX_BTIME, &info) == 0;
+    return !path.empty() && ::statx(AT_FDCWD, path.c_str(), AT_SYMLINK_NOFOLLOW,
+                                    STATX_TYPE | STATX_INO | STATX_BTIME, &info) == 0;
 }
 
 bool SameInode(const struct statx& info, const CreatedFile& file)
 {
     return S_ISREG(info.stx_mode) &&
-           static_cast<std::uint64_t>(makedev(info.stx_dev_major, info.stx_dev_minor)) == file.device &&
+           static_cast<std::uint64_t>(makedev(info.stx_dev_major, info.stx_dev_minor)) ==
+               file.device &&
            info.stx_ino == file.inode;
 }
 
@@ -53,7 +54,8 @@ bool RemoveCreatedFile(const CreatedFile& file, std::uint64_t born)
     return IsStillCreatedFile(file, born) && ::unlink(file.path.c_str()) == 0;
 }
 
-int MoveToFinalName(CreatedFile& file, const std::string& base, const std::string& extension, std::uint64_t born)
+int MoveToFinalName(CreatedFile& file, const std::string& base, const std::string& extension,
+                    std::uint64_t born)
 {
     for (int attempt = 0; attempt < 1000; ++attempt) {
         if (!IsStillCreatedFile(file, born))

@@ -37,7 +37,8 @@ std::string JournalPath()
     // installed copy keeps it with the user's other state, never among the
     // settings.
     const AppFolders folders = CurrentAppFolders();
-    return ChooseJournalPath(folders.portable ? folders.settings : std::string(), folders.state, IsWritableFolder);
+    return ChooseJournalPath(folders.portable ? folders.settings : std::string(), folders.state,
+                             IsWritableFolder);
 }
 
 std::vector<std::string> JournalPathsToRecover()

@@ -5,8 +5,8 @@
 #include "SafeMove.h"
 
 #include <cerrno>
-#include <initializer_list>
 #include <fcntl.h>
+#include <initializer_list>
 #include <sys/file.h>
 #include <unistd.h>
 #include <utility>
@@ -50,8 +50,8 @@ struct ListedOutput {
 
 std::string OutputRecord(const ListedOutput& output)
 {
-    return Record({"O", output.file.path, std::to_string(output.file.device), std::to_string(output.file.inode),
-                   std::to_string(output.born)});
+    return Record({"O", output.file.path, std::to_string(output.file.device),
+                   std::to_string(output.file.inode), std::to_string(output.born)});
 }
 
 std::string OutputReleaseRecord(const std::string& path)
@@ -104,7 +104,7 @@ std::string ReadAll(int fd)
 }
 
 struct Replayed {
-    std::map<std::string, std::string> names;  // temporary -> own
+    std::map<std::string, std::string> names;     // temporary -> own
     std::map<std::string, ListedOutput> outputs;  // path -> the file created there
 };
 
@@ -129,8 +129,10 @@ Replayed Replay(const std::string& data)
         } else if (fields[i] == "R" && i + 1 < fields.size()) {
             pending.names.erase(fields[i + 1]);
             i += 2;
-        } else if (fields[i] == "O" && i + 4 < fields.size() && ParseNumber(fields[i + 2], output.file.device) &&
-                   ParseNumber(fields[i + 3], output.file.inode) && ParseNumber(fields[i + 4], output.born)) {
+        } else if (fields[i] == "O" && i + 4 < fields.size() &&
+                   ParseNumber(fields[i + 2], output.file.device) &&
+                   ParseNumber(fields[i + 3], output.file.inode) &&
+                   ParseNumber(fields[i + 4], output.born)) {
             output.file.path = fields[i + 1];
             pending.outputs[output.file.path] = output;
             i += 5;
@@ -147,7 +149,8 @@ Replayed Replay(const std::string& data)
 void SyncFolderOf(const std::string& path)
 {
     const std::size_t slash = path.rfind('/');
-    const std::string folder = slash == std::string::npos ? "." : (slash == 0 ? "/" : path.substr(0, slash));
+    const std::string folder =
+        slash == std::string::npos ? "." : (slash == 0 ? "/" : path.substr(0, slash));
     const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd >= 0) {
         ::fsync(fd);
@@ -219,7 +222,7 @@ bool NameJournal::AddOutput(const std::string& path, std::uint64_t device, std::
     const std::lock_guard<std::mutex> lock(m_mutex);
     if (!Open())
         return false;
-    if (!Append(OutputRecord(ListedOutput {CreatedFile {path, device, inode}, born}), true)) {
+    if (!Append(OutputRecord(ListedOutput{CreatedFile{path, device, inode}, born}), true)) {
         CloseWhenEmpty();
         return false;
     }

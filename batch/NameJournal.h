@@ -38,7 +38,8 @@ public:
 
     // Records an output file just created (its path and identity); returns
     // only when the entry is on disk. False when the file cannot be written.
-    bool AddOutput(const std::string& path, std::uint64_t device, std::uint64_t inode, std::uint64_t born);
+    bool AddOutput(const std::string& path, std::uint64_t device, std::uint64_t inode,
+                   std::uint64_t born);
     // The output recorded under path is finished or removed. durable: the
     // release must survive a crash (the file stays under that very name).
     void ReleaseOutput(const std::string& path, bool durable);

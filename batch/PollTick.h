@@ -13,9 +13,9 @@ struct ConversionJob;
 struct JobSnapshot {
     bool workerActive = false;
     bool cancelRequested = false;
-    int current = -1;  // current_index
-    int total = 0;     // display_count
-    int percent = 0;   // progress_percent
+    int current = -1;                  // current_index
+    int total = 0;                     // display_count
+    int percent = 0;                   // progress_percent
     std::vector<std::uint8_t> status;  // file_status of positions 0 .. total - 1
     std::vector<std::string> reason;   // failure_reason of the failed positions, else empty
 };
@@ -34,14 +34,15 @@ enum class BatchEnd {
 // What one poll concludes about the progress of the batch; the front end
 // shows it.
 struct TickResult {
-    bool updateFileLabel = false;  // the current file's line shows the path of pathPosition and percent
-    int pathPosition = -1;         // -1: an empty path
+    bool updateFileLabel =
+        false;              // the current file's line shows the path of pathPosition and percent
+    int pathPosition = -1;  // -1: an empty path
     int percent = 0;
-    int labelDoneCount = 0;        // the count of finished files shown now
-    int batchPercent = 0;          // the batch's share finished, from labelDoneCount
-    bool updateFileBar = false;    // percent is one to show for the current file
-    int doneCount = 0;             // the count of finished files after this poll
-    int donePosition = -1;         // position just passed and done
+    int labelDoneCount = 0;            // the count of finished files shown now
+    int batchPercent = 0;              // the batch's share finished, from labelDoneCount
+    bool updateFileBar = false;        // percent is one to show for the current file
+    int doneCount = 0;                 // the count of finished files after this poll
+    int donePosition = -1;             // position just passed and done
     std::vector<int> failedPositions;  // positions just found failed
     BatchEnd end = BatchEnd::kRunning;
     bool CloseDialog() const { return end != BatchEnd::kRunning; }

@@ -10,12 +10,11 @@
 #include <cstring>
 #include <thread>
 
-BatchRunner::BatchRunner(std::ostream& out, ProgressLine& progress, const std::atomic<bool>& interrupt,
-                         NameJournal* journal)
+BatchRunner::BatchRunner(std::ostream& out, ProgressLine& progress,
+                         const std::atomic<bool>& interrupt, NameJournal* journal)
     : m_out(out), m_progress(progress), m_interrupt(interrupt), m_journal(journal),
       m_job(std::make_unique<ConversionJob>())
-{
-}
+{}
 
 BatchRunner::~BatchRunner() = default;
 
@@ -40,8 +39,10 @@ std::vector<PositionOutcome> BatchRunner::Run(const std::vector<BatchInput>& inp
                 Report(input, notReached);
             break;
         }
-        const std::size_t take = std::min<std::size_t>(pending.size(), static_cast<std::size_t>(kMaxJobFiles));
-        std::vector<std::size_t> chosen(pending.begin(), pending.begin() + static_cast<std::ptrdiff_t>(take));
+        const std::size_t take =
+            std::min<std::size_t>(pending.size(), static_cast<std::size_t>(kMaxJobFiles));
+        std::vector<std::size_t> chosen(pending.begin(),
+                                        pending.begin() + static_cast<std::ptrdiff_t>(take));
         std::vector<std::size_t> next = RunOneBatch(chosen);
         next.insert(next.end(), pending.begin() + static_cast<std::ptrdiff_t>(take), pending.end());
         pending = std::move(next);
@@ -77,7 +78,8 @@ std::vector<std::size_t> BatchRunner::RunOneBatch(const std::vector<std::size_t>
         const int current = poll.job.current;
         if (!cancelSent && current >= 0 && current < session.FileCount()) {
             const std::size_t input = chosen[static_cast<std::size_t>(current)];
-            m_progress.Show(static_cast<int>(input) + 1, total, (*m_inputs)[input].path, poll.job.percent);
+            m_progress.Show(static_cast<int>(input) + 1, total, (*m_inputs)[input].path,
+                            poll.job.percent);
         }
     };
 
@@ -86,8 +88,8 @@ std::vector<std::size_t> BatchRunner::RunOneBatch(const std::vector<std::size_t>
     constexpr auto step = std::chrono::milliseconds(5);
     while (session.WorkerRunning()) {
         tick();
-        for (auto waited = std::chrono::milliseconds(0); waited < poll_interval && session.WorkerRunning();
-             waited += step)
+        for (auto waited = std::chrono::milliseconds(0);
+             waited < poll_interval && session.WorkerRunning(); waited += step)
             std::this_thread::sleep_for(std::min(step, poll_interval));
     }
     session.Join();
@@ -121,7 +123,8 @@ void BatchRunner::Report(std::size_t input, const PositionOutcome& outcome)
     case PositionOutcome::kDone:
         m_out << "done: " << path << " -> " << outcome.output << '\n';
         if (outcome.moveError != 0)
-            m_out << "  note: kept the name " << outcome.output << ": " << std::strerror(outcome.moveError) << '\n';
+            m_out << "  note: kept the name " << outcome.output << ": "
+                  << std::strerror(outcome.moveError) << '\n';
         break;
     case PositionOutcome::kFailed:
         m_out << "failed: " << path << ": ";

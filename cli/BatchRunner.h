@@ -23,7 +23,8 @@ struct BatchInput {
 // and prints one result line per input on `out` and progress on
 // `progress`. Inputs are read under their own names; each output is
 // written under a free .mov name and then given the input's extension.
-class BatchRunner {
+class BatchRunner
+{
 public:
     // journal (may be null): where the outputs are recorded while they are
     // being written.
@@ -32,8 +33,8 @@ public:
     ~BatchRunner();
 
     // One outcome per input, in the order of inputs.
-    std::vector<PositionOutcome> Run(const std::vector<BatchInput>& inputs, const std::string& outputFolder,
-                                     int rotationDeg);
+    std::vector<PositionOutcome> Run(const std::vector<BatchInput>& inputs,
+                                     const std::string& outputFolder, int rotationDeg);
 
     std::chrono::milliseconds poll_interval{100};
 

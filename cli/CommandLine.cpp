@@ -58,7 +58,8 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args)
         std::string name;
         std::string value;
         const bool inlineValue = SplitInlineValue(arg, name, value);
-        const bool takesValue = name == "--rotate" || name == "-r" || name == "--output" || name == "-o";
+        const bool takesValue =
+            name == "--rotate" || name == "-r" || name == "--output" || name == "-o";
         if (!takesValue) {
             if (line.error.empty())
                 line.error = "unknown option " + arg;

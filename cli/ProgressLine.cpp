@@ -1,6 +1,8 @@
 #include "ProgressLine.h"
 
-ProgressLine::ProgressLine(std::ostream& stream, bool terminal) : m_stream(stream), m_terminal(terminal) {}
+ProgressLine::ProgressLine(std::ostream& stream, bool terminal)
+    : m_stream(stream), m_terminal(terminal)
+{}
 
 void ProgressLine::Show(int position, int total, const std::string& name, int percent)
 {

@@ -6,7 +6,8 @@
 // Progress of the file in work. On a terminal one line is redrawn in place;
 // elsewhere (a log, a pipe) a line is written at each quarter so that logs
 // stay short.
-class ProgressLine {
+class ProgressLine
+{
 public:
     ProgressLine(std::ostream& stream, bool terminal);
 

@@ -56,14 +56,15 @@ int RunRotateCli(const std::vector<std::string>& args, std::ostream& out, std::o
         std::vector<std::string> removed;
         for (const RestoredName& entry : RecoverPendingNames(journalPath, &removed)) {
             if (entry.error != 0)
-                err << kProgram << ": cannot give " << entry.temporaryName << " its name " << entry.ownName
-                    << " back: " << std::strerror(entry.error) << '\n';
+                err << kProgram << ": cannot give " << entry.temporaryName << " its name "
+                    << entry.ownName << " back: " << std::strerror(entry.error) << '\n';
             else
                 err << kProgram << ": an unfinished batch left " << entry.ownName << " as "
                     << entry.temporaryName << "; it is " << entry.restoredTo << " again\n";
         }
         for (const std::string& path : removed)
-            err << kProgram << ": removed " << path << ", the unfinished output of a run that was killed\n";
+            err << kProgram << ": removed " << path
+                << ", the unfinished output of a run that was killed\n";
     }
 
     // Only the probe fields are used here; the batch gets a record of its own.
@@ -88,7 +89,8 @@ int RunRotateCli(const std::vector<std::string>& args, std::ostream& out, std::o
     // that is killed leaves none for good.
     NameJournal journal(JournalPath());
     BatchRunner runner(out, progress, interrupt, &journal);
-    const std::vector<PositionOutcome> outcomes = runner.Run(accepted, line.output_folder, line.rotation_deg);
+    const std::vector<PositionOutcome> outcomes =
+        runner.Run(accepted, line.output_folder, line.rotation_deg);
 
     int done = 0;
     int failed = 0;
@@ -105,7 +107,8 @@ int RunRotateCli(const std::vector<std::string>& args, std::ostream& out, std::o
         }
     }
     // Files the stop came before were neither checked nor tried.
-    const int unchecked = static_cast<int>(line.files.size()) - rejected - static_cast<int>(accepted.size());
+    const int unchecked =
+        static_cast<int>(line.files.size()) - rejected - static_cast<int>(accepted.size());
     stopped += unchecked;
 
     out << done << " done, " << failed << " failed, " << rejected << " rejected";

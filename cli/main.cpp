@@ -8,8 +8,8 @@ extern "C" {
 
 #include <atomic>
 #include <csignal>
-#include <malloc.h>
 #include <iostream>
+#include <malloc.h>
 #include <string>
 #include <unistd.h>
 #include <vector>

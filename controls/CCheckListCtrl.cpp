@@ -8,8 +8,8 @@
 
 namespace {
 
-constexpr Qt::ItemFlags kRowFlags = Qt::ItemIsEnabled | Qt::ItemIsSelectable |
-                                    Qt::ItemIsUserCheckable | Qt::ItemNeverHasChildren;
+constexpr Qt::ItemFlags kRowFlags =
+    Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsUserCheckable | Qt::ItemNeverHasChildren;
 
 int ImageOf(const QTreeWidgetItem* item)
 {

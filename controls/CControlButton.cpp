@@ -6,7 +6,8 @@
 
 CControlButton::CControlButton(QWidget* parent) : QAbstractButton(parent) {}
 
-void CControlButton::SetBitmaps(unsigned hover, unsigned normal, unsigned pressed, unsigned /*extra*/)
+void CControlButton::SetBitmaps(unsigned hover, unsigned normal, unsigned pressed,
+                                unsigned /*extra*/)
 {
     // Assigning releases whatever face was held before.
     m_faces = {LoadBitmapResource(normal), LoadBitmapResource(pressed), LoadBitmapResource(hover)};

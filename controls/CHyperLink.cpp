@@ -239,49 +239,67 @@ void CHyperLink::OpenTarget()
 QString CHyperLink::ReasonText(int code)
 {
     switch (code) {
-    case 0: return QStringLiteral("The operating system is out\nof memory or resources.");
-    case 2: return QStringLiteral("The specified file was not found.");
-    case 3: return QStringLiteral("The specified path was not found.");
-    case 5: return QStringLiteral("The operating system denied\naccess to the specified file.");
-    case 8: return QStringLiteral("There was not enough memory to complete the operation.");
+    case 0:
+        return QStringLiteral("The operating system is out\nof memory or resources.");
+    case 2:
+        return QStringLiteral("The specified file was not found.");
+    case 3:
+        return QStringLiteral("The specified path was not found.");
+    case 5:
+        return QStringLiteral("The operating system denied\naccess to the specified file.");
+    case 8:
+        return QStringLiteral("There was not enough memory to complete the operation.");
     case 11:
         return QStringLiteral("The .EXE file is invalid\n(non-Win32 .EXE or error in .EXE image).");
-    case 26: return QStringLiteral("A sharing violation occurred. ");
-    case 27: return QStringLiteral("The filename association is\nincomplete or invalid.");
+    case 26:
+        return QStringLiteral("A sharing violation occurred. ");
+    case 27:
+        return QStringLiteral("The filename association is\nincomplete or invalid.");
     case 28:
         return QStringLiteral(
             "The DDE transaction could not\nbe completed because the request timed out.");
-    case 29: return QStringLiteral("The DDE transaction failed.");
+    case 29:
+        return QStringLiteral("The DDE transaction failed.");
     case 30:
         return QStringLiteral("The DDE transaction could not\nbe completed because other DDE "
                               "transactions\nwere being processed.");
     case 31:
         return QStringLiteral("There is no application associated\nwith the given filename "
                               "extension.");
-    case 32: return QStringLiteral("The specified dynamic-link library was not found.");
-    default: return QStringLiteral("Unknown Error (%1) occurred.").arg(code);
+    case 32:
+        return QStringLiteral("The specified dynamic-link library was not found.");
+    default:
+        return QStringLiteral("Unknown Error (%1) occurred.").arg(code);
     }
 }
 
 int CHyperLink::CodeFromErrno(int error)
 {
     switch (error) {
-    case ENOENT: return kFileNotFound;
+    case ENOENT:
+        return kFileNotFound;
     case ENOTDIR:
     case ENAMETOOLONG:
-    case ELOOP: return kPathNotFound;
+    case ELOOP:
+        return kPathNotFound;
     case EACCES:
     case EPERM:
-    case EROFS: return kAccessDenied;
-    case ENOMEM: return kNotEnoughMemory;
-    case ENOEXEC: return kBadExecutable;
+    case EROFS:
+        return kAccessDenied;
+    case ENOMEM:
+        return kNotEnoughMemory;
+    case ENOEXEC:
+        return kBadExecutable;
     case ETXTBSY:
-    case EBUSY: return kSharingViolation;
+    case EBUSY:
+        return kSharingViolation;
     case EAGAIN:
     case EMFILE:
-    case ENFILE: return kOutOfResources;
+    case ENFILE:
+        return kOutOfResources;
     // Negative, so that an unlisted errno never borrows a listed reason.
-    default: return -error;
+    default:
+        return -error;
     }
 }
 

@@ -18,8 +18,8 @@ void PathDelegate::initStyleOption(QStyleOptionViewItem* option, const QModelInd
     const QWidget* widget = option->widget;
     QStyle* style = widget ? widget->style() : QApplication::style();
     const int margin = style->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, widget) + 1;
-    const int room = style->subElementRect(QStyle::SE_ItemViewItemText, option, widget).width() -
-                     2 * margin;
+    const int room =
+        style->subElementRect(QStyle::SE_ItemViewItemText, option, widget).width() - 2 * margin;
     option->text = ElidePath(option->text, option->fontMetrics, room);
 }
 

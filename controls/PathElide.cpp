@@ -47,5 +47,6 @@ QString ElidePath(const QString& path, const TextWidth& width, int maxWidth)
 QString ElidePath(const QString& path, const QFontMetrics& metrics, int maxWidth)
 {
     return ElidePath(
-        path, [&metrics](const QString& text) { return metrics.horizontalAdvance(text); }, maxWidth);
+        path, [&metrics](const QString& text) { return metrics.horizontalAdvance(text); },
+        maxWidth);
 }

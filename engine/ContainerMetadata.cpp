@@ -55,13 +55,15 @@ int FillContainerMetadata(const AVDictionary* input, bool with_keys, AVDictionar
             return ret;
     }
     for (const PlainName& name : kPlainNames) {
-        const AVDictionaryEntry* plain = av_dict_get(input, name.plain, nullptr, AV_DICT_MATCH_CASE);
+        const AVDictionaryEntry* plain =
+            av_dict_get(input, name.plain, nullptr, AV_DICT_MATCH_CASE);
         if (!plain || av_dict_get(*output, name.key, nullptr, AV_DICT_MATCH_CASE))
             continue;
         if (const int ret = av_dict_set(output, name.key, plain->value, 0); ret < 0)
             return ret;
     }
-    if (const AVDictionaryEntry* created = av_dict_get(input, "creation_time", nullptr, AV_DICT_MATCH_CASE))
+    if (const AVDictionaryEntry* created =
+            av_dict_get(input, "creation_time", nullptr, AV_DICT_MATCH_CASE))
         return av_dict_set(output, created->key, created->value, 0);
     return 0;
 }

@@ -56,7 +56,7 @@ struct ConversionJob {
     std::array<std::string, kMaxJobFiles> output_path;  // UTF-8; extension picks the container
     std::array<double, kMaxJobFiles> duration_s{};
     int file_count = 0;
-    int rotation_deg = 0;  // clockwise degrees added to each file's rotation
+    int rotation_deg = 0;        // clockwise degrees added to each file's rotation
     int pre_file_wait_ms = 500;  // pause before each file
 
     // Optional: the name to try when the worker finds a position's output

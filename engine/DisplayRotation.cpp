@@ -28,7 +28,7 @@ bool MatrixIsMirror(const DisplayMatrix& m)
 
 DisplayMatrix RotationMatrix(int degrees)
 {
-    DisplayMatrix m {};
+    DisplayMatrix m{};
     av_display_rotation_set(m.data(), ReduceDegrees(degrees));
     return m;
 }
@@ -45,14 +45,15 @@ DisplayMatrix TurnMatrix(const DisplayMatrix& matrix, int degrees)
     auto real = [](const DisplayMatrix& m, int row, int col) {
         return m[static_cast<std::size_t>(row * 3 + col)] / (col == 2 ? 1073741824.0 : 65536.0);
     };
-    DisplayMatrix result {};
+    DisplayMatrix result{};
     for (int row = 0; row < 3; ++row) {
         for (int col = 0; col < 3; ++col) {
             double sum = 0;
             for (int k = 0; k < 3; ++k)
                 sum += real(matrix, row, k) * real(turn, k, col);
             const double scaled = sum * (col == 2 ? 1073741824.0 : 65536.0);
-            result[static_cast<std::size_t>(row * 3 + col)] = static_cast<std::int32_t>(std::llround(scaled));
+            result[static_cast<std::size_t>(row * 3 + col)] =
+                static_cast<std::int32_t>(std::llround(scaled));
         }
     }
     return result;

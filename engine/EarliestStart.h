@@ -6,7 +6,8 @@
 // the units of the stream it came from. Every stream is shifted by it, so
 // each keeps its start against the others (sound that starts half a
 // second after the picture still does) and the earliest starts at zero.
-class EarliestStart {
+class EarliestStart
+{
 public:
     // Offers a stream's first presentation time in units of num/den
     // seconds; an unset time (AV_NOPTS_VALUE) is ignored.

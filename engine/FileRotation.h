@@ -31,12 +31,13 @@ struct ConversionJob;
 // only the created file, while its name still holds it, is ever removed.
 // The input is only ever read: an output path that names the input itself
 // fails the file before anything is opened for writing.
-class FileRotation {
+class FileRotation
+{
 public:
     enum class Setup {
-        kReady,           // header written, go on with CopyAndComplete
-        kEndBatch,        // failed; the batch ends here
-        kNextFile,        // failed; take the next file
+        kReady,              // header written, go on with CopyAndComplete
+        kEndBatch,           // failed; the batch ends here
+        kNextFile,           // failed; take the next file
         kNextFileAfterWait,  // failed writing the header; wait, then the next file
     };
 
@@ -93,9 +94,9 @@ private:
     AVPacket* packet_ = nullptr;
     OutputFile output_file_;
     bool remove_output_ = false;
-    timespec input_times_[2] {};  // access, modification
+    timespec input_times_[2]{};  // access, modification
     bool input_times_known_ = false;
-    std::vector<StreamSlot> slots_;  // per input stream
+    std::vector<StreamSlot> slots_;         // per input stream
     std::vector<MonotonicDts> output_dts_;  // per output stream
     EarliestStart start_;
     bool shifts_set_ = false;

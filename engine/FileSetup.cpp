@@ -45,7 +45,8 @@ bool InputMatrix(const AVStream* stream, DisplayMatrix& matrix)
 
 bool SetOutputMatrix(AVStream* stream, const DisplayMatrix& matrix)
 {
-    std::uint8_t* data = av_stream_new_side_data(stream, AV_PKT_DATA_DISPLAYMATRIX, sizeof(DisplayMatrix));
+    std::uint8_t* data =
+        av_stream_new_side_data(stream, AV_PKT_DATA_DISPLAYMATRIX, sizeof(DisplayMatrix));
     if (!data)
         return false;
     std::memcpy(data, matrix.data(), sizeof(DisplayMatrix));
@@ -95,7 +96,7 @@ FileRotation::Setup FileRotation::Prepare()
         Fail(InputFailure("cannot read the input's streams", ret));
         return Setup::kEndBatch;
     }
-    slots_.assign(input_->nb_streams, StreamSlot {});
+    slots_.assign(input_->nb_streams, StreamSlot{});
     if (const std::string why = OpenDecoders(); !why.empty()) {
         Fail(why);
         return Setup::kEndBatch;
@@ -132,7 +133,7 @@ FileRotation::Setup FileRotation::Prepare()
     }
     if (writes_keys_)
         DropHeaderOnlyMetadata(&output_->metadata);
-    output_dts_.assign(output_->nb_streams, MonotonicDts {});
+    output_dts_.assign(output_->nb_streams, MonotonicDts{});
     packet_ = av_packet_alloc();
     if (!packet_) {
         Fail("out of memory");
@@ -147,7 +148,8 @@ std::string FileRotation::OpenDecoders()
 {
     for (unsigned s = 0; s < input_->nb_streams; ++s) {
         const AVCodecParameters* par = input_->streams[s]->codecpar;
-        if (Excluded(input_->streams[s], input_->nb_streams) || par->codec_type == AVMEDIA_TYPE_DATA)
+        if (Excluded(input_->streams[s], input_->nb_streams) ||
+            par->codec_type == AVMEDIA_TYPE_DATA)
             continue;
         const AVCodec* codec = avcodec_find_decoder(par->codec_id);
         if (!codec)
@@ -169,7 +171,9 @@ std::string FileRotation::OpenDecoders()
 
 std::string FileRotation::CreateOutputStreams()
 {
-    const auto failed = [](int ret) { return StepFailure("cannot set up the output streams", ret); };
+    const auto failed = [](int ret) {
+        return StepFailure("cannot set up the output streams", ret);
+    };
     int n = 0;
     for (unsigned s = 0; s < input_->nb_streams; ++s) {
         AVStream* in = input_->streams[s];
@@ -221,7 +225,7 @@ std::string FileRotation::CreateOutputStreams()
         if (video) {
             // Players turn the picture by the display matrix alone; the
             // "rotate" tag is only informative in these containers.
-            DisplayMatrix matrix {};
+            DisplayMatrix matrix{};
             const bool hasMatrix = InputMatrix(in, matrix);
             bool set = true;
             if (hasMatrix && job_.rotation_deg != 0) {
@@ -237,7 +241,7 @@ std::string FileRotation::CreateOutputStreams()
         start_.Offer(in->start_time, in->time_base.num, in->time_base.den);
         ++n;
     }
-    shifts_.assign(static_cast<std::size_t>(n), TimestampShift {});
+    shifts_.assign(static_cast<std::size_t>(n), TimestampShift{});
     AssignProgress();
     if (const int ret = CopyContainerMetadata(); ret < 0)
         return failed(ret);
@@ -261,7 +265,8 @@ std::string FileRotation::RefusedStream() const
 void FileRotation::AssignProgress()
 {
     auto copiedVideo = [this](std::size_t s) {
-        return s < slots_.size() && slots_[s].output_index >= 0 && slots_[s].media_type == AVMEDIA_TYPE_VIDEO;
+        return s < slots_.size() && slots_[s].output_index >= 0 &&
+               slots_[s].media_type == AVMEDIA_TYPE_VIDEO;
     };
     const bool twoStreams = copiedVideo(0) && copiedVideo(1);
     for (std::size_t s = 0; s < slots_.size(); ++s) {

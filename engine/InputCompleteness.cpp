@@ -32,9 +32,9 @@ const char* PacketWord(const AVStream* stream)
 
 }  // namespace
 
-InputCompleteness::InputCompleteness(unsigned stream_count) : whole_packets_(stream_count, 0), seen_(stream_count, false)
-{
-}
+InputCompleteness::InputCompleteness(unsigned stream_count)
+    : whole_packets_(stream_count, 0), seen_(stream_count, false)
+{}
 
 void InputCompleteness::Count(const AVFormatContext* input, const AVPacket* packet)
 {
@@ -56,13 +56,15 @@ void InputCompleteness::Count(const AVFormatContext* input, const AVPacket* pack
         return;
     if (packet->duration > 0 && t < std::numeric_limits<std::int64_t>::max() - packet->duration)
         t += packet->duration;
-    const std::int64_t end = av_rescale_q(t, input->streams[s]->time_base, AVRational {1, AV_TIME_BASE});
+    const std::int64_t end =
+        av_rescale_q(t, input->streams[s]->time_base, AVRational{1, AV_TIME_BASE});
     if (!any_time_ || end > end_us_)
         end_us_ = end;
     any_time_ = true;
 }
 
-std::string InputCompleteness::Shortfall(const AVFormatContext* input, double probed_duration_s) const
+std::string InputCompleteness::Shortfall(const AVFormatContext* input,
+                                         double probed_duration_s) const
 {
     // A duration FFmpeg measured from the timestamps runs from the first
     // one; one the container declares (Matroska, QuickTime) may run from 0
@@ -94,8 +96,8 @@ std::string InputCompleteness::Shortfall(const AVFormatContext* input, double pr
                 continue;
             const int listed = avformat_index_get_entries_count(stream);
             if (whole_packets_[s] < listed) {
-                missing = " (" + std::to_string(whole_packets_[s]) + " of the " + std::to_string(listed) + " " +
-                          PacketWord(stream) + " its index lists)";
+                missing = " (" + std::to_string(whole_packets_[s]) + " of the " +
+                          std::to_string(listed) + " " + PacketWord(stream) + " its index lists)";
             }
         }
     }

@@ -24,7 +24,8 @@ struct AVPacket;
 //    picture, a last packet without a duration and pictures without
 //    presentation times. Durations the demuxer only estimated from the bit
 //    rate are not compared.
-class InputCompleteness {
+class InputCompleteness
+{
 public:
     static constexpr double kTolerance_s = 1.0;
 
@@ -41,7 +42,7 @@ public:
 private:
     std::vector<std::int64_t> whole_packets_;  // per stream
     std::vector<bool> seen_;                   // per stream: any packet at all
-    std::int64_t end_us_ = 0;  // latest end read, in AV_TIME_BASE units
+    std::int64_t end_us_ = 0;                  // latest end read, in AV_TIME_BASE units
     bool any_time_ = false;
 };
 

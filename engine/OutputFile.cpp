@@ -50,7 +50,8 @@ int OutputFile::Create(const std::string& path)
 
     auto* buffer = static_cast<unsigned char*>(av_malloc(kBufferSize));
     if (buffer)
-        io_ = avio_alloc_context(buffer, kBufferSize, 1, this, nullptr, &OutputFile::WritePacket, &OutputFile::Seek);
+        io_ = avio_alloc_context(buffer, kBufferSize, 1, this, nullptr, &OutputFile::WritePacket,
+                                 &OutputFile::Seek);
     if (!io_) {
         av_free(buffer);
         return ENOMEM;
@@ -132,7 +133,8 @@ bool OutputFile::RemoveIfOurs()
     struct stat info {};
     if (::lstat(path_.c_str(), &info) != 0 || !S_ISREG(info.st_mode))
         return false;
-    if (static_cast<std::uint64_t>(info.st_dev) != device_ || static_cast<std::uint64_t>(info.st_ino) != inode_)
+    if (static_cast<std::uint64_t>(info.st_dev) != device_ ||
+        static_cast<std::uint64_t>(info.st_ino) != inode_)
         return false;
     return ::unlink(path_.c_str()) == 0;
 }

@@ -11,7 +11,8 @@ struct timespec;
 // opened, so nothing that was there before is truncated or written into.
 // The identity (device, inode) is taken from the open descriptor, and only
 // the file of that identity, still under its name, is ever removed.
-class OutputFile {
+class OutputFile
+{
 public:
     OutputFile() = default;
     ~OutputFile();  // closes what is still open; never removes the file

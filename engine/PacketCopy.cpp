@@ -38,8 +38,10 @@ double Seconds(std::int64_t ts, const ConversionJob::TimeBase& tb)
 
 void FileRotation::PublishProgress()
 {
-    const double p = job_.video_position_s > job_.audio_position_s ? job_.video_position_s : job_.audio_position_s;
-    job_.progress_percent.store(ProgressPercent(p, job_.duration_s[static_cast<std::size_t>(index_)]));
+    const double p = job_.video_position_s > job_.audio_position_s ? job_.video_position_s
+                                                                   : job_.audio_position_s;
+    job_.progress_percent.store(
+        ProgressPercent(p, job_.duration_s[static_cast<std::size_t>(index_)]));
 }
 
 void FileRotation::AdjustPacket(AVPacket* packet, const StreamSlot& slot)
@@ -97,8 +99,10 @@ void FileRotation::CopyAndComplete()
         // Streams that a demuxer adds during the copy (a transport stream
         // may) were not there at set-up and have no output; nor does a
         // stream whose type the demuxer changed since.
-        if (s < 0 || static_cast<std::size_t>(s) >= slots_.size() || slots_[static_cast<std::size_t>(s)].output_index < 0 ||
-            input_->streams[s]->codecpar->codec_type != slots_[static_cast<std::size_t>(s)].media_type) {
+        if (s < 0 || static_cast<std::size_t>(s) >= slots_.size() ||
+            slots_[static_cast<std::size_t>(s)].output_index < 0 ||
+            input_->streams[s]->codecpar->codec_type !=
+                slots_[static_cast<std::size_t>(s)].media_type) {
             av_packet_unref(packet_);
             continue;
         }
@@ -131,7 +135,8 @@ void FileRotation::CopyAndComplete()
     if (!failed && output_file_.created()) {
         // Closing flushes the last bytes; a full disk may show only here.
         output_->pb = nullptr;
-        if (const int ret = output_file_.Close(input_times_known_ ? input_times_ : nullptr); ret < 0) {
+        if (const int ret = output_file_.Close(input_times_known_ ? input_times_ : nullptr);
+            ret < 0) {
             failed = true;
             failure = OutputFailure("cannot complete the output", ret);
         }

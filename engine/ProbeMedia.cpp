@@ -47,7 +47,8 @@ std::int64_t DurationUs(const AVFormatContext* input)
         const AVStream* st = input->streams[i];
         if (st->duration == AV_NOPTS_VALUE || st->duration <= 0)
             continue;
-        const std::int64_t us = av_rescale_q(st->duration, st->time_base, AVRational {1, AV_TIME_BASE});
+        const std::int64_t us =
+            av_rescale_q(st->duration, st->time_base, AVRational{1, AV_TIME_BASE});
         if (us > longest)
             longest = us;
     }
@@ -93,14 +94,16 @@ int ProbeMedia(ConversionJob& job)
         int ret = avcodec_parameters_to_context(decoder, par);
         if (ret < 0)
             return ret;
-        if (decoder->codec_type == AVMEDIA_TYPE_VIDEO || decoder->codec_type == AVMEDIA_TYPE_AUDIO) {
+        if (decoder->codec_type == AVMEDIA_TYPE_VIDEO ||
+            decoder->codec_type == AVMEDIA_TYPE_AUDIO) {
             if (decoder->codec_type == AVMEDIA_TYPE_VIDEO)
                 decoder->framerate = av_guess_frame_rate(input, stream, nullptr);
             if ((ret = avcodec_open2(decoder, codec, nullptr)) < 0)
                 return ret;
         }
         if (decoder->codec_type == AVMEDIA_TYPE_VIDEO) {
-            const AVRational rate = stream->avg_frame_rate.den != 0 ? stream->avg_frame_rate : decoder->framerate;
+            const AVRational rate =
+                stream->avg_frame_rate.den != 0 ? stream->avg_frame_rate : decoder->framerate;
             job.probe_fps_num = rate.num;
             job.probe_fps_den = rate.den;
             job.probe_width = decoder->width;

@@ -17,13 +17,15 @@ void PreFileWait(const ConversionJob& job)
 
 int RotationWorker(ConversionJob& job)
 {
-    const int count = job.file_count < 0 ? 0 : (job.file_count > kMaxJobFiles ? kMaxJobFiles : job.file_count);
+    const int count =
+        job.file_count < 0 ? 0 : (job.file_count > kMaxJobFiles ? kMaxJobFiles : job.file_count);
     for (int i = 0; i < count; ++i) {
         job.file_status[static_cast<std::size_t>(i)].store(kFilePending);
         job.output_created[static_cast<std::size_t>(i)].store(false);
     }
 
-    for (job.current_index.store(0); job.current_index.load() < count; job.current_index.fetch_add(1)) {
+    for (job.current_index.store(0); job.current_index.load() < count;
+         job.current_index.fetch_add(1)) {
         const int i = job.current_index.load();
         job.progress_percent.store(0);
         job.audio_position_s = 0.0;

@@ -15,7 +15,8 @@ namespace {
 
 // Codecs QuickTime's tables do not list whose fallback fourcc was written,
 // read back and decoded to the same pictures.
-constexpr AVCodecID kCheckedFallbacks[] = {AV_CODEC_ID_WMV1, AV_CODEC_ID_WMV2, AV_CODEC_ID_MSMPEG4V2};
+constexpr AVCodecID kCheckedFallbacks[] = {AV_CODEC_ID_WMV1, AV_CODEC_ID_WMV2,
+                                           AV_CODEC_ID_MSMPEG4V2};
 
 bool IsQuickTime(const AVOutputFormat* format)
 {
@@ -24,7 +25,8 @@ bool IsQuickTime(const AVOutputFormat* format)
 
 std::string Refusal(const AVOutputFormat* format, const AVCodecParameters* par)
 {
-    const std::string container = ReadableName(format->long_name ? format->long_name : format->name);
+    const std::string container =
+        ReadableName(format->long_name ? format->long_name : format->name);
     const std::string kind = par->codec_type == AVMEDIA_TYPE_AUDIO ? "sound" : "video";
     if (par->codec_id == AV_CODEC_ID_NONE)
         return container + " cannot hold this " + kind + ": its codec is unknown";
@@ -63,7 +65,8 @@ int TryMuxerSetUp(const AVOutputFormat* format, const AVStream* stream)
 std::uint32_t OutputCodecTag(const AVOutputFormat* format, const AVCodecParameters* input)
 {
     unsigned int listed = 0;
-    if (!format->codec_tag || av_codec_get_id(format->codec_tag, input->codec_tag) == input->codec_id ||
+    if (!format->codec_tag ||
+        av_codec_get_id(format->codec_tag, input->codec_tag) == input->codec_id ||
         !av_codec_get_tag2(format->codec_tag, input->codec_id, &listed))
         return input->codec_tag;
     return 0;
@@ -74,9 +77,10 @@ std::string CarriageRefusal(const AVOutputFormat* format, const AVStream* output
     const AVCodecParameters* par = output_stream->codecpar;
     if (IsQuickTime(format)) {
         unsigned int tag = 0;
-        const bool listed = format->codec_tag && av_codec_get_tag2(format->codec_tag, par->codec_id, &tag);
-        if (!listed && std::find(std::begin(kCheckedFallbacks), std::end(kCheckedFallbacks), par->codec_id) ==
-                           std::end(kCheckedFallbacks))
+        const bool listed =
+            format->codec_tag && av_codec_get_tag2(format->codec_tag, par->codec_id, &tag);
+        if (!listed && std::find(std::begin(kCheckedFallbacks), std::end(kCheckedFallbacks),
+                                 par->codec_id) == std::end(kCheckedFallbacks))
             return Refusal(format, par);
     }
     const int ret = TryMuxerSetUp(format, output_stream);

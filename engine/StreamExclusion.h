@@ -6,8 +6,8 @@ struct AVStream;
 // worker alike.
 enum class StreamExclusion {
     kKept,
-    kNotMedia,   // PNG or DVD navigation stream, or subtitles: never looked at
-    kCoverArt,   // an MJPEG stream in a file of three or more streams
+    kNotMedia,  // PNG or DVD navigation stream, or subtitles: never looked at
+    kCoverArt,  // an MJPEG stream in a file of three or more streams
 };
 
 StreamExclusion ExclusionOf(const AVStream* stream, unsigned streamCount);

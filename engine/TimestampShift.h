@@ -5,7 +5,8 @@
 // Moves a stream's timestamps back by a base (in the stream's units), the
 // same moment for every stream of a file (see EarliestStart). Unset
 // timestamps stay unset.
-class TimestampShift {
+class TimestampShift
+{
 public:
     // Decoding times outside this range are taken for wrapped values and
     // mirrored around the base instead of shifted.
@@ -29,7 +30,8 @@ private:
 // decoding time that does not increase is raised just past the previous
 // one, and a presentation time before its decoding time is repaired, so the
 // muxer never has a reason to reject the packet.
-class MonotonicDts {
+class MonotonicDts
+{
 public:
     void Fix(std::int64_t& pts, std::int64_t& dts);
 

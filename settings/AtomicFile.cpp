@@ -3,8 +3,8 @@
 #include <atomic>
 #include <cerrno>
 #include <climits>
-#include <cstdlib>
 #include <cstdio>
+#include <cstdlib>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -46,8 +46,8 @@ std::string NameOf(const std::string& path)
 int CreateTemporary(const std::string& target, std::string& tempPath)
 {
     static std::atomic<unsigned> counter{0};
-    const std::string stem = FolderOf(target) + "/." + NameOf(target) + ".tmp-"
-        + std::to_string(::getpid()) + "-";
+    const std::string stem =
+        FolderOf(target) + "/." + NameOf(target) + ".tmp-" + std::to_string(::getpid()) + "-";
     for (int attempt = 0; attempt < 100; ++attempt) {
         tempPath = stem + std::to_string(counter++);
         const int fd = ::open(tempPath.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
@@ -69,8 +69,8 @@ bool ReplaceFileAtomically(const std::string& path, const std::string& bytes)
     struct stat info {};
     const bool exists = ::stat(path.c_str(), &info) == 0;
     if (exists) {
-        if (!S_ISREG(info.st_mode) || (info.st_mode & 0222) == 0
-            || ::access(path.c_str(), W_OK) != 0)
+        if (!S_ISREG(info.st_mode) || (info.st_mode & 0222) == 0 ||
+            ::access(path.c_str(), W_OK) != 0)
             return false;
         if (::realpath(path.c_str(), resolved))
             target = resolved;
@@ -116,7 +116,8 @@ bool CreateFileWithoutReplacing(const std::string& path, const std::string& byte
         // a rename that refuses to replace does the same.
         ok = ::link(tempPath.c_str(), path.c_str()) == 0;
         if (!ok && errno != EEXIST)
-            ok = ::renameat2(AT_FDCWD, tempPath.c_str(), AT_FDCWD, path.c_str(), RENAME_NOREPLACE) == 0;
+            ok = ::renameat2(AT_FDCWD, tempPath.c_str(), AT_FDCWD, path.c_str(),
+                             RENAME_NOREPLACE) == 0;
     }
     ::unlink(tempPath.c_str());
     return ok;

@@ -42,7 +42,8 @@ void IniDocument::Parse(const std::string& utf8)
     m_impl->ini.LoadData(utf8.data(), utf8.size());
 }
 
-std::optional<std::string> IniDocument::Value(const std::string& section, const std::string& key) const
+std::optional<std::string> IniDocument::Value(const std::string& section,
+                                              const std::string& key) const
 {
     const char* value = m_impl->ini.GetValue(section.c_str(), key.c_str(), nullptr);
     if (!value)
@@ -56,8 +57,8 @@ std::optional<std::string> ReadIniFileBytes(const std::string& path)
     if (fd < 0)
         return std::nullopt;
     struct stat info {};
-    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)
-        || static_cast<std::size_t>(info.st_size) > kMaxIniFileBytes) {
+    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode) ||
+        static_cast<std::size_t>(info.st_size) > kMaxIniFileBytes) {
         ::close(fd);
         return std::nullopt;
     }

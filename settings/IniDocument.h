@@ -7,7 +7,8 @@
 // One INI file as read from disk at one moment. Used for a single read, or
 // to read many keys of one file (a language file) with one open; callers
 // never keep it between reads, so changes to the file are always seen.
-class IniDocument {
+class IniDocument
+{
 public:
     IniDocument();
     ~IniDocument();

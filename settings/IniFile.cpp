@@ -22,14 +22,13 @@ bool SomethingAt(const std::string& path)
 
 }  // namespace
 
-std::string ReadText(const std::string& iniPath, const std::string& section,
-                     const std::string& key, const std::string& def)
+std::string ReadText(const std::string& iniPath, const std::string& section, const std::string& key,
+                     const std::string& def)
 {
     return ReadText(*IniDocument::Load(iniPath), section, key, def);
 }
 
-int ReadInt(const std::string& iniPath, const std::string& section,
-            const std::string& key, int def)
+int ReadInt(const std::string& iniPath, const std::string& section, const std::string& key, int def)
 {
     return ReadInt(*IniDocument::Load(iniPath), section, key, def);
 }
@@ -41,8 +40,8 @@ std::string ReadText(const IniDocument& document, const std::string& section,
     return Utf8Prefix(value ? *value : def, kMaxTextChars);
 }
 
-int ReadInt(const IniDocument& document, const std::string& section,
-            const std::string& key, int def)
+int ReadInt(const IniDocument& document, const std::string& section, const std::string& key,
+            int def)
 {
     const std::string text = ReadText(document, section, key, "");
     if (text.empty())
@@ -64,8 +63,8 @@ int ReadInt(const IniDocument& document, const std::string& section,
     return value > INT_MAX ? INT_MAX : static_cast<int>(value);
 }
 
-bool WriteText(const std::string& iniPath, const std::string& section,
-               const std::string& key, const std::string& text)
+bool WriteText(const std::string& iniPath, const std::string& section, const std::string& key,
+               const std::string& text)
 {
     return WriteTexts(iniPath, section, {{key, text}});
 }

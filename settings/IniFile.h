@@ -12,25 +12,25 @@ class IniDocument;
 
 // The value of [section] key, cut to 999 characters; def when the file or
 // the key is missing.
-std::string ReadText(const std::string& iniPath, const std::string& section,
-                     const std::string& key, const std::string& def);
+std::string ReadText(const std::string& iniPath, const std::string& section, const std::string& key,
+                     const std::string& def);
 
 // The decimal number at the start of the value; def when the key is missing.
-int ReadInt(const std::string& iniPath, const std::string& section,
-            const std::string& key, int def);
+int ReadInt(const std::string& iniPath, const std::string& section, const std::string& key,
+            int def);
 
 // The same two reads from a document already loaded, for callers that read
 // several keys of one file with a single open.
 std::string ReadText(const IniDocument& document, const std::string& section,
                      const std::string& key, const std::string& def);
-int ReadInt(const IniDocument& document, const std::string& section,
-            const std::string& key, int def);
+int ReadInt(const IniDocument& document, const std::string& section, const std::string& key,
+            int def);
 
 // Sets [section] key = text, creating the file, section and key as needed
 // and keeping every other line. Returns false when the file could not be
 // written; the old file is then left as it was.
-bool WriteText(const std::string& iniPath, const std::string& section,
-               const std::string& key, const std::string& text);
+bool WriteText(const std::string& iniPath, const std::string& section, const std::string& key,
+               const std::string& text);
 
 // Sets several keys of one section with a single replacement of the file,
 // in the given order: the result is that of one WriteText per entry, but

@@ -28,7 +28,9 @@ bool SameName(const std::string& a, const std::string& b)
     if (a.size() != b.size())
         return false;
     for (std::size_t i = 0; i < a.size(); ++i) {
-        auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };
+        auto lower = [](char c) {
+            return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+        };
         if (lower(a[i]) != lower(b[i]))
             return false;
     }
@@ -61,12 +63,16 @@ std::vector<Line> SplitLines(const std::string& text)
     return lines;
 }
 
-enum class Kind { kOther, kSection, kKey };
+enum class Kind {
+    kOther,
+    kSection,
+    kKey
+};
 
 struct Parsed {
     Kind kind = Kind::kOther;
-    std::string name;          // section or key name, trimmed
-    std::size_t indent = 0;    // blanks before the name
+    std::string name;        // section or key name, trimmed
+    std::size_t indent = 0;  // blanks before the name
 };
 
 Parsed ParseLine(const std::string& content)
@@ -116,11 +122,10 @@ std::optional<std::string> SetIniValue(const std::string& text, const std::strin
 {
     const std::string sectionName = Trim(section);
     const std::string keyName = Trim(key);
-    if (sectionName.empty() || keyName.empty() || HasLineBreak(section) || HasLineBreak(key)
-        || HasLineBreak(value) || sectionName.find(']') != std::string::npos
-        || keyName.find('=') != std::string::npos || keyName.front() == ';'
-        || keyName.front() == '#' || keyName.front() == '['
-        || text.find('\0') != std::string::npos)
+    if (sectionName.empty() || keyName.empty() || HasLineBreak(section) || HasLineBreak(key) ||
+        HasLineBreak(value) || sectionName.find(']') != std::string::npos ||
+        keyName.find('=') != std::string::npos || keyName.front() == ';' ||
+        keyName.front() == '#' || keyName.front() == '[' || text.find('\0') != std::string::npos)
         return std::nullopt;
 
     std::vector<Line> lines = SplitLines(text);
@@ -149,7 +154,8 @@ std::optional<std::string> SetIniValue(const std::string& text, const std::strin
                 insertAfter = i;
         } else if (parsed.kind == Kind::kKey && inSection) {
             if (SameName(parsed.name, keyName)) {
-                lines[i].content = lines[i].content.substr(0, parsed.indent) + parsed.name + '=' + stored;
+                lines[i].content =
+                    lines[i].content.substr(0, parsed.indent) + parsed.name + '=' + stored;
                 std::string out;
                 for (const Line& line : lines)
                     out += line.content + line.ending;

@@ -14,8 +14,7 @@ struct LanguageTexts {
         std::string name, version, url;
     } application;
     struct Jiemian {
-        std::string zysybrj, ywj, spgs, spcd, spdx, zl, zt, zb, symtwj, sywj,
-            ywjyy, dqwj, zgwj, tz;
+        std::string zysybrj, ywj, spgs, spcd, spdx, zl, zt, zb, symtwj, sywj, ywjyy, dqwj, zgwj, tz;
     } jiemian;
     struct Tishi {
         std::string wj, wx, qxtjsp, mlbcz, wjwc, wjwczg, wj1, wc, sb, hbsb;

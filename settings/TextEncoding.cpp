@@ -84,7 +84,8 @@ std::string Utf16ToUtf8(const std::string& bytes, std::size_t start, bool bigEnd
                 const char16_t low = unit(i);
                 if (low >= 0xDC00 && low <= 0xDFFF) {
                     i += 2;
-                    AppendUtf8(out, 0x10000 + ((char32_t(u) - 0xD800) << 10) + (char32_t(low) - 0xDC00));
+                    AppendUtf8(out,
+                               0x10000 + ((char32_t(u) - 0xD800) << 10) + (char32_t(low) - 0xDC00));
                     continue;
                 }
             }
@@ -123,7 +124,8 @@ std::string Utf8ToUtf16(const std::string& utf8, bool bigEndian)
         const char32_t cp = NextCodePoint(utf8, pos);
         if (cp >= 0x10000) {
             AppendUtf16Unit(out, static_cast<char16_t>(0xD800 + ((cp - 0x10000) >> 10)), bigEndian);
-            AppendUtf16Unit(out, static_cast<char16_t>(0xDC00 + ((cp - 0x10000) & 0x3FF)), bigEndian);
+            AppendUtf16Unit(out, static_cast<char16_t>(0xDC00 + ((cp - 0x10000) & 0x3FF)),
+                            bigEndian);
         } else {
             AppendUtf16Unit(out, static_cast<char16_t>(cp), bigEndian);
         }

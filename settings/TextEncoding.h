@@ -6,7 +6,7 @@
 // How an INI file's bytes were stored, so that a write can store the edited
 // text the same way.
 enum class TextEncoding {
-    kUtf8,         // no byte-order mark
+    kUtf8,  // no byte-order mark
     kUtf8Bom,
     kUtf16LeBom,
     kUtf16BeBom,

@@ -173,17 +173,16 @@ void CFennexAVConverterDlg::LoadLanguageTexts()
     link->SetUnderlineMode(1);
     link->SetPointerCursor(nullptr);
 
-    const QString headings[10] = {
-        Q(g_texts.jiemian.ywj),  Q(g_texts.jiemian.spgs), Q(g_texts.jiemian.spcd),
-        Q(g_texts.jiemian.spdx), QStringLiteral("视频质量"), Q(g_texts.jiemian.zl),
-        Q(g_texts.jiemian.zt),   QStringLiteral("profile"), QStringLiteral("dst"),
-        QStringLiteral("src")};
+    const QString headings[10] = {Q(g_texts.jiemian.ywj),     Q(g_texts.jiemian.spgs),
+                                  Q(g_texts.jiemian.spcd),    Q(g_texts.jiemian.spdx),
+                                  QStringLiteral("视频质量"), Q(g_texts.jiemian.zl),
+                                  Q(g_texts.jiemian.zt),      QStringLiteral("profile"),
+                                  QStringLiteral("dst"),      QStringLiteral("src")};
     QTreeWidgetItem* headerItem = FileList()->headerItem();
     for (int column = 0; column < 10; ++column)
         headerItem->setText(column, headings[column]);
 
-    setWindowTitle(Q(g_texts.application.name) + QLatin1Char(' ') +
-                   Q(g_texts.application.version));
+    setWindowTitle(Q(g_texts.application.name) + QLatin1Char(' ') + Q(g_texts.application.version));
 }
 
 void CFennexAVConverterDlg::SetUpTooltips()
@@ -272,18 +271,54 @@ void CFennexAVConverterDlg::DoDataExchange(bool save)
 
 // --- controls -------------------------------------------------------------
 
-CCheckListCtrl* CFennexAVConverterDlg::FileList() const { return m_ui->list1114; }
-CControlButton* CFennexAVConverterDlg::StartButton() const { return m_ui->button1099; }
-CControlButton* CFennexAVConverterDlg::RemoveButton() const { return m_ui->button1254; }
-CControlButton* CFennexAVConverterDlg::AddFilesButton() const { return m_ui->button1255; }
-CControlButton* CFennexAVConverterDlg::RemoveAllButton() const { return m_ui->button1282; }
-CControlButton* CFennexAVConverterDlg::BrowseButton() const { return m_ui->button1076; }
-CControlButton* CFennexAVConverterDlg::OpenFolderButton() const { return m_ui->button1286; }
-CHyperLink* CFennexAVConverterDlg::HelpLink() const { return m_ui->link1180; }
-QComboBox* CFennexAVConverterDlg::OutputCombo() const { return m_ui->combo1077; }
-QRadioButton* CFennexAVConverterDlg::Rotate90Radio() const { return m_ui->radio1256; }
-QRadioButton* CFennexAVConverterDlg::Rotate180Radio() const { return m_ui->radio1007; }
-QRadioButton* CFennexAVConverterDlg::Rotate270Radio() const { return m_ui->radio1008; }
+CCheckListCtrl* CFennexAVConverterDlg::FileList() const
+{
+    return m_ui->list1114;
+}
+CControlButton* CFennexAVConverterDlg::StartButton() const
+{
+    return m_ui->button1099;
+}
+CControlButton* CFennexAVConverterDlg::RemoveButton() const
+{
+    return m_ui->button1254;
+}
+CControlButton* CFennexAVConverterDlg::AddFilesButton() const
+{
+    return m_ui->button1255;
+}
+CControlButton* CFennexAVConverterDlg::RemoveAllButton() const
+{
+    return m_ui->button1282;
+}
+CControlButton* CFennexAVConverterDlg::BrowseButton() const
+{
+    return m_ui->button1076;
+}
+CControlButton* CFennexAVConverterDlg::OpenFolderButton() const
+{
+    return m_ui->button1286;
+}
+CHyperLink* CFennexAVConverterDlg::HelpLink() const
+{
+    return m_ui->link1180;
+}
+QComboBox* CFennexAVConverterDlg::OutputCombo() const
+{
+    return m_ui->combo1077;
+}
+QRadioButton* CFennexAVConverterDlg::Rotate90Radio() const
+{
+    return m_ui->radio1256;
+}
+QRadioButton* CFennexAVConverterDlg::Rotate180Radio() const
+{
+    return m_ui->radio1007;
+}
+QRadioButton* CFennexAVConverterDlg::Rotate270Radio() const
+{
+    return m_ui->radio1008;
+}
 
 // --- window behaviour -----------------------------------------------------
 

@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-class CAVConvertDlg;   // forward declaration; the member below is a pointer
+class CAVConvertDlg;  // forward declaration; the member below is a pointer
 class CCheckListCtrl;
 class CControlButton;
 class CHyperLink;
@@ -54,17 +54,17 @@ public:
     std::function<void()> endProcess;
 
     // The controls, by the ids they are known by.
-    CControlButton* StartButton() const;        // 1099
-    CControlButton* RemoveButton() const;       // 1254
-    CControlButton* AddFilesButton() const;     // 1255
-    CControlButton* RemoveAllButton() const;    // 1282
-    CControlButton* BrowseButton() const;       // 1076
-    CControlButton* OpenFolderButton() const;   // 1286
-    CHyperLink* HelpLink() const;               // 1180
-    QComboBox* OutputCombo() const;             // 1077
-    QRadioButton* Rotate90Radio() const;        // 1256
-    QRadioButton* Rotate180Radio() const;       // 1007
-    QRadioButton* Rotate270Radio() const;       // 1008
+    CControlButton* StartButton() const;       // 1099
+    CControlButton* RemoveButton() const;      // 1254
+    CControlButton* AddFilesButton() const;    // 1255
+    CControlButton* RemoveAllButton() const;   // 1282
+    CControlButton* BrowseButton() const;      // 1076
+    CControlButton* OpenFolderButton() const;  // 1286
+    CHyperLink* HelpLink() const;              // 1180
+    QComboBox* OutputCombo() const;            // 1077
+    QRadioButton* Rotate90Radio() const;       // 1256
+    QRadioButton* Rotate180Radio() const;      // 1007
+    QRadioButton* Rotate270Radio() const;      // 1008
 
     // The preset indexes carried from start-up to close.
     const PresetIndexes& PresetIndex() const { return m_presetIndex; }
@@ -88,30 +88,34 @@ public:
 
     // --- batch: start, polling and the progress dialog (CFennexAVConverterDlgBatch.cpp) ---
 public:
-    void RequestCancel();               // sets cancel_requested of the job record
-    void WaitForWorker();               // joins a worker still finishing after a stop, with the busy cursor; win calls it before every probe
-    bool m_openFolderWhenDone = true;   // from [DIR] open at start-up; the progress dialog's check box changes it
-    QString m_outputFolder;             // exchanged with combo 1077 (DoDataExchange(true) fills it from the combo before OnStart uses it)
-    CCheckListCtrl* FileList() const;   // the list 1114 (implemented in CFennexAVConverterDlg.cpp)
-    QTimer* Timer1() const;             // timer 1, 300 ms (created by the first OnStart)
+    void RequestCancel();  // sets cancel_requested of the job record
+    void WaitForWorker();  // joins a worker still finishing after a stop, with the busy cursor; win
+                           // calls it before every probe
+    bool m_openFolderWhenDone =
+        true;  // from [DIR] open at start-up; the progress dialog's check box changes it
+    QString m_outputFolder;  // exchanged with combo 1077 (DoDataExchange(true) fills it from the
+                             // combo before OnStart uses it)
+    CCheckListCtrl* FileList() const;  // the list 1114 (implemented in CFennexAVConverterDlg.cpp)
+    QTimer* Timer1() const;            // timer 1, 300 ms (created by the first OnStart)
     CAVConvertDlg* ProgressDialog() const;  // null before the first batch
     // Start-up: gives inputs that a killed batch left under temporary names
     // their own names back and tells the user. Call once the settings are read.
     void RecoverInterruptedBatch();
 public slots:
-    void OnStart();                     // button 1099
-    void OnTimer();                     // timer 1 tick
+    void OnStart();  // button 1099
+    void OnTimer();  // timer 1 tick
 private:
     class CBatchState;
     CBatchState& Batch();
     void FinishBatch();
     void MarkRow(int row, bool done, const std::string& reason);
     void ShowFileErrors(const std::vector<FileError>& errors);
-    void StopBatchWorker();             // the window is going away: stop and wait for a running batch
-    CBatchState* m_batch = nullptr;     // a child object, created on first use
-    std::vector<int> m_selectedRows;   // the ticked rows in batch order; filled by OnStart
+    void StopBatchWorker();           // the window is going away: stop and wait for a running batch
+    CBatchState* m_batch = nullptr;   // a child object, created on first use
+    std::vector<int> m_selectedRows;  // the ticked rows in batch order; filled by OnStart
     int m_doneCount = 0;
-    CAVConvertDlg* m_progressDlg = nullptr;   // created by the batch code on first start, parented to the main dialog
+    CAVConvertDlg* m_progressDlg =
+        nullptr;  // created by the batch code on first start, parented to the main dialog
     QTimer* m_timer1 = nullptr;
     // --- end of batch ---
 

@@ -182,8 +182,9 @@ void CFennexAVConverterDlg::OnStart()
         if (prepared.stop == PreparedBatch::Stop::kRenameFailed)
             Desktop().showFileError(this, Q(prepared.failedPath), prepared.error);
         if (prepared.stop == PreparedBatch::Stop::kJournalFailed) {
-            Desktop().showMessage(this, QStringLiteral("无法记录临时文件名，为保证文件安全，转换未开始：") +
-                                            FileErrorText(Q(prepared.failedPath), prepared.error));
+            Desktop().showMessage(
+                this, QStringLiteral("无法记录临时文件名，为保证文件安全，转换未开始：") +
+                          FileErrorText(Q(prepared.failedPath), prepared.error));
         }
         for (const auto& [path, error] : prepared.rollbackFailures)
             Desktop().showFileError(this, Q(path), error);
@@ -239,8 +240,8 @@ void CFennexAVConverterDlg::OnTimer()
         m_progressDlg->m_fileText->setText(
             Q(FileLabelText(path.toStdString(), tick.percent, g_texts.tishi.wjwc)));
     }
-    m_progressDlg->m_batchText->setText(Q(BatchLabelText(
-        tick.labelDoneCount, poll.job.total, g_texts.tishi.wjwczg, g_texts.tishi.wj1)));
+    m_progressDlg->m_batchText->setText(Q(BatchLabelText(tick.labelDoneCount, poll.job.total,
+                                                         g_texts.tishi.wjwczg, g_texts.tishi.wj1)));
     m_progressDlg->m_batchProgress->setValue(tick.batchPercent);
     if (tick.updateFileBar)
         m_progressDlg->m_fileProgress->setValue(tick.percent);
@@ -253,7 +254,8 @@ void CFennexAVConverterDlg::OnTimer()
     for (const auto& [position, name] : poll.outputNames)
         list->SetItemText(m_selectedRows[position], kColumnOutput, Q(name));
     for (int position : tick.failedPositions)
-        MarkRow(m_selectedRows[position], false, poll.job.reason[static_cast<std::size_t>(position)]);
+        MarkRow(m_selectedRows[position], false,
+                poll.job.reason[static_cast<std::size_t>(position)]);
     if (newlyDone) {
         MarkRow(m_selectedRows[tick.donePosition], true, std::string());
         list->SetCheck(m_selectedRows[tick.donePosition], false);
@@ -344,10 +346,12 @@ void CFennexAVConverterDlg::RecoverInterruptedBatch()
         outputs << Q(path);
     QString text;
     if (!lines.isEmpty())
-        text = QStringLiteral("上次转换没有正常结束，以下文件已恢复原来的名称：\n") + lines.join(QLatin1Char('\n'));
+        text = QStringLiteral("上次转换没有正常结束，以下文件已恢复原来的名称：\n") +
+               lines.join(QLatin1Char('\n'));
     if (!outputs.isEmpty()) {
-        text += text.isEmpty() ? QStringLiteral("上次转换没有正常结束，以下未完成的输出文件已删除：\n")
-                               : QStringLiteral("\n\n以下未完成的输出文件已删除：\n");
+        text += text.isEmpty()
+                    ? QStringLiteral("上次转换没有正常结束，以下未完成的输出文件已删除：\n")
+                    : QStringLiteral("\n\n以下未完成的输出文件已删除：\n");
         text += outputs.join(QLatin1Char('\n'));
     }
     if (!text.isEmpty())

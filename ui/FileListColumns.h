@@ -11,7 +11,7 @@ enum FileListColumn {
     kColumnFrameRate = 5,  // fps
     kColumnStatus = 6,     // ready / done / failed
     kColumnProfile = 7,
-    kColumnOutput = 8,     // the output path a batch chose
-    kColumnSource = 9,     // the input as the worker reads it (temporary name)
+    kColumnOutput = 8,  // the output path a batch chose
+    kColumnSource = 9,  // the input as the worker reads it (temporary name)
     kColumnCount = 10
 };

@@ -5,7 +5,8 @@ std::string FileLabelText(const std::string& path, int percent, const std::strin
     return path + "   " + std::to_string(percent) + "% " + doneText;
 }
 
-std::string BatchLabelText(int done, int total, const std::string& ofText, const std::string& filesText)
+std::string BatchLabelText(int done, int total, const std::string& ofText,
+                           const std::string& filesText)
 {
     return std::to_string(done) + " " + ofText + " " + std::to_string(total) + " " + filesText;
 }

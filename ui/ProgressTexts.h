@@ -8,4 +8,5 @@
 std::string FileLabelText(const std::string& path, int percent, const std::string& doneText);
 
 // The batch (label 1019): "<done> <of text> <total> <files text>".
-std::string BatchLabelText(int done, int total, const std::string& ofText, const std::string& filesText);
+std::string BatchLabelText(int done, int total, const std::string& ofText,
+                           const std::string& filesText);

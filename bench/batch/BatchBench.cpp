@@ -58,7 +58,8 @@ int main(int argc, char* argv[])
         const std::vector<TickedRow> rows = MakeInputs(in, files);
         NameJournal journal(root + "/pending-names.txt");
         auto start = std::chrono::steady_clock::now();
-        const PreparedBatch batch = PrepareBatch(rows, out, DefaultBatchFileOps(journaled ? &journal : nullptr));
+        const PreparedBatch batch =
+            PrepareBatch(rows, out, DefaultBatchFileOps(journaled ? &journal : nullptr));
         const double prepare = Seconds(start);
         std::printf("prepare %d inputs %s journal: %.3f s (%.3f ms per input)%s\n", files,
                     journaled ? "with   " : "without", prepare, prepare * 1000 / files,
@@ -94,7 +95,8 @@ int main(int argc, char* argv[])
         auto start = std::chrono::steady_clock::now();
         for (int r = 0; r < rounds; ++r)
             sink += PollTick(ReadJob(*job), r).doneCount;
-        std::printf("tick over %d positions: %.1f us\n", kMaxJobFiles, Seconds(start) * 1e6 / rounds);
+        std::printf("tick over %d positions: %.1f us\n", kMaxJobFiles,
+                    Seconds(start) * 1e6 / rounds);
         start = std::chrono::steady_clock::now();
         for (int r = 0; r < rounds; ++r)
             sink += static_cast<int>(ConcludeBatch(ReadJob(*job)).size());

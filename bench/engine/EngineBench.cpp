@@ -84,14 +84,35 @@ bool Fail(const std::string& what)
 // Writes folder/input.mp4: at least sizeMb megabytes of 1080p video, or,
 // with longMinutes, that many minutes of tiny video, where memory is set by
 // the number of packets rather than by bytes.
-bool MakeInput(const std::string& folder, std::uintmax_t sizeMb, std::uintmax_t longMinutes, std::string& input)
+bool MakeInput(const std::string& folder, std::uintmax_t sizeMb, std::uintmax_t longMinutes,
+               std::string& input)
 {
     const std::string segment = folder + "/segment.mp4";
     const bool big = longMinutes == 0;
-    Measure made = Run({"ffmpeg", "-nostdin", "-v", "error", "-y", "-f", "lavfi", "-i",
-                        big ? "testsrc2=size=1920x1080:rate=30" : "testsrc=size=160x120:rate=30", "-f", "lavfi", "-i",
-                        "sine=frequency=440:sample_rate=48000", "-t", big ? "10" : "60", "-c:v", "mpeg4", "-q:v",
-                        big ? "1" : "10", "-c:a", "aac", "-b:a", big ? "128k" : "32k", segment});
+    Measure made = Run({"ffmpeg",
+                        "-nostdin",
+                        "-v",
+                        "error",
+                        "-y",
+                        "-f",
+                        "lavfi",
+                        "-i",
+                        big ? "testsrc2=size=1920x1080:rate=30" : "testsrc=size=160x120:rate=30",
+                        "-f",
+                        "lavfi",
+                        "-i",
+                        "sine=frequency=440:sample_rate=48000",
+                        "-t",
+                        big ? "10" : "60",
+                        "-c:v",
+                        "mpeg4",
+                        "-q:v",
+                        big ? "1" : "10",
+                        "-c:a",
+                        "aac",
+                        "-b:a",
+                        big ? "128k" : "32k",
+                        segment});
     if (made.status != 0)
         return Fail("ffmpeg could not make the clip");
     const std::uintmax_t segmentBytes = fs::file_size(segment);
@@ -105,8 +126,8 @@ bool MakeInput(const std::string& folder, std::uintmax_t sizeMb, std::uintmax_t 
             out << "file 'segment.mp4'\n";
     }
     input = folder + "/input.mp4";
-    made = Run({"ffmpeg", "-nostdin", "-v", "error", "-y", "-f", "concat", "-safe", "0", "-i", list, "-c", "copy",
-                input});
+    made = Run({"ffmpeg", "-nostdin", "-v", "error", "-y", "-f", "concat", "-safe", "0", "-i", list,
+                "-c", "copy", input});
     fs::remove(segment);
     fs::remove(list);
     if (made.status != 0)
@@ -159,9 +180,11 @@ int main(int argc, char** argv)
     // Input plus one output at a time, with room to spare.
     struct statvfs disk {};
     if (::statvfs(tmp.c_str(), &disk) == 0) {
-        const double freeMb = static_cast<double>(disk.f_bavail) * static_cast<double>(disk.f_frsize) / 1e6;
+        const double freeMb =
+            static_cast<double>(disk.f_bavail) * static_cast<double>(disk.f_frsize) / 1e6;
         if (freeMb < static_cast<double>(sizeMb) * 2.5) {
-            std::cerr << "engine_bench: only " << static_cast<long>(freeMb) << " MB free in " << tmp << '\n';
+            std::cerr << "engine_bench: only " << static_cast<long>(freeMb) << " MB free in " << tmp
+                      << '\n';
             return 1;
         }
     }
@@ -177,7 +200,8 @@ int main(int argc, char** argv)
 
     std::string input;
     if (longMinutes > 0)
-        std::cout << "making a " << longMinutes << " minute file of small pictures ..." << std::endl;
+        std::cout << "making a " << longMinutes << " minute file of small pictures ..."
+                  << std::endl;
     else
         std::cout << "making a file of at least " << sizeMb << " MB ..." << std::endl;
     if (!MakeInput(folder, sizeMb, longMinutes, input)) {
@@ -185,8 +209,10 @@ int main(int argc, char** argv)
         return 1;
     }
     const double inputMb = static_cast<double>(fs::file_size(input)) / 1e6;
-    const std::string pictures = longMinutes > 0 ? "160x120, " + std::to_string(longMinutes) + " min" : "1920x1080";
-    std::printf("input: %.0f MB (MPEG-4 %s and AAC), %d runs each, median times\n", inputMb, pictures.c_str(), runs);
+    const std::string pictures =
+        longMinutes > 0 ? "160x120, " + std::to_string(longMinutes) + " min" : "1920x1080";
+    std::printf("input: %.0f MB (MPEG-4 %s and AAC), %d runs each, median times\n", inputMb,
+                pictures.c_str(), runs);
 
     struct Contender {
         const char* name;
@@ -198,8 +224,11 @@ int main(int argc, char** argv)
     std::vector<Contender> contenders{
         {"fennex-rotate", {fennex, "--rotate", "90", "--output", outFolder, input}, {}, 0, false},
         {"ffmpeg -c copy",
-         {"ffmpeg", "-nostdin", "-v", "error", "-y", "-i", input, "-map", "0", "-c", "copy", outFolder + "/ffmpeg.mov"},
-         {}, 0, false},
+         {"ffmpeg", "-nostdin", "-v", "error", "-y", "-i", input, "-map", "0", "-c", "copy",
+          outFolder + "/ffmpeg.mov"},
+         {},
+         0,
+         false},
         {"cp", {"cp", input, outFolder + "/cp.mp4"}, {}, 0, false},
     };
 
@@ -236,7 +265,8 @@ int main(int argc, char** argv)
     std::printf("fennex peak RSS %.1f MB   (goal < 80 MB)\n", fennexPeakMb);
 
     fs::remove_all(folder);
-    const bool met = !contenders[0].failed && fennexTime / ffmpegTime <= 1.10 && fennexPeakMb < 80.0;
+    const bool met =
+        !contenders[0].failed && fennexTime / ffmpegTime <= 1.10 && fennexPeakMb < 80.0;
     std::printf("%s\n", met ? "goals met" : "goals NOT met");
     return met ? 0 : 1;
 }

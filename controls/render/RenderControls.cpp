@@ -117,8 +117,8 @@ struct ButtonFaces {
 void RenderButtons()
 {
     const ButtonFaces buttons[] = {
-        {"add", 336, 178},     {"remove", 343, 331},     {"remove-all", 341, 214},
-        {"start", 345, 295},   {"open-folder", 340, 268}, {"browse", 337, 335},
+        {"add", 336, 178},   {"remove", 343, 331},      {"remove-all", 341, 214},
+        {"start", 345, 295}, {"open-folder", 340, 268}, {"browse", 337, 335},
     };
     for (const ButtonFaces& faces : buttons) {
         const QPixmap normal = LoadBitmapResource(faces.normal);

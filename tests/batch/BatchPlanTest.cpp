@@ -16,7 +16,8 @@ std::optional<std::uint64_t> Room(std::uint64_t bytes)
     return bytes;
 }
 
-class StartChecks : public FolderTest {
+class StartChecks : public FolderTest
+{
 protected:
     std::vector<TickedRow> Rows(std::initializer_list<std::string> names)
     {
@@ -56,7 +57,8 @@ TEST_F(StartChecks, FolderWithoutWriteAccessIsRefused)
     const auto rows = Rows({"a.mp4"});
     const std::string locked = Path("locked");
     std::filesystem::create_directory(locked);
-    std::filesystem::permissions(locked, std::filesystem::perms::owner_read | std::filesystem::perms::owner_exec);
+    std::filesystem::permissions(locked, std::filesystem::perms::owner_read |
+                                             std::filesystem::perms::owner_exec);
     EXPECT_EQ(CheckBatchStart(1, rows, locked), StartRefusal::kFolderNotWritable);
     std::filesystem::permissions(locked, std::filesystem::perms::owner_all);
 }
@@ -71,7 +73,7 @@ TEST_F(StartChecks, UsersFileOfTheWriteTestNameSurvives)
 
 TEST_F(StartChecks, FreeSpaceMustCoverTheTickedInputs)
 {
-    auto rows = Rows({"a.mp4", "b.mp4"});   // 5 bytes each
+    auto rows = Rows({"a.mp4", "b.mp4"});       // 5 bytes each
     rows.push_back({2, Path("gone.mp4"), ""});  // missing inputs add nothing
     EXPECT_EQ(TotalInputBytes(rows), 10u);
     const auto exactly = [](const std::string&) { return Room(10); };
@@ -85,7 +87,8 @@ TEST_F(StartChecks, FreeSpaceMustCoverTheTickedInputs)
     EXPECT_FALSE(AvailableBytes(Path("missing")).has_value());
 }
 
-class Preparation : public FolderTest {
+class Preparation : public FolderTest
+{
 protected:
     void SetUp() override
     {
@@ -263,7 +266,8 @@ TEST_F(Preparation, AJournalThatCannotBeWrittenRenamesNothing)
     const std::string a = Touch("a.mov", "a");  // needs no temporary name
     const std::string b = Touch("b.mp4", "b");
     NameJournal unwritable(Path("no such folder/pending-names.txt"));
-    const PreparedBatch batch = PrepareBatch({{0, a, ""}, {1, b, ""}}, out, DefaultBatchFileOps(&unwritable));
+    const PreparedBatch batch =
+        PrepareBatch({{0, a, ""}, {1, b, ""}}, out, DefaultBatchFileOps(&unwritable));
     EXPECT_EQ(batch.stop, PreparedBatch::Stop::kJournalFailed);
     EXPECT_EQ(batch.failedPath, unwritable.Path());
     EXPECT_EQ(batch.error, ENOENT);

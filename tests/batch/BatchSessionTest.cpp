@@ -1,7 +1,7 @@
 // A batch session run on real files with the real worker, without widgets:
 // how positions end, when they are settled, and what is left on disk.
-#include "BatchPlan.h"
 #include "BatchSession.h"
+#include "BatchPlan.h"
 #include "ConversionJob.h"
 #include "FolderTest.h"
 #include "MediaFixtures.h"
@@ -29,7 +29,8 @@ std::set<std::string> Names(const std::string& folder)
     return names;
 }
 
-class Session : public FolderTest {
+class Session : public FolderTest
+{
 protected:
     void SetUp() override
     {
@@ -100,7 +101,8 @@ protected:
         fed = Video("in.ts", longer);
         const std::string pipe = in + "/pipe.ts";
         EXPECT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
-        std::signal(SIGPIPE, SIG_IGN);  // the worker may close the pipe before the feeder is through
+        std::signal(SIGPIPE,
+                    SIG_IGN);  // the worker may close the pipe before the feeder is through
         return pipe;
     }
     bool WaitForProgress() const
@@ -135,7 +137,8 @@ bool DropFile(const std::string& path, const std::string& content)
     const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL, 0644);
     if (fd < 0)
         return false;
-    const bool written = ::write(fd, content.data(), content.size()) == static_cast<ssize_t>(content.size());
+    const bool written =
+        ::write(fd, content.data(), content.size()) == static_cast<ssize_t>(content.size());
     ::close(fd);
     return written;
 }
@@ -260,7 +263,7 @@ TEST_F(Session, TwoBatchesIntoOneFolderKeepBothOutputs)
     const std::string mine = Video("b.mp4", small);
     fs::create_directory(Path("other"));
     const std::string theirs = Path("other/b.mov");
-    ASSERT_EQ(MakeMediaFile(theirs, MediaRecipe {}), "");
+    ASSERT_EQ(MakeMediaFile(theirs, MediaRecipe{}), "");
 
     std::vector<BatchFile> files = PlanWithoutRenames({pipe, mine}, out);
     files[0].duration_s = 4.0;
@@ -326,7 +329,7 @@ TEST_F(Session, ADoneOutputThatCannotTakeItsFinalNameIsKeptEvenAfterACrash)
     // The final name is three bytes longer than the longest a file name may
     // be: the working name had to step over a file of the user's.
     const std::string input = in + "/c." + std::string(253, 'x');
-    ASSERT_EQ(MakeMediaFile(input, MediaRecipe {}, "mp4"), "");
+    ASSERT_EQ(MakeMediaFile(input, MediaRecipe{}, "mp4"), "");
     WriteBytes(out + "/c.mov", "the user's");
     std::vector<BatchFile> files = PlanWithoutRenames({input}, out);
     ASSERT_EQ(files[0].output, out + "/c(0).mov");

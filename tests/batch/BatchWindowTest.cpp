@@ -5,10 +5,10 @@
 #include "CFennexAVConverterDlg.h"
 #include "CLabel.h"
 #include "ConversionJob.h"
+#include "CreatedOutput.h"
 #include "DesktopHooks.h"
 #include "ExeFolder.h"
 #include "FileErrorText.h"
-#include "CreatedOutput.h"
 #include "LanguageTexts.h"
 #include "MediaFixtures.h"
 #include "NameJournal.h"
@@ -20,8 +20,8 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTimer>
-#include <QtTest>
 #include <QTreeWidgetItem>
+#include <QtTest>
 #include <cerrno>
 #include <fcntl.h>
 #include <filesystem>
@@ -59,14 +59,16 @@ private:
     std::string m_root, m_in, m_out;
     std::unique_ptr<CFennexAVConverterDlg> m_dlg;
     QStringList m_messages, m_fileErrors, m_opened;
-    std::function<void(CAVConvertDlg*)> m_duringBatch;  // called every 20 ms while the progress dialog is up
+    std::function<void(CAVConvertDlg*)>
+        m_duringBatch;  // called every 20 ms while the progress dialog is up
     int m_maxFileBar = 0, m_maxBatchBar = 0;
     QString m_lastFileLabel, m_lastBatchLabel;
 
     std::string Input(const std::string& name, const MediaRecipe& recipe = {})
     {
         const std::string path = m_in + "/" + name;
-        const std::string error = MakeMediaFile(path, recipe, name.find('.') == std::string::npos ? "mp4" : "");
+        const std::string error =
+            MakeMediaFile(path, recipe, name.find('.') == std::string::npos ? "mp4" : "");
         if (!error.empty())
             qFatal("fixture %s: %s", name.c_str(), error.c_str());
         return path;
@@ -112,7 +114,10 @@ private:
 
     CCheckListCtrl* List() const { return m_dlg->FileList(); }
     QString Status(int row) const { return List()->GetItemText(row, 6); }
-    bool IsProgressUp() const { return m_dlg->ProgressDialog() && m_dlg->ProgressDialog()->isVisible(); }
+    bool IsProgressUp() const
+    {
+        return m_dlg->ProgressDialog() && m_dlg->ProgressDialog()->isVisible();
+    }
 
 private slots:
     void init()
@@ -124,7 +129,8 @@ private slots:
         fs::create_directories(m_in);
         fs::create_directories(m_out);
         fs::create_directories(m_root + "/exe/languages");
-        fs::copy_file(FENNEX_RESOURCES "/languages/chinese.ini", m_root + "/exe/languages/chinese.ini");
+        fs::copy_file(FENNEX_RESOURCES "/languages/chinese.ini",
+                      m_root + "/exe/languages/chinese.ini");
         fs::copy_file(FENNEX_RESOURCES "/setting.ini", m_root + "/exe/setting.ini");
         OverrideExeFolder(m_root + "/exe");
 
@@ -159,7 +165,8 @@ private slots:
         const std::string a = Input("a.mp4");
         const std::string b = Input("b.mkv");
         const std::string c = Input("c.MOV", portrait);
-        const std::string contentA = ReadWholeFile(a), contentB = ReadWholeFile(b), contentC = ReadWholeFile(c);
+        const std::string contentA = ReadWholeFile(a), contentB = ReadWholeFile(b),
+                          contentC = ReadWholeFile(c);
         Add({a, b, c});
         QCOMPARE(List()->GetItemCount(), 3);
         m_dlg->Rotate90Radio()->setChecked(true);
@@ -286,7 +293,8 @@ private slots:
 
         QVERIFY(stopped);
         QVERIFY(!IsProgressUp());
-        QVERIFY(!ConversionJob::Instance().worker_active);  // waited for before anything else starts
+        QVERIFY(
+            !ConversionJob::Instance().worker_active);  // waited for before anything else starts
         QCOMPARE(m_messages, QStringList());
         QVERIFY(m_opened.isEmpty());
         QCOMPARE(Status(0), Q(g_texts.tishi.wc));
@@ -457,7 +465,8 @@ private slots:
         fs::create_directory(journal);
         Start();
         QCOMPARE(m_messages.size(), 1);
-        QVERIFY(m_messages[0].startsWith(QStringLiteral("无法记录临时文件名，为保证文件安全，转换未开始：")));
+        QVERIFY(m_messages[0].startsWith(
+            QStringLiteral("无法记录临时文件名，为保证文件安全，转换未开始：")));
         QVERIFY(m_messages[0].contains(Q(journal)));
         QVERIFY(!m_dlg->ProgressDialog());
         QCOMPARE(FolderNames(m_in), (std::vector<std::string>{"a.mp4"}));
@@ -486,8 +495,10 @@ private slots:
         QCOMPARE(FolderNames(m_in), (std::vector<std::string>{"a.mp4"}));
         QVERIFY(FolderNames(m_out).empty());
         QCOMPARE(m_messages.size(), 1);
-        QVERIFY(m_messages[0].startsWith(QStringLiteral("上次转换没有正常结束，以下文件已恢复原来的名称：\n") + Q(a)));
-        QVERIFY(m_messages[0].endsWith(QStringLiteral("\n\n以下未完成的输出文件已删除：\n") + Q(partial)));
+        QVERIFY(m_messages[0].startsWith(
+            QStringLiteral("上次转换没有正常结束，以下文件已恢复原来的名称：\n") + Q(a)));
+        QVERIFY(m_messages[0].endsWith(QStringLiteral("\n\n以下未完成的输出文件已删除：\n") +
+                                       Q(partial)));
     }
 
     void startChecksShowTheirMessages()

@@ -51,8 +51,9 @@ private:
         if (::access("/usr/bin/setpriv", X_OK) != 0)
             return false;
         m_asUser = {"/usr/bin/setpriv", "--reuid=65534", "--regid=65534", "--clear-groups"};
-        fs::permissions(m_root, fs::perms::owner_all | fs::perms::group_read | fs::perms::group_exec |
-                                    fs::perms::others_read | fs::perms::others_exec);
+        fs::permissions(m_root, fs::perms::owner_all | fs::perms::group_read |
+                                    fs::perms::group_exec | fs::perms::others_read |
+                                    fs::perms::others_exec);
         for (const char* folder : {"/in", "/out", "/home"}) {
             fs::create_directories(m_root + folder);
             fs::permissions(m_root + folder, fs::perms::all);
@@ -78,8 +79,9 @@ private:
     // Makes a folder read-only, as an installed program's is.
     static void Lock(const std::string& folder)
     {
-        fs::permissions(folder, fs::perms::owner_read | fs::perms::owner_exec | fs::perms::group_read |
-                                    fs::perms::group_exec | fs::perms::others_read | fs::perms::others_exec);
+        fs::permissions(folder, fs::perms::owner_read | fs::perms::owner_exec |
+                                    fs::perms::group_read | fs::perms::group_exec |
+                                    fs::perms::others_read | fs::perms::others_exec);
     }
 
     // A four-second transport stream that a batch can be held in.
@@ -104,7 +106,8 @@ private slots:
         fs::create_directories(m_root + "/out");
         // The program's own copy, so that its setting.ini and journal are ours.
         fs::copy_file(FENNEX_PROGRAM, m_root + "/exe/FennexAVConverter");
-        fs::copy_file(FENNEX_RESOURCES "/languages/chinese.ini", m_root + "/exe/languages/chinese.ini");
+        fs::copy_file(FENNEX_RESOURCES "/languages/chinese.ini",
+                      m_root + "/exe/languages/chinese.ini");
         fs::copy_file(FENNEX_RESOURCES "/setting.ini", m_root + "/exe/setting.ini");
     }
 
@@ -156,7 +159,8 @@ private slots:
         const std::string input = m_root + "/in/clip.ts";
         const std::string temporary = m_root + "/in/clip.mov";
         const std::string partial = m_root + "/out/clip.mov";
-        const std::string stateJournal = m_root + "/home/.local/state/FennexAVConverter/pending-names.txt";
+        const std::string stateJournal =
+            m_root + "/home/.local/state/FennexAVConverter/pending-names.txt";
         QCOMPARE(MakeVideo(input), std::string());
         const std::string content = ReadWholeFile(input);
         Lock(m_root + "/exe");
@@ -177,8 +181,8 @@ private slots:
             // halfway, so that the batch is killed in the middle of the file.
             QCOMPARE(::rename(temporary.c_str(), (m_root + "/held.ts").c_str()), 0);
             QCOMPARE(::mkfifo(temporary.c_str(), 0666), 0);
-            fs::permissions(temporary, fs::perms::all & ~fs::perms::owner_exec & ~fs::perms::group_exec &
-                                           ~fs::perms::others_exec);
+            fs::permissions(temporary, fs::perms::all & ~fs::perms::owner_exec &
+                                           ~fs::perms::group_exec & ~fs::perms::others_exec);
             PipeFeeder feeder(temporary, content);
             QTRY_VERIFY_WITH_TIMEOUT(fs::exists(partial), 15000);
             batch->kill();  // SIGKILL: nothing of the program runs any more

@@ -1,19 +1,20 @@
+#include "NameJournal.h"
 #include "CreatedOutput.h"
 #include "FolderTest.h"
 #include "JournalPlace.h"
-#include "NameJournal.h"
 #include "SafeMove.h"
 
 #include <cerrno>
 #include <fcntl.h>
 #include <fstream>
-#include <sys/stat.h>
 #include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
 
-class Journal : public FolderTest {
+class Journal : public FolderTest
+{
 protected:
     std::string JournalPath() const { return Path("pending-names.txt"); }
 
@@ -22,7 +23,8 @@ protected:
     {
         struct stat info {};
         ASSERT_EQ(::stat(path.c_str(), &info), 0);
-        ASSERT_TRUE(journal.AddOutput(path, info.st_dev, info.st_ino, BirthTimeOf({path, info.st_dev, info.st_ino})));
+        ASSERT_TRUE(journal.AddOutput(path, info.st_dev, info.st_ino,
+                                      BirthTimeOf({path, info.st_dev, info.st_ino})));
     }
 
     // Moves own to temporary the way a batch does, journal first.

@@ -1,5 +1,5 @@
-#include "ConversionJob.h"
 #include "PollTick.h"
+#include "ConversionJob.h"
 
 #include <gtest/gtest.h>
 

@@ -11,7 +11,8 @@ namespace fs = std::filesystem;
 
 namespace {
 
-class BatchRunnerTest : public ::testing::Test {
+class BatchRunnerTest : public ::testing::Test
+{
 protected:
     void SetUp() override
     {
@@ -37,7 +38,8 @@ protected:
 
 std::size_t Count(const std::string& folder)
 {
-    return static_cast<std::size_t>(std::distance(fs::directory_iterator(folder), fs::directory_iterator()));
+    return static_cast<std::size_t>(
+        std::distance(fs::directory_iterator(folder), fs::directory_iterator()));
 }
 
 }  // namespace
@@ -56,7 +58,8 @@ TEST_F(BatchRunnerTest, AFileThatEndsTheWorkerDoesNotAbandonTheOthers)
 {
     // An input that vanished after its check: the worker fails it and ends
     // the batch; the files after it still get their turn.
-    const auto outcomes = Run({{folder + "/a.mp4", 1.0}, {folder + "/gone.mp4", 1.0}, {folder + "/b.mkv", 1.0}});
+    const auto outcomes =
+        Run({{folder + "/a.mp4", 1.0}, {folder + "/gone.mp4", 1.0}, {folder + "/b.mkv", 1.0}});
     ASSERT_EQ(outcomes.size(), 3u);
     EXPECT_EQ(outcomes[0].kind, PositionOutcome::kDone);
     EXPECT_EQ(outcomes[0].output, folder + "/out/a.mp4");
@@ -73,6 +76,7 @@ TEST_F(BatchRunnerTest, AnOutputFolderThatVanishesFailsEveryFile)
     const auto outcomes = Run({{folder + "/a.mp4", 1.0}});
     ASSERT_EQ(outcomes.size(), 1u);
     EXPECT_EQ(outcomes[0].kind, PositionOutcome::kFailed);
-    EXPECT_NE(log.str().find("failed: " + folder + "/a.mp4: cannot write into the output folder"), std::string::npos)
+    EXPECT_NE(log.str().find("failed: " + folder + "/a.mp4: cannot write into the output folder"),
+              std::string::npos)
         << log.str();
 }

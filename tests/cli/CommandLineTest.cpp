@@ -35,7 +35,8 @@ TEST(CommandLine, RefusesWhatItCannotRun)
     EXPECT_NE(ParseCommandLine({"--rotate", "90", "--output", "", "a"}).error, "");
     EXPECT_NE(ParseCommandLine({"--rotate", "90", "--output"}).error, "");
 
-    const CommandLine unknown = ParseCommandLine({"--rotate", "90", "--fast", "--output", "/o", "a"});
+    const CommandLine unknown =
+        ParseCommandLine({"--rotate", "90", "--fast", "--output", "/o", "a"});
     EXPECT_NE(unknown.error.find("--fast"), std::string::npos);
 }
 

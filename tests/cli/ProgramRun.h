@@ -15,7 +15,8 @@ struct ProgramResult {
 ProgramResult RunRotate(const std::vector<std::string>& args);
 
 // fennex-rotate running in the background, its stdout read line by line.
-class RunningRotate {
+class RunningRotate
+{
 public:
     explicit RunningRotate(const std::vector<std::string>& args);
     ~RunningRotate();

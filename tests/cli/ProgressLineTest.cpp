@@ -11,8 +11,9 @@ TEST(ProgressLine, LogsQuartersAndIgnoresFiguresOutOfRange)
     ProgressLine line(log, false);
     for (int percent : {INT_MIN, -3, 0, 5, 24, 25, 30, 60, 99, 100, 100, 250})
         line.Show(2, 3, "a.mp4", percent);
-    EXPECT_EQ(log.str(),
-              "[2/3] 0% a.mp4\n[2/3] 25% a.mp4\n[2/3] 60% a.mp4\n[2/3] 99% a.mp4\n[2/3] 100% a.mp4\n");
+    EXPECT_EQ(
+        log.str(),
+        "[2/3] 0% a.mp4\n[2/3] 25% a.mp4\n[2/3] 60% a.mp4\n[2/3] 99% a.mp4\n[2/3] 100% a.mp4\n");
 
     log.str("");
     line.Show(3, 3, "b.mp4", 40);  // a new file starts its own log

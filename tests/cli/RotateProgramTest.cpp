@@ -20,7 +20,8 @@ namespace fs = std::filesystem;
 
 namespace {
 
-class RotateProgram : public ::testing::Test {
+class RotateProgram : public ::testing::Test
+{
 protected:
     void SetUp() override
     {
@@ -33,7 +34,8 @@ protected:
 
     // Makes a fixture and remembers its bytes, so that the test can check
     // afterwards that the input is untouched under its own name.
-    std::string Make(const std::string& path, const MediaRecipe& recipe = {}, const std::string& format = "")
+    std::string Make(const std::string& path, const MediaRecipe& recipe = {},
+                     const std::string& format = "")
     {
         const std::string error = MakeMediaFile(path, recipe, format);
         EXPECT_EQ(error, "") << path;
@@ -96,7 +98,8 @@ TEST_F(RotateProgram, HelpAndBadUsage)
 {
     const ProgramResult help = RunRotate({"--help"});
     EXPECT_EQ(help.status, 0);
-    EXPECT_NE(help.out.find("usage: fennex-rotate --rotate 90|180|270 --output DIR"), std::string::npos);
+    EXPECT_NE(help.out.find("usage: fennex-rotate --rotate 90|180|270 --output DIR"),
+              std::string::npos);
     EXPECT_NE(help.out.find("removed"), std::string::npos);
 
     const std::string clip = Make(in + "/a.mp4");
@@ -124,7 +127,8 @@ TEST_F(RotateProgram, UnwritableOutputFolderIsBadUsage)
         folder = out;
         fs::permissions(out, fs::perms::owner_read | fs::perms::owner_exec);
     }
-    const ProgramResult result = RunRotate({"--rotate", "90", "--output", folder, Make(in + "/a.mp4")});
+    const ProgramResult result =
+        RunRotate({"--rotate", "90", "--output", folder, Make(in + "/a.mp4")});
     EXPECT_EQ(result.status, 2);
     EXPECT_NE(result.err.find("cannot write"), std::string::npos) << result.err;
     ExpectInputsUntouched();
@@ -162,7 +166,8 @@ TEST_F(RotateProgram, RotatesEveryContainerOnTopOfItsOwnRotation)
     const ProgramResult result = RunRotate(args);
     ASSERT_EQ(result.status, 0) << result.out << result.err;
     EXPECT_EQ(CountLines(result.out, "done: "), cases.size());
-    EXPECT_EQ(Names(out), (std::set<std::string>{"phone.mp4", "cam.MOV", "film.mkv", "old.avi", "tv.ts"}));
+    EXPECT_EQ(Names(out),
+              (std::set<std::string>{"phone.mp4", "cam.MOV", "film.mkv", "old.avi", "tv.ts"}));
 
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -205,10 +210,12 @@ TEST_F(RotateProgram, RejectsBadInputsAndFailsUnwritableCodecsWithoutLeavingOutp
     const std::string pipe = in + "/pipe.mp4";  // opening it for reading would block
     ASSERT_EQ(::mkfifo(pipe.c_str(), 0644), 0);
 
-    const ProgramResult result = RunRotate({"--rotate", "180", "--output", out, first, garbage, in + "/missing.mp4",
-                                            empty, in, sound, pipe, refused, last});
+    const ProgramResult result =
+        RunRotate({"--rotate", "180", "--output", out, first, garbage, in + "/missing.mp4", empty,
+                   in, sound, pipe, refused, last});
     EXPECT_EQ(result.status, 1);
-    EXPECT_NE(result.err.find("garbage.mp4: not a media file we can read"), std::string::npos) << result.err;
+    EXPECT_NE(result.err.find("garbage.mp4: not a media file we can read"), std::string::npos)
+        << result.err;
     EXPECT_NE(result.err.find("missing.mp4: cannot open"), std::string::npos);
     EXPECT_NE(result.err.find("empty.mov: empty file"), std::string::npos);
     EXPECT_NE(result.err.find(in + ": is a folder"), std::string::npos);
@@ -216,7 +223,8 @@ TEST_F(RotateProgram, RejectsBadInputsAndFailsUnwritableCodecsWithoutLeavingOutp
     EXPECT_NE(result.err.find("pipe.mp4: not a regular file"), std::string::npos);
     EXPECT_NE(result.out.find("failed: " + refused), std::string::npos) << result.out;
     // The line says why, in the engine's words.
-    EXPECT_NE(result.out.find("failed: " + refused + ": QuickTime cannot hold On2 VP8 video\n"), std::string::npos)
+    EXPECT_NE(result.out.find("failed: " + refused + ": QuickTime cannot hold On2 VP8 video\n"),
+              std::string::npos)
         << result.out;
     EXPECT_NE(result.out.find("2 done, 1 failed, 6 rejected"), std::string::npos);
 
@@ -250,7 +258,8 @@ TEST_F(RotateProgram, SameStemWithTwoExtensionsKeepsBothNames)
     const ProgramResult result = RunRotate({"--rotate", "90", "--output", out, avi, ts});
     ASSERT_EQ(result.status, 0) << result.out << result.err;
     EXPECT_EQ(Names(out), (std::set<std::string>{"clip.avi", "clip.ts"}));
-    EXPECT_NE(result.out.find("done: " + ts + " -> " + out + "/clip.ts"), std::string::npos) << result.out;
+    EXPECT_NE(result.out.find("done: " + ts + " -> " + out + "/clip.ts"), std::string::npos)
+        << result.out;
     ExpectInputsUntouched();
 }
 
@@ -265,8 +274,8 @@ TEST_F(RotateProgram, OutputFolderMayBeTheInputsFolder)
 
     const ProgramResult result = RunRotate({"--rotate", "270", "--output", in, mp4, mov, upper});
     ASSERT_EQ(result.status, 0) << result.out << result.err;
-    EXPECT_EQ(Names(in), (std::set<std::string>{"a.mp4", "b.mov", "C.MOV", "b(0).mov", "a(0).mp4", "b(1).mov",
-                                                 "C(0).MOV"}));
+    EXPECT_EQ(Names(in), (std::set<std::string>{"a.mp4", "b.mov", "C.MOV", "b(0).mov", "a(0).mp4",
+                                                "b(1).mov", "C(0).MOV"}));
     for (const std::string name : {"a(0).mp4", "b(1).mov", "C(0).MOV"})
         EXPECT_EQ(ReadRotationCw(in + "/" + name), 90) << name;
     ExpectInputsUntouched();
@@ -284,8 +293,8 @@ TEST_F(RotateProgram, OddNamesAndNamesWithoutExtension)
         RunRotate({"--rotate", "90", "--output", out + "/", spaced, quoted, chinese, bare, dotted});
     ASSERT_EQ(result.status, 0) << result.out << result.err;
     // A name without extension keeps the .mov name of what it now is.
-    const std::set<std::string> expected{"my holiday clip.mp4", "it's \"quoted\" $HOME.mov", "旋转 视频.mkv",
-                                         "noextension.mov", "v1.2.final.ts"};
+    const std::set<std::string> expected{"my holiday clip.mp4", "it's \"quoted\" $HOME.mov",
+                                         "旋转 视频.mkv", "noextension.mov", "v1.2.final.ts"};
     EXPECT_EQ(Names(out), expected);
     for (const std::string& name : expected)
         EXPECT_EQ(ReadRotationCw(out + "/" + name), 90) << name;

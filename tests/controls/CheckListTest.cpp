@@ -1,6 +1,6 @@
+#include "BitmapResources.h"
 #include "CCheckHeadCtrl.h"
 #include "CCheckListCtrl.h"
-#include "BitmapResources.h"
 #include "WidgetPixels.h"
 
 #include <QTest>

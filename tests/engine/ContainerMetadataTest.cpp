@@ -14,7 +14,8 @@ namespace {
 
 using Entries = std::vector<std::pair<std::string, std::string>>;
 
-class Dictionary {
+class Dictionary
+{
 public:
     explicit Dictionary(const Entries& entries = {})
     {
@@ -79,14 +80,16 @@ TEST(ContainerMetadata, KeysGoBackAsKeysWithNothingTheMuxerWouldTurnIntoJunk)
 
 TEST(ContainerMetadata, WithoutKeysEverythingIsCopiedAsBefore)
 {
-    Dictionary input({{"major_brand", "isom"}, {"title", "Lake"}, {"location", "+48.8577+002.2950/"}});
+    Dictionary input(
+        {{"major_brand", "isom"}, {"title", "Lake"}, {"location", "+48.8577+002.2950/"}});
     EXPECT_FALSE(HasQuickTimeKeys(input.get()));
     Dictionary output;
     ASSERT_EQ(FillContainerMetadata(input.get(), false, output.address()), 0);
     EXPECT_EQ(output.entries(), input.entries());
 
     // A plain place becomes the key's place when the input has keys but none for it.
-    Dictionary keyed({{"com.apple.quicktime.model", "iPhone 12"}, {"location", "+48.8577+002.2950/"}});
+    Dictionary keyed(
+        {{"com.apple.quicktime.model", "iPhone 12"}, {"location", "+48.8577+002.2950/"}});
     Dictionary mapped;
     ASSERT_EQ(FillContainerMetadata(keyed.get(), true, mapped.address()), 0);
     const Entries expected = {{"com.apple.quicktime.model", "iPhone 12"},

@@ -10,7 +10,8 @@ TEST(DisplayRotation, AnglesAddUpClockwiseModulo360)
 {
     struct Case {
         int from, add, expected;
-    } cases[] = {{0, 90, 90}, {90, 90, 180}, {90, 270, 0}, {270, 180, 90}, {180, 270, 90}, {270, 270, 180}};
+    } cases[] = {{0, 90, 90},    {90, 90, 180},  {90, 270, 0},
+                 {270, 180, 90}, {180, 270, 90}, {270, 270, 180}};
     for (const Case& c : cases) {
         const DisplayMatrix turned = TurnMatrix(RotationMatrix(c.from), c.add);
         EXPECT_EQ(MatrixRotationCw(turned), c.expected) << c.from << " + " << c.add;
@@ -24,7 +25,7 @@ TEST(DisplayRotation, AnglesAddUpClockwiseModulo360)
 
 TEST(DisplayRotation, SingularMatrixCountsAsUnrotated)
 {
-    EXPECT_EQ(MatrixRotationCw(DisplayMatrix {}), 0);
+    EXPECT_EQ(MatrixRotationCw(DisplayMatrix{}), 0);
 }
 
 TEST(DisplayRotation, MirrorStaysMirrorAndTurnsAfterItsOwnTransform)

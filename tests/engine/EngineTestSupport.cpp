@@ -20,7 +20,8 @@ std::unique_ptr<ConversionJob> MakeJob(int rotation_deg)
     return job;
 }
 
-void AddFile(ConversionJob& job, const std::string& input, const std::string& output, double duration_s)
+void AddFile(ConversionJob& job, const std::string& input, const std::string& output,
+             double duration_s)
 {
     const auto i = static_cast<std::size_t>(job.file_count++);
     job.input_path[i] = input;
@@ -36,7 +37,8 @@ int RunBatch(ConversionJob& job)
     return job.worker_exit_code.load();
 }
 
-std::vector<std::vector<FixturePacket>> PacketsByStream(const std::string& path, const std::vector<int>& streams)
+std::vector<std::vector<FixturePacket>> PacketsByStream(const std::string& path,
+                                                        const std::vector<int>& streams)
 {
     std::vector<std::vector<FixturePacket>> result(streams.size());
     for (FixturePacket& p : ReadPackets(path)) {
@@ -48,8 +50,8 @@ std::vector<std::vector<FixturePacket>> PacketsByStream(const std::string& path,
     return result;
 }
 
-bool SamePayloads(const std::vector<std::vector<FixturePacket>>& a, const std::vector<std::vector<FixturePacket>>& b,
-                  std::string* why)
+bool SamePayloads(const std::vector<std::vector<FixturePacket>>& a,
+                  const std::vector<std::vector<FixturePacket>>& b, std::string* why)
 {
     if (a.size() != b.size()) {
         *why = "stream count " + std::to_string(a.size()) + " vs " + std::to_string(b.size());

@@ -10,12 +10,14 @@
 // A job record with no wait before each file.
 std::unique_ptr<ConversionJob> MakeJob(int rotation_deg);
 // Appends one position to the job.
-void AddFile(ConversionJob& job, const std::string& input, const std::string& output, double duration_s = 1.0);
+void AddFile(ConversionJob& job, const std::string& input, const std::string& output,
+             double duration_s = 1.0);
 // Starts the worker on its thread and waits for it; returns its exit code.
 int RunBatch(ConversionJob& job);
 
 // The packets of each stream, in order, keeping only the streams listed.
-std::vector<std::vector<FixturePacket>> PacketsByStream(const std::string& path, const std::vector<int>& streams);
+std::vector<std::vector<FixturePacket>> PacketsByStream(const std::string& path,
+                                                        const std::vector<int>& streams);
 // True when every payload is the same, in the same order, per stream.
-bool SamePayloads(const std::vector<std::vector<FixturePacket>>& a, const std::vector<std::vector<FixturePacket>>& b,
-                  std::string* why);
+bool SamePayloads(const std::vector<std::vector<FixturePacket>>& a,
+                  const std::vector<std::vector<FixturePacket>>& b, std::string* why);

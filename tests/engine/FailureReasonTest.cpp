@@ -11,8 +11,10 @@ extern "C" {
 
 TEST(FailureReason, StepAndFFmpegsTextOrPlainWords)
 {
-    EXPECT_EQ(StepFailure("cannot write the output", AVERROR(EFBIG)), "cannot write the output: File too large");
-    EXPECT_EQ(OutputFailure("cannot write the output", AVERROR(ENOSPC)), "no space left on the output disk");
+    EXPECT_EQ(StepFailure("cannot write the output", AVERROR(EFBIG)),
+              "cannot write the output: File too large");
+    EXPECT_EQ(OutputFailure("cannot write the output", AVERROR(ENOSPC)),
+              "no space left on the output disk");
     EXPECT_EQ(OutputFailure("cannot complete the output", AVERROR(EIO)),
               "cannot complete the output: Input/output error");
     EXPECT_EQ(InputFailure("cannot read the input's streams", AVERROR_INVALIDDATA),

@@ -1,8 +1,8 @@
 #include <gtest/gtest.h>
 
 #include <csignal>
-#include <fcntl.h>
 #include <cstdio>
+#include <fcntl.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -39,11 +39,12 @@ std::string SecondName(const std::string& taken)
     return taken.substr(0, taken.size() - 4) + "-2.mov";
 }
 
-class OutputOwnershipTest : public ::testing::Test {
+class OutputOwnershipTest : public ::testing::Test
+{
 protected:
-    void SetUp() override { ASSERT_EQ(MakeMediaFile(folder_ / "in.mp4", MediaRecipe {}), ""); }
+    void SetUp() override { ASSERT_EQ(MakeMediaFile(folder_ / "in.mp4", MediaRecipe{}), ""); }
 
-    TempFolder folder_ {"ownership"};
+    TempFolder folder_{"ownership"};
 };
 
 }  // namespace
@@ -154,7 +155,7 @@ TEST_F(OutputOwnershipTest, FullDiskFailsTheFileAndRemovesOnlyTheFileItCreated)
     job->output_created_hook = [&](int index, const ConversionJob::CreatedFile& file) {
         if (index == 1)
             std::rename((folder_ / "theirs.tmp").c_str(), file.path.c_str());
-        rlimit limit {};
+        rlimit limit{};
         ::getrlimit(RLIMIT_FSIZE, &limit);
         limit.rlim_cur = index < 2 ? 4096 : limit.rlim_max;
         ::setrlimit(RLIMIT_FSIZE, &limit);
@@ -175,7 +176,8 @@ TEST_F(OutputOwnershipTest, FullDiskFailsTheFileAndRemovesOnlyTheFileItCreated)
     int status = 0;
     ASSERT_EQ(::waitpid(child, &status, 0), child);
     ASSERT_TRUE(WIFEXITED(status));
-    EXPECT_EQ(WEXITSTATUS(status), 0) << "bits: 1 exit code, 2 and 4 first two not failed, 8 last not done";
+    EXPECT_EQ(WEXITSTATUS(status), 0)
+        << "bits: 1 exit code, 2 and 4 first two not failed, 8 last not done";
     EXPECT_FALSE(PathExists(folder_ / "full.mov")) << "an incomplete output is removed";
     EXPECT_EQ(ReadWholeFile(folder_ / "replaced.mov"), "their file");
     EXPECT_EQ(ReadRotationCw(folder_ / "next.mov"), 90);
@@ -184,14 +186,16 @@ TEST_F(OutputOwnershipTest, FullDiskFailsTheFileAndRemovesOnlyTheFileItCreated)
 // A done output is dated like its input, to the nanosecond, as cp -p does.
 TEST_F(OutputOwnershipTest, DoneOutputTakesTheInputsTimes)
 {
-    const timespec times[2] = {{1622505600, 250000000}, {1594771200, 123456789}};  // 2021-06-01, 2020-07-15
+    const timespec times[2] = {{1622505600, 250000000},
+                               {1594771200, 123456789}};  // 2021-06-01, 2020-07-15
     ASSERT_EQ(::utimensat(AT_FDCWD, (folder_ / "in.mp4").c_str(), times, 0), 0);
     auto job = MakeJob(90);
     AddFile(*job, folder_ / "in.mp4", folder_ / "out.mov");
     EXPECT_EQ(RunBatch(*job), 0);
     ASSERT_EQ(job->file_status[0].load(), kFileDone);
 
-    struct stat out {}, in {};
+    struct stat out {
+    }, in{};
     ASSERT_EQ(::stat((folder_ / "out.mov").c_str(), &out), 0);
     ASSERT_EQ(::stat((folder_ / "in.mp4").c_str(), &in), 0);
     EXPECT_EQ(out.st_mtim.tv_sec, times[1].tv_sec);

@@ -9,7 +9,8 @@ extern "C" {
 
 namespace {
 
-class ProbeMediaTest : public ::testing::Test {
+class ProbeMediaTest : public ::testing::Test
+{
 protected:
     static void SetUpTestSuite()
     {
@@ -38,7 +39,8 @@ protected:
         ASSERT_EQ(MakeMediaFile(*folder_ / "raw.h264", raw), "");
         ASSERT_TRUE(WriteBytes(*folder_ / "empty.mp4", ""));
         ASSERT_TRUE(WriteBytes(*folder_ / "garbage.mp4", std::string(4096, '\x5a')));
-        ASSERT_TRUE(CopyPrefix(*folder_ / "h264.mp4", *folder_ / "truncated.mp4", FileSize(*folder_ / "h264.mp4") / 2));
+        ASSERT_TRUE(CopyPrefix(*folder_ / "h264.mp4", *folder_ / "truncated.mp4",
+                               FileSize(*folder_ / "h264.mp4") / 2));
     }
     static void TearDownTestSuite()
     {

@@ -9,8 +9,8 @@
 #include <unistd.h>
 
 #include "EngineTestSupport.h"
-#include "PipeFeeder.h"
 #include "FileNames.h"
+#include "PipeFeeder.h"
 #include "RotationWorker.h"
 
 TEST(RotationJob, FreshRecordWaitsHalfASecondBeforeEachFile)
@@ -35,7 +35,7 @@ TEST(RotationJob, FreshRecordWaitsHalfASecondBeforeEachFile)
 TEST(RotationCancel, CancelBeforeAFileEndsTheBatchAndResetsOldStatuses)
 {
     TempFolder folder("cancel-before");
-    ASSERT_EQ(MakeMediaFile(folder / "in.mp4", MediaRecipe {}), "");
+    ASSERT_EQ(MakeMediaFile(folder / "in.mp4", MediaRecipe{}), "");
     auto job = MakeJob(90);
     AddFile(*job, folder / "in.mp4", folder / "a.mov");
     AddFile(*job, folder / "in.mp4", folder / "b.mov");

@@ -2,10 +2,10 @@
 
 #include <csignal>
 #include <initializer_list>
-#include <utility>
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#include <utility>
 
 #include "EngineTestSupport.h"
 #include "FileNames.h"
@@ -13,16 +13,15 @@
 
 namespace {
 
-class RotationFailureTest : public ::testing::Test {
+class RotationFailureTest : public ::testing::Test
+{
 protected:
-    void SetUp() override
-    {
-        ASSERT_EQ(MakeMediaFile(folder_ / "good.mp4", MediaRecipe {}), "");
-    }
+    void SetUp() override { ASSERT_EQ(MakeMediaFile(folder_ / "good.mp4", MediaRecipe{}), ""); }
 
     // A job turning by 90 degrees, one position per (input, output) pair
     // of names in the test's folder.
-    std::unique_ptr<ConversionJob> Batch(std::initializer_list<std::pair<std::string, std::string>> files) const
+    std::unique_ptr<ConversionJob>
+    Batch(std::initializer_list<std::pair<std::string, std::string>> files) const
     {
         auto job = MakeJob(90);
         for (const auto& [input, output] : files)
@@ -30,7 +29,7 @@ protected:
         return job;
     }
 
-    TempFolder folder_ {"failure"};
+    TempFolder folder_{"failure"};
 };
 
 }  // namespace
@@ -39,7 +38,8 @@ TEST_F(RotationFailureTest, UnreadableInputEndsTheBatchAtItsPosition)
 {
     ASSERT_TRUE(WriteBytes(folder_ / "empty.mp4", ""));
     ASSERT_TRUE(WriteBytes(folder_ / "garbage.mp4", std::string(8192, '\x33')));
-    ASSERT_TRUE(CopyPrefix(folder_ / "good.mp4", folder_ / "truncated.mp4", FileSize(folder_ / "good.mp4") / 3));
+    ASSERT_TRUE(CopyPrefix(folder_ / "good.mp4", folder_ / "truncated.mp4",
+                           FileSize(folder_ / "good.mp4") / 3));
     const std::pair<const char*, const char*> cases[] = {
         {"missing.mp4", "cannot open the input: No such file or directory"},
         {"empty.mp4", "the input is damaged: Invalid data found when processing input"},
@@ -48,7 +48,9 @@ TEST_F(RotationFailureTest, UnreadableInputEndsTheBatchAtItsPosition)
     };
     for (const auto& [bad, reason] : cases) {
         // Outputs are never overwritten: each round writes a fresh first output.
-        auto job = Batch({{"good.mp4", std::string("first-") + bad + ".mov"}, {bad, "bad.mov"}, {"good.mp4", "never.mov"}});
+        auto job = Batch({{"good.mp4", std::string("first-") + bad + ".mov"},
+                          {bad, "bad.mov"},
+                          {"good.mp4", "never.mov"}});
         EXPECT_EQ(RunBatch(*job), -1) << bad;
         EXPECT_EQ(job->file_status[0].load(), kFileDone) << bad;
         EXPECT_EQ(job->file_status[1].load(), kFileFailed) << bad;
@@ -67,7 +69,8 @@ TEST_F(RotationFailureTest, UnknownOutputExtensionOrRefusedCodecSkipsToTheNextFi
     vp8.video_codec = "vp8";
     vp8.audio_codec = "opus";
     ASSERT_EQ(MakeMediaFile(folder_ / "vp8.mkv", vp8), "");
-    auto job = Batch({{"good.mp4", "out.nosuchmuxer"}, {"vp8.mkv", "vp8.mov"}, {"good.mp4", "last.mov"}});
+    auto job =
+        Batch({{"good.mp4", "out.nosuchmuxer"}, {"vp8.mkv", "vp8.mov"}, {"good.mp4", "last.mov"}});
     EXPECT_EQ(RunBatch(*job), 0);
     EXPECT_EQ(job->file_status[0].load(), kFileFailed);
     EXPECT_EQ(job->failure_reason[0], "no container is known for the output's extension");
@@ -84,7 +87,8 @@ TEST_F(RotationFailureTest, OutputNamingTheInputFailsTheFileAndLeavesTheInputAlo
 {
     ASSERT_EQ(::symlink((folder_ / "good.mp4").c_str(), (folder_ / "link.mov").c_str()), 0);
     const std::string before = ReadWholeFile(folder_ / "good.mp4");
-    auto job = Batch({{"good.mp4", "good.mp4"}, {"good.mp4", "link.mov"}, {"good.mp4", "next.mov"}});
+    auto job =
+        Batch({{"good.mp4", "good.mp4"}, {"good.mp4", "link.mov"}, {"good.mp4", "next.mov"}});
     EXPECT_EQ(RunBatch(*job), 0);
     EXPECT_EQ(job->file_status[0].load(), kFileFailed);
     EXPECT_EQ(job->file_status[1].load(), kFileFailed);
@@ -119,7 +123,7 @@ TEST_F(RotationFailureTest, WriteFailureInTheMiddleOfTheCopyFailsTheFile)
     ASSERT_GE(child, 0);
     if (child == 0) {
         std::signal(SIGXFSZ, SIG_IGN);
-        const rlimit limit {32 * 1024, 32 * 1024};
+        const rlimit limit{32 * 1024, 32 * 1024};
         ::setrlimit(RLIMIT_FSIZE, &limit);
         const int code = RotationWorker(*job);
         WriteBytes(folder_ / "reason.txt", job->failure_reason[0]);

@@ -29,8 +29,8 @@ std::string Rotate(const TempFolder& folder, const MediaRecipe& recipe, const st
     return folder / out_name;
 }
 
-std::vector<std::pair<std::string, std::string>> Group(const std::vector<std::pair<std::string, std::string>>& tags,
-                                                       const std::string& group)
+std::vector<std::pair<std::string, std::string>>
+Group(const std::vector<std::pair<std::string, std::string>>& tags, const std::string& group)
 {
     std::vector<std::pair<std::string, std::string>> kept;
     for (const auto& tag : tags) {
@@ -41,7 +41,8 @@ std::vector<std::pair<std::string, std::string>> Group(const std::vector<std::pa
     return kept;
 }
 
-std::string Tag(const std::vector<std::pair<std::string, std::string>>& tags, const std::string& name)
+std::string Tag(const std::vector<std::pair<std::string, std::string>>& tags,
+                const std::string& name)
 {
     for (const auto& [key, value] : tags) {
         if (key == name)
@@ -85,7 +86,9 @@ TEST(RotationCodecTag, TheInputsTagStaysWhereQuickTimeGivesItToTheSameCodec)
         EXPECT_EQ(ReadRotationCw(out), 90);
         if (c.same_payloads) {
             std::string why;
-            EXPECT_TRUE(SamePayloads(PacketsByStream(folder / c.name, {0}), PacketsByStream(out, {0}), &why)) << why;
+            EXPECT_TRUE(SamePayloads(PacketsByStream(folder / c.name, {0}),
+                                     PacketsByStream(out, {0}), &why))
+                << why;
             // The decoder configuration (avcC, hvcC) is the input's, byte for byte.
             EXPECT_EQ(got.streams[0].extradata, in.streams[0].extradata);
         } else {
@@ -117,7 +120,8 @@ TEST(RotationMetadata, APhonesRecordingKeepsItsKeysAndGainsNoOthers)
     EXPECT_EQ(got.streams[0].codec_tag, "hvc1");
     EXPECT_EQ(ReadRotationCw(out), 180);
     std::string why;
-    EXPECT_TRUE(SamePayloads(PacketsByStream(folder / "IMG_0001.MOV", {0, 1}), PacketsByStream(out, {0, 1}), &why))
+    EXPECT_TRUE(SamePayloads(PacketsByStream(folder / "IMG_0001.MOV", {0, 1}),
+                             PacketsByStream(out, {0, 1}), &why))
         << why;
     EXPECT_EQ(MetadataValue(got.metadata, "com.apple.quicktime.make"), "Apple");
     EXPECT_EQ(MetadataValue(got.metadata, "major_brand"), "qt  ");
@@ -151,11 +155,13 @@ TEST(RotationMetadata, FilesWithoutKeysKeepTheirTagsWhereTheyWere)
         SCOPED_TRACE(ext);
         MediaRecipe recipe;
         recipe.audio_codec = "mp3";
-        recipe.container_metadata = {{"title", "Summer"}, {"artist", "Ann"}, {"comment", "at the lake"}};
+        recipe.container_metadata = {
+            {"title", "Summer"}, {"artist", "Ann"}, {"comment", "at the lake"}};
         const std::string out = Rotate(folder, recipe, "in." + ext, ext + ".mov");
         const FixtureInfo got = ReadInfo(out);
         for (const char* key : {"title", "artist", "comment"})
-            EXPECT_EQ(MetadataValue(got.metadata, key), MetadataValue(ReadInfo(folder / ("in." + ext)).metadata, key))
+            EXPECT_EQ(MetadataValue(got.metadata, key),
+                      MetadataValue(ReadInfo(folder / ("in." + ext)).metadata, key))
                 << key;
         EXPECT_EQ(MetadataValue(got.metadata, "title"), "Summer");
         if (ProgramAvailable("exiftool")) {
@@ -171,10 +177,14 @@ namespace {
 struct DelayCase {
     std::string ext;
     std::string audio;
-    friend void PrintTo(const DelayCase& c, std::ostream* os) { *os << c.ext << " with " << c.audio; }
+    friend void PrintTo(const DelayCase& c, std::ostream* os)
+    {
+        *os << c.ext << " with " << c.audio;
+    }
 };
 
-class LipSyncTest : public ::testing::TestWithParam<DelayCase> {};
+class LipSyncTest : public ::testing::TestWithParam<DelayCase>
+{};
 
 }  // namespace
 
@@ -195,14 +205,17 @@ TEST_P(LipSyncTest, SoundThatStartsAfterThePictureStillDoes)
     EXPECT_NEAR(got[1] - got[0], in[1] - in[0], 0.002);
     EXPECT_NEAR(std::min(got[0], got[1]), 0.0, 0.001);
     std::string why;
-    EXPECT_TRUE(SamePayloads(PacketsByStream(folder / ("in." + c.ext), {0, 1}), PacketsByStream(out, {0, 1}), &why))
+    EXPECT_TRUE(SamePayloads(PacketsByStream(folder / ("in." + c.ext), {0, 1}),
+                             PacketsByStream(out, {0, 1}), &why))
         << why;
 }
 
 INSTANTIATE_TEST_SUITE_P(Containers, LipSyncTest,
-                         ::testing::Values(DelayCase {"mov", "aac"}, DelayCase {"mkv", "aac"},
-                                           DelayCase {"ts", "mp3"}),
-                         [](const ::testing::TestParamInfo<DelayCase>& info) { return info.param.ext; });
+                         ::testing::Values(DelayCase{"mov", "aac"}, DelayCase{"mkv", "aac"},
+                                           DelayCase{"ts", "mp3"}),
+                         [](const ::testing::TestParamInfo<DelayCase>& info) {
+                             return info.param.ext;
+                         });
 
 TEST(RotationChapters, ChaptersKeepTheirTimesAndTitles)
 {
@@ -221,10 +234,12 @@ TEST(RotationChapters, ChaptersKeepTheirTimesAndTitles)
             EXPECT_NEAR(got[k].end_s, chapters[k].end_s, 0.001);
         }
         std::string why;
-        EXPECT_TRUE(SamePayloads(PacketsByStream(folder / ("in." + ext), {0, 1}), PacketsByStream(out, {0, 1}), &why))
+        EXPECT_TRUE(SamePayloads(PacketsByStream(folder / ("in." + ext), {0, 1}),
+                                 PacketsByStream(out, {0, 1}), &why))
             << why;
         if (ProgramAvailable("exiftool")) {
-            EXPECT_EQ(Tag(ExiftoolTags(out), "UserData:ChapterList"), "[0:00:00.000] Intro, [0:00:00.400] Main part");
+            EXPECT_EQ(Tag(ExiftoolTags(out), "UserData:ChapterList"),
+                      "[0:00:00.000] Intro, [0:00:00.400] Main part");
         }
     }
 }

@@ -26,7 +26,8 @@ std::string CaseName(const ::testing::TestParamInfo<ContainerCase>& info)
     return info.param.ext + "_" + info.param.video + "_" + info.param.audio;
 }
 
-class ContainerTest : public ::testing::TestWithParam<ContainerCase> {};
+class ContainerTest : public ::testing::TestWithParam<ContainerCase>
+{};
 
 }  // namespace
 
@@ -59,30 +60,33 @@ TEST_P(ContainerTest, CopiesEveryPacketAndTurnsThePicture)
         const auto pictures = DecodedPictureHashes(input);
         EXPECT_FALSE(pictures.empty());
         EXPECT_EQ(DecodedPictureHashes(folder / "out.mov"), pictures);
-        EXPECT_TRUE(SamePayloads(PacketsByStream(input, {1}), PacketsByStream(folder / "out.mov", {1}), &why)) << why;
+        EXPECT_TRUE(SamePayloads(PacketsByStream(input, {1}),
+                                 PacketsByStream(folder / "out.mov", {1}), &why))
+            << why;
     } else {
-        EXPECT_TRUE(SamePayloads(PacketsByStream(input, {0, 1}), PacketsByStream(folder / "out.mov", {0, 1}), &why))
+        EXPECT_TRUE(SamePayloads(PacketsByStream(input, {0, 1}),
+                                 PacketsByStream(folder / "out.mov", {0, 1}), &why))
             << why;
     }
 }
 
 INSTANTIATE_TEST_SUITE_P(Containers, ContainerTest,
-                         ::testing::Values(ContainerCase {"mp4", "h264", "aac", false},
-                                           ContainerCase {"mov", "h264", "aac", false},
-                                           ContainerCase {"mkv", "h264", "mp3", false},
-                                           ContainerCase {"mp4", "mpeg4", "mp3", false},
-                                           ContainerCase {"mkv", "mpeg4", "aac", false},
-                                           ContainerCase {"avi", "mpeg4", "mp3", false},
-                                           ContainerCase {"ts", "mpeg4", "mp3", false},
-                                           ContainerCase {"avi", "h264", "mp3", true},
-                                           ContainerCase {"ts", "h264", "mp3", true}),
+                         ::testing::Values(ContainerCase{"mp4", "h264", "aac", false},
+                                           ContainerCase{"mov", "h264", "aac", false},
+                                           ContainerCase{"mkv", "h264", "mp3", false},
+                                           ContainerCase{"mp4", "mpeg4", "mp3", false},
+                                           ContainerCase{"mkv", "mpeg4", "aac", false},
+                                           ContainerCase{"avi", "mpeg4", "mp3", false},
+                                           ContainerCase{"ts", "mpeg4", "mp3", false},
+                                           ContainerCase{"avi", "h264", "mp3", true},
+                                           ContainerCase{"ts", "h264", "mp3", true}),
                          CaseName);
 
 namespace {
 
 // Rotates one fixture and returns the output's path.
-std::string Rotate(const TempFolder& folder, const MediaRecipe& recipe, int rotation_deg, const std::string& in_name,
-                   const std::string& out_name)
+std::string Rotate(const TempFolder& folder, const MediaRecipe& recipe, int rotation_deg,
+                   const std::string& in_name, const std::string& out_name)
 {
     const std::string input = folder / in_name;
     EXPECT_EQ(MakeMediaFile(input, recipe), "");
@@ -117,7 +121,7 @@ TEST(RotationMatrix, ZeroRotationKeepsTheInputMatrixAsItIs)
     recipe.rotation_cw = 90;
     recipe.mirror = true;
     const std::string out = Rotate(folder, recipe, 0, "in.mov", "out.mov");
-    std::array<std::int32_t, 9> in {}, got {};
+    std::array<std::int32_t, 9> in{}, got{};
     ASSERT_TRUE(ReadDisplayMatrix(folder / "in.mov", in));
     ASSERT_TRUE(ReadDisplayMatrix(out, got));
     EXPECT_EQ(got, in);
@@ -129,11 +133,11 @@ TEST(RotationMatrix, MirroredVideoStaysMirrored)
     MediaRecipe recipe;
     recipe.mirror = true;
     const std::string out = Rotate(folder, recipe, 90, "in.mp4", "out.mov");
-    std::array<std::int32_t, 9> m {};
+    std::array<std::int32_t, 9> m{};
     ASSERT_TRUE(ReadDisplayMatrix(out, m));
     EXPECT_TRUE(MatrixMirrors(m));
     // Mirrored first, then turned: diag(-1, 1, 1) times the 90 degree turn.
-    std::array<std::int32_t, 9> expected {};
+    std::array<std::int32_t, 9> expected{};
     av_display_rotation_set(expected.data(), 90);
     expected[0] = -expected[0];
     expected[1] = -expected[1];
@@ -148,7 +152,7 @@ TEST(RotationMatrix, ExiftoolSeesTheClockwiseRotation)
     TempFolder folder("exif");
     MediaRecipe recipe;
     recipe.rotation_cw = 270;
-    const std::string once = Rotate(folder, MediaRecipe {}, 90, "a.mp4", "a.mov");
+    const std::string once = Rotate(folder, MediaRecipe{}, 90, "a.mp4", "a.mov");
     const std::string twice = Rotate(folder, recipe, 270, "b.mov", "b(0).mov");
     std::string out;
     ASSERT_EQ(RunProgram({"exiftool", "-s3", "-Rotation", once}, &out), 0);
@@ -181,7 +185,8 @@ TEST(RotationMetadata, SideDataAndContainerDatesTravelWithTheFile)
     recipe.video_codec = "h264";
     recipe.hdr_side_data = true;
     recipe.rotation_cw = 90;
-    recipe.container_metadata = {{"creation_time", "2020-01-02T03:04:05Z"}, {"location", "+48.8577+002.2950/"}};
+    recipe.container_metadata = {{"creation_time", "2020-01-02T03:04:05Z"},
+                                 {"location", "+48.8577+002.2950/"}};
     const std::string out = Rotate(folder, recipe, 90, "in.mov", "out.mov");
     const FixtureInfo in = ReadInfo(folder / "in.mov");
     const FixtureInfo got = ReadInfo(out);
@@ -192,7 +197,8 @@ TEST(RotationMetadata, SideDataAndContainerDatesTravelWithTheFile)
         EXPECT_NE(std::find(types.begin(), types.end(), type), types.end()) << "side data " << type;
     }
     EXPECT_EQ(ReadRotationCw(out), 180);
-    EXPECT_EQ(MetadataValue(got.metadata, "creation_time"), MetadataValue(in.metadata, "creation_time"));
+    EXPECT_EQ(MetadataValue(got.metadata, "creation_time"),
+              MetadataValue(in.metadata, "creation_time"));
     EXPECT_EQ(MetadataValue(got.metadata, "location"), "+48.8577+002.2950/");
 }
 
@@ -238,7 +244,9 @@ TEST(RotationStreams, CoverPictureAndSubtitlesAreLeftOut)
     EXPECT_EQ(info.streams[0].codec_id, AV_CODEC_ID_MPEG4);
     EXPECT_EQ(info.streams[1].codec_id, AV_CODEC_ID_AAC);
     std::string why;
-    EXPECT_TRUE(SamePayloads(PacketsByStream(folder / "in.mp4", {0, 1}), PacketsByStream(out, {0, 1}), &why)) << why;
+    EXPECT_TRUE(SamePayloads(PacketsByStream(folder / "in.mp4", {0, 1}),
+                             PacketsByStream(out, {0, 1}), &why))
+        << why;
 }
 
 TEST(RotationStreams, AudioOnlyFileIsCopiedWithoutAMatrix)
@@ -252,7 +260,9 @@ TEST(RotationStreams, AudioOnlyFileIsCopiedWithoutAMatrix)
     ASSERT_EQ(info.streams.size(), 1u);
     EXPECT_TRUE(info.streams[0].side_data_types.empty());
     std::string why;
-    EXPECT_TRUE(SamePayloads(PacketsByStream(folder / "in.mkv", {0}), PacketsByStream(out, {0}), &why)) << why;
+    EXPECT_TRUE(
+        SamePayloads(PacketsByStream(folder / "in.mkv", {0}), PacketsByStream(out, {0}), &why))
+        << why;
 }
 
 TEST(RotationProgress, PercentIsCappedAndAZeroDurationGivesTheIgnoredValue)
@@ -275,7 +285,7 @@ TEST(RotationProgress, PercentIsCappedAndAZeroDurationGivesTheIgnoredValue)
 TEST(RotationBatch, EveryFileOfABatchIsDoneInTurn)
 {
     TempFolder folder("batch");
-    ASSERT_EQ(MakeMediaFile(folder / "a.mp4", MediaRecipe {}), "");
+    ASSERT_EQ(MakeMediaFile(folder / "a.mp4", MediaRecipe{}), "");
     auto job = MakeJob(270);
     for (const char* name : {"a.mov", "a(0).mov", "a(1).mov"})
         AddFile(*job, folder / "a.mp4", folder / name);
@@ -298,15 +308,43 @@ TEST(RotationStreams, StreamAppearingDuringTheCopyIsLeftOut)
     // A second programme table with one more audio stream, as in a
     // broadcast that changes programme.
     std::string log;
-    ASSERT_EQ(RunProgram({"ffmpeg", "-nostdin", "-loglevel", "error", "-y", "-f", "lavfi", "-i",
-                          "testsrc=size=160x120:rate=25:duration=2", "-f", "lavfi", "-i", "sine=duration=2", "-f",
-                          "lavfi", "-i", "sine=frequency=880:duration=2", "-map", "0", "-map", "1", "-map", "2",
-                          "-c:v", "mpeg4", "-c:a", "libmp3lame", "-mpegts_pmt_start_pid", "0x1100",
-                          "-output_ts_offset", "9", folder / "b.ts"},
+    ASSERT_EQ(RunProgram({"ffmpeg",
+                          "-nostdin",
+                          "-loglevel",
+                          "error",
+                          "-y",
+                          "-f",
+                          "lavfi",
+                          "-i",
+                          "testsrc=size=160x120:rate=25:duration=2",
+                          "-f",
+                          "lavfi",
+                          "-i",
+                          "sine=duration=2",
+                          "-f",
+                          "lavfi",
+                          "-i",
+                          "sine=frequency=880:duration=2",
+                          "-map",
+                          "0",
+                          "-map",
+                          "1",
+                          "-map",
+                          "2",
+                          "-c:v",
+                          "mpeg4",
+                          "-c:a",
+                          "libmp3lame",
+                          "-mpegts_pmt_start_pid",
+                          "0x1100",
+                          "-output_ts_offset",
+                          "9",
+                          folder / "b.ts"},
                          &log),
               0)
         << log;
-    ASSERT_TRUE(WriteBytes(folder / "ab.ts", ReadWholeFile(folder / "a.ts") + ReadWholeFile(folder / "b.ts")));
+    ASSERT_TRUE(WriteBytes(folder / "ab.ts",
+                           ReadWholeFile(folder / "a.ts") + ReadWholeFile(folder / "b.ts")));
 
     auto job = MakeJob(90);
     AddFile(*job, folder / "ab.ts", folder / "out.mov", 10.0);
@@ -315,7 +353,8 @@ TEST(RotationStreams, StreamAppearingDuringTheCopyIsLeftOut)
     const FixtureInfo info = ReadInfo(folder / "out.mov");
     EXPECT_EQ(info.streams.size(), 2u);
     std::string why;
-    EXPECT_TRUE(SamePayloads(PacketsByStream(folder / "ab.ts", {0}), PacketsByStream(folder / "out.mov", {0}), &why))
+    EXPECT_TRUE(SamePayloads(PacketsByStream(folder / "ab.ts", {0}),
+                             PacketsByStream(folder / "out.mov", {0}), &why))
         << why;
 }
 
@@ -330,7 +369,9 @@ TEST(RotationTimestamps, RepeatedDecodingTimesKeepEveryPacket)
     recipe.seconds = 0.05;
     const std::string out = Rotate(folder, recipe, 90, "in.mkv", "out.mov");
     std::string why;
-    EXPECT_TRUE(SamePayloads(PacketsByStream(folder / "in.mkv", {0}), PacketsByStream(out, {0}), &why)) << why;
+    EXPECT_TRUE(
+        SamePayloads(PacketsByStream(folder / "in.mkv", {0}), PacketsByStream(out, {0}), &why))
+        << why;
     const auto packets = ReadPackets(out);
     for (std::size_t k = 1; k < packets.size(); ++k)
         EXPECT_GT(packets[k].dts, packets[k - 1].dts) << k;

@@ -20,7 +20,7 @@ TEST(RotationRefusal, SoundOrVideoQuickTimeCannotHoldFailsTheFileBeforeItsOutput
     vp9.video_codec = "vp9";
     vp9.audio_codec = "";
     ASSERT_EQ(MakeMediaFile(folder / "web.mkv", vp9), "");
-    ASSERT_EQ(MakeMediaFile(folder / "good.mp4", MediaRecipe {}), "");
+    ASSERT_EQ(MakeMediaFile(folder / "good.mp4", MediaRecipe{}), "");
 
     // An output in a missing folder ends the batch once its file is to be
     // created; refused files never get that far.
@@ -64,6 +64,7 @@ TEST(RotationRefusal, WindowsVideoThatReadsBackIsStillRotated)
         EXPECT_FALSE(pictures.empty());
         EXPECT_EQ(DecodedPictureHashes(output), pictures);
         std::string why;
-        EXPECT_TRUE(SamePayloads(PacketsByStream(input, {0}), PacketsByStream(output, {0}), &why)) << why;
+        EXPECT_TRUE(SamePayloads(PacketsByStream(input, {0}), PacketsByStream(output, {0}), &why))
+            << why;
     }
 }

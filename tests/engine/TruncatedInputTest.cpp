@@ -14,11 +14,17 @@ namespace {
 // Three seconds of 25 fps pictures and sound, written by FFmpeg's command
 // line with the given extra output options.
 std::string MakeThreeSeconds(const std::string& path, const std::vector<std::string>& options,
-                             const std::string& sound_seconds = "3", const std::string& sound_delay = "0")
+                             const std::string& sound_seconds = "3",
+                             const std::string& sound_delay = "0")
 {
-    std::vector<std::string> args = {"ffmpeg", "-nostdin", "-loglevel", "error", "-y", "-f", "lavfi", "-i",
-                                     "testsrc=size=160x120:rate=25:duration=3", "-itsoffset", sound_delay, "-f",
-                                     "lavfi", "-i", "sine=duration=" + sound_seconds, "-c:v", "mpeg4", "-c:a", "aac"};
+    std::vector<std::string> args = {
+        "ffmpeg",     "-nostdin",  "-loglevel",
+        "error",      "-y",        "-f",
+        "lavfi",      "-i",        "testsrc=size=160x120:rate=25:duration=3",
+        "-itsoffset", sound_delay, "-f",
+        "lavfi",      "-i",        "sine=duration=" + sound_seconds,
+        "-c:v",       "mpeg4",     "-c:a",
+        "aac"};
     args.insert(args.end(), options.begin(), options.end());
     args.push_back(path);
     std::string log;
@@ -76,7 +82,8 @@ std::string CutCaseName(const ::testing::TestParamInfo<CutCase>& info)
     return name;
 }
 
-class TruncatedInputTest : public ::testing::TestWithParam<CutCase> {};
+class TruncatedInputTest : public ::testing::TestWithParam<CutCase>
+{};
 
 }  // namespace
 
@@ -88,7 +95,8 @@ TEST_P(TruncatedInputTest, FailsWithAReasonAndLeavesNothing)
     const std::string cut = folder / c.name;
     ASSERT_EQ(MakeThreeSeconds(whole, c.options), "");
     const double probed = c.probe_before_cut ? ProbedSeconds(whole) : 0.0;
-    ASSERT_TRUE(CopyPrefix(whole, cut, static_cast<std::int64_t>(static_cast<double>(FileSize(whole)) * c.keep)));
+    ASSERT_TRUE(CopyPrefix(
+        whole, cut, static_cast<std::int64_t>(static_cast<double>(FileSize(whole)) * c.keep)));
     const std::string before = ReadWholeFile(cut);
     const timespec mtime = ModificationTime(cut);
 
@@ -105,7 +113,8 @@ TEST_P(TruncatedInputTest, FailsWithAReasonAndLeavesNothing)
     EXPECT_EQ(after.tv_sec, mtime.tv_sec);
     EXPECT_EQ(after.tv_nsec, mtime.tv_nsec);
 
-    EXPECT_EQ(job->file_status[1].load(), kFileDone) << "the whole file is not refused: " << job->failure_reason[1];
+    EXPECT_EQ(job->file_status[1].load(), kFileDone)
+        << "the whole file is not refused: " << job->failure_reason[1];
     EXPECT_EQ(ReadRotationCw(folder / "whole.mov"), 90);
 }
 
@@ -114,13 +123,19 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         // The index at the front lists every sample; the data of the second
         // half is gone.
-        CutCase {"front-index.mp4", {"-movflags", "+faststart"}, 0.5,
-                 "the input ends at 0:01 of 0:03 (N of the 75 pictures its index lists)", false},
+        CutCase{"front-index.mp4",
+                {"-movflags", "+faststart"},
+                0.5,
+                "the input ends at 0:01 of 0:03 (N of the 75 pictures its index lists)",
+                false},
         // Cut inside the last second: only the index can tell.
-        CutCase {"last-second.mp4", {"-movflags", "+faststart"}, 0.97,
-                 "the input ends at 0:02 of 0:03 (N of the 75 pictures its index lists)", false},
-        CutCase {"half.mkv", {}, 0.5, "the input ends at 0:01 of 0:03", false},
-        CutCase {"half.ts", {}, 0.5, "the input ends at 0:01 of 0:03", true}),
+        CutCase{"last-second.mp4",
+                {"-movflags", "+faststart"},
+                0.97,
+                "the input ends at 0:02 of 0:03 (N of the 75 pictures its index lists)",
+                false},
+        CutCase{"half.mkv", {}, 0.5, "the input ends at 0:01 of 0:03", false},
+        CutCase{"half.ts", {}, 0.5, "the input ends at 0:01 of 0:03", true}),
     CutCaseName);
 
 // Files that end a little apart from their duration in the ordinary way are
@@ -145,12 +160,14 @@ TEST(CompleteInput, OrdinaryEndingsAreDone)
     };
     auto job = MakeJob(90);
     for (const Ordinary& f : files) {
-        ASSERT_EQ(MakeThreeSeconds(folder / f.name, f.options, f.sound_seconds, f.sound_delay), "") << f.name;
+        ASSERT_EQ(MakeThreeSeconds(folder / f.name, f.options, f.sound_seconds, f.sound_delay), "")
+            << f.name;
         AddFile(*job, folder / f.name, folder / (f.name + ".mov"), ProbedSeconds(folder / f.name));
     }
     EXPECT_EQ(RunBatch(*job), 0);
     for (std::size_t i = 0; i < files.size(); ++i) {
-        EXPECT_EQ(job->file_status[i].load(), kFileDone) << files[i].name << ": " << job->failure_reason[i];
+        EXPECT_EQ(job->file_status[i].load(), kFileDone)
+            << files[i].name << ": " << job->failure_reason[i];
     }
 }
 

@@ -9,7 +9,6 @@
 
 namespace fs = std::filesystem;
 
-
 TEST(DurationText, FormatsHoursMinutesSecondsAndMillis)
 {
     EXPECT_EQ(FormatDuration(3725042), "01:02:05.042");

@@ -1,5 +1,5 @@
-#include "AppSettings.h"
 #include "IniFile.h"
+#include "AppSettings.h"
 #include "TempFolder.h"
 
 #include <gtest/gtest.h>
@@ -7,26 +7,26 @@
 namespace {
 
 // A setting.ini as a person might edit it by hand.
-const char* const kHandWritten =
-    "; settings of the rotation tool\n"
-    "[Language]\n"
-    "FILE=english.ini\n"
-    "\n"
-    "[path]\n"
-    "Name = /home/u/My Videos/旋转 输出\n"
-    "colour=Blue\n"
-    "# another comment\n"
-    "[dir]\n"
-    "open=1\n"
-    "[JOIN]\n"
-    "quality=7 kbps\n"
-    "size=-3\n"
-    "framerate=abc\n"
-    "samplerate=\n"
-    "audioquality=  42\n"
-    "format=99999999999\n";
+const char* const kHandWritten = "; settings of the rotation tool\n"
+                                 "[Language]\n"
+                                 "FILE=english.ini\n"
+                                 "\n"
+                                 "[path]\n"
+                                 "Name = /home/u/My Videos/旋转 输出\n"
+                                 "colour=Blue\n"
+                                 "# another comment\n"
+                                 "[dir]\n"
+                                 "open=1\n"
+                                 "[JOIN]\n"
+                                 "quality=7 kbps\n"
+                                 "size=-3\n"
+                                 "framerate=abc\n"
+                                 "samplerate=\n"
+                                 "audioquality=  42\n"
+                                 "format=99999999999\n";
 
-class IniRead : public ::testing::Test {
+class IniRead : public ::testing::Test
+{
 protected:
     void SetUp() override { WriteBytes(m_ini, kHandWritten); }
     TempFolder m_folder;

@@ -22,7 +22,7 @@ TEST(IniLayout, WriterEditsTheLineTheReaderReads)
         "[sec]  trailing words\nk=old",
         "[SEC]\r\n\tK\t=old\r\n",
         "[Other]\nk=not this\n[sec]\nk=old\nk=second\n",
-        "[sec]\nx=1\n[other]\n[SEC]\nk=old\n",   // the key lives in the second block
+        "[sec]\nx=1\n[other]\n[SEC]\nk=old\n",  // the key lives in the second block
         "[sec\nk=junk\n[sec]\n=nokey\n;k=comment\nk\nk=old\n",
         "[sec]\rk=old\r",
     };
@@ -53,10 +53,19 @@ TEST(IniLayout, TextsWithNulAreNotEdited)
 TEST(TextEncoding, BrokenUtf16BecomesReplacementCharacters)
 {
     // A lone high surrogate, a lone low surrogate, a pair, an odd last byte.
-    const std::string le("\xFF\xFE\x00\xD8" "A\x00" "\x00\xDC" "\x3D\xD8\x00\xDE" "B", 13);
+    const std::string le("\xFF\xFE\x00\xD8"
+                         "A\x00"
+                         "\x00\xDC"
+                         "\x3D\xD8\x00\xDE"
+                         "B",
+                         13);
     const DecodedText decoded = DecodeText(le);
     EXPECT_EQ(decoded.encoding, TextEncoding::kUtf16LeBom);
-    EXPECT_EQ(decoded.utf8, "\xEF\xBF\xBD" "A" "\xEF\xBF\xBD" "\xF0\x9F\x98\x80" "\xEF\xBF\xBD");
+    EXPECT_EQ(decoded.utf8, "\xEF\xBF\xBD"
+                            "A"
+                            "\xEF\xBF\xBD"
+                            "\xF0\x9F\x98\x80"
+                            "\xEF\xBF\xBD");
 }
 
 TEST(TextEncoding, RoundTripsEveryEncoding)

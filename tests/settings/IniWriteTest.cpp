@@ -26,37 +26,35 @@ TEST(IniWrite, ChangesOnlyItsOwnLine)
 {
     TempFolder folder;
     const std::string ini = folder.File("setting.ini");
-    WriteBytes(ini,
-               "; kept comment\n"
-               "[Path]\n"
-               "  Name = old\n"
-               "stray line without equals\n"
-               "\n"
-               "# comment of dir\n"
-               "[DIR]\n"
-               "open=1\n"
-               "open=duplicate kept\n"
-               "\n"
-               "; trailing comment");
+    WriteBytes(ini, "; kept comment\n"
+                    "[Path]\n"
+                    "  Name = old\n"
+                    "stray line without equals\n"
+                    "\n"
+                    "# comment of dir\n"
+                    "[DIR]\n"
+                    "open=1\n"
+                    "open=duplicate kept\n"
+                    "\n"
+                    "; trailing comment");
     ASSERT_TRUE(WriteText(ini, "PATH", "NAME", "/new"));
     ASSERT_TRUE(WriteText(ini, "dir", "extra", "x"));
     ASSERT_TRUE(WriteText(ini, "JOIN", "quality", "0"));
-    EXPECT_EQ(ReadWholeFile(ini),
-              "; kept comment\n"
-              "[Path]\n"
-              "  Name=/new\n"
-              "stray line without equals\n"
-              "\n"
-              "# comment of dir\n"
-              "[DIR]\n"
-              "open=1\n"
-              "open=duplicate kept\n"
-              "extra=x\n"
-              "\n"
-              "; trailing comment\n"
-              "\n"
-              "[JOIN]\n"
-              "quality=0\n");
+    EXPECT_EQ(ReadWholeFile(ini), "; kept comment\n"
+                                  "[Path]\n"
+                                  "  Name=/new\n"
+                                  "stray line without equals\n"
+                                  "\n"
+                                  "# comment of dir\n"
+                                  "[DIR]\n"
+                                  "open=1\n"
+                                  "open=duplicate kept\n"
+                                  "extra=x\n"
+                                  "\n"
+                                  "; trailing comment\n"
+                                  "\n"
+                                  "[JOIN]\n"
+                                  "quality=0\n");
     EXPECT_EQ(ReadText(ini, "path", "name", ""), "/new");
     EXPECT_EQ(ReadText(ini, "DIR", "extra", ""), "x");
 }
@@ -76,7 +74,8 @@ TEST(IniWrite, ValuesReadBackExactly)
 {
     TempFolder folder;
     const std::string ini = folder.File("setting.ini");
-    for (const std::string value : {" leading", "trailing ", "\"quoted\"", "\"", "", "a\\b\\c", "x=y;z"}) {
+    for (const std::string value :
+         {" leading", "trailing ", "\"quoted\"", "\"", "", "a\\b\\c", "x=y;z"}) {
         ASSERT_TRUE(WriteText(ini, "S", "k", value)) << value;
         EXPECT_EQ(ReadText(ini, "S", "k", "default"), value);
     }

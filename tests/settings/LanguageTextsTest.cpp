@@ -1,6 +1,6 @@
+#include "LanguageTexts.h"
 #include "ExeFolder.h"
 #include "IniFile.h"
-#include "LanguageTexts.h"
 #include "TempFolder.h"
 
 #include <filesystem>
@@ -69,7 +69,8 @@ TEST(LanguageTexts, LongTextsAreCut)
 }
 
 // The files we ship hold a text for every key, and speak of rotating.
-class ShippedLanguageFile : public ::testing::TestWithParam<const char*> {};
+class ShippedLanguageFile : public ::testing::TestWithParam<const char*>
+{};
 
 TEST_P(ShippedLanguageFile, HoldsEveryKey)
 {
@@ -83,12 +84,13 @@ TEST_P(ShippedLanguageFile, HoldsEveryKey)
     EXPECT_EQ(texts.application.name, "FennexAVConverter");
     EXPECT_EQ(texts.application.url.rfind("file:///", 0), 0u) << texts.application.url;
     for (const std::string& rotating : {texts.hint.hbcygwj, texts.tishi.hbsb})
-        EXPECT_TRUE(rotating.find("旋转") != std::string::npos
-                    || rotating.find("otat") != std::string::npos)
+        EXPECT_TRUE(rotating.find("旋转") != std::string::npos ||
+                    rotating.find("otat") != std::string::npos)
             << rotating;
 }
 
-INSTANTIATE_TEST_SUITE_P(Languages, ShippedLanguageFile, ::testing::Values("chinese.ini", "english.ini"));
+INSTANTIATE_TEST_SUITE_P(Languages, ShippedLanguageFile,
+                         ::testing::Values("chinese.ini", "english.ini"));
 
 // The build lays out languages/ and setting.ini beside the programs, and
 // the default setting names a language file that is there.

@@ -1,5 +1,5 @@
-#include "IniFile.h"
 #include "PresetIndexes.h"
+#include "IniFile.h"
 #include "TempFolder.h"
 
 #include <gtest/gtest.h>
@@ -22,12 +22,11 @@ TEST(PresetIndexes, OutOfRangeBecomesMinusOneAndFormatIsNeverWritten)
 {
     TempFolder folder;
     const std::string ini = folder.File("setting.ini");
-    WriteBytes(ini,
-               "[JOIN]\nformat=3\nsize=12\nframerate=12\nquality=25\n"
-               "samplerate=-1\naudioquality=6\n");
+    WriteBytes(ini, "[JOIN]\nformat=3\nsize=12\nframerate=12\nquality=25\n"
+                    "samplerate=-1\naudioquality=6\n");
     const PresetIndexes indexes = ReadPresetIndexes(ini);
     EXPECT_EQ(indexes[kPresetFormat], -1);
-    EXPECT_EQ(indexes[kPresetSize], 12);  // last of 13
+    EXPECT_EQ(indexes[kPresetSize], 12);       // last of 13
     EXPECT_EQ(indexes[kPresetFrameRate], -1);  // one past 12
     EXPECT_EQ(indexes[kPresetQuality], -1);
     EXPECT_EQ(indexes[kPresetSampleRate], -1);

@@ -8,7 +8,8 @@
 #include <string>
 
 // A test with a fresh temporary folder of its own.
-class FolderTest : public ::testing::Test {
+class FolderTest : public ::testing::Test
+{
 protected:
     void SetUp() override { ASSERT_FALSE(folder.empty()); }
 

@@ -11,8 +11,8 @@
 #include <iterator>
 #include <memory>
 #include <spawn.h>
-#include <strings.h>
 #include <sstream>
+#include <strings.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -45,22 +45,25 @@ std::string Seconds(double s)
     return text;
 }
 
-bool VideoEncoder(const std::string& codec, std::vector<std::string>& args, const std::string& index)
+bool VideoEncoder(const std::string& codec, std::vector<std::string>& args,
+                  const std::string& index)
 {
     if (codec == "mpeg4")
         args.insert(args.end(), {"-c:v:" + index, "mpeg4", "-q:v:" + index, "5"});
     else if (codec == "h264")
-        args.insert(args.end(), {"-c:v:" + index, "libx264", "-preset", "veryfast", "-pix_fmt:v:" + index, "yuv420p"});
+        args.insert(args.end(), {"-c:v:" + index, "libx264", "-preset", "veryfast",
+                                 "-pix_fmt:v:" + index, "yuv420p"});
     else if (codec == "mjpeg")
         args.insert(args.end(), {"-c:v:" + index, "mjpeg", "-pix_fmt:v:" + index, "yuvj420p"});
     else if (codec == "vp8")
         args.insert(args.end(), {"-c:v:" + index, "libvpx", "-b:v:" + index, "200k"});
     else if (codec == "vp9")
-        args.insert(args.end(), {"-c:v:" + index, "libvpx-vp9", "-b:v:" + index, "200k", "-deadline", "realtime",
-                                 "-cpu-used", "8"});
+        args.insert(args.end(), {"-c:v:" + index, "libvpx-vp9", "-b:v:" + index, "200k",
+                                 "-deadline", "realtime", "-cpu-used", "8"});
     else if (codec == "hevc")
-        args.insert(args.end(), {"-c:v:" + index, "libx265", "-preset", "ultrafast", "-pix_fmt:v:" + index,
-                                 "yuv420p", "-x265-params", "log-level=error"});
+        args.insert(args.end(),
+                    {"-c:v:" + index, "libx265", "-preset", "ultrafast", "-pix_fmt:v:" + index,
+                     "yuv420p", "-x265-params", "log-level=error"});
     else if (codec == "prores_lt")  // ProRes 422 LT
         args.insert(args.end(), {"-c:v:" + index, "prores_ks", "-profile:v:" + index, "1"});
     else if (codec == "wmv1" || codec == "wmv2" || codec == "msmpeg4v2")
@@ -91,8 +94,8 @@ bool AudioEncoder(const std::string& codec, std::vector<std::string>& args)
 // and HDR side data.
 bool NeedsLibraryPass(const MediaRecipe& recipe)
 {
-    return recipe.rotation_cw != 0 || recipe.mirror || !recipe.rotate_tag.empty() || recipe.hdr_side_data ||
-           recipe.metadata_as_keys;
+    return recipe.rotation_cw != 0 || recipe.mirror || !recipe.rotate_tag.empty() ||
+           recipe.hdr_side_data || recipe.metadata_as_keys;
 }
 
 std::uint32_t FourCc(const std::string& text)
@@ -120,7 +123,8 @@ std::string AvError(int code)
     return text;
 }
 
-bool AddStreamSideData(AVStream* stream, AVPacketSideDataType type, const void* data, std::size_t size)
+bool AddStreamSideData(AVStream* stream, AVPacketSideDataType type, const void* data,
+                       std::size_t size)
 {
     std::uint8_t* target = av_stream_new_side_data(stream, type, size);
     if (!target)
@@ -138,12 +142,14 @@ std::string LibraryPass(const std::string& from, const std::string& to, const Me
     int ret = avformat_open_input(&in, from.c_str(), nullptr, nullptr);
     if (ret < 0)
         return "open " + from + ": " + AvError(ret);
-    std::unique_ptr<AVFormatContext*, void (*)(AVFormatContext**)> inGuard(&in, avformat_close_input);
+    std::unique_ptr<AVFormatContext*, void (*)(AVFormatContext**)> inGuard(&in,
+                                                                           avformat_close_input);
     if ((ret = avformat_find_stream_info(in, nullptr)) < 0)
         return "stream info: " + AvError(ret);
 
     AVFormatContext* out = nullptr;
-    ret = avformat_alloc_output_context2(&out, nullptr, format.empty() ? nullptr : format.c_str(), to.c_str());
+    ret = avformat_alloc_output_context2(&out, nullptr, format.empty() ? nullptr : format.c_str(),
+                                         to.c_str());
     if (ret < 0 || !out)
         return "output context: " + AvError(ret);
     auto freeOut = [](AVFormatContext* ctx) {
@@ -174,7 +180,8 @@ std::string LibraryPass(const std::string& from, const std::string& to, const Me
         os->disposition = is->disposition;
         av_dict_copy(&os->metadata, is->metadata, 0);
         for (int k = 0; k < is->nb_side_data; ++k)
-            AddStreamSideData(os, is->side_data[k].type, is->side_data[k].data, is->side_data[k].size);
+            AddStreamSideData(os, is->side_data[k].type, is->side_data[k].data,
+                              is->side_data[k].size);
         if (is->codecpar->codec_type != AVMEDIA_TYPE_VIDEO || !firstVideo)
             continue;
         firstVideo = false;
@@ -189,7 +196,7 @@ std::string LibraryPass(const std::string& from, const std::string& to, const Me
         if (!recipe.rotate_tag.empty())
             av_dict_set(&os->metadata, "rotate", recipe.rotate_tag.c_str(), 0);
         if (recipe.hdr_side_data) {
-            AVMasteringDisplayMetadata mdm {};
+            AVMasteringDisplayMetadata mdm{};
             mdm.display_primaries[0][0] = av_make_q(34000, 50000);
             mdm.display_primaries[0][1] = av_make_q(16000, 50000);
             mdm.display_primaries[1][0] = av_make_q(13250, 50000);
@@ -203,14 +210,15 @@ std::string LibraryPass(const std::string& from, const std::string& to, const Me
             mdm.has_primaries = 1;
             mdm.has_luminance = 1;
             AddStreamSideData(os, AV_PKT_DATA_MASTERING_DISPLAY_METADATA, &mdm, sizeof mdm);
-            AVContentLightMetadata clm {};
+            AVContentLightMetadata clm{};
             clm.MaxCLL = 1000;
             clm.MaxFALL = 400;
             AddStreamSideData(os, AV_PKT_DATA_CONTENT_LIGHT_LEVEL, &clm, sizeof clm);
         }
     }
 
-    if (!(out->oformat->flags & AVFMT_NOFILE) && (ret = avio_open(&out->pb, to.c_str(), AVIO_FLAG_WRITE)) < 0)
+    if (!(out->oformat->flags & AVFMT_NOFILE) &&
+        (ret = avio_open(&out->pb, to.c_str(), AVIO_FLAG_WRITE)) < 0)
         return "open " + to + ": " + AvError(ret);
     if ((ret = avformat_write_header(out, nullptr)) < 0)
         return "header: " + AvError(ret);
@@ -286,7 +294,8 @@ std::vector<std::pair<std::string, std::string>> DictEntries(const AVDictionary*
 
 }  // namespace
 
-std::string MakeMediaFile(const std::string& path, const MediaRecipe& recipe, const std::string& format)
+std::string MakeMediaFile(const std::string& path, const MediaRecipe& recipe,
+                          const std::string& format)
 {
     std::string container = format.empty() ? Extension(path) : format;
     if (container == "mkv")
@@ -296,19 +305,22 @@ std::string MakeMediaFile(const std::string& path, const MediaRecipe& recipe, co
     const std::string rate = std::to_string(recipe.fps_num) + "/" + std::to_string(recipe.fps_den);
     const std::string size = std::to_string(recipe.width) + "x" + std::to_string(recipe.height);
 
-    std::vector<std::string> args = {"ffmpeg", "-nostdin", "-hide_banner", "-loglevel", "error", "-y"};
+    std::vector<std::string> args = {"ffmpeg",    "-nostdin", "-hide_banner",
+                                     "-loglevel", "error",    "-y"};
     std::vector<std::string> maps;
     int inputs = 0;
     int videoCount = 0;
     std::vector<std::string> codecArgs;
     if (!recipe.video_codec.empty()) {
-        args.insert(args.end(), {"-f", "lavfi", "-i", "testsrc=size=" + size + ":rate=" + rate + ":duration=" + dur});
+        args.insert(args.end(), {"-f", "lavfi", "-i",
+                                 "testsrc=size=" + size + ":rate=" + rate + ":duration=" + dur});
         maps.insert(maps.end(), {"-map", std::to_string(inputs++) + ":v"});
         if (!VideoEncoder(recipe.video_codec, codecArgs, std::to_string(videoCount++)))
             return "unknown video codec " + recipe.video_codec;
         if (recipe.second_video) {
             args.insert(args.end(),
-                        {"-f", "lavfi", "-i", "testsrc2=size=" + size + ":rate=" + rate + ":duration=" + dur});
+                        {"-f", "lavfi", "-i",
+                         "testsrc2=size=" + size + ":rate=" + rate + ":duration=" + dur});
             maps.insert(maps.end(), {"-map", std::to_string(inputs++) + ":v"});
             VideoEncoder(recipe.video_codec, codecArgs, std::to_string(videoCount++));
         }
@@ -318,7 +330,8 @@ std::string MakeMediaFile(const std::string& path, const MediaRecipe& recipe, co
         if (recipe.audio_delay_s != 0.0)
             args.insert(args.end(), {"-itsoffset", Seconds(recipe.audio_delay_s)});
         args.insert(args.end(),
-                    {"-f", "lavfi", "-i", "sine=frequency=440:sample_rate=" + sampleRate + ":duration=" + dur});
+                    {"-f", "lavfi", "-i",
+                     "sine=frequency=440:sample_rate=" + sampleRate + ":duration=" + dur});
         maps.insert(maps.end(), {"-map", std::to_string(inputs++) + ":a"});
         if (!AudioEncoder(recipe.audio_codec, codecArgs))
             return "unknown audio codec " + recipe.audio_codec;
@@ -327,13 +340,15 @@ std::string MakeMediaFile(const std::string& path, const MediaRecipe& recipe, co
         const std::string k = std::to_string(videoCount++);
         args.insert(args.end(), {"-f", "lavfi", "-i", "color=red:size=64x64:duration=0.04"});
         maps.insert(maps.end(), {"-map", std::to_string(inputs++) + ":v"});
-        codecArgs.insert(codecArgs.end(), {"-c:v:" + k, "mjpeg", "-pix_fmt:v:" + k, "yuvj420p", "-frames:v:" + k,
-                                           "1", "-disposition:v:" + k, "attached_pic"});
+        codecArgs.insert(codecArgs.end(),
+                         {"-c:v:" + k, "mjpeg", "-pix_fmt:v:" + k, "yuvj420p", "-frames:v:" + k,
+                          "1", "-disposition:v:" + k, "attached_pic"});
     }
     std::string srtPath;
     if (recipe.subtitle) {
         srtPath = path + ".fixture.srt";
-        if (!WriteBytes(srtPath, "1\n00:00:00,000 --> 00:00:00,500\nhello\n\n2\n00:00:00,500 --> 00:00:00,900\nworld\n"))
+        if (!WriteBytes(srtPath, "1\n00:00:00,000 --> 00:00:00,500\nhello\n\n2\n00:00:00,500 --> "
+                                 "00:00:00,900\nworld\n"))
             return "cannot write " + srtPath;
         args.insert(args.end(), {"-i", srtPath});
         maps.insert(maps.end(), {"-map", std::to_string(inputs++) + ":s"});
@@ -347,8 +362,10 @@ std::string MakeMediaFile(const std::string& path, const MediaRecipe& recipe, co
             return "chapters do not go with a matrix, a tag or keys";
         std::string text = ";FFMETADATA1\n";
         for (const MediaChapter& c : recipe.chapters)
-            text += "[CHAPTER]\nTIMEBASE=1/1000\nSTART=" + std::to_string(std::llround(c.start_s * 1000)) +
-                    "\nEND=" + std::to_string(std::llround(c.end_s * 1000)) + "\ntitle=" + c.title + "\n";
+            text += "[CHAPTER]\nTIMEBASE=1/1000\nSTART=" +
+                    std::to_string(std::llround(c.start_s * 1000)) +
+                    "\nEND=" + std::to_string(std::llround(c.end_s * 1000)) + "\ntitle=" + c.title +
+                    "\n";
         chaptersPath = path + ".fixture.ffmeta";
         if (!WriteBytes(chaptersPath, text))
             return "cannot write " + chaptersPath;
@@ -389,7 +406,8 @@ std::string MakeMediaFile(const std::string& path, const MediaRecipe& recipe, co
     }
     if (!libraryPass)
         return "";
-    std::string error = LibraryPass(target, path, recipe, format.empty() ? std::string() : container);
+    std::string error =
+        LibraryPass(target, path, recipe, format.empty() ? std::string() : container);
     std::remove(target.c_str());
     return error;
 }
@@ -422,7 +440,7 @@ int ReadRotationCw(const std::string& path)
     if (!input)
         return -1;
     const AVStream* video = FirstVideo(input.get());
-    std::array<std::int32_t, 9> matrix {};
+    std::array<std::int32_t, 9> matrix{};
     if (!video || !StreamMatrix(video, matrix))
         return 0;
     const double ccw = av_display_rotation_get(matrix.data());
@@ -474,7 +492,8 @@ FixtureInfo ReadInfo(const std::string& path)
         s.codec_id = st->codecpar->codec_id;
         s.codec_tag = FourCcText(st->codecpar->codec_tag);
         if (st->codecpar->extradata)
-            s.extradata.assign(st->codecpar->extradata, st->codecpar->extradata + st->codecpar->extradata_size);
+            s.extradata.assign(st->codecpar->extradata,
+                               st->codecpar->extradata + st->codecpar->extradata_size);
         s.attached_picture = (st->disposition & AV_DISPOSITION_ATTACHED_PIC) != 0;
         s.metadata = DictEntries(st->metadata);
         for (int k = 0; k < st->nb_side_data; ++k)
@@ -484,7 +503,8 @@ FixtureInfo ReadInfo(const std::string& path)
     return info;
 }
 
-std::string MetadataValue(const std::vector<std::pair<std::string, std::string>>& metadata, const std::string& key)
+std::string MetadataValue(const std::vector<std::pair<std::string, std::string>>& metadata,
+                          const std::string& key)
 {
     // Matroska keeps tag names in capitals; FFmpeg's own look-ups ignore case.
     for (const auto& [k, v] : metadata) {
@@ -505,7 +525,8 @@ std::vector<double> StreamStartSeconds(const std::string& path)
     while (av_read_frame(input.get(), packet) >= 0) {
         const auto s = static_cast<std::size_t>(packet->stream_index);
         if (s < starts.size() && packet->pts != AV_NOPTS_VALUE) {
-            const double t = static_cast<double>(packet->pts) * av_q2d(input->streams[s]->time_base);
+            const double t =
+                static_cast<double>(packet->pts) * av_q2d(input->streams[s]->time_base);
             if (std::isnan(starts[s]) || t < starts[s])
                 starts[s] = t;
         }
@@ -525,7 +546,8 @@ std::vector<MediaChapter> ReadChapters(const std::string& path)
         const AVChapter* ch = input->chapters[c];
         const AVDictionaryEntry* title = av_dict_get(ch->metadata, "title", nullptr, 0);
         chapters.push_back({static_cast<double>(ch->start) * av_q2d(ch->time_base),
-                            static_cast<double>(ch->end) * av_q2d(ch->time_base), title ? title->value : ""});
+                            static_cast<double>(ch->end) * av_q2d(ch->time_base),
+                            title ? title->value : ""});
     }
     return chapters;
 }
@@ -542,7 +564,8 @@ std::vector<std::pair<std::string, std::string>> ExiftoolTags(const std::string&
         // "[Group]         Tag                             : value"
         const std::size_t close = line.find(']');
         const std::size_t colon = line.find(" : ");
-        if (line.empty() || line[0] != '[' || close == std::string::npos || colon == std::string::npos)
+        if (line.empty() || line[0] != '[' || close == std::string::npos ||
+            colon == std::string::npos)
             continue;
         const std::string group = line.substr(1, close - 1);
         if (group == "System" || group == "File" || group == "ExifTool")
@@ -567,7 +590,8 @@ std::vector<std::uint64_t> DecodedPictureHashes(const std::string& path)
         return hashes;
     AVCodecContext* raw = avcodec_alloc_context3(codec);
     std::unique_ptr<AVCodecContext*, void (*)(AVCodecContext**)> guard(&raw, avcodec_free_context);
-    if (avcodec_parameters_to_context(raw, video->codecpar) < 0 || avcodec_open2(raw, codec, nullptr) < 0)
+    if (avcodec_parameters_to_context(raw, video->codecpar) < 0 ||
+        avcodec_open2(raw, codec, nullptr) < 0)
         return hashes;
     AVPacket* packet = av_packet_alloc();
     AVFrame* frame = av_frame_alloc();
@@ -578,7 +602,8 @@ std::vector<std::uint64_t> DecodedPictureHashes(const std::string& path)
                 const int rows = plane == 0 ? frame->height : (frame->height + 1) / 2;
                 const int bytes = plane == 0 ? frame->width : (frame->width + 1) / 2;
                 for (int y = 0; y < rows; ++y) {
-                    const std::uint8_t* row = frame->data[plane] + static_cast<std::ptrdiff_t>(y) * frame->linesize[plane];
+                    const std::uint8_t* row = frame->data[plane] + static_cast<std::ptrdiff_t>(y) *
+                                                                       frame->linesize[plane];
                     for (int x = 0; x < bytes; ++x)
                         h = (h ^ row[x]) * 1099511628211ULL;
                 }

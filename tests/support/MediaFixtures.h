@@ -18,25 +18,29 @@ struct MediaChapter {
 };
 
 struct MediaRecipe {
-    // "mpeg4", "h264", "hevc", "prores_lt", "mjpeg", "vp8", "vp9", "wmv1", "wmv2", "msmpeg4v2", "" = no video
+    // "mpeg4", "h264", "hevc", "prores_lt", "mjpeg", "vp8", "vp9", "wmv1", "wmv2", "msmpeg4v2", ""
+    // = no video
     std::string video_codec = "mpeg4";
     std::string audio_codec = "aac";  // "aac", "mp3", "opus", "pcm", "wmav2", "" = no audio
     int width = 160, height = 120;
     int fps_num = 25, fps_den = 1;
     double seconds = 1.0;
-    int rotation_cw = 0;  // clockwise display rotation written into the video stream's matrix (0 = no matrix)
+    int rotation_cw =
+        0;  // clockwise display rotation written into the video stream's matrix (0 = no matrix)
     bool mirror = false;  // write a horizontally mirrored matrix (also with rotation_cw 0)
 
     // More streams.
-    bool second_video = false;    // a second video stream right after the first (indexes 0 and 1)
-    bool cover_picture = false;   // a one-picture MJPEG stream marked as attached picture, last
-    bool subtitle = false;        // a text subtitle stream (mov_text in MP4/MOV, SubRip elsewhere)
+    bool second_video = false;   // a second video stream right after the first (indexes 0 and 1)
+    bool cover_picture = false;  // a one-picture MJPEG stream marked as attached picture, last
+    bool subtitle = false;       // a text subtitle stream (mov_text in MP4/MOV, SubRip elsewhere)
 
-    // Container metadata, e.g. {"creation_time", "2020-01-02T03:04:05Z"}, {"location", "+48.8577+002.2950/"}.
+    // Container metadata, e.g. {"creation_time", "2020-01-02T03:04:05Z"}, {"location",
+    // "+48.8577+002.2950/"}.
     std::vector<std::pair<std::string, std::string>> container_metadata;
     // A "language" tag on the audio stream (ISO 639-2, e.g. "jpn").
     std::string audio_language;
-    // A "rotate" tag text on the first video stream (kept only by containers that store stream tags, e.g. MKV).
+    // A "rotate" tag text on the first video stream (kept only by containers that store stream
+    // tags, e.g. MKV).
     std::string rotate_tag;
     // HDR mastering display and content light level side data on the first video stream.
     bool hdr_side_data = false;
@@ -59,7 +63,8 @@ struct MediaRecipe {
 // Writes a small media file; the container follows the path's extension
 // (.mp4 .mov .mkv .avi .ts ...), or `format` when given (for names with no or
 // an odd extension). Returns "" on success, else the error.
-std::string MakeMediaFile(const std::string& path, const MediaRecipe& recipe, const std::string& format = "");
+std::string MakeMediaFile(const std::string& path, const MediaRecipe& recipe,
+                          const std::string& format = "");
 
 // Copies the first `keep_bytes` bytes of `from` to `to` (truncated files).
 bool CopyPrefix(const std::string& from, const std::string& to, std::int64_t keep_bytes);
@@ -83,8 +88,8 @@ struct FixturePacket {
 std::vector<FixturePacket> ReadPackets(const std::string& path);
 
 struct FixtureStream {
-    int media_type = -1;  // AVMediaType
-    int codec_id = 0;     // AVCodecID
+    int media_type = -1;    // AVMediaType
+    int codec_id = 0;       // AVCodecID
     std::string codec_tag;  // four characters, "" when 0
     std::vector<std::uint8_t> extradata;
     bool attached_picture = false;
@@ -98,7 +103,8 @@ struct FixtureInfo {
     std::string format_name;
 };
 FixtureInfo ReadInfo(const std::string& path);
-std::string MetadataValue(const std::vector<std::pair<std::string, std::string>>& metadata, const std::string& key);
+std::string MetadataValue(const std::vector<std::pair<std::string, std::string>>& metadata,
+                          const std::string& key);
 
 // The earliest presentation time of each stream's packets in seconds, by
 // stream index (NaN for a stream without timed packets).

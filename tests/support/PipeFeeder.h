@@ -10,7 +10,8 @@
 // Feeds data into a named pipe in two parts, the first 60 % at once and the
 // rest after GoOn(), so that whoever reads the pipe is certainly in the
 // middle of the file between them.
-class PipeFeeder {
+class PipeFeeder
+{
 public:
     PipeFeeder(const std::string& fifo, std::string data) : data_(std::move(data))
     {
@@ -45,6 +46,6 @@ private:
     }
 
     std::string data_;
-    std::atomic<bool> go_on_ {false};
+    std::atomic<bool> go_on_{false};
     std::thread thread_;
 };

@@ -18,7 +18,8 @@ std::string ReadWholeFile(const std::string& path);
 
 // A fresh temporary folder, removed with everything in it when the object
 // goes.
-class TempFolder {
+class TempFolder
+{
 public:
     explicit TempFolder(const std::string& tag = "test");
     ~TempFolder();

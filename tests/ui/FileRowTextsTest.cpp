@@ -49,8 +49,7 @@ TEST(FileRowTexts, DurationKeepsTheLow32BitsOfTheMilliseconds)
 {
     // A container without a duration reports the minimum 64-bit value.
     const std::int64_t unknown = std::numeric_limits<std::int64_t>::min();
-    EXPECT_EQ(MakeFileRowTexts("/a.ts", Figures(unknown, 1, 1, 0, 1, 1)).duration,
-              "419:57:08.489");
+    EXPECT_EQ(MakeFileRowTexts("/a.ts", Figures(unknown, 1, 1, 0, 1, 1)).duration, "419:57:08.489");
     EXPECT_EQ(DurationMilliseconds(1'999), 1);  // truncated toward zero
     EXPECT_EQ(DurationMilliseconds(-1'999), -1);
     EXPECT_EQ(DurationMilliseconds(3'725'042'000), 3'725'042);

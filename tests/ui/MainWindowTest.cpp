@@ -15,17 +15,17 @@
 #include <QComboBox>
 #include <QDragEnterEvent>
 #include <QDropEvent>
-#include <QMouseEvent>
-#include <QRegularExpression>
+#include <QElapsedTimer>
 #include <QHeaderView>
 #include <QLineEdit>
 #include <QMimeData>
+#include <QMouseEvent>
 #include <QRadioButton>
+#include <QRegularExpression>
 #include <QTest>
 #include <QTimer>
 #include <QToolTip>
 #include <QUrl>
-#include <QElapsedTimer>
 #include <atomic>
 #include <chrono>
 #include <fcntl.h>
@@ -167,7 +167,8 @@ TEST_F(MainWindow, StartsWithoutSettingsAndWritesThemOnClose)
 TEST_F(MainWindow, StartsFromSettingsAndLanguageFile)
 {
     Open(true, "[PATH]\nname=/some/where\n[DIR]\nopen=0\n[JOIN]\nsize=99\nquality=3\n");
-    EXPECT_EQ(m_dlg->windowTitle(), Q(g_texts.application.name + " " + g_texts.application.version));
+    EXPECT_EQ(m_dlg->windowTitle(),
+              Q(g_texts.application.name + " " + g_texts.application.version));
     EXPECT_FALSE(g_texts.application.name.empty());
     EXPECT_EQ(m_dlg->OutputCombo()->currentText(), QStringLiteral("/some/where"));
     EXPECT_EQ(m_dlg->OutputCombo()->count(), 0);
@@ -386,8 +387,8 @@ TEST_F(MainWindow, DroppedFilesAreAddedInOrderAndAFolderIsRejected)
     EXPECT_TRUE(m_messages.isEmpty());
 
     // A long name arrives whole.
-    const std::string longName = m_folder.root + "/" + std::string(200, 'n') + "/" +
-                                 std::string(150, 'm') + ".mp4";
+    const std::string longName =
+        m_folder.root + "/" + std::string(200, 'n') + "/" + std::string(150, 'm') + ".mp4";
     fs::create_directories(fs::path(longName).parent_path());
     fs::copy_file(Media().video320.toStdString(), longName);
     ASSERT_TRUE(Drop({QUrl::fromLocalFile(Q(longName))}));
@@ -425,7 +426,8 @@ TEST_F(MainWindow, ADroppedPipeIsRefusedWithoutHoldingTheWindowUp)
     });
     QElapsedTimer timer;
     timer.start();
-    const bool dropped = Drop({QUrl::fromLocalFile(Q(pipe)), QUrl::fromLocalFile(Media().video320)});
+    const bool dropped =
+        Drop({QUrl::fromLocalFile(Q(pipe)), QUrl::fromLocalFile(Media().video320)});
     const qint64 elapsed = timer.elapsed();
     finished = true;
     rescue.join();

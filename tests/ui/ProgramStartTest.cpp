@@ -40,7 +40,8 @@ protected:
 
     // Starts the program with a fresh HOME, lets it close its window after
     // start-up and returns its exit code (-1 when it did not end by itself).
-    int Run(const QStringList& arguments = {}, const QString& platform = QStringLiteral("offscreen"),
+    int Run(const QStringList& arguments = {},
+            const QString& platform = QStringLiteral("offscreen"),
             const std::string& configHome = "")
     {
         QProcess process;
@@ -80,8 +81,9 @@ void ExpectOnlyPresetsWritten(const std::string& ini)
 TEST_F(ProgramStart, PortableFolderKeepsTheUsersSettingsAndRewritesOnlyThePresets)
 {
     LayOutData(m_root + "/bin", "");
-    std::ofstream(PortableIni()) << "; my settings\n[LANGUAGE]\nfile=english.ini\n[PATH]\nname=/videos/out\n"
-                                    "[DIR]\nopen=0\n[JOIN]\nformat=7\nsize=3\nquality=999\n";
+    std::ofstream(PortableIni())
+        << "; my settings\n[LANGUAGE]\nfile=english.ini\n[PATH]\nname=/videos/out\n"
+           "[DIR]\nopen=0\n[JOIN]\nformat=7\nsize=3\nquality=999\n";
     EXPECT_EQ(Run(), 0);
     const std::string ini = PortableIni();
     EXPECT_EQ(ReadText(ini, "LANGUAGE", "file", ""), "english.ini");

@@ -159,7 +159,8 @@ TEST_F(WindowDetails, TheProgressRowShortensOnlyThePathAndKeepsThePercentage)
     EXPECT_EQ(label->text(), text);
     ASSERT_GT(metrics.horizontalAdvance(text), label->width());
     const QString shown = label->ShownText();
-    EXPECT_TRUE(shown.endsWith(QStringLiteral("…/holiday.mp4   37% 已完成"))) << shown.toStdString();
+    EXPECT_TRUE(shown.endsWith(QStringLiteral("…/holiday.mp4   37% 已完成")))
+        << shown.toStdString();
     EXPECT_LE(metrics.horizontalAdvance(shown), label->width());
     // One line, drawn inside the label: the last ink is the percentage's.
     label->repaint();
@@ -189,7 +190,8 @@ TEST_F(WindowDetails, AShortPressDoesNotMoveTheWindowAndALostReleaseEndsTheMove)
 
     // Held, but moved less than the drag distance: nothing moves.
     Send(m_dlg.get(), QEvent::MouseButtonPress, spot, Qt::LeftButton, Qt::LeftButton);
-    Send(m_dlg.get(), QEvent::MouseMove, spot + QPoint(distance / 2, 0), Qt::NoButton, Qt::LeftButton);
+    Send(m_dlg.get(), QEvent::MouseMove, spot + QPoint(distance / 2, 0), Qt::NoButton,
+         Qt::LeftButton);
     EXPECT_EQ(m_dlg->pos(), before);
     Send(m_dlg.get(), QEvent::MouseButtonRelease, spot, Qt::LeftButton, Qt::NoButton);
     EXPECT_EQ(m_dlg->pos(), before);

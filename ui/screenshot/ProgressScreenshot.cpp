@@ -29,7 +29,8 @@ int main(int argc, char* argv[])
     const std::string videos = folder + "/Videos/2024 summer holiday/day three at the seaside";
     QDir().mkpath(QString::fromStdString(videos));
     QStringList paths;
-    for (const char* name : {"holiday-beach.mp4", "phone-portrait.mov", "garden-party.mkv", "old-camcorder.avi"}) {
+    for (const char* name :
+         {"holiday-beach.mp4", "phone-portrait.mov", "garden-party.mkv", "old-camcorder.avi"}) {
         MediaRecipe recipe;
         recipe.seconds = 2.0;
         const std::string path = videos + "/" + name;

@@ -175,8 +175,10 @@ void DrawRedCross(QPainter& p, const QPointF& centre, qreal half, const Look& lo
     // A light streak along the strokes gives them some depth.
     p.setPen(QPen(QColor(255, 190, 180, look.hover ? 200 : 140), width * 0.25, Qt::SolidLine,
                   Qt::RoundCap));
-    p.drawLine(centre - a * 0.8 - QPointF(0, width * 0.2), centre + a * 0.8 - QPointF(0, width * 0.2));
-    p.drawLine(centre - b * 0.8 - QPointF(0, width * 0.2), centre + b * 0.8 - QPointF(0, width * 0.2));
+    p.drawLine(centre - a * 0.8 - QPointF(0, width * 0.2),
+               centre + a * 0.8 - QPointF(0, width * 0.2));
+    p.drawLine(centre - b * 0.8 - QPointF(0, width * 0.2),
+               centre + b * 0.8 - QPointF(0, width * 0.2));
 }
 
 // A sheet of paper, for "all files" behind the cross.
@@ -218,8 +220,8 @@ void DrawFolder(QPainter& p, const QRectF& box, const Look& look)
     front.setColorAt(0, look.hover ? QColor(255, 232, 140) : QColor(255, 216, 100));
     front.setColorAt(1, look.hover ? QColor(250, 196, 64) : QColor(238, 178, 40));
     p.setBrush(front);
-    p.drawRect(QRectF(box.left(), box.top() + box.height() * 0.36, box.width(),
-                      box.height() * 0.64));
+    p.drawRect(
+        QRectF(box.left(), box.top() + box.height() * 0.36, box.width(), box.height() * 0.64));
 }
 
 QImage ListButton(const Look& look, const std::function<void(QPainter&)>& icon,
@@ -237,39 +239,37 @@ QImage ListButton(const Look& look, const std::function<void(QPainter&)>& icon,
         DrawCaption(p, text, lines.front(), CaptionFont(18), colour);
     } else {
         DrawCaption(p, QRectF(text.left(), 4, text.width(), 20), lines[0], CaptionFont(15), colour);
-        DrawCaption(p, QRectF(text.left(), 23, text.width(), 20), lines[1], CaptionFont(13), colour);
+        DrawCaption(p, QRectF(text.left(), 23, text.width(), 20), lines[1], CaptionFont(13),
+                    colour);
     }
     return image;
 }
 
 QImage AddButton(const Look& look)
 {
-    return ListButton(
-        look,
-        [&](QPainter& p) {
-            DrawFilm(p, QRectF(11, 7, 31, 31), look);
-            DrawPlusBadge(p, QPointF(40, 33), 8.5, look);
-        },
-        {QStringLiteral("添加")});
+    return ListButton(look,
+                      [&](QPainter& p) {
+                          DrawFilm(p, QRectF(11, 7, 31, 31), look);
+                          DrawPlusBadge(p, QPointF(40, 33), 8.5, look);
+                      },
+                      {QStringLiteral("添加")});
 }
 
 QImage RemoveButton(const Look& look)
 {
-    return ListButton(
-        look, [&](QPainter& p) { DrawRedCross(p, QPointF(28, 23.5), 10.5, look); },
-        {QStringLiteral("删除")});
+    return ListButton(look, [&](QPainter& p) { DrawRedCross(p, QPointF(28, 23.5), 10.5, look); },
+                      {QStringLiteral("删除")});
 }
 
 QImage RemoveAllButton(const Look& look)
 {
-    return ListButton(
-        look,
-        [&](QPainter& p) {
-            DrawSheet(p, QRectF(12, 6, 21, 26));
-            DrawSheet(p, QRectF(18, 11, 21, 26));
-            DrawRedCross(p, QPointF(33, 31.5), 7.5, look);
-        },
-        {QStringLiteral("删除"), QStringLiteral("所有文件")});
+    return ListButton(look,
+                      [&](QPainter& p) {
+                          DrawSheet(p, QRectF(12, 6, 21, 26));
+                          DrawSheet(p, QRectF(18, 11, 21, 26));
+                          DrawRedCross(p, QPointF(33, 31.5), 7.5, look);
+                      },
+                      {QStringLiteral("删除"), QStringLiteral("所有文件")});
 }
 
 QImage StartButton(const Look& look)
@@ -327,8 +327,7 @@ QImage StartButton(const Look& look)
     return image;
 }
 
-QImage SmallButton(int width, int plateWidth, const QString& caption, bool folder,
-                   const Look& look)
+QImage SmallButton(int width, int plateWidth, const QString& caption, bool folder, const Look& look)
 {
     QImage image = Blank(width, 35, look.scale);
     QPainter p(&image);
@@ -488,10 +487,10 @@ int main(int argc, char** argv)
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QGuiApplication app(argc, argv);
-    const QString folder = argc > 1 ? QString::fromLocal8Bit(argv[1])
-                                    : QStringLiteral(FENNEX_BITMAP_DIR);
-    const QString icons = argc > 1 ? QDir(folder).filePath(QStringLiteral("icons"))
-                                   : QStringLiteral(FENNEX_ICON_DIR);
+    const QString folder =
+        argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral(FENNEX_BITMAP_DIR);
+    const QString icons =
+        argc > 1 ? QDir(folder).filePath(QStringLiteral("icons")) : QStringLiteral(FENNEX_ICON_DIR);
     QDir().mkpath(folder);
 
     bool ok = true;
@@ -499,12 +498,14 @@ int main(int argc, char** argv)
     ok &= SaveFaces(RemoveButton, folder, 343, 331);
     ok &= SaveFaces(RemoveAllButton, folder, 341, 214);
     ok &= SaveFaces(StartButton, folder, 345, 295);
-    ok &= SaveFaces([](const Look& look) {
-        return SmallButton(96, 96, QStringLiteral("打开目录"), true, look);
-    }, folder, 340, 268);
-    ok &= SaveFaces([](const Look& look) {
-        return SmallButton(65, 63, QStringLiteral("浏览"), false, look);
-    }, folder, 337, 335);
+    ok &= SaveFaces(
+        [](const Look& look) {
+            return SmallButton(96, 96, QStringLiteral("打开目录"), true, look);
+        },
+        folder, 340, 268);
+    ok &= SaveFaces(
+        [](const Look& look) { return SmallButton(65, 63, QStringLiteral("浏览"), false, look); },
+        folder, 337, 335);
     ok &= Save(CheckBoxStrip(), folder, 292);
     ok &= Save(ApplicationIcon(), folder, 266);
     ok &= SaveIcons(icons);

@@ -53,7 +53,9 @@ std::optional<std::string> IniDocument::Value(const std::string& section,
 
 std::optional<std::string> ReadIniFileBytes(const std::string& path)
 {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    // Without O_NONBLOCK a pipe under the name would hold the open until
+    // somebody writes to it; fstat then turns it away.
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0)
         return std::nullopt;
     struct stat info {};

@@ -3,6 +3,7 @@
 #include "TempFolder.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 namespace {
 
@@ -52,6 +53,15 @@ TEST_F(IniRead, MissingKeySectionOrFileGivesTheDefault)
     EXPECT_EQ(ReadInt(m_ini, "JOIN", "nothing", 5), 5);
     // A comment line is not a key.
     EXPECT_EQ(ReadText(m_ini, "PATH", "# another comment", "def"), "def");
+}
+
+TEST_F(IniRead, APipeUnderTheNameReadsAsAMissingFileWithoutWaiting)
+{
+    // Nobody ever writes into it: an open that waited for a writer would
+    // hold the program's start for good.
+    const std::string pipe = m_folder.File("pipe.ini");
+    ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
+    EXPECT_EQ(ReadText(pipe, "PATH", "name", "def"), "def");
 }
 
 TEST_F(IniRead, IntegersAreTheDecimalNumberAtTheStart)

@@ -26,6 +26,16 @@ void RollBack(PreparedBatch& batch, const BatchFileOps& ops)
     }
 }
 
+// Gives file the free output name for wanted, stepping over the names the
+// batch handed out, and the base of its final name, judged against the
+// disk alone.
+void ChooseOutput(BatchFile& file, const std::string& wanted, std::set<std::string>& taken)
+{
+    file.output = NextFreeName(wanted, taken);
+    file.finalBase = WithoutExtension(NextFreeName(wanted));
+    taken.insert(file.output);
+}
+
 }  // namespace
 
 std::string LowerExtension(const std::string& path)
@@ -110,8 +120,7 @@ PreparedBatch PrepareBatch(const std::vector<TickedRow>& rows, const std::string
             break;
         }
         if (ext != ".mov") {
-            const std::string temporary =
-                NextFreeName(row.path.substr(0, ExtensionDot(row.path)) + ".mov", taken);
+            const std::string temporary = NextFreeName(WithoutExtension(row.path) + ".mov", taken);
             // Without its entry a killed process would leave the input
             // under a name the user never chose, for good.
             if (ops.journal && !ops.journal->Add(row.path, temporary)) {
@@ -137,10 +146,7 @@ PreparedBatch PrepareBatch(const std::vector<TickedRow>& rows, const std::string
         // The output keeps the input's stem and takes the extension of the
         // name the worker reads, so that MOV is chosen as the container.
         const std::string sourceExt = file.source.substr(ExtensionDot(file.source));
-        const std::string wanted = outputFolder + "/" + FileStem(row.path) + sourceExt;
-        file.output = NextFreeName(wanted, taken);
-        file.finalBase = WithoutExtension(NextFreeName(wanted));
-        taken.insert(file.output);
+        ChooseOutput(file, outputFolder + "/" + FileStem(row.path) + sourceExt, taken);
         batch.files.push_back(std::move(file));
     }
     if (!batch.Complete())
@@ -160,10 +166,7 @@ std::vector<BatchFile> PlanWithoutRenames(const std::vector<std::string>& inputs
         file.row = static_cast<int>(files.size());
         file.input = input;
         file.source = input;
-        const std::string wanted = folder + FileStem(input) + ".mov";
-        file.output = NextFreeName(wanted, taken);
-        file.finalBase = WithoutExtension(NextFreeName(wanted));
-        taken.insert(file.output);
+        ChooseOutput(file, folder + FileStem(input) + ".mov", taken);
         files.push_back(std::move(file));
     }
     return files;

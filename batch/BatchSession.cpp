@@ -9,18 +9,6 @@
 
 #include <algorithm>
 
-namespace {
-
-// The input file name's extension without its dot; empty when the name has
-// none (such an output keeps the name it was written under).
-std::string InputExtension(const std::string& path)
-{
-    const std::size_t dot = ExtensionDot(path);
-    return dot == std::string::npos ? std::string() : path.substr(dot + 1);
-}
-
-}  // namespace
-
 struct BatchSession::Position {
     bool settled = false;
     bool inputAway = false;             // the input is still under its temporary name
@@ -252,7 +240,7 @@ void BatchSession::FinishOutput(int position, std::vector<FileError>& errors)
     const std::string written = state.output->path;
     const std::string base = file.finalBase.empty() ? WithoutExtension(written) : file.finalBase;
     outcome.moveError =
-        MoveToFinalName(*state.output, base, InputExtension(file.input), state.born);
+        MoveToFinalName(*state.output, base, ExtensionWithoutDot(file.input), state.born);
     outcome.output = state.output->path;
     if (outcome.moveError != 0) {
         Report(written, outcome.moveError, errors);

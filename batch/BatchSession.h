@@ -99,8 +99,6 @@ private:
     void Settle(int position, const PositionOutcome& outcome, std::vector<FileError>& errors);
     void RestoreInput(int position, std::vector<FileError>& errors);
     void FinishOutput(int position, std::vector<FileError>& errors);
-    // The file the worker wrote for the position; nullopt when it wrote none.
-    std::optional<CreatedFile> WrittenFile(int position);
     void RemoveOutput(int position);
     void Report(const std::string& path, int error, std::vector<FileError>& errors);
     // Positions up to reached whose output the worker created under another

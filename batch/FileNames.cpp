@@ -145,6 +145,12 @@ std::string WithoutExtension(const std::string& path)
     return dot == std::string::npos ? path : path.substr(0, dot);
 }
 
+std::string ExtensionWithoutDot(const std::string& path)
+{
+    const std::size_t dot = ExtensionDot(path);
+    return dot == std::string::npos ? std::string() : path.substr(dot + 1);
+}
+
 std::string FinalOutputName(const std::string& writtenPath, const std::string& base,
                             const std::string& extension)
 {

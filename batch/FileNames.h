@@ -38,6 +38,10 @@ std::string FileStem(const std::string& path);
 // name has none.
 std::string WithoutExtension(const std::string& path);
 
+// The file name's extension after its last '.', letter case kept; empty
+// when the file name has no '.'.
+std::string ExtensionWithoutDot(const std::string& path);
+
 // Final name of a finished output written under a working .mov name: base,
 // then '.', then extension (without dot, letter case kept), made free with
 // the NextFreeName rule, where the written file itself counts as free. The

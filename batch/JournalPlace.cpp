@@ -1,33 +1,15 @@
 #include "JournalPlace.h"
 
 #include "AppFolders.h"
-
-#include <cerrno>
-#include <filesystem>
-#include <sys/stat.h>
-
-namespace {
-
-// Makes the folder and the folders above it, for the user alone.
-void MakeFolders(const std::string& folder)
-{
-    std::error_code error;
-    if (std::filesystem::is_directory(folder, error))
-        return;
-    const std::filesystem::path parent = std::filesystem::path(folder).parent_path();
-    if (!parent.empty() && parent != folder)
-        MakeFolders(parent.string());
-    ::mkdir(folder.c_str(), 0700);
-}
-
-}  // namespace
+#include "NameJournal.h"
+#include "UserSettings.h"
 
 std::string ChooseJournalPath(const std::string& settingsFolder, const std::string& stateFolder,
                               const std::function<bool(const std::string& folder)>& writable)
 {
     if (!settingsFolder.empty() && writable(settingsFolder))
         return settingsFolder + "/" + kJournalFileName;
-    MakeFolders(stateFolder);
+    MakeUserFolders(stateFolder);
     return stateFolder + "/" + kJournalFileName;
 }
 
@@ -49,4 +31,14 @@ std::vector<std::string> JournalPathsToRecover()
     if (inState != paths.front())
         paths.push_back(inState);
     return paths;
+}
+
+std::vector<RestoredName> RecoverAllJournals(std::vector<std::string>* removedOutputs)
+{
+    std::vector<RestoredName> found;
+    for (const std::string& path : JournalPathsToRecover()) {
+        std::vector<RestoredName> names = RecoverPendingNames(path, removedOutputs);
+        found.insert(found.end(), names.begin(), names.end());
+    }
+    return found;
 }

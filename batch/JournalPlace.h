@@ -4,6 +4,8 @@
 #include <string>
 #include <vector>
 
+struct RestoredName;
+
 // Where the journal of temporary names lives: beside setting.ini when that
 // folder takes new files (a portable copy), otherwise in the user's state
 // folder, which is made when missing (every installed copy, whose
@@ -21,3 +23,8 @@ std::string JournalPath();
 // Every journal that start-up recovery reads: the one beside setting.ini
 // and the one in the state folder, whichever exist.
 std::vector<std::string> JournalPathsToRecover();
+
+// Runs start-up recovery over every one of those journals: the inputs they
+// list get their names back, and the cut-short outputs they list are
+// removed (added to removedOutputs). Returns what was found.
+std::vector<RestoredName> RecoverAllJournals(std::vector<std::string>* removedOutputs);

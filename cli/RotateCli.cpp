@@ -52,20 +52,18 @@ int RunRotateCli(const std::vector<std::string>& args, std::ostream& out, std::o
 
     // What a killed run (of this program or the window) left behind: its
     // inputs get their names back, its cut-short outputs go.
-    for (const std::string& journalPath : JournalPathsToRecover()) {
-        std::vector<std::string> removed;
-        for (const RestoredName& entry : RecoverPendingNames(journalPath, &removed)) {
-            if (entry.error != 0)
-                err << kProgram << ": cannot give " << entry.temporaryName << " its name "
-                    << entry.ownName << " back: " << std::strerror(entry.error) << '\n';
-            else
-                err << kProgram << ": an unfinished batch left " << entry.ownName << " as "
-                    << entry.temporaryName << "; it is " << entry.restoredTo << " again\n";
-        }
-        for (const std::string& path : removed)
-            err << kProgram << ": removed " << path
-                << ", the unfinished output of a run that was killed\n";
+    std::vector<std::string> removed;
+    for (const RestoredName& entry : RecoverAllJournals(&removed)) {
+        if (entry.error != 0)
+            err << kProgram << ": cannot give " << entry.temporaryName << " its name "
+                << entry.ownName << " back: " << std::strerror(entry.error) << '\n';
+        else
+            err << kProgram << ": an unfinished batch left " << entry.ownName << " as "
+                << entry.temporaryName << "; it is " << entry.restoredTo << " again\n";
     }
+    for (const std::string& path : removed)
+        err << kProgram << ": removed " << path
+            << ", the unfinished output of a run that was killed\n";
 
     // Only the probe fields are used here; the batch gets a record of its own.
     auto probeJob = std::make_unique<ConversionJob>();

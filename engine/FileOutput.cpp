@@ -5,9 +5,13 @@
 #include <cerrno>
 #include <string>
 #include <sys/stat.h>
-#include <system_error>
 
 #include "ConversionJob.h"
+#include "FailureReason.h"
+
+extern "C" {
+#include <libavutil/error.h>
+}
 
 namespace {
 
@@ -24,11 +28,6 @@ bool SameFile(const std::string& a, const std::string& b)
     if (::stat(a.c_str(), &sa) != 0 || ::stat(b.c_str(), &sb) != 0)
         return false;
     return sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
-}
-
-std::string ErrorText(int error)
-{
-    return std::error_code(error, std::generic_category()).message();
 }
 
 }  // namespace
@@ -55,7 +54,7 @@ FileRotation::Setup FileRotation::CreateOutputFile()
             return Setup::kReady;
         }
         if (error != EEXIST) {
-            Fail("cannot create the output file " + path + ": " + ErrorText(error));
+            Fail(StepFailure("cannot create the output file " + path, AVERROR(error)));
             return Setup::kEndBatch;
         }
         // Taken. Nothing under that name is opened, least of all the input.

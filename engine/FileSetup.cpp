@@ -2,10 +2,8 @@
 #include "FileRotation.h"
 
 #include <algorithm>
-#include <cstdio>
 #include <cstring>
 #include <string>
-#include <sys/stat.h>
 
 #include "ContainerMetadata.h"
 #include "ConversionJob.h"

@@ -2,20 +2,24 @@
 
 #include "AppFolders.h"
 #include "AtomicFile.h"
+#include "IniDocument.h"
 
 #include <cerrno>
-#include <cstdio>
-#include <fcntl.h>
-#include <fstream>
-#include <iterator>
+#include <optional>
 #include <string>
 #include <sys/stat.h>
-#include <unistd.h>
 
 namespace {
 
-// mkdir -p, with 0700 for the folders it creates.
-bool MakeFolders(const std::string& folder)
+bool Present(const std::string& path)
+{
+    struct stat info {};
+    return ::lstat(path.c_str(), &info) == 0;
+}
+
+}  // namespace
+
+bool MakeUserFolders(const std::string& folder)
 {
     if (folder.empty())
         return false;
@@ -30,35 +34,18 @@ bool MakeFolders(const std::string& folder)
     return ::stat(folder.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
 }
 
-bool Present(const std::string& path)
-{
-    struct stat info {};
-    return ::lstat(path.c_str(), &info) == 0;
-}
-
-bool ReadFile(const std::string& path, std::string& bytes)
-{
-    std::ifstream in(path, std::ios::binary);
-    if (!in)
-        return false;
-    bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-    return !in.bad();
-}
-
-}  // namespace
-
 bool PrepareUserSettings(const AppFolders& folders)
 {
     const std::string target = folders.settings + "/setting.ini";
     if (folders.portable)
         return Present(target);
-    if (!MakeFolders(folders.settings))
+    if (!MakeUserFolders(folders.settings))
         return false;
     if (Present(target))
         return true;
-    std::string bytes;
-    if (!ReadFile(folders.data + "/setting.ini", bytes))
+    const std::optional<std::string> bytes = ReadIniFileBytes(folders.data + "/setting.ini");
+    if (!bytes)
         return false;
-    CreateFileWithoutReplacing(target, bytes);
+    CreateFileWithoutReplacing(target, *bytes);
     return Present(target);
 }

@@ -1,6 +1,12 @@
 #pragma once
 
+#include <string>
+
 struct AppFolders;
+
+// mkdir -p for a folder of the user's own: each folder it makes gets mode
+// 0700. True when the folder exists afterwards.
+bool MakeUserFolders(const std::string& folder);
 
 // In the installed layout, gives the user a setting.ini of their own before
 // anything reads it: creates the settings folder (each folder it makes gets

@@ -113,7 +113,6 @@ private:
     void StopBatchWorker();           // the window is going away: stop and wait for a running batch
     CBatchState* m_batch = nullptr;   // a child object, created on first use
     std::vector<int> m_selectedRows;  // the ticked rows in batch order; filled by OnStart
-    int m_doneCount = 0;
     CAVConvertDlg* m_progressDlg =
         nullptr;  // created by the batch code on first start, parented to the main dialog
     QTimer* m_timer1 = nullptr;

@@ -167,7 +167,6 @@ void CFennexAVConverterDlg::OnStart()
     m_selectedRows.assign(kMaxJobFiles, -1);
     for (std::size_t k = 0; k < ticked.size(); ++k)
         m_selectedRows[k] = ticked[k].row;
-    m_doneCount = 0;
 
     CBatchState& batch = Batch();
     NameJournal& journal = batch.JournalForNextBatch();
@@ -250,7 +249,6 @@ void CFennexAVConverterDlg::OnTimer()
     // its row is finished off on the first of those ticks only (FinishBatch
     // goes over every done row again at the end).
     const bool newlyDone = tick.donePosition >= 0 && tick.doneCount != tick.labelDoneCount;
-    m_doneCount = tick.doneCount;
     for (const auto& [position, name] : poll.outputNames)
         list->SetItemText(m_selectedRows[position], kColumnOutput, Q(name));
     for (int position : tick.failedPositions)
@@ -324,12 +322,8 @@ void CFennexAVConverterDlg::FinishBatch()
 
 void CFennexAVConverterDlg::RecoverInterruptedBatch()
 {
-    std::vector<RestoredName> found;
     std::vector<std::string> removed;
-    for (const std::string& path : JournalPathsToRecover()) {
-        std::vector<RestoredName> names = RecoverPendingNames(path, &removed);
-        found.insert(found.end(), names.begin(), names.end());
-    }
+    const std::vector<RestoredName> found = RecoverAllJournals(&removed);
     QStringList lines;
     for (const RestoredName& entry : found) {
         if (entry.error != 0) {

@@ -2,6 +2,8 @@
 
 #include "RotationWorker.h"
 
+#include <gtest/gtest.h>
+
 extern "C" {
 #include <libavutil/log.h>
 }
@@ -35,6 +37,18 @@ int RunBatch(ConversionJob& job)
     std::thread worker = StartRotationWorker(job);
     worker.join();
     return job.worker_exit_code.load();
+}
+
+std::string RotateFixture(const TempFolder& folder, const MediaRecipe& recipe, int rotation_deg,
+                          const std::string& in_name, const std::string& out_name)
+{
+    const std::string input = folder / in_name;
+    EXPECT_EQ(MakeMediaFile(input, recipe), "") << in_name;
+    auto job = MakeJob(rotation_deg);
+    AddFile(*job, input, folder / out_name);
+    EXPECT_EQ(RunBatch(*job), 0);
+    EXPECT_EQ(job->file_status[0].load(), kFileDone) << in_name << ": " << job->failure_reason[0];
+    return folder / out_name;
 }
 
 std::vector<std::vector<FixturePacket>> PacketsByStream(const std::string& path,

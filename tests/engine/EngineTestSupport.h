@@ -14,6 +14,10 @@ void AddFile(ConversionJob& job, const std::string& input, const std::string& ou
              double duration_s = 1.0);
 // Starts the worker on its thread and waits for it; returns its exit code.
 int RunBatch(ConversionJob& job);
+// Makes the fixture in_name in folder, rotates it by rotation_deg into
+// out_name, expects it done and returns the output's path.
+std::string RotateFixture(const TempFolder& folder, const MediaRecipe& recipe, int rotation_deg,
+                          const std::string& in_name, const std::string& out_name);
 
 // The packets of each stream, in order, keeping only the streams listed.
 std::vector<std::vector<FixturePacket>> PacketsByStream(const std::string& path,

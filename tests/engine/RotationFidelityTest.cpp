@@ -15,20 +15,6 @@ extern "C" {
 
 namespace {
 
-// Rotates one fixture by 90 degrees into out_name and returns its path.
-std::string Rotate(const TempFolder& folder, const MediaRecipe& recipe, const std::string& in_name,
-                   const std::string& out_name)
-{
-    const std::string input = folder / in_name;
-    const std::string made = MakeMediaFile(input, recipe);
-    EXPECT_EQ(made, "") << in_name;
-    auto job = MakeJob(90);
-    AddFile(*job, input, folder / out_name);
-    EXPECT_EQ(RunBatch(*job), 0);
-    EXPECT_EQ(job->file_status[0].load(), kFileDone) << in_name << ": " << job->failure_reason[0];
-    return folder / out_name;
-}
-
 std::vector<std::pair<std::string, std::string>>
 Group(const std::vector<std::pair<std::string, std::string>>& tags, const std::string& group)
 {
@@ -78,7 +64,7 @@ TEST(RotationCodecTag, TheInputsTagStaysWhereQuickTimeGivesItToTheSameCodec)
         recipe.video_codec = c.video_codec;
         recipe.video_tag = c.video_tag;
         recipe.audio_codec = "";
-        const std::string out = Rotate(folder, recipe, c.name, c.name + ".mov");
+        const std::string out = RotateFixture(folder, recipe, 90, c.name, c.name + ".mov");
         const FixtureInfo in = ReadInfo(folder / c.name);
         const FixtureInfo got = ReadInfo(out);
         ASSERT_EQ(got.streams.size(), 1u);
@@ -114,7 +100,7 @@ TEST(RotationMetadata, APhonesRecordingKeepsItsKeysAndGainsNoOthers)
         {"com.apple.quicktime.software", "16.5.1"},
         {"com.apple.quicktime.location.accuracy.horizontal", "4.7"},
     };
-    const std::string out = Rotate(folder, phone, "IMG_0001.MOV", "IMG_0001(1).MOV");
+    const std::string out = RotateFixture(folder, phone, 90, "IMG_0001.MOV", "IMG_0001(1).MOV");
     const FixtureInfo got = ReadInfo(out);
     ASSERT_EQ(got.streams.size(), 2u);
     EXPECT_EQ(got.streams[0].codec_tag, "hvc1");
@@ -157,7 +143,7 @@ TEST(RotationMetadata, FilesWithoutKeysKeepTheirTagsWhereTheyWere)
         recipe.audio_codec = "mp3";
         recipe.container_metadata = {
             {"title", "Summer"}, {"artist", "Ann"}, {"comment", "at the lake"}};
-        const std::string out = Rotate(folder, recipe, "in." + ext, ext + ".mov");
+        const std::string out = RotateFixture(folder, recipe, 90, "in." + ext, ext + ".mov");
         const FixtureInfo got = ReadInfo(out);
         for (const char* key : {"title", "artist", "comment"})
             EXPECT_EQ(MetadataValue(got.metadata, key),
@@ -196,7 +182,7 @@ TEST_P(LipSyncTest, SoundThatStartsAfterThePictureStillDoes)
     recipe.audio_codec = c.audio;
     recipe.audio_delay_s = 0.5;
     recipe.seconds = 2.0;
-    const std::string out = Rotate(folder, recipe, "in." + c.ext, "out.mov");
+    const std::string out = RotateFixture(folder, recipe, 90, "in." + c.ext, "out.mov");
     const std::vector<double> in = StreamStartSeconds(folder / ("in." + c.ext));
     const std::vector<double> got = StreamStartSeconds(out);
     ASSERT_EQ(in.size(), 2u);
@@ -225,7 +211,7 @@ TEST(RotationChapters, ChaptersKeepTheirTimesAndTitles)
         SCOPED_TRACE(ext);
         MediaRecipe recipe;
         recipe.chapters = chapters;
-        const std::string out = Rotate(folder, recipe, "in." + ext, ext + ".mov");
+        const std::string out = RotateFixture(folder, recipe, 90, "in." + ext, ext + ".mov");
         const std::vector<MediaChapter> got = ReadChapters(out);
         ASSERT_EQ(got.size(), chapters.size());
         for (std::size_t k = 0; k < got.size(); ++k) {
@@ -252,13 +238,13 @@ TEST(RotationMetadata, TheSoundTrackKeepsItsTitleBesideItsLanguage)
     recipe.audio_title = "Deutsch";
     // FFmpeg does not read a QuickTime track's name back; Matroska shows
     // what the engine hands the muxer.
-    const std::string mkv = Rotate(folder, recipe, "in.mkv", "out.mkv");
+    const std::string mkv = RotateFixture(folder, recipe, 90, "in.mkv", "out.mkv");
     const FixtureInfo got = ReadInfo(mkv);
     ASSERT_EQ(got.streams.size(), 2u);
     EXPECT_EQ(MetadataValue(got.streams[1].metadata, "title"), "Deutsch");
     EXPECT_EQ(MetadataValue(got.streams[1].metadata, "language"), "ger");
 
-    const std::string mov = Rotate(folder, recipe, "in2.mkv", "out.mov");
+    const std::string mov = RotateFixture(folder, recipe, 90, "in2.mkv", "out.mov");
     EXPECT_EQ(MetadataValue(ReadInfo(mov).streams[1].metadata, "language"), "ger");
     if (ProgramAvailable("exiftool")) {
         EXPECT_EQ(Tag(ExiftoolTags(mov), "Track2:Track2Name"), "Deutsch");

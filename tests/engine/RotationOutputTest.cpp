@@ -82,23 +82,6 @@ INSTANTIATE_TEST_SUITE_P(Containers, ContainerTest,
                                            ContainerCase{"ts", "h264", "mp3", true}),
                          CaseName);
 
-namespace {
-
-// Rotates one fixture and returns the output's path.
-std::string Rotate(const TempFolder& folder, const MediaRecipe& recipe, int rotation_deg,
-                   const std::string& in_name, const std::string& out_name)
-{
-    const std::string input = folder / in_name;
-    EXPECT_EQ(MakeMediaFile(input, recipe), "");
-    auto job = MakeJob(rotation_deg);
-    AddFile(*job, input, folder / out_name);
-    EXPECT_EQ(RunBatch(*job), 0);
-    EXPECT_EQ(job->file_status[0].load(), kFileDone);
-    return folder / out_name;
-}
-
-}  // namespace
-
 TEST(RotationMatrix, OldRotationPlusTheChosenOneModulo360)
 {
     TempFolder folder("matrix");
@@ -109,7 +92,7 @@ TEST(RotationMatrix, OldRotationPlusTheChosenOneModulo360)
         MediaRecipe recipe;
         recipe.rotation_cw = c.old_cw;
         const std::string name = std::to_string(c.old_cw) + "_" + std::to_string(c.add);
-        const std::string out = Rotate(folder, recipe, c.add, name + ".mp4", name + ".mov");
+        const std::string out = RotateFixture(folder, recipe, c.add, name + ".mp4", name + ".mov");
         EXPECT_EQ(ReadRotationCw(out), c.expected) << name;
     }
 }
@@ -120,7 +103,7 @@ TEST(RotationMatrix, ZeroRotationKeepsTheInputMatrixAsItIs)
     MediaRecipe recipe;
     recipe.rotation_cw = 90;
     recipe.mirror = true;
-    const std::string out = Rotate(folder, recipe, 0, "in.mov", "out.mov");
+    const std::string out = RotateFixture(folder, recipe, 0, "in.mov", "out.mov");
     std::array<std::int32_t, 9> in{}, got{};
     ASSERT_TRUE(ReadDisplayMatrix(folder / "in.mov", in));
     ASSERT_TRUE(ReadDisplayMatrix(out, got));
@@ -132,7 +115,7 @@ TEST(RotationMatrix, MirroredVideoStaysMirrored)
     TempFolder folder("mirror");
     MediaRecipe recipe;
     recipe.mirror = true;
-    const std::string out = Rotate(folder, recipe, 90, "in.mp4", "out.mov");
+    const std::string out = RotateFixture(folder, recipe, 90, "in.mp4", "out.mov");
     std::array<std::int32_t, 9> m{};
     ASSERT_TRUE(ReadDisplayMatrix(out, m));
     EXPECT_TRUE(MatrixMirrors(m));
@@ -152,8 +135,8 @@ TEST(RotationMatrix, ExiftoolSeesTheClockwiseRotation)
     TempFolder folder("exif");
     MediaRecipe recipe;
     recipe.rotation_cw = 270;
-    const std::string once = Rotate(folder, MediaRecipe{}, 90, "a.mp4", "a.mov");
-    const std::string twice = Rotate(folder, recipe, 270, "b.mov", "b(0).mov");
+    const std::string once = RotateFixture(folder, MediaRecipe{}, 90, "a.mp4", "a.mov");
+    const std::string twice = RotateFixture(folder, recipe, 270, "b.mov", "b(0).mov");
     std::string out;
     ASSERT_EQ(RunProgram({"exiftool", "-s3", "-Rotation", once}, &out), 0);
     EXPECT_EQ(out, "90\n");
@@ -166,12 +149,12 @@ TEST(RotationTag, TagOnlyRotationIsTurnedIntoAMatrixAndTagsAreReduced)
     TempFolder folder("tag");
     MediaRecipe recipe;
     recipe.rotate_tag = "90";
-    EXPECT_EQ(ReadRotationCw(Rotate(folder, recipe, 90, "a.mkv", "a.mov")), 180);
+    EXPECT_EQ(ReadRotationCw(RotateFixture(folder, recipe, 90, "a.mkv", "a.mov")), 180);
 
     // In a container that keeps stream tags the text is readable: the old
     // value plus the rotation, reduced, on video and audio alike.
     recipe.rotate_tag = "270";
-    const std::string out = Rotate(folder, recipe, 180, "b.mkv", "b.mkv.out.mkv");
+    const std::string out = RotateFixture(folder, recipe, 180, "b.mkv", "b.mkv.out.mkv");
     const FixtureInfo info = ReadInfo(out);
     ASSERT_EQ(info.streams.size(), 2u);
     EXPECT_EQ(MetadataValue(info.streams[0].metadata, "rotate"), "90");
@@ -187,7 +170,7 @@ TEST(RotationMetadata, SideDataAndContainerDatesTravelWithTheFile)
     recipe.rotation_cw = 90;
     recipe.container_metadata = {{"creation_time", "2020-01-02T03:04:05Z"},
                                  {"location", "+48.8577+002.2950/"}};
-    const std::string out = Rotate(folder, recipe, 90, "in.mov", "out.mov");
+    const std::string out = RotateFixture(folder, recipe, 90, "in.mov", "out.mov");
     const FixtureInfo in = ReadInfo(folder / "in.mov");
     const FixtureInfo got = ReadInfo(out);
     ASSERT_FALSE(got.streams.empty());
@@ -207,7 +190,7 @@ TEST(RotationMetadata, TheSoundTrackKeepsItsLanguage)
     TempFolder folder("lang");
     MediaRecipe recipe;
     recipe.audio_language = "jpn";
-    const std::string out = Rotate(folder, recipe, 90, "in.mp4", "out.mov");
+    const std::string out = RotateFixture(folder, recipe, 90, "in.mp4", "out.mov");
     const FixtureInfo got = ReadInfo(out);
     ASSERT_EQ(got.streams.size(), 2u);
     EXPECT_EQ(got.streams[1].media_type, AVMEDIA_TYPE_AUDIO);
@@ -220,7 +203,7 @@ TEST(RotationStreams, TwoVideoStreamsAreCopiedAndStartTogetherNearZero)
     MediaRecipe recipe;
     recipe.second_video = true;
     recipe.start_offset_s = 10.0;
-    const std::string out = Rotate(folder, recipe, 90, "in.mkv", "out.mov");
+    const std::string out = RotateFixture(folder, recipe, 90, "in.mkv", "out.mov");
     std::string why;
     const auto got = PacketsByStream(out, {0, 1, 2});
     EXPECT_TRUE(SamePayloads(PacketsByStream(folder / "in.mkv", {0, 1, 2}), got, &why)) << why;
@@ -238,7 +221,7 @@ TEST(RotationStreams, CoverPictureAndSubtitlesAreLeftOut)
     MediaRecipe recipe;
     recipe.cover_picture = true;
     recipe.subtitle = true;
-    const std::string out = Rotate(folder, recipe, 180, "in.mp4", "out.mov");
+    const std::string out = RotateFixture(folder, recipe, 180, "in.mp4", "out.mov");
     const FixtureInfo info = ReadInfo(out);
     ASSERT_EQ(info.streams.size(), 2u);
     EXPECT_EQ(info.streams[0].codec_id, AV_CODEC_ID_MPEG4);
@@ -255,7 +238,7 @@ TEST(RotationStreams, AudioOnlyFileIsCopiedWithoutAMatrix)
     MediaRecipe recipe;
     recipe.video_codec = "";
     recipe.audio_codec = "mp3";
-    const std::string out = Rotate(folder, recipe, 90, "in.mkv", "out.mov");
+    const std::string out = RotateFixture(folder, recipe, 90, "in.mkv", "out.mov");
     const FixtureInfo info = ReadInfo(out);
     ASSERT_EQ(info.streams.size(), 1u);
     EXPECT_TRUE(info.streams[0].side_data_types.empty());
@@ -367,7 +350,7 @@ TEST(RotationTimestamps, RepeatedDecodingTimesKeepEveryPacket)
     recipe.audio_codec = "";
     recipe.fps_num = 2000;
     recipe.seconds = 0.05;
-    const std::string out = Rotate(folder, recipe, 90, "in.mkv", "out.mov");
+    const std::string out = RotateFixture(folder, recipe, 90, "in.mkv", "out.mov");
     std::string why;
     EXPECT_TRUE(
         SamePayloads(PacketsByStream(folder / "in.mkv", {0}), PacketsByStream(out, {0}), &why))

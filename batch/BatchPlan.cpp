@@ -1,9 +1,9 @@
-#include "BatchPlan.h"
+#include "batch/BatchPlan.h"
 
-#include "ConversionJob.h"
-#include "FileNames.h"
-#include "NameJournal.h"
-#include "SafeMove.h"
+#include "batch/FileNames.h"
+#include "batch/NameJournal.h"
+#include "batch/SafeMove.h"
+#include "engine/ConversionJob.h"
 
 #include <set>
 #include <sys/stat.h>

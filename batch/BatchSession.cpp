@@ -1,11 +1,11 @@
-#include "BatchSession.h"
+#include "batch/BatchSession.h"
 
-#include "ConversionJob.h"
-#include "CreatedOutput.h"
-#include "FileNames.h"
-#include "NameJournal.h"
-#include "RotationWorker.h"
-#include "SafeMove.h"
+#include "batch/CreatedOutput.h"
+#include "batch/FileNames.h"
+#include "batch/NameJournal.h"
+#include "batch/SafeMove.h"
+#include "engine/ConversionJob.h"
+#include "engine/RotationWorker.h"
 
 #include <algorithm>
 

@@ -1,9 +1,9 @@
 #pragma once
 
-#include "BatchPlan.h"
-#include "CreatedOutput.h"
-#include "PollTick.h"
-#include "PositionOutcome.h"
+#include "batch/BatchPlan.h"
+#include "batch/CreatedOutput.h"
+#include "batch/PollTick.h"
+#include "batch/PositionOutcome.h"
 
 #include <cstdint>
 #include <mutex>

@@ -1,7 +1,7 @@
-#include "CreatedOutput.h"
+#include "batch/CreatedOutput.h"
 
-#include "FileNames.h"
-#include "SafeMove.h"
+#include "batch/FileNames.h"
+#include "batch/SafeMove.h"
 
 #include <cerrno>
 #include <fcntl.h>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ConversionJob.h"
+#include "engine/ConversionJob.h"
 
 #include <cstdint>
 #include <string>

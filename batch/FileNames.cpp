@@ -1,4 +1,4 @@
-#include "FileNames.h"
+#include "batch/FileNames.h"
 
 #include <cerrno>
 #include <cstdint>

@@ -1,7 +1,7 @@
-#include "InputCheck.h"
+#include "batch/InputCheck.h"
 
-#include "ConversionJob.h"
-#include "ProbeMedia.h"
+#include "engine/ConversionJob.h"
+#include "engine/ProbeMedia.h"
 
 extern "C" {
 #include <libavformat/avformat.h>

@@ -1,8 +1,8 @@
-#include "JournalPlace.h"
+#include "batch/JournalPlace.h"
 
-#include "AppFolders.h"
-#include "NameJournal.h"
-#include "UserSettings.h"
+#include "batch/NameJournal.h"
+#include "settings/AppFolders.h"
+#include "settings/UserSettings.h"
 
 std::string ChooseJournalPath(const std::string& settingsFolder, const std::string& stateFolder,
                               const std::function<bool(const std::string& folder)>& writable)

@@ -1,8 +1,8 @@
-#include "NameJournal.h"
+#include "batch/NameJournal.h"
 
-#include "CreatedOutput.h"
-#include "FileNames.h"
-#include "SafeMove.h"
+#include "batch/CreatedOutput.h"
+#include "batch/FileNames.h"
+#include "batch/SafeMove.h"
 
 #include <cerrno>
 #include <fcntl.h>

@@ -1,6 +1,6 @@
-#include "PollTick.h"
+#include "batch/PollTick.h"
 
-#include "ConversionJob.h"
+#include "engine/ConversionJob.h"
 
 JobSnapshot ReadJob(const ConversionJob& job)
 {

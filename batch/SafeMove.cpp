@@ -1,4 +1,4 @@
-#include "SafeMove.h"
+#include "batch/SafeMove.h"
 
 #include <cerrno>
 #include <cstdio>

@@ -1,10 +1,10 @@
-#include "BatchRunner.h"
+#include "cli/BatchRunner.h"
 
-#include "BatchSession.h"
-#include "ConversionJob.h"
-#include "FileNames.h"
-#include "InterruptRelay.h"
-#include "ProgressLine.h"
+#include "batch/BatchSession.h"
+#include "batch/FileNames.h"
+#include "cli/InterruptRelay.h"
+#include "cli/ProgressLine.h"
+#include "engine/ConversionJob.h"
 
 #include <algorithm>
 #include <cstring>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "PositionOutcome.h"
+#include "batch/PositionOutcome.h"
 
 #include <atomic>
 #include <chrono>

@@ -1,4 +1,4 @@
-#include "InterruptRelay.h"
+#include "cli/InterruptRelay.h"
 
 namespace {
 

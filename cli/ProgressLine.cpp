@@ -1,4 +1,4 @@
-#include "ProgressLine.h"
+#include "cli/ProgressLine.h"
 
 ProgressLine::ProgressLine(std::ostream& stream, bool terminal)
     : m_stream(stream), m_terminal(terminal)

@@ -1,13 +1,13 @@
-#include "RotateCli.h"
+#include "cli/RotateCli.h"
 
-#include "BatchRunner.h"
-#include "CommandLine.h"
-#include "ConversionJob.h"
-#include "FileNames.h"
-#include "InputCheck.h"
-#include "JournalPlace.h"
-#include "NameJournal.h"
-#include "ProgressLine.h"
+#include "batch/FileNames.h"
+#include "batch/InputCheck.h"
+#include "batch/JournalPlace.h"
+#include "batch/NameJournal.h"
+#include "cli/BatchRunner.h"
+#include "cli/CommandLine.h"
+#include "cli/ProgressLine.h"
+#include "engine/ConversionJob.h"
 
 #include <cstring>
 #include <memory>

@@ -1,6 +1,6 @@
-#include "CommandLine.h"
-#include "InterruptRelay.h"
-#include "RotateCli.h"
+#include "cli/CommandLine.h"
+#include "cli/InterruptRelay.h"
+#include "cli/RotateCli.h"
 
 extern "C" {
 #include <libavutil/log.h>

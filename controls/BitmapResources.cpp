@@ -1,4 +1,4 @@
-#include "BitmapResources.h"
+#include "controls/BitmapResources.h"
 
 #include <QImage>
 #include <QString>

@@ -1,6 +1,6 @@
-#include "CCheckHeadCtrl.h"
+#include "controls/CCheckHeadCtrl.h"
 
-#include "BitmapResources.h"
+#include "controls/BitmapResources.h"
 
 #include <QMouseEvent>
 #include <QPainter>

@@ -1,7 +1,7 @@
-#include "CCheckListCtrl.h"
+#include "controls/CCheckListCtrl.h"
 
-#include "CCheckHeadCtrl.h"
-#include "GridLineDelegate.h"
+#include "controls/CCheckHeadCtrl.h"
+#include "controls/GridLineDelegate.h"
 
 #include <QItemSelectionModel>
 #include <QSignalBlocker>

@@ -1,6 +1,6 @@
-#include "CControlButton.h"
+#include "controls/CControlButton.h"
 
-#include "BitmapResources.h"
+#include "controls/BitmapResources.h"
 
 #include <QPainter>
 

@@ -1,6 +1,6 @@
-#include "CLabel.h"
+#include "controls/CLabel.h"
 
-#include "PathElide.h"
+#include "controls/PathElide.h"
 
 #include <QEvent>
 #include <QFontMetrics>

@@ -1,4 +1,4 @@
-#include "GridLineDelegate.h"
+#include "controls/GridLineDelegate.h"
 
 #include <QPainter>
 

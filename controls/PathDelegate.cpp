@@ -1,6 +1,6 @@
-#include "PathDelegate.h"
+#include "controls/PathDelegate.h"
 
-#include "PathElide.h"
+#include "controls/PathElide.h"
 
 #include <QApplication>
 #include <QStyle>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "GridLineDelegate.h"
+#include "controls/GridLineDelegate.h"
 
 // The grid cell of a column of paths: a path too long for its cell is
 // shortened in the middle (PathElide.h), so the file name stays in sight.

@@ -1,4 +1,4 @@
-#include "PathElide.h"
+#include "controls/PathElide.h"
 
 #include <QFontMetrics>
 

@@ -1,4 +1,4 @@
-#include "ContainerMetadata.h"
+#include "engine/ContainerMetadata.h"
 
 #include <cstring>
 #include <string>

@@ -1,4 +1,4 @@
-#include "ConversionJob.h"
+#include "engine/ConversionJob.h"
 
 ConversionJob& ConversionJob::Instance()
 {

@@ -1,4 +1,4 @@
-#include "DisplayRotation.h"
+#include "engine/DisplayRotation.h"
 
 #include <cmath>
 #include <cstdlib>

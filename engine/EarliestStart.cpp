@@ -1,4 +1,4 @@
-#include "EarliestStart.h"
+#include "engine/EarliestStart.h"
 
 extern "C" {
 #include <libavutil/avutil.h>

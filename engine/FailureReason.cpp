@@ -1,4 +1,4 @@
-#include "FailureReason.h"
+#include "engine/FailureReason.h"
 
 #include <cerrno>
 

@@ -1,13 +1,13 @@
 // Creating one file's output under a name nobody else holds, and what it
 // takes over from the input.
-#include "FileRotation.h"
+#include "engine/FileRotation.h"
 
 #include <cerrno>
 #include <string>
 #include <sys/stat.h>
 
-#include "ConversionJob.h"
-#include "FailureReason.h"
+#include "engine/ConversionJob.h"
+#include "engine/FailureReason.h"
 
 extern "C" {
 #include <libavutil/error.h>

@@ -5,9 +5,9 @@
 #include <string>
 #include <vector>
 
-#include "EarliestStart.h"
-#include "OutputFile.h"
-#include "TimestampShift.h"
+#include "engine/EarliestStart.h"
+#include "engine/OutputFile.h"
+#include "engine/TimestampShift.h"
 
 struct AVCodecContext;
 struct AVFormatContext;

@@ -1,16 +1,16 @@
 // Per-file set-up: input, decoder check, output streams and header.
-#include "FileRotation.h"
+#include "engine/FileRotation.h"
 
 #include <algorithm>
 #include <cstring>
 #include <string>
 
-#include "ContainerMetadata.h"
-#include "ConversionJob.h"
-#include "DisplayRotation.h"
-#include "FailureReason.h"
-#include "StreamCarriage.h"
-#include "StreamExclusion.h"
+#include "engine/ContainerMetadata.h"
+#include "engine/ConversionJob.h"
+#include "engine/DisplayRotation.h"
+#include "engine/FailureReason.h"
+#include "engine/StreamCarriage.h"
+#include "engine/StreamExclusion.h"
 
 extern "C" {
 #include <libavcodec/avcodec.h>

@@ -1,4 +1,4 @@
-#include "InputCompleteness.h"
+#include "engine/InputCompleteness.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,4 +1,4 @@
-#include "OutputFile.h"
+#include "engine/OutputFile.h"
 
 #include <cerrno>
 #include <fcntl.h>

@@ -1,13 +1,13 @@
 // Packet copy and completion of one file.
-#include "FileRotation.h"
+#include "engine/FileRotation.h"
 
 #include <climits>
 #include <cmath>
 #include <string>
 
-#include "ConversionJob.h"
-#include "FailureReason.h"
-#include "InputCompleteness.h"
+#include "engine/ConversionJob.h"
+#include "engine/FailureReason.h"
+#include "engine/InputCompleteness.h"
 
 extern "C" {
 #include <libavcodec/avcodec.h>

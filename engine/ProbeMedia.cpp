@@ -1,9 +1,9 @@
-#include "ProbeMedia.h"
+#include "engine/ProbeMedia.h"
 
 #include <vector>
 
-#include "ConversionJob.h"
-#include "StreamExclusion.h"
+#include "engine/ConversionJob.h"
+#include "engine/StreamExclusion.h"
 
 extern "C" {
 #include <libavcodec/avcodec.h>

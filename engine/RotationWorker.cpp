@@ -1,9 +1,9 @@
-#include "RotationWorker.h"
+#include "engine/RotationWorker.h"
 
 #include <chrono>
 
-#include "ConversionJob.h"
-#include "FileRotation.h"
+#include "engine/ConversionJob.h"
+#include "engine/FileRotation.h"
 
 namespace {
 

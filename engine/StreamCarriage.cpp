@@ -1,10 +1,10 @@
-#include "StreamCarriage.h"
+#include "engine/StreamCarriage.h"
 
 #include <algorithm>
 #include <cstring>
 #include <iterator>
 
-#include "FailureReason.h"
+#include "engine/FailureReason.h"
 
 extern "C" {
 #include <libavcodec/avcodec.h>

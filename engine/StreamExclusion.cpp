@@ -1,4 +1,4 @@
-#include "StreamExclusion.h"
+#include "engine/StreamExclusion.h"
 
 extern "C" {
 #include <libavformat/avformat.h>

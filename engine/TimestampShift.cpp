@@ -1,4 +1,4 @@
-#include "TimestampShift.h"
+#include "engine/TimestampShift.h"
 
 #include <algorithm>
 #include <iterator>

@@ -1,6 +1,6 @@
-#include "AppFolders.h"
+#include "settings/AppFolders.h"
 
-#include "ExeFolder.h"
+#include "settings/ExeFolder.h"
 
 #include <cstdlib>
 #include <filesystem>

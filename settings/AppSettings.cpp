@@ -1,6 +1,6 @@
-#include "AppSettings.h"
+#include "settings/AppSettings.h"
 
-#include "IniFile.h"
+#include "settings/IniFile.h"
 
 std::string ReadLanguageFileName(const std::string& iniPath)
 {

@@ -1,4 +1,4 @@
-#include "ExeFolder.h"
+#include "settings/ExeFolder.h"
 
 #include <filesystem>
 #include <system_error>

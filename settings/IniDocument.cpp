@@ -1,6 +1,6 @@
-#include "IniDocument.h"
+#include "settings/IniDocument.h"
 
-#include "TextEncoding.h"
+#include "settings/TextEncoding.h"
 
 // SimpleIni is header-only when SI_IMPLEMENTATION is defined in exactly one
 // translation unit. Texts stay UTF-8 bytes: no conversion library needed.

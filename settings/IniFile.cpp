@@ -1,9 +1,9 @@
-#include "IniFile.h"
+#include "settings/IniFile.h"
 
-#include "AtomicFile.h"
-#include "IniDocument.h"
-#include "IniLineEditor.h"
-#include "TextEncoding.h"
+#include "settings/AtomicFile.h"
+#include "settings/IniDocument.h"
+#include "settings/IniLineEditor.h"
+#include "settings/TextEncoding.h"
 
 #include <climits>
 #include <optional>

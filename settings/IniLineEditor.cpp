@@ -1,4 +1,4 @@
-#include "IniLineEditor.h"
+#include "settings/IniLineEditor.h"
 
 #include <cstddef>
 #include <vector>

@@ -1,8 +1,8 @@
-#include "LanguageTexts.h"
+#include "settings/LanguageTexts.h"
 
-#include "AppFolders.h"
-#include "IniDocument.h"
-#include "IniFile.h"
+#include "settings/AppFolders.h"
+#include "settings/IniDocument.h"
+#include "settings/IniFile.h"
 
 std::string g_languageFile;
 LanguageTexts g_texts;

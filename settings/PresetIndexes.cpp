@@ -1,7 +1,7 @@
-#include "PresetIndexes.h"
+#include "settings/PresetIndexes.h"
 
-#include "IniDocument.h"
-#include "IniFile.h"
+#include "settings/IniDocument.h"
+#include "settings/IniFile.h"
 
 #include <vector>
 

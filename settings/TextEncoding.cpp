@@ -1,4 +1,4 @@
-#include "TextEncoding.h"
+#include "settings/TextEncoding.h"
 
 #include <cstdint>
 

@@ -1,8 +1,8 @@
-#include "UserSettings.h"
+#include "settings/UserSettings.h"
 
-#include "AppFolders.h"
-#include "AtomicFile.h"
-#include "IniDocument.h"
+#include "settings/AppFolders.h"
+#include "settings/AtomicFile.h"
+#include "settings/IniDocument.h"
 
 #include <cerrno>
 #include <optional>

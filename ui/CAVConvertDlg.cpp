@@ -1,10 +1,10 @@
-#include "CAVConvertDlg.h"
+#include "ui/CAVConvertDlg.h"
 
-#include "AppFolders.h"
-#include "AppSettings.h"
-#include "CFennexAVConverterDlg.h"
-#include "CLabel.h"
-#include "LanguageTexts.h"
+#include "controls/CLabel.h"
+#include "settings/AppFolders.h"
+#include "settings/AppSettings.h"
+#include "settings/LanguageTexts.h"
+#include "ui/CFennexAVConverterDlg.h"
 #include "ui_CAVConvertDlg.h"
 
 #include <QCheckBox>

@@ -1,9 +1,9 @@
-#include "CFennexAVConverterApp.h"
+#include "ui/CFennexAVConverterApp.h"
 
-#include "AppFolders.h"
-#include "CFennexAVConverterDlg.h"
-#include "MainWindowStart.h"
-#include "UserSettings.h"
+#include "settings/AppFolders.h"
+#include "settings/UserSettings.h"
+#include "ui/CFennexAVConverterDlg.h"
+#include "ui/MainWindowStart.h"
 
 #include <QDir>
 

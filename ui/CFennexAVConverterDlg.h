@@ -1,6 +1,6 @@
 #pragma once
 
-#include "PresetIndexes.h"
+#include "settings/PresetIndexes.h"
 
 #include <QDialog>
 #include <QIcon>

@@ -1,22 +1,22 @@
 // The batch members of the main dialog: starting a batch, polling the
 // worker every 300 ms, finishing the batch whichever way it ended, and
 // giving a killed batch's inputs their names back at start-up.
-#include "CFennexAVConverterDlg.h"
+#include "ui/CFennexAVConverterDlg.h"
 
-#include "BatchPlan.h"
-#include "BatchSession.h"
-#include "CAVConvertDlg.h"
-#include "CCheckListCtrl.h"
-#include "CLabel.h"
-#include "ConversionJob.h"
-#include "DesktopHooks.h"
-#include "FileErrorText.h"
-#include "FileListColumns.h"
-#include "FileNames.h"
-#include "JournalPlace.h"
-#include "LanguageTexts.h"
-#include "NameJournal.h"
-#include "ProgressTexts.h"
+#include "batch/BatchPlan.h"
+#include "batch/BatchSession.h"
+#include "batch/FileNames.h"
+#include "batch/JournalPlace.h"
+#include "batch/NameJournal.h"
+#include "controls/CCheckListCtrl.h"
+#include "controls/CLabel.h"
+#include "engine/ConversionJob.h"
+#include "settings/LanguageTexts.h"
+#include "ui/CAVConvertDlg.h"
+#include "ui/DesktopHooks.h"
+#include "ui/FileErrorText.h"
+#include "ui/FileListColumns.h"
+#include "ui/ProgressTexts.h"
 
 #include <QApplication>
 #include <QProgressBar>

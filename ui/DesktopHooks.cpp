@@ -1,6 +1,6 @@
-#include "DesktopHooks.h"
+#include "ui/DesktopHooks.h"
 
-#include "FileErrorText.h"
+#include "ui/FileErrorText.h"
 
 #include <QCoreApplication>
 #include <QDesktopServices>

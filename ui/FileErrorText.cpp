@@ -1,4 +1,4 @@
-#include "FileErrorText.h"
+#include "ui/FileErrorText.h"
 
 #include <cerrno>
 

@@ -1,7 +1,7 @@
-#include "FileRowTexts.h"
+#include "ui/FileRowTexts.h"
 
-#include "ConversionJob.h"
-#include "FileNames.h"
+#include "batch/FileNames.h"
+#include "engine/ConversionJob.h"
 
 #include <cstdio>
 

@@ -1,6 +1,6 @@
-#include "MainWindowStart.h"
+#include "ui/MainWindowStart.h"
 
-#include "CFennexAVConverterDlg.h"
+#include "ui/CFennexAVConverterDlg.h"
 
 #include <QTimer>
 #include <cstdlib>

@@ -1,4 +1,4 @@
-#include "ProgressTexts.h"
+#include "ui/ProgressTexts.h"
 
 std::string FileLabelText(const std::string& path, int percent, const std::string& doneText)
 {

@@ -1,4 +1,4 @@
-#include "CFennexAVConverterApp.h"
+#include "ui/CFennexAVConverterApp.h"
 
 int main(int argc, char* argv[])
 {

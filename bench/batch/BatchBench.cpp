@@ -2,10 +2,10 @@
 // names with and without the durable journal), recovering N journal
 // entries, and one tick over a full job record.
 //   batch_bench [files] [folder]   (folder: where the inputs are made, default /tmp)
-#include "BatchPlan.h"
-#include "ConversionJob.h"
-#include "NameJournal.h"
-#include "PollTick.h"
+#include "batch/BatchPlan.h"
+#include "batch/NameJournal.h"
+#include "batch/PollTick.h"
+#include "engine/ConversionJob.h"
 
 #include <chrono>
 #include <cstdio>

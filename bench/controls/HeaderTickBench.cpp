@@ -2,8 +2,8 @@
 // box, the way a user does, and prints how long each takes. Also times
 // filling the list row by row as the add-files path does.
 
-#include "CCheckHeadCtrl.h"
-#include "CCheckListCtrl.h"
+#include "controls/CCheckHeadCtrl.h"
+#include "controls/CCheckListCtrl.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

@@ -1,13 +1,13 @@
 // Times adding N files through the main window's Add-files path against the
 // probes of the same files on their own, and how long the window goes
 // without handling events while it adds.
-#include "CCheckListCtrl.h"
-#include "CFennexAVConverterDlg.h"
-#include "ConversionJob.h"
-#include "DesktopHooks.h"
-#include "ExeFolder.h"
-#include "MediaFixtures.h"
-#include "ProbeMedia.h"
+#include "controls/CCheckListCtrl.h"
+#include "engine/ConversionJob.h"
+#include "engine/ProbeMedia.h"
+#include "settings/ExeFolder.h"
+#include "tests/support/MediaFixtures.h"
+#include "ui/CFennexAVConverterDlg.h"
+#include "ui/DesktopHooks.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

@@ -1,12 +1,12 @@
 // Renders every control in each of its states to PNG files, so the artwork
 // and the states can be looked at:  fennex-render-controls <folder>
 
-#include "BitmapResources.h"
-#include "CCheckHeadCtrl.h"
-#include "CCheckListCtrl.h"
-#include "CControlButton.h"
-#include "CHyperLink.h"
-#include "CLabel.h"
+#include "controls/BitmapResources.h"
+#include "controls/CCheckHeadCtrl.h"
+#include "controls/CCheckListCtrl.h"
+#include "controls/CControlButton.h"
+#include "controls/CHyperLink.h"
+#include "controls/CLabel.h"
 
 #include <QApplication>
 #include <QCoreApplication>

@@ -1,8 +1,8 @@
-#include "BatchPlan.h"
-#include "ConversionJob.h"
-#include "FolderTest.h"
-#include "NameJournal.h"
-#include "SafeMove.h"
+#include "batch/BatchPlan.h"
+#include "batch/NameJournal.h"
+#include "batch/SafeMove.h"
+#include "engine/ConversionJob.h"
+#include "tests/support/FolderTest.h"
 
 #include <cerrno>
 #include <filesystem>

@@ -1,12 +1,12 @@
 // A batch session run on real files with the real worker, without widgets:
 // how positions end, when they are settled, and what is left on disk.
-#include "BatchSession.h"
-#include "BatchPlan.h"
-#include "ConversionJob.h"
-#include "FolderTest.h"
-#include "MediaFixtures.h"
-#include "NameJournal.h"
-#include "PipeFeeder.h"
+#include "batch/BatchSession.h"
+#include "batch/BatchPlan.h"
+#include "batch/NameJournal.h"
+#include "engine/ConversionJob.h"
+#include "tests/support/FolderTest.h"
+#include "tests/support/MediaFixtures.h"
+#include "tests/support/PipeFeeder.h"
 
 #include <csignal>
 #include <fcntl.h>

@@ -1,8 +1,8 @@
 // A batch whose process is killed leaves its input under a temporary name
 // and its output cut short; the next start of the program gives the input
 // its own name back and removes that output.
-#include "MediaFixtures.h"
-#include "PipeFeeder.h"
+#include "tests/support/MediaFixtures.h"
+#include "tests/support/PipeFeeder.h"
 
 #include <QProcess>
 #include <QProcessEnvironment>

@@ -1,8 +1,8 @@
-#include "NameJournal.h"
-#include "CreatedOutput.h"
-#include "FolderTest.h"
-#include "JournalPlace.h"
-#include "SafeMove.h"
+#include "batch/NameJournal.h"
+#include "batch/CreatedOutput.h"
+#include "batch/JournalPlace.h"
+#include "batch/SafeMove.h"
+#include "tests/support/FolderTest.h"
 
 #include <cerrno>
 #include <fcntl.h>

@@ -1,5 +1,5 @@
-#include "PollTick.h"
-#include "ConversionJob.h"
+#include "batch/PollTick.h"
+#include "engine/ConversionJob.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
-#include "BatchRunner.h"
-#include "MediaFixtures.h"
-#include "ProgressLine.h"
+#include "cli/BatchRunner.h"
+#include "cli/ProgressLine.h"
+#include "tests/support/MediaFixtures.h"
 
 #include <gtest/gtest.h>
 

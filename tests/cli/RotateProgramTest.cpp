@@ -1,5 +1,5 @@
-#include "MediaFixtures.h"
-#include "ProgramRun.h"
+#include "tests/cli/ProgramRun.h"
+#include "tests/support/MediaFixtures.h"
 
 #include <gtest/gtest.h>
 

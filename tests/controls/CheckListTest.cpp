@@ -1,7 +1,7 @@
-#include "BitmapResources.h"
-#include "CCheckHeadCtrl.h"
-#include "CCheckListCtrl.h"
-#include "WidgetPixels.h"
+#include "controls/BitmapResources.h"
+#include "controls/CCheckHeadCtrl.h"
+#include "controls/CCheckListCtrl.h"
+#include "tests/controls/WidgetPixels.h"
 
 #include <QTest>
 #include <gtest/gtest.h>

@@ -1,6 +1,6 @@
-#include "BitmapResources.h"
-#include "CControlButton.h"
-#include "WidgetPixels.h"
+#include "controls/BitmapResources.h"
+#include "controls/CControlButton.h"
+#include "tests/controls/WidgetPixels.h"
 
 #include <QSignalSpy>
 #include <QTest>

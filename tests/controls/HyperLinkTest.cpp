@@ -1,4 +1,4 @@
-#include "CHyperLink.h"
+#include "controls/CHyperLink.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,5 +1,5 @@
-#include "CLabel.h"
-#include "WidgetPixels.h"
+#include "controls/CLabel.h"
+#include "tests/controls/WidgetPixels.h"
 
 #include <QTest>
 #include <gtest/gtest.h>

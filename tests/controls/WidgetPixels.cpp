@@ -1,4 +1,4 @@
-#include "WidgetPixels.h"
+#include "tests/controls/WidgetPixels.h"
 
 #include <QWidget>
 

@@ -4,7 +4,7 @@
 #include <utility>
 #include <vector>
 
-#include "ContainerMetadata.h"
+#include "engine/ContainerMetadata.h"
 
 extern "C" {
 #include <libavutil/dict.h>

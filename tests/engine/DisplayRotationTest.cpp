@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "DisplayRotation.h"
+#include "engine/DisplayRotation.h"
 
 extern "C" {
 #include <libavutil/display.h>

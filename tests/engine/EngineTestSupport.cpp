@@ -1,6 +1,6 @@
-#include "EngineTestSupport.h"
+#include "tests/engine/EngineTestSupport.h"
 
-#include "RotationWorker.h"
+#include "engine/RotationWorker.h"
 
 #include <gtest/gtest.h>
 

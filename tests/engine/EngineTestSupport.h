@@ -4,8 +4,8 @@
 #include <string>
 #include <vector>
 
-#include "ConversionJob.h"
-#include "MediaFixtures.h"
+#include "engine/ConversionJob.h"
+#include "tests/support/MediaFixtures.h"
 
 // A job record with no wait before each file.
 std::unique_ptr<ConversionJob> MakeJob(int rotation_deg);

@@ -2,7 +2,7 @@
 
 #include <cerrno>
 
-#include "FailureReason.h"
+#include "engine/FailureReason.h"
 
 extern "C" {
 #include <libavcodec/avcodec.h>

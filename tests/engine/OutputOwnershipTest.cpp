@@ -9,9 +9,9 @@
 #include <unistd.h>
 #include <vector>
 
-#include "EngineTestSupport.h"
-#include "FileNames.h"
-#include "RotationWorker.h"
+#include "batch/FileNames.h"
+#include "engine/RotationWorker.h"
+#include "tests/engine/EngineTestSupport.h"
 
 // The worker writes only into files it created itself, and removes only
 // those very files.

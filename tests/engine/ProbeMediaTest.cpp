@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
-#include "EngineTestSupport.h"
-#include "ProbeMedia.h"
+#include "engine/ProbeMedia.h"
+#include "tests/engine/EngineTestSupport.h"
 
 extern "C" {
 #include <libavcodec/avcodec.h>

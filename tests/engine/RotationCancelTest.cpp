@@ -8,10 +8,10 @@
 #include <thread>
 #include <unistd.h>
 
-#include "EngineTestSupport.h"
-#include "FileNames.h"
-#include "PipeFeeder.h"
-#include "RotationWorker.h"
+#include "batch/FileNames.h"
+#include "engine/RotationWorker.h"
+#include "tests/engine/EngineTestSupport.h"
+#include "tests/support/PipeFeeder.h"
 
 TEST(RotationJob, FreshRecordWaitsHalfASecondBeforeEachFile)
 {

@@ -7,9 +7,9 @@
 #include <unistd.h>
 #include <utility>
 
-#include "EngineTestSupport.h"
-#include "FileNames.h"
-#include "RotationWorker.h"
+#include "batch/FileNames.h"
+#include "engine/RotationWorker.h"
+#include "tests/engine/EngineTestSupport.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 #include <cmath>
 #include <ostream>
 
-#include "EngineTestSupport.h"
+#include "tests/engine/EngineTestSupport.h"
 
 extern "C" {
 #include <libavcodec/avcodec.h>

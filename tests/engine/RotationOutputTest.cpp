@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <climits>
 
-#include "EngineTestSupport.h"
+#include "tests/engine/EngineTestSupport.h"
 
 extern "C" {
 #include <libavcodec/avcodec.h>

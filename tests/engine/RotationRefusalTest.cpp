@@ -2,8 +2,8 @@
 // output exists; fallbacks that read back and decode stay.
 #include <gtest/gtest.h>
 
-#include "EngineTestSupport.h"
-#include "FileNames.h"
+#include "batch/FileNames.h"
+#include "tests/engine/EngineTestSupport.h"
 
 extern "C" {
 #include <libavcodec/avcodec.h>

@@ -3,8 +3,8 @@
 #include <cstdint>
 #include <limits>
 
-#include "EarliestStart.h"
-#include "TimestampShift.h"
+#include "engine/EarliestStart.h"
+#include "engine/TimestampShift.h"
 
 extern "C" {
 #include <libavutil/avutil.h>

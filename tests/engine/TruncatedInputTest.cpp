@@ -2,10 +2,10 @@
 
 #include <sys/stat.h>
 
-#include "EngineTestSupport.h"
-#include "FileNames.h"
-#include "InputCompleteness.h"
-#include "ProbeMedia.h"
+#include "batch/FileNames.h"
+#include "engine/InputCompleteness.h"
+#include "engine/ProbeMedia.h"
+#include "tests/engine/EngineTestSupport.h"
 
 // An input that ends before its own index or duration says is never done.
 

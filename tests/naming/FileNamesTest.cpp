@@ -1,5 +1,5 @@
-#include "FileNames.h"
-#include "FolderTest.h"
+#include "batch/FileNames.h"
+#include "tests/support/FolderTest.h"
 
 #include <gtest/gtest.h>
 

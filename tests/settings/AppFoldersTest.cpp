@@ -1,7 +1,7 @@
-#include "AppFolders.h"
-#include "ExeFolder.h"
-#include "TempFolder.h"
-#include "UserSettings.h"
+#include "settings/AppFolders.h"
+#include "settings/ExeFolder.h"
+#include "settings/UserSettings.h"
+#include "tests/support/TempFolder.h"
 
 #include <filesystem>
 #include <gtest/gtest.h>

@@ -1,6 +1,6 @@
-#include "IniFile.h"
-#include "AppSettings.h"
-#include "TempFolder.h"
+#include "settings/IniFile.h"
+#include "settings/AppSettings.h"
+#include "tests/support/TempFolder.h"
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>

@@ -1,6 +1,6 @@
-#include "IniDocument.h"
-#include "IniLineEditor.h"
-#include "TextEncoding.h"
+#include "settings/IniDocument.h"
+#include "settings/IniLineEditor.h"
+#include "settings/TextEncoding.h"
 
 #include <gtest/gtest.h>
 

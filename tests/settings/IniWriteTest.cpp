@@ -1,6 +1,6 @@
-#include "AppSettings.h"
-#include "IniFile.h"
-#include "TempFolder.h"
+#include "settings/AppSettings.h"
+#include "settings/IniFile.h"
+#include "tests/support/TempFolder.h"
 
 #include <filesystem>
 #include <gtest/gtest.h>

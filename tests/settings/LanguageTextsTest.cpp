@@ -1,7 +1,7 @@
-#include "LanguageTexts.h"
-#include "ExeFolder.h"
-#include "IniFile.h"
-#include "TempFolder.h"
+#include "settings/LanguageTexts.h"
+#include "settings/ExeFolder.h"
+#include "settings/IniFile.h"
+#include "tests/support/TempFolder.h"
 
 #include <filesystem>
 #include <gtest/gtest.h>

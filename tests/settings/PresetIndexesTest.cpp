@@ -1,6 +1,6 @@
-#include "PresetIndexes.h"
-#include "IniFile.h"
-#include "TempFolder.h"
+#include "settings/PresetIndexes.h"
+#include "settings/IniFile.h"
+#include "tests/support/TempFolder.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "TempFolder.h"
+#include "tests/support/TempFolder.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "MediaFixtures.h"
+#include "tests/support/MediaFixtures.h"
 
 #include <cerrno>
 #include <cmath>

@@ -3,7 +3,7 @@
 // Small media files made on the fly for the tests, and readers that look
 // at the result without going through the code under test.
 
-#include "TempFolder.h"
+#include "tests/support/TempFolder.h"
 
 #include <array>
 #include <cstdint>

@@ -1,5 +1,5 @@
-#include "FileRowTexts.h"
-#include "ProgressTexts.h"
+#include "ui/FileRowTexts.h"
+#include "ui/ProgressTexts.h"
 
 #include <cstdint>
 #include <gtest/gtest.h>

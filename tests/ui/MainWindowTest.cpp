@@ -1,16 +1,16 @@
 // Drives the real main window with the desktop's choosers and message boxes
 // replaced; the settings and language files live in a temporary folder.
-#include "WindowTestFolder.h"
+#include "tests/ui/WindowTestFolder.h"
 
-#include "CCheckHeadCtrl.h"
-#include "CCheckListCtrl.h"
-#include "CControlButton.h"
-#include "CFennexAVConverterDlg.h"
-#include "CHyperLink.h"
-#include "DesktopHooks.h"
-#include "IniFile.h"
-#include "LanguageTexts.h"
-#include "MediaFixtures.h"
+#include "controls/CCheckHeadCtrl.h"
+#include "controls/CCheckListCtrl.h"
+#include "controls/CControlButton.h"
+#include "controls/CHyperLink.h"
+#include "settings/IniFile.h"
+#include "settings/LanguageTexts.h"
+#include "tests/support/MediaFixtures.h"
+#include "ui/CFennexAVConverterDlg.h"
+#include "ui/DesktopHooks.h"
 
 #include <QComboBox>
 #include <QDragEnterEvent>

@@ -1,8 +1,8 @@
 // Runs the real program from a folder of its own, portable (setting.ini
 // beside it) and installed (bin/ and share/, the user's settings under a
 // fresh HOME): start-up, and the settings it writes when its window closes.
-#include "IniFile.h"
-#include "MediaFixtures.h"
+#include "settings/IniFile.h"
+#include "tests/support/MediaFixtures.h"
 
 #include <QProcess>
 #include <QProcessEnvironment>

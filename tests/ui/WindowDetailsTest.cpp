@@ -1,20 +1,20 @@
 // What a user meets at the edges of the two windows: files named on the
 // command line, long paths, moving the window, the window buttons and the
 // names screen readers read.
-#include "WindowTestFolder.h"
+#include "tests/ui/WindowTestFolder.h"
 
-#include "CAVConvertDlg.h"
-#include "CCheckListCtrl.h"
-#include "CControlButton.h"
-#include "CFennexAVConverterDlg.h"
-#include "CHyperLink.h"
-#include "CLabel.h"
-#include "DesktopHooks.h"
-#include "LanguageTexts.h"
-#include "MainWindowStart.h"
-#include "MediaFixtures.h"
-#include "PathDelegate.h"
-#include "ProgressTexts.h"
+#include "controls/CCheckListCtrl.h"
+#include "controls/CControlButton.h"
+#include "controls/CHyperLink.h"
+#include "controls/CLabel.h"
+#include "controls/PathDelegate.h"
+#include "settings/LanguageTexts.h"
+#include "tests/support/MediaFixtures.h"
+#include "ui/CAVConvertDlg.h"
+#include "ui/CFennexAVConverterDlg.h"
+#include "ui/DesktopHooks.h"
+#include "ui/MainWindowStart.h"
+#include "ui/ProgressTexts.h"
 
 #include <QAccessible>
 #include <QApplication>

@@ -1,7 +1,7 @@
-#include "WindowTestFolder.h"
+#include "tests/ui/WindowTestFolder.h"
 
-#include "ExeFolder.h"
-#include "MediaFixtures.h"
+#include "settings/ExeFolder.h"
+#include "tests/support/MediaFixtures.h"
 
 #include <cstdlib>
 #include <filesystem>

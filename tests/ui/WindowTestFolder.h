@@ -4,7 +4,7 @@
 // (and a setting.ini when a test writes one), plus a few media files made
 // once for the whole test program.
 
-#include "TempFolder.h"
+#include "tests/support/TempFolder.h"
 
 #include <QString>
 #include <QStringList>

@@ -2,13 +2,13 @@
 // the progress dialog in mid-batch as progress.png, then stops the batch.
 // The videos lie deep in folders, so the file row shows how a long path
 // gives way in its middle while the percentage stays.
-#include "CAVConvertDlg.h"
-#include "CCheckListCtrl.h"
-#include "CFennexAVConverterDlg.h"
-#include "CLabel.h"
-#include "ConversionJob.h"
-#include "DesktopHooks.h"
-#include "MediaFixtures.h"
+#include "controls/CCheckListCtrl.h"
+#include "controls/CLabel.h"
+#include "engine/ConversionJob.h"
+#include "tests/support/MediaFixtures.h"
+#include "ui/CAVConvertDlg.h"
+#include "ui/CFennexAVConverterDlg.h"
+#include "ui/DesktopHooks.h"
 
 #include <QApplication>
 #include <QComboBox>

@@ -2,10 +2,10 @@
 // window.png (files listed, second row selected) and empty.png (as started).
 // The videos lie deep in folders, as a user's do, so the list shows how a
 // long path gives way in its middle.
-#include "CCheckListCtrl.h"
-#include "CFennexAVConverterDlg.h"
-#include "DesktopHooks.h"
-#include "MediaFixtures.h"
+#include "controls/CCheckListCtrl.h"
+#include "tests/support/MediaFixtures.h"
+#include "ui/CFennexAVConverterDlg.h"
+#include "ui/DesktopHooks.h"
 
 #include <QApplication>
 #include <QComboBox>

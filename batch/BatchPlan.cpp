@@ -2,7 +2,8 @@
 
 #include "batch/FileNames.h"
 #include "batch/NameJournal.h"
-#include "batch/SafeMove.h"
+#include "files/NameBack.h"
+#include "files/SafeMove.h"
 #include "engine/ConversionJob.h"
 
 #include <set>
@@ -16,10 +17,11 @@ void RollBack(PreparedBatch& batch, const BatchFileOps& ops)
     for (auto it = batch.files.rbegin(); it != batch.files.rend(); ++it) {
         if (!it->renamed)
             continue;
-        const int error = ops.move(it->source, it->input);
-        if (error != 0) {
-            batch.rollbackFailures.emplace_back(it->input, error);
-            continue;  // the journal keeps it for the next start-up
+        const NameBack back = GiveNameBack(it->source, it->input, ops.move);
+        if (!back.Back()) {
+            batch.rollbackFailures.emplace_back(it->source, back.error);
+            if (back.kind != NameBack::kMissing)
+                continue;  // the journal keeps it for the next start-up
         }
         if (ops.journal)
             ops.journal->Release(it->source);
@@ -182,8 +184,8 @@ void FillJob(ConversionJob& job, const std::vector<BatchFile>& files)
         job.file_status[i] = kFilePending;
         // Nothing of an earlier batch may be read as this one's.
         job.output_created[i] = false;
-        job.created_output[i] = ConversionJob::CreatedFile{};
-        job.failure_reason[i].clear();
+        job.created_output[i] = CreatedFile{};
+        job.failure[i] = Failure{};
     }
     job.file_count = n;
     job.display_count = n;

@@ -84,7 +84,8 @@ struct PreparedBatch {
     Stop stop = Stop::kNone;
     std::string failedPath;  // the input whose temporary rename failed, or the journal
     int error = 0;           // errno of that failure
-    // Inputs that could not get their own name back after a stop: path and errno.
+    // Inputs that could not get their own name back after a stop: the
+    // temporary name each is under, and the errno value.
     std::vector<std::pair<std::string, int>> rollbackFailures;
 
     bool Complete() const { return stop == Stop::kNone; }

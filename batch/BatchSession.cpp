@@ -3,7 +3,7 @@
 #include "batch/CreatedOutput.h"
 #include "batch/FileNames.h"
 #include "batch/NameJournal.h"
-#include "batch/SafeMove.h"
+#include "files/NameBack.h"
 #include "engine/ConversionJob.h"
 #include "engine/RotationWorker.h"
 
@@ -15,7 +15,6 @@ struct BatchSession::Position {
     bool movePending = false;           // a done output still waits for its final name
     bool outputListed = false;          // the journal lists the output
     std::optional<CreatedFile> output;  // the file the worker created, once looked up
-    std::uint64_t born = 0;             // its birth time, 0 when unknown
 };
 
 BatchSession::BatchSession(ConversionJob& job, NameJournal* journal)
@@ -43,7 +42,6 @@ void BatchSession::Start(std::vector<BatchFile> files, int rotationDeg, int preF
     {
         const std::lock_guard<std::mutex> lock(m_namesMutex);
         m_handedOut.clear();
-        m_born.assign(m_files.size(), 0);
         for (const BatchFile& file : m_files) {
             m_handedOut.insert(file.source);
             m_handedOut.insert(file.output);
@@ -54,25 +52,17 @@ void BatchSession::Start(std::vector<BatchFile> files, int rotationDeg, int preF
     m_job.rotation_deg = rotationDeg;
     m_job.pre_file_wait_ms = preFileWaitMs;
     m_job.next_output_name = [this](const std::string& taken) { return NextOutputName(taken); };
-    m_job.output_created_hook = [this](int position, const CreatedFile& file) {
-        OutputCreated(position, file);
-    };
+    m_job.output_created_hook = [this](int, const CreatedFile& file) { OutputCreated(file); };
     m_worker = StartRotationWorker(m_job);
 }
 
-void BatchSession::OutputCreated(int position, const CreatedFile& file)
+void BatchSession::OutputCreated(const CreatedFile& file)
 {
-    const std::uint64_t born = BirthTimeOf(file);
-    {
-        const std::lock_guard<std::mutex> lock(m_namesMutex);
-        if (position >= 0 && static_cast<std::size_t>(position) < m_born.size())
-            m_born[static_cast<std::size_t>(position)] = born;
-    }
     // Before the worker writes into the file: a killed batch leaves its
     // cut-short output to the next start-up to remove. Without the entry
     // the batch still goes on; such an output would stay.
     if (m_journal)
-        m_journal->AddOutput(file.path, file.device, file.inode, born);
+        m_journal->AddOutput(file);
 }
 
 void BatchSession::CollectOutputNames(int reached, int current,
@@ -187,8 +177,6 @@ void BatchSession::Settle(int position, const PositionOutcome& outcome,
     if (m_job.output_created[at].load()) {
         state.output = m_job.created_output[at];
         state.outputListed = m_journal != nullptr;
-        const std::lock_guard<std::mutex> lock(m_namesMutex);
-        state.born = m_born[at];
     }
     // The input first: its own name matters more than the output's.
     state.inputAway = m_files[at].renamed;
@@ -210,13 +198,12 @@ void BatchSession::RestoreInput(int position, std::vector<FileError>& errors)
     if (!state.inputAway)
         return;
     const BatchFile& file = m_files[static_cast<std::size_t>(position)];
-    if (PathExists(file.source)) {
-        const int error = MoveWithoutReplacing(file.source, file.input);
-        if (error != 0) {
-            // The journal keeps it; the next start of the program tries again.
-            Report(file.source, error, errors);
+    const NameBack back = GiveNameBack(file.source, file.input);
+    if (!back.Back()) {
+        // The journal keeps it; the next start of the program tries again.
+        Report(file.source, back.error, errors);
+        if (back.kind != NameBack::kMissing)
             return;
-        }
     }
     state.inputAway = false;
     if (m_journal)
@@ -228,19 +215,19 @@ void BatchSession::FinishOutput(int position, std::vector<FileError>& errors)
     Position& state = m_state[static_cast<std::size_t>(position)];
     PositionOutcome& outcome = m_outcomes[static_cast<std::size_t>(position)];
     const BatchFile& file = m_files[static_cast<std::size_t>(position)];
-    if (!state.output || !IsStillCreatedFile(*state.output, state.born)) {
+    if (!state.output || !state.output->StillThere()) {
         // Reported done, but what it wrote is gone: that is no result.
         state.movePending = false;
         outcome.kind = PositionOutcome::kFailed;
-        outcome.reason = "its output " + outcome.output + " disappeared";
+        outcome.failure = Failure(Failure::kOutputDisappeared);
+        outcome.failure.path = outcome.output;
         outcome.output.clear();
         ReleaseOutput(position, false);
         return;
     }
     const std::string written = state.output->path;
     const std::string base = file.finalBase.empty() ? WithoutExtension(written) : file.finalBase;
-    outcome.moveError =
-        MoveToFinalName(*state.output, base, ExtensionWithoutDot(file.input), state.born);
+    outcome.moveError = MoveToFinalName(*state.output, base, ExtensionWithoutDot(file.input));
     outcome.output = state.output->path;
     if (outcome.moveError != 0) {
         Report(written, outcome.moveError, errors);
@@ -259,7 +246,7 @@ void BatchSession::RemoveOutput(int position)
 {
     const Position& state = m_state[static_cast<std::size_t>(position)];
     if (state.output)
-        RemoveCreatedFile(*state.output, state.born);
+        state.output->RemoveIfStillOurs();
 }
 
 void BatchSession::ReleaseOutput(int position, bool durable)

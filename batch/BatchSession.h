@@ -108,7 +108,7 @@ private:
     // Worker thread: the next free name for a taken output name, and the
     // note of an output just created.
     std::string NextOutputName(const std::string& taken);
-    void OutputCreated(int position, const CreatedFile& file);
+    void OutputCreated(const CreatedFile& file);
     void ReleaseOutput(int position, bool durable);
 
     ConversionJob& m_job;
@@ -120,8 +120,6 @@ private:
     std::thread m_worker;
     std::mutex m_namesMutex;
     std::set<std::string> m_handedOut;  // every name the batch gave out; guarded by m_namesMutex
-    std::vector<std::uint64_t>
-        m_born;  // birth time of each position's output; guarded by m_namesMutex
     int m_nextToSettle = 0;
     int m_nextToName = 0;  // first position whose created output is not looked at yet
     int m_doneCount = 0;

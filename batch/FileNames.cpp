@@ -1,5 +1,7 @@
 #include "batch/FileNames.h"
 
+#include "files/CreatedFile.h"
+
 #include <cerrno>
 #include <cstdint>
 #include <cstdlib>
@@ -183,13 +185,15 @@ bool FolderWriteTest(const std::string& folder)
         probe += '/';
     probe += "jlewhqlhqwenqfwk.mp4";
 
-    const int created = ::open(probe.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
-    if (created >= 0) {
-        ::close(created);
-        ::unlink(probe.c_str());
+    CreatedFile created;
+    int fd = -1;
+    const int error = CreateExclusively(probe, O_WRONLY, created, fd);
+    if (error == 0) {
+        ::close(fd);
+        created.RemoveIfStillOurs();
         return true;
     }
-    if (errno != EEXIST)
+    if (error != EEXIST)
         return false;
     // Somebody's file of that name: open it for writing to learn whether we
     // may write there, and leave it exactly as it is.

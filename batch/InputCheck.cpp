@@ -5,21 +5,14 @@
 
 extern "C" {
 #include <libavformat/avformat.h>
-#include <libavutil/error.h>
 }
 
 #include <cerrno>
-#include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
-
-std::string ErrnoText(int error)
-{
-    return std::strerror(error);
-}
 
 // The probe answers -1 both for a file the demuxer cannot open and for one
 // without a video stream; opening it once more tells the two apart.
@@ -32,59 +25,51 @@ bool DemuxerOpens(const std::string& path)
     return true;
 }
 
-}  // namespace
+InputVerdict Rejected(InputVerdict::Rejection rejection, int error = 0)
+{
+    InputVerdict verdict;
+    verdict.rejection = rejection;
+    verdict.error = error;
+    return verdict;
+}
 
-std::string ProbeRejectionReason(const std::string& path, int probeResult)
+InputVerdict ProbeRejection(const std::string& path, int probeResult)
 {
     switch (probeResult) {
     case -1:
-        return DemuxerOpens(path) ? "no video stream" : "not a media file we can read";
+        return Rejected(DemuxerOpens(path) ? InputVerdict::kNoVideo : InputVerdict::kNotMedia);
     case -2:
-        return "its stream information cannot be read";
+        return Rejected(InputVerdict::kNoStreamInfo);
     case -12:
-        return "out of memory while reading it";
+        return Rejected(InputVerdict::kOutOfMemory);
     default:
-        break;
+        return Rejected(InputVerdict::kDecoderFailed, probeResult);
     }
-    char text[AV_ERROR_MAX_STRING_SIZE] = {};
-    av_strerror(probeResult, text, sizeof text);
-    return std::string("a decoder for one of its streams cannot be opened (") + text + ")";
 }
+
+}  // namespace
 
 InputVerdict CheckInput(const std::string& path, ConversionJob& job)
 {
-    InputVerdict verdict;
     struct stat info {};
-    if (::stat(path.c_str(), &info) != 0) {
-        verdict.reason = "cannot open: " + ErrnoText(errno);
-        return verdict;
-    }
-    if (S_ISDIR(info.st_mode)) {
-        verdict.reason = "is a folder, not a file";
-        return verdict;
-    }
-    if (!S_ISREG(info.st_mode)) {
-        verdict.reason = "not a regular file";
-        return verdict;
-    }
+    if (::stat(path.c_str(), &info) != 0)
+        return Rejected(InputVerdict::kCannotOpen, errno);
+    if (S_ISDIR(info.st_mode))
+        return Rejected(InputVerdict::kFolder);
+    if (!S_ISREG(info.st_mode))
+        return Rejected(InputVerdict::kNotRegularFile);
     const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) {
-        verdict.reason = "cannot open: " + ErrnoText(errno);
-        return verdict;
-    }
+    if (fd < 0)
+        return Rejected(InputVerdict::kCannotOpen, errno);
     ::close(fd);
-    if (info.st_size == 0) {
-        verdict.reason = "empty file";
-        return verdict;
-    }
+    if (info.st_size == 0)
+        return Rejected(InputVerdict::kEmpty);
 
     job.probe_path = path;
     const int result = ProbeMedia(job);
-    if (result < 0) {
-        verdict.reason = ProbeRejectionReason(path, result);
-        return verdict;
-    }
-    verdict.accepted = true;
+    if (result < 0)
+        return ProbeRejection(path, result);
+    InputVerdict verdict;
     // Whole milliseconds, as the window's list keeps the duration.
     verdict.duration_s = static_cast<double>(job.probe_duration_us / 1000) / 1000.0;
     return verdict;

@@ -6,9 +6,22 @@ struct ConversionJob;
 
 // What the check of one input found.
 struct InputVerdict {
-    bool accepted = false;
-    std::string reason;     // why it was rejected; empty when accepted
+    enum Rejection {
+        kAccepted,
+        kCannotOpen,       // error: the errno of stat or open
+        kFolder,           // a folder, not a file
+        kNotRegularFile,   // a device, a pipe, a socket
+        kEmpty,            // a file of no bytes
+        kNoVideo,          // a media file without a video stream
+        kNotMedia,         // nothing the demuxers can read
+        kNoStreamInfo,     // its stream information cannot be read
+        kOutOfMemory,
+        kDecoderFailed,    // error: FFmpeg's code for a decoder that would not open
+    } rejection = kAccepted;
+    int error = 0;
     double duration_s = 0;  // container duration, the denominator of the progress
+
+    bool accepted() const { return rejection == kAccepted; }
 };
 
 // Checks one input the way the window's Add-files does: the probe decides,
@@ -16,6 +29,3 @@ struct InputVerdict {
 // away from the demuxer (a pipe would block it). Uses job's probe fields, so
 // it must not run while a worker runs.
 InputVerdict CheckInput(const std::string& path, ConversionJob& job);
-
-// Readable reason for a negative probe result on path.
-std::string ProbeRejectionReason(const std::string& path, int probeResult);

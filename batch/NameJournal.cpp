@@ -1,8 +1,9 @@
 #include "batch/NameJournal.h"
 
-#include "batch/CreatedOutput.h"
-#include "batch/FileNames.h"
-#include "batch/SafeMove.h"
+#include "files/CreatedFile.h"
+#include "files/DurableFile.h"
+#include "files/FileWrite.h"
+#include "files/NameBack.h"
 
 #include <cerrno>
 #include <fcntl.h>
@@ -43,15 +44,10 @@ std::string ReleaseRecord(const std::string& temporary)
     return Record({"R", temporary});
 }
 
-struct ListedOutput {
-    CreatedFile file;
-    std::uint64_t born = 0;
-};
-
-std::string OutputRecord(const ListedOutput& output)
+std::string OutputRecord(const CreatedFile& output)
 {
-    return Record({"O", output.file.path, std::to_string(output.file.device),
-                   std::to_string(output.file.inode), std::to_string(output.born)});
+    return Record({"O", output.path, std::to_string(output.device), std::to_string(output.inode),
+                   std::to_string(output.born)});
 }
 
 std::string OutputReleaseRecord(const std::string& path)
@@ -68,21 +64,6 @@ bool ParseNumber(const std::string& text, std::uint64_t& value)
         if (c < '0' || c > '9')
             return false;
         value = value * 10 + static_cast<std::uint64_t>(c - '0');
-    }
-    return true;
-}
-
-bool WriteAll(int fd, const std::string& data)
-{
-    std::size_t done = 0;
-    while (done < data.size()) {
-        const ssize_t n = ::write(fd, data.data() + done, data.size() - done);
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            return false;
-        }
-        done += static_cast<std::size_t>(n);
     }
     return true;
 }
@@ -105,7 +86,7 @@ std::string ReadAll(int fd)
 
 struct Replayed {
     std::map<std::string, std::string> names;     // temporary -> own
-    std::map<std::string, ListedOutput> outputs;  // path -> the file created there
+    std::map<std::string, CreatedFile> outputs;  // path -> the file created there
 };
 
 // Every "P" record without a later "R" record, every "O" record without a
@@ -122,7 +103,7 @@ Replayed Replay(const std::string& data)
     }
     Replayed pending;
     for (std::size_t i = 0; i < fields.size();) {
-        ListedOutput output;
+        CreatedFile output;
         if (fields[i] == "P" && i + 2 < fields.size()) {
             pending.names[fields[i + 2]] = fields[i + 1];
             i += 3;
@@ -130,11 +111,11 @@ Replayed Replay(const std::string& data)
             pending.names.erase(fields[i + 1]);
             i += 2;
         } else if (fields[i] == "O" && i + 4 < fields.size() &&
-                   ParseNumber(fields[i + 2], output.file.device) &&
-                   ParseNumber(fields[i + 3], output.file.inode) &&
+                   ParseNumber(fields[i + 2], output.device) &&
+                   ParseNumber(fields[i + 3], output.inode) &&
                    ParseNumber(fields[i + 4], output.born)) {
-            output.file.path = fields[i + 1];
-            pending.outputs[output.file.path] = output;
+            output.path = fields[i + 1];
+            pending.outputs[output.path] = output;
             i += 5;
         } else if (fields[i] == "F" && i + 1 < fields.size()) {
             pending.outputs.erase(fields[i + 1]);
@@ -144,18 +125,6 @@ Replayed Replay(const std::string& data)
         }
     }
     return pending;
-}
-
-void SyncFolderOf(const std::string& path)
-{
-    const std::size_t slash = path.rfind('/');
-    const std::string folder =
-        slash == std::string::npos ? "." : (slash == 0 ? "/" : path.substr(0, slash));
-    const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd >= 0) {
-        ::fsync(fd);
-        ::close(fd);
-    }
 }
 
 }  // namespace
@@ -187,9 +156,12 @@ bool NameJournal::Open()
 
 bool NameJournal::Append(const std::string& record, bool durable)
 {
-    if (WriteAll(m_fd, record) && (!durable || ::fdatasync(m_fd) == 0))
+    int error = WriteAll(m_fd, record);
+    if (error == 0 && durable)
+        error = SyncData(m_fd);
+    if (error == 0)
         return true;
-    m_error = errno;
+    m_error = error;
     return false;
 }
 
@@ -216,17 +188,16 @@ void NameJournal::Release(const std::string& temporaryName)
     CloseWhenEmpty();
 }
 
-bool NameJournal::AddOutput(const std::string& path, std::uint64_t device, std::uint64_t inode,
-                            std::uint64_t born)
+bool NameJournal::AddOutput(const CreatedFile& output)
 {
     const std::lock_guard<std::mutex> lock(m_mutex);
     if (!Open())
         return false;
-    if (!Append(OutputRecord(ListedOutput{CreatedFile{path, device, inode}, born}), true)) {
+    if (!Append(OutputRecord(output), true)) {
         CloseWhenEmpty();
         return false;
     }
-    ++m_outputs[path];
+    ++m_outputs[output.path];
     return true;
 }
 
@@ -300,25 +271,19 @@ std::vector<RestoredName> RecoverPendingNames(const std::string& journalPath,
     std::string keep;
     const Replayed pending = Replay(data);
     for (const auto& [temporary, own] : pending.names) {
-        if (temporary == own || !PathExists(temporary))
-            continue;
-        RestoredName entry{temporary, own, own, 0};
-        entry.error = MoveWithoutReplacing(temporary, own);
-        if (entry.error == EEXIST) {
-            entry.restoredTo = NextFreeName(own);
-            entry.error = MoveWithoutReplacing(temporary, entry.restoredTo);
-        }
-        if (entry.error != 0) {
-            entry.restoredTo.clear();
+        const NameBack back = GiveNameBack(temporary, own);
+        if (back.kind == NameBack::kAlreadyBack)
+            continue;  // its release was lost in the crash, or it was never moved
+        // Said once; a file under neither name is not looked for again.
+        if (!back.Back() && back.kind != NameBack::kMissing)
             keep += PendingRecord(own, temporary);
-        }
-        found.push_back(std::move(entry));
+        found.push_back(RestoredName{temporary, own, back.error});
     }
     // Outputs next: the names of the inputs matter more.
     for (const auto& [path, output] : pending.outputs) {
-        if (!IsStillCreatedFile(output.file, output.born))
+        if (!output.StillThere())
             continue;  // finished and moved, removed, or somebody else's file now
-        if (!RemoveCreatedFile(output.file, output.born)) {
+        if (!output.RemoveIfStillOurs()) {
             keep += OutputRecord(output);
             continue;
         }
@@ -328,9 +293,9 @@ std::vector<RestoredName> RecoverPendingNames(const std::string& journalPath,
 
     if (::ftruncate(fd, 0) == 0 && !keep.empty()) {
         ::lseek(fd, 0, SEEK_SET);
-        WriteAll(fd, keep);
+        (void)WriteAll(fd, keep);
     }
-    ::fdatasync(fd);
+    (void)SyncData(fd);
     ::close(fd);
     return found;
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "files/CreatedFile.h"
+
 #include <cstdint>
 #include <map>
 #include <mutex>
@@ -38,8 +40,7 @@ public:
 
     // Records an output file just created (its path and identity); returns
     // only when the entry is on disk. False when the file cannot be written.
-    bool AddOutput(const std::string& path, std::uint64_t device, std::uint64_t inode,
-                   std::uint64_t born);
+    bool AddOutput(const CreatedFile& output);
     // The output recorded under path is finished or removed. durable: the
     // release must survive a crash (the file stays under that very name).
     void ReleaseOutput(const std::string& path, bool durable);
@@ -69,16 +70,19 @@ private:
 struct RestoredName {
     std::string temporaryName;
     std::string ownName;
-    std::string restoredTo;  // ownName, or a free name beside it when ownName was taken
-    int error = 0;           // errno of a move that failed; the entry then stays listed
+    // 0: it has its own name back. Otherwise it stays under its temporary
+    // name and listed, and this says why: EEXIST when another file holds
+    // its own name (never replaced), or the errno of the move that failed.
+    // ENOENT: neither name holds it; it is reported once and not listed
+    // any more.
+    int error = 0;
 };
 
-// Moves every input the journal at journalPath still lists back to its own
-// name, or to the next free name beside it when that name was taken in the
-// meantime. Entries whose temporary name no longer exists are dropped.
-// Every output still listed is removed when its name still holds the very
-// file that was created; its path then goes to removedOutputs. Returns the
-// inputs found; empty when there is no journal or another instance is
-// using it.
+// Gives every input the journal at journalPath still lists its own name
+// back, by the one rule of GiveNameBack; an entry whose input is under its
+// own name already is dropped without a word. Every output still listed is
+// removed when its name still holds the very file that was created; its
+// path then goes to removedOutputs. Returns the inputs found; empty when
+// there is no journal or another instance is using it.
 std::vector<RestoredName> RecoverPendingNames(const std::string& journalPath,
                                               std::vector<std::string>* removedOutputs = nullptr);

@@ -12,13 +12,13 @@ JobSnapshot ReadJob(const ConversionJob& job)
     s.percent = job.progress_percent.load();
     const int n = s.total < 0 ? 0 : (s.total > kMaxJobFiles ? kMaxJobFiles : s.total);
     s.status.resize(static_cast<std::size_t>(n));
-    s.reason.resize(static_cast<std::size_t>(n));
+    s.failure.resize(static_cast<std::size_t>(n));
     for (int i = 0; i < n; ++i) {
         const std::size_t at = static_cast<std::size_t>(i);
         s.status[at] = job.file_status[at].load();
-        // The worker writes the reason before it stores the failure.
+        // The worker writes the failure before it stores the status.
         if (s.status[at] == kFileFailed)
-            s.reason[at] = job.failure_reason[at];
+            s.failure[at] = job.failure[at];
     }
     return s;
 }
@@ -83,8 +83,8 @@ PositionOutcome OutcomeOf(const JobSnapshot& job, int position)
     case kFileFailed:
         o.kind = PositionOutcome::kFailed;
         o.removeOutput = true;
-        if (position < static_cast<int>(job.reason.size()))
-            o.reason = job.reason[static_cast<std::size_t>(position)];
+        if (position < static_cast<int>(job.failure.size()))
+            o.failure = job.failure[static_cast<std::size_t>(position)];
         break;
     default:
         // Positions below current_index were opened by the worker; a

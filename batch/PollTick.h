@@ -1,6 +1,7 @@
 #pragma once
 
 #include "batch/PositionOutcome.h"
+#include "engine/Failure.h"
 
 #include <cstdint>
 #include <string>
@@ -17,7 +18,7 @@ struct JobSnapshot {
     int total = 0;                     // display_count
     int percent = 0;                   // progress_percent
     std::vector<std::uint8_t> status;  // file_status of positions 0 .. total - 1
-    std::vector<std::string> reason;   // failure_reason of the failed positions, else empty
+    std::vector<Failure> failure;      // why each failed position failed, else step kNone
 };
 
 // Reads worker_active before everything else: once it is seen false, the

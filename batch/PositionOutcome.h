@@ -1,5 +1,7 @@
 #pragma once
 
+#include "engine/Failure.h"
+
 #include <string>
 
 // What became of one position of a batch, for the window and the command
@@ -20,6 +22,6 @@ struct PositionOutcome {
     // was written under when the move failed (moveError then says why).
     std::string output;
     int moveError = 0;
-    // Why a failed file failed, in words; may be empty.
-    std::string reason;
+    // Why a failed file failed.
+    Failure failure;
 };

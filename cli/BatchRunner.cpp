@@ -2,6 +2,7 @@
 
 #include "batch/BatchSession.h"
 #include "batch/FileNames.h"
+#include "cli/FailureWords.h"
 #include "cli/InterruptRelay.h"
 #include "cli/ProgressLine.h"
 #include "engine/ConversionJob.h"
@@ -131,7 +132,7 @@ void BatchRunner::Report(std::size_t input, const PositionOutcome& outcome)
         if (!FolderWriteTest(m_folder))
             m_out << "cannot write into the output folder " << m_folder << '\n';
         else
-            m_out << (outcome.reason.empty() ? "the conversion failed" : outcome.reason) << '\n';
+            m_out << FailureSentence(outcome.failure) << '\n';
         break;
     case PositionOutcome::kStopped:
         m_out << "stopped: " << path << ": partial output removed\n";

@@ -6,6 +6,7 @@
 #include "batch/NameJournal.h"
 #include "cli/BatchRunner.h"
 #include "cli/CommandLine.h"
+#include "cli/FailureWords.h"
 #include "cli/ProgressLine.h"
 #include "engine/ConversionJob.h"
 
@@ -59,7 +60,7 @@ int RunRotateCli(const std::vector<std::string>& args, std::ostream& out, std::o
                 << entry.ownName << " back: " << std::strerror(entry.error) << '\n';
         else
             err << kProgram << ": an unfinished batch left " << entry.ownName << " as "
-                << entry.temporaryName << "; it is " << entry.restoredTo << " again\n";
+                << entry.temporaryName << "; it is " << entry.ownName << " again\n";
     }
     for (const std::string& path : removed)
         err << kProgram << ": removed " << path
@@ -73,8 +74,8 @@ int RunRotateCli(const std::vector<std::string>& args, std::ostream& out, std::o
         if (interrupt.load())
             break;
         const InputVerdict verdict = CheckInput(file, *probeJob);
-        if (!verdict.accepted) {
-            err << kProgram << ": skipped " << file << ": " << verdict.reason << '\n';
+        if (!verdict.accepted()) {
+            err << kProgram << ": skipped " << file << ": " << RejectionSentence(verdict) << '\n';
             ++rejected;
             continue;
         }

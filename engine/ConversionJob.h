@@ -1,5 +1,8 @@
 #pragma once
 
+#include "engine/Failure.h"
+#include "files/CreatedFile.h"
+
 #include <array>
 #include <atomic>
 #include <cstdint>
@@ -26,18 +29,7 @@ enum FileStatus : std::uint8_t {
 // The record is large (it holds the per-file tables); create your own on the
 // heap in tests, the program uses Instance().
 struct ConversionJob {
-    struct TimeBase {
-        int num = 0;
-        int den = 0;
-    };
-
     static ConversionJob& Instance();
-
-    // Worker-private progress state of the current file.
-    double audio_position_s = 0.0;
-    double video_position_s = 0.0;
-    TimeBase video_time_base;
-    TimeBase audio_time_base;
 
     std::atomic<bool> cancel_requested{false};
 
@@ -53,7 +45,7 @@ struct ConversionJob {
 
     // Batch description, written before the worker starts.
     std::array<std::string, kMaxJobFiles> input_path;   // UTF-8
-    std::array<std::string, kMaxJobFiles> output_path;  // UTF-8; extension picks the container
+    std::array<std::string, kMaxJobFiles> output_path;  // UTF-8
     std::array<double, kMaxJobFiles> duration_s{};
     int file_count = 0;
     int rotation_deg = 0;        // clockwise degrees added to each file's rotation
@@ -66,12 +58,7 @@ struct ConversionJob {
     std::function<std::string(const std::string& taken)> next_output_name;
     // Optional: called on the worker thread right after the worker created
     // a position's output file, before anything is written into it, with
-    // the file's identity (a journal records it here).
-    struct CreatedFile {
-        std::string path;  // UTF-8
-        std::uint64_t device = 0;
-        std::uint64_t inode = 0;
-    };
+    // the file's identity (a journal records it here). Paths are UTF-8.
     std::function<void(int index, const CreatedFile& file)> output_created_hook;
 
     // Worker reports.
@@ -79,12 +66,12 @@ struct ConversionJob {
     // created_output[i] is the file the worker created for position i (its
     // path may differ from output_path[i] when that name was taken); it is
     // written before output_created[i] becomes true and not changed after.
-    // failure_reason[i] says in words why position i failed; it is written
-    // before file_status[i] becomes kFileFailed. Read either only after
-    // seeing its flag.
+    // failure[i] says why position i failed; it is written before
+    // file_status[i] becomes kFileFailed. Read either only after seeing its
+    // flag.
     std::array<CreatedFile, kMaxJobFiles> created_output;
     std::array<std::atomic<bool>, kMaxJobFiles> output_created{};
-    std::array<std::string, kMaxJobFiles> failure_reason;
+    std::array<Failure, kMaxJobFiles> failure;
     std::array<std::atomic<std::uint8_t>, kMaxJobFiles> file_status{};
     std::atomic<int> progress_percent{0};
     std::atomic<int> current_index{-1};

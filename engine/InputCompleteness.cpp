@@ -18,18 +18,6 @@ bool IndexListsEverySample(const AVFormatContext* input)
     return input->iformat && std::strcmp(input->iformat->name, "mov,mp4,m4a,3gp,3g2,mj2") == 0;
 }
 
-const char* PacketWord(const AVStream* stream)
-{
-    switch (stream->codecpar->codec_type) {
-    case AVMEDIA_TYPE_VIDEO:
-        return "pictures";
-    case AVMEDIA_TYPE_AUDIO:
-        return "sound packets";
-    default:
-        return "packets";
-    }
-}
-
 }  // namespace
 
 InputCompleteness::InputCompleteness(unsigned stream_count)
@@ -63,7 +51,7 @@ void InputCompleteness::Count(const AVFormatContext* input, const AVPacket* pack
     any_time_ = true;
 }
 
-std::string InputCompleteness::Shortfall(const AVFormatContext* input,
+Failure InputCompleteness::Shortfall(const AVFormatContext* input,
                                          double probed_duration_s) const
 {
     // A duration FFmpeg measured from the timestamps runs from the first
@@ -88,26 +76,26 @@ std::string InputCompleteness::Shortfall(const AVFormatContext* input,
             expected_s = probed_duration_s;
     }
 
-    std::string missing;
+    Failure failure(Failure::kCutShort);
     if (IndexListsEverySample(input)) {
-        for (unsigned s = 0; s < input->nb_streams && missing.empty(); ++s) {
+        for (unsigned s = 0; s < input->nb_streams && failure.units_listed < 0; ++s) {
             const AVStream* stream = input->streams[s];
             if (s >= seen_.size() || !seen_[s] || stream->discard >= AVDISCARD_ALL)
                 continue;
             const int listed = avformat_index_get_entries_count(stream);
             if (whole_packets_[s] < listed) {
-                missing = " (" + std::to_string(whole_packets_[s]) + " of the " +
-                          std::to_string(listed) + " " + PacketWord(stream) + " its index lists)";
+                failure.units_read = whole_packets_[s];
+                failure.units_listed = listed;
+                failure.unit_kind = stream->codecpar->codec_type;
             }
         }
     }
     const bool short_in_time = expected_s > 0 && read_s < expected_s - kTolerance_s;
-    if (missing.empty() && !short_in_time)
-        return "";
-    std::string reason = "the input ends at " + ClockText(read_s);
-    if (expected_s > 0)
-        reason += " of " + ClockText(expected_s);
-    return reason + missing;
+    if (failure.units_listed < 0 && !short_in_time)
+        return Failure{};
+    failure.ends_at_s = read_s;
+    failure.duration_s = expected_s;
+    return failure;
 }
 
 std::string ClockText(double seconds)

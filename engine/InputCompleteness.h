@@ -1,5 +1,7 @@
 #pragma once
 
+#include "engine/Failure.h"
+
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -34,10 +36,10 @@ public:
     // Call for every packet read, before its timestamps are changed.
     void Count(const AVFormatContext* input, const AVPacket* packet);
 
-    // Empty when the input was read to its end; otherwise the reason, as
-    // "the input ends at 1:35 of 3:12". `probed_duration_s` may be 0 or
-    // less when unknown.
-    std::string Shortfall(const AVFormatContext* input, double probed_duration_s) const;
+    // A failure with step kNone when the input was read to its end;
+    // otherwise kCutShort with where it ends and how long it should be.
+    // `probed_duration_s` may be 0 or less when unknown.
+    Failure Shortfall(const AVFormatContext* input, double probed_duration_s) const;
 
 private:
     std::vector<std::int64_t> whole_packets_;  // per stream

@@ -1,9 +1,11 @@
 #include "engine/RotationWorker.h"
 
 #include <chrono>
+#include <memory>
 
 #include "engine/ConversionJob.h"
-#include "engine/FileRotation.h"
+#include "engine/PositionWork.h"
+#include "engine/RemuxWriter.h"
 
 namespace {
 
@@ -11,6 +13,12 @@ void PreFileWait(const ConversionJob& job)
 {
     if (job.pre_file_wait_ms > 0)
         std::this_thread::sleep_for(std::chrono::milliseconds(job.pre_file_wait_ms));
+}
+
+// The way a file is written, chosen from what it is.
+std::unique_ptr<FileWriter> PickWriter(const PositionWork&)
+{
+    return std::make_unique<RemuxWriter>();
 }
 
 }  // namespace
@@ -28,25 +36,22 @@ int RotationWorker(ConversionJob& job)
          job.current_index.fetch_add(1)) {
         const int i = job.current_index.load();
         job.progress_percent.store(0);
-        job.audio_position_s = 0.0;
-        job.video_position_s = 0.0;
 
         PreFileWait(job);
         if (job.cancel_requested.load())
             return 0;
 
-        FileRotation::Setup setup;
+        FileWriter::Next next;
         {
             // The file's objects are released (and a failed output removed)
             // before current_index moves on.
-            FileRotation file(job, i);
-            setup = file.Prepare();
-            if (setup == FileRotation::Setup::kReady)
-                file.CopyAndComplete();
+            PositionWork work(job, i);
+            const std::unique_ptr<FileWriter> writer = PickWriter(work);
+            next = writer->Write(work);
         }
-        if (setup == FileRotation::Setup::kEndBatch)
+        if (next == FileWriter::Next::kEndBatch)
             return -1;
-        if (setup == FileRotation::Setup::kNextFileAfterWait)
+        if (next == FileWriter::Next::kNextFileAfterWait)
             PreFileWait(job);
     }
     return 0;

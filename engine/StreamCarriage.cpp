@@ -4,7 +4,7 @@
 #include <cstring>
 #include <iterator>
 
-#include "engine/FailureReason.h"
+#include "engine/ReadableNames.h"
 
 extern "C" {
 #include <libavcodec/avcodec.h>
@@ -23,14 +23,13 @@ bool IsQuickTime(const AVOutputFormat* format)
     return std::strcmp(format->name, "mov") == 0;
 }
 
-std::string Refusal(const AVOutputFormat* format, const AVCodecParameters* par)
+Failure Refusal(const AVOutputFormat* format, const AVCodecParameters* par)
 {
-    const std::string container =
-        ReadableName(format->long_name ? format->long_name : format->name);
-    const std::string kind = par->codec_type == AVMEDIA_TYPE_AUDIO ? "sound" : "video";
-    if (par->codec_id == AV_CODEC_ID_NONE)
-        return container + " cannot hold this " + kind + ": its codec is unknown";
-    return container + " cannot hold " + CodecName(par->codec_id) + " " + kind;
+    Failure failure(Failure::kStreamRefused);
+    failure.container = ReadableName(format->long_name ? format->long_name : format->name);
+    failure.codec_id = par->codec_id;
+    failure.media_type = par->codec_type;
+    return failure;
 }
 
 // Lets the muxer set itself up for this one stream, writing into memory.
@@ -72,7 +71,7 @@ std::uint32_t OutputCodecTag(const AVOutputFormat* format, const AVCodecParamete
     return 0;
 }
 
-std::string CarriageRefusal(const AVOutputFormat* format, const AVStream* output_stream)
+Failure CarriageRefusal(const AVOutputFormat* format, const AVStream* output_stream)
 {
     const AVCodecParameters* par = output_stream->codecpar;
     if (IsQuickTime(format)) {
@@ -85,6 +84,6 @@ std::string CarriageRefusal(const AVOutputFormat* format, const AVStream* output
     }
     const int ret = TryMuxerSetUp(format, output_stream);
     if (ret == AVERROR(ENOMEM))
-        return StepFailure("cannot check the output streams", ret);
-    return ret < 0 ? Refusal(format, par) : std::string();
+        return Failure(Failure::kCheckOutputStreams, ret);
+    return ret < 0 ? Refusal(format, par) : Failure{};
 }

@@ -1,7 +1,8 @@
 #pragma once
 
+#include "engine/Failure.h"
+
 #include <cstdint>
-#include <string>
 
 struct AVCodecParameters;
 struct AVOutputFormat;
@@ -15,11 +16,12 @@ struct AVStream;
 // muxer chooses. FFmpeg's command line decides the same way on stream copy.
 std::uint32_t OutputCodecTag(const AVOutputFormat* format, const AVCodecParameters* input);
 
-// Why the output format cannot carry this output stream faithfully, "" when
-// it can. Decided without an output file:
+// Why the output format cannot carry this output stream faithfully (step
+// kStreamRefused, or kCheckOutputStreams when memory ran out), a failure
+// with step kNone when it can. Decided without an output file:
 //  - QuickTime writes a codec its tag tables do not list under a Windows
 //    fourcc; that reads back only for the codecs on a short list that was
 //    tried (Windows Media sound, for one, loses what its decoder needs);
 //  - the muxer itself refuses some codecs it lists (VP9 and Opus outside
 //    MP4, VP8 everywhere): its set-up is tried on a stream in memory.
-std::string CarriageRefusal(const AVOutputFormat* format, const AVStream* output_stream);
+Failure CarriageRefusal(const AVOutputFormat* format, const AVStream* output_stream);

@@ -1,6 +1,6 @@
 #include "settings/IniFile.h"
 
-#include "settings/AtomicFile.h"
+#include "files/DurableFile.h"
 #include "settings/IniDocument.h"
 #include "settings/IniLineEditor.h"
 #include "settings/TextEncoding.h"

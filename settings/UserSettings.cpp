@@ -1,7 +1,7 @@
 #include "settings/UserSettings.h"
 
 #include "settings/AppFolders.h"
-#include "settings/AtomicFile.h"
+#include "files/DurableFile.h"
 #include "settings/IniDocument.h"
 
 #include <cerrno>

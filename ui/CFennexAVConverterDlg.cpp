@@ -501,7 +501,7 @@ bool CFennexAVConverterDlg::ProbeAndAppend(const QString& path, int row)
     WaitForWorker();
     // A pipe or a device would hold the probe up for good: only readable
     // plain files get as far as the probe.
-    if (!CheckInput(path.toStdString(), ConversionJob::Instance()).accepted) {
+    if (!CheckInput(path.toStdString(), ConversionJob::Instance()).accepted()) {
         ShowRejected(path);
         return false;
     }

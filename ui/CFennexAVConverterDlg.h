@@ -19,6 +19,7 @@ class CHyperLink;
 class QComboBox;
 class QRadioButton;
 class QTimer;
+struct Failure;
 struct FileError;
 
 namespace Ui {
@@ -108,7 +109,7 @@ private:
     class CBatchState;
     CBatchState& Batch();
     void FinishBatch();
-    void MarkRow(int row, bool done, const std::string& reason);
+    void MarkRow(int row, bool done, const Failure& failure);
     void ShowFileErrors(const std::vector<FileError>& errors);
     void StopBatchWorker();           // the window is going away: stop and wait for a running batch
     CBatchState* m_batch = nullptr;   // a child object, created on first use

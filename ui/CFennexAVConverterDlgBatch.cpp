@@ -8,6 +8,7 @@
 #include "batch/FileNames.h"
 #include "batch/JournalPlace.h"
 #include "batch/NameJournal.h"
+#include "cli/FailureWords.h"
 #include "controls/CCheckListCtrl.h"
 #include "controls/CLabel.h"
 #include "engine/ConversionJob.h"
@@ -253,9 +254,9 @@ void CFennexAVConverterDlg::OnTimer()
         list->SetItemText(m_selectedRows[position], kColumnOutput, Q(name));
     for (int position : tick.failedPositions)
         MarkRow(m_selectedRows[position], false,
-                poll.job.reason[static_cast<std::size_t>(position)]);
+                poll.job.failure[static_cast<std::size_t>(position)]);
     if (newlyDone) {
-        MarkRow(m_selectedRows[tick.donePosition], true, std::string());
+        MarkRow(m_selectedRows[tick.donePosition], true, Failure());
         list->SetCheck(m_selectedRows[tick.donePosition], false);
     }
     ShowFileErrors(poll.errors);
@@ -269,14 +270,14 @@ void CFennexAVConverterDlg::OnTimer()
 
 // The status cell of a done or failed row; a failed one says why in its
 // tooltip (elsewhere the list shows its own).
-void CFennexAVConverterDlg::MarkRow(int row, bool done, const std::string& reason)
+void CFennexAVConverterDlg::MarkRow(int row, bool done, const Failure& failure)
 {
     CCheckListCtrl* list = FileList();
     const QString text = Q(done ? g_texts.tishi.wc : g_texts.tishi.sb);
     if (list->GetItemText(row, kColumnStatus) != text)
         list->SetItemText(row, kColumnStatus, text);
     if (QTreeWidgetItem* item = list->topLevelItem(row))
-        item->setToolTip(kColumnStatus, done ? QString() : Q(reason));
+        item->setToolTip(kColumnStatus, done ? QString() : Q(FailureSentence(failure)));
 }
 
 void CFennexAVConverterDlg::ShowFileErrors(const std::vector<FileError>& errors)
@@ -300,11 +301,11 @@ void CFennexAVConverterDlg::FinishBatch()
         const PositionOutcome& outcome = session.Outcome(i);
         switch (outcome.kind) {
         case PositionOutcome::kDone:
-            MarkRow(row, true, std::string());
+            MarkRow(row, true, Failure());
             list->SetCheck(row, false);
             break;
         case PositionOutcome::kFailed:
-            MarkRow(row, false, outcome.reason);
+            MarkRow(row, false, outcome.failure);
             break;
         default:
             break;
@@ -326,14 +327,10 @@ void CFennexAVConverterDlg::RecoverInterruptedBatch()
     const std::vector<RestoredName> found = RecoverAllJournals(&removed);
     QStringList lines;
     for (const RestoredName& entry : found) {
-        if (entry.error != 0) {
+        if (entry.error != 0)
             Desktop().showFileError(this, Q(entry.temporaryName), entry.error);
-        } else if (entry.restoredTo == entry.ownName) {
+        else
             lines << Q(entry.ownName);
-        } else {
-            lines << QStringLiteral("%1 → %2（原名称已被占用）")
-                         .arg(Q(entry.ownName), Q(entry.restoredTo));
-        }
     }
     QStringList outputs;
     for (const std::string& path : removed)

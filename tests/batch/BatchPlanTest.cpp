@@ -1,6 +1,6 @@
 #include "batch/BatchPlan.h"
 #include "batch/NameJournal.h"
-#include "batch/SafeMove.h"
+#include "files/SafeMove.h"
 #include "engine/ConversionJob.h"
 #include "tests/support/FolderTest.h"
 
@@ -293,18 +293,6 @@ TEST_F(Preparation, FillJobDescribesTheBatch)
     EXPECT_EQ(job->current_index, -1);
     EXPECT_FALSE(job->cancel_requested);
     EXPECT_EQ(job->progress_percent, 0);
-}
-
-TEST_F(FolderTest, MovesNeverReplaceAnExistingFile)
-{
-    const std::string a = Touch("a.mov", "a");
-    const std::string b = Touch("b.mov", "b");
-    EXPECT_EQ(MoveWithoutReplacing(a, b), EEXIST);
-    EXPECT_EQ(Read(a), "a");
-    EXPECT_EQ(Read(b), "b");
-    EXPECT_EQ(MoveWithoutReplacing(a, Path("c.mov")), 0);
-    EXPECT_EQ(Read(Path("c.mov")), "a");
-    EXPECT_EQ(MoveWithoutReplacing(a, Path("d.mov")), ENOENT);
 }
 
 TEST(ExtensionOfName, LowerCaseFromTheFileNamesLastDot)

@@ -162,7 +162,7 @@ TEST_F(Session, AFailureInTheMiddleLeavesTheOthersDoneAndEveryNameBack)
     EXPECT_EQ(settled, (std::vector<int>{0, 1, 2}));
     EXPECT_EQ(Kind(0), PositionOutcome::kDone);
     EXPECT_EQ(Kind(1), PositionOutcome::kFailed);
-    EXPECT_FALSE(session->Outcome(1).reason.empty());
+    EXPECT_TRUE(session->Outcome(1).failure.failed());
     EXPECT_EQ(Kind(2), PositionOutcome::kDone);
     EXPECT_EQ(session->Outcome(0).output, out + "/a.mp4");
     EXPECT_EQ(session->Outcome(2).output, out + "/c.avi");

@@ -1,5 +1,4 @@
 // Batches run through the real main window on real files, offscreen.
-#include "batch/CreatedOutput.h"
 #include "batch/NameJournal.h"
 #include "controls/CCheckListCtrl.h"
 #include "controls/CControlButton.h"
@@ -421,12 +420,14 @@ private slots:
         // The input stays listed in the journal for the next start-up.
         QVERIFY(fs::exists(m_in + "/a.mov"));
         QCOMPARE(FolderNames(m_out), (std::vector<std::string>{"a.mp4", "b.mp4"}));
-        // The next start of the program gives it a free name beside its own.
+        // The next start of the program never replaces the newcomer: it
+        // says so again, and the input stays under its temporary name.
+        m_fileErrors.clear();
         m_dlg.reset();
         m_dlg = std::make_unique<CFennexAVConverterDlg>();
-        QVERIFY(fs::exists(m_in + "/a(0).mp4"));
-        QCOMPARE(m_messages.size(), 1);
-        QVERIFY(m_messages[0].contains(Q(m_in + "/a(0).mp4")));
+        QCOMPARE(m_fileErrors, QStringList{FileErrorText(Q(m_in + "/a.mov"), EEXIST)});
+        QCOMPARE(ReadWholeFile(a), std::string("newcomer"));
+        QVERIFY(fs::exists(m_in + "/a.mov"));
     }
 
     void aFileDroppedUnderAWorkingNameIsLeftAndTheRowFollowsTheNewName()
@@ -478,16 +479,14 @@ private slots:
     {
         const std::string a = Input("a.mp4");
         const std::string partial = m_out + "/a.mov";
-        WriteBytes(partial, "cut short");
+        const CreatedFile created = CreateAsTheProgramDoes(partial, "cut short");
+        QVERIFY(!created.path.empty());
         {
             // What a batch killed in the middle of its file leaves.
             NameJournal journal(m_root + "/exe/pending-names.txt");
             QVERIFY(journal.Add(a, m_in + "/a.mov"));
             QCOMPARE(::rename(a.c_str(), (m_in + "/a.mov").c_str()), 0);
-            struct stat info {};
-            QCOMPARE(::stat(partial.c_str(), &info), 0);
-            const CreatedFile created{partial, info.st_dev, info.st_ino};
-            QVERIFY(journal.AddOutput(partial, info.st_dev, info.st_ino, BirthTimeOf(created)));
+            QVERIFY(journal.AddOutput(created));
         }
         m_messages.clear();
         m_dlg.reset();

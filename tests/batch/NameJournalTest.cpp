@@ -1,10 +1,11 @@
 #include "batch/NameJournal.h"
-#include "batch/CreatedOutput.h"
 #include "batch/JournalPlace.h"
-#include "batch/SafeMove.h"
+#include "files/SafeMove.h"
 #include "tests/support/FolderTest.h"
 
 #include <cerrno>
+#include <chrono>
+#include <thread>
 #include <fcntl.h>
 #include <fstream>
 #include <sys/file.h>
@@ -18,13 +19,14 @@ class Journal : public FolderTest
 protected:
     std::string JournalPath() const { return Path("pending-names.txt"); }
 
-    // Records an output the way the worker's note of it does.
-    static void Created(NameJournal& journal, const std::string& path)
+    // Creates an output and records it the way the worker and its note of
+    // it do.
+    static void Created(NameJournal& journal, const std::string& path,
+                        const std::string& content = "data")
     {
-        struct stat info {};
-        ASSERT_EQ(::stat(path.c_str(), &info), 0);
-        ASSERT_TRUE(journal.AddOutput(path, info.st_dev, info.st_ino,
-                                      BirthTimeOf({path, info.st_dev, info.st_ino})));
+        const CreatedFile file = CreateAsTheProgramDoes(path, content);
+        ASSERT_FALSE(file.path.empty()) << path;
+        ASSERT_TRUE(journal.AddOutput(file));
     }
 
     // Moves own to temporary the way a batch does, journal first.
@@ -66,10 +68,8 @@ TEST_F(Journal, InputsOfAKilledBatchGetTheirNamesBack)
     }
     const std::vector<RestoredName> restored = RecoverPendingNames(JournalPath());
     ASSERT_EQ(restored.size(), 2u);
-    for (const RestoredName& r : restored) {
+    for (const RestoredName& r : restored)
         EXPECT_EQ(r.error, 0);
-        EXPECT_EQ(r.restoredTo, r.ownName);
-    }
     EXPECT_EQ(Read(a), "a");
     EXPECT_EQ(Read(b), "b");
     EXPECT_EQ(Read(c), "c");
@@ -77,25 +77,42 @@ TEST_F(Journal, InputsOfAKilledBatchGetTheirNamesBack)
     EXPECT_TRUE(RecoverPendingNames(JournalPath()).empty());
 }
 
-TEST_F(Journal, TakenOwnNameGivesAFreeNameAndMissingTemporaryIsDropped)
+TEST_F(Journal, ATakenOwnNameIsNeverReplacedAndAMissingInputIsSaidOnce)
 {
     const std::string a = Touch("a.mp4", "a");
     const std::string b = Touch("b.mp4", "b");
+    const std::string c = Touch("c.mp4", "c");
     {
         NameJournal journal(JournalPath());
         MoveAway(journal, a, Path("a.mov"));
         MoveAway(journal, b, Path("b.mov"));
+        MoveAway(journal, c, Path("c.mov"));
+        // Back under its own name, but the release was lost in the crash.
+        ASSERT_EQ(MoveWithoutReplacing(Path("c.mov"), c), 0);
     }
     Touch("a.mp4", "a newer file under the old name");
     std::filesystem::remove(Path("b.mov"));  // the user deleted it meanwhile
 
-    const std::vector<RestoredName> restored = RecoverPendingNames(JournalPath());
-    ASSERT_EQ(restored.size(), 1u);
+    std::vector<RestoredName> restored = RecoverPendingNames(JournalPath());
+    ASSERT_EQ(restored.size(), 2u);
     EXPECT_EQ(restored[0].ownName, a);
-    EXPECT_EQ(restored[0].restoredTo, Path("a(0).mp4"));
-    EXPECT_EQ(Read(Path("a(0).mp4")), "a");
+    EXPECT_EQ(restored[0].error, EEXIST);
+    EXPECT_EQ(restored[1].ownName, b);
+    EXPECT_EQ(restored[1].error, ENOENT);
+    EXPECT_EQ(Read(Path("a.mov")), "a");
     EXPECT_EQ(Read(a), "a newer file under the old name");
-    EXPECT_FALSE(Exists(b));
+    EXPECT_EQ(Read(c), "c");
+
+    // The taken name is tried again at the next start, the lost file is not.
+    restored = RecoverPendingNames(JournalPath());
+    ASSERT_EQ(restored.size(), 1u);
+    EXPECT_EQ(restored[0].error, EEXIST);
+    std::filesystem::remove(a);
+    restored = RecoverPendingNames(JournalPath());
+    ASSERT_EQ(restored.size(), 1u);
+    EXPECT_EQ(restored[0].error, 0);
+    EXPECT_EQ(Read(a), "a");
+    EXPECT_TRUE(RecoverPendingNames(JournalPath()).empty());
 }
 
 TEST_F(Journal, RecoveryLeavesABatchOfAnotherInstanceAlone)
@@ -128,21 +145,24 @@ TEST_F(Journal, RecordCutShortByACrashIsIgnored)
 TEST_F(Journal, AKilledBatchsUnfinishedOutputsGoButNothingElse)
 {
     const std::string a = Touch("a.mp4", "a");
-    const std::string partial = Touch("out/a.mov", "cut short");
-    const std::string finished = Touch("out/b.mov", "complete");
-    const std::string replaced = Touch("out/c.mov", "the worker's");
+    const std::string partial = Path("out/a.mov");
+    const std::string finished = Path("out/b.mov");
+    const std::string replaced = Path("out/c.mov");
+    std::filesystem::create_directory(Path("out"));
     {
         NameJournal journal(JournalPath());
         MoveAway(journal, a, Path("a.mov"));
-        Created(journal, partial);
-        Created(journal, finished);
-        Created(journal, replaced);
+        Created(journal, partial, "cut short");
+        Created(journal, finished, "complete");
+        Created(journal, replaced, "the worker's");
         journal.ReleaseOutput(finished, true);  // it got its final name
         EXPECT_EQ(journal.PendingOutputs(), (std::vector<std::string>{partial, replaced}));
         // The process dies here.
     }
-    // Somebody's file now under the third name: not the file created there.
+    // Somebody's file now under the third name: not the file created there
+    // (made a clock tick later, as birth times go).
     std::filesystem::remove(replaced);
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
     Touch("out/c.mov", "somebody else's");
 
     std::vector<std::string> removed;
@@ -158,9 +178,9 @@ TEST_F(Journal, AKilledBatchsUnfinishedOutputsGoButNothingElse)
 
 TEST_F(Journal, OutputsAloneKeepTheFileUntilTheyAreReleased)
 {
-    const std::string out = Touch("out.mov", "x");
+    const std::string out = Path("out.mov");
     NameJournal journal(JournalPath());
-    Created(journal, out);
+    Created(journal, out, "x");
     EXPECT_NE(Read(JournalPath()), "");
     EXPECT_TRUE(RecoverPendingNames(JournalPath()).empty());  // in use by a running batch
     EXPECT_TRUE(Exists(out));

@@ -47,7 +47,7 @@ std::string RotateFixture(const TempFolder& folder, const MediaRecipe& recipe, i
     auto job = MakeJob(rotation_deg);
     AddFile(*job, input, folder / out_name);
     EXPECT_EQ(RunBatch(*job), 0);
-    EXPECT_EQ(job->file_status[0].load(), kFileDone) << in_name << ": " << job->failure_reason[0];
+    EXPECT_EQ(job->file_status[0].load(), kFileDone) << in_name << ": " << FailureSentence(job->failure[0]);
     return folder / out_name;
 }
 

@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "cli/FailureWords.h"
 #include "engine/ConversionJob.h"
 #include "tests/support/MediaFixtures.h"
 

@@ -59,7 +59,7 @@ TEST_F(OutputOwnershipTest, TakenNameIsNeverOpenedAndTheNextNameIsWritten)
     AddFile(*job, folder_ / "in.mp4", folder_ / "c.mov");
     job->next_output_name = SecondName;
     std::vector<std::pair<int, Identity>> reported;
-    job->output_created_hook = [&](int index, const ConversionJob::CreatedFile& file) {
+    job->output_created_hook = [&](int index, const CreatedFile& file) {
         // Reported before anything is written into it.
         const Identity now = IdentityOf(file.path);
         EXPECT_EQ(now.size, 0) << file.path;
@@ -101,7 +101,7 @@ TEST_F(OutputOwnershipTest, WithoutANameRuleATakenNameFailsTheFileWithAReason)
     AddFile(*job, folder_ / "in.mp4", folder_ / "b.mov");
     EXPECT_EQ(RunBatch(*job), 0);
     EXPECT_EQ(job->file_status[0].load(), kFileFailed);
-    EXPECT_EQ(job->failure_reason[0], "the output name " + (folder_ / "a.mov") + " is taken");
+    EXPECT_EQ(FailureSentence(job->failure[0]), "the output name " + (folder_ / "a.mov") + " is taken");
     EXPECT_FALSE(job->output_created[0].load());
     EXPECT_EQ(ReadWholeFile(folder_ / "a.mov"), "keep me");
     EXPECT_EQ(job->file_status[1].load(), kFileDone);
@@ -130,7 +130,7 @@ TEST_F(OutputOwnershipTest, FileAppearingUnderAWorkingNameMidBatchSurvives)
     AddFile(*job, folder_ / "in.mp4", folder_ / "a.mov");
     AddFile(*job, folder_ / "in.mp4", folder_ / "b.mov");
     job->next_output_name = SecondName;
-    job->output_created_hook = [&](int index, const ConversionJob::CreatedFile&) {
+    job->output_created_hook = [&](int index, const CreatedFile&) {
         if (index == 0)
             WriteBytes(folder_ / "b.mov", "saved meanwhile");
     };
@@ -152,7 +152,7 @@ TEST_F(OutputOwnershipTest, FullDiskFailsTheFileAndRemovesOnlyTheFileItCreated)
     AddFile(*job, folder_ / "in.mp4", folder_ / "full.mov");
     AddFile(*job, folder_ / "in.mp4", folder_ / "replaced.mov");
     AddFile(*job, folder_ / "in.mp4", folder_ / "next.mov");
-    job->output_created_hook = [&](int index, const ConversionJob::CreatedFile& file) {
+    job->output_created_hook = [&](int index, const CreatedFile& file) {
         if (index == 1)
             std::rename((folder_ / "theirs.tmp").c_str(), file.path.c_str());
         rlimit limit{};
@@ -166,7 +166,7 @@ TEST_F(OutputOwnershipTest, FullDiskFailsTheFileAndRemovesOnlyTheFileItCreated)
         std::signal(SIGXFSZ, SIG_IGN);
         int wrong = RotationWorker(*job) == 0 ? 0 : 1;
         for (std::size_t i = 0; i < 2; ++i) {
-            if (job->file_status[i].load() != kFileFailed || job->failure_reason[i].empty())
+            if (job->file_status[i].load() != kFileFailed || FailureSentence(job->failure[i]).empty())
                 wrong |= 2 << i;
         }
         if (job->file_status[2].load() != kFileDone)

@@ -31,9 +31,9 @@ TEST(RotationRefusal, SoundOrVideoQuickTimeCannotHoldFailsTheFileBeforeItsOutput
     AddFile(*job, folder / "good.mp4", folder / "good.mov");
     EXPECT_EQ(RunBatch(*job), 0);
     EXPECT_EQ(job->file_status[0].load(), kFileFailed);
-    EXPECT_EQ(job->failure_reason[0], "QuickTime cannot hold Windows Media Audio 2 sound");
+    EXPECT_EQ(FailureSentence(job->failure[0]), "QuickTime cannot hold Windows Media Audio 2 sound");
     EXPECT_EQ(job->file_status[1].load(), kFileFailed);
-    EXPECT_EQ(job->failure_reason[1], "QuickTime cannot hold Google VP9 video");
+    EXPECT_EQ(FailureSentence(job->failure[1]), "QuickTime cannot hold Google VP9 video");
     EXPECT_EQ(job->file_status[2].load(), kFileFailed);
     EXPECT_FALSE(PathExists(folder / "clip.mov"));
     EXPECT_EQ(job->file_status[3].load(), kFileDone);
@@ -55,7 +55,7 @@ TEST(RotationRefusal, WindowsVideoThatReadsBackIsStillRotated)
         auto job = MakeJob(90);
         AddFile(*job, input, output);
         ASSERT_EQ(RunBatch(*job), 0);
-        ASSERT_EQ(job->file_status[0].load(), kFileDone) << job->failure_reason[0];
+        ASSERT_EQ(job->file_status[0].load(), kFileDone) << FailureSentence(job->failure[0]);
         EXPECT_EQ(ReadRotationCw(output), 90);
         const FixtureInfo got = ReadInfo(output);
         ASSERT_EQ(got.streams.size(), 1u);

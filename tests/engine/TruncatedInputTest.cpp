@@ -105,7 +105,7 @@ TEST_P(TruncatedInputTest, FailsWithAReasonAndLeavesNothing)
     AddFile(*job, whole, folder / "whole.mov", ProbedSeconds(whole));
     EXPECT_EQ(RunBatch(*job), 0);
     EXPECT_EQ(job->file_status[0].load(), kFileFailed);
-    EXPECT_EQ(WithoutCount(job->failure_reason[0]), c.reason);
+    EXPECT_EQ(WithoutCount(FailureSentence(job->failure[0])), c.reason);
     EXPECT_TRUE(job->output_created[0].load());
     EXPECT_FALSE(PathExists(folder / "cut.mov"));
     EXPECT_EQ(ReadWholeFile(cut), before);
@@ -114,7 +114,7 @@ TEST_P(TruncatedInputTest, FailsWithAReasonAndLeavesNothing)
     EXPECT_EQ(after.tv_nsec, mtime.tv_nsec);
 
     EXPECT_EQ(job->file_status[1].load(), kFileDone)
-        << "the whole file is not refused: " << job->failure_reason[1];
+        << "the whole file is not refused: " << FailureSentence(job->failure[1]);
     EXPECT_EQ(ReadRotationCw(folder / "whole.mov"), 90);
 }
 
@@ -167,7 +167,7 @@ TEST(CompleteInput, OrdinaryEndingsAreDone)
     EXPECT_EQ(RunBatch(*job), 0);
     for (std::size_t i = 0; i < files.size(); ++i) {
         EXPECT_EQ(job->file_status[i].load(), kFileDone)
-            << files[i].name << ": " << job->failure_reason[i];
+            << files[i].name << ": " << FailureSentence(job->failure[i]);
     }
 }
 

@@ -1,9 +1,13 @@
 #include "tests/support/TempFolder.h"
 
+#include "files/FileWrite.h"
+
+#include <fcntl.h>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <stdlib.h>
+#include <unistd.h>
 #include <vector>
 
 namespace fs = std::filesystem;
@@ -61,4 +65,15 @@ std::string TempFolder::Touch(const std::string& name, const std::string& conten
     fs::create_directories(fs::path(file).parent_path(), ignored);
     WriteBytes(file, content);
     return file;
+}
+
+CreatedFile CreateAsTheProgramDoes(const std::string& path, const std::string& content)
+{
+    CreatedFile file;
+    int fd = -1;
+    if (CreateExclusively(path, O_WRONLY, file, fd) != 0)
+        return CreatedFile{};
+    const bool written = WriteAll(fd, content) == 0;
+    ::close(fd);
+    return written ? file : CreatedFile{};
 }

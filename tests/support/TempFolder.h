@@ -2,6 +2,8 @@
 
 // Temporary folders and plain files for the tests.
 
+#include "files/CreatedFile.h"
+
 #include <string>
 
 // A fresh folder under /tmp (mkdtemp) whose name holds tag; the caller
@@ -15,6 +17,9 @@ void RemoveTree(const std::string& folder);
 bool WriteBytes(const std::string& path, const std::string& bytes);
 // The whole content of a file; empty when it cannot be read.
 std::string ReadWholeFile(const std::string& path);
+// Creates a new file holding content the way the program creates its
+// outputs, and returns its identity (path empty when it could not).
+CreatedFile CreateAsTheProgramDoes(const std::string& path, const std::string& content);
 
 // A fresh temporary folder, removed with everything in it when the object
 // goes.

@@ -1,4 +1,4 @@
-#include "batch/SafeMove.h"
+#include "files/SafeMove.h"
 
 #include <cerrno>
 #include <cstdio>

@@ -1,16 +1,16 @@
-// Per-file set-up: input, decoder check, output streams and header.
-#include "engine/FileRotation.h"
+#include "engine/RemuxWriter.h"
+
+#include "engine/ContainerMetadata.h"
+#include "engine/DisplayRotation.h"
+#include "engine/InputCompleteness.h"
+#include "engine/PositionWork.h"
+#include "engine/StreamCarriage.h"
+#include "engine/StreamExclusion.h"
 
 #include <algorithm>
 #include <cstring>
+#include <fcntl.h>
 #include <string>
-
-#include "engine/ContainerMetadata.h"
-#include "engine/ConversionJob.h"
-#include "engine/DisplayRotation.h"
-#include "engine/FailureReason.h"
-#include "engine/StreamCarriage.h"
-#include "engine/StreamExclusion.h"
 
 extern "C" {
 #include <libavcodec/avcodec.h>
@@ -51,98 +51,98 @@ bool SetOutputMatrix(AVStream* stream, const DisplayMatrix& matrix)
     return true;
 }
 
-}  // namespace
-
-FileRotation::FileRotation(ConversionJob& job, int index) : job_(job), index_(index)
+Failure WithCode(Failure::Step step, int code)
 {
-    RememberInputTimes();
+    return Failure(step, code);
 }
 
-FileRotation::~FileRotation()
+Failure DecoderFailure(Failure::Step step, int code, int codec_id)
+{
+    Failure failure(step, code);
+    failure.codec_id = codec_id;
+    return failure;
+}
+
+double Seconds(std::int64_t ts, AVRational tb)
+{
+    return static_cast<double>(ts) * tb.num / tb.den;
+}
+
+}  // namespace
+
+RemuxWriter::~RemuxWriter()
 {
     av_packet_free(&packet_);
     for (StreamSlot& slot : slots_)
         avcodec_free_context(&slot.decoder);
     avformat_close_input(&input_);
     if (output_) {
-        output_->pb = nullptr;  // output_file_'s
+        output_->pb = nullptr;  // io_'s
         avformat_free_context(output_);
     }
-    output_file_.Close();
-    if (remove_output_)
-        output_file_.RemoveIfOurs();
 }
 
-void FileRotation::Fail(const std::string& reason)
+FileWriter::Next RemuxWriter::Write(PositionWork& work)
 {
-    job_.failure_reason[static_cast<std::size_t>(index_)] = reason;
-    job_.file_status[static_cast<std::size_t>(index_)].store(kFileFailed);
-    remove_output_ = true;
+    work_ = &work;
+    if (const std::optional<Next> failed = Prepare())
+        return *failed;
+    CopyAndComplete();
+    return Next::kNextFile;
 }
 
-FileRotation::Setup FileRotation::Prepare()
+std::optional<FileWriter::Next> RemuxWriter::Prepare()
 {
-    const std::string& inputPath = job_.input_path[static_cast<std::size_t>(index_)];
-    const std::string& outputPath = job_.output_path[static_cast<std::size_t>(index_)];
+    PositionWork& work = *work_;
+    const std::string& inputPath = work.InputPath();
+    const auto fail = [&work](Failure failure, Next next) {
+        work.Fail(std::move(failure));
+        return std::optional<Next>(next);
+    };
 
     int ret = avformat_open_input(&input_, inputPath.c_str(), nullptr, nullptr);
-    if (ret < 0) {
-        Fail(InputFailure("cannot open the input", ret));
-        return Setup::kEndBatch;
-    }
-    if ((ret = avformat_find_stream_info(input_, nullptr)) < 0) {
-        Fail(InputFailure("cannot read the input's streams", ret));
-        return Setup::kEndBatch;
-    }
+    if (ret < 0)
+        return fail(WithCode(Failure::kOpenInput, ret), Next::kEndBatch);
+    if ((ret = avformat_find_stream_info(input_, nullptr)) < 0)
+        return fail(WithCode(Failure::kReadStreams, ret), Next::kEndBatch);
     slots_.assign(input_->nb_streams, StreamSlot{});
-    if (const std::string why = OpenDecoders(); !why.empty()) {
-        Fail(why);
-        return Setup::kEndBatch;
-    }
+    if (Failure why = OpenDecoders(); why.failed())
+        return fail(std::move(why), Next::kEndBatch);
     av_dump_format(input_, 0, inputPath.c_str(), 0);
 
-    ret = avformat_alloc_output_context2(&output_, nullptr, nullptr, outputPath.c_str());
-    if (ret < 0 || !output_) {
-        Fail(ret == AVERROR(EINVAL) ? "no container is known for the output's extension"
-                                    : StepFailure("cannot create the output", ret));
-        return Setup::kNextFile;
-    }
-    if (const std::string why = CreateOutputStreams(); !why.empty()) {
-        Fail(why);
-        return Setup::kNextFile;
-    }
+    // QuickTime, whatever the output's name: a file read under its own
+    // name (an .mkv on a disc) still becomes a QuickTime file.
+    ret = avformat_alloc_output_context2(&output_, nullptr, "mov", nullptr);
+    if (ret < 0 || !output_)
+        return fail(WithCode(Failure::kSetUpOutput, ret < 0 ? ret : AVERROR(ENOMEM)),
+                    Next::kNextFile);
+    if (Failure why = CreateOutputStreams(); why.failed())
+        return fail(std::move(why), Next::kNextFile);
     // Decided before the output file exists.
-    if (const std::string why = RefusedStream(); !why.empty()) {
-        Fail(why);
-        return Setup::kNextFile;
-    }
-    av_dump_format(output_, 0, outputPath.c_str(), 1);
+    if (Failure why = RefusedStream(); why.failed())
+        return fail(std::move(why), Next::kNextFile);
 
-    if (!(output_->oformat->flags & AVFMT_NOFILE)) {
-        const Setup created = CreateOutputFile();
-        if (created != Setup::kReady)
-            return created;
-        output_->pb = output_file_.io();
-        output_->flags |= AVFMT_FLAG_CUSTOM_IO;
-    }
-    if ((ret = avformat_write_header(output_, nullptr)) < 0) {
-        Fail(OutputFailure("cannot write the output's header", ret));
-        return Setup::kNextFileAfterWait;
-    }
+    if (const std::optional<Next> notCreated = work.CreateOutput(O_WRONLY))
+        return notCreated;
+    av_dump_format(output_, 0, work.Output().path.c_str(), 1);
+    if (!io_.Open(work.OutputFd()))
+        return fail(Failure(Failure::kOutOfMemory), Next::kNextFile);
+    output_->pb = io_.io();
+    output_->flags |= AVFMT_FLAG_CUSTOM_IO;
+    if ((ret = avformat_write_header(output_, nullptr)) < 0)
+        return fail(WithCode(Failure::kWriteHeader, ret), Next::kNextFileAfterWait);
     if (writes_keys_)
         DropHeaderOnlyMetadata(&output_->metadata);
     output_dts_.assign(output_->nb_streams, MonotonicDts{});
     packet_ = av_packet_alloc();
-    if (!packet_) {
-        Fail("out of memory");
-        return Setup::kNextFile;
-    }
-    return Setup::kReady;
+    if (!packet_)
+        return fail(Failure(Failure::kOutOfMemory), Next::kNextFile);
+    return std::nullopt;
 }
 
 // The copy never decodes; the decoders are opened only so that a usable
 // stream whose decoder cannot be set up fails the file up front.
-std::string FileRotation::OpenDecoders()
+Failure RemuxWriter::OpenDecoders()
 {
     for (unsigned s = 0; s < input_->nb_streams; ++s) {
         const AVCodecParameters* par = input_->streams[s]->codecpar;
@@ -152,26 +152,24 @@ std::string FileRotation::OpenDecoders()
         const AVCodec* codec = avcodec_find_decoder(par->codec_id);
         if (!codec)
             continue;
-        const std::string what = "the " + CodecName(par->codec_id) + " decoder";
         AVCodecContext*& decoder = slots_[s].decoder;
         decoder = avcodec_alloc_context3(codec);
         if (!decoder)
-            return StepFailure("cannot set up " + what, AVERROR(ENOMEM));
+            return DecoderFailure(Failure::kSetUpDecoder, AVERROR(ENOMEM), par->codec_id);
         if (const int ret = avcodec_parameters_to_context(decoder, par); ret < 0)
-            return StepFailure("cannot set up " + what, ret);
+            return DecoderFailure(Failure::kSetUpDecoder, ret, par->codec_id);
         if (IsVideoOrAudio(par)) {
             if (const int ret = avcodec_open2(decoder, codec, nullptr); ret < 0)
-                return StepFailure("cannot open " + what, ret);
+                return DecoderFailure(Failure::kOpenDecoder, ret, par->codec_id);
         }
     }
-    return "";
+    return Failure{};
 }
 
-std::string FileRotation::CreateOutputStreams()
+Failure RemuxWriter::CreateOutputStreams()
 {
-    const auto failed = [](int ret) {
-        return StepFailure("cannot set up the output streams", ret);
-    };
+    const auto failed = [](int ret) { return WithCode(Failure::kSetUpOutput, ret); };
+    const int rotation = work_->RotationDeg();
     int n = 0;
     for (unsigned s = 0; s < input_->nb_streams; ++s) {
         AVStream* in = input_->streams[s];
@@ -206,8 +204,8 @@ std::string FileRotation::CreateOutputStreams()
 
         const AVDictionaryEntry* tag = av_dict_get(in->metadata, "rotate", nullptr, 0);
         const long long tagValue = tag ? RotateTagValue(tag->value) : 0;
-        if (job_.rotation_deg != 0) {
-            const std::string text = std::to_string(ReduceDegrees(tagValue + job_.rotation_deg));
+        if (rotation != 0) {
+            const std::string text = std::to_string(ReduceDegrees(tagValue + rotation));
             if (const int ret = av_dict_set(&out->metadata, "rotate", text.c_str(), 0); ret < 0)
                 return failed(ret);
         }
@@ -226,10 +224,10 @@ std::string FileRotation::CreateOutputStreams()
             DisplayMatrix matrix{};
             const bool hasMatrix = InputMatrix(in, matrix);
             bool set = true;
-            if (hasMatrix && job_.rotation_deg != 0) {
-                set = SetOutputMatrix(out, TurnMatrix(matrix, job_.rotation_deg));
+            if (hasMatrix && rotation != 0) {
+                set = SetOutputMatrix(out, TurnMatrix(matrix, rotation));
             } else if (!hasMatrix) {
-                const int total = ReduceDegrees(tagValue + job_.rotation_deg);
+                const int total = ReduceDegrees(tagValue + rotation);
                 set = total == 0 || SetOutputMatrix(out, RotationMatrix(total));
             }
             if (!set)
@@ -245,22 +243,22 @@ std::string FileRotation::CreateOutputStreams()
         return failed(ret);
     if (const int ret = CopyChapters(); ret < 0)
         return failed(ret);
-    return "";
+    return Failure{};
 }
 
-std::string FileRotation::RefusedStream() const
+Failure RemuxWriter::RefusedStream() const
 {
     for (unsigned k = 0; k < output_->nb_streams; ++k) {
-        if (std::string why = CarriageRefusal(output_->oformat, output_->streams[k]); !why.empty())
+        if (Failure why = CarriageRefusal(output_->oformat, output_->streams[k]); why.failed())
             return why;
     }
-    return "";
+    return Failure{};
 }
 
 // Every audio stream and every video stream moves the progress, except
 // that when the input's first two streams are both copied video, only the
 // first of those does and no further video stream.
-void FileRotation::AssignProgress()
+void RemuxWriter::AssignProgress()
 {
     auto copiedVideo = [this](std::size_t s) {
         return s < slots_.size() && slots_[s].output_index >= 0 &&
@@ -274,7 +272,7 @@ void FileRotation::AssignProgress()
     }
 }
 
-void FileRotation::SetShifts()
+void RemuxWriter::SetShifts()
 {
     for (unsigned k = 0; k < output_->nb_streams && k < shifts_.size(); ++k) {
         const AVRational tb = output_->streams[k]->time_base;
@@ -283,7 +281,7 @@ void FileRotation::SetShifts()
     shifts_set_ = true;
 }
 
-int FileRotation::CopyContainerMetadata()
+int RemuxWriter::CopyContainerMetadata()
 {
     // Keys are written only where the muxer can write them.
     writes_keys_ = HasQuickTimeKeys(input_->metadata) && output_->priv_data &&
@@ -292,7 +290,7 @@ int FileRotation::CopyContainerMetadata()
 }
 
 // Chapters keep their titles, and their times move with the streams'.
-int FileRotation::CopyChapters()
+int RemuxWriter::CopyChapters()
 {
     for (unsigned c = 0; c < input_->nb_chapters; ++c) {
         const AVChapter* in = input_->chapters[c];
@@ -322,14 +320,14 @@ int FileRotation::CopyChapters()
 // Every side data travels with its stream (HDR mastering and light level,
 // stereo and spherical information, Dolby Vision configuration ...). The
 // display matrix is set separately for video and never given to audio.
-int FileRotation::CopyStreamSideData(int input_index, int output_index)
+int RemuxWriter::CopyStreamSideData(int input_index, int output_index)
 {
     const AVStream* in = input_->streams[input_index];
     AVStream* out = output_->streams[output_index];
     const bool video = in->codecpar->codec_type == AVMEDIA_TYPE_VIDEO;
     for (int k = 0; k < in->nb_side_data; ++k) {
         const AVPacketSideData& sd = in->side_data[k];
-        if (sd.type == AV_PKT_DATA_DISPLAYMATRIX && (!video || job_.rotation_deg != 0))
+        if (sd.type == AV_PKT_DATA_DISPLAYMATRIX && (!video || work_->RotationDeg() != 0))
             continue;
         std::uint8_t* data = av_stream_new_side_data(out, sd.type, sd.size);
         if (!data)
@@ -337,4 +335,101 @@ int FileRotation::CopyStreamSideData(int input_index, int output_index)
         std::memcpy(data, sd.data, sd.size);
     }
     return 0;
+}
+
+void RemuxWriter::PublishProgress()
+{
+    work_->Progress().Publish(std::max(video_position_s_, audio_position_s_), work_->DurationS());
+}
+
+void RemuxWriter::AdjustPacket(AVPacket* packet, const StreamSlot& slot)
+{
+    const AVStream* in = input_->streams[packet->stream_index];
+    const AVStream* out = output_->streams[slot.output_index];
+
+    const auto rounding = static_cast<AVRounding>(AV_ROUND_NEAR_INF | AV_ROUND_PASS_MINMAX);
+    packet->pts = av_rescale_q_rnd(packet->pts, in->time_base, out->time_base, rounding);
+    packet->dts = av_rescale_q_rnd(packet->dts, in->time_base, out->time_base, rounding);
+    packet->duration = av_rescale_q(packet->duration, in->time_base, out->time_base);
+    packet->pos = -1;
+
+    if (!shifts_set_) {
+        // No stream told its start at set-up: the first packet copied does.
+        if (!start_.known())
+            start_.Offer(packet->pts, out->time_base.num, out->time_base.den);
+        SetShifts();
+    }
+    TimestampShift& shift = shifts_[static_cast<std::size_t>(slot.output_index)];
+    if (slot.media_type == AVMEDIA_TYPE_VIDEO) {
+        shift.ShiftVideo(packet->pts, packet->dts);
+        if (slot.drives_progress && packet->pts != AV_NOPTS_VALUE)
+            video_position_s_ = Seconds(packet->pts, out->time_base);
+    } else {
+        shift.ShiftAudio(packet->pts, packet->dts);
+        if (packet->pts != AV_NOPTS_VALUE)
+            audio_position_s_ = Seconds(packet->pts, out->time_base);
+    }
+    output_dts_[static_cast<std::size_t>(slot.output_index)].Fix(packet->pts, packet->dts);
+}
+
+void RemuxWriter::CopyAndComplete()
+{
+    PositionWork& work = *work_;
+    Failure failure;
+    InputCompleteness completeness(input_->nb_streams);
+    bool input_ended = false;
+    while (!work.CancelRequested()) {
+        const int read = av_read_frame(input_, packet_);
+        if (read < 0) {
+            input_ended = true;
+            // The end of the input, or data the demuxer cannot go on with,
+            // ends the copy as it ends FFmpeg's own; an input that cannot
+            // be read any more leaves the output incomplete.
+            if (read != AVERROR_EOF && input_->pb && input_->pb->error < 0)
+                failure = WithCode(Failure::kReadInput, input_->pb->error);
+            break;
+        }
+        completeness.Count(input_, packet_);
+        const int s = packet_->stream_index;
+        // Streams that a demuxer adds during the copy (a transport stream
+        // may) were not there at set-up and have no output; nor does a
+        // stream whose type the demuxer changed since.
+        if (s < 0 || static_cast<std::size_t>(s) >= slots_.size() ||
+            slots_[static_cast<std::size_t>(s)].output_index < 0 ||
+            input_->streams[s]->codecpar->codec_type !=
+                slots_[static_cast<std::size_t>(s)].media_type) {
+            av_packet_unref(packet_);
+            continue;
+        }
+        const StreamSlot& slot = slots_[static_cast<std::size_t>(s)];
+        PublishProgress();
+        AdjustPacket(packet_, slot);
+        packet_->stream_index = slot.output_index;
+        // A packet the muxer or the disk does not take leaves the output
+        // incomplete: the file fails instead of counting as done.
+        const int written = av_interleaved_write_frame(output_, packet_);
+        av_packet_unref(packet_);
+        if (written < 0) {
+            failure = WithCode(Failure::kWriteOutput, written);
+            break;
+        }
+    }
+
+    // An input cut short is never done, however well the rest went.
+    if (!failure.failed() && input_ended)
+        failure = completeness.Shortfall(input_, work.DurationS());
+    if (!failure.failed()) {
+        if (const int ret = av_write_trailer(output_); ret < 0)
+            failure = WithCode(Failure::kCompleteOutput, ret);
+    }
+    if (!failure.failed()) {
+        // The last bytes go out now; a full disk may show only here.
+        output_->pb = nullptr;
+        if (const int ret = io_.Finish(); ret < 0)
+            failure = WithCode(Failure::kCompleteOutput, ret);
+    }
+    if (failure.failed())
+        work.Fail(std::move(failure));
+    else
+        work.Complete();
 }

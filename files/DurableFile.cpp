@@ -1,29 +1,17 @@
-#include "settings/AtomicFile.h"
+#include "files/DurableFile.h"
+
+#include "files/FileWrite.h"
+#include "files/SafeMove.h"
 
 #include <atomic>
 #include <cerrno>
 #include <climits>
-#include <cstdio>
 #include <cstdlib>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
-
-bool WriteAll(int fd, const std::string& bytes)
-{
-    std::size_t done = 0;
-    while (done < bytes.size()) {
-        const ssize_t wrote = ::write(fd, bytes.data() + done, bytes.size() - done);
-        if (wrote < 0 && errno == EINTR)
-            continue;
-        if (wrote <= 0)
-            return false;
-        done += static_cast<std::size_t>(wrote);
-    }
-    return true;
-}
 
 std::string FolderOf(const std::string& path)
 {
@@ -57,6 +45,27 @@ int CreateTemporary(const std::string& target, std::string& tempPath)
     return -1;
 }
 
+// Writes bytes into a new temporary file beside target, gives it mode when
+// not 0, syncs and closes it. Returns its path, or "" (nothing left behind).
+std::string WriteTemporary(const std::string& target, const std::string& bytes, mode_t mode)
+{
+    std::string tempPath;
+    const int fd = CreateTemporary(target, tempPath);
+    if (fd < 0)
+        return std::string();
+    bool ok = WriteAll(fd, bytes) == 0;
+    if (ok && mode != 0)
+        ok = ::fchmod(fd, mode) == 0;
+    if (ok)
+        ok = ::fsync(fd) == 0;
+    ok = ::close(fd) == 0 && ok;
+    if (!ok) {
+        ::unlink(tempPath.c_str());
+        return std::string();
+    }
+    return tempPath;
+}
+
 }  // namespace
 
 bool ReplaceFileAtomically(const std::string& path, const std::string& bytes)
@@ -78,47 +87,40 @@ bool ReplaceFileAtomically(const std::string& path, const std::string& bytes)
         return false;
     }
 
-    std::string tempPath;
-    const int fd = CreateTemporary(target, tempPath);
-    if (fd < 0)
+    const std::string tempPath = WriteTemporary(target, bytes, exists ? info.st_mode & 07777 : 0);
+    if (tempPath.empty())
         return false;
-    bool ok = WriteAll(fd, bytes);
-    if (ok && exists)
-        ok = ::fchmod(fd, info.st_mode & 07777) == 0;
-    if (ok)
-        ok = ::fsync(fd) == 0;
-    ok = ::close(fd) == 0 && ok;
-    if (ok)
-        ok = ::rename(tempPath.c_str(), target.c_str()) == 0;
-    if (!ok) {
+    if (::rename(tempPath.c_str(), target.c_str()) != 0) {
         ::unlink(tempPath.c_str());
         return false;
     }
-    // Make the rename itself durable; its failure does not undo the write.
-    const int folder = ::open(FolderOf(target).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (folder >= 0) {
-        ::fsync(folder);
-        ::close(folder);
-    }
+    SyncFolderOf(target);
     return true;
 }
 
 bool CreateFileWithoutReplacing(const std::string& path, const std::string& bytes)
 {
-    std::string tempPath;
-    const int fd = CreateTemporary(path, tempPath);
-    if (fd < 0)
+    const std::string tempPath = WriteTemporary(path, bytes, 0);
+    if (tempPath.empty())
         return false;
-    bool ok = WriteAll(fd, bytes) && ::fsync(fd) == 0;
-    ok = ::close(fd) == 0 && ok;
-    if (ok) {
-        // A hard link fails on a taken name; where links are not possible,
-        // a rename that refuses to replace does the same.
-        ok = ::link(tempPath.c_str(), path.c_str()) == 0;
-        if (!ok && errno != EEXIST)
-            ok = ::renameat2(AT_FDCWD, tempPath.c_str(), AT_FDCWD, path.c_str(),
-                             RENAME_NOREPLACE) == 0;
+    if (MoveWithoutReplacing(tempPath, path) != 0) {
+        ::unlink(tempPath.c_str());
+        return false;
     }
-    ::unlink(tempPath.c_str());
-    return ok;
+    SyncFolderOf(path);
+    return true;
+}
+
+int SyncData(int fd)
+{
+    return ::fdatasync(fd) == 0 ? 0 : errno;
+}
+
+void SyncFolderOf(const std::string& path)
+{
+    const int fd = ::open(FolderOf(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd >= 0) {
+        ::fsync(fd);
+        ::close(fd);
+    }
 }

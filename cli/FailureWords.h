@@ -1,0 +1,15 @@
+#pragma once
+
+#include <string>
+
+struct Failure;
+struct InputVerdict;
+
+// The command line's English words for what went wrong with a file.
+
+// Why a position failed: "cannot write the output: File too large", "no
+// space left on the output disk", "the input ends at 0:01 of 0:03".
+std::string FailureSentence(const Failure& failure);
+
+// Why an input was not taken: "no video stream", "empty file".
+std::string RejectionSentence(const InputVerdict& verdict);

@@ -1,0 +1,83 @@
+#pragma once
+
+#include "engine/AvioOverFd.h"
+#include "engine/EarliestStart.h"
+#include "engine/Failure.h"
+#include "engine/FileWriter.h"
+#include "engine/TimestampShift.h"
+
+#include <optional>
+#include <string>
+#include <vector>
+
+struct AVCodecContext;
+struct AVFormatContext;
+struct AVPacket;
+
+// The way for every file that is not rewritten byte for byte: libavformat
+// reads the input and its QuickTime muxer writes the copied streams into a
+// new file, with the rotated display matrix, without decoding anything.
+// The container is QuickTime, whatever the output's name says. A cancelled
+// file's output is closed with a trailer, so that it plays up to the
+// cancel.
+class RemuxWriter : public FileWriter
+{
+public:
+    RemuxWriter() = default;
+    ~RemuxWriter() override;
+    RemuxWriter(const RemuxWriter&) = delete;
+    RemuxWriter& operator=(const RemuxWriter&) = delete;
+
+    Next Write(PositionWork& work) override;
+
+private:
+    // What the copy does with the packets of one input stream, settled at
+    // set-up so that the per-packet work is a look-up.
+    struct StreamSlot {
+        AVCodecContext* decoder = nullptr;
+        int output_index = -1;  // -1: the stream is not copied
+        int media_type = -1;    // AVMediaType of the copied stream
+        bool drives_progress = false;
+    };
+
+    // Opens the input, checks its decoders, sets up the output and writes
+    // its header. Nothing: ready to copy; otherwise the file failed.
+    std::optional<Next> Prepare();
+    // Copies the packets until the input ends or a cancel arrives, writes
+    // the trailer, closes the output and completes or fails the position.
+    void CopyAndComplete();
+
+    // Each returns a failure, or one with step kNone.
+    Failure OpenDecoders();
+    Failure CreateOutputStreams();
+    Failure RefusedStream() const;
+
+    int CopyStreamSideData(int input_index, int output_index);
+    int CopyContainerMetadata();
+    int CopyChapters();
+    void AssignProgress();
+    // At the first packet, once the muxer has settled the output streams'
+    // time bases: gives every output stream the shift of the earliest
+    // start (found at set-up, or else taken from that packet).
+    void SetShifts();
+    void PublishProgress();
+    // Rescales, shifts and repairs the timestamps of a packet of a copied
+    // stream for the slot's output stream.
+    void AdjustPacket(AVPacket* packet, const StreamSlot& slot);
+
+    PositionWork* work_ = nullptr;
+    AVFormatContext* input_ = nullptr;
+    AVFormatContext* output_ = nullptr;
+    AVPacket* packet_ = nullptr;
+    AvioOverFd io_;
+    std::vector<StreamSlot> slots_;         // per input stream
+    std::vector<MonotonicDts> output_dts_;  // per output stream
+    EarliestStart start_;
+    bool shifts_set_ = false;
+    std::vector<TimestampShift> shifts_;  // per output stream
+    // The output writes QuickTime keys (see ContainerMetadata.h).
+    bool writes_keys_ = false;
+    // Where the copy is, in seconds of the output's timeline.
+    double video_position_s_ = 0.0;
+    double audio_position_s_ = 0.0;
+};

@@ -1,0 +1,81 @@
+#include "batch/InputCheck.h"
+#include "cli/FailureWords.h"
+#include "engine/Failure.h"
+#include "engine/ReadableNames.h"
+
+#include <gtest/gtest.h>
+
+#include <cerrno>
+
+extern "C" {
+#include <libavcodec/avcodec.h>
+#include <libavutil/error.h>
+}
+
+TEST(FailureWords, StepAndFFmpegsTextOrPlainWords)
+{
+    EXPECT_EQ(FailureSentence(Failure(Failure::kWriteOutput, AVERROR(EFBIG))),
+              "cannot write the output: File too large");
+    EXPECT_EQ(FailureSentence(Failure(Failure::kWriteOutput, AVERROR(ENOSPC))),
+              "no space left on the output disk");
+    EXPECT_EQ(FailureSentence(Failure(Failure::kCompleteOutput, AVERROR(ENOSPC))),
+              "no space left on the output disk");
+    EXPECT_EQ(FailureSentence(Failure(Failure::kCompleteOutput, AVERROR(EIO))),
+              "cannot complete the output: Input/output error");
+    EXPECT_EQ(FailureSentence(Failure(Failure::kReadStreams, AVERROR_INVALIDDATA)),
+              "the input is damaged: Invalid data found when processing input");
+    EXPECT_EQ(FailureSentence(Failure(Failure::kOpenInput, AVERROR(ENOENT))),
+              "cannot open the input: No such file or directory");
+    EXPECT_EQ(FailureSentence(Failure(Failure::kOutputNameTaken, 0, "/o/a.mov")),
+              "the output name /o/a.mov is taken");
+    EXPECT_EQ(FailureSentence(Failure()), "the conversion failed");
+}
+
+TEST(FailureWords, RefusalsNameTheContainerTheCodecAndTheKind)
+{
+    Failure refused(Failure::kStreamRefused);
+    refused.container = "QuickTime";
+    refused.codec_id = AV_CODEC_ID_WMAV2;
+    refused.media_type = AVMEDIA_TYPE_AUDIO;
+    EXPECT_EQ(FailureSentence(refused), "QuickTime cannot hold Windows Media Audio 2 sound");
+    refused.codec_id = AV_CODEC_ID_NONE;
+    refused.media_type = AVMEDIA_TYPE_VIDEO;
+    EXPECT_EQ(FailureSentence(refused), "QuickTime cannot hold this video: its codec is unknown");
+}
+
+TEST(FailureWords, ACutShortInputSaysWhereItEndsAndWhatIsMissing)
+{
+    Failure cut(Failure::kCutShort);
+    cut.ends_at_s = 61.9;
+    cut.duration_s = 3725;
+    EXPECT_EQ(FailureSentence(cut), "the input ends at 1:01 of 1:02:05");
+    cut.duration_s = 0;
+    cut.units_read = 38;
+    cut.units_listed = 75;
+    cut.unit_kind = AVMEDIA_TYPE_VIDEO;
+    EXPECT_EQ(FailureSentence(cut), "the input ends at 1:01 (38 of the 75 pictures its index lists)");
+}
+
+TEST(FailureWords, RejectedInputsSayWhy)
+{
+    InputVerdict verdict;
+    verdict.rejection = InputVerdict::kCannotOpen;
+    verdict.error = EACCES;
+    EXPECT_EQ(RejectionSentence(verdict), "cannot open: Permission denied");
+    verdict.rejection = InputVerdict::kNoVideo;
+    EXPECT_EQ(RejectionSentence(verdict), "no video stream");
+    verdict.rejection = InputVerdict::kAccepted;
+    EXPECT_EQ(RejectionSentence(verdict), "");
+}
+
+TEST(ReadableNames, CodecsAreNamedByTheReadablePartOfTheirLongName)
+{
+    EXPECT_EQ(CodecName(AV_CODEC_ID_WMAV2), "Windows Media Audio 2");
+    EXPECT_EQ(CodecName(AV_CODEC_ID_VP9), "Google VP9");
+    EXPECT_EQ(CodecName(AV_CODEC_ID_HEVC), "H.265");
+    EXPECT_EQ(CodecName(AV_CODEC_ID_OPUS), "Opus");
+    EXPECT_EQ(CodecName(AV_CODEC_ID_NONE), "");
+    EXPECT_EQ(ReadableName("QuickTime / MOV"), "QuickTime");
+    EXPECT_EQ(ReadableName("MP4 (MPEG-4 Part 14)"), "MP4");
+    EXPECT_EQ(ReadableName(nullptr), "");
+}

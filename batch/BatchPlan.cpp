@@ -2,10 +2,11 @@
 
 #include "batch/FileNames.h"
 #include "batch/NameJournal.h"
+#include "engine/ConversionJob.h"
 #include "files/NameBack.h"
 #include "files/SafeMove.h"
-#include "engine/ConversionJob.h"
 
+#include <cerrno>
 #include <set>
 #include <sys/stat.h>
 #include <sys/statvfs.h>
@@ -36,6 +37,13 @@ void ChooseOutput(BatchFile& file, const std::string& wanted, std::set<std::stri
     file.output = NextFreeName(wanted, taken);
     file.finalBase = WithoutExtension(NextFreeName(wanted));
     taken.insert(file.output);
+}
+
+// The move failed because the input's folder takes no new name, not
+// because of anything about this input.
+bool FolderRefusesNewNames(int error)
+{
+    return error == EACCES || error == EPERM || error == EROFS;
 }
 
 }  // namespace
@@ -132,23 +140,28 @@ PreparedBatch PrepareBatch(const std::vector<TickedRow>& rows, const std::string
                 break;
             }
             const int error = ops.move(row.path, temporary);
-            if (error != 0) {
-                if (ops.journal)
-                    ops.journal->Release(temporary);
+            if (error != 0 && ops.journal)
+                ops.journal->Release(temporary);
+            if (error != 0 && !FolderRefusesNewNames(error)) {
                 batch.stop = PreparedBatch::Stop::kRenameFailed;
                 batch.failedPath = row.path;
                 batch.error = error;
                 break;
             }
-            file.source = temporary;
-            file.renamed = true;
-            taken.insert(temporary);
+            // A folder that takes no new name (a read-only medium, a shared
+            // folder): the worker reads the input under its own name.
+            if (error == 0) {
+                file.source = temporary;
+                file.renamed = true;
+                taken.insert(temporary);
+            }
         }
 
-        // The output keeps the input's stem and takes the extension of the
-        // name the worker reads, so that MOV is chosen as the container.
-        const std::string sourceExt = file.source.substr(ExtensionDot(file.source));
-        ChooseOutput(file, outputFolder + "/" + FileStem(row.path) + sourceExt, taken);
+        // The output keeps the input's stem and is written under a .mov
+        // name (a .MOV input's own extension) until it is done.
+        const std::string workingExt =
+            ext == ".mov" ? row.path.substr(ExtensionDot(row.path)) : std::string(".mov");
+        ChooseOutput(file, outputFolder + "/" + FileStem(row.path) + workingExt, taken);
         batch.files.push_back(std::move(file));
     }
     if (!batch.Complete())

@@ -54,7 +54,7 @@ struct BatchFile {
     int row = -1;        // the caller's number of the input (TickedRow::row)
     std::string input;   // the input's own name
     std::string source;  // the name the worker reads: a temporary .mov name or the input itself
-    std::string output;  // the .mov or input-extension name the worker is to write
+    std::string output;  // the .mov name (a .MOV input's own) the worker is to write
     double duration_s = 0.0;
     bool renamed = false;  // source is a temporary name
     // The output's final name without its extension: the free name for the
@@ -95,9 +95,11 @@ struct PreparedBatch {
 // its own folder (journal entry first, then the move) and chooses a free
 // output name in outputFolder for every input. No two positions of the
 // batch get the same temporary or output name, and none is the name of an
-// existing file. When a file name has no '.', a journal entry cannot be
-// written or a move fails, the preparation stops there and every input
-// already moved gets its own name back.
+// existing file. An input whose folder takes no new name (no write
+// permission, a read-only medium) keeps its own name and is read under it.
+// When a file name has no '.', a journal entry cannot be written or a move
+// fails otherwise, the preparation stops there and every input already
+// moved gets its own name back.
 PreparedBatch PrepareBatch(const std::vector<TickedRow>& rows, const std::string& outputFolder,
                            const BatchFileOps& ops);
 

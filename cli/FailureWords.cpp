@@ -102,8 +102,7 @@ std::string FailureSentence(const Failure& f)
         if (CodecName(f.codec_id).empty())
             return f.container + " cannot hold this " + KindWord(f.media_type) +
                    ": its codec is unknown";
-        return f.container + " cannot hold " + CodecName(f.codec_id) + " " +
-               KindWord(f.media_type);
+        return f.container + " cannot hold " + CodecName(f.codec_id) + " " + KindWord(f.media_type);
     case Failure::kCreateOutputFile:
         return StepSentence("cannot create the output file " + f.path, f.code);
     case Failure::kOutputNameTaken:

@@ -42,8 +42,8 @@ struct Failure {
     std::string path;
 
     // kSetUpDecoder, kOpenDecoder, kStreamRefused.
-    int codec_id = 0;    // AVCodecID; 0 when unknown
-    int media_type = -1; // AVMediaType of the refused stream
+    int codec_id = 0;       // AVCodecID; 0 when unknown
+    int media_type = -1;    // AVMediaType of the refused stream
     std::string container;  // the readable name of the output container ("QuickTime")
 
     // kCutShort: where the input's media stops and how long it should run

@@ -51,8 +51,7 @@ void InputCompleteness::Count(const AVFormatContext* input, const AVPacket* pack
     any_time_ = true;
 }
 
-Failure InputCompleteness::Shortfall(const AVFormatContext* input,
-                                         double probed_duration_s) const
+Failure InputCompleteness::Shortfall(const AVFormatContext* input, double probed_duration_s) const
 {
     // A duration FFmpeg measured from the timestamps runs from the first
     // one; one the container declares (Matroska, QuickTime) may run from 0

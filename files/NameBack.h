@@ -6,12 +6,12 @@
 // What became of an input that was to get its own name back.
 struct NameBack {
     enum Kind {
-        kRestored,     // moved from its temporary name to its own
-        kAlreadyBack,  // nothing under the temporary name, the own name is there
-        kOwnNameTaken, // another file holds the own name: the input stays under its
-                       // temporary name (error EEXIST)
-        kMissing,      // neither name holds a file (error ENOENT, of the temporary name)
-        kMoveFailed,   // the move failed (error says why); it stays under its temporary name
+        kRestored,      // moved from its temporary name to its own
+        kAlreadyBack,   // nothing under the temporary name, the own name is there
+        kOwnNameTaken,  // another file holds the own name: the input stays under its
+                        // temporary name (error EEXIST)
+        kMissing,       // neither name holds a file (error ENOENT, of the temporary name)
+        kMoveFailed,    // the move failed (error says why); it stays under its temporary name
     } kind = kRestored;
     int error = 0;
 
@@ -23,6 +23,5 @@ struct NameBack {
 // The one rule for every caller: the start of a batch that undoes its
 // renames, the end of each file, and start-up recovery after a kill.
 // move: the move to use (tests replace it); it must never replace a file.
-NameBack GiveNameBack(
-    const std::string& temporary, const std::string& own,
-    const std::function<int(const std::string&, const std::string&)>& move = {});
+NameBack GiveNameBack(const std::string& temporary, const std::string& own,
+                      const std::function<int(const std::string&, const std::string&)>& move = {});

@@ -1,7 +1,7 @@
 #include "batch/BatchPlan.h"
 #include "batch/NameJournal.h"
-#include "files/SafeMove.h"
 #include "engine/ConversionJob.h"
+#include "files/SafeMove.h"
 #include "tests/support/FolderTest.h"
 
 #include <cerrno>
@@ -231,6 +231,36 @@ TEST_F(Preparation, NameWithoutDotStopsAndGivesEarlierInputsTheirNamesBack)
     EXPECT_TRUE(RecoverPendingNames(journal->Path()).empty());
 }
 
+TEST_F(Preparation, AnInputWhoseFolderTakesNoNewNameIsReadUnderItsOwn)
+{
+    const std::string a = Touch("ro/a.mp4", "a");
+    const std::string b = Touch("ro/b.mkv", "b");
+    const std::string c = Touch("rw/c.avi", "c");
+    for (int refusal : {EACCES, EROFS, EPERM}) {
+        BatchFileOps ops = DefaultBatchFileOps(journal.get());
+        ops.move = [&](const std::string& from, const std::string& to) {
+            return from.find("/ro/") != std::string::npos ? refusal
+                                                          : MoveWithoutReplacing(from, to);
+        };
+        const PreparedBatch batch = PrepareBatch({{0, a, ""}, {1, b, ""}, {2, c, ""}}, out, ops);
+        ASSERT_TRUE(batch.Complete()) << refusal;
+        ASSERT_EQ(batch.files.size(), 3u);
+        EXPECT_EQ(batch.files[0].source, a);
+        EXPECT_FALSE(batch.files[0].renamed);
+        EXPECT_EQ(batch.files[0].output, out + "/a.mov");
+        EXPECT_EQ(batch.files[1].source, b);
+        EXPECT_EQ(batch.files[1].output, out + "/b.mov");
+        EXPECT_TRUE(batch.files[2].renamed);
+        EXPECT_EQ(batch.files[2].source, Path("rw/c.mov"));
+        // Only the moved input is listed.
+        EXPECT_EQ(journal->Pending().size(), 1u);
+        ASSERT_EQ(MoveWithoutReplacing(batch.files[2].source, c), 0);
+        journal->Release(batch.files[2].source);
+    }
+    EXPECT_EQ(Read(a), "a");
+    EXPECT_EQ(Read(b), "b");
+}
+
 TEST_F(Preparation, SameInputTickedTwiceFailsOnItsSecondRename)
 {
     const std::string a = Touch("a.mp4", "a");
@@ -250,11 +280,11 @@ TEST_F(Preparation, FailedRenameLeavesTheOtherInputsUntouched)
     const std::string b = Touch("b.mp4", "b");
     BatchFileOps ops = DefaultBatchFileOps(journal.get());
     ops.move = [&](const std::string& from, const std::string& to) {
-        return from == b ? EACCES : MoveWithoutReplacing(from, to);
+        return from == b ? EIO : MoveWithoutReplacing(from, to);
     };
     const PreparedBatch batch = PrepareBatch({{0, a, ""}, {1, b, ""}}, out, ops);
     EXPECT_EQ(batch.stop, PreparedBatch::Stop::kRenameFailed);
-    EXPECT_EQ(batch.error, EACCES);
+    EXPECT_EQ(batch.error, EIO);
     EXPECT_EQ(batch.failedPath, b);
     EXPECT_EQ(Read(a), "a");
     EXPECT_EQ(Read(b), "b");

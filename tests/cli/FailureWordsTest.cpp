@@ -1,5 +1,5 @@
-#include "batch/InputCheck.h"
 #include "cli/FailureWords.h"
+#include "batch/InputCheck.h"
 #include "engine/Failure.h"
 #include "engine/ReadableNames.h"
 
@@ -53,7 +53,8 @@ TEST(FailureWords, ACutShortInputSaysWhereItEndsAndWhatIsMissing)
     cut.units_read = 38;
     cut.units_listed = 75;
     cut.unit_kind = AVMEDIA_TYPE_VIDEO;
-    EXPECT_EQ(FailureSentence(cut), "the input ends at 1:01 (38 of the 75 pictures its index lists)");
+    EXPECT_EQ(FailureSentence(cut),
+              "the input ends at 1:01 (38 of the 75 pictures its index lists)");
 }
 
 TEST(FailureWords, RejectedInputsSayWhy)

@@ -6,8 +6,8 @@
 
 #include <cerrno>
 #include <chrono>
-#include <thread>
 #include <fcntl.h>
+#include <thread>
 #include <unistd.h>
 
 namespace {

@@ -108,7 +108,7 @@ private:
     class CBatchState;
     CBatchState& Batch();
     void FinishBatch();
-    void MarkRow(int row, bool done, const std::string& reason);
+    void MarkSettledRows(const std::vector<int>& positions);
     void ShowFileErrors(const std::vector<FileError>& errors);
     void StopBatchWorker();           // the window is going away: stop and wait for a running batch
     CBatchState* m_batch = nullptr;   // a child object, created on first use

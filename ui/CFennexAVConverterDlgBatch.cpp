@@ -245,19 +245,9 @@ void CFennexAVConverterDlg::OnTimer()
     if (tick.updateFileBar)
         m_progressDlg->m_fileProgress->setValue(tick.percent);
 
-    // Every tick while a file is in work reports the one before it as done;
-    // its row is finished off on the first of those ticks only (FinishBatch
-    // goes over every done row again at the end).
-    const bool newlyDone = tick.donePosition >= 0 && tick.doneCount != tick.labelDoneCount;
     for (const auto& [position, name] : poll.outputNames)
         list->SetItemText(m_selectedRows[position], kColumnOutput, Q(name));
-    for (int position : tick.failedPositions)
-        MarkRow(m_selectedRows[position], false,
-                poll.job.reason[static_cast<std::size_t>(position)]);
-    if (newlyDone) {
-        MarkRow(m_selectedRows[tick.donePosition], true, std::string());
-        list->SetCheck(m_selectedRows[tick.donePosition], false);
-    }
+    MarkSettledRows(poll.settled);
     ShowFileErrors(poll.errors);
 
     if (tick.CloseDialog()) {
@@ -267,16 +257,27 @@ void CFennexAVConverterDlg::OnTimer()
     batch.inTick = false;
 }
 
-// The status cell of a done or failed row; a failed one says why in its
-// tooltip (elsewhere the list shows its own).
-void CFennexAVConverterDlg::MarkRow(int row, bool done, const std::string& reason)
+// Marks the rows of positions the session has just settled, each once and
+// from its settled outcome: a done row says so and is unticked, a failed one
+// says why in the tooltip of its status (elsewhere the list shows its own);
+// a stopped or unreached row keeps its status and its tick.
+void CFennexAVConverterDlg::MarkSettledRows(const std::vector<int>& positions)
 {
+    const BatchSession& session = *Batch().session;
     CCheckListCtrl* list = FileList();
-    const QString text = Q(done ? g_texts.tishi.wc : g_texts.tishi.sb);
-    if (list->GetItemText(row, kColumnStatus) != text)
-        list->SetItemText(row, kColumnStatus, text);
-    if (QTreeWidgetItem* item = list->topLevelItem(row))
-        item->setToolTip(kColumnStatus, done ? QString() : Q(reason));
+    for (int position : positions) {
+        const int row = m_selectedRows[static_cast<std::size_t>(position)];
+        QTreeWidgetItem* item = list->topLevelItem(row);
+        const PositionOutcome& outcome = session.Outcome(position);
+        if (!item ||
+            (outcome.kind != PositionOutcome::kDone && outcome.kind != PositionOutcome::kFailed))
+            continue;
+        const bool done = outcome.kind == PositionOutcome::kDone;
+        list->SetItemText(row, kColumnStatus, Q(done ? g_texts.tishi.wc : g_texts.tishi.sb));
+        item->setToolTip(kColumnStatus, done ? QString() : Q(outcome.reason));
+        if (done)
+            list->SetCheck(row, false);
+    }
 }
 
 void CFennexAVConverterDlg::ShowFileErrors(const std::vector<FileError>& errors)
@@ -293,23 +294,7 @@ void CFennexAVConverterDlg::FinishBatch()
     CCheckListCtrl* list = FileList();
     for (const auto& [position, name] : end.outputNames)
         list->SetItemText(m_selectedRows[position], kColumnOutput, Q(name));
-    for (int i = 0; i < session.FileCount(); ++i) {
-        const int row = m_selectedRows[i];
-        if (row < 0 || row >= list->GetItemCount())
-            continue;
-        const PositionOutcome& outcome = session.Outcome(i);
-        switch (outcome.kind) {
-        case PositionOutcome::kDone:
-            MarkRow(row, true, std::string());
-            list->SetCheck(row, false);
-            break;
-        case PositionOutcome::kFailed:
-            MarkRow(row, false, outcome.reason);
-            break;
-        default:
-            break;
-        }
-    }
+    MarkSettledRows(end.settled);
     ShowFileErrors(end.errors);
 
     if (end.end == BatchEnd::kCancelled)

@@ -310,6 +310,52 @@ private slots:
         QCOMPARE(ReadRotationCw(m_out + "/b.mp4"), 90);
     }
 
+    // A row is marked once, from what the batch settled for its file: a
+    // file reported done whose output is gone before it gets its final name
+    // is failed, and its row was never shown done nor unticked.
+    void aRowIsMarkedOnceFromItsSettledOutcome()
+    {
+        const std::string a = Input("a.mp4");
+        const std::string b = Input("b.mp4");
+        Add({a, b});
+        // Every change the first row goes through.
+        QStringList statusesOfRow0;
+        bool unticked = false;
+        const QMetaObject::Connection watch = connect(
+            List(), &QTreeWidget::itemChanged, this, [&](QTreeWidgetItem* item, int column) {
+                if (List()->indexOfTopLevelItem(item) != 0)
+                    return;
+                const QString status = item->text(6);
+                if (column == 6 && status != Q(g_texts.jiemian.zb) &&
+                    (statusesOfRow0.isEmpty() || statusesOfRow0.back() != status))
+                    statusesOfRow0 << status;
+                unticked = unticked || !List()->GetCheck(0);
+            });
+        bool removed = false;
+        m_duringBatch = [&](CAVConvertDlg*) {
+            if (removed)
+                return;
+            // No tick may look at the first file until its output is gone.
+            m_dlg->Timer1()->stop();
+            if (ConversionJob::Instance().current_index < 1)
+                return;
+            removed = true;
+            QVERIFY(fs::remove(m_out + "/a.mov"));
+            m_dlg->Timer1()->start(300);
+        };
+        Start();
+        disconnect(watch);
+
+        QVERIFY(removed);
+        QCOMPARE(statusesOfRow0, QStringList{Q(g_texts.tishi.sb)});
+        QVERIFY(!unticked);
+        QVERIFY(List()->topLevelItem(0)->toolTip(6).contains(QStringLiteral("disappeared")));
+        QCOMPARE(Status(1), Q(g_texts.tishi.wc));
+        QVERIFY(!List()->GetCheck(1));
+        QCOMPARE(FolderNames(m_in), (std::vector<std::string>{"a.mp4", "b.mp4"}));
+        QCOMPARE(FolderNames(m_out), (std::vector<std::string>{"b.mp4"}));
+    }
+
     void progressDialogKeysAndCheckBox()
     {
         const std::string a = Input("a.mp4");

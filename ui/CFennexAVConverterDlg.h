@@ -53,6 +53,13 @@ public:
     // program ends the process with exit code 0, tests replace it.
     std::function<void()> endProcess;
 
+    // Closes the window as its close button does. A running batch is first
+    // stopped as the stop button stops it, its inputs get their own names
+    // back, and the window closes once the batch has ended (after any
+    // message that ending shows). The program calls it on SIGTERM, SIGINT
+    // and SIGHUP.
+    void RequestClose();
+
     // The controls, by the ids they are known by.
     CControlButton* StartButton() const;       // 1099
     CControlButton* RemoveButton() const;      // 1254
@@ -93,8 +100,9 @@ public:
                            // calls it before every probe
     bool m_openFolderWhenDone =
         true;  // from [DIR] open at start-up; the progress dialog's check box changes it
-    QString m_outputFolder;  // exchanged with combo 1077 (DoDataExchange(true) fills it from the
-                             // combo before OnStart uses it)
+    int preFileWaitMs = 500;  // the worker's pause before each file; tests shorten it
+    QString m_outputFolder;   // exchanged with combo 1077 (DoDataExchange(true) fills it from the
+                              // combo before OnStart uses it)
     CCheckListCtrl* FileList() const;  // the list 1114 (implemented in CFennexAVConverterDlg.cpp)
     QTimer* Timer1() const;            // timer 1, 300 ms (created by the first OnStart)
     CAVConvertDlg* ProgressDialog() const;  // null before the first batch

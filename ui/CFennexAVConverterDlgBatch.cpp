@@ -23,7 +23,6 @@
 #include <QRadioButton>
 #include <QTimer>
 #include <QTreeWidgetItem>
-#include <cstdlib>
 #include <memory>
 
 namespace {
@@ -31,20 +30,6 @@ namespace {
 QString Q(const std::string& text)
 {
     return QString::fromStdString(text);
-}
-
-// The program waits half a second before each file. Tests that drive the
-// real window shorten it with FENNEX_PRE_FILE_WAIT_MS, read once.
-int PreFileWaitMs()
-{
-    static const int wait = [] {
-        const char* text = std::getenv("FENNEX_PRE_FILE_WAIT_MS");
-        if (!text || !*text)
-            return 500;
-        const int value = std::atoi(text);
-        return value < 0 ? 500 : value;
-    }();
-    return wait;
 }
 
 QString RefusalText(StartRefusal refusal)
@@ -91,6 +76,8 @@ public:
     std::unique_ptr<NameJournal> journal;
     std::unique_ptr<BatchSession> session;  // the last batch; goes before the journal it uses
     bool inTick = false;
+    bool running = false;         // from the session's start until the batch is finished off
+    bool closeRequested = false;  // the window closes once the running batch has ended
 };
 
 CFennexAVConverterDlg::CBatchState& CFennexAVConverterDlg::Batch()
@@ -200,7 +187,8 @@ void CFennexAVConverterDlg::OnStart()
         rotation = 270;
 
     batch.session = std::make_unique<BatchSession>(ConversionJob::Instance(), &journal);
-    batch.session->Start(prepared.files, rotation, PreFileWaitMs());
+    batch.session->Start(prepared.files, rotation, preFileWaitMs);
+    batch.running = true;
 
     if (!m_timer1) {
         m_timer1 = new QTimer(this);
@@ -218,6 +206,22 @@ void CFennexAVConverterDlg::OnStart()
     m_timer1->stop();
     WaitForWorker();
     FinishBatch();
+    batch.running = false;
+    if (batch.closeRequested) {
+        batch.closeRequested = false;
+        close();
+    }
+}
+
+void CFennexAVConverterDlg::RequestClose()
+{
+    if (!m_batch || !m_batch->running) {
+        close();
+        return;
+    }
+    m_batch->closeRequested = true;
+    if (m_progressDlg && m_progressDlg->isVisible())
+        m_progressDlg->OnStop();
 }
 
 void CFennexAVConverterDlg::OnTimer()
@@ -335,18 +339,4 @@ void CFennexAVConverterDlg::RecoverInterruptedBatch()
     }
     if (!text.isEmpty())
         Desktop().showMessage(this, text);
-
-    // Test-only: FENNEX_TEST_START_FILES (paths, one a line) and
-    // FENNEX_TEST_OUTPUT_FOLDER make a freshly started program add those
-    // files and press Start, so that a test can kill it in mid-batch.
-    const QString files = qEnvironmentVariable("FENNEX_TEST_START_FILES");
-    if (!files.isEmpty()) {
-        const QString output = qEnvironmentVariable("FENNEX_TEST_OUTPUT_FOLDER");
-        QTimer::singleShot(0, this, [this, files, output] {
-            AddDroppedFiles(files.split(QLatin1Char('\n'), Qt::SkipEmptyParts));
-            m_outputFolder = output;
-            DoDataExchange(false);
-            OnStart();
-        });
-    }
 }

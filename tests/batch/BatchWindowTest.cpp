@@ -149,6 +149,7 @@ private slots:
 
         m_dlg = std::make_unique<CFennexAVConverterDlg>();
         m_dlg->endProcess = [] {};
+        m_dlg->preFileWaitMs = 300;
         m_dlg->show();
     }
 
@@ -354,6 +355,46 @@ private slots:
         QVERIFY(!List()->GetCheck(1));
         QCOMPARE(FolderNames(m_in), (std::vector<std::string>{"a.mp4", "b.mp4"}));
         QCOMPARE(FolderNames(m_out), (std::vector<std::string>{"b.mp4"}));
+    }
+
+    // Asked to close during a batch (as on SIGTERM), the window stops the
+    // batch, gives the inputs their names back and only then closes through
+    // its close path; without a batch it closes at once.
+    void aCloseRequestDuringABatchStopsItFirst()
+    {
+        MediaRecipe longer;
+        longer.seconds = 30;
+        longer.width = 64;
+        longer.height = 48;
+        const std::string a = Input("a.mp4");
+        const std::string b = Input("b.mp4", longer);
+        Add({a, b});
+        std::vector<std::vector<std::string>> inputsAtClose;
+        m_dlg->endProcess = [&] { inputsAtClose.push_back(FolderNames(m_in)); };
+        bool requested = false;
+        m_duringBatch = [&](CAVConvertDlg*) {
+            if (!requested && ConversionJob::Instance().current_index >= 1) {
+                requested = true;
+                m_dlg->RequestClose();
+                QVERIFY(inputsAtClose.empty());
+            }
+        };
+        Start();
+
+        QVERIFY(requested);
+        QVERIFY(!IsProgressUp());
+        QVERIFY(!m_dlg->isVisible());
+        QCOMPARE(inputsAtClose, (std::vector<std::vector<std::string>>{{"a.mp4", "b.mp4"}}));
+        QCOMPARE(m_messages, QStringList());
+        QVERIFY(m_opened.isEmpty());
+        QCOMPARE(Status(0), Q(g_texts.tishi.wc));
+        QCOMPARE(FolderNames(m_out), (std::vector<std::string>{"a.mp4"}));
+        // The close path wrote the settings.
+        QVERIFY(ReadWholeFile(m_root + "/exe/setting.ini").find("[JOIN]") != std::string::npos);
+
+        m_dlg->show();
+        m_dlg->RequestClose();
+        QCOMPARE(inputsAtClose.size(), std::size_t(2));
     }
 
     void progressDialogKeysAndCheckBox()

@@ -48,25 +48,15 @@ TickResult PollTick(const JobSnapshot& job, int doneCount)
     r.updateFileBar = job.percent >= 0 && job.percent <= 100;
     r.doneCount = doneCount;
 
-    if (cur > 0 && cur - 1 < total) {
-        const std::uint8_t previous = StatusAt(job, cur - 1);
-        if (previous == kFileFailed) {
-            r.failedPositions.push_back(cur - 1);
-        } else if (previous == kFileDone) {
-            // Counts every position passed, as the count of finished
-            // files always has: a failed earlier file counts too.
-            r.doneCount = cur;
-            r.donePosition = cur - 1;
-        }
-    }
+    // Counts every position passed once the file before the current one is
+    // done, as the count of finished files always has: a failed earlier file
+    // counts too.
+    if (cur > 0 && cur - 1 < total && StatusAt(job, cur - 1) == kFileDone)
+        r.doneCount = cur;
 
-    if (total > 0 && cur >= total) {
+    if (total > 0 && cur >= total)
         r.end = BatchEnd::kFinished;
-        return r;
-    }
-    if (cur >= 0 && StatusAt(job, cur) == kFileFailed)
-        r.failedPositions.push_back(cur);
-    if (job.cancelRequested)
+    else if (job.cancelRequested)
         r.end = BatchEnd::kCancelled;
     else if (!job.workerActive)
         r.end = BatchEnd::kWorkerEndedEarly;
@@ -94,22 +84,4 @@ PositionOutcome OutcomeOf(const JobSnapshot& job, int position)
         break;
     }
     return o;
-}
-
-std::vector<PositionOutcome> ConcludeBatch(const JobSnapshot& job)
-{
-    std::vector<PositionOutcome> outcomes;
-    outcomes.reserve(job.status.size());
-    for (std::size_t i = 0; i < job.status.size(); ++i)
-        outcomes.push_back(OutcomeOf(job, static_cast<int>(i)));
-    return outcomes;
-}
-
-bool BatchFailedAtEnd(const JobSnapshot& job)
-{
-    if (job.total <= 0 || job.cancelRequested)
-        return false;
-    if (job.current < job.total)
-        return !job.workerActive;
-    return StatusAt(job, job.total - 1) == kFileFailed;
 }

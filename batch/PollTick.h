@@ -32,19 +32,20 @@ enum class BatchEnd {
     kCancelled,         // the user asked to stop
 };
 
-// What one poll concludes about the progress of the batch; the front end
-// shows it.
+// What one poll shows of the progress of the batch: the current file's line
+// and bar, the count of finished files and the batch's bar, and whether the
+// batch is over. What became of each file is not the tick's to say: the
+// session settles every position once (BatchSession::Poll and Conclude) and
+// the front ends show only those settled outcomes.
 struct TickResult {
     bool updateFileLabel =
         false;              // the current file's line shows the path of pathPosition and percent
     int pathPosition = -1;  // -1: an empty path
     int percent = 0;
-    int labelDoneCount = 0;            // the count of finished files shown now
-    int batchPercent = 0;              // the batch's share finished, from labelDoneCount
-    bool updateFileBar = false;        // percent is one to show for the current file
-    int doneCount = 0;                 // the count of finished files after this poll
-    int donePosition = -1;             // position just passed and done
-    std::vector<int> failedPositions;  // positions just found failed
+    int labelDoneCount = 0;      // the count of finished files shown now
+    int batchPercent = 0;        // the batch's share finished, from labelDoneCount
+    bool updateFileBar = false;  // percent is one to show for the current file
+    int doneCount = 0;           // the count of finished files after this poll
     BatchEnd end = BatchEnd::kRunning;
     bool CloseDialog() const { return end != BatchEnd::kRunning; }
 };
@@ -55,10 +56,6 @@ TickResult PollTick(const JobSnapshot& job, int doneCount);
 // The outcome of a position once the worker has passed it or the batch is
 // over, from the status the worker stored: done and failed as stored; a
 // pending position the worker had passed was cut short by a stop; one it
-// had not reached was not reached. ConcludeBatch gives every position's.
+// had not reached was not reached. The session settles each position with
+// it, once; everything else reads the session's outcome.
 PositionOutcome OutcomeOf(const JobSnapshot& job, int position);
-std::vector<PositionOutcome> ConcludeBatch(const JobSnapshot& job);
-
-// Whether the batch ended on a failure: the last file failed, or the worker
-// ended before the last file.
-bool BatchFailedAtEnd(const JobSnapshot& job);

@@ -50,6 +50,11 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args)
             line.error.clear();
             return line;
         }
+        if (arg == "--version") {
+            line.version = true;
+            line.error.clear();
+            return line;
+        }
         if (arg == "--verbose" || arg == "-v") {
             line.verbose = true;
             continue;
@@ -110,6 +115,7 @@ std::string UsageText()
            "                     (it may be the folder of the inputs)\n"
            "  -v, --verbose      show FFmpeg's stream layouts and messages\n"
            "  -h, --help         show this text\n"
+           "      --version      show the program's version\n"
            "  --                 end of options: later arguments are files\n"
            "\n"
            "Each FILE is first checked; one without a video stream or that cannot\n"
@@ -133,4 +139,9 @@ std::string UsageText()
            "Exit status: 0 when every file is done, 1 when any file was rejected,\n"
            "failed, stopped or could not be given its final name, 2 for bad usage\n"
            "(unknown option, missing value, missing or unwritable output folder).\n";
+}
+
+std::string VersionText()
+{
+    return "fennex-rotate " FENNEX_VERSION "\n";
 }

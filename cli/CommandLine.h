@@ -11,6 +11,7 @@ inline constexpr int kExitUsage = 2;        // bad options or output folder
 // What the user asked for on the command line.
 struct CommandLine {
     bool help = false;
+    bool version = false;
     bool verbose = false;
     int rotation_deg = 0;  // 90, 180 or 270 once parsed without error
     std::string output_folder;
@@ -21,8 +22,11 @@ struct CommandLine {
 
 // Parses the arguments after the program name. Accepts "--opt value" and
 // "--opt=value"; "--" ends the options so that file names may start with '-'.
-// With --help nothing else is checked.
+// With --help or --version (the first of them given) nothing else is checked.
 CommandLine ParseCommandLine(const std::vector<std::string>& args);
 
 // The text --help prints.
 std::string UsageText();
+
+// The line --version prints: the program's name and the project's version.
+std::string VersionText();

@@ -41,6 +41,10 @@ int RunRotateCli(const std::vector<std::string>& args, std::ostream& out, std::o
         out << UsageText();
         return kExitAllDone;
     }
+    if (line.version) {
+        out << VersionText();
+        return kExitAllDone;
+    }
     if (!line.error.empty()) {
         err << kProgram << ": " << line.error << "\n"
             << "usage: fennex-rotate --rotate 90|180|270 --output DIR FILE... (see --help)\n";

@@ -1,15 +1,11 @@
 #include "cli/CommandLine.h"
 #include "cli/InterruptRelay.h"
 #include "cli/RotateCli.h"
-
-extern "C" {
-#include <libavutil/log.h>
-}
+#include "engine/ProcessSetUp.h"
 
 #include <atomic>
 #include <csignal>
 #include <iostream>
-#include <malloc.h>
 #include <string>
 #include <unistd.h>
 #include <vector>
@@ -46,18 +42,8 @@ void InstallInterruptHandlers()
 int main(int argc, char** argv)
 {
     const std::vector<std::string> args(argv + 1, argv + argc);
-    // The log level has to be set before anything opens a file.
-    const bool verbose = ParseCommandLine(args).verbose;
-    // The MOV demuxer and muxer grow one index entry per packet. With
-    // glibc's sliding mmap threshold those arrays end up on the heap after
-    // the probe has freed its own, and fragment it: a two-hour file then
-    // peaked at 125 MB instead of 90. Large blocks are mapped on their own;
-    // the packets, well below 1 MB, stay on the heap, which is trimmed
-    // rarely enough not to refault them.
-    mallopt(M_MMAP_THRESHOLD, 1 << 20);
-    mallopt(M_TRIM_THRESHOLD, 16 << 20);
-    // FFmpeg's stream layouts are noise on a terminal unless asked for.
-    av_log_set_level(verbose ? AV_LOG_INFO : AV_LOG_ERROR);
+    // Set up before anything opens a file; --verbose lets FFmpeg speak.
+    SetUpProcess(ParseCommandLine(args).verbose);
     InstallInterruptHandlers();
     return RunRotateCli(args, std::cout, std::cerr, g_interrupt, ::isatty(STDERR_FILENO) == 1);
 }

@@ -2,7 +2,8 @@
 # Builds the Debian package from a configured build tree (default ./build),
 # checks what it holds, and runs the programs of the unpacked package as a
 # user other than root with a fresh HOME: the window starts, makes that
-# user's setting.ini and closes; fennex-rotate rotates a small file.
+# user's setting.ini and closes on SIGTERM; fennex-rotate rotates a small
+# file.
 set -eu
 cd "$(dirname "$0")/.."
 BUILD_DIR=${1:-build}
@@ -72,8 +73,12 @@ run() {
 
 BIN=$WORK/root/usr/bin
 USER_INI=$HOME_DIR/.config/FennexAVConverter/setting.ini
+# SIGTERM after five seconds closes the window as its close button does
+# (exit status 0, the presets written); a program that died of the signal,
+# or hung and had to be killed, fails.
 # shellcheck disable=SC2086
-run FENNEX_CLOSE_AFTER_MS=500 $AS_USER "$BIN/FennexAVConverter" 2>"$WORK/window.log" \
+run timeout --preserve-status -k 30 -s TERM 5 $AS_USER "$BIN/FennexAVConverter" \
+    2>"$WORK/window.log" \
     || { cat "$WORK/window.log" >&2; fail "the window did not start and close"; }
 [ -f "$USER_INI" ] || fail "no $USER_INI"
 [ "$(stat -c %u "$USER_INI")" = "$(stat -c %u "$HOME_DIR")" ] || fail "setting.ini owned by another user"

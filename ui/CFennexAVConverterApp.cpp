@@ -4,6 +4,7 @@
 #include "settings/UserSettings.h"
 #include "ui/CFennexAVConverterDlg.h"
 #include "ui/MainWindowStart.h"
+#include "ui/QuitSignals.h"
 
 #include <QDir>
 
@@ -16,11 +17,23 @@ CFennexAVConverterApp::CFennexAVConverterApp(int& argc, char** argv) : QApplicat
 
 int CFennexAVConverterApp::InitInstance()
 {
+    return RunWindow(FilesFromArguments(arguments(), QDir::currentPath()));
+}
+
+int CFennexAVConverterApp::RunWindow(const QStringList& files,
+                                     const std::function<void(CFennexAVConverterDlg&)>& ready)
+{
     // An installed program starts each user from the default settings.
     PrepareUserSettings(CurrentAppFolders());
 
     CFennexAVConverterDlg dialog;
-    StartMainWindow(dialog, FilesFromArguments(arguments(), QDir::currentPath()));
+    // Asked to end (logout, kill), the program closes as the close button
+    // does: settings written, a running batch stopped and its inputs named
+    // as before.
+    const QuitSignals quit([&dialog] { dialog.RequestClose(); });
+    StartMainWindow(dialog, files);
+    if (ready)
+        ready(dialog);
     dialog.exec();
     return ExitInstance();
 }

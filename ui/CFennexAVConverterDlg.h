@@ -19,7 +19,6 @@ class CHyperLink;
 class QComboBox;
 class QRadioButton;
 class QTimer;
-struct Failure;
 struct FileError;
 
 namespace Ui {
@@ -53,6 +52,13 @@ public:
     // What closing the window does after the settings are written; the
     // program ends the process with exit code 0, tests replace it.
     std::function<void()> endProcess;
+
+    // Closes the window as its close button does. A running batch is first
+    // stopped as the stop button stops it, its inputs get their own names
+    // back, and the window closes once the batch has ended (after any
+    // message that ending shows). The program calls it on SIGTERM, SIGINT
+    // and SIGHUP.
+    void RequestClose();
 
     // The controls, by the ids they are known by.
     CControlButton* StartButton() const;       // 1099
@@ -94,8 +100,9 @@ public:
                            // calls it before every probe
     bool m_openFolderWhenDone =
         true;  // from [DIR] open at start-up; the progress dialog's check box changes it
-    QString m_outputFolder;  // exchanged with combo 1077 (DoDataExchange(true) fills it from the
-                             // combo before OnStart uses it)
+    int preFileWaitMs = 500;  // the worker's pause before each file; tests shorten it
+    QString m_outputFolder;   // exchanged with combo 1077 (DoDataExchange(true) fills it from the
+                              // combo before OnStart uses it)
     CCheckListCtrl* FileList() const;  // the list 1114 (implemented in CFennexAVConverterDlg.cpp)
     QTimer* Timer1() const;            // timer 1, 300 ms (created by the first OnStart)
     CAVConvertDlg* ProgressDialog() const;  // null before the first batch
@@ -109,7 +116,7 @@ private:
     class CBatchState;
     CBatchState& Batch();
     void FinishBatch();
-    void MarkRow(int row, bool done, const Failure& failure);
+    void MarkSettledRows(const std::vector<int>& positions);
     void ShowFileErrors(const std::vector<FileError>& errors);
     void StopBatchWorker();           // the window is going away: stop and wait for a running batch
     CBatchState* m_batch = nullptr;   // a child object, created on first use

@@ -24,7 +24,6 @@
 #include <QRadioButton>
 #include <QTimer>
 #include <QTreeWidgetItem>
-#include <cstdlib>
 #include <memory>
 
 namespace {
@@ -32,20 +31,6 @@ namespace {
 QString Q(const std::string& text)
 {
     return QString::fromStdString(text);
-}
-
-// The program waits half a second before each file. Tests that drive the
-// real window shorten it with FENNEX_PRE_FILE_WAIT_MS, read once.
-int PreFileWaitMs()
-{
-    static const int wait = [] {
-        const char* text = std::getenv("FENNEX_PRE_FILE_WAIT_MS");
-        if (!text || !*text)
-            return 500;
-        const int value = std::atoi(text);
-        return value < 0 ? 500 : value;
-    }();
-    return wait;
 }
 
 QString RefusalText(StartRefusal refusal)
@@ -92,6 +77,8 @@ public:
     std::unique_ptr<NameJournal> journal;
     std::unique_ptr<BatchSession> session;  // the last batch; goes before the journal it uses
     bool inTick = false;
+    bool running = false;         // from the session's start until the batch is finished off
+    bool closeRequested = false;  // the window closes once the running batch has ended
 };
 
 CFennexAVConverterDlg::CBatchState& CFennexAVConverterDlg::Batch()
@@ -201,7 +188,8 @@ void CFennexAVConverterDlg::OnStart()
         rotation = 270;
 
     batch.session = std::make_unique<BatchSession>(ConversionJob::Instance(), &journal);
-    batch.session->Start(prepared.files, rotation, PreFileWaitMs());
+    batch.session->Start(prepared.files, rotation, preFileWaitMs);
+    batch.running = true;
 
     if (!m_timer1) {
         m_timer1 = new QTimer(this);
@@ -219,6 +207,22 @@ void CFennexAVConverterDlg::OnStart()
     m_timer1->stop();
     WaitForWorker();
     FinishBatch();
+    batch.running = false;
+    if (batch.closeRequested) {
+        batch.closeRequested = false;
+        close();
+    }
+}
+
+void CFennexAVConverterDlg::RequestClose()
+{
+    if (!m_batch || !m_batch->running) {
+        close();
+        return;
+    }
+    m_batch->closeRequested = true;
+    if (m_progressDlg && m_progressDlg->isVisible())
+        m_progressDlg->OnStop();
 }
 
 void CFennexAVConverterDlg::OnTimer()
@@ -246,19 +250,9 @@ void CFennexAVConverterDlg::OnTimer()
     if (tick.updateFileBar)
         m_progressDlg->m_fileProgress->setValue(tick.percent);
 
-    // Every tick while a file is in work reports the one before it as done;
-    // its row is finished off on the first of those ticks only (FinishBatch
-    // goes over every done row again at the end).
-    const bool newlyDone = tick.donePosition >= 0 && tick.doneCount != tick.labelDoneCount;
     for (const auto& [position, name] : poll.outputNames)
         list->SetItemText(m_selectedRows[position], kColumnOutput, Q(name));
-    for (int position : tick.failedPositions)
-        MarkRow(m_selectedRows[position], false,
-                poll.job.failure[static_cast<std::size_t>(position)]);
-    if (newlyDone) {
-        MarkRow(m_selectedRows[tick.donePosition], true, Failure());
-        list->SetCheck(m_selectedRows[tick.donePosition], false);
-    }
+    MarkSettledRows(poll.settled);
     ShowFileErrors(poll.errors);
 
     if (tick.CloseDialog()) {
@@ -268,16 +262,27 @@ void CFennexAVConverterDlg::OnTimer()
     batch.inTick = false;
 }
 
-// The status cell of a done or failed row; a failed one says why in its
-// tooltip (elsewhere the list shows its own).
-void CFennexAVConverterDlg::MarkRow(int row, bool done, const Failure& failure)
+// Marks the rows of positions the session has just settled, each once and
+// from its settled outcome: a done row says so and is unticked, a failed one
+// says why in the tooltip of its status (elsewhere the list shows its own);
+// a stopped or unreached row keeps its status and its tick.
+void CFennexAVConverterDlg::MarkSettledRows(const std::vector<int>& positions)
 {
+    const BatchSession& session = *Batch().session;
     CCheckListCtrl* list = FileList();
-    const QString text = Q(done ? g_texts.tishi.wc : g_texts.tishi.sb);
-    if (list->GetItemText(row, kColumnStatus) != text)
-        list->SetItemText(row, kColumnStatus, text);
-    if (QTreeWidgetItem* item = list->topLevelItem(row))
-        item->setToolTip(kColumnStatus, done ? QString() : Q(FailureSentence(failure)));
+    for (int position : positions) {
+        const int row = m_selectedRows[static_cast<std::size_t>(position)];
+        QTreeWidgetItem* item = list->topLevelItem(row);
+        const PositionOutcome& outcome = session.Outcome(position);
+        if (!item ||
+            (outcome.kind != PositionOutcome::kDone && outcome.kind != PositionOutcome::kFailed))
+            continue;
+        const bool done = outcome.kind == PositionOutcome::kDone;
+        list->SetItemText(row, kColumnStatus, Q(done ? g_texts.tishi.wc : g_texts.tishi.sb));
+        item->setToolTip(kColumnStatus, done ? QString() : Q(FailureSentence(outcome.failure)));
+        if (done)
+            list->SetCheck(row, false);
+    }
 }
 
 void CFennexAVConverterDlg::ShowFileErrors(const std::vector<FileError>& errors)
@@ -294,23 +299,7 @@ void CFennexAVConverterDlg::FinishBatch()
     CCheckListCtrl* list = FileList();
     for (const auto& [position, name] : end.outputNames)
         list->SetItemText(m_selectedRows[position], kColumnOutput, Q(name));
-    for (int i = 0; i < session.FileCount(); ++i) {
-        const int row = m_selectedRows[i];
-        if (row < 0 || row >= list->GetItemCount())
-            continue;
-        const PositionOutcome& outcome = session.Outcome(i);
-        switch (outcome.kind) {
-        case PositionOutcome::kDone:
-            MarkRow(row, true, Failure());
-            list->SetCheck(row, false);
-            break;
-        case PositionOutcome::kFailed:
-            MarkRow(row, false, outcome.failure);
-            break;
-        default:
-            break;
-        }
-    }
+    MarkSettledRows(end.settled);
     ShowFileErrors(end.errors);
 
     if (end.end == BatchEnd::kCancelled)
@@ -347,18 +336,4 @@ void CFennexAVConverterDlg::RecoverInterruptedBatch()
     }
     if (!text.isEmpty())
         Desktop().showMessage(this, text);
-
-    // Test-only: FENNEX_TEST_START_FILES (paths, one a line) and
-    // FENNEX_TEST_OUTPUT_FOLDER make a freshly started program add those
-    // files and press Start, so that a test can kill it in mid-batch.
-    const QString files = qEnvironmentVariable("FENNEX_TEST_START_FILES");
-    if (!files.isEmpty()) {
-        const QString output = qEnvironmentVariable("FENNEX_TEST_OUTPUT_FOLDER");
-        QTimer::singleShot(0, this, [this, files, output] {
-            AddDroppedFiles(files.split(QLatin1Char('\n'), Qt::SkipEmptyParts));
-            m_outputFolder = output;
-            DoDataExchange(false);
-            OnStart();
-        });
-    }
 }

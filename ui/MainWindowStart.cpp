@@ -3,7 +3,6 @@
 #include "ui/CFennexAVConverterDlg.h"
 
 #include <QTimer>
-#include <cstdlib>
 
 QStringList FilesFromArguments(const QStringList& arguments, const QString& folder)
 {
@@ -28,9 +27,4 @@ void StartMainWindow(CFennexAVConverterDlg& dialog, const QStringList& files)
     dialog.show();
     if (!files.isEmpty())
         QTimer::singleShot(0, &dialog, [&dialog, files] { dialog.AddDroppedFiles(files); });
-
-    if (const char* delay = std::getenv("FENNEX_CLOSE_AFTER_MS")) {
-        const int ms = std::atoi(delay);
-        QTimer::singleShot(ms > 0 ? ms : 0, &dialog, [&dialog] { dialog.close(); });
-    }
 }

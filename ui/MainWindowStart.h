@@ -14,6 +14,5 @@ QStringList FilesFromArguments(const QStringList& arguments, const QString& fold
 
 // Shows the main window and, once the event loop runs, adds files as a drop
 // adds them (each probed, the first rejected one stops the adding with its
-// message). With FENNEX_CLOSE_AFTER_MS set (unattended runs), the window
-// closes itself that many milliseconds later, through the close button's path.
+// message).
 void StartMainWindow(CFennexAVConverterDlg& dialog, const QStringList& files);

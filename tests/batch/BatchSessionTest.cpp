@@ -231,6 +231,45 @@ TEST_F(Session, AStopInTheMiddleOfAFileRemovesItsPartialOutputOnly)
     EXPECT_EQ(Read(journal->Path()), "");
 }
 
+TEST_F(Session, AStopKeepsWhatIsDoneAndRemovesOnlyTheOutputItCutShort)
+{
+    const std::string a = Video("a.mp4");
+    const std::string pipe = PipedInput();
+    const std::string c = Video("c.mp4");
+    std::vector<BatchFile> files = PlanWithoutRenames({a, pipe, c}, out);
+    files[1].duration_s = 4.0;
+    {
+        PipeFeeder feeder(pipe, Read(fed));
+        Begin(files);
+        // In the middle of the second file: its output is made (which
+        // comes after the first file's progress is cleared) and growing.
+        const auto inSecondFile = [&] {
+            return job->output_created[1].load() && job->progress_percent.load() > 0;
+        };
+        for (int k = 0; k < 4000 && !inSecondFile(); ++k)
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        ASSERT_TRUE(inSecondFile());
+        ASSERT_EQ(job->current_index.load(), 1);
+        session->Cancel();
+        feeder.GoOn();
+    }
+    const SessionEnd end = RunToTheEnd();
+
+    EXPECT_EQ(end.end, BatchEnd::kCancelled);
+    EXPECT_FALSE(end.failedAtEnd);
+    EXPECT_EQ(settled, (std::vector<int>{0, 1, 2}));
+    EXPECT_EQ(Kind(0), PositionOutcome::kDone);
+    EXPECT_FALSE(session->Outcome(0).removeOutput);
+    EXPECT_EQ(Kind(1), PositionOutcome::kStopped);
+    EXPECT_TRUE(session->Outcome(1).removeOutput);
+    EXPECT_EQ(Kind(2), PositionOutcome::kNotReached);
+    EXPECT_FALSE(session->Outcome(2).removeOutput);
+    EXPECT_EQ(Names(out), (std::set<std::string>{"a.mp4"}));
+    EXPECT_EQ(ReadRotationCw(out + "/a.mp4"), 90);
+    EXPECT_EQ(Names(in), (std::set<std::string>{"a.mp4", "c.mp4", "in.ts", "pipe.ts"}));
+    EXPECT_TRUE(journal->PendingOutputs().empty());
+}
+
 TEST_F(Session, AFileDroppedUnderAWorkingNameSurvivesAStop)
 {
     const std::string pipe = PipedInput();
@@ -315,8 +354,9 @@ TEST_F(Session, PositionsPassedBetweenTwoPollsAreAllSettledByTheNextOne)
     const SessionPoll poll = session->Poll();
 
     EXPECT_EQ(poll.settled, (std::vector<int>{0, 1, 2}));
+    for (int position : poll.settled)
+        EXPECT_EQ(Kind(position), PositionOutcome::kDone) << position;
     EXPECT_EQ(poll.tick.end, BatchEnd::kFinished);
-    EXPECT_EQ(poll.tick.donePosition, 2);
     EXPECT_EQ(poll.tick.doneCount, 3);
     EXPECT_EQ(Names(out), (std::set<std::string>{"a.mp4", "b.mkv", "c.MOV"}));
     EXPECT_EQ(Names(in), (std::set<std::string>{"a.mp4", "b.mkv", "c.MOV"}));

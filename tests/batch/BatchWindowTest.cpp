@@ -148,6 +148,7 @@ private slots:
 
         m_dlg = std::make_unique<CFennexAVConverterDlg>();
         m_dlg->endProcess = [] {};
+        m_dlg->preFileWaitMs = 300;
         m_dlg->show();
     }
 
@@ -307,6 +308,92 @@ private slots:
         QCOMPARE(FolderNames(m_out), (std::vector<std::string>{"a.mp4", "b.mp4", "c.mp4"}));
         QCOMPARE(FolderNames(m_in), (std::vector<std::string>{"a.mp4", "b.mp4", "c.mp4"}));
         QCOMPARE(ReadRotationCw(m_out + "/b.mp4"), 90);
+    }
+
+    // A row is marked once, from what the batch settled for its file: a
+    // file reported done whose output is gone before it gets its final name
+    // is failed, and its row was never shown done nor unticked.
+    void aRowIsMarkedOnceFromItsSettledOutcome()
+    {
+        const std::string a = Input("a.mp4");
+        const std::string b = Input("b.mp4");
+        Add({a, b});
+        // Every change the first row goes through.
+        QStringList statusesOfRow0;
+        bool unticked = false;
+        const QMetaObject::Connection watch = connect(
+            List(), &QTreeWidget::itemChanged, this, [&](QTreeWidgetItem* item, int column) {
+                if (List()->indexOfTopLevelItem(item) != 0)
+                    return;
+                const QString status = item->text(6);
+                if (column == 6 && status != Q(g_texts.jiemian.zb) &&
+                    (statusesOfRow0.isEmpty() || statusesOfRow0.back() != status))
+                    statusesOfRow0 << status;
+                unticked = unticked || !List()->GetCheck(0);
+            });
+        bool removed = false;
+        m_duringBatch = [&](CAVConvertDlg*) {
+            if (removed)
+                return;
+            // No tick may look at the first file until its output is gone.
+            m_dlg->Timer1()->stop();
+            if (ConversionJob::Instance().current_index < 1)
+                return;
+            removed = true;
+            QVERIFY(fs::remove(m_out + "/a.mov"));
+            m_dlg->Timer1()->start(300);
+        };
+        Start();
+        disconnect(watch);
+
+        QVERIFY(removed);
+        QCOMPARE(statusesOfRow0, QStringList{Q(g_texts.tishi.sb)});
+        QVERIFY(!unticked);
+        QVERIFY(List()->topLevelItem(0)->toolTip(6).contains(QStringLiteral("disappeared")));
+        QCOMPARE(Status(1), Q(g_texts.tishi.wc));
+        QVERIFY(!List()->GetCheck(1));
+        QCOMPARE(FolderNames(m_in), (std::vector<std::string>{"a.mp4", "b.mp4"}));
+        QCOMPARE(FolderNames(m_out), (std::vector<std::string>{"b.mp4"}));
+    }
+
+    // Asked to close during a batch (as on SIGTERM), the window stops the
+    // batch, gives the inputs their names back and only then closes through
+    // its close path; without a batch it closes at once.
+    void aCloseRequestDuringABatchStopsItFirst()
+    {
+        MediaRecipe longer;
+        longer.seconds = 30;
+        longer.width = 64;
+        longer.height = 48;
+        const std::string a = Input("a.mp4");
+        const std::string b = Input("b.mp4", longer);
+        Add({a, b});
+        std::vector<std::vector<std::string>> inputsAtClose;
+        m_dlg->endProcess = [&] { inputsAtClose.push_back(FolderNames(m_in)); };
+        bool requested = false;
+        m_duringBatch = [&](CAVConvertDlg*) {
+            if (!requested && ConversionJob::Instance().current_index >= 1) {
+                requested = true;
+                m_dlg->RequestClose();
+                QVERIFY(inputsAtClose.empty());
+            }
+        };
+        Start();
+
+        QVERIFY(requested);
+        QVERIFY(!IsProgressUp());
+        QVERIFY(!m_dlg->isVisible());
+        QCOMPARE(inputsAtClose, (std::vector<std::vector<std::string>>{{"a.mp4", "b.mp4"}}));
+        QCOMPARE(m_messages, QStringList());
+        QVERIFY(m_opened.isEmpty());
+        QCOMPARE(Status(0), Q(g_texts.tishi.wc));
+        QCOMPARE(FolderNames(m_out), (std::vector<std::string>{"a.mp4"}));
+        // The close path wrote the settings.
+        QVERIFY(ReadWholeFile(m_root + "/exe/setting.ini").find("[JOIN]") != std::string::npos);
+
+        m_dlg->show();
+        m_dlg->RequestClose();
+        QCOMPARE(inputsAtClose.size(), std::size_t(2));
     }
 
     void progressDialogKeysAndCheckBox()

@@ -1,6 +1,7 @@
 // A batch whose process is killed leaves its input under a temporary name
 // and its output cut short; the next start of the program gives the input
-// its own name back and removes that output.
+// its own name back and removes that output. A batch whose process is asked
+// to end (SIGTERM) gives its inputs their names back before it ends.
 #include "tests/support/MediaFixtures.h"
 #include "tests/support/PipeFeeder.h"
 
@@ -24,16 +25,19 @@ private:
     std::string m_root;
     QStringList m_asUser;  // the command that runs the program as another user, if any
 
-    QProcess* Launch(const QProcessEnvironment& env)
+    // Starts the program; arguments are the test program's own (see
+    // WindowUnderTest.cpp) and the files to add.
+    QProcess* Launch(const QProcessEnvironment& env, const QStringList& arguments = {})
     {
         auto* program = new QProcess(this);
         program->setProcessEnvironment(env);
         const QString exe = QString::fromStdString(m_root + "/exe/FennexAVConverter");
         if (m_asUser.isEmpty()) {
             program->setProgram(exe);
+            program->setArguments(arguments);
         } else {
             program->setProgram(m_asUser.front());
-            program->setArguments(m_asUser.mid(1) << exe);
+            program->setArguments(m_asUser.mid(1) << exe << arguments);
         }
         program->setProcessChannelMode(QProcess::ForwardedErrorChannel);
         program->setStandardOutputFile(QProcess::nullDevice());
@@ -96,6 +100,14 @@ private:
         return error;
     }
 
+    // A batch of input into the out folder, the worker first waiting waitMs.
+    QStringList BatchArguments(const std::string& input, int waitMs) const
+    {
+        return {QStringLiteral("--pre-file-wait-ms"), QString::number(waitMs),
+                QStringLiteral("--start-into"), QString::fromStdString(m_root + "/out"),
+                QString::fromStdString(input)};
+    }
+
 private slots:
     void init()
     {
@@ -105,7 +117,7 @@ private slots:
         fs::create_directories(m_root + "/in");
         fs::create_directories(m_root + "/out");
         // The program's own copy, so that its setting.ini and journal are ours.
-        fs::copy_file(FENNEX_PROGRAM, m_root + "/exe/FennexAVConverter");
+        fs::copy_file(FENNEX_WINDOW_UNDER_TEST, m_root + "/exe/FennexAVConverter");
         fs::copy_file(FENNEX_RESOURCES "/languages/chinese.ini",
                       m_root + "/exe/languages/chinese.ini");
         fs::copy_file(FENNEX_RESOURCES "/setting.ini", m_root + "/exe/setting.ini");
@@ -126,12 +138,9 @@ private slots:
 
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert("QT_QPA_PLATFORM", "offscreen");
-        QProcessEnvironment batchEnv = env;
-        batchEnv.insert("FENNEX_TEST_START_FILES", QString::fromStdString(input));
-        batchEnv.insert("FENNEX_TEST_OUTPUT_FOLDER", QString::fromStdString(m_root + "/out"));
-        batchEnv.insert("FENNEX_PRE_FILE_WAIT_MS", "60000");  // the batch waits before its file
 
-        QProcess* batch = Launch(batchEnv);
+        // The batch waits before its file.
+        QProcess* batch = Launch(env, BatchArguments(input, 60000));
         QVERIFY(batch->waitForStarted());
         QTRY_VERIFY_WITH_TIMEOUT(fs::exists(temporary), 15000);
         QVERIFY(!fs::exists(input));
@@ -146,6 +155,42 @@ private slots:
         QVERIFY(ReadWholeFile(input) == content);
         again->kill();  // it is showing what it restored
         QVERIFY(again->waitForFinished());
+    }
+
+    // Asked to end (SIGTERM: a logout, a service manager) in the middle of
+    // a batch, the program stops the batch, gives every input its own name
+    // back and closes as its close button does.
+    void signalledBatchGivesInputsTheirNamesBackAndCloses()
+    {
+        const std::string a = m_root + "/in/a.mp4";
+        const std::string b = m_root + "/in/b.mkv";
+        QCOMPARE(MakeMediaFile(a, {}), std::string());
+        QCOMPARE(MakeMediaFile(b, {}), std::string());
+        const std::string contentA = ReadWholeFile(a), contentB = ReadWholeFile(b);
+
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert("QT_QPA_PLATFORM", "offscreen");
+        // The worker waits before the first file: the signal comes while
+        // both inputs are under their temporary names.
+        QStringList arguments = BatchArguments(a, 3000);
+        arguments << QString::fromStdString(b);
+        QProcess* batch = Launch(env, arguments);
+        QVERIFY(batch->waitForStarted());
+        QTRY_VERIFY_WITH_TIMEOUT(
+            fs::exists(m_root + "/in/a.mov") && fs::exists(m_root + "/in/b.mov"), 15000);
+        batch->terminate();  // SIGTERM
+        QVERIFY(batch->waitForFinished(20000));
+        QCOMPARE(batch->exitStatus(), QProcess::NormalExit);
+        QCOMPARE(batch->exitCode(), 0);
+
+        QVERIFY(ReadWholeFile(a) == contentA);
+        QVERIFY(ReadWholeFile(b) == contentB);
+        QVERIFY(!fs::exists(m_root + "/in/a.mov"));
+        QVERIFY(!fs::exists(m_root + "/in/b.mov"));
+        QVERIFY(fs::is_empty(m_root + "/out"));
+        QCOMPARE(fs::file_size(m_root + "/exe/pending-names.txt"), std::uintmax_t(0));
+        // The close path wrote the settings.
+        QVERIFY(ReadWholeFile(m_root + "/exe/setting.ini").find("[JOIN]") != std::string::npos);
     }
 
     // Neither the program's folder nor the user's settings folder takes
@@ -166,12 +211,7 @@ private slots:
         Lock(m_root + "/exe");
 
         QProcessEnvironment env = UserEnvironment(m_root + "/home");
-        QProcessEnvironment batchEnv = env;
-        batchEnv.insert("FENNEX_TEST_START_FILES", QString::fromStdString(input));
-        batchEnv.insert("FENNEX_TEST_OUTPUT_FOLDER", QString::fromStdString(m_root + "/out"));
-        batchEnv.insert("FENNEX_PRE_FILE_WAIT_MS", "2000");
-
-        QProcess* batch = Launch(batchEnv);
+        QProcess* batch = Launch(env, BatchArguments(input, 2000));
         QVERIFY(batch->waitForStarted());
         QTRY_VERIFY_WITH_TIMEOUT(fs::exists(temporary), 15000);
         QVERIFY(fs::exists(stateJournal));
@@ -215,11 +255,7 @@ private slots:
         Lock(home);
 
         QProcessEnvironment env = UserEnvironment(home);
-        env.insert("FENNEX_TEST_START_FILES", QString::fromStdString(input));
-        env.insert("FENNEX_TEST_OUTPUT_FOLDER", QString::fromStdString(m_root + "/out"));
-        env.insert("FENNEX_PRE_FILE_WAIT_MS", "0");
-
-        QProcess* batch = Launch(env);
+        QProcess* batch = Launch(env, BatchArguments(input, 0));
         QVERIFY(batch->waitForStarted());
         // A batch that did start would have renamed and finished its file
         // by now; this one says why it cannot start and waits.

@@ -20,13 +20,12 @@ JobSnapshot Running(int cur, std::vector<std::uint8_t> status, int percent = 40)
 
 constexpr std::uint8_t P = kFilePending, D = kFileDone, F = kFileFailed;
 
-TEST(PollTick, BeforeTheWorkerStartsNothingIsMarked)
+TEST(PollTick, BeforeTheWorkerStartsNothingIsCounted)
 {
     const TickResult r = PollTick(Running(-1, {P, P, P}, 0), 0);
     EXPECT_TRUE(r.updateFileLabel);
     EXPECT_EQ(r.pathPosition, -1);
-    EXPECT_EQ(r.donePosition, -1);
-    EXPECT_TRUE(r.failedPositions.empty());
+    EXPECT_EQ(r.doneCount, 0);
     EXPECT_FALSE(r.CloseDialog());
     EXPECT_EQ(r.labelDoneCount, 0);
 }
@@ -35,12 +34,10 @@ TEST(PollTick, PassingADoneFileCountsEveryPositionPassed)
 {
     // The first failed, the second is done: the count becomes 2.
     TickResult r = PollTick(Running(1, {F, P, P}), 0);
-    EXPECT_EQ(r.failedPositions, std::vector<int>{0});
     EXPECT_EQ(r.doneCount, 0);
     EXPECT_EQ(r.pathPosition, 1);
 
     r = PollTick(Running(2, {F, D, P}), 0);
-    EXPECT_EQ(r.donePosition, 1);
     EXPECT_EQ(r.doneCount, 2);
     EXPECT_EQ(r.labelDoneCount, 0);  // the label catches up on the next tick
     r = PollTick(Running(2, {F, D, P}), r.doneCount);
@@ -62,36 +59,11 @@ TEST(PollTick, HowABatchEnds)
 
     JobSnapshot early = Running(1, {D, F, P});
     early.workerActive = false;
-    TickResult r = PollTick(early, 1);
-    EXPECT_EQ(r.end, BatchEnd::kWorkerEndedEarly);
-    EXPECT_EQ(r.failedPositions, std::vector<int>{1});
-    EXPECT_TRUE(BatchFailedAtEnd(early));
+    EXPECT_EQ(PollTick(early, 1).end, BatchEnd::kWorkerEndedEarly);
 
     JobSnapshot cancelled = Running(1, {D, P});
     cancelled.cancelRequested = true;
     EXPECT_EQ(PollTick(cancelled, 1).end, BatchEnd::kCancelled);
-    EXPECT_FALSE(BatchFailedAtEnd(cancelled));
-
-    EXPECT_TRUE(BatchFailedAtEnd(Running(2, {D, F})));
-    EXPECT_FALSE(BatchFailedAtEnd(Running(2, {F, D})));
-}
-
-TEST(ConcludeBatch, OnlyOutputsTheWorkerReachedAndDidNotFinishAreRemoved)
-{
-    // Stopped during the second file: the worker moved one past it.
-    const std::vector<PositionOutcome> stopped = ConcludeBatch(Running(2, {D, P, P}));
-    EXPECT_EQ(stopped[0].kind, PositionOutcome::kDone);
-    EXPECT_FALSE(stopped[0].removeOutput);
-    EXPECT_EQ(stopped[1].kind, PositionOutcome::kStopped);
-    EXPECT_TRUE(stopped[1].removeOutput);
-    EXPECT_EQ(stopped[2].kind, PositionOutcome::kNotReached);
-    EXPECT_FALSE(stopped[2].removeOutput);
-
-    // A failure that ended the batch: the worker stays at the failed file.
-    const std::vector<PositionOutcome> failed = ConcludeBatch(Running(1, {D, F, P}));
-    EXPECT_EQ(failed[1].kind, PositionOutcome::kFailed);
-    EXPECT_TRUE(failed[1].removeOutput);
-    EXPECT_EQ(failed[2].kind, PositionOutcome::kNotReached);
 }
 
 TEST(ReadJob, CopiesTheRecordsReports)

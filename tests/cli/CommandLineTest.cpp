@@ -40,10 +40,17 @@ TEST(CommandLine, RefusesWhatItCannotRun)
     EXPECT_NE(unknown.error.find("--fast"), std::string::npos);
 }
 
-TEST(CommandLine, HelpWinsOverEverythingElse)
+TEST(CommandLine, HelpAndVersionWinOverEverythingElse)
 {
     const CommandLine line = ParseCommandLine({"--bogus", "--help"});
     EXPECT_TRUE(line.help);
     EXPECT_EQ(line.error, "");
     EXPECT_NE(UsageText().find("--rotate 90|180|270"), std::string::npos);
+
+    const CommandLine version = ParseCommandLine({"--rotate", "45", "--version", "--help"});
+    EXPECT_TRUE(version.version);
+    EXPECT_FALSE(version.help);
+    EXPECT_EQ(version.error, "");
+    // After "--" it is a file.
+    EXPECT_FALSE(ParseCommandLine({"-r", "90", "-o", "/o", "--", "--version"}).version);
 }

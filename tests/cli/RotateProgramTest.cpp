@@ -101,6 +101,12 @@ TEST_F(RotateProgram, HelpAndBadUsage)
     EXPECT_NE(help.out.find("usage: fennex-rotate --rotate 90|180|270 --output DIR"),
               std::string::npos);
     EXPECT_NE(help.out.find("removed"), std::string::npos);
+    EXPECT_NE(help.out.find("--version"), std::string::npos);
+
+    const ProgramResult version = RunRotate({"--version"});
+    EXPECT_EQ(version.status, 0);
+    EXPECT_EQ(version.out, "fennex-rotate " FENNEX_VERSION "\n");
+    EXPECT_EQ(version.err, "");
 
     const std::string clip = Make(in + "/a.mp4");
     for (const std::vector<std::string>& args : std::vector<std::vector<std::string>>{
@@ -231,6 +237,29 @@ TEST_F(RotateProgram, RejectsBadInputsAndFailsUnwritableCodecsWithoutLeavingOutp
     EXPECT_EQ(Names(out), (std::set<std::string>{"first.mp4", "last.mkv"}));
     EXPECT_EQ(ReadRotationCw(out + "/first.mp4"), 180);
     EXPECT_EQ(ReadRotationCw(out + "/last.mkv"), 180);
+    ExpectInputsUntouched();
+}
+
+// FFmpeg's own lines ("[mov,mp4,... @ 0x...] moov atom not found") show
+// only with --verbose; without it the program's own line says why.
+TEST_F(RotateProgram, FFmpegSpeaksOnlyWhenAskedTo)
+{
+    const std::string whole = Make(in + "/whole.mp4");
+    const std::string cut = in + "/cut.mp4";  // its index, at the end, is gone
+    const std::string bytes = ReadWholeFile(whole);
+    WriteBytes(cut, bytes.substr(0, bytes.size() / 2));
+    Keep(cut);
+
+    const ProgramResult quiet = RunRotate({"--rotate", "90", "--output", out, cut});
+    EXPECT_EQ(quiet.status, 1);
+    EXPECT_NE(quiet.err.find("skipped " + cut + ": "), std::string::npos) << quiet.err;
+    EXPECT_EQ(quiet.err.find("moov atom not found"), std::string::npos) << quiet.err;
+    EXPECT_EQ(quiet.err.find(" @ 0x"), std::string::npos) << quiet.err;
+
+    const ProgramResult verbose = RunRotate({"--verbose", "--rotate", "90", "--output", out, cut});
+    EXPECT_EQ(verbose.status, 1);
+    EXPECT_NE(verbose.err.find("moov atom not found"), std::string::npos) << verbose.err;
+    EXPECT_TRUE(Names(out).empty());
     ExpectInputsUntouched();
 }
 

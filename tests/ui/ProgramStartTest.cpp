@@ -1,19 +1,38 @@
 // Runs the real program from a folder of its own, portable (setting.ini
 // beside it) and installed (bin/ and share/, the user's settings under a
-// fresh HOME): start-up, and the settings it writes when its window closes.
+// fresh HOME): start-up, and the settings it writes when its window closes,
+// which SIGTERM does as the close button would.
 #include "settings/IniFile.h"
 #include "tests/support/MediaFixtures.h"
 
 #include <QProcess>
 #include <QProcessEnvironment>
+#include <chrono>
+#include <csignal>
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
 #include <memory>
+#include <thread>
 
 namespace fs = std::filesystem;
 
 namespace {
+
+// Whether the process has a handler of its own for SIGTERM (the SigCgt mask
+// of /proc/PID/status).
+bool CatchesSigterm(qint64 pid)
+{
+    std::ifstream status("/proc/" + std::to_string(pid) + "/status");
+    std::string line;
+    while (std::getline(status, line)) {
+        if (line.rfind("SigCgt:", 0) != 0)
+            continue;
+        const unsigned long long mask = std::stoull(line.substr(7), nullptr, 16);
+        return (mask >> (SIGTERM - 1)) & 1;
+    }
+    return false;
+}
 
 class ProgramStart : public ::testing::Test
 {
@@ -38,8 +57,9 @@ protected:
             std::ofstream(folder + "/setting.ini") << settings;
     }
 
-    // Starts the program with a fresh HOME, lets it close its window after
-    // start-up and returns its exit code (-1 when it did not end by itself).
+    // Starts the program with a fresh HOME, lets it start up, asks it to end
+    // with SIGTERM and returns its exit code (-1 when it did not end by
+    // itself, or died of the signal). m_err holds what it wrote on stderr.
     int Run(const QStringList& arguments = {},
             const QString& platform = QStringLiteral("offscreen"),
             const std::string& configHome = "")
@@ -47,7 +67,6 @@ protected:
         QProcess process;
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert(QStringLiteral("QT_QPA_PLATFORM"), platform);
-        env.insert(QStringLiteral("FENNEX_CLOSE_AFTER_MS"), QStringLiteral("300"));
         env.insert(QStringLiteral("HOME"), QString::fromStdString(m_root + "/home"));
         env.remove(QStringLiteral("XDG_CONFIG_HOME"));
         env.remove(QStringLiteral("XDG_STATE_HOME"));
@@ -56,7 +75,17 @@ protected:
         process.setProcessEnvironment(env);
         process.setWorkingDirectory(QString::fromStdString(m_root));
         process.start(QString::fromStdString(m_root + "/bin/FennexAVConverter"), arguments);
-        if (!process.waitForFinished(30000)) {
+        if (!process.waitForStarted())
+            return -1;
+        // The signal is sent once the program is ready for it, and after a
+        // moment in which it takes up the files it was given.
+        for (int k = 0; k < 1500 && !CatchesSigterm(process.processId()); ++k)
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        std::this_thread::sleep_for(std::chrono::milliseconds(500));
+        process.terminate();
+        const bool ended = process.waitForFinished(30000);
+        m_err = process.readAllStandardError().toStdString();
+        if (!ended) {
             process.kill();
             process.waitForFinished();
             return -1;
@@ -69,6 +98,7 @@ protected:
 
     std::unique_ptr<TempFolder> m_temp;
     std::string m_root;
+    std::string m_err;
 };
 
 void ExpectOnlyPresetsWritten(const std::string& ini)
@@ -148,6 +178,20 @@ TEST_F(ProgramStart, QtTakesItsOwnOptionsAndEveryOtherArgumentIsAFile)
                   QStringLiteral("no-such-platform")),
               0);
     EXPECT_EQ(ReadWholeFile(m_root + "/-x"), "not a video");
+}
+
+TEST_F(ProgramStart, FFmpegSaysNothingOnStandardError)
+{
+    LayOutData(m_root + "/bin", "[LANGUAGE]\nfile=english.ini\n");
+    // A file whose index, at its end, is gone: FFmpeg would complain that
+    // the moov atom is missing; the window says so in its own message.
+    const std::string whole = m_root + "/whole.mp4";
+    ASSERT_EQ(MakeMediaFile(whole, MediaRecipe{}), "");
+    const std::string bytes = ReadWholeFile(whole);
+    WriteBytes(m_root + "/cut.mp4", bytes.substr(0, bytes.size() / 2));
+    EXPECT_EQ(Run({QStringLiteral("cut.mp4")}), 0);
+    EXPECT_EQ(m_err.find("moov atom not found"), std::string::npos) << m_err;
+    EXPECT_EQ(m_err.find(" @ 0x"), std::string::npos) << m_err;
 }
 
 }  // namespace

@@ -1,0 +1,8 @@
+#pragma once
+
+// What both programs set first thing, before anything opens a file: how
+// the C library hands out memory for the demuxer's and muxer's index
+// arrays, and how much of FFmpeg's own logging reaches standard error. Our
+// own messages say why a file fails; FFmpeg's ("moov atom not found",
+// stream layouts) show only when verbose is asked for.
+void SetUpProcess(bool verbose);

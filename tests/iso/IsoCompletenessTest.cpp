@@ -129,6 +129,32 @@ TEST_F(IsoCompletenessTest, FragmentCutInItsDataOrItsHeader)
     ExpectCutAt(whole, Into(whole, "moof[2]", 0.5), 0.1, false);
 }
 
+// Fragments whose data offsets count from their own moof (no base offset
+// in the track fragment header).
+TEST_F(IsoCompletenessTest, FragmentCountingFromItsMovieFragmentBox)
+{
+    const std::string whole = Made("base-moof.mp4", "frag_keyframe+empty_moov+default_base_moof");
+    IsoTestFile file = IsoTestFile::Load(whole);
+    ASSERT_EQ(GetU32(file.Find("moof/traf/tfhd")->payload, 0) & 0x020001, 0x020000u);
+    ExpectCutAt(whole, Into(whole, "mdat[2]", 0.5), 0.05, false);
+}
+
+// 64-bit chunk offsets and 16-bit sample sizes, as long recordings and
+// some cameras write them.
+TEST_F(IsoCompletenessTest, WideOffsetsAndCompactSizesAreReadToo)
+{
+    IsoTestFile file = IsoTestFile::Load(Made("faststart.mp4", "+faststart"));
+    for (int t = 0; t < 2; ++t) {
+        TestBox* stbl = file.Find("moov/trak[" + std::to_string(t) + "]/mdia/minf/stbl");
+        WidenChunkOffsets(*stbl);
+        CompactSampleSizes(*stbl, 16);
+    }
+    const std::string whole = folder_ / "tables.mp4";
+    ASSERT_TRUE(file.Save(whole));
+    ASSERT_EQ(InspectPath(whole).verdict, Verdict::kRewritable);
+    ExpectCutAt(whole, Into(whole, "mdat", 0.6));
+}
+
 TEST_F(IsoCompletenessTest, GStreamerFragmentCut)
 {
     const std::string whole = folder_ / "gst.mp4";

@@ -307,3 +307,39 @@ std::vector<std::uint64_t> VideoMatrixOffsets(const std::string& bytes)
     }
     return offsets;
 }
+
+void WidenChunkOffsets(TestBox& stbl)
+{
+    TestBox* stco = stbl.Child("stco");
+    const std::uint32_t count = GetU32(stco->payload, 4);
+    std::string wide = stco->payload.substr(0, 8);
+    for (std::uint32_t i = 0; i < count; ++i) {
+        std::string entry(8, '\0');
+        PutU64(entry, 0, GetU32(stco->payload, 8 + 4 * i));
+        wide += entry;
+    }
+    stco->type = "co64";
+    stco->payload = wide;
+}
+
+void CompactSampleSizes(TestBox& stbl, int bits)
+{
+    TestBox* stsz = stbl.Child("stsz");
+    const std::uint32_t count = GetU32(stsz->payload, 8);
+    std::string compact = std::string(7, '\0') + static_cast<char>(bits) + U32Bytes(count);
+    for (std::uint32_t i = 0; i < count; ++i) {
+        const std::uint32_t size = GetU32(stsz->payload, 12 + 4 * i);
+        if (bits == 16) {
+            compact += static_cast<char>(size >> 8);
+            compact += static_cast<char>(size);
+        } else if (bits == 8) {
+            compact += static_cast<char>(size);
+        } else if (i % 2 == 0) {
+            compact += static_cast<char>(size << 4);
+        } else {
+            compact.back() = static_cast<char>(compact.back() | (size & 0x0f));
+        }
+    }
+    stsz->type = "stz2";
+    stsz->payload = compact;
+}

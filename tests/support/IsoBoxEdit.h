@@ -85,6 +85,11 @@ void SetTrackId(TestBox& trak, std::uint32_t id);
 // avcC, hvcC, dvvC and dvcC live).
 void AddToSampleEntry(TestBox& trak, const TestBox& box);
 
+// Rewrites a sample table's stco as co64 (64-bit chunk offsets), or its
+// stsz as stz2 with 4, 8 or 16-bit sizes (every size must fit).
+void WidenChunkOffsets(TestBox& stbl);
+void CompactSampleSizes(TestBox& stbl, int bits);
+
 // File offsets of the 36 matrix bytes of every track whose handler is
 // 'vide' or 'auxv', in the order of the movie header, in the given file.
 std::vector<std::uint64_t> VideoMatrixOffsets(const std::string& bytes);

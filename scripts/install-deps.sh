@@ -11,6 +11,11 @@ PACKAGES="
   ffmpeg libimage-exiftool-perl
   fonts-wqy-microhei xdg-utils
 "
+# Test fixtures for MP4/MOV/3GP files as other muxers write them
+# (GStreamer: mp4mux, qtmux, x265enc, avenc_aac) and an XFS image on a
+# loop device for the reflink copy (xfsprogs, filefrag from e2fsprogs).
+PACKAGES="$PACKAGES gstreamer1.0-tools gstreamer1.0-plugins-base gstreamer1.0-plugins-good
+  gstreamer1.0-plugins-bad gstreamer1.0-libav xfsprogs e2fsprogs util-linux"
 # The Debian package and its checks: cpack's dependency list
 # (dpkg-shlibdeps), the menu entry's and the AppStream data's validators.
 PACKAGES="$PACKAGES dpkg-dev desktop-file-utils appstream"

@@ -12,6 +12,8 @@
 // output is removed before the next run. Goals: fennex/ffmpeg <= 1.10 and a
 // peak RSS below 80 MB whatever the size.
 
+#include "bench/support/BenchProcess.h"
+
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
@@ -30,124 +32,10 @@ namespace fs = std::filesystem;
 
 namespace {
 
-struct Measure {
-    int status = -1;
-    double seconds = 0;
-    long peakKb = 0;
-};
-
-// Runs argv with stdout and stderr to /dev/null (or to log when given);
-// wait4 gives the child's own peak RSS.
-Measure Run(const std::vector<std::string>& argv, const std::string& log = "/dev/null")
-{
-    Measure m;
-    // Whatever is still buffered would otherwise be printed by the child too.
-    std::cout.flush();
-    std::fflush(nullptr);
-    const auto start = std::chrono::steady_clock::now();
-    const pid_t pid = ::fork();
-    if (pid == 0) {
-        std::freopen("/dev/null", "r", stdin);
-        std::freopen(log.c_str(), "w", stdout);
-        std::freopen(log.c_str(), "a", stderr);
-        std::vector<char*> args;
-        for (const std::string& a : argv)
-            args.push_back(const_cast<char*>(a.c_str()));
-        args.push_back(nullptr);
-        ::execvp(args[0], args.data());
-        std::_Exit(127);
-    }
-    if (pid < 0)
-        return m;
-    int status = 0;
-    rusage usage{};
-    if (::wait4(pid, &status, 0, &usage) != pid)
-        return m;
-    m.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-    m.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    m.peakKb = usage.ru_maxrss;
-    return m;
-}
-
-double Median(std::vector<double> values)
-{
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
-}
-
 bool Fail(const std::string& what)
 {
     std::cerr << "engine_bench: " << what << '\n';
     return false;
-}
-
-// Writes folder/input.mp4: at least sizeMb megabytes of 1080p video, or,
-// with longMinutes, that many minutes of tiny video, where memory is set by
-// the number of packets rather than by bytes.
-bool MakeInput(const std::string& folder, std::uintmax_t sizeMb, std::uintmax_t longMinutes,
-               std::string& input)
-{
-    const std::string segment = folder + "/segment.mp4";
-    const bool big = longMinutes == 0;
-    Measure made = Run({"ffmpeg",
-                        "-nostdin",
-                        "-v",
-                        "error",
-                        "-y",
-                        "-f",
-                        "lavfi",
-                        "-i",
-                        big ? "testsrc2=size=1920x1080:rate=30" : "testsrc=size=160x120:rate=30",
-                        "-f",
-                        "lavfi",
-                        "-i",
-                        "sine=frequency=440:sample_rate=48000",
-                        "-t",
-                        big ? "10" : "60",
-                        "-c:v",
-                        "mpeg4",
-                        "-q:v",
-                        big ? "1" : "10",
-                        "-c:a",
-                        "aac",
-                        "-b:a",
-                        big ? "128k" : "32k",
-                        segment});
-    if (made.status != 0)
-        return Fail("ffmpeg could not make the clip");
-    const std::uintmax_t segmentBytes = fs::file_size(segment);
-    const std::uintmax_t wanted = sizeMb * 1000 * 1000;
-    const std::uintmax_t copies = big ? (wanted + segmentBytes - 1) / segmentBytes : longMinutes;
-
-    const std::string list = folder + "/list.txt";
-    {
-        std::ofstream out(list);
-        for (std::uintmax_t i = 0; i < copies; ++i)
-            out << "file 'segment.mp4'\n";
-    }
-    input = folder + "/input.mp4";
-    made = Run({"ffmpeg", "-nostdin", "-v", "error", "-y", "-f", "concat", "-safe", "0", "-i", list,
-                "-c", "copy", input});
-    fs::remove(segment);
-    fs::remove(list);
-    if (made.status != 0)
-        return Fail("ffmpeg could not join the clips");
-    return true;
-}
-
-void WarmCache(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::vector<char> buffer(1 << 20);
-    while (in.read(buffer.data(), static_cast<std::streamsize>(buffer.size())) || in.gcount() > 0) {
-    }
-}
-
-void RemoveAll(const std::string& folder)
-{
-    std::error_code ignored;
-    for (const auto& entry : fs::directory_iterator(folder, ignored))
-        fs::remove_all(entry.path(), ignored);
 }
 
 }  // namespace
@@ -204,7 +92,7 @@ int main(int argc, char** argv)
                   << std::endl;
     else
         std::cout << "making a file of at least " << sizeMb << " MB ..." << std::endl;
-    if (!MakeInput(folder, sizeMb, longMinutes, input)) {
+    if (!MakeLargeInput(folder, sizeMb, longMinutes, input)) {
         fs::remove_all(folder);
         return 1;
     }
@@ -237,7 +125,7 @@ int main(int argc, char** argv)
         for (Contender& c : contenders) {
             WarmCache(input);
             ::sync();
-            const Measure m = Run(c.argv, folder + "/log.txt");
+            const Measure m = RunMeasured(c.argv, folder + "/log.txt");
             ::sync();
             if (m.status != 0) {
                 c.failed = true;

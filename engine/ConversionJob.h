@@ -50,6 +50,9 @@ struct ConversionJob {
     int file_count = 0;
     int rotation_deg = 0;        // clockwise degrees added to each file's rotation
     int pre_file_wait_ms = 500;  // pause before each file
+    // MP4, MOV and 3GP files are copied byte for byte with their track
+    // matrices turned; false remuxes every file (tests of that way).
+    bool copy_iso_files = true;
 
     // Optional: the name to try when the worker finds a position's output
     // name taken on disk as it creates the file (the caller's free-name

@@ -1,23 +1,48 @@
 #include "engine/RotationWorker.h"
 
+#include <algorithm>
 #include <chrono>
+#include <fcntl.h>
 #include <memory>
+#include <unistd.h>
 
 #include "engine/ConversionJob.h"
+#include "engine/IsoCopyWriter.h"
 #include "engine/PositionWork.h"
 #include "engine/RemuxWriter.h"
 
 namespace {
 
+// The pause before a file; a cancel ends it early, so that a stop (or a
+// window that is closing) does not wait it out.
 void PreFileWait(const ConversionJob& job)
 {
-    if (job.pre_file_wait_ms > 0)
-        std::this_thread::sleep_for(std::chrono::milliseconds(job.pre_file_wait_ms));
+    const auto end =
+        std::chrono::steady_clock::now() + std::chrono::milliseconds(job.pre_file_wait_ms);
+    while (!job.cancel_requested.load()) {
+        const auto left = end - std::chrono::steady_clock::now();
+        if (left <= std::chrono::steady_clock::duration::zero())
+            return;
+        std::this_thread::sleep_for(std::min<std::chrono::steady_clock::duration>(
+            left, std::chrono::milliseconds(20)));
+    }
 }
 
-// The way a file is written, chosen from what it is.
-std::unique_ptr<FileWriter> PickWriter(const PositionWork&)
+// The way a file is written, chosen from what it is: an ISO base media
+// file the box reader takes is copied with its matrices turned; everything
+// else is remuxed.
+std::unique_ptr<FileWriter> PickWriter(const ConversionJob& job, const PositionWork& work)
 {
+    if (job.copy_iso_files) {
+        const int fd = ::open(work.InputPath().c_str(), O_RDONLY | O_CLOEXEC);
+        if (fd >= 0) {
+            IsoInspection inspection = InspectIsoFile(fd);
+            if (inspection.verdict == IsoInspection::Verdict::kRewritable ||
+                inspection.verdict == IsoInspection::Verdict::kCutShort)
+                return std::make_unique<IsoCopyWriter>(fd, std::move(inspection));
+            ::close(fd);
+        }
+    }
     return std::make_unique<RemuxWriter>();
 }
 
@@ -46,7 +71,7 @@ int RotationWorker(ConversionJob& job)
             // The file's objects are released (and a failed output removed)
             // before current_index moves on.
             PositionWork work(job, i);
-            const std::unique_ptr<FileWriter> writer = PickWriter(work);
+            const std::unique_ptr<FileWriter> writer = PickWriter(job, work);
             next = writer->Write(work);
         }
         if (next == FileWriter::Next::kEndBatch)

@@ -8,7 +8,7 @@
 #include "engine/ConversionJob.h"
 #include "tests/support/MediaFixtures.h"
 
-// A job record with no wait before each file.
+// A job record with no wait before each file that remuxes every file.
 std::unique_ptr<ConversionJob> MakeJob(int rotation_deg);
 // Appends one position to the job.
 void AddFile(ConversionJob& job, const std::string& input, const std::string& output,

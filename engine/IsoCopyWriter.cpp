@@ -1,0 +1,104 @@
+#include "engine/IsoCopyWriter.h"
+
+#include "engine/FileDataCopy.h"
+#include "engine/IsoMatrixPatch.h"
+#include "engine/PositionWork.h"
+#include "engine/ReportedRotation.h"
+
+#include <fcntl.h>
+#include <string>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <utility>
+
+extern "C" {
+#include <libavutil/error.h>
+}
+
+namespace {
+
+// A name that reaches the very file open on fd, whatever happens to its
+// name meanwhile; the plain path where /proc is not there.
+std::string NameOfOpenFile(int fd, const std::string& path)
+{
+    const std::string link = "/proc/self/fd/" + std::to_string(fd);
+    return ::access(link.c_str(), F_OK) == 0 ? link : path;
+}
+
+}  // namespace
+
+IsoCopyWriter::IsoCopyWriter(int input_fd, IsoInspection inspection)
+    : input_fd_(input_fd), inspection_(std::move(inspection))
+{}
+
+IsoCopyWriter::~IsoCopyWriter()
+{
+    if (input_fd_ >= 0)
+        ::close(input_fd_);
+}
+
+FileWriter::Next IsoCopyWriter::Write(PositionWork& work)
+{
+    // Decided before any output exists.
+    if (inspection_.verdict == IsoInspection::Verdict::kCutShort) {
+        Failure failure(Failure::kCutShort);
+        failure.ends_at_s = inspection_.ends_at_s;
+        failure.duration_s = inspection_.duration_s;
+        work.Fail(std::move(failure));
+        return Next::kNextFile;
+    }
+
+    const std::vector<IsoMatrixPatch> patches = TurnedMatrices(inspection_, work.RotationDeg());
+    // The read-back reads the output, so it is opened for reading too.
+    if (const std::optional<Next> notCreated = work.CreateOutput(O_RDWR))
+        return *notCreated;
+    const int out = work.OutputFd();
+    const std::uint64_t size = inspection_.file_size;
+
+    const CopyOutcome copied = CopyFileData(
+        input_fd_, out, size,
+        [&work, size](std::uint64_t done) {
+            work.Progress().Publish(static_cast<double>(done), static_cast<double>(size));
+        },
+        [&work] { return work.CancelRequested(); });
+    switch (copied.result) {
+    case CopyOutcome::Result::kDone:
+        break;
+    case CopyOutcome::Result::kCancelled:
+        work.RemoveOutputAtEnd();
+        return Next::kNextFile;
+    case CopyOutcome::Result::kFailed:
+        work.Fail(Failure(copied.failed_side == CopyOutcome::Side::kInput ? Failure::kReadInput
+                                                                            : Failure::kWriteOutput,
+                          AVERROR(copied.error)));
+        return Next::kNextFile;
+    }
+
+    if (const int error = WriteMatrices(out, patches); error != 0) {
+        work.Fail(Failure(Failure::kWriteOutput, AVERROR(error)));
+        return Next::kNextFile;
+    }
+
+    // A slip of the box reader must never end as "done": the copy is whole,
+    // holds the matrices where they were meant to go, and libavformat, as
+    // players read it, shows the rotation asked for.
+    struct stat written {};
+    if (::fstat(out, &written) != 0 || static_cast<std::uint64_t>(written.st_size) != size) {
+        work.Fail(Failure(Failure::kCompleteOutput, AVERROR(EIO)));
+        return Next::kNextFile;
+    }
+    const MatrixCheck check = VerifyMatrices(out, patches);
+    if (check.read_error != 0) {
+        work.Fail(Failure(Failure::kCompleteOutput, AVERROR(check.read_error)));
+        return Next::kNextFile;
+    }
+    Failure notWritten(Failure::kRotationNotWritten);
+    notWritten.wanted_cw = patches.empty() ? 0 : MatrixRotationCw(patches.front().matrix);
+    notWritten.found_cw = ReportedRotationCw(NameOfOpenFile(out, work.Output().path));
+    if (!check.matches || notWritten.found_cw != notWritten.wanted_cw) {
+        work.Fail(std::move(notWritten));
+        return Next::kNextFile;
+    }
+    work.Complete();
+    return Next::kNextFile;
+}

@@ -1,0 +1,216 @@
+#include <gtest/gtest.h>
+
+#include "cli/FailureWords.h"
+#include "engine/ConversionJob.h"
+#include "engine/RotationWorker.h"
+#include "tests/iso/IsoTestSupport.h"
+#include "tests/support/IsoBoxEdit.h"
+#include "tests/support/IsoFixtures.h"
+#include "tests/support/MediaFixtures.h"
+
+#include <csignal>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+// The byte-exact way as the worker runs it for a position of a batch:
+// chosen for what the box reader takes, sharing output creation, times,
+// failure and the ending with the remux way.
+
+namespace {
+
+class IsoCopyWriterTest : public ::testing::Test
+{
+protected:
+    std::unique_ptr<ConversionJob> Job(int degrees)
+    {
+        auto job = std::make_unique<ConversionJob>();
+        job->rotation_deg = degrees;
+        job->pre_file_wait_ms = 0;
+        return job;
+    }
+
+    static void Add(ConversionJob& job, const std::string& in, const std::string& out)
+    {
+        const auto i = static_cast<std::size_t>(job.file_count++);
+        job.input_path[i] = in;
+        job.output_path[i] = out;
+        job.duration_s[i] = 1.0;
+        job.display_count = job.file_count;
+    }
+
+    static int Run(ConversionJob& job)
+    {
+        std::thread worker = StartRotationWorker(job);
+        worker.join();
+        return job.worker_exit_code.load();
+    }
+
+    std::string Made(const std::string& name, const IsoRecipe& recipe = {})
+    {
+        const std::string path = folder_ / name;
+        EXPECT_EQ(MakeIsoWithFfmpeg(path, recipe), "");
+        return path;
+    }
+
+    static std::vector<std::uint64_t> MatrixOffsets(const std::string& path)
+    {
+        std::vector<std::uint64_t> offsets;
+        for (const IsoVideoTrack& track : InspectPath(path).video_tracks)
+            offsets.push_back(track.matrix_offset);
+        return offsets;
+    }
+
+    static bool PathExists(const std::string& path)
+    {
+        struct stat info {};
+        return ::lstat(path.c_str(), &info) == 0;
+    }
+
+    TempFolder folder_{"isowriter"};
+};
+
+TEST_F(IsoCopyWriterTest, PhoneAndCameraFilesKeepEveryByteButTheirMatrices)
+{
+    IsoRecipe fragmented;
+    fragmented.movflags = "frag_keyframe+empty_moov";
+    IsoRecipe front;
+    front.movflags = "+faststart";
+    const std::vector<std::string> inputs = {Made("plain.mp4"), Made("clip.mov"),
+                                             Made("phone.3gp"), Made("frag.mp4", fragmented),
+                                             Made("front.mp4", front)};
+    auto job = Job(90);
+    for (const std::string& in : inputs)
+        Add(*job, in, in + ".out.mov");
+    std::vector<std::string> before;
+    std::vector<struct stat> times(inputs.size());
+    for (std::size_t k = 0; k < inputs.size(); ++k) {
+        before.push_back(ReadWholeFile(inputs[k]));
+        ASSERT_EQ(::stat(inputs[k].c_str(), &times[k]), 0);
+    }
+    ASSERT_EQ(Run(*job), 0);
+
+    for (std::size_t k = 0; k < inputs.size(); ++k) {
+        SCOPED_TRACE(inputs[k]);
+        const std::string out = inputs[k] + ".out.mov";
+        EXPECT_EQ(job->file_status[k].load(), kFileDone) << FailureSentence(job->failure[k]);
+        EXPECT_EQ(ReadWholeFile(inputs[k]), before[k]) << "the input is never changed";
+        std::string why;
+        EXPECT_TRUE(DiffersOnlyInMatrices(inputs[k], out, MatrixOffsets(inputs[k]), &why)) << why;
+        EXPECT_EQ(ExiftoolRotation(out), 90);
+        EXPECT_EQ(ReadRotationCw(out), 90);
+        // Like a copy that keeps times, and reported for the journal.
+        struct stat written {};
+        ASSERT_EQ(::stat(out.c_str(), &written), 0);
+        EXPECT_EQ(written.st_mtim.tv_sec, times[k].st_mtim.tv_sec);
+        EXPECT_EQ(written.st_mtim.tv_nsec, times[k].st_mtim.tv_nsec);
+        EXPECT_TRUE(job->output_created[k].load());
+        EXPECT_EQ(job->created_output[k].path, out);
+    }
+    EXPECT_EQ(job->progress_percent.load(), 100);
+}
+
+TEST_F(IsoCopyWriterTest, AMirroredPhoneClipStaysMirroredAndTurnsOnTopOfItsOwnTurn)
+{
+    MediaRecipe recipe;
+    recipe.rotation_cw = 90;
+    const std::string portrait = folder_ / "portrait.mp4";
+    ASSERT_EQ(MakeMediaFile(portrait, recipe), "");
+    recipe.rotation_cw = 0;
+    recipe.mirror = true;
+    const std::string mirrored = folder_ / "mirrored.mov";
+    ASSERT_EQ(MakeMediaFile(mirrored, recipe), "");
+
+    auto job = Job(90);
+    Add(*job, portrait, folder_ / "portrait.out.mp4");
+    Add(*job, mirrored, folder_ / "mirrored.out.mov");
+    ASSERT_EQ(Run(*job), 0);
+    EXPECT_EQ(job->file_status[0].load(), kFileDone) << FailureSentence(job->failure[0]);
+    EXPECT_EQ(ExiftoolRotation(folder_ / "portrait.out.mp4"), 180);
+    EXPECT_EQ(job->file_status[1].load(), kFileDone) << FailureSentence(job->failure[1]);
+    std::array<std::int32_t, 9> matrix{};
+    ASSERT_TRUE(ReadDisplayMatrix(folder_ / "mirrored.out.mov", matrix));
+    EXPECT_TRUE(MatrixMirrors(matrix));
+}
+
+TEST_F(IsoCopyWriterTest, ACutShortFileFailsBeforeAnyOutputExists)
+{
+    // The index at the front, as phones write it: the media data is cut.
+    IsoRecipe longer;
+    longer.seconds = 2.0;
+    longer.movflags = "+faststart";
+    const std::string whole = Made("whole.mp4", longer);
+    const std::string cut = folder_ / "cut.mp4";
+    ASSERT_TRUE(CopyPrefix(whole, cut, FileSize(whole) * 2 / 3));
+    const std::string before = ReadWholeFile(cut);
+    auto job = Job(90);
+    Add(*job, cut, folder_ / "cut.out.mov");
+    Add(*job, whole, folder_ / "whole.out.mov");
+    ASSERT_EQ(Run(*job), 0);
+    EXPECT_EQ(job->file_status[0].load(), kFileFailed);
+    EXPECT_EQ(job->failure[0].step, Failure::kCutShort);
+    EXPECT_GT(job->failure[0].ends_at_s, 0.5);
+    EXPECT_LT(job->failure[0].ends_at_s, 1.9);
+    EXPECT_NEAR(job->failure[0].duration_s, 2.0, 0.1);
+    EXPECT_EQ(FailureSentence(job->failure[0]), "the input ends at 0:01 of 0:02");
+    EXPECT_FALSE(job->output_created[0].load());
+    EXPECT_FALSE(PathExists(folder_ / "cut.out.mov"));
+    EXPECT_EQ(ReadWholeFile(cut), before);
+    // One damaged file does not end the batch.
+    EXPECT_EQ(job->file_status[1].load(), kFileDone);
+}
+
+TEST_F(IsoCopyWriterTest, ACancelledCopyLeavesNothingAndThePositionPending)
+{
+    const std::string in = Made("in.mp4");
+    auto job = Job(90);
+    Add(*job, in, folder_ / "in.out.mov");
+    // The copy starts right after the output is made: cancel there.
+    job->output_created_hook = [&job](int, const CreatedFile&) { job->cancel_requested = true; };
+    ASSERT_EQ(Run(*job), 0);
+    EXPECT_EQ(job->file_status[0].load(), kFilePending);
+    EXPECT_TRUE(job->output_created[0].load());
+    EXPECT_FALSE(PathExists(folder_ / "in.out.mov")) << "a copy cut short would not play";
+}
+
+TEST_F(IsoCopyWriterTest, AFullDiskFailsTheFileAndLeavesNothing)
+{
+    IsoRecipe longer;
+    longer.seconds = 3.0;
+    const std::string in = Made("big.mp4", longer);
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        std::signal(SIGXFSZ, SIG_IGN);
+        struct rlimit limit {};
+        limit.rlim_cur = limit.rlim_max = static_cast<rlim_t>(FileSize(in) / 2);
+        ::setrlimit(RLIMIT_FSIZE, &limit);
+        auto job = Job(90);
+        Add(*job, in, folder_ / "big.out.mov");
+        RotationWorker(*job);
+        WriteBytes(folder_ / "reason.txt", FailureSentence(job->failure[0]));
+        ::_exit(job->file_status[0].load());
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), kFileFailed);
+    EXPECT_EQ(ReadWholeFile(folder_ / "reason.txt"), "cannot write the output: File too large");
+    EXPECT_FALSE(PathExists(folder_ / "big.out.mov"));
+}
+
+TEST_F(IsoCopyWriterTest, WhatTheBoxReaderDoesNotTakeIsRemuxed)
+{
+    MediaRecipe matroska;
+    const std::string mkv = folder_ / "clip.mkv";
+    ASSERT_EQ(MakeMediaFile(mkv, matroska), "");
+    auto job = Job(90);
+    Add(*job, mkv, folder_ / "clip.out.mov");
+    ASSERT_EQ(Run(*job), 0);
+    EXPECT_EQ(job->file_status[0].load(), kFileDone);
+    EXPECT_EQ(ReadInfo(folder_ / "clip.out.mov").format_name, "mov,mp4,m4a,3gp,3g2,mj2");
+    EXPECT_EQ(ReadRotationCw(folder_ / "clip.out.mov"), 90);
+}
+
+}  // namespace

@@ -111,6 +111,28 @@ TEST_F(IsoCopyWriterTest, PhoneAndCameraFilesKeepEveryByteButTheirMatrices)
     EXPECT_EQ(job->progress_percent.load(), 100);
 }
 
+// What a player shows first is the stored picture turned: FFmpeg's player
+// path (autorotate) against the stored picture turned by a filter.
+TEST_F(IsoCopyWriterTest, APlayersFirstPictureIsTheStoredOneTurned)
+{
+    const std::string in = Made("in.mp4");
+    auto job = Job(90);
+    Add(*job, in, folder_ / "in.out.mp4");
+    ASSERT_EQ(Run(*job), 0);
+    ASSERT_EQ(job->file_status[0].load(), kFileDone);
+    std::string shown, turned;
+    ASSERT_EQ(RunProgram({"ffmpeg", "-v", "error", "-i", folder_ / "in.out.mp4", "-frames:v", "1",
+                          "-f", "md5", "-"},
+                         &shown),
+              0);
+    ASSERT_EQ(RunProgram({"ffmpeg", "-v", "error", "-noautorotate", "-i", in, "-vf",
+                          "transpose=clock", "-frames:v", "1", "-f", "md5", "-"},
+                         &turned),
+              0);
+    EXPECT_EQ(shown, turned);
+    EXPECT_NE(shown.find("MD5="), std::string::npos) << shown;
+}
+
 TEST_F(IsoCopyWriterTest, AMirroredPhoneClipStaysMirroredAndTurnsOnTopOfItsOwnTurn)
 {
     MediaRecipe recipe;

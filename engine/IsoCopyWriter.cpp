@@ -6,7 +6,6 @@
 #include "engine/ReportedRotation.h"
 
 #include <fcntl.h>
-#include <string>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <utility>
@@ -14,18 +13,6 @@
 extern "C" {
 #include <libavutil/error.h>
 }
-
-namespace {
-
-// A name that reaches the very file open on fd, whatever happens to its
-// name meanwhile; the plain path where /proc is not there.
-std::string NameOfOpenFile(int fd, const std::string& path)
-{
-    const std::string link = "/proc/self/fd/" + std::to_string(fd);
-    return ::access(link.c_str(), F_OK) == 0 ? link : path;
-}
-
-}  // namespace
 
 IsoCopyWriter::IsoCopyWriter(int input_fd, IsoInspection inspection)
     : input_fd_(input_fd), inspection_(std::move(inspection))
@@ -69,7 +56,7 @@ FileWriter::Next IsoCopyWriter::Write(PositionWork& work)
         return Next::kNextFile;
     case CopyOutcome::Result::kFailed:
         work.Fail(Failure(copied.failed_side == CopyOutcome::Side::kInput ? Failure::kReadInput
-                                                                            : Failure::kWriteOutput,
+                                                                          : Failure::kWriteOutput,
                           AVERROR(copied.error)));
         return Next::kNextFile;
     }
@@ -94,7 +81,7 @@ FileWriter::Next IsoCopyWriter::Write(PositionWork& work)
     }
     Failure notWritten(Failure::kRotationNotWritten);
     notWritten.wanted_cw = patches.empty() ? 0 : MatrixRotationCw(patches.front().matrix);
-    notWritten.found_cw = ReportedRotationCw(NameOfOpenFile(out, work.Output().path));
+    notWritten.found_cw = ReportedRotationCw(out, size, inspection_.sample_tables);
     if (!check.matches || notWritten.found_cw != notWritten.wanted_cw) {
         work.Fail(std::move(notWritten));
         return Next::kNextFile;

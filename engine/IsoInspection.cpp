@@ -107,6 +107,7 @@ private:
         result_.verdict = IsoInspection::Verdict::kUnreadable;
         result_.read_error = error != 0 ? error : EIO;
         result_.video_tracks.clear();
+        result_.sample_tables.clear();
         stopped_ = true;
         return result_;
     }
@@ -117,6 +118,7 @@ private:
             result_.verdict = IsoInspection::Verdict::kNotTaken;
             result_.not_taken = why;
             result_.video_tracks.clear();
+            result_.sample_tables.clear();
             stopped_ = true;
         }
         return false;
@@ -249,6 +251,8 @@ private:
     bool Stbl(const IsoBox& stbl, int depth, Trak& trak)
     {
         return Children(stbl, depth, [&](const IsoBox& box, int) {
+            if (box.type != FourCc("stsd"))
+                result_.sample_tables.push_back(box.start);
             IsoTrackTables& t = trak.tables;
             if (box.type == FourCc("stts"))
                 return Table(t.stts, box);
@@ -434,6 +438,7 @@ private:
         result_.verdict = IsoInspection::Verdict::kCutShort;
         result_.not_taken = why;
         result_.video_tracks.clear();
+        result_.sample_tables.clear();
     }
 
     void Walk()

@@ -55,6 +55,10 @@ struct IsoInspection {
     // the first is the first video stream of libavformat, which makes one
     // stream per track in that order.
     std::vector<IsoVideoTrack> video_tracks;
+    // kRewritable only: where every box of the tracks' sample tables starts
+    // (every child of an 'stbl' but the sample descriptions), for a look at
+    // the header that leaves the index of the samples out.
+    std::vector<std::uint64_t> sample_tables;
 };
 
 enum class IsoInspectDepth {

@@ -2,6 +2,7 @@
 
 #include "cli/FailureWords.h"
 #include "engine/ConversionJob.h"
+#include "engine/ReportedRotation.h"
 #include "engine/RotationWorker.h"
 #include "tests/iso/IsoTestSupport.h"
 #include "tests/support/IsoBoxEdit.h"
@@ -9,6 +10,7 @@
 #include "tests/support/MediaFixtures.h"
 
 #include <csignal>
+#include <fcntl.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -77,8 +79,8 @@ TEST_F(IsoCopyWriterTest, PhoneAndCameraFilesKeepEveryByteButTheirMatrices)
     fragmented.movflags = "frag_keyframe+empty_moov";
     IsoRecipe front;
     front.movflags = "+faststart";
-    const std::vector<std::string> inputs = {Made("plain.mp4"), Made("clip.mov"),
-                                             Made("phone.3gp"), Made("frag.mp4", fragmented),
+    const std::vector<std::string> inputs = {Made("plain.mp4"), Made("clip.mov"), Made("phone.3gp"),
+                                             Made("frag.mp4", fragmented),
                                              Made("front.mp4", front)};
     auto job = Job(90);
     for (const std::string& in : inputs)
@@ -109,6 +111,33 @@ TEST_F(IsoCopyWriterTest, PhoneAndCameraFilesKeepEveryByteButTheirMatrices)
         EXPECT_EQ(job->created_output[k].path, out);
     }
     EXPECT_EQ(job->progress_percent.load(), 100);
+}
+
+// The writer's last check opens only the header, with the sample tables
+// hidden; it must see what a full open sees.
+TEST_F(IsoCopyWriterTest, TheCheckOfTheHeaderSeesWhatAFullOpenSees)
+{
+    IsoRecipe fragmented;
+    fragmented.movflags = "frag_keyframe+empty_moov";
+    IsoRecipe two;
+    two.second_video = true;
+    MediaRecipe portrait;
+    portrait.rotation_cw = 270;
+    const std::string phone = folder_ / "phone.mov";
+    ASSERT_EQ(MakeMediaFile(phone, portrait), "");
+    for (const std::string& path :
+         {Made("plain.mp4"), Made("frag.mp4", fragmented), Made("two.mp4", two), phone}) {
+        SCOPED_TRACE(path);
+        const IsoInspection inspection = InspectPath(path);
+        ASSERT_EQ(inspection.verdict, IsoInspection::Verdict::kRewritable);
+        EXPECT_FALSE(inspection.sample_tables.empty());
+        const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+        ASSERT_GE(fd, 0);
+        EXPECT_EQ(ReportedRotationCw(fd, inspection.file_size, inspection.sample_tables),
+                  ReportedRotationCw(path));
+        ::close(fd);
+    }
+    EXPECT_EQ(ReportedRotationCw(phone), 270);
 }
 
 // What a player shows first is the stored picture turned: FFmpeg's player

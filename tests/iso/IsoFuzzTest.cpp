@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include "engine/ConversionJob.h"
+#include "engine/RotationWorker.h"
 #include "tests/iso/IsoTestSupport.h"
 #include "tests/support/IsoBoxEdit.h"
 #include "tests/support/IsoFixtures.h"
@@ -8,6 +10,7 @@
 #include <cmath>
 #include <map>
 #include <random>
+#include <sys/stat.h>
 #include <unistd.h>
 
 // Thousands of damaged small files (flipped bits, sizes and counts set to
@@ -212,6 +215,58 @@ TEST(IsoFuzzTest, DamagedFilesNeverCrashAndRewritableOnesRotate)
     EXPECT_GT(verdicts[Verdict::kRewritable], 100);
     EXPECT_GT(verdicts[Verdict::kNotTaken], 100);
     EXPECT_GT(verdicts[Verdict::kCutShort], 100);
+}
+
+// Damaged files as a batch meets them: through the worker, which picks
+// the byte copy or the remux for each. Whatever the verdict, a file is
+// either done with its output in place or leaves nothing behind, and its
+// input is never changed.
+TEST(IsoFuzzTest, DamagedFilesInABatchLeaveNothingWhenTheyFail)
+{
+    TempFolder folder("iso-fuzz-batch");
+    IsoRecipe plain;
+    plain.width = 64;
+    plain.height = 48;
+    plain.seconds = 0.5;
+    IsoRecipe fragmented = plain;
+    fragmented.seconds = 2.2;
+    fragmented.movflags = "frag_keyframe+empty_moov";
+    ASSERT_EQ(MakeIsoWithFfmpeg(folder / "plain.mp4", plain), "");
+    ASSERT_EQ(MakeIsoWithFfmpeg(folder / "fragmented.mp4", fragmented), "");
+    const std::vector<std::string> seeds = {ReadWholeFile(folder / "plain.mp4"),
+                                            ReadWholeFile(folder / "fragmented.mp4")};
+    std::mt19937 random(20261209u);
+    std::map<int, int> statuses;
+    constexpr int kPerSeed = 200;
+    for (std::size_t s = 0; s < seeds.size(); ++s) {
+        Mutator mutator(seeds[s]);
+        for (int i = 0; i < kPerSeed; ++i) {
+            SCOPED_TRACE("seed " + std::to_string(s) + " mutant " + std::to_string(i));
+            const std::string bytes = mutator.Next(random);
+            const std::string in = folder / "mutant.mp4";
+            const std::string out = folder / "out.mov";
+            ASSERT_TRUE(WriteBytes(in, bytes));
+            auto job = std::make_unique<ConversionJob>();
+            job->rotation_deg = 90;
+            job->pre_file_wait_ms = 0;
+            job->file_count = job->display_count = 1;
+            job->input_path[0] = in;
+            job->output_path[0] = out;
+            job->duration_s[0] = 1.0;
+            RotationWorker(*job);
+            const int status = job->file_status[0].load();
+            ++statuses[status];
+            EXPECT_EQ(ReadWholeFile(in), bytes) << "the input is never changed";
+            struct stat info {};
+            const bool left = ::lstat(out.c_str(), &info) == 0;
+            EXPECT_EQ(left, status == kFileDone) << "status " << status;
+            ::unlink(out.c_str());
+        }
+    }
+    for (const auto& [status, count] : statuses)
+        std::cout << "status " << status << ": " << count << " mutants\n";
+    EXPECT_GT(statuses[kFileDone], 10);
+    EXPECT_GT(statuses[kFileFailed], 10);
 }
 
 }  // namespace

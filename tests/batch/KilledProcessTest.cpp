@@ -8,6 +8,7 @@
 #include <QProcess>
 #include <QProcessEnvironment>
 #include <QtTest>
+#include <algorithm>
 #include <csignal>
 #include <filesystem>
 #include <memory>
@@ -239,6 +240,59 @@ private slots:
         QCOMPARE(fs::file_size(stateJournal), std::uintmax_t(0));
         again->kill();  // it is showing what it restored
         QVERIFY(again->waitForFinished());
+    }
+
+    // Videos on a medium the user may not write (a read-only card, a shared
+    // folder): the window rotates them in place, the folder stays exactly
+    // as it was, and a batch killed there leaves nothing to put back.
+    void readOnlySourcesAreRotatedWhereTheyAre()
+    {
+        if (!RunAsAUserPermissionsStop())
+            QSKIP("no way to run the program as a user that permissions stop");
+        const std::string card = m_root + "/in/card";
+        fs::create_directories(card);
+        const std::string a = card + "/a.mp4";
+        const std::string b = card + "/b.mkv";
+        QCOMPARE(MakeMediaFile(a, {}), std::string());
+        QCOMPARE(MakeMediaFile(b, {}), std::string());
+        Lock(card);
+        const auto listing = [&card] {
+            std::vector<std::pair<std::string, std::string>> files;
+            for (const auto& entry : fs::directory_iterator(card))
+                files.emplace_back(entry.path().string(), ReadWholeFile(entry.path().string()));
+            std::sort(files.begin(), files.end());
+            return files;
+        };
+        const auto before = listing();
+        QCOMPARE(before.size(), std::size_t(2));
+        const QProcessEnvironment env = UserEnvironment(m_root + "/home");
+        const std::string stateJournal =
+            m_root + "/home/.local/state/FennexAVConverter/pending-names.txt";
+
+        QStringList arguments = BatchArguments(a, 0);
+        arguments << QString::fromStdString(b);
+        QProcess* batch = Launch(env, arguments);
+        QVERIFY(batch->waitForStarted());
+        QTRY_VERIFY_WITH_TIMEOUT(
+            fs::exists(m_root + "/out/a.mp4") && fs::exists(m_root + "/out/b.mkv"), 20000);
+        batch->terminate();
+        QVERIFY(batch->waitForFinished(20000));
+        QVERIFY(listing() == before);
+        QCOMPARE(ReadRotationCw(m_root + "/out/a.mp4"), 90);
+        QCOMPARE(ReadRotationCw(m_root + "/out/b.mkv"), 90);
+        QCOMPARE(ReadInfo(m_root + "/out/a.mp4").format_name,
+                 std::string("mov,mp4,m4a,3gp,3g2,mj2"));
+
+        // Killed while the worker waits before its first file.
+        fs::remove(m_root + "/out/a.mp4");
+        fs::remove(m_root + "/out/b.mkv");
+        batch = Launch(env, BatchArguments(a, 60000) << QString::fromStdString(b));
+        QVERIFY(batch->waitForStarted());
+        QTest::qWait(3000);
+        batch->kill();
+        QVERIFY(batch->waitForFinished());
+        QVERIFY(listing() == before);
+        QVERIFY(ReadWholeFile(stateJournal).find(card) == std::string::npos);
     }
 
     void withNeitherFolderWritableTheStartRenamesNothing()

@@ -3,8 +3,10 @@
 #include "batch/InputCheck.h"
 #include "engine/Failure.h"
 #include "engine/InputCompleteness.h"
+#include "engine/LeftOutStream.h"
 #include "engine/ReadableNames.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 
@@ -67,6 +69,18 @@ std::string UnitWord(int media_type)
     }
 }
 
+// "DVD subtitles", "XSUB subtitles", "Windows Media Audio 2 sound".
+std::string StreamWords(const LeftOutStream& stream)
+{
+    const std::string name = CodecName(stream.codec_id);
+    const std::string kind = KindWord(stream.media_type);
+    if (name.empty())
+        return "unknown " + kind;
+    if (stream.media_type == AVMEDIA_TYPE_SUBTITLE && name.find("subtitle") != std::string::npos)
+        return name;
+    return name + " " + kind;
+}
+
 std::string CutShortSentence(const Failure& f)
 {
     std::string text = "the input ends at " + ClockText(f.ends_at_s);
@@ -102,8 +116,7 @@ std::string FailureSentence(const Failure& f)
         if (CodecName(f.codec_id).empty())
             return f.container + " cannot hold this " + KindWord(f.media_type) +
                    ": its codec is unknown";
-        return f.container + " cannot hold " + CodecName(f.codec_id) + " " +
-               KindWord(f.media_type);
+        return f.container + " cannot hold " + CodecName(f.codec_id) + " " + KindWord(f.media_type);
     case Failure::kCreateOutputFile:
         return StepSentence("cannot create the output file " + f.path, f.code);
     case Failure::kOutputNameTaken:
@@ -157,4 +170,26 @@ std::string RejectionSentence(const InputVerdict& verdict)
                ")";
     }
     return "";
+}
+
+std::string LeftOutNote(const std::vector<LeftOutStream>& streams, const std::string& pattern)
+{
+    std::vector<std::string> names;
+    for (const LeftOutStream& stream : streams) {
+        std::string words = StreamWords(stream);
+        if (std::find(names.begin(), names.end(), words) == names.end())
+            names.push_back(std::move(words));
+    }
+    if (names.empty())
+        return "";
+    std::string list;
+    for (std::size_t k = 0; k < names.size(); ++k) {
+        if (k > 0)
+            list += k + 1 == names.size() ? " and " : ", ";
+        list += names[k];
+    }
+    const std::size_t slot = pattern.find("%1");
+    if (slot == std::string::npos)
+        return list + " left out: the output container cannot hold them";
+    return pattern.substr(0, slot) + list + pattern.substr(slot + 2);
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "engine/LeftOutStream.h"
 #include "settings/PresetIndexes.h"
 
 #include <QDialog>
@@ -109,7 +110,8 @@ private:
     class CBatchState;
     CBatchState& Batch();
     void FinishBatch();
-    void MarkRow(int row, bool done, const Failure& failure);
+    void MarkRow(int row, bool done, const Failure& failure,
+                 const std::vector<LeftOutStream>& leftOut = {});
     void ShowFileErrors(const std::vector<FileError>& errors);
     void StopBatchWorker();           // the window is going away: stop and wait for a running batch
     CBatchState* m_batch = nullptr;   // a child object, created on first use

@@ -256,7 +256,8 @@ void CFennexAVConverterDlg::OnTimer()
         MarkRow(m_selectedRows[position], false,
                 poll.job.failure[static_cast<std::size_t>(position)]);
     if (newlyDone) {
-        MarkRow(m_selectedRows[tick.donePosition], true, Failure());
+        MarkRow(m_selectedRows[tick.donePosition], true, Failure(),
+                poll.job.leftOut[static_cast<std::size_t>(tick.donePosition)]);
         list->SetCheck(m_selectedRows[tick.donePosition], false);
     }
     ShowFileErrors(poll.errors);
@@ -269,15 +270,17 @@ void CFennexAVConverterDlg::OnTimer()
 }
 
 // The status cell of a done or failed row; a failed one says why in its
-// tooltip (elsewhere the list shows its own).
-void CFennexAVConverterDlg::MarkRow(int row, bool done, const Failure& failure)
+// tooltip, a done one what it left out (elsewhere the list shows its own).
+void CFennexAVConverterDlg::MarkRow(int row, bool done, const Failure& failure,
+                                    const std::vector<LeftOutStream>& leftOut)
 {
     CCheckListCtrl* list = FileList();
     const QString text = Q(done ? g_texts.tishi.wc : g_texts.tishi.sb);
     if (list->GetItemText(row, kColumnStatus) != text)
         list->SetItemText(row, kColumnStatus, text);
     if (QTreeWidgetItem* item = list->topLevelItem(row))
-        item->setToolTip(kColumnStatus, done ? QString() : Q(FailureSentence(failure)));
+        item->setToolTip(kColumnStatus, done ? Q(LeftOutNote(leftOut, g_texts.tishi.wbl))
+                                             : Q(FailureSentence(failure)));
 }
 
 void CFennexAVConverterDlg::ShowFileErrors(const std::vector<FileError>& errors)
@@ -301,7 +304,7 @@ void CFennexAVConverterDlg::FinishBatch()
         const PositionOutcome& outcome = session.Outcome(i);
         switch (outcome.kind) {
         case PositionOutcome::kDone:
-            MarkRow(row, true, Failure());
+            MarkRow(row, true, Failure(), outcome.leftOut);
             list->SetCheck(row, false);
             break;
         case PositionOutcome::kFailed:

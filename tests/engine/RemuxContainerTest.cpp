@@ -313,3 +313,48 @@ TEST(RemuxContainer, DvdSubtitlesAreLeftOutOfQuickTimeAndKeptInMp4)
     std::string why;
     EXPECT_TRUE(SamePayloads(PacketsByStream(mp4, {2}), PacketsByStream(mp4Out, {2}), &why)) << why;
 }
+
+// Matroska's title, dates and tags reach both containers where other
+// programs read them.
+TEST(RemuxContainer, MatroskaTitleAndDatesReachTheOutput)
+{
+    if (!ProgramAvailable("exiftool"))
+        GTEST_SKIP() << "exiftool is not installed";
+    TempFolder folder("mkvtags");
+    auto tag = [](const std::string& path, const std::string& name) {
+        for (const auto& [key, value] : ExiftoolTags(path)) {
+            if (key.size() > name.size() &&
+                key.compare(key.size() - name.size() - 1, std::string::npos, ":" + name) == 0)
+                return value;
+        }
+        return std::string();
+    };
+    MediaRecipe recipe;
+    recipe.video_codec = "h264";
+    recipe.container_metadata = {{"title", "Holiday"},
+                                 {"creation_time", "2020-01-02T03:04:05Z"},
+                                 {"DATE_RECORDED", "2019-05-06"},
+                                 {"ARTIST", "Somebody"},
+                                 {"COMMENT", "by the lake"}};
+    MediaRecipe webm = recipe;
+    webm.video_codec = "vp9";
+    webm.audio_codec = "opus";
+    for (const auto& [name, r] : {std::pair{"film.mkv", recipe}, std::pair{"clip.webm", webm}}) {
+        SCOPED_TRACE(name);
+        const std::string out = RotateFixture(folder, r, 90, name, std::string(name) + ".mov");
+        EXPECT_EQ(tag(out, "Title"), "Holiday");
+        EXPECT_EQ(tag(out, "CreateDate"), "2020:01:02 03:04:05");
+        EXPECT_EQ(tag(out, "ContentCreateDate"), "2019:05:06");
+        EXPECT_EQ(tag(out, "Artist"), "Somebody");
+        EXPECT_EQ(tag(out, "Comment"), "by the lake");
+    }
+    if (ProgramAvailable("mkvmerge")) {
+        const std::string source = folder / "film.mkv";
+        const std::string merged = folder / "merged.mkv";
+        ASSERT_TRUE(Made({"mkvmerge", "-q", "-o", merged, "--title", "Merged", source}));
+        const std::string out = RotateFile(merged, merged + ".mov", 90);
+        EXPECT_EQ(tag(out, "Title"), "Merged");
+        // mkvmerge dates its file now (DateUTC).
+        EXPECT_EQ(tag(out, "CreateDate").size(), 19u);
+    }
+}

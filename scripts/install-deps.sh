@@ -9,6 +9,8 @@ PACKAGES="
   libavformat-dev libavcodec-dev libavutil-dev
   libsimpleini-dev
   ffmpeg libimage-exiftool-perl
+  mkvtoolnix gstreamer1.0-tools gstreamer1.0-plugins-base
+  gstreamer1.0-plugins-good gstreamer1.0-plugins-bad
   fonts-wqy-microhei xdg-utils
 "
 # The Debian package and its checks: cpack's dependency list

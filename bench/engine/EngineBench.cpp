@@ -5,9 +5,11 @@
 //   engine_bench [--size-mb N | --long-minutes N] [--runs N] [--tmp DIR] [--fennex PATH]
 //
 // The input is made from a short, high bit rate MPEG-4 clip with AAC audio,
-// repeated by stream copy until it reaches the size. --long-minutes makes a
-// long file of tiny pictures instead: the MOV demuxer and muxer keep an index
-// entry per packet, so there memory follows the duration, not the bytes. Every program reads the
+// repeated by stream copy into a Matroska file until it reaches the size:
+// the remux way's kind of input (MP4 and QuickTime inputs may be copied
+// byte for byte instead). --long-minutes makes a long file of tiny pictures
+// instead: the QuickTime muxer keeps an index entry per packet, so there
+// memory follows the duration, not the bytes. Every program reads the
 // same file, already in the page cache, and writes into the same folder; each
 // output is removed before the next run. Goals: fennex/ffmpeg <= 1.10 and a
 // peak RSS below 80 MB whatever the size.
@@ -81,7 +83,7 @@ bool Fail(const std::string& what)
     return false;
 }
 
-// Writes folder/input.mp4: at least sizeMb megabytes of 1080p video, or,
+// Writes folder/input.mkv: at least sizeMb megabytes of 1080p video, or,
 // with longMinutes, that many minutes of tiny video, where memory is set by
 // the number of packets rather than by bytes.
 bool MakeInput(const std::string& folder, std::uintmax_t sizeMb, std::uintmax_t longMinutes,
@@ -125,7 +127,7 @@ bool MakeInput(const std::string& folder, std::uintmax_t sizeMb, std::uintmax_t 
         for (std::uintmax_t i = 0; i < copies; ++i)
             out << "file 'segment.mp4'\n";
     }
-    input = folder + "/input.mp4";
+    input = folder + "/input.mkv";
     made = Run({"ffmpeg", "-nostdin", "-v", "error", "-y", "-f", "concat", "-safe", "0", "-i", list,
                 "-c", "copy", input});
     fs::remove(segment);
@@ -211,8 +213,8 @@ int main(int argc, char** argv)
     const double inputMb = static_cast<double>(fs::file_size(input)) / 1e6;
     const std::string pictures =
         longMinutes > 0 ? "160x120, " + std::to_string(longMinutes) + " min" : "1920x1080";
-    std::printf("input: %.0f MB (MPEG-4 %s and AAC), %d runs each, median times\n", inputMb,
-                pictures.c_str(), runs);
+    std::printf("input: %.0f MB (Matroska: MPEG-4 %s and AAC), %d runs each, median times\n",
+                inputMb, pictures.c_str(), runs);
 
     struct Contender {
         const char* name;
@@ -229,7 +231,7 @@ int main(int argc, char** argv)
          {},
          0,
          false},
-        {"cp", {"cp", input, outFolder + "/cp.mp4"}, {}, 0, false},
+        {"cp", {"cp", input, outFolder + "/cp.mkv"}, {}, 0, false},
     };
 
     // Interleaved runs, so that a slow patch of the disk hurts all alike.

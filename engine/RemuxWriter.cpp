@@ -290,6 +290,8 @@ Failure RemuxWriter::CreateOutputStreams()
 
 // Text subtitles become timed text; other subtitles are copied when the
 // container holds them as they are, and left out (and noted) otherwise.
+// Closed captions go as they are where QuickTime holds them (c608), as
+// timed text elsewhere.
 Failure RemuxWriter::CreateSubtitleStream(unsigned s, bool& created)
 {
     const auto failed = [](int ret) { return WithCode(Failure::kSetUpOutput, ret); };
@@ -302,8 +304,7 @@ Failure RemuxWriter::CreateSubtitleStream(unsigned s, bool& created)
         return failed(AVERROR(ENOMEM));
     const std::unique_ptr<AVCodecParameters*, void (*)(AVCodecParameters**)> release(
         &par, avcodec_parameters_free);
-    int ret = 0;
-    if (TimedTextConverter::Converts(in)) {
+    const auto convert = [&]() {
         int width = 0;
         int height = 0;
         for (unsigned k = 0; k < input_->nb_streams && width == 0; ++k) {
@@ -315,11 +316,16 @@ Failure RemuxWriter::CreateSubtitleStream(unsigned s, bool& created)
             }
         }
         slot.timed_text = std::make_unique<TimedTextConverter>();
-        ret = slot.timed_text->Open(in, par, width, height);
-        if (ret == AVERROR(ENOMEM))
-            return failed(ret);
-        if (ret < 0)
+        const int opened = slot.timed_text->Open(in, par, width, height);
+        if (opened < 0)
             slot.timed_text.reset();  // a script the converter cannot read
+        return opened;
+    };
+    const bool converts = TimedTextConverter::Converts(in);
+    const bool captions = in->codecpar->codec_id == AV_CODEC_ID_EIA_608;
+    int ret = 0;
+    if (converts && !captions) {
+        ret = convert();
     } else {
         Failure why = CarriageRefusal(output_->oformat, in);
         if (why.step == Failure::kCheckOutputStreams)
@@ -330,9 +336,11 @@ Failure RemuxWriter::CreateSubtitleStream(unsigned s, bool& created)
                 return failed(ret);
             par->codec_tag = OutputCodecTag(output_->oformat, in->codecpar);
         } else {
-            ret = AVERROR_PATCHWELCOME;
+            ret = converts ? convert() : AVERROR_PATCHWELCOME;
         }
     }
+    if (ret == AVERROR(ENOMEM))
+        return failed(ret);
     if (ret < 0) {
         work_->NoteLeftOut({in->codecpar->codec_id, in->codecpar->codec_type});
         return Failure{};

@@ -13,12 +13,16 @@ JobSnapshot ReadJob(const ConversionJob& job)
     const int n = s.total < 0 ? 0 : (s.total > kMaxJobFiles ? kMaxJobFiles : s.total);
     s.status.resize(static_cast<std::size_t>(n));
     s.failure.resize(static_cast<std::size_t>(n));
+    s.leftOut.resize(static_cast<std::size_t>(n));
     for (int i = 0; i < n; ++i) {
         const std::size_t at = static_cast<std::size_t>(i);
         s.status[at] = job.file_status[at].load();
         // The worker writes the failure before it stores the status.
         if (s.status[at] == kFileFailed)
             s.failure[at] = job.failure[at];
+        // And what a done file left out before it stores "done".
+        if (s.status[at] == kFileDone)
+            s.leftOut[at] = job.left_out[at];
     }
     return s;
 }
@@ -69,6 +73,8 @@ PositionOutcome OutcomeOf(const JobSnapshot& job, int position)
     switch (StatusAt(job, position)) {
     case kFileDone:
         o.kind = PositionOutcome::kDone;
+        if (position < static_cast<int>(job.leftOut.size()))
+            o.leftOut = job.leftOut[static_cast<std::size_t>(position)];
         break;
     case kFileFailed:
         o.kind = PositionOutcome::kFailed;

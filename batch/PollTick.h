@@ -19,6 +19,8 @@ struct JobSnapshot {
     int percent = 0;                   // progress_percent
     std::vector<std::uint8_t> status;  // file_status of positions 0 .. total - 1
     std::vector<Failure> failure;      // why each failed position failed, else step kNone
+    // What each done position's output does not carry, else empty.
+    std::vector<std::vector<LeftOutStream>> leftOut;
 };
 
 // Reads worker_active before everything else: once it is seen false, the

@@ -1,8 +1,10 @@
 #pragma once
 
 #include "engine/Failure.h"
+#include "engine/LeftOutStream.h"
 
 #include <string>
+#include <vector>
 
 // What became of one position of a batch, for the window and the command
 // line alike.
@@ -24,4 +26,7 @@ struct PositionOutcome {
     int moveError = 0;
     // Why a failed file failed.
     Failure failure;
+    // The input's streams a done file's output does not carry (bitmap
+    // subtitles its container cannot hold).
+    std::vector<LeftOutStream> leftOut;
 };

@@ -126,6 +126,8 @@ void BatchRunner::Report(std::size_t input, const PositionOutcome& outcome)
         if (outcome.moveError != 0)
             m_out << "  note: kept the name " << outcome.output << ": "
                   << std::strerror(outcome.moveError) << '\n';
+        if (!outcome.leftOut.empty())
+            m_out << "  note: " << LeftOutNote(outcome.leftOut) << '\n';
         break;
     case PositionOutcome::kFailed:
         m_out << "failed: " << path << ": ";

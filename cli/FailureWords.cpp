@@ -3,8 +3,10 @@
 #include "batch/InputCheck.h"
 #include "engine/Failure.h"
 #include "engine/InputCompleteness.h"
+#include "engine/LeftOutStream.h"
 #include "engine/ReadableNames.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 
@@ -65,6 +67,18 @@ std::string UnitWord(int media_type)
     default:
         return "packets";
     }
+}
+
+// "DVD subtitles", "XSUB subtitles", "Windows Media Audio 2 sound".
+std::string StreamWords(const LeftOutStream& stream)
+{
+    const std::string name = CodecName(stream.codec_id);
+    const std::string kind = KindWord(stream.media_type);
+    if (name.empty())
+        return "unknown " + kind;
+    if (stream.media_type == AVMEDIA_TYPE_SUBTITLE && name.find("subtitle") != std::string::npos)
+        return name;
+    return name + " " + kind;
 }
 
 std::string CutShortSentence(const Failure& f)
@@ -156,4 +170,26 @@ std::string RejectionSentence(const InputVerdict& verdict)
                ")";
     }
     return "";
+}
+
+std::string LeftOutNote(const std::vector<LeftOutStream>& streams, const std::string& pattern)
+{
+    std::vector<std::string> names;
+    for (const LeftOutStream& stream : streams) {
+        std::string words = StreamWords(stream);
+        if (std::find(names.begin(), names.end(), words) == names.end())
+            names.push_back(std::move(words));
+    }
+    if (names.empty())
+        return "";
+    std::string list;
+    for (std::size_t k = 0; k < names.size(); ++k) {
+        if (k > 0)
+            list += k + 1 == names.size() ? " and " : ", ";
+        list += names[k];
+    }
+    const std::size_t slot = pattern.find("%1");
+    if (slot == std::string::npos)
+        return list + " left out: the output container cannot hold them";
+    return pattern.substr(0, slot) + list + pattern.substr(slot + 2);
 }

@@ -1,9 +1,11 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 struct Failure;
 struct InputVerdict;
+struct LeftOutStream;
 
 // The command line's English words for what went wrong with a file.
 
@@ -13,3 +15,10 @@ std::string FailureSentence(const Failure& failure);
 
 // Why an input was not taken: "no video stream", "empty file".
 std::string RejectionSentence(const InputVerdict& verdict);
+
+// What a done file's output does not carry, as a note beside "done": "DVD
+// subtitles left out: the output container cannot hold them". `pattern` is
+// that sentence in the window's language, with %1 where the streams' names
+// go; without one (empty, or no %1 in it) the note is in English. "" for no
+// stream.
+std::string LeftOutNote(const std::vector<LeftOutStream>& streams, const std::string& pattern = "");

@@ -36,6 +36,53 @@ bool IsKey(const char* name)
     return std::strchr(name, '.') != nullptr;
 }
 
+// Tags of other containers (Matroska's names) that the muxer knows under a
+// plain name, in the order they are looked for.
+struct Counterpart {
+    const char* tag;
+    const char* plain;
+    bool coordinates;  // taken only when written as ISO 6709 coordinates
+};
+constexpr Counterpart kCounterparts[] = {
+    {"DATE_RECORDED", "date", false},
+    {"DATE_RELEASED", "date", false},
+    {"RECORDING_LOCATION", "location", true},
+};
+
+// "+48.8577+002.2950/", "+48.8577+002.2950+035.000/": a signed latitude
+// and longitude, an optional signed height, a closing slash.
+bool IsIso6709(const char* text)
+{
+    int numbers = 0;
+    const char* p = text;
+    while (*p == '+' || *p == '-') {
+        ++p;
+        const char* digits = p;
+        while ((*p >= '0' && *p <= '9') || *p == '.')
+            ++p;
+        if (p == digits)
+            return false;
+        ++numbers;
+    }
+    const bool ends = *p == '\0' || (*p == '/' && p[1] == '\0');
+    return (numbers == 2 || numbers == 3) && ends;
+}
+
+int AddCounterparts(const AVDictionary* input, AVDictionary** output)
+{
+    for (const Counterpart& c : kCounterparts) {
+        // The plain name, in any case, given by the input or found earlier.
+        if (av_dict_get(*output, c.plain, nullptr, 0))
+            continue;
+        const AVDictionaryEntry* tag = av_dict_get(input, c.tag, nullptr, 0);
+        if (!tag || (c.coordinates && !IsIso6709(tag->value)))
+            continue;
+        if (const int ret = av_dict_set(output, c.plain, tag->value, 0); ret < 0)
+            return ret;
+    }
+    return 0;
+}
+
 }  // namespace
 
 bool HasQuickTimeKeys(const AVDictionary* input)
@@ -45,8 +92,11 @@ bool HasQuickTimeKeys(const AVDictionary* input)
 
 int FillContainerMetadata(const AVDictionary* input, bool with_keys, AVDictionary** output)
 {
-    if (!with_keys)
-        return av_dict_copy(output, input, 0);
+    if (!with_keys) {
+        if (const int ret = av_dict_copy(output, input, 0); ret < 0)
+            return ret;
+        return AddCounterparts(input, output);
+    }
     const AVDictionaryEntry* entry = nullptr;
     while ((entry = av_dict_get(input, "", entry, AV_DICT_IGNORE_SUFFIX))) {
         if (!IsKey(entry->key))

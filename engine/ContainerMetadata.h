@@ -11,7 +11,13 @@ struct AVDictionary;
 // of the dictionary as a key and none of its usual places. So:
 //  - an input without QuickTime keys: every entry is copied as it is, and
 //    the muxer keeps what it has places for (title, artist, comment, the
-//    place, the creation time ...), as before;
+//    place, the creation time ...), as before. Matroska's tags arrive under
+//    their own names (TITLE, ARTIST, COMMENT: the muxer finds those
+//    whatever their case, and DateUTC arrives as creation_time); those
+//    whose meaning the muxer knows under another name are given that name
+//    too, unless the input has it: DATE_RECORDED (else DATE_RELEASED)
+//    becomes the date of the recording ("date"), a RECORDING_LOCATION
+//    written as ISO 6709 coordinates the place ("location");
 //  - an input with keys: only entries that belong among keys are given:
 //    the input's own keys (names with a dot), the plain names that have a
 //    QuickTime key of the same meaning (title becomes

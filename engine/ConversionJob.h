@@ -1,6 +1,7 @@
 #pragma once
 
 #include "engine/Failure.h"
+#include "engine/LeftOutStream.h"
 #include "files/CreatedFile.h"
 
 #include <array>
@@ -8,6 +9,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <vector>
 
 // Number of positions of every per-file table of a batch.
 inline constexpr int kMaxJobFiles = 9999;
@@ -70,11 +72,13 @@ struct ConversionJob {
     // path may differ from output_path[i] when that name was taken); it is
     // written before output_created[i] becomes true and not changed after.
     // failure[i] says why position i failed; it is written before
-    // file_status[i] becomes kFileFailed. Read either only after seeing its
-    // flag.
+    // file_status[i] becomes kFileFailed. left_out[i] lists the streams a
+    // done position i does not carry; it is written before file_status[i]
+    // becomes kFileDone. Read each only after seeing its flag.
     std::array<CreatedFile, kMaxJobFiles> created_output;
     std::array<std::atomic<bool>, kMaxJobFiles> output_created{};
     std::array<Failure, kMaxJobFiles> failure;
+    std::array<std::vector<LeftOutStream>, kMaxJobFiles> left_out;
     std::array<std::atomic<std::uint8_t>, kMaxJobFiles> file_status{};
     std::atomic<int> progress_percent{0};
     std::atomic<int> current_index{-1};

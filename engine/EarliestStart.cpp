@@ -19,7 +19,7 @@ void EarliestStart::Offer(std::int64_t time, int num, int den)
 
 std::int64_t EarliestStart::ShiftIn(int num, int den) const
 {
-    if (!known_ || time_ <= 0 || num <= 0 || den <= 0)
+    if (!known_ || time_ == 0 || num <= 0 || den <= 0)
         return 0;
     return av_rescale_q_rnd(time_, AVRational{num_, den_}, AVRational{num, den},
                             static_cast<AVRounding>(AV_ROUND_NEAR_INF | AV_ROUND_PASS_MINMAX));

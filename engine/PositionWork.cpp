@@ -33,6 +33,7 @@ bool SameFile(const std::string& a, const std::string& b)
 PositionWork::PositionWork(ConversionJob& job, int index)
     : job_(job), index_(index), progress_(job.progress_percent)
 {
+    job_.left_out[static_cast<std::size_t>(index_)].clear();
     RememberInputTimes();
 }
 
@@ -108,6 +109,11 @@ std::optional<FileWriter::Next> PositionWork::CreateOutput(int accessFlags)
         }
         path = std::move(next);
     }
+}
+
+void PositionWork::NoteLeftOut(LeftOutStream stream)
+{
+    job_.left_out[static_cast<std::size_t>(index_)].push_back(stream);
 }
 
 void PositionWork::Fail(Failure failure)

@@ -2,6 +2,7 @@
 
 #include "engine/Failure.h"
 #include "engine/FileWriter.h"
+#include "engine/LeftOutStream.h"
 #include "engine/ProgressSink.h"
 #include "files/CreatedFile.h"
 
@@ -47,6 +48,10 @@ public:
     std::optional<FileWriter::Next> CreateOutput(int accessFlags);
     int OutputFd() const { return fd_; }
     const CreatedFile& Output() const { return output_; }
+
+    // Notes a stream of the input that the output does not carry, for the
+    // report of a done file.
+    void NoteLeftOut(LeftOutStream stream);
 
     // Stores the failure and status "failed"; the output goes at the end.
     void Fail(Failure failure);

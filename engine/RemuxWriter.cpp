@@ -6,10 +6,12 @@
 #include "engine/PositionWork.h"
 #include "engine/StreamCarriage.h"
 #include "engine/StreamExclusion.h"
+#include "engine/TimedTextConverter.h"
 
 #include <algorithm>
 #include <cstring>
 #include <fcntl.h>
+#include <memory>
 #include <string>
 
 extern "C" {
@@ -29,6 +31,27 @@ bool Excluded(const AVStream* stream, unsigned stream_count)
 bool IsVideoOrAudio(const AVCodecParameters* par)
 {
     return par->codec_type == AVMEDIA_TYPE_VIDEO || par->codec_type == AVMEDIA_TYPE_AUDIO;
+}
+
+// The video and sound streams the output must carry, packet for packet.
+bool Copied(const AVStream* stream, unsigned stream_count)
+{
+    return IsVideoOrAudio(stream->codecpar) && !Excluded(stream, stream_count);
+}
+
+// Of a sound or subtitle stream's tags only its language and its title
+// ("Deutsch", "Director's comments", "Forced") are kept: players choose and
+// name the track by them.
+int CopyLanguageAndTitle(const AVStream* in, AVStream* out)
+{
+    for (const char* key : {"language", "title"}) {
+        const AVDictionaryEntry* tag = av_dict_get(in->metadata, key, nullptr, 0);
+        if (!tag)
+            continue;
+        if (const int ret = av_dict_set(&out->metadata, key, tag->value, 0); ret < 0)
+            return ret;
+    }
+    return 0;
 }
 
 bool InputMatrix(const AVStream* stream, DisplayMatrix& matrix)
@@ -61,6 +84,20 @@ Failure DecoderFailure(Failure::Step step, int code, int codec_id)
     Failure failure(step, code);
     failure.codec_id = codec_id;
     return failure;
+}
+
+// A cue shown before the output's start is cut to it, or dropped when it
+// is over by then. Returns whether the cue is still shown.
+bool KeepCue(AVPacket* packet)
+{
+    if (packet->pts == AV_NOPTS_VALUE || packet->pts >= 0)
+        return true;
+    if (packet->duration <= 0 || packet->pts + packet->duration <= 0)
+        return false;
+    packet->duration += packet->pts;
+    packet->pts = 0;
+    packet->dts = 0;
+    return true;
 }
 
 double Seconds(std::int64_t ts, AVRational tb)
@@ -105,22 +142,29 @@ std::optional<FileWriter::Next> RemuxWriter::Prepare()
         return fail(WithCode(Failure::kOpenInput, ret), Next::kEndBatch);
     if ((ret = avformat_find_stream_info(input_, nullptr)) < 0)
         return fail(WithCode(Failure::kReadStreams, ret), Next::kEndBatch);
-    slots_.assign(input_->nb_streams, StreamSlot{});
+    slots_.clear();
+    slots_.resize(input_->nb_streams);
     if (Failure why = OpenDecoders(); why.failed())
         return fail(std::move(why), Next::kEndBatch);
     av_dump_format(input_, 0, inputPath.c_str(), 0);
 
-    // QuickTime, whatever the output's name: a file read under its own
-    // name (an .mkv on a disc) still becomes a QuickTime file.
-    ret = avformat_alloc_output_context2(&output_, nullptr, "mov", nullptr);
+    // The container follows what the video and sound need, whatever the
+    // output's name; decided before the output file exists.
+    std::vector<const AVStream*> copied;
+    for (unsigned s = 0; s < input_->nb_streams; ++s) {
+        if (Copied(input_->streams[s], input_->nb_streams))
+            copied.push_back(input_->streams[s]);
+    }
+    ContainerChoice choice = ChooseContainer(copied);
+    if (choice.refusal.failed())
+        return fail(std::move(choice.refusal), Next::kNextFile);
+    ret = avformat_alloc_output_context2(&output_, choice.format, nullptr, nullptr);
     if (ret < 0 || !output_)
         return fail(WithCode(Failure::kSetUpOutput, ret < 0 ? ret : AVERROR(ENOMEM)),
                     Next::kNextFile);
     if (Failure why = CreateOutputStreams(); why.failed())
         return fail(std::move(why), Next::kNextFile);
-    // Decided before the output file exists.
-    if (Failure why = RefusedStream(); why.failed())
-        return fail(std::move(why), Next::kNextFile);
+    AllowCheckedExperiments(output_);
 
     if (const std::optional<Next> notCreated = work.CreateOutput(O_WRONLY))
         return notCreated;
@@ -173,10 +217,17 @@ Failure RemuxWriter::CreateOutputStreams()
     int n = 0;
     for (unsigned s = 0; s < input_->nb_streams; ++s) {
         AVStream* in = input_->streams[s];
-        if (!IsVideoOrAudio(in->codecpar) || Excluded(in, input_->nb_streams)) {
-            slots_[s].output_index = -1;
+        slots_[s].output_index = -1;
+        if (in->codecpar->codec_type == AVMEDIA_TYPE_SUBTITLE) {
+            bool created = false;
+            if (Failure why = CreateSubtitleStream(s, created); why.failed())
+                return why;
+            if (created)
+                slots_[s].output_index = n++;
             continue;
         }
+        if (!Copied(in, input_->nb_streams))
+            continue;
         slots_[s].output_index = n;
         AVStream* out = avformat_new_stream(output_, nullptr);
         if (!out)
@@ -185,17 +236,8 @@ Failure RemuxWriter::CreateOutputStreams()
         if (video) {
             if (const int ret = av_dict_copy(&out->metadata, in->metadata, 0); ret < 0)
                 return failed(ret);
-        } else {
-            // Of an audio stream's tags only its language and its title
-            // ("Deutsch", "Director's comments") are kept: players choose and
-            // name the sound track by them.
-            for (const char* key : {"language", "title"}) {
-                const AVDictionaryEntry* tag = av_dict_get(in->metadata, key, nullptr, 0);
-                if (!tag)
-                    continue;
-                if (const int ret = av_dict_set(&out->metadata, key, tag->value, 0); ret < 0)
-                    return failed(ret);
-            }
+        } else if (const int ret = CopyLanguageAndTitle(in, out); ret < 0) {
+            return failed(ret);
         }
         // Default and forced flags keep the player's choice of track; a
         // picture stream that is copied is written as a video track, not
@@ -246,12 +288,76 @@ Failure RemuxWriter::CreateOutputStreams()
     return Failure{};
 }
 
-Failure RemuxWriter::RefusedStream() const
+// Text subtitles become timed text; other subtitles are copied when the
+// container holds them as they are, and left out (and noted) otherwise.
+// Closed captions go as they are where QuickTime holds them (c608), as
+// timed text elsewhere.
+Failure RemuxWriter::CreateSubtitleStream(unsigned s, bool& created)
 {
-    for (unsigned k = 0; k < output_->nb_streams; ++k) {
-        if (Failure why = CarriageRefusal(output_->oformat, output_->streams[k]); why.failed())
+    const auto failed = [](int ret) { return WithCode(Failure::kSetUpOutput, ret); };
+    const AVStream* in = input_->streams[s];
+    StreamSlot& slot = slots_[s];
+    created = false;
+
+    AVCodecParameters* par = avcodec_parameters_alloc();
+    if (!par)
+        return failed(AVERROR(ENOMEM));
+    const std::unique_ptr<AVCodecParameters*, void (*)(AVCodecParameters**)> release(
+        &par, avcodec_parameters_free);
+    const auto convert = [&]() {
+        int width = 0;
+        int height = 0;
+        for (unsigned k = 0; k < input_->nb_streams && width == 0; ++k) {
+            const AVCodecParameters* video = input_->streams[k]->codecpar;
+            if (video->codec_type == AVMEDIA_TYPE_VIDEO &&
+                Copied(input_->streams[k], input_->nb_streams)) {
+                width = video->width;
+                height = video->height;
+            }
+        }
+        slot.timed_text = std::make_unique<TimedTextConverter>();
+        const int opened = slot.timed_text->Open(in, par, width, height);
+        if (opened < 0)
+            slot.timed_text.reset();  // a script the converter cannot read
+        return opened;
+    };
+    const bool converts = TimedTextConverter::Converts(in);
+    const bool captions = in->codecpar->codec_id == AV_CODEC_ID_EIA_608;
+    int ret = 0;
+    if (converts && !captions) {
+        ret = convert();
+    } else {
+        Failure why = CarriageRefusal(output_->oformat, in);
+        if (why.step == Failure::kCheckOutputStreams)
             return why;
+        if (!why.failed()) {
+            ret = avcodec_parameters_copy(par, in->codecpar);
+            if (ret < 0)
+                return failed(ret);
+            par->codec_tag = OutputCodecTag(output_->oformat, in->codecpar);
+        } else {
+            ret = converts ? convert() : AVERROR_PATCHWELCOME;
+        }
     }
+    if (ret == AVERROR(ENOMEM))
+        return failed(ret);
+    if (ret < 0) {
+        work_->NoteLeftOut({in->codecpar->codec_id, in->codecpar->codec_type});
+        return Failure{};
+    }
+
+    AVStream* out = avformat_new_stream(output_, nullptr);
+    if (!out)
+        return failed(AVERROR(ENOMEM));
+    if ((ret = avcodec_parameters_copy(out->codecpar, par)) < 0)
+        return failed(ret);
+    out->time_base = in->time_base;
+    // Forced and default flags keep the player's choice of subtitles.
+    out->disposition = in->disposition;
+    if ((ret = CopyLanguageAndTitle(in, out)) < 0)
+        return failed(ret);
+    slot.media_type = AVMEDIA_TYPE_SUBTITLE;
+    created = true;
     return Failure{};
 }
 
@@ -309,7 +415,9 @@ int RemuxWriter::CopyChapters()
         grown[output_->nb_chapters++] = out;
         out->id = in->id;
         out->time_base = in->time_base;
-        out->start = std::max<std::int64_t>(0, in->start - shift);
+        // A chapter from the very start still starts there when the streams
+        // move later (a start before zero).
+        out->start = in->start <= 0 ? 0 : std::max<std::int64_t>(0, in->start - shift);
         out->end = in->end - shift;
         if (const int ret = av_dict_copy(&out->metadata, in->metadata, 0); ret < 0)
             return ret;
@@ -342,15 +450,33 @@ void RemuxWriter::PublishProgress()
     work_->Progress().Publish(std::max(video_position_s_, audio_position_s_), work_->DurationS());
 }
 
-void RemuxWriter::AdjustPacket(AVPacket* packet, const StreamSlot& slot)
+bool RemuxWriter::AdjustPacket(AVPacket* packet, StreamSlot& slot)
 {
     const AVStream* in = input_->streams[packet->stream_index];
     const AVStream* out = output_->streams[slot.output_index];
 
     const auto rounding = static_cast<AVRounding>(AV_ROUND_NEAR_INF | AV_ROUND_PASS_MINMAX);
-    packet->pts = av_rescale_q_rnd(packet->pts, in->time_base, out->time_base, rounding);
-    packet->dts = av_rescale_q_rnd(packet->dts, in->time_base, out->time_base, rounding);
-    packet->duration = av_rescale_q(packet->duration, in->time_base, out->time_base);
+    const int sample_rate = in->codecpar->sample_rate;
+    int frame_samples = 0;
+    if (slot.media_type == AVMEDIA_TYPE_AUDIO && sample_rate > 0 && packet->dts != AV_NOPTS_VALUE &&
+        packet->pts == packet->dts) {
+        frame_samples = av_get_audio_frame_duration2(in->codecpar, packet->size);
+        if (frame_samples <= 0)
+            frame_samples = in->codecpar->frame_size;
+    }
+    if (frame_samples > 0) {
+        // Sound stored with coarse times (Matroska's milliseconds) gets the
+        // times of its samples, as FFmpeg's own copy gives it: 1024 samples
+        // a frame stay 1024 in the output, not 1014 and 1058 by turns.
+        packet->dts = av_rescale_delta(in->time_base, packet->dts, AVRational{1, sample_rate},
+                                       frame_samples, &slot.next_sample, out->time_base);
+        packet->pts = packet->dts;
+        packet->duration = av_rescale_q(frame_samples, AVRational{1, sample_rate}, out->time_base);
+    } else {
+        packet->pts = av_rescale_q_rnd(packet->pts, in->time_base, out->time_base, rounding);
+        packet->dts = av_rescale_q_rnd(packet->dts, in->time_base, out->time_base, rounding);
+        packet->duration = av_rescale_q(packet->duration, in->time_base, out->time_base);
+    }
     packet->pos = -1;
 
     if (!shifts_set_) {
@@ -364,12 +490,17 @@ void RemuxWriter::AdjustPacket(AVPacket* packet, const StreamSlot& slot)
         shift.ShiftVideo(packet->pts, packet->dts);
         if (slot.drives_progress && packet->pts != AV_NOPTS_VALUE)
             video_position_s_ = Seconds(packet->pts, out->time_base);
-    } else {
+    } else if (slot.media_type == AVMEDIA_TYPE_AUDIO) {
         shift.ShiftAudio(packet->pts, packet->dts);
         if (packet->pts != AV_NOPTS_VALUE)
             audio_position_s_ = Seconds(packet->pts, out->time_base);
+    } else {
+        shift.ShiftAudio(packet->pts, packet->dts);
+        if (!KeepCue(packet))
+            return false;
     }
     output_dts_[static_cast<std::size_t>(slot.output_index)].Fix(packet->pts, packet->dts);
+    return true;
 }
 
 void RemuxWriter::CopyAndComplete()
@@ -401,9 +532,26 @@ void RemuxWriter::CopyAndComplete()
             av_packet_unref(packet_);
             continue;
         }
-        const StreamSlot& slot = slots_[static_cast<std::size_t>(s)];
+        StreamSlot& slot = slots_[static_cast<std::size_t>(s)];
+        // A cue the decoder cannot read is skipped, as FFmpeg's own
+        // conversion skips it; the pictures and sound go on.
+        if (slot.timed_text) {
+            const int converted = slot.timed_text->Convert(packet_);
+            if (converted == AVERROR(ENOMEM)) {
+                av_packet_unref(packet_);
+                failure = Failure(Failure::kOutOfMemory);
+                break;
+            }
+            if (converted <= 0) {
+                av_packet_unref(packet_);
+                continue;
+            }
+        }
         PublishProgress();
-        AdjustPacket(packet_, slot);
+        if (!AdjustPacket(packet_, slot)) {
+            av_packet_unref(packet_);
+            continue;
+        }
         packet_->stream_index = slot.output_index;
         // A packet the muxer or the disk does not take leaves the output
         // incomplete: the file fails instead of counting as done.

@@ -4,8 +4,11 @@
 #include "engine/EarliestStart.h"
 #include "engine/Failure.h"
 #include "engine/FileWriter.h"
+#include "engine/TimedTextConverter.h"
 #include "engine/TimestampShift.h"
 
+#include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -15,11 +18,13 @@ struct AVFormatContext;
 struct AVPacket;
 
 // The way for every file that is not rewritten byte for byte: libavformat
-// reads the input and its QuickTime muxer writes the copied streams into a
-// new file, with the rotated display matrix, without decoding anything.
-// The container is QuickTime, whatever the output's name says. A cancelled
-// file's output is closed with a trailer, so that it plays up to the
-// cancel.
+// reads the input and its QuickTime or MP4 muxer writes the copied streams
+// into a new file, with the rotated display matrix, without decoding any
+// picture or sound. The container is the one that holds the video and
+// sound (QuickTime first, see ChooseContainer), whatever the output's name
+// says. Text subtitles go along as timed text; bitmap subtitles that the
+// container cannot hold are left out and noted. A cancelled file's output
+// is closed with a trailer, so that it plays up to the cancel.
 class RemuxWriter : public FileWriter
 {
 public:
@@ -37,7 +42,12 @@ private:
         AVCodecContext* decoder = nullptr;
         int output_index = -1;  // -1: the stream is not copied
         int media_type = -1;    // AVMediaType of the copied stream
+        // Text subtitles: what turns their cues into timed text.
+        std::unique_ptr<TimedTextConverter> timed_text;
         bool drives_progress = false;
+        // Sound: where the next frame's samples start, in samples
+        // (av_rescale_delta's state); INT64_MIN before the first.
+        std::int64_t next_sample = INT64_MIN;
     };
 
     // Opens the input, checks its decoders, sets up the output and writes
@@ -50,7 +60,9 @@ private:
     // Each returns a failure, or one with step kNone.
     Failure OpenDecoders();
     Failure CreateOutputStreams();
-    Failure RefusedStream() const;
+    // Creates the output stream of subtitle stream s when the output can
+    // carry it (created), or notes it as left out.
+    Failure CreateSubtitleStream(unsigned s, bool& created);
 
     int CopyStreamSideData(int input_index, int output_index);
     int CopyContainerMetadata();
@@ -62,8 +74,9 @@ private:
     void SetShifts();
     void PublishProgress();
     // Rescales, shifts and repairs the timestamps of a packet of a copied
-    // stream for the slot's output stream.
-    void AdjustPacket(AVPacket* packet, const StreamSlot& slot);
+    // stream for the slot's output stream. False: a cue that is over before
+    // the output starts, not to be written.
+    bool AdjustPacket(AVPacket* packet, StreamSlot& slot);
 
     PositionWork* work_ = nullptr;
     AVFormatContext* input_ = nullptr;

@@ -6,7 +6,8 @@ struct AVStream;
 // worker alike.
 enum class StreamExclusion {
     kKept,
-    kNotMedia,  // PNG or DVD navigation stream, or subtitles: never looked at
+    kNotMedia,  // PNG or DVD navigation stream, or subtitles: never looked at as
+                // video or sound (the remux way carries subtitles apart)
     kCoverArt,  // an MJPEG stream in a file of three or more streams
 };
 

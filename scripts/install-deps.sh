@@ -9,6 +9,8 @@ PACKAGES="
   libavformat-dev libavcodec-dev libavutil-dev
   libsimpleini-dev
   ffmpeg libimage-exiftool-perl
+  mkvtoolnix gstreamer1.0-tools gstreamer1.0-plugins-base
+  gstreamer1.0-plugins-good gstreamer1.0-plugins-bad
   fonts-wqy-microhei xdg-utils
 "
 # Test fixtures for MP4/MOV/3GP files as other muxers write them

@@ -41,6 +41,7 @@ std::vector<CatalogueEntry> Catalogue(LanguageTexts& t)
         {"ANNIU", "tj", &b.tj},           {"ANNIU", "sc", &b.sc},
         {"ANNIU", "scsywj", &b.scsywj},   {"ANNIU", "ks", &b.ks},
         {"ANNIU", "dkml", &b.dkml},       {"ANNIU", "ll", &b.ll},
+        {"TISHI", "wbl", &s.wbl},
     };
 }
 

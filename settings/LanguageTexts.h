@@ -18,6 +18,8 @@ struct LanguageTexts {
     } jiemian;
     struct Tishi {
         std::string wj, wx, qxtjsp, mlbcz, wjwc, wjwczg, wj1, wc, sb, hbsb;
+        // A done file's note of what it left out, %1 for the streams' names.
+        std::string wbl;
     } tishi;
     struct Hint {
         std::string hbcygwj, tjspwj, sc;

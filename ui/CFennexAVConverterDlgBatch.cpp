@@ -263,8 +263,9 @@ void CFennexAVConverterDlg::OnTimer()
 }
 
 // Marks the rows of positions the session has just settled, each once and
-// from its settled outcome: a done row says so and is unticked, a failed one
-// says why in the tooltip of its status (elsewhere the list shows its own);
+// from its settled outcome: a done row says so, says in the tooltip of its
+// status what its file left out and is unticked, a failed one says why there
+// (elsewhere the list shows its own);
 // a stopped or unreached row keeps its status and its tick.
 void CFennexAVConverterDlg::MarkSettledRows(const std::vector<int>& positions)
 {
@@ -279,7 +280,8 @@ void CFennexAVConverterDlg::MarkSettledRows(const std::vector<int>& positions)
             continue;
         const bool done = outcome.kind == PositionOutcome::kDone;
         list->SetItemText(row, kColumnStatus, Q(done ? g_texts.tishi.wc : g_texts.tishi.sb));
-        item->setToolTip(kColumnStatus, done ? QString() : Q(FailureSentence(outcome.failure)));
+        item->setToolTip(kColumnStatus, done ? Q(LeftOutNote(outcome.leftOut, g_texts.tishi.wbl))
+                                             : Q(FailureSentence(outcome.failure)));
         if (done)
             list->SetCheck(row, false);
     }

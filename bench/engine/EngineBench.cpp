@@ -5,9 +5,11 @@
 //   engine_bench [--size-mb N | --long-minutes N] [--runs N] [--tmp DIR] [--fennex PATH]
 //
 // The input is made from a short, high bit rate MPEG-4 clip with AAC audio,
-// repeated by stream copy until it reaches the size. --long-minutes makes a
-// long file of tiny pictures instead: the MOV demuxer and muxer keep an index
-// entry per packet, so there memory follows the duration, not the bytes. Every program reads the
+// repeated by stream copy into a Matroska file until it reaches the size:
+// the remux way's kind of input (MP4 and QuickTime inputs may be copied
+// byte for byte instead). --long-minutes makes a long file of tiny pictures
+// instead: the QuickTime muxer keeps an index entry per packet, so there
+// memory follows the duration, not the bytes. Every program reads the
 // same file, already in the page cache, and writes into the same folder; each
 // output is removed before the next run. Goals: fennex/ffmpeg <= 1.10 and a
 // peak RSS below 80 MB whatever the size.
@@ -92,15 +94,15 @@ int main(int argc, char** argv)
                   << std::endl;
     else
         std::cout << "making a file of at least " << sizeMb << " MB ..." << std::endl;
-    if (!MakeLargeInput(folder, sizeMb, longMinutes, input)) {
+    if (!MakeLargeInput(folder, sizeMb, longMinutes, input, "mkv")) {
         fs::remove_all(folder);
         return 1;
     }
     const double inputMb = static_cast<double>(fs::file_size(input)) / 1e6;
     const std::string pictures =
         longMinutes > 0 ? "160x120, " + std::to_string(longMinutes) + " min" : "1920x1080";
-    std::printf("input: %.0f MB (MPEG-4 %s and AAC), %d runs each, median times\n", inputMb,
-                pictures.c_str(), runs);
+    std::printf("input: %.0f MB (Matroska: MPEG-4 %s and AAC), %d runs each, median times\n",
+                inputMb, pictures.c_str(), runs);
 
     struct Contender {
         const char* name;
@@ -117,7 +119,7 @@ int main(int argc, char** argv)
          {},
          0,
          false},
-        {"cp", {"cp", input, outFolder + "/cp.mp4"}, {}, 0, false},
+        {"cp", {"cp", input, outFolder + "/cp.mkv"}, {}, 0, false},
     };
 
     // Interleaved runs, so that a slow patch of the disk hurts all alike.

@@ -53,7 +53,7 @@ double Median(std::vector<double> values)
 }
 
 bool MakeLargeInput(const std::string& folder, std::uintmax_t sizeMb, std::uintmax_t longMinutes,
-                    std::string& input)
+                    std::string& input, const std::string& extension)
 {
     const std::string segment = folder + "/segment.mp4";
     const bool big = longMinutes == 0;
@@ -96,7 +96,7 @@ bool MakeLargeInput(const std::string& folder, std::uintmax_t sizeMb, std::uintm
         for (std::uintmax_t i = 0; i < copies; ++i)
             out << "file 'segment.mp4'\n";
     }
-    input = folder + "/input.mp4";
+    input = folder + "/input." + extension;
     made = RunMeasured({"ffmpeg", "-nostdin", "-v", "error", "-y", "-f", "concat", "-safe", "0",
                         "-i", list, "-c", "copy", input});
     fs::remove(segment);

@@ -18,12 +18,13 @@ Measure RunMeasured(const std::vector<std::string>& argv, const std::string& log
 
 double Median(std::vector<double> values);
 
-// Writes folder/input.mp4: at least sizeMb megabytes of 1080p MPEG-4 video
-// and AAC sound, or, with longMinutes, that many minutes of tiny pictures,
-// where index sizes follow the number of packets rather than the bytes.
-// False (after saying why on stderr) when FFmpeg fails.
+// Writes folder/input.<extension> (an MP4, or a Matroska file with "mkv"):
+// at least sizeMb megabytes of 1080p MPEG-4 video and AAC sound, or, with
+// longMinutes, that many minutes of tiny pictures, where index sizes follow
+// the number of packets rather than the bytes. False (after saying why on
+// stderr) when FFmpeg fails.
 bool MakeLargeInput(const std::string& folder, std::uintmax_t sizeMb, std::uintmax_t longMinutes,
-                    std::string& input);
+                    std::string& input, const std::string& extension = "mp4");
 
 // Reads a file once, so that every contender finds it in the page cache.
 void WarmCache(const std::string& path);

@@ -1,5 +1,6 @@
 // Batches run through the real main window on real files, offscreen.
 #include "batch/NameJournal.h"
+#include "cli/FailureWords.h"
 #include "controls/CCheckListCtrl.h"
 #include "controls/CControlButton.h"
 #include "controls/CLabel.h"
@@ -28,6 +29,10 @@
 #include <memory>
 #include <sys/stat.h>
 #include <unistd.h>
+
+extern "C" {
+#include <libavcodec/avcodec.h>
+}
 
 namespace fs = std::filesystem;
 
@@ -205,6 +210,30 @@ private slots:
         m_dlg->Rotate270Radio()->setChecked(true);
         Start();
         QCOMPARE(ReadRotationCw(m_out + "/a.mp4"), 270);
+    }
+
+    void doneRowSaysWhichSubtitlesItLeftOut()
+    {
+        MediaRecipe dvd;
+        dvd.video_codec = "h264";
+        dvd.dvd_subtitle = true;
+        const std::string a = Input("a.mp4");
+        const std::string b = Input("b.mkv", dvd);
+        Add({a, b});
+        m_dlg->Rotate90Radio()->setChecked(true);
+        Start();
+
+        QCOMPARE(m_messages, QStringList());
+        QCOMPARE(Status(0), Q(g_texts.tishi.wc));
+        QCOMPARE(Status(1), Q(g_texts.tishi.wc));
+        QVERIFY(List()->topLevelItem(0)->toolTip(6).isEmpty());
+        // The window's sentence from its language file, the names put in.
+        QVERIFY(g_texts.tishi.wbl.find("%1") != std::string::npos);
+        const QString tip = List()->topLevelItem(1)->toolTip(6);
+        QCOMPARE(tip, Q(LeftOutNote({{AV_CODEC_ID_DVD_SUBTITLE, AVMEDIA_TYPE_SUBTITLE}},
+                                    g_texts.tishi.wbl)));
+        QVERIFY(tip.contains(QStringLiteral("DVD subtitles")));
+        QCOMPARE(ReadRotationCw(m_out + "/b.mkv"), 90);
     }
 
     void failedMiddleFileIsMarkedAndTheBatchGoesOn()

@@ -1,6 +1,7 @@
 #include "cli/FailureWords.h"
 #include "batch/InputCheck.h"
 #include "engine/Failure.h"
+#include "engine/LeftOutStream.h"
 #include "engine/ReadableNames.h"
 
 #include <gtest/gtest.h>
@@ -79,4 +80,23 @@ TEST(ReadableNames, CodecsAreNamedByTheReadablePartOfTheirLongName)
     EXPECT_EQ(ReadableName("QuickTime / MOV"), "QuickTime");
     EXPECT_EQ(ReadableName("MP4 (MPEG-4 Part 14)"), "MP4");
     EXPECT_EQ(ReadableName(nullptr), "");
+}
+
+TEST(FailureWords, LeftOutStreamsAreNamedOnceInTheNoteOrInTheGivenSentence)
+{
+    const LeftOutStream dvd{AV_CODEC_ID_DVD_SUBTITLE, AVMEDIA_TYPE_SUBTITLE};
+    const LeftOutStream pgs{AV_CODEC_ID_HDMV_PGS_SUBTITLE, AVMEDIA_TYPE_SUBTITLE};
+    const LeftOutStream xsub{AV_CODEC_ID_XSUB, AVMEDIA_TYPE_SUBTITLE};
+    const LeftOutStream unknown{AV_CODEC_ID_NONE, AVMEDIA_TYPE_SUBTITLE};
+    EXPECT_EQ(LeftOutNote({}), "");
+    EXPECT_EQ(LeftOutNote({dvd, dvd}),
+              "DVD subtitles left out: the output container cannot hold them");
+    EXPECT_EQ(LeftOutNote({dvd, pgs, xsub, unknown}),
+              "DVD subtitles, HDMV Presentation Graphic Stream subtitles, XSUB subtitles and "
+              "unknown subtitles left out: the output container cannot hold them");
+    // The window's sentence, in its language; one without a place for the
+    // names falls back to English.
+    EXPECT_EQ(LeftOutNote({dvd}, "未保留%1：格式无法容纳"), "未保留DVD subtitles：格式无法容纳");
+    EXPECT_EQ(LeftOutNote({dvd}, "left out"),
+              "DVD subtitles left out: the output container cannot hold them");
 }

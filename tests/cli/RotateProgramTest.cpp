@@ -263,6 +263,35 @@ TEST_F(RotateProgram, FFmpegSpeaksOnlyWhenAskedTo)
     ExpectInputsUntouched();
 }
 
+// Streams the output cannot carry are said beside "done"; what the
+// container is comes from the streams, while the name stays the input's.
+TEST_F(RotateProgram, DoneLineNotesSubtitlesLeftOut)
+{
+    MediaRecipe dvd;
+    dvd.video_codec = "h264";
+    dvd.dvd_subtitle = true;
+    const std::string film = Make(in + "/film.mkv", dvd);
+    MediaRecipe web;
+    web.video_codec = "vp9";
+    web.audio_codec = "opus";
+    const std::string clip = Make(in + "/clip.webm", web);
+
+    const ProgramResult result = RunRotate({"--rotate", "90", "--output", out, film, clip});
+    ASSERT_EQ(result.status, 0) << result.out << result.err;
+    EXPECT_NE(result.out.find("done: " + film + " -> " + out +
+                              "/film.mkv\n"
+                              "  note: DVD subtitles left out: the output container cannot hold "
+                              "them\n"),
+              std::string::npos)
+        << result.out;
+    EXPECT_NE(result.out.find("done: " + clip + " -> " + out + "/clip.webm\n"), std::string::npos)
+        << result.out;
+    EXPECT_EQ(CountLines(result.out, "  note: "), 1u) << result.out;
+    EXPECT_EQ(result.err, "");
+    EXPECT_EQ(ReadRotationCw(out + "/clip.webm"), 90);
+    ExpectInputsUntouched();
+}
+
 // A video from last summer stays dated last summer, and being old does not
 // make its output look like somebody else's file.
 TEST_F(RotateProgram, OutputOfAnOldInputIsDoneAndKeepsItsDate)

@@ -96,3 +96,24 @@ TEST(ContainerMetadata, WithoutKeysEverythingIsCopiedAsBefore)
                               {"com.apple.quicktime.location.ISO6709", "+48.8577+002.2950/"}};
     EXPECT_EQ(mapped.entries(), expected);
 }
+
+TEST(ContainerMetadata, MatroskaTagsAlsoGetTheNamesTheMuxerWrites)
+{
+    Dictionary input({{"TITLE", "Holiday"},
+                      {"DATE_RELEASED", "2020"},
+                      {"DATE_RECORDED", "2019-05-06"},
+                      {"RECORDING_LOCATION", "+48.8577+002.2950+035.000/"},
+                      {"creation_time", "2019-05-06T10:00:00.000000Z"}});
+    Dictionary output;
+    ASSERT_EQ(FillContainerMetadata(input.get(), false, output.address()), 0);
+    Entries expected = input.entries();
+    expected.emplace_back("date", "2019-05-06");
+    expected.emplace_back("location", "+48.8577+002.2950+035.000/");
+    EXPECT_EQ(output.entries(), expected);
+
+    // The input's own date stays; a country is no place the muxer can write.
+    Dictionary dated({{"date", "2018"}, {"DATE_RECORDED", "2019"}, {"RECORDING_LOCATION", "FR"}});
+    Dictionary kept;
+    ASSERT_EQ(FillContainerMetadata(dated.get(), false, kept.address()), 0);
+    EXPECT_EQ(kept.entries(), dated.entries());
+}

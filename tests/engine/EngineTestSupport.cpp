@@ -47,11 +47,22 @@ std::string RotateFixture(const TempFolder& folder, const MediaRecipe& recipe, i
 {
     const std::string input = folder / in_name;
     EXPECT_EQ(MakeMediaFile(input, recipe), "") << in_name;
+    return RotateFile(input, folder / out_name, rotation_deg);
+}
+
+std::string RotateFile(const std::string& input, const std::string& output, int rotation_deg,
+                       std::vector<LeftOutStream>* left_out)
+{
     auto job = MakeJob(rotation_deg);
-    AddFile(*job, input, folder / out_name);
+    AddFile(*job, input, output);
     EXPECT_EQ(RunBatch(*job), 0);
-    EXPECT_EQ(job->file_status[0].load(), kFileDone) << in_name << ": " << FailureSentence(job->failure[0]);
-    return folder / out_name;
+    EXPECT_EQ(job->file_status[0].load(), kFileDone)
+        << input << ": " << FailureSentence(job->failure[0]);
+    if (left_out)
+        *left_out = job->left_out[0];
+    else
+        EXPECT_TRUE(job->left_out[0].empty()) << input << ": " << LeftOutNote(job->left_out[0]);
+    return output;
 }
 
 std::vector<std::vector<FixturePacket>> PacketsByStream(const std::string& path,

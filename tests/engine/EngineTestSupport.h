@@ -20,6 +20,12 @@ int RunBatch(ConversionJob& job);
 std::string RotateFixture(const TempFolder& folder, const MediaRecipe& recipe, int rotation_deg,
                           const std::string& in_name, const std::string& out_name);
 
+// Rotates an existing file into output, expects it done and returns the
+// output's path. The streams it left out go to left_out, or, without one,
+// none are expected.
+std::string RotateFile(const std::string& input, const std::string& output, int rotation_deg,
+                       std::vector<LeftOutStream>* left_out = nullptr);
+
 // The packets of each stream, in order, keeping only the streams listed.
 std::vector<std::vector<FixturePacket>> PacketsByStream(const std::string& path,
                                                         const std::vector<int>& streams);

@@ -209,7 +209,7 @@ TEST(RotationStreams, TwoVideoStreamsAreCopiedAndStartTogetherNearZero)
     EXPECT_NEAR(starts[0], 0.0, 0.05);
 }
 
-TEST(RotationStreams, CoverPictureAndSubtitlesAreLeftOut)
+TEST(RotationStreams, CoverPictureIsLeftOutAndSubtitlesStayTimedText)
 {
     TempFolder folder("cover");
     MediaRecipe recipe;
@@ -217,9 +217,12 @@ TEST(RotationStreams, CoverPictureAndSubtitlesAreLeftOut)
     recipe.subtitle = true;
     const std::string out = RotateFixture(folder, recipe, 180, "in.mp4", "out.mov");
     const FixtureInfo info = ReadInfo(out);
-    ASSERT_EQ(info.streams.size(), 2u);
+    ASSERT_EQ(info.streams.size(), 3u);
     EXPECT_EQ(info.streams[0].codec_id, AV_CODEC_ID_MPEG4);
     EXPECT_EQ(info.streams[1].codec_id, AV_CODEC_ID_AAC);
+    EXPECT_EQ(info.streams[2].codec_id, AV_CODEC_ID_MOV_TEXT);
+    EXPECT_EQ(ReadPackets(out).size(), ReadPackets(folder / "in.mp4").size() - 1)
+        << "every packet but the cover's";
     std::string why;
     EXPECT_TRUE(SamePayloads(PacketsByStream(folder / "in.mp4", {0, 1}),
                              PacketsByStream(out, {0, 1}), &why))

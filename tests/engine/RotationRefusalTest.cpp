@@ -1,4 +1,4 @@
-// Streams QuickTime cannot carry faithfully fail their file before an
+// Streams neither QuickTime nor MP4 can carry faithfully fail their file before an
 // output exists; fallbacks that read back and decode stay.
 #include <gtest/gtest.h>
 
@@ -16,10 +16,10 @@ TEST(RotationRefusal, SoundOrVideoQuickTimeCannotHoldFailsTheFileBeforeItsOutput
     wmv.video_codec = "wmv2";
     wmv.audio_codec = "wmav2";
     ASSERT_EQ(MakeMediaFile(folder / "clip.wmv", wmv), "");
-    MediaRecipe vp9;
-    vp9.video_codec = "vp9";
-    vp9.audio_codec = "";
-    ASSERT_EQ(MakeMediaFile(folder / "web.mkv", vp9), "");
+    MediaRecipe vp8;  // neither QuickTime nor MP4 holds VP8
+    vp8.video_codec = "vp8";
+    vp8.audio_codec = "";
+    ASSERT_EQ(MakeMediaFile(folder / "web.mkv", vp8), "");
     ASSERT_EQ(MakeMediaFile(folder / "good.mp4", MediaRecipe{}), "");
 
     // An output in a missing folder ends the batch once its file is to be
@@ -31,9 +31,10 @@ TEST(RotationRefusal, SoundOrVideoQuickTimeCannotHoldFailsTheFileBeforeItsOutput
     AddFile(*job, folder / "good.mp4", folder / "good.mov");
     EXPECT_EQ(RunBatch(*job), 0);
     EXPECT_EQ(job->file_status[0].load(), kFileFailed);
-    EXPECT_EQ(FailureSentence(job->failure[0]), "QuickTime cannot hold Windows Media Audio 2 sound");
+    EXPECT_EQ(FailureSentence(job->failure[0]),
+              "QuickTime cannot hold Windows Media Audio 2 sound");
     EXPECT_EQ(job->file_status[1].load(), kFileFailed);
-    EXPECT_EQ(FailureSentence(job->failure[1]), "QuickTime cannot hold Google VP9 video");
+    EXPECT_EQ(FailureSentence(job->failure[1]), "QuickTime cannot hold On2 VP8 video");
     EXPECT_EQ(job->file_status[2].load(), kFileFailed);
     EXPECT_FALSE(PathExists(folder / "clip.mov"));
     EXPECT_EQ(job->file_status[3].load(), kFileDone);

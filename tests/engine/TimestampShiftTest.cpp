@@ -24,13 +24,19 @@ TEST(EarliestStart, TheEarliestStreamGivesEveryStreamTheSameShiftInItsOwnUnits)
     EXPECT_EQ(start.ShiftIn(1, 44100), 61740);
     EXPECT_EQ(start.ShiftIn(1, 1000), 1400);
 
-    // A stream starting at or before zero leaves every stream unshifted.
+    // Sound whose priming starts before zero moves every stream later by
+    // as much; a start at zero moves nothing.
     EarliestStart early;
     early.Offer(500, 1, 1000);
     early.Offer(-1024, 1, 48000);
     EXPECT_TRUE(early.known());
-    EXPECT_EQ(early.ShiftIn(1, 1000), 0);
-    EXPECT_EQ(early.ShiftIn(1, 48000), 0);
+    EXPECT_EQ(early.ShiftIn(1, 1000), -21);
+    EXPECT_EQ(early.ShiftIn(1, 48000), -1024);
+    EarliestStart atZero;
+    atZero.Offer(0, 1, 44100);
+    atZero.Offer(3600, 1, 90000);
+    EXPECT_TRUE(atZero.known());
+    EXPECT_EQ(atZero.ShiftIn(1, 90000), 0);
 }
 
 TEST(TimestampShift, TheBaseIsSubtractedFromBothTimes)

@@ -60,6 +60,9 @@ bool VideoEncoder(const std::string& codec, std::vector<std::string>& args,
     else if (codec == "vp9")
         args.insert(args.end(), {"-c:v:" + index, "libvpx-vp9", "-b:v:" + index, "200k",
                                  "-deadline", "realtime", "-cpu-used", "8"});
+    else if (codec == "av1")
+        args.insert(args.end(), {"-c:v:" + index, "libaom-av1", "-b:v:" + index, "200k",
+                                 "-cpu-used", "8", "-row-mt", "1"});
     else if (codec == "hevc")
         args.insert(args.end(),
                     {"-c:v:" + index, "libx265", "-preset", "ultrafast", "-pix_fmt:v:" + index,
@@ -81,6 +84,8 @@ bool AudioEncoder(const std::string& codec, std::vector<std::string>& args)
         args.insert(args.end(), {"-c:a", "libmp3lame"});
     else if (codec == "opus")
         args.insert(args.end(), {"-c:a", "libopus"});
+    else if (codec == "flac")
+        args.insert(args.end(), {"-c:a", "flac"});
     else if (codec == "pcm")
         args.insert(args.end(), {"-c:a", "pcm_s16le"});
     else if (codec == "wmav2")
@@ -95,7 +100,7 @@ bool AudioEncoder(const std::string& codec, std::vector<std::string>& args)
 bool NeedsLibraryPass(const MediaRecipe& recipe)
 {
     return recipe.rotation_cw != 0 || recipe.mirror || !recipe.rotate_tag.empty() ||
-           recipe.hdr_side_data || recipe.metadata_as_keys;
+           recipe.hdr_side_data || recipe.metadata_as_keys || recipe.dvd_subtitle;
 }
 
 std::uint32_t FourCc(const std::string& text)
@@ -131,6 +136,68 @@ bool AddStreamSideData(AVStream* stream, AVPacketSideDataType type, const void* 
         return false;
     std::memcpy(target, data, size);
     return true;
+}
+
+struct DvdCue {
+    std::int64_t start_ms;
+    std::int64_t end_ms;
+};
+constexpr DvdCue kDvdCues[] = {{100, 500}, {600, 900}};
+
+// Encodes the DVD subtitle cues of a fixture: a small striped picture each.
+// Fills the stream's parameters; returns "" or the error.
+std::string EncodeDvdCues(AVStream* stream, std::vector<AVPacket*>& cues)
+{
+    const AVCodec* codec = avcodec_find_encoder(AV_CODEC_ID_DVD_SUBTITLE);
+    AVCodecContext* encoder = codec ? avcodec_alloc_context3(codec) : nullptr;
+    if (!encoder)
+        return "no DVD subtitle encoder";
+    std::unique_ptr<AVCodecContext*, void (*)(AVCodecContext**)> guard(&encoder,
+                                                                       avcodec_free_context);
+    encoder->width = 160;
+    encoder->height = 120;
+    encoder->time_base = AVRational{1, 1000};
+    if (avcodec_open2(encoder, codec, nullptr) < 0 ||
+        avcodec_parameters_from_context(stream->codecpar, encoder) < 0)
+        return "DVD subtitle encoder";
+    stream->time_base = AVRational{1, 1000};
+    av_dict_set(&stream->metadata, "language", "ger", 0);
+    std::uint8_t text[65536];
+    for (const DvdCue& cue : kDvdCues) {
+        std::vector<std::uint8_t> pixels(32 * 16);
+        for (std::size_t k = 0; k < pixels.size(); ++k)
+            pixels[k] = static_cast<std::uint8_t>((k / 7) % 4);
+        std::uint32_t palette[4] = {0x00000000, 0xffffffff, 0xff000000, 0xffff0000};
+        AVSubtitleRect rect{};
+        rect.x = 10;
+        rect.y = 90;
+        rect.w = 32;
+        rect.h = 16;
+        rect.nb_colors = 4;
+        rect.type = SUBTITLE_BITMAP;
+        rect.data[0] = pixels.data();
+        rect.linesize[0] = 32;
+        rect.data[1] = reinterpret_cast<std::uint8_t*>(palette);
+        rect.linesize[1] = sizeof palette;
+        AVSubtitleRect* rects[] = {&rect};
+        AVSubtitle sub{};
+        sub.num_rects = 1;
+        sub.rects = rects;
+        sub.end_display_time = static_cast<std::uint32_t>(cue.end_ms - cue.start_ms);
+        const int size = avcodec_encode_subtitle(encoder, text, sizeof text, &sub);
+        AVPacket* packet = av_packet_alloc();
+        if (size <= 0 || !packet || av_new_packet(packet, size) < 0) {
+            av_packet_free(&packet);
+            return "DVD subtitle cue";
+        }
+        std::memcpy(packet->data, text, static_cast<std::size_t>(size));
+        packet->pts = packet->dts = cue.start_ms;
+        packet->duration = cue.end_ms - cue.start_ms;
+        packet->stream_index = stream->index;
+        packet->flags |= AV_PKT_FLAG_KEY;
+        cues.push_back(packet);
+    }
+    return "";
 }
 
 // Copies every stream of `from` into `to`, adding what the recipe asks for to
@@ -217,6 +284,23 @@ std::string LibraryPass(const std::string& from, const std::string& to, const Me
         }
     }
 
+    std::vector<AVPacket*> cues;
+    struct CueFree {
+        std::vector<AVPacket*>& cues;
+        ~CueFree()
+        {
+            for (AVPacket*& cue : cues)
+                av_packet_free(&cue);
+        }
+    } freeCues{cues};
+    if (recipe.dvd_subtitle) {
+        AVStream* subtitles = avformat_new_stream(out, nullptr);
+        if (!subtitles)
+            return "new stream";
+        if (std::string error = EncodeDvdCues(subtitles, cues); !error.empty())
+            return error;
+    }
+
     if (!(out->oformat->flags & AVFMT_NOFILE) &&
         (ret = avio_open(&out->pb, to.c_str(), AVIO_FLAG_WRITE)) < 0)
         return "open " + to + ": " + AvError(ret);
@@ -229,9 +313,25 @@ std::string LibraryPass(const std::string& from, const std::string& to, const Me
         av_dict_set(&out->metadata, "encoder", nullptr, 0);
     }
     AVPacket* packet = av_packet_alloc();
+    std::size_t nextCue = 0;
+    // The cues go in among the other packets by their times.
+    auto writeCuesUntil = [&](double seconds) {
+        int written = 0;
+        for (; nextCue < cues.size() && written >= 0; ++nextCue) {
+            AVStream* cueStream = out->streams[cues[nextCue]->stream_index];
+            if (static_cast<double>(cues[nextCue]->pts) * av_q2d(AVRational{1, 1000}) > seconds)
+                break;
+            av_packet_rescale_ts(cues[nextCue], AVRational{1, 1000}, cueStream->time_base);
+            written = av_interleaved_write_frame(out, cues[nextCue]);
+        }
+        return written;
+    };
     while (av_read_frame(in, packet) >= 0) {
         AVStream* is = in->streams[packet->stream_index];
         AVStream* os = out->streams[packet->stream_index];
+        if (packet->pts != AV_NOPTS_VALUE &&
+            (ret = writeCuesUntil(static_cast<double>(packet->pts) * av_q2d(is->time_base))) < 0)
+            break;
         av_packet_rescale_ts(packet, is->time_base, os->time_base);
         packet->pos = -1;
         ret = av_interleaved_write_frame(out, packet);
@@ -240,6 +340,8 @@ std::string LibraryPass(const std::string& from, const std::string& to, const Me
             break;
     }
     av_packet_free(&packet);
+    if (ret >= 0 || ret == AVERROR_EOF)
+        ret = writeCuesUntil(1e300);
     if (ret < 0 && ret != AVERROR_EOF)
         return "write: " + AvError(ret);
     if ((ret = av_write_trailer(out)) < 0)
@@ -490,6 +592,8 @@ FixtureInfo ReadInfo(const std::string& path)
         FixtureStream s;
         s.media_type = st->codecpar->codec_type;
         s.codec_id = st->codecpar->codec_id;
+        s.width = st->codecpar->width;
+        s.height = st->codecpar->height;
         s.codec_tag = FourCcText(st->codecpar->codec_tag);
         if (st->codecpar->extradata)
             s.extradata.assign(st->codecpar->extradata,
@@ -517,7 +621,9 @@ std::string MetadataValue(const std::vector<std::pair<std::string, std::string>>
 std::vector<double> StreamStartSeconds(const std::string& path)
 {
     std::vector<double> starts;
-    InputPtr input = OpenInput(path, false);
+    // With the stream information read, as players read it: Matroska gives
+    // a block before the cluster's start no time of its own until then.
+    InputPtr input = OpenInput(path, true);
     if (!input)
         return starts;
     starts.assign(input->nb_streams, std::nan(""));
@@ -622,6 +728,150 @@ std::vector<std::uint64_t> DecodedPictureHashes(const std::string& path)
     av_frame_free(&frame);
     av_packet_free(&packet);
     return hashes;
+}
+
+namespace {
+
+const AVStream* FirstOfType(AVFormatContext* ctx, AVMediaType type)
+{
+    for (unsigned i = 0; i < ctx->nb_streams; ++i) {
+        if (ctx->streams[i]->codecpar->codec_type == type)
+            return ctx->streams[i];
+    }
+    return nullptr;
+}
+
+using DecoderPtr = std::unique_ptr<AVCodecContext, void (*)(AVCodecContext*)>;
+
+DecoderPtr OpenDecoder(const AVStream* stream)
+{
+    DecoderPtr none(nullptr, [](AVCodecContext*) {});
+    const AVCodec* codec = stream ? avcodec_find_decoder(stream->codecpar->codec_id) : nullptr;
+    if (!codec)
+        return none;
+    DecoderPtr decoder(avcodec_alloc_context3(codec),
+                       [](AVCodecContext* ctx) { avcodec_free_context(&ctx); });
+    if (!decoder || avcodec_parameters_to_context(decoder.get(), stream->codecpar) < 0)
+        return none;
+    decoder->pkt_timebase = stream->time_base;
+    if (avcodec_open2(decoder.get(), codec, nullptr) < 0)
+        return none;
+    return decoder;
+}
+
+// The words of a decoded cue without its styling: "{\i1}a{\i0}\Nb" gives "a\nb".
+std::string PlainCueText(const AVSubtitleRect* rect)
+{
+    std::string raw;
+    if (rect->type == SUBTITLE_ASS && rect->ass) {
+        // ReadOrder, Layer, Style, Name, MarginL, MarginR, MarginV, Effect, Text
+        raw = rect->ass;
+        for (int field = 0; field < 8; ++field) {
+            const std::size_t comma = raw.find(',');
+            raw = comma == std::string::npos ? std::string() : raw.substr(comma + 1);
+        }
+    } else if (rect->type == SUBTITLE_TEXT && rect->text) {
+        raw = rect->text;
+    }
+    std::string text;
+    bool inCode = false;
+    for (std::size_t k = 0; k < raw.size(); ++k) {
+        const char c = raw[k];
+        if (inCode) {
+            inCode = c != '}';
+        } else if (c == '{') {
+            inCode = true;
+        } else if (c == '\\' && k + 1 < raw.size() && (raw[k + 1] == 'N' || raw[k + 1] == 'n')) {
+            text.push_back('\n');
+            ++k;
+        } else if (c != '\r') {
+            text.push_back(c);
+        }
+    }
+    while (!text.empty() && (text.back() == '\n' || text.back() == ' '))
+        text.pop_back();
+    return text;
+}
+
+}  // namespace
+
+std::vector<std::uint64_t> DecodedSoundHashes(const std::string& path)
+{
+    std::vector<std::uint64_t> hashes;
+    InputPtr input = OpenInput(path, true);
+    const AVStream* sound = input ? FirstOfType(input.get(), AVMEDIA_TYPE_AUDIO) : nullptr;
+    DecoderPtr decoder = OpenDecoder(sound);
+    if (!decoder)
+        return hashes;
+    AVPacket* packet = av_packet_alloc();
+    AVFrame* frame = av_frame_alloc();
+    auto drain = [&] {
+        while (avcodec_receive_frame(decoder.get(), frame) >= 0) {
+            std::uint64_t h = 1469598103934665603ULL;
+            auto mix = [&h](std::uint8_t byte) { h = (h ^ byte) * 1099511628211ULL; };
+            const int channels = frame->ch_layout.nb_channels;
+            const auto format = static_cast<AVSampleFormat>(frame->format);
+            const bool planar = av_sample_fmt_is_planar(format) != 0;
+            const int planes = planar ? channels : 1;
+            const std::size_t bytes = static_cast<std::size_t>(frame->nb_samples) *
+                                      static_cast<std::size_t>(av_get_bytes_per_sample(format)) *
+                                      static_cast<std::size_t>(planar ? 1 : channels);
+            for (int shift = 0; shift < 32; shift += 8)
+                mix(static_cast<std::uint8_t>(frame->nb_samples >> shift));
+            for (int plane = 0; plane < planes; ++plane) {
+                for (std::size_t k = 0; k < bytes; ++k)
+                    mix(frame->extended_data[plane][k]);
+            }
+            hashes.push_back(h);
+            av_frame_unref(frame);
+        }
+    };
+    while (av_read_frame(input.get(), packet) >= 0) {
+        if (packet->stream_index == sound->index && avcodec_send_packet(decoder.get(), packet) >= 0)
+            drain();
+        av_packet_unref(packet);
+    }
+    avcodec_send_packet(decoder.get(), nullptr);
+    drain();
+    av_frame_free(&frame);
+    av_packet_free(&packet);
+    return hashes;
+}
+
+std::vector<FixtureCue> ReadCues(const std::string& path)
+{
+    std::vector<FixtureCue> cues;
+    InputPtr input = OpenInput(path, true);
+    const AVStream* subtitles = input ? FirstOfType(input.get(), AVMEDIA_TYPE_SUBTITLE) : nullptr;
+    DecoderPtr decoder = OpenDecoder(subtitles);
+    if (!decoder)
+        return cues;
+    AVPacket* packet = av_packet_alloc();
+    while (av_read_frame(input.get(), packet) >= 0) {
+        AVSubtitle sub{};
+        int got = 0;
+        if (packet->stream_index == subtitles->index && packet->pts != AV_NOPTS_VALUE &&
+            avcodec_decode_subtitle2(decoder.get(), &sub, &got, packet) >= 0 && got) {
+            std::string text;
+            for (unsigned r = 0; r < sub.num_rects; ++r)
+                text += PlainCueText(sub.rects[r]);
+            if (!text.empty()) {
+                const double start =
+                    static_cast<double>(packet->pts) * av_q2d(subtitles->time_base) +
+                    sub.start_display_time / 1000.0;
+                const double end =
+                    packet->duration > 0
+                        ? static_cast<double>(packet->pts + packet->duration) *
+                              av_q2d(subtitles->time_base)
+                        : start + (sub.end_display_time - sub.start_display_time) / 1000.0;
+                cues.push_back({start, end, text});
+            }
+            avsubtitle_free(&sub);
+        }
+        av_packet_unref(packet);
+    }
+    av_packet_free(&packet);
+    return cues;
 }
 
 int RunProgram(const std::vector<std::string>& argv, std::string* log)

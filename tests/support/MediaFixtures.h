@@ -18,10 +18,11 @@ struct MediaChapter {
 };
 
 struct MediaRecipe {
-    // "mpeg4", "h264", "hevc", "prores_lt", "mjpeg", "vp8", "vp9", "wmv1", "wmv2", "msmpeg4v2", ""
-    // = no video
+    // "mpeg4", "h264", "hevc", "prores_lt", "mjpeg", "vp8", "vp9", "av1", "wmv1", "wmv2",
+    // "msmpeg4v2", "" = no video
     std::string video_codec = "mpeg4";
-    std::string audio_codec = "aac";  // "aac", "mp3", "opus", "pcm", "wmav2", "" = no audio
+    // "aac", "mp3", "opus", "flac", "pcm", "wmav2", "" = no audio
+    std::string audio_codec = "aac";
     int width = 160, height = 120;
     int fps_num = 25, fps_den = 1;
     double seconds = 1.0;
@@ -33,6 +34,9 @@ struct MediaRecipe {
     bool second_video = false;   // a second video stream right after the first (indexes 0 and 1)
     bool cover_picture = false;  // a one-picture MJPEG stream marked as attached picture, last
     bool subtitle = false;       // a text subtitle stream (mov_text in MP4/MOV, SubRip elsewhere)
+    // A DVD (bitmap) subtitle stream, last, in German, with two cues:
+    // 0.1-0.5 s and 0.6-0.9 s.
+    bool dvd_subtitle = false;
 
     // Container metadata, e.g. {"creation_time", "2020-01-02T03:04:05Z"}, {"location",
     // "+48.8577+002.2950/"}.
@@ -88,8 +92,9 @@ struct FixturePacket {
 std::vector<FixturePacket> ReadPackets(const std::string& path);
 
 struct FixtureStream {
-    int media_type = -1;    // AVMediaType
-    int codec_id = 0;       // AVCodecID
+    int media_type = -1;  // AVMediaType
+    int codec_id = 0;     // AVCodecID
+    int width = 0, height = 0;
     std::string codec_tag;  // four characters, "" when 0
     std::vector<std::uint8_t> extradata;
     bool attached_picture = false;
@@ -119,6 +124,19 @@ std::vector<std::pair<std::string, std::string>> ExiftoolTags(const std::string&
 // A hash of every decoded picture of the first video stream, in output
 // order: equal lists mean the pictures decode identically.
 std::vector<std::uint64_t> DecodedPictureHashes(const std::string& path);
+// A hash of every decoded frame of the first sound stream (its samples and
+// their count), as a player gets them, the container's samples to skip
+// applied: equal lists mean the sound decodes sample for sample the same.
+std::vector<std::uint64_t> DecodedSoundHashes(const std::string& path);
+
+// The cues of the first subtitle stream, decoded, in file order: times in
+// seconds and the plain text (styling codes removed, line breaks as '\n').
+struct FixtureCue {
+    double start_s = 0.0;
+    double end_s = 0.0;
+    std::string text;
+};
+std::vector<FixtureCue> ReadCues(const std::string& path);
 
 // Runs a program with an argument vector (no shell); returns its exit
 // status, or -1 when it could not be run. Its output goes to `log` when given.

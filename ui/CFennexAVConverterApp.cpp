@@ -4,6 +4,7 @@
 #include "settings/UserSettings.h"
 #include "ui/CFennexAVConverterDlg.h"
 #include "ui/MainWindowStart.h"
+#include "ui/QtTranslations.h"
 
 #include <QDir>
 
@@ -18,6 +19,9 @@ int CFennexAVConverterApp::InitInstance()
 {
     // An installed program starts each user from the default settings.
     PrepareUserSettings(CurrentAppFolders());
+    // Before any dialog exists: the desktop's own dialogs and buttons then
+    // speak the language of the window's texts.
+    InstallQtTranslations(*this, CurrentLanguageLocale());
 
     CFennexAVConverterDlg dialog;
     StartMainWindow(dialog, FilesFromArguments(arguments(), QDir::currentPath()));

@@ -1,0 +1,23 @@
+#pragma once
+
+#include <QString>
+#include <string>
+#include <vector>
+
+// A file the Add dialog or a drop could not add, and why (the input
+// check's reason).
+struct RefusedFile {
+    QString path;
+    std::string reason;
+};
+
+// Why a file was refused, in the current language ([YUANYIN] of g_texts),
+// from the reason the input check gave; a reason it does not know comes
+// back as it is.
+QString RefusalReasonText(const std::string& reason);
+
+// The one message for the files refused in one adding, in the current
+// language: for one file, the sentence naming it and its reason below; for
+// several, a heading and a line per file. Files of the same name show as
+// many of their folders as tell them apart. Empty when none was refused.
+QString RefusedFilesMessage(const std::vector<RefusedFile>& refused);

@@ -9,7 +9,7 @@ PACKAGES="
   libavformat-dev libavcodec-dev libavutil-dev
   libsimpleini-dev
   ffmpeg libimage-exiftool-perl
-  fonts-wqy-microhei xdg-utils
+  fonts-wqy-microhei xdg-utils qt6-translations-l10n
 "
 # The Debian package and its checks: cpack's dependency list
 # (dpkg-shlibdeps), the menu entry's and the AppStream data's validators.

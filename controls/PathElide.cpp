@@ -65,15 +65,21 @@ QString ElidePath(const QString& path, const TextWidth& width, int maxWidth, int
     if (width(tail) <= maxWidth)
         return tail;
     if (keptFolders > 0) {
-        // The folder that tells the path apart, then the name.
+        // The folder that tells the path apart stays, with the name; when
+        // they do not fit, the name gives way in its middle, and only when
+        // that leaves it less than a third of the room does the folder too.
         const qsizetype folderEnd = path.indexOf(QLatin1Char('/'), tailStart + 1);
-        const QString folder = path.mid(tailStart, folderEnd - tailStart);  // "/a"
-        const QString shortTail = keptFolders > 1 ? kEllipsis + folder + QLatin1Char('/') +
-                                                        kEllipsis + path.mid(lastSlash)
-                                                  : tail;
-        if (width(shortTail) <= maxWidth)
-            return shortTail;
-        return ElidePath(path, width, maxWidth, 0);
+        QString folder = kEllipsis + path.mid(tailStart, folderEnd - tailStart);  // "…/a"
+        if (keptFolders > 1)
+            folder += QLatin1Char('/') + kEllipsis;  // "…/a/…"
+        folder += QLatin1Char('/');
+        const QString name = path.mid(lastSlash + 1);
+        if (width(folder + name) <= maxWidth)
+            return folder + name;
+        if (maxWidth - width(folder) >= maxWidth / 3)
+            return folder + ElideMiddle(name, width, maxWidth - width(folder));
+        const QString shortFolder = ElideMiddle(folder, width, maxWidth / 2);
+        return shortFolder + ElideMiddle(name, width, maxWidth - width(shortFolder));
     }
     // The folders are lost anyway: the room goes to the name.
     return ElideMiddle(path.mid(lastSlash + 1), width, maxWidth);

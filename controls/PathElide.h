@@ -14,10 +14,11 @@ using TextWidth = std::function<int(const QString& text)>;
 // ones that fit give way to "…", so "/home/me/Videos/2024/holiday.mp4"
 // becomes "/home/me/…/holiday.mp4" or "/…/holiday.mp4" (or, keeping one
 // folder, "/home/me/…/2024/holiday.mp4"). When the kept folders do not fit,
-// the first of them stays beside the name ("…/a/…/name"). Only when not
-// even "…/" and the name fit does the name alone show, cut in its own
-// middle, keeping its start and its end (the extension). A path that fits
-// comes back as it is.
+// the first of them stays beside the name ("…/a/…/name"), the name and then
+// the folder giving way in their middle as the room requires. Otherwise,
+// only when not even "…/" and the name fit does the name alone show, cut in
+// its own middle, keeping its start and its end (the extension). A path
+// that fits comes back as it is.
 QString ElidePath(const QString& path, const TextWidth& width, int maxWidth, int keptFolders = 0);
 QString ElidePath(const QString& path, const QFontMetrics& metrics, int maxWidth,
                   int keptFolders = 0);

@@ -13,7 +13,7 @@ class CFennexAVConverterDlg;
 QStringList FilesFromArguments(const QStringList& arguments, const QString& folder);
 
 // Shows the main window and, once the event loop runs, adds files as a drop
-// adds them (each probed, the first rejected one stops the adding with its
-// message). With FENNEX_CLOSE_AFTER_MS set (unattended runs), the window
-// closes itself that many milliseconds later, through the close button's path.
+// adds them (each probed; one message at the end names the refused ones). With
+// FENNEX_CLOSE_AFTER_MS set (unattended runs), the window closes itself that many milliseconds
+// later, through the close button's path.
 void StartMainWindow(CFennexAVConverterDlg& dialog, const QStringList& files);

@@ -42,6 +42,19 @@ QSize CControlButton::sizeHint() const
     return {32, 32};
 }
 
+void CControlButton::SetCaption(const QString& caption, const ButtonCaptionStyle& style)
+{
+    m_caption = caption;
+    m_captionStyle = style;
+    setText(caption);
+    update();
+}
+
+std::vector<CaptionLine> CControlButton::CaptionLines() const
+{
+    return LayOutCaption(m_caption, m_captionStyle, this);
+}
+
 void CControlButton::paintEvent(QPaintEvent* /*event*/)
 {
     QPainter painter(this);
@@ -59,6 +72,8 @@ void CControlButton::DrawItem(QPainter& painter, const QRect& rect, bool pressed
     painter.save();
     painter.setClipRect(rect);
     painter.drawPixmap(rect.topLeft(), face);
+    painter.translate(rect.topLeft());
+    DrawCaption(painter, CaptionLines(), m_captionStyle, m_hover && !pressed);
     painter.restore();
 }
 

@@ -1,14 +1,18 @@
 #pragma once
 
+#include "controls/ButtonCaption.h"
+
 #include <QAbstractButton>
 #include <QPixmap>
+#include <vector>
 
 class QPainter;
 
 // Push button whose whole face is a bitmap: the normal face at rest, the
 // hover face while the pointer is over it, the pressed face while held down.
-// The caption, icon and frame are part of the artwork; the button's text,
-// focus, default and disabled states never change the picture.
+// The icon and frame are part of the artwork; the caption is drawn over it
+// at run time, in the current language, where its style says. Focus,
+// default and disabled states never change the picture.
 class CControlButton : public QAbstractButton
 {
     Q_OBJECT
@@ -23,6 +27,13 @@ public:
     void SetBitmaps(unsigned hover, unsigned normal, unsigned pressed, unsigned extra);
 
     bool IsHovered() const { return m_hover != 0; }
+
+    // The caption drawn over every face (also the button's text). An empty
+    // one draws nothing. Repaints.
+    void SetCaption(const QString& caption, const ButtonCaptionStyle& style);
+    // The caption as it is painted now: its lines, fonts and boxes, fitted
+    // with the font metrics of this button's painter.
+    std::vector<CaptionLine> CaptionLines() const;
 
     // The face the button shows right now, drawn for the button's device
     // pixel ratio (null when it has none).
@@ -49,6 +60,8 @@ private:
     const QPixmap& Face(bool pressed) const;
 
     int m_hover = 0;
+    QString m_caption;
+    ButtonCaptionStyle m_captionStyle;
     Faces m_faces;    // 1x
     Faces m_faces2x;  // 2x where drawn, else the 1x faces again
 };

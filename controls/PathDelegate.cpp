@@ -2,11 +2,63 @@
 
 #include "controls/PathElide.h"
 
+#include <QAbstractItemModel>
 #include <QApplication>
 #include <QStyle>
 #include <QWidget>
 
+namespace {
+
+QString FileNameOf(const QString& path)
+{
+    return path.mid(path.lastIndexOf(QLatin1Char('/')) + 1);
+}
+
+}  // namespace
+
 PathDelegate::PathDelegate(QObject* parent) : GridLineDelegate(parent) {}
+
+void PathDelegate::Watch(const QAbstractItemModel* model) const
+{
+    if (m_model)
+        disconnect(m_model, nullptr, this, nullptr);
+    m_model = model;
+    m_stale = true;
+    if (!model)
+        return;
+    const auto stale = [this] { m_stale = true; };
+    connect(model, &QAbstractItemModel::rowsInserted, this, stale);
+    connect(model, &QAbstractItemModel::rowsRemoved, this, stale);
+    connect(model, &QAbstractItemModel::modelReset, this, stale);
+    connect(model, &QAbstractItemModel::dataChanged, this,
+            [this](const QModelIndex& topLeft, const QModelIndex& bottomRight) {
+                if (topLeft.column() <= m_column && m_column <= bottomRight.column())
+                    m_stale = true;
+            });
+}
+
+const QStringList& PathDelegate::SameNamed(const QModelIndex& index) const
+{
+    if (m_model != index.model() || m_column != index.column()) {
+        m_column = index.column();
+        Watch(index.model());
+    }
+    if (m_stale) {
+        // Once per change of the list, not per cell painted.
+        m_byName.clear();
+        const int rows = m_model->rowCount(index.parent());
+        for (int row = 0; row < rows; ++row) {
+            const QString path = m_model->index(row, m_column, index.parent()).data().toString();
+            QStringList& same = m_byName[FileNameOf(path)];
+            if (!same.contains(path))
+                same.append(path);
+        }
+        m_stale = false;
+    }
+    static const QStringList none;
+    const auto it = m_byName.constFind(FileNameOf(index.data().toString()));
+    return it == m_byName.constEnd() ? none : *it;
+}
 
 void PathDelegate::initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const
 {
@@ -20,7 +72,9 @@ void PathDelegate::initStyleOption(QStyleOptionViewItem* option, const QModelInd
     const int margin = style->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, widget) + 1;
     const int room =
         style->subElementRect(QStyle::SE_ItemViewItemText, option, widget).width() - 2 * margin;
-    option->text = ElidePath(option->text, option->fontMetrics, room);
+    const QStringList& same = SameNamed(index);
+    const int kept = same.size() > 1 ? DistinguishingFolders(option->text, same) : 0;
+    option->text = ElidePath(option->text, option->fontMetrics, room, kept);
 }
 
 QString PathDelegate::ShownText(const QStyleOptionViewItem& option, const QModelIndex& index) const

@@ -2,9 +2,17 @@
 
 #include "controls/GridLineDelegate.h"
 
+#include <QHash>
+#include <QPointer>
+#include <QStringList>
+
+class QAbstractItemModel;
+
 // The grid cell of a column of paths: a path too long for its cell is
-// shortened in the middle (PathElide.h), so the file name stays in sight.
-// Only the picture changes; the item's text stays the full path.
+// shortened in the middle (PathElide.h), so the file name stays in sight,
+// and keeps the folders that tell it from the column's other paths of the
+// same file name. Only the picture changes; the item's text stays the full
+// path.
 class PathDelegate : public GridLineDelegate
 {
     Q_OBJECT
@@ -17,4 +25,14 @@ public:
 
 protected:
     void initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const override;
+
+private:
+    // The column's paths by file name, gathered again after the model changed.
+    const QStringList& SameNamed(const QModelIndex& index) const;
+    void Watch(const QAbstractItemModel* model) const;
+
+    mutable QPointer<const QAbstractItemModel> m_model;
+    mutable int m_column = -1;
+    mutable bool m_stale = true;
+    mutable QHash<QString, QStringList> m_byName;
 };

@@ -25,6 +25,11 @@ for lib in libqt6widgets6 libavformat59 libavcodec59 libavutil57 libc6; do
     echo "$DEPENDS" | grep -q "$lib" || fail "Depends lacks $lib: $DEPENDS"
 done
 
+RECOMMENDS=$(echo "$INFO" | sed -n 's/^ Recommends: //p')
+for package in fonts-wqy-microhei xdg-utils qt6-translations-l10n; do
+    echo "$RECOMMENDS" | grep -q "$package" || fail "Recommends lacks $package: $RECOMMENDS"
+done
+
 CONTENTS=$(dpkg-deb -c "$DEB" | awk '{print $6}')
 for file in \
     ./usr/bin/FennexAVConverter \

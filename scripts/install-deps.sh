@@ -11,7 +11,7 @@ PACKAGES="
   ffmpeg libimage-exiftool-perl
   mkvtoolnix gstreamer1.0-tools gstreamer1.0-plugins-base
   gstreamer1.0-plugins-good gstreamer1.0-plugins-bad
-  fonts-wqy-microhei xdg-utils
+  fonts-wqy-microhei xdg-utils qt6-translations-l10n
 "
 # Test fixtures for MP4/MOV/3GP files as other muxers write them
 # (GStreamer: mp4mux, qtmux, x265enc, avenc_aac) and an XFS image on a

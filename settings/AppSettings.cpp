@@ -17,6 +17,16 @@ bool WriteOutputFolder(const std::string& iniPath, const std::string& folder)
     return WriteText(iniPath, "PATH", "name", folder);
 }
 
+std::string ReadAddFolder(const std::string& iniPath)
+{
+    return ReadText(iniPath, "PATH", "input", "");
+}
+
+bool WriteAddFolder(const std::string& iniPath, const std::string& folder)
+{
+    return WriteText(iniPath, "PATH", "input", folder);
+}
+
 bool ReadOpenFolderAfterBatch(const std::string& iniPath)
 {
     return ReadText(iniPath, "DIR", "open", "1") == "1";

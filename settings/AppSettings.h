@@ -14,6 +14,11 @@ std::string ReadLanguageFileName(const std::string& iniPath);
 std::string ReadOutputFolder(const std::string& iniPath);
 bool WriteOutputFolder(const std::string& iniPath, const std::string& folder);
 
+// [PATH] input: the folder files were last added from with the Add dialog;
+// empty when missing.
+std::string ReadAddFolder(const std::string& iniPath);
+bool WriteAddFolder(const std::string& iniPath, const std::string& folder);
+
 // [DIR] open: true exactly when the text is "1" (the default); "1 " or
 // "true" mean false.
 bool ReadOpenFolderAfterBatch(const std::string& iniPath);

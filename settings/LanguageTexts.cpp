@@ -4,6 +4,9 @@
 #include "settings/IniDocument.h"
 #include "settings/IniFile.h"
 
+#include <algorithm>
+#include <cctype>
+
 std::string g_languageFile;
 LanguageTexts g_texts;
 
@@ -13,6 +16,9 @@ struct CatalogueEntry {
     const char* section;
     const char* key;
     std::string* text;
+    // What a file without the key gives: the text the program showed before
+    // the key existed.
+    const char* fallback = "";
 };
 
 std::vector<CatalogueEntry> Catalogue(LanguageTexts& t)
@@ -22,27 +28,117 @@ std::vector<CatalogueEntry> Catalogue(LanguageTexts& t)
     auto& s = t.tishi;
     auto& h = t.hint;
     auto& b = t.anniu;
+    auto& y = t.yuanyin;
+    auto& w = t.wjcw;
     return {
-        {"APPLICATION", "name", &a.name}, {"APPLICATION", "version", &a.version},
-        {"APPLICATION", "url", &a.url},   {"JIEMIAN", "zysybrj", &j.zysybrj},
-        {"JIEMIAN", "ywj", &j.ywj},       {"JIEMIAN", "spgs", &j.spgs},
-        {"JIEMIAN", "spcd", &j.spcd},     {"JIEMIAN", "spdx", &j.spdx},
-        {"JIEMIAN", "zl", &j.zl},         {"JIEMIAN", "zt", &j.zt},
-        {"JIEMIAN", "zb", &j.zb},         {"JIEMIAN", "symtwj", &j.symtwj},
-        {"JIEMIAN", "sywj", &j.sywj},     {"JIEMIAN", "ywjyy", &j.ywjyy},
-        {"JIEMIAN", "dqwj", &j.dqwj},     {"JIEMIAN", "zgwj", &j.zgwj},
-        {"JIEMIAN", "tz", &j.tz},         {"TISHI", "wj", &s.wj},
-        {"TISHI", "wx", &s.wx},           {"TISHI", "qxtjsp", &s.qxtjsp},
-        {"TISHI", "mlbcz", &s.mlbcz},     {"TISHI", "wjwc", &s.wjwc},
-        {"TISHI", "wjwczg", &s.wjwczg},   {"TISHI", "wj1", &s.wj1},
-        {"TISHI", "wc", &s.wc},           {"TISHI", "sb", &s.sb},
-        {"TISHI", "hbsb", &s.hbsb},       {"HINT", "hbcygwj", &h.hbcygwj},
-        {"HINT", "tjspwj", &h.tjspwj},    {"HINT", "sc", &h.sc},
-        {"ANNIU", "tj", &b.tj},           {"ANNIU", "sc", &b.sc},
-        {"ANNIU", "scsywj", &b.scsywj},   {"ANNIU", "ks", &b.ks},
-        {"ANNIU", "dkml", &b.dkml},       {"ANNIU", "ll", &b.ll},
-        {"TISHI", "wbl", &s.wbl},
+        {"APPLICATION", "name", &a.name},
+        {"APPLICATION", "version", &a.version},
+        {"APPLICATION", "url", &a.url},
+        {"APPLICATION", "locale", &a.locale},
+        {"JIEMIAN", "zysybrj", &j.zysybrj},
+        {"JIEMIAN", "ywj", &j.ywj},
+        {"JIEMIAN", "spgs", &j.spgs},
+        {"JIEMIAN", "spcd", &j.spcd},
+        {"JIEMIAN", "spdx", &j.spdx},
+        {"JIEMIAN", "zl", &j.zl},
+        {"JIEMIAN", "zt", &j.zt},
+        {"JIEMIAN", "zb", &j.zb},
+        {"JIEMIAN", "symtwj", &j.symtwj},
+        {"JIEMIAN", "sywj", &j.sywj},
+        {"JIEMIAN", "ywjyy", &j.ywjyy},
+        {"JIEMIAN", "dqwj", &j.dqwj},
+        {"JIEMIAN", "zgwj", &j.zgwj},
+        {"JIEMIAN", "tz", &j.tz},
+        {"JIEMIAN", "szxzjd", &j.szxzjd, "设置旋转角度"},
+        {"JIEMIAN", "ssz90", &j.ssz90, "顺时针旋转90度"},
+        {"JIEMIAN", "ssz180", &j.ssz180, "顺时针旋转180度"},
+        {"JIEMIAN", "ssz270", &j.ssz270, "顺时针旋转270度"},
+        {"JIEMIAN", "scml", &j.scml, "输出目录"},
+        {"JIEMIAN", "spzl", &j.spzl, "视频质量"},
+        {"JIEMIAN", "wcdkwjj", &j.wcdkwjj, "完成后打开文件夹"},
+        {"JIEMIAN", "xzscml", &j.xzscml, "Please select output folder:"},
+        {"TISHI", "wj", &s.wj},
+        {"TISHI", "wx", &s.wx},
+        {"TISHI", "qxtjsp", &s.qxtjsp},
+        {"TISHI", "mlbcz", &s.mlbcz},
+        {"TISHI", "wjwc", &s.wjwc},
+        {"TISHI", "wjwczg", &s.wjwczg},
+        {"TISHI", "wj1", &s.wj1},
+        {"TISHI", "wc", &s.wc},
+        {"TISHI", "sb", &s.sb},
+        {"TISHI", "hbsb", &s.hbsb},
+        {"TISHI", "qxxzwj", &s.qxxzwj, "请先选中文件!"},
+        {"TISHI", "zdcl", &s.zdcl, "一次最多只能处理%1个文件，请减少选中的文件!"},
+        {"TISHI", "mlbkx", &s.mlbkx, "MP4文件生成失败，请点击浏览按钮选择保存到其他目录!"},
+        {"TISHI", "kjbz", &s.kjbz, "磁盘可用容量不够，请点击浏览按钮选择保存到其他盘!"},
+        {"TISHI", "mlwx", &s.mlwx, "目录无效!请点击浏览按钮选择保存其他目录"},
+        {"TISHI", "mxqx", &s.mxqx, "没有写权限，请保存到其他目录!"},
+        {"TISHI", "wfjl", &s.wfjl, "无法记录临时文件名，为保证文件安全，转换未开始：%1"},
+        {"TISHI", "hfmc", &s.hfmc, "上次转换没有正常结束，以下文件已恢复原来的名称："},
+        {"TISHI", "scwwc", &s.scwwc, "上次转换没有正常结束，以下未完成的输出文件已删除："},
+        {"TISHI", "yscwwc", &s.yscwwc, "以下未完成的输出文件已删除："},
+        {"TISHI", "cjml", &s.cjml, "输出文件夹 %1 不存在。要创建这个文件夹吗？"},
+        {"TISHI", "dgwj", &s.dgwj, "以下文件不是可以旋转的视频文件，无法添加："},
+        {"TISHI", "wjyy", &s.wjyy, "%1：%2"},
+        {"TISHI", "yy", &s.yy, "原因：%1"},
+        {"HINT", "hbcygwj", &h.hbcygwj},
+        {"HINT", "tjspwj", &h.tjspwj},
+        {"HINT", "sc", &h.sc},
+        {"HINT", "tfwj", &h.tfwj, "拖放文件到这里"},
+        {"HINT", "scsywj", &h.scsywj, "删除所有文件"},
+        {"ANNIU", "tj", &b.tj, "添加"},
+        {"ANNIU", "sc", &b.sc, "删除"},
+        {"ANNIU", "scsywj", &b.scsywj, "删除 所有文件"},
+        {"ANNIU", "ks", &b.ks, "开始"},
+        {"ANNIU", "dkml", &b.dkml, "打开目录"},
+        {"ANNIU", "ll", &b.ll, "浏览"},
+        {"YUANYIN", "wsp", &y.wsp, "没有视频流"},
+        {"YUANYIN", "bsmt", &y.bsmt, "不是可以读取的媒体文件"},
+        {"YUANYIN", "wfdq", &y.wfdq, "无法读取其中的流信息"},
+        {"YUANYIN", "ncbz", &y.ncbz, "读取时内存不足"},
+        {"YUANYIN", "jmq", &y.jmq, "无法打开其中一个流的解码器"},
+        {"YUANYIN", "wjj", &y.wjj, "是文件夹，不是文件"},
+        {"YUANYIN", "bspt", &y.bspt, "不是普通文件"},
+        {"YUANYIN", "kwj", &y.kwj, "是空文件"},
+        {"YUANYIN", "bcz", &y.bcz, "文件不存在"},
+        {"YUANYIN", "wqx", &y.wqx, "没有读取权限"},
+        {"YUANYIN", "wfdk", &y.wfdk, "无法打开"},
+        {"WJCW", "jjfw", &w.jjfw, "拒绝访问 %1。"},
+        {"WJCW", "gxct", &w.gxct, "访问 %1 时遇到了共享冲突。"},
+        {"WJCW", "wzd", &w.wzd, "未找到 %1。"},
+        {"WJCW", "mbcz", &w.mbcz, "无法移动 %1，目标文件已存在。"},
+        {"WJCW", "cpym", &w.cpym, "磁盘已满，无法访问 %1。"},
+        {"WJCW", "wxlj", &w.wxlj, "%1 包含无效路径。"},
+        {"WJCW", "kcp", &w.kcp, "无法将 %1 移动到另一个磁盘。"},
+        {"WJCW", "wjgd", &w.wjgd, "打开的文件过多，无法访问 %1。"},
+        {"WJCW", "yjcw", &w.yjcw, "读写 %1 时发生硬件 I/O 错误。"},
+        {"WJCW", "wzcw", &w.wzcw, "访问 %1 时发生未知错误。"},
+        {"TISHI", "wbl", &s.wbl, "未保留%1：输出文件的格式无法容纳"},
     };
+}
+
+std::string Lower(std::string text)
+{
+    std::transform(text.begin(), text.end(), text.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    return text;
+}
+
+// "de", "de_DE", "pt_BR", "zh_Hans_CN": letters and underscores, starting
+// with a two- or three-letter language.
+bool LooksLikeLocale(const std::string& name)
+{
+    std::size_t language = 0;
+    while (language < name.size() && std::islower(static_cast<unsigned char>(name[language])))
+        ++language;
+    if (language < 2 || language > 3)
+        return false;
+    for (std::size_t i = language; i < name.size(); ++i) {
+        const unsigned char c = static_cast<unsigned char>(name[i]);
+        if (!std::isalnum(c) && c != '_' && c != '-')
+            return false;
+    }
+    return language == name.size() || name[language] == '_' || name[language] == '-';
 }
 
 }  // namespace
@@ -62,7 +158,7 @@ void ReadLanguageTexts(const std::string& languageFilePath, LanguageTexts& texts
     // One open for the whole catalogue; the file is read afresh every call.
     const auto document = IniDocument::Load(languageFilePath);
     for (const CatalogueEntry& entry : Catalogue(texts))
-        *entry.text = ReadText(*document, entry.section, entry.key, "");
+        *entry.text = ReadText(*document, entry.section, entry.key, entry.fallback);
 }
 
 std::vector<std::pair<std::string, std::string>> LanguageCatalogueKeys()
@@ -72,4 +168,44 @@ std::vector<std::pair<std::string, std::string>> LanguageCatalogueKeys()
     for (const CatalogueEntry& entry : Catalogue(scratch))
         keys.emplace_back(entry.section, entry.key);
     return keys;
+}
+
+std::string LanguageLocale(const std::string& languageFile, const std::string& localeKey)
+{
+    if (!localeKey.empty())
+        return localeKey;
+    std::string name = languageFile.substr(languageFile.find_last_of('/') + 1);
+    const std::size_t dot = name.rfind('.');
+    if (dot != std::string::npos)
+        name.erase(dot);
+    const std::string lower = Lower(name);
+    static const std::pair<const char*, const char*> known[] = {{"chinese", "zh_CN"},
+                                                                {"simplified chinese", "zh_CN"},
+                                                                {"简体中文", "zh_CN"},
+                                                                {"中文", "zh_CN"},
+                                                                {"traditional chinese", "zh_TW"},
+                                                                {"繁體中文", "zh_TW"},
+                                                                {"english", "en"},
+                                                                {"german", "de"},
+                                                                {"deutsch", "de"},
+                                                                {"french", "fr"},
+                                                                {"francais", "fr"},
+                                                                {"français", "fr"},
+                                                                {"spanish", "es"},
+                                                                {"espanol", "es"},
+                                                                {"español", "es"},
+                                                                {"japanese", "ja"},
+                                                                {"日本語", "ja"},
+                                                                {"korean", "ko"},
+                                                                {"한국어", "ko"},
+                                                                {"russian", "ru"},
+                                                                {"italian", "it"},
+                                                                {"portuguese", "pt_BR"}};
+    for (const auto& [fileName, locale] : known) {
+        if (lower == fileName)
+            return locale;
+    }
+    if (LooksLikeLocale(name))
+        return name;
+    return {};
 }

@@ -93,6 +93,7 @@ bool CAVConvertDlg::OnInitDialog()
     m_ui->static1158->setText(QString::fromStdString(texts.jiemian.dqwj));
     m_ui->static1159->setText(QString::fromStdString(texts.jiemian.zgwj));
     m_ui->button1000->setText(tz);
+    m_ui->check1148->setText(QString::fromStdString(texts.jiemian.wcdkwjj));
     setWindowTitle(QString::fromStdString(texts.application.name));
 
     // Each batch starts from a fresh dialog, as a newly created window would.

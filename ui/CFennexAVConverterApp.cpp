@@ -5,6 +5,7 @@
 #include "ui/CFennexAVConverterDlg.h"
 #include "ui/MainWindowStart.h"
 #include "ui/QuitSignals.h"
+#include "ui/QtTranslations.h"
 
 #include <QDir>
 
@@ -25,6 +26,9 @@ int CFennexAVConverterApp::RunWindow(const QStringList& files,
 {
     // An installed program starts each user from the default settings.
     PrepareUserSettings(CurrentAppFolders());
+    // Before any dialog exists: the desktop's own dialogs and buttons then
+    // speak the language of the window's texts.
+    InstallQtTranslations(*this, CurrentLanguageLocale());
 
     CFennexAVConverterDlg dialog;
     // Asked to end (logout, kill), the program closes as the close button

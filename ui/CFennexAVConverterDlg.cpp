@@ -5,6 +5,7 @@
 #include "batch/FileNames.h"
 #include "batch/InputCheck.h"
 #include "controls/BitmapResources.h"
+#include "controls/ButtonCaption.h"
 #include "controls/CCheckListCtrl.h"
 #include "controls/CControlButton.h"
 #include "controls/CHyperLink.h"
@@ -13,26 +14,32 @@
 #include "settings/AppFolders.h"
 #include "settings/AppSettings.h"
 #include "settings/LanguageTexts.h"
+#include "ui/AddRefusalText.h"
 #include "ui/DesktopHooks.h"
 #include "ui/FileListColumns.h"
 #include "ui/FileRowTexts.h"
+#include "ui/FolderChoices.h"
 
 #include <QApplication>
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QCoreApplication>
+#include <QDir>
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QElapsedTimer>
+#include <QFileInfo>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QMimeData>
 #include <QMouseEvent>
 #include <QRadioButton>
+#include <QStandardPaths>
 #include <QUrl>
 #include <QWindow>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 
 namespace {
 
@@ -52,13 +59,6 @@ const char* const kMediaPatterns =
 QString Q(const std::string& text)
 {
     return QString::fromStdString(text);
-}
-
-// The name a message shows for a path: its last component.
-QString FileNameOf(const QString& path)
-{
-    const int slash = path.lastIndexOf(QLatin1Char('/'));
-    return slash < 0 ? path : path.mid(slash + 1);
 }
 
 }  // namespace
@@ -173,14 +173,26 @@ void CFennexAVConverterDlg::LoadLanguageTexts()
     link->SetUnderlineMode(1);
     link->SetPointerCursor(nullptr);
 
-    const QString headings[10] = {Q(g_texts.jiemian.ywj),     Q(g_texts.jiemian.spgs),
-                                  Q(g_texts.jiemian.spcd),    Q(g_texts.jiemian.spdx),
-                                  QStringLiteral("视频质量"), Q(g_texts.jiemian.zl),
-                                  Q(g_texts.jiemian.zt),      QStringLiteral("profile"),
-                                  QStringLiteral("dst"),      QStringLiteral("src")};
+    const LanguageTexts::Jiemian& j = g_texts.jiemian;
+    const QString headings[10] = {Q(j.ywj),
+                                  Q(j.spgs),
+                                  Q(j.spcd),
+                                  Q(j.spdx),
+                                  Q(j.spzl),
+                                  Q(j.zl),
+                                  Q(j.zt),
+                                  QStringLiteral("profile"),
+                                  QStringLiteral("dst"),
+                                  QStringLiteral("src")};
     QTreeWidgetItem* headerItem = FileList()->headerItem();
     for (int column = 0; column < 10; ++column)
         headerItem->setText(column, headings[column]);
+
+    m_ui->group1172->setTitle(Q(j.szxzjd));
+    m_ui->radio1256->setText(Q(j.ssz90));
+    m_ui->radio1007->setText(Q(j.ssz180));
+    m_ui->radio1008->setText(Q(j.ssz270));
+    m_ui->static1276->setText(Q(j.scml));
 
     setWindowTitle(Q(g_texts.application.name) + QLatin1Char(' ') + Q(g_texts.application.version));
 }
@@ -189,10 +201,10 @@ void CFennexAVConverterDlg::SetUpTooltips()
 {
     // An empty text shows no tip.
     m_ui->button1099->setToolTip(Q(g_texts.hint.hbcygwj));
-    m_ui->list1114->setToolTip(QStringLiteral("拖放文件到这里"));
+    m_ui->list1114->setToolTip(Q(g_texts.hint.tfwj));
     m_ui->button1254->setToolTip(Q(g_texts.hint.sc));
     m_ui->button1255->setToolTip(Q(g_texts.hint.tjspwj));
-    m_ui->button1282->setToolTip(QStringLiteral("删除所有文件"));
+    m_ui->button1282->setToolTip(Q(g_texts.hint.scsywj));
 }
 
 void CFennexAVConverterDlg::SetUpButtonFaces()
@@ -205,23 +217,25 @@ void CFennexAVConverterDlg::SetUpButtonFaces()
     m_ui->button1099->SetBitmaps(345, 295, 295, 345);
     m_ui->button1099->update();
     m_ui->button1286->SetBitmaps(340, 268, 268, 340);
+
+    // The artwork leaves room for the caption, drawn in the window's language.
+    const LanguageTexts::Anniu& captions = g_texts.anniu;
+    const ButtonCaptionStyle list = ButtonCaptionStyle::ListButton();
+    m_ui->button1255->SetCaption(Q(captions.tj), list);
+    m_ui->button1254->SetCaption(Q(captions.sc), list);
+    m_ui->button1282->SetCaption(Q(captions.scsywj), list);
+    m_ui->button1099->SetCaption(Q(captions.ks), ButtonCaptionStyle::StartButton());
+    m_ui->button1286->SetCaption(Q(captions.dkml), ButtonCaptionStyle::SmallButton(96, true));
+    m_ui->button1076->SetCaption(Q(captions.ll), ButtonCaptionStyle::SmallButton(63, false));
 }
 
 void CFennexAVConverterDlg::SetUpAccessibleNames()
 {
-    // A screen reader cannot read a caption drawn into a bitmap: each button
-    // is named by its caption in the current language, or by the caption its
-    // artwork shows when the language file has none.
-    const auto name = [](CControlButton* button, const std::string& text, const char* artwork) {
-        button->setAccessibleName(text.empty() ? QString::fromUtf8(artwork) : Q(text));
-    };
-    const LanguageTexts::Anniu& captions = g_texts.anniu;
-    name(m_ui->button1255, captions.tj, "添加");
-    name(m_ui->button1254, captions.sc, "删除");
-    name(m_ui->button1282, captions.scsywj, "删除所有文件");
-    name(m_ui->button1099, captions.ks, "开始");
-    name(m_ui->button1286, captions.dkml, "打开目录");
-    name(m_ui->button1076, captions.ll, "浏览");
+    // A screen reader cannot read a caption painted over a bitmap: each
+    // button is named by its caption, on one line.
+    for (CControlButton* button : {m_ui->button1255, m_ui->button1254, m_ui->button1282,
+                                   m_ui->button1099, m_ui->button1286, m_ui->button1076})
+        button->setAccessibleName(CaptionAsOneLine(button->text()));
 }
 
 void CFennexAVConverterDlg::ConnectControls()
@@ -464,10 +478,10 @@ void CFennexAVConverterDlg::dropEvent(QDropEvent* event)
 
 void CFennexAVConverterDlg::AddDroppedFiles(const QStringList& paths)
 {
-    for (const QString& path : paths) {
-        if (!ProbeAndAppend(path, FileList()->GetItemCount()))
-            return;
-    }
+    std::vector<RefusedFile> refused;
+    for (const QString& path : paths)
+        ProbeAndAppend(path, FileList()->GetItemCount(), refused);
+    ShowRefused(refused);
 }
 
 void CFennexAVConverterDlg::AddFilesByDialog()
@@ -475,9 +489,17 @@ void CFennexAVConverterDlg::AddFilesByDialog()
     const QString filter = Q(g_texts.jiemian.symtwj) + QStringLiteral(" (") +
                            QLatin1String(kMediaPatterns) + QStringLiteral(");;") +
                            Q(g_texts.jiemian.sywj) + QStringLiteral(" (*)");
-    const QStringList paths = Desktop().chooseFiles(this, filter);
+    const std::string ini = SettingsFilePath();
+    const QString startFolder = AddDialogFolder(
+        Q(ReadAddFolder(ini)), QStandardPaths::writableLocation(QStandardPaths::MoviesLocation),
+        QDir::homePath());
+    const QStringList paths = Desktop().chooseFiles(this, filter, startFolder);
     if (paths.isEmpty())
         return;
+    // The next Add opens where these came from.
+    const QString from = QFileInfo(paths.front()).absolutePath();
+    if (ReadAddFolder(ini) != from.toStdString())
+        WriteAddFolder(ini, from.toStdString());
     // Handle waiting events between files so the window repaints and takes
     // input during a long add. A repaint of the window costs several probes,
     // so events are handled at most every kEventGapMs rather than after
@@ -485,34 +507,37 @@ void CFennexAVConverterDlg::AddFilesByDialog()
     QElapsedTimer sinceEvents;
     sinceEvents.start();
     bool first = true;
+    std::vector<RefusedFile> refused;
     for (const QString& path : paths) {
         if (first || sinceEvents.elapsed() >= kEventGapMs) {
             QCoreApplication::processEvents();
             sinceEvents.restart();
             first = false;
         }
-        if (!ProbeAndAppend(path, FileList()->GetItemCount()))
-            return;
+        ProbeAndAppend(path, FileList()->GetItemCount(), refused);
     }
+    ShowRefused(refused);
 }
 
-bool CFennexAVConverterDlg::ProbeAndAppend(const QString& path, int row)
+bool CFennexAVConverterDlg::ProbeAndAppend(const QString& path, int row,
+                                           std::vector<RefusedFile>& refused)
 {
     WaitForWorker();
     // A pipe or a device would hold the probe up for good: only readable
     // plain files get as far as the probe.
-    if (!CheckInput(path.toStdString(), ConversionJob::Instance()).accepted()) {
-        ShowRejected(path);
+    const InputVerdict verdict = CheckInput(path.toStdString(), ConversionJob::Instance());
+    if (!verdict.accepted()) {
+        refused.push_back({path, verdict});
         return false;
     }
     AppendFileRow(path, row);
     return true;
 }
 
-void CFennexAVConverterDlg::ShowRejected(const QString& path)
+void CFennexAVConverterDlg::ShowRefused(const std::vector<RefusedFile>& refused)
 {
-    Desktop().showMessage(this, Q(g_texts.tishi.wj) + FileNameOf(path) + QLatin1Char(' ') +
-                                    Q(g_texts.tishi.wx));
+    if (!refused.empty())
+        Desktop().showMessage(this, RefusedFilesMessage(refused));
 }
 
 void CFennexAVConverterDlg::AppendFileRow(const QString& path, int row)
@@ -523,6 +548,8 @@ void CFennexAVConverterDlg::AppendFileRow(const QString& path, int row)
     if (QTreeWidgetItem* first = list->topLevelItem(0))
         first->setSelected(false);
     row = list->InsertItem(row, path);
+    // The cell may show the path shortened; its tip holds all of it.
+    list->topLevelItem(row)->setToolTip(kColumnPath, path);
     list->SetItemText(row, kColumnExtension, Q(texts.extension));
     list->SetItemText(row, kColumnDuration, Q(texts.duration));
     list->SetItemText(row, kColumnSize, Q(texts.size));
@@ -569,21 +596,44 @@ void CFennexAVConverterDlg::RemoveAllRows()
 
 void CFennexAVConverterDlg::OnBrowse()
 {
-    const QString folder =
-        Desktop().chooseFolder(this, QStringLiteral("Please select output folder:"));
+    const QString folder = Desktop().chooseFolder(this, Q(g_texts.jiemian.xzscml));
     if (folder.isEmpty())
         return;
     const std::string path = folder.toStdString();
     if (!PathExists(path))
-        Desktop().showMessage(this, QStringLiteral("目录无效!请点击浏览按钮选择保存其他目录"));
+        Desktop().showMessage(this, Q(g_texts.tishi.mlwx));
     if (!FolderWriteTest(path)) {
-        Desktop().showMessage(this, QStringLiteral("没有写权限，请保存到其他目录!"));
+        Desktop().showMessage(this, Q(g_texts.tishi.mxqx));
         return;
     }
     m_outputFolder = folder;
     InsertSortedFolder(folder);
     WriteOutputFolder(SettingsFilePath(), path);
     DoDataExchange(false);
+}
+
+void CFennexAVConverterDlg::KeepTypedFolder(const QString& folder)
+{
+    // Kept as a browsed folder is, once; the list holds it once.
+    QComboBox* combo = m_ui->combo1077;
+    if (combo->findText(folder, Qt::MatchFixedString | Qt::MatchCaseSensitive) < 0)
+        InsertSortedFolder(folder);
+    const std::string ini = SettingsFilePath();
+    if (ReadOutputFolder(ini) != folder.toStdString())
+        WriteOutputFolder(ini, folder.toStdString());
+}
+
+bool CFennexAVConverterDlg::OfferToCreateFolder(const QString& folder)
+{
+    if (!Desktop().askYesNo(this, Q(g_texts.tishi.cjml).arg(folder)))
+        return false;
+    std::error_code error;
+    std::filesystem::create_directories(folder.toStdString(), error);
+    if (error) {
+        Desktop().showFileError(this, folder, error.value());
+        return false;
+    }
+    return true;
 }
 
 void CFennexAVConverterDlg::InsertSortedFolder(const QString& folder)

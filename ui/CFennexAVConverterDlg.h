@@ -20,6 +20,7 @@ class QComboBox;
 class QRadioButton;
 class QTimer;
 struct FileError;
+struct RefusedFile;
 
 namespace Ui {
 class CFennexAVConverterDlg;
@@ -76,7 +77,9 @@ public:
     // The preset indexes carried from start-up to close.
     const PresetIndexes& PresetIndex() const { return m_presetIndex; }
 
-    // Adding files; each file is probed and a rejected one stops the adding.
+    // Adding files: each file is probed and every acceptable one added; one
+    // message at the end names the refused ones and why. The Add dialog
+    // opens in the folder files were last added from.
     void AddFilesByDialog();
     // Adds the paths of a drop (or any list of paths) as a drop does.
     void AddDroppedFiles(const QStringList& paths);
@@ -92,6 +95,13 @@ public:
     // Inserts a folder into the combo's list in sorted place; equal entries
     // are kept, the new one after them.
     void InsertSortedFolder(const QString& folder);
+    // A typed folder that a batch starts with is remembered as a browsed one
+    // is: in the combo's list (once) and in setting.ini [PATH] name.
+    void KeepTypedFolder(const QString& folder);
+    // Start with a typed folder that does not exist (MayOfferToCreateFolder):
+    // asks whether to create it, with its parents; true once it exists, false
+    // when declined or when it could not be made (after the file-error box).
+    bool OfferToCreateFolder(const QString& folder);
 
     // --- batch: start, polling and the progress dialog (CFennexAVConverterDlgBatch.cpp) ---
 public:
@@ -152,9 +162,10 @@ private:
     void SetUpAccessibleNames();
     void WatchDeleteKey();
     void ConnectControls();
-    // Probes one path; false (after the message) when it is rejected.
-    bool ProbeAndAppend(const QString& path, int row);
-    void ShowRejected(const QString& path);
+    // Probes one path and appends its row; false, with the path and reason
+    // added to refused, when it is rejected.
+    bool ProbeAndAppend(const QString& path, int row, std::vector<RefusedFile>& refused);
+    void ShowRefused(const std::vector<RefusedFile>& refused);
 
     std::unique_ptr<Ui::CFennexAVConverterDlg> m_ui;
     PresetIndexes m_presetIndex{};

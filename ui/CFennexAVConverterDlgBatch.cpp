@@ -17,6 +17,7 @@
 #include "ui/DesktopHooks.h"
 #include "ui/FileErrorText.h"
 #include "ui/FileListColumns.h"
+#include "ui/FolderChoices.h"
 #include "ui/ProgressTexts.h"
 
 #include <QApplication>
@@ -39,15 +40,15 @@ QString RefusalText(StartRefusal refusal)
     case StartRefusal::kNoRows:
         return Q(g_texts.tishi.qxtjsp);
     case StartRefusal::kNothingTicked:
-        return QStringLiteral("请先选中文件!");
+        return Q(g_texts.tishi.qxxzwj);
     case StartRefusal::kTooManyTicked:
-        return QStringLiteral("一次最多只能处理%1个文件，请减少选中的文件!").arg(kMaxJobFiles);
+        return Q(g_texts.tishi.zdcl).arg(kMaxJobFiles);
     case StartRefusal::kFolderMissing:
         return Q(g_texts.tishi.mlbcz);
     case StartRefusal::kFolderNotWritable:
-        return QStringLiteral("MP4文件生成失败，请点击浏览按钮选择保存到其他目录!");
+        return Q(g_texts.tishi.mlbkx);
     case StartRefusal::kNotEnoughSpace:
-        return QStringLiteral("磁盘可用容量不够，请点击浏览按钮选择保存到其他盘!");
+        return Q(g_texts.tishi.kjbz);
     case StartRefusal::kFolderIsRoot:
     case StartRefusal::kNone:
         break;
@@ -144,13 +145,20 @@ void CFennexAVConverterDlg::OnStart()
     }
 
     const std::string folder = m_outputFolder.toStdString();
-    const StartRefusal refusal = CheckBatchStart(rowCount, ticked, folder);
+    StartRefusal refusal = CheckBatchStart(rowCount, ticked, folder);
+    if (refusal == StartRefusal::kFolderMissing && MayOfferToCreateFolder(m_outputFolder)) {
+        // Declined, or it could not be made (said so): nothing more to say.
+        if (!OfferToCreateFolder(m_outputFolder))
+            return;
+        refusal = CheckBatchStart(rowCount, ticked, folder);
+    }
     if (refusal != StartRefusal::kNone) {
         const QString text = RefusalText(refusal);
         if (!text.isEmpty())
             Desktop().showMessage(this, text);
         return;
     }
+    KeepTypedFolder(m_outputFolder);
 
     m_selectedRows.assign(kMaxJobFiles, -1);
     for (std::size_t k = 0; k < ticked.size(); ++k)
@@ -170,8 +178,8 @@ void CFennexAVConverterDlg::OnStart()
             Desktop().showFileError(this, Q(prepared.failedPath), prepared.error);
         if (prepared.stop == PreparedBatch::Stop::kJournalFailed) {
             Desktop().showMessage(
-                this, QStringLiteral("无法记录临时文件名，为保证文件安全，转换未开始：") +
-                          FileErrorText(Q(prepared.failedPath), prepared.error));
+                this,
+                Q(g_texts.tishi.wfjl).arg(FileErrorText(Q(prepared.failedPath), prepared.error)));
         }
         for (const auto& [path, error] : prepared.rollbackFailures)
             Desktop().showFileError(this, Q(path), error);
@@ -328,12 +336,11 @@ void CFennexAVConverterDlg::RecoverInterruptedBatch()
         outputs << Q(path);
     QString text;
     if (!lines.isEmpty())
-        text = QStringLiteral("上次转换没有正常结束，以下文件已恢复原来的名称：\n") +
-               lines.join(QLatin1Char('\n'));
+        text = Q(g_texts.tishi.hfmc) + QLatin1Char('\n') + lines.join(QLatin1Char('\n'));
     if (!outputs.isEmpty()) {
         text += text.isEmpty()
-                    ? QStringLiteral("上次转换没有正常结束，以下未完成的输出文件已删除：\n")
-                    : QStringLiteral("\n\n以下未完成的输出文件已删除：\n");
+                    ? Q(g_texts.tishi.scwwc) + QLatin1Char('\n')
+                    : QStringLiteral("\n\n") + Q(g_texts.tishi.yscwwc) + QLatin1Char('\n');
         text += outputs.join(QLatin1Char('\n'));
     }
     if (!text.isEmpty())

@@ -1,50 +1,52 @@
 #include "ui/FileErrorText.h"
 
+#include "settings/LanguageTexts.h"
+
 #include <cerrno>
 
 QString FileErrorText(const QString& path, int errorNumber)
 {
-    QString text;
+    const LanguageTexts::Wjcw& texts = g_texts.wjcw;
+    const std::string* text = &texts.wzcw;
     switch (errorNumber) {
     case EACCES:
     case EPERM:
     case EROFS:
-        text = QStringLiteral("拒绝访问 %1。");
+        text = &texts.jjfw;
         break;
     case EBUSY:
     case ETXTBSY:
-        text = QStringLiteral("访问 %1 时遇到了共享冲突。");
+        text = &texts.gxct;
         break;
     case ENOENT:
-        text = QStringLiteral("未找到 %1。");
+        text = &texts.wzd;
         break;
     case EEXIST:
     case ENOTEMPTY:
-        text = QStringLiteral("无法移动 %1，目标文件已存在。");
+        text = &texts.mbcz;
         break;
     case ENOSPC:
     case EDQUOT:
-        text = QStringLiteral("磁盘已满，无法访问 %1。");
+        text = &texts.cpym;
         break;
     case ENAMETOOLONG:
     case ENOTDIR:
     case EINVAL:
     case ELOOP:
-        text = QStringLiteral("%1 包含无效路径。");
+        text = &texts.wxlj;
         break;
     case EXDEV:
-        text = QStringLiteral("无法将 %1 移动到另一个磁盘。");
+        text = &texts.kcp;
         break;
     case EMFILE:
     case ENFILE:
-        text = QStringLiteral("打开的文件过多，无法访问 %1。");
+        text = &texts.wjgd;
         break;
     case EIO:
-        text = QStringLiteral("读写 %1 时发生硬件 I/O 错误。");
+        text = &texts.yjcw;
         break;
     default:
-        text = QStringLiteral("访问 %1 时发生未知错误。");
         break;
     }
-    return text.arg(path);
+    return QString::fromStdString(*text).arg(path);
 }

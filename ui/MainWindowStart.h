@@ -13,6 +13,5 @@ class CFennexAVConverterDlg;
 QStringList FilesFromArguments(const QStringList& arguments, const QString& folder);
 
 // Shows the main window and, once the event loop runs, adds files as a drop
-// adds them (each probed, the first rejected one stops the adding with its
-// message).
+// adds them (each probed; one message at the end names the refused ones).
 void StartMainWindow(CFennexAVConverterDlg& dialog, const QStringList& files);

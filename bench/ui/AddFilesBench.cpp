@@ -97,7 +97,7 @@ int main(int argc, char* argv[])
     const double probeCpu = CpuMs() - probeCpu0;
 
     // The whole add through the window.
-    Desktop().chooseFiles = [&paths](QWidget*, const QString&) { return paths; };
+    Desktop().chooseFiles = [&paths](QWidget*, const QString&, const QString&) { return paths; };
     Desktop().showMessage = [](QWidget*, const QString& text) {
         std::fprintf(stderr, "message: %s\n", text.toUtf8().constData());
     };

@@ -2,6 +2,7 @@
 // and the states can be looked at:  fennex-render-controls <folder>
 
 #include "controls/BitmapResources.h"
+#include "controls/ButtonCaption.h"
 #include "controls/CCheckHeadCtrl.h"
 #include "controls/CCheckListCtrl.h"
 #include "controls/CControlButton.h"
@@ -112,35 +113,56 @@ struct ButtonFaces {
     const char* name;
     unsigned hover;
     unsigned normal;
+    ButtonCaptionStyle style;
+    QString chinese, english;
 };
 
+// Each face with its Chinese caption (the pictures keep their old names),
+// its English one ("-en") and a word too long for it ("-long").
 void RenderButtons()
 {
+    const ButtonCaptionStyle list = ButtonCaptionStyle::ListButton();
     const ButtonFaces buttons[] = {
-        {"add", 336, 178},   {"remove", 343, 331},      {"remove-all", 341, 214},
-        {"start", 345, 295}, {"open-folder", 340, 268}, {"browse", 337, 335},
+        {"add", 336, 178, list, QStringLiteral("添加"), QStringLiteral("Add")},
+        {"remove", 343, 331, list, QStringLiteral("删除"), QStringLiteral("Remove")},
+        {"remove-all", 341, 214, list, QStringLiteral("删除 所有文件"),
+         QStringLiteral("Remove all files")},
+        {"start", 345, 295, ButtonCaptionStyle::StartButton(), QStringLiteral("开始"),
+         QStringLiteral("Start")},
+        {"open-folder", 340, 268, ButtonCaptionStyle::SmallButton(96, true),
+         QStringLiteral("打开目录"), QStringLiteral("Open folder")},
+        {"browse", 337, 335, ButtonCaptionStyle::SmallButton(63, false), QStringLiteral("浏览"),
+         QStringLiteral("Browse")},
     };
-    for (const ButtonFaces& faces : buttons) {
-        const QPixmap normal = LoadBitmapResource(faces.normal);
-        const QSize size = normal.isNull() ? QSize(64, 32) : normal.size();
-        QWidget* backdrop = Backdrop(size + QSize(16, 16));
-        auto* button = new CControlButton(backdrop);
-        // Every button of the main window passes its normal face again as
-        // the pressed one.
-        button->SetBitmaps(faces.hover, faces.normal, faces.normal, faces.hover);
-        button->setGeometry(QRect(QPoint(8, 8), size));
-        backdrop->show();
-        const QString name = QString::fromLatin1(faces.name);
-        Write(*backdrop, QStringLiteral("button-%1-normal").arg(name));
-        Enter(*button);
-        Write(*backdrop, QStringLiteral("button-%1-hover").arg(name));
-        button->setDown(true);
-        Write(*backdrop, QStringLiteral("button-%1-pressed").arg(name));
-        button->setDown(false);
-        Leave(*button);
-        button->setEnabled(false);
-        Write(*backdrop, QStringLiteral("button-%1-disabled").arg(name));
-        delete backdrop;
+    const QString longWord = QStringLiteral("Verzeichnisauswahldialog");
+    for (const char* language : {"", "-en", "-long"}) {
+        for (const ButtonFaces& faces : buttons) {
+            const QPixmap normal = LoadBitmapResource(faces.normal);
+            const QSize size = normal.isNull() ? QSize(64, 32) : normal.size();
+            QWidget* backdrop = Backdrop(size + QSize(16, 16));
+            auto* button = new CControlButton(backdrop);
+            // Every button of the main window passes its normal face again as
+            // the pressed one.
+            button->SetBitmaps(faces.hover, faces.normal, faces.normal, faces.hover);
+            const QString suffix = QString::fromLatin1(language);
+            button->SetCaption(suffix.isEmpty()  ? faces.chinese
+                               : suffix == "-en" ? faces.english
+                                                 : longWord,
+                               faces.style);
+            button->setGeometry(QRect(QPoint(8, 8), size));
+            backdrop->show();
+            const QString name = QString::fromLatin1(faces.name);
+            Write(*backdrop, QStringLiteral("button-%1-normal%2").arg(name, suffix));
+            Enter(*button);
+            Write(*backdrop, QStringLiteral("button-%1-hover%2").arg(name, suffix));
+            button->setDown(true);
+            Write(*backdrop, QStringLiteral("button-%1-pressed%2").arg(name, suffix));
+            button->setDown(false);
+            Leave(*button);
+            button->setEnabled(false);
+            Write(*backdrop, QStringLiteral("button-%1-disabled%2").arg(name, suffix));
+            delete backdrop;
+        }
     }
 }
 

@@ -6,6 +6,7 @@
 #include "controls/CLabel.h"
 #include "engine/ConversionJob.h"
 #include "settings/ExeFolder.h"
+#include "settings/IniFile.h"
 #include "settings/LanguageTexts.h"
 #include "tests/support/MediaFixtures.h"
 #include "ui/CAVConvertDlg.h"
@@ -62,7 +63,8 @@ private:
     std::unique_ptr<TempFolder> m_temp;
     std::string m_root, m_in, m_out;
     std::unique_ptr<CFennexAVConverterDlg> m_dlg;
-    QStringList m_messages, m_fileErrors, m_opened;
+    QStringList m_messages, m_fileErrors, m_opened, m_questions;
+    bool m_answer = false;  // to every question
     std::function<void(CAVConvertDlg*)>
         m_duringBatch;  // called every 20 ms while the progress dialog is up
     int m_maxFileBar = 0, m_maxBatchBar = 0;
@@ -86,10 +88,11 @@ private:
         m_dlg->AddDroppedFiles(list);
     }
 
-    // Presses Start; returns when the progress dialog has ended.
-    void Start()
+    // Presses Start with the output folder typed in (m_out unless told);
+    // returns when the progress dialog has ended.
+    void Start(const std::string& folder = "-")
     {
-        m_dlg->OutputCombo()->setEditText(Q(m_out));
+        m_dlg->OutputCombo()->setEditText(Q(folder == "-" ? m_out : folder));
         QTimer watcher;
         watcher.setInterval(20);
         connect(&watcher, &QTimer::timeout, this, [this] {
@@ -141,6 +144,8 @@ private slots:
         m_messages.clear();
         m_fileErrors.clear();
         m_opened.clear();
+        m_questions.clear();
+        m_answer = false;
         m_maxFileBar = m_maxBatchBar = 0;
         m_lastFileLabel.clear();
         m_lastBatchLabel.clear();
@@ -150,6 +155,10 @@ private slots:
             m_fileErrors << FileErrorText(path, error);
         };
         Desktop().openWithDefaultHandler = [this](const QString& target) { m_opened << target; };
+        Desktop().askYesNo = [this](QWidget*, const QString& text) {
+            m_questions << text;
+            return m_answer;
+        };
 
         m_dlg = std::make_unique<CFennexAVConverterDlg>();
         m_dlg->endProcess = [] {};
@@ -255,7 +264,7 @@ private slots:
         // The failed row's status says why; the others keep the list's tip.
         QVERIFY(!List()->topLevelItem(1)->toolTip(6).isEmpty());
         QVERIFY(List()->topLevelItem(0)->toolTip(6).isEmpty());
-        QVERIFY(List()->topLevelItem(1)->toolTip(0).isEmpty());
+        QCOMPARE(List()->topLevelItem(1)->toolTip(0), Q(b));
         // The broken output of the failed file is gone; nothing else is.
         QCOMPARE(FolderNames(m_out), (std::vector<std::string>{"a.mp4", "c.avi"}));
         QCOMPARE(FolderNames(m_in), (std::vector<std::string>{"a.mp4", "b.mkv", "c.avi"}));
@@ -630,10 +639,82 @@ private slots:
 
         List()->SetCheck(0, true);
         m_messages.clear();
-        m_out = m_root + "/missing";
-        Start();
+        Start("");
         QCOMPARE(m_messages, QStringList{Q(g_texts.tishi.mlbcz)});
+        QVERIFY(m_questions.isEmpty());
         QCOMPARE(FolderNames(m_in), (std::vector<std::string>{"a.mp4"}));
+    }
+
+    void aTypedFolderThatIsMissingIsCreatedOnlyWhenTheUserSaysYes()
+    {
+        const std::string a = Input("a.mp4");
+        Add({a});
+        const std::string wanted = m_root + "/new/deeper";
+
+        // No: nothing is made, nothing starts, nothing more is said.
+        Start(wanted);
+        QCOMPARE(m_questions,
+                 QStringList{
+                     QStringLiteral("输出文件夹 %1 不存在。要创建这个文件夹吗？").arg(Q(wanted))});
+        QVERIFY(!fs::exists(m_root + "/new"));
+        QCOMPARE(m_messages, QStringList());
+        QVERIFY(!m_dlg->ProgressDialog());
+        QCOMPARE(Status(0), Q(g_texts.jiemian.zb));
+
+        // Yes: made with its parent, and the batch goes on into it.
+        m_answer = true;
+        Start(wanted);
+        QCOMPARE(m_questions.size(), 2);
+        QCOMPARE(m_messages, QStringList());
+        QCOMPARE(FolderNames(wanted), (std::vector<std::string>{"a.mp4"}));
+        QCOMPARE(Status(0), Q(g_texts.tishi.wc));
+
+        // A relative path is never offered: where it would land is anyone's guess.
+        List()->SetCheck(0, true);
+        m_messages.clear();
+        Start("relative/folder");
+        QCOMPARE(m_questions.size(), 2);
+        QCOMPARE(m_messages, QStringList{Q(g_texts.tishi.mlbcz)});
+    }
+
+    void aFolderThatCannotBeMadeSaysWhy()
+    {
+        const std::string a = Input("a.mp4");
+        Add({a});
+        m_answer = true;
+        // A plain file stands where a parent folder would go.
+        WriteBytes(m_root + "/blocker", "a file, not a folder");
+        const std::string wanted = m_root + "/blocker/out";
+        Start(wanted);
+        QCOMPARE(m_questions.size(), 1);
+        QCOMPARE(m_fileErrors.size(), 1);
+        QVERIFY(m_fileErrors[0].contains(Q(wanted)));
+        QCOMPARE(m_messages, QStringList());
+        QCOMPARE(ReadWholeFile(m_root + "/blocker"), std::string("a file, not a folder"));
+        QVERIFY(!m_dlg->ProgressDialog());
+    }
+
+    void aTypedFolderIsRememberedAsABrowsedOneIs()
+    {
+        const std::string a = Input("a.mp4");
+        Add({a});
+        const std::string typed = m_root + "/typed";
+        fs::create_directories(typed);
+        Start(typed);
+        QCOMPARE(Status(0), Q(g_texts.tishi.wc));
+        QCOMPARE(ReadText(m_root + "/exe/setting.ini", "PATH", "name", ""), typed);
+        QComboBox* combo = m_dlg->OutputCombo();
+        QCOMPARE(combo->count(), 1);
+        QCOMPARE(combo->itemText(0), Q(typed));
+        // Once in the list, however often it is used.
+        List()->SetCheck(0, true);
+        Start(typed);
+        QCOMPARE(combo->count(), 1);
+
+        // The next start shows it again.
+        m_dlg.reset();
+        m_dlg = std::make_unique<CFennexAVConverterDlg>();
+        QCOMPARE(m_dlg->OutputCombo()->currentText(), Q(typed));
     }
 
     void moreRowsThanABatchHoldsStartNothing()

@@ -41,4 +41,34 @@ TEST(PathElide, RelativePathsNamesAndShortPaths)
     EXPECT_EQ(Elide(QString(), 0), QString());
 }
 
+// Two files of one name in folders that differ far from it.
+TEST(PathElide, SameNamedPathsKeepTheFolderThatTellsThemApart)
+{
+    const QString a = QStringLiteral("/home/me/Videos/trip/day1/phone.mp4");
+    const QString b = QStringLiteral("/home/me/Videos/trip/day2/phone.mp4");
+    const QString c = QStringLiteral("/home/me/Music/day1/phone.mp4");
+    const QStringList all = {a, b, c, QStringLiteral("/elsewhere/other.mp4"), a};
+    EXPECT_EQ(DistinguishingFolders(a, {a, QStringLiteral("/x/other.mp4")}), 0);
+    EXPECT_EQ(DistinguishingFolders(a, {a, b}), 1);
+    EXPECT_EQ(DistinguishingFolders(a, all), 2);  // day1 alone would match c
+    EXPECT_EQ(DistinguishingFolders(c, all), 2);
+    EXPECT_EQ(PathTail(a, 1), QStringLiteral("day1/phone.mp4"));
+    EXPECT_EQ(PathTail(a, 0), QStringLiteral("phone.mp4"));
+    EXPECT_EQ(PathTail(QStringLiteral("/a/b.mp4"), 5), QStringLiteral("/a/b.mp4"));
+    // A path inside the other's folder: the extra folder tells them apart.
+    EXPECT_EQ(DistinguishingFolders(QStringLiteral("/a/b/n.mp4"), {QStringLiteral("/b/n.mp4")}), 2);
+
+    // Narrow cells: the shown texts still differ, and each ends in the name.
+    for (int width : {30, 22, 16}) {
+        const QString shownA = ElidePath(a, Chars, width, 1);
+        const QString shownB = ElidePath(b, Chars, width, 1);
+        EXPECT_NE(shownA, shownB) << width;
+        EXPECT_LE(Chars(shownA), width);
+        EXPECT_TRUE(shownA.endsWith(QStringLiteral("day1/phone.mp4"))) << shownA.toStdString();
+    }
+    EXPECT_EQ(ElidePath(a, Chars, 22, 1), QStringLiteral("/home/…/day1/phone.mp4"));
+    // Kept folders that do not fit: the first of them, then the name.
+    EXPECT_EQ(ElidePath(a, Chars, 20, 3), QStringLiteral("…/Videos/…/phone.mp4"));
+}
+
 }  // namespace

@@ -52,8 +52,9 @@ protected:
     {
         ResetDesktopHooks();
         Desktop().showMessage = [this](QWidget*, const QString& text) { m_messages << text; };
-        Desktop().chooseFiles = [this](QWidget*, const QString& filter) {
+        Desktop().chooseFiles = [this](QWidget*, const QString& filter, const QString& folder) {
             m_filters << filter;
+            m_startFolders << folder;
             return m_filesToChoose;
         };
         Desktop().chooseFolder = [this](QWidget*, const QString& title) {
@@ -126,14 +127,16 @@ protected:
         return drop.isAccepted();
     }
 
-    QString Rejection(const QString& name) const
+    // The message for one refused file, with the reason in the window's words.
+    QString Rejection(const QString& name, const std::string& reason) const
     {
-        return Q(g_texts.tishi.wj) + name + QLatin1Char(' ') + Q(g_texts.tishi.wx);
+        return Q(g_texts.tishi.wj) + name + QLatin1Char(' ') + Q(g_texts.tishi.wx) +
+               QLatin1Char('\n') + Q(g_texts.tishi.yy).arg(Q(reason));
     }
 
     WindowTestFolder m_folder;
     std::unique_ptr<CFennexAVConverterDlg> m_dlg;
-    QStringList m_messages, m_filters, m_folderTitles, m_opened;
+    QStringList m_messages, m_filters, m_startFolders, m_folderTitles, m_opened;
     QStringList m_filesToChoose;
     QString m_folderToChoose;
     int m_ended = 0;
@@ -322,22 +325,37 @@ TEST_F(MainWindow, AddedFileShowsItsProbedFigures)
         EXPECT_TRUE(List()->GetCheck(row)) << row;
 }
 
-TEST_F(MainWindow, RejectedFileStopsTheAddingWithAMessage)
+TEST_F(MainWindow, RefusedFilesDoNotStopTheAddingAndOneMessageNamesThem)
 {
     Open();
-    m_filesToChoose = {Media().video320, Media().video640, Media().audioOnly, Media().video8fps,
-                       Media().video320};
+    // A refused file first, then a good one, a file that is no media at all,
+    // and another good one.
+    const std::string notes = m_folder.root + "/notes.mp4";
+    ASSERT_TRUE(WriteBytes(notes, "shopping list, not a video"));
+    m_filesToChoose = {Media().audioOnly, Media().video320, Q(notes), Media().video640};
     m_dlg->AddFilesByDialog();
-    EXPECT_EQ(List()->GetItemCount(), 2);
+    ASSERT_EQ(List()->GetItemCount(), 2);
+    EXPECT_EQ(List()->GetItemText(0, 0), Media().video320);
     EXPECT_EQ(List()->GetItemText(1, 0), Media().video640);
-    EXPECT_EQ(m_messages, QStringList{Rejection(QStringLiteral("song.m4a"))});
-    EXPECT_TRUE(Rejection("x").startsWith(QStringLiteral("文件 x ")));
+    const QString expected = QStringLiteral("以下文件不是可以旋转的视频文件，无法添加：\n"
+                                            "song.m4a：没有视频流\n"
+                                            "notes.mp4：不是可以读取的媒体文件");
+    EXPECT_EQ(m_messages, QStringList{expected});
+
+    // One refused file: the sentence and its reason.
+    m_messages.clear();
+    m_filesToChoose = {Media().video8fps, Media().audioOnly};
+    m_dlg->AddFilesByDialog();
+    EXPECT_EQ(List()->GetItemCount(), 3);
+    EXPECT_EQ(m_messages,
+              QStringList{QStringLiteral("文件 song.m4a 不是可以旋转的视频文件，无法添加。\n"
+                                         "原因：没有视频流")});
 
     // A cancelled chooser changes nothing.
     m_messages.clear();
     m_filesToChoose.clear();
     m_dlg->AddFilesByDialog();
-    EXPECT_EQ(List()->GetItemCount(), 2);
+    EXPECT_EQ(List()->GetItemCount(), 3);
     EXPECT_TRUE(m_messages.isEmpty());
 }
 
@@ -349,7 +367,7 @@ TEST_F(MainWindow, TheWindowHandlesEventsWhileItAdds)
     // Posted before the add starts; it can only run if the add lets the
     // event loop turn.
     int rowsWhenHandled = -1;
-    Desktop().chooseFiles = [&](QWidget*, const QString&) {
+    Desktop().chooseFiles = [&](QWidget*, const QString&, const QString&) {
         QTimer::singleShot(0, m_dlg.get(), [&] { rowsWhenHandled = List()->GetItemCount(); });
         return m_filesToChoose;
     };
@@ -397,13 +415,14 @@ TEST_F(MainWindow, DroppedFilesAreAddedInOrderAndAFolderIsRejected)
 
     const QString folder = Q(m_folder.root + "/clips");
     fs::create_directories(folder.toStdString());
+    // A folder is refused; the file after it is still added.
     ASSERT_TRUE(Drop({QUrl::fromLocalFile(folder), QUrl::fromLocalFile(Media().video320)}));
-    EXPECT_EQ(List()->GetItemCount(), 4);
-    EXPECT_EQ(m_messages, QStringList{Rejection(QStringLiteral("clips"))});
+    EXPECT_EQ(List()->GetItemCount(), 5);
+    EXPECT_EQ(m_messages, QStringList{Rejection(QStringLiteral("clips"), g_texts.yuanyin.wjj)});
 
     // Only local files are taken.
     EXPECT_FALSE(Drop({QUrl(QStringLiteral("https://example.com/a.mp4"))}));
-    EXPECT_EQ(List()->GetItemCount(), 4);
+    EXPECT_EQ(List()->GetItemCount(), 5);
 }
 
 TEST_F(MainWindow, ADroppedPipeIsRefusedWithoutHoldingTheWindowUp)
@@ -434,8 +453,9 @@ TEST_F(MainWindow, ADroppedPipeIsRefusedWithoutHoldingTheWindowUp)
 
     EXPECT_TRUE(dropped);
     EXPECT_LT(elapsed, 4000);
-    EXPECT_EQ(List()->GetItemCount(), 0);
-    EXPECT_EQ(m_messages, QStringList{Rejection(QStringLiteral("stream.mp4"))});
+    EXPECT_EQ(List()->GetItemCount(), 1);
+    EXPECT_EQ(m_messages,
+              QStringList{Rejection(QStringLiteral("stream.mp4"), g_texts.yuanyin.bspt)});
 }
 
 // --- removing rows --------------------------------------------------------
@@ -528,7 +548,7 @@ TEST_F(MainWindow, BrowseTakesAWritableFolderAndRemembersIt)
     fs::create_directories(out);
     m_folderToChoose = Q(out);
     QTest::mouseClick(m_dlg->BrowseButton(), Qt::LeftButton);
-    EXPECT_EQ(m_folderTitles, QStringList{QStringLiteral("Please select output folder:")});
+    EXPECT_EQ(m_folderTitles, QStringList{QStringLiteral("请选择输出目录：")});
     EXPECT_TRUE(m_messages.isEmpty());
     EXPECT_EQ(m_dlg->OutputCombo()->currentText(), Q(out));
     EXPECT_EQ(m_dlg->m_outputFolder, Q(out));
@@ -597,7 +617,7 @@ TEST_F(MainWindow, OpenFolderPassesTheComboTextAsItIs)
     EXPECT_TRUE(m_messages.isEmpty());
 }
 
-TEST_F(MainWindow, ATypedFolderIsUsedButNotRemembered)
+TEST_F(MainWindow, ATypedFolderIsNotRememberedUntilABatchStartsWithIt)
 {
     Open(true, "[PATH]\nname=/browsed\n");
     m_dlg->OutputCombo()->setEditText(QStringLiteral("/typed"));

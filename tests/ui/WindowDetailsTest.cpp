@@ -13,13 +13,16 @@
 #include "ui/CAVConvertDlg.h"
 #include "ui/CFennexAVConverterDlg.h"
 #include "ui/DesktopHooks.h"
+#include "ui/FolderChoices.h"
 #include "ui/MainWindowStart.h"
 #include "ui/ProgressTexts.h"
 
 #include <QAccessible>
 #include <QApplication>
+#include <QDir>
 #include <QFontMetrics>
 #include <QMouseEvent>
+#include <QStandardPaths>
 #include <QTest>
 #include <QWindow>
 #include <filesystem>
@@ -99,12 +102,14 @@ TEST_F(WindowDetails, CommandLineFilesAreAddedAsADropAddsThem)
     Video("later.mp4");
     StartMainWindow(*m_dlg, FilesFromArguments({"prog", "-x", "clip.mp4", "song.m4a", "later.mp4"},
                                                QString::fromStdString(m_files)));
-    // Added once the event loop runs, probed, up to the first refusal.
+    // Added once the event loop runs, each probed; the refused one is named
+    // at the end.
     QTRY_COMPARE(m_messages.size(), 1);
-    EXPECT_EQ(m_messages[0], QString::fromStdString(g_texts.tishi.wj) + "song.m4a " +
-                                 QString::fromStdString(g_texts.tishi.wx));
+    EXPECT_TRUE(m_messages[0].startsWith(QString::fromStdString(g_texts.tishi.wj) + "song.m4a " +
+                                         QString::fromStdString(g_texts.tishi.wx)));
     CCheckListCtrl* list = m_dlg->FileList();
-    ASSERT_EQ(list->GetItemCount(), 2);
+    ASSERT_EQ(list->GetItemCount(), 3);
+    EXPECT_EQ(list->GetItemText(2, 0), QString::fromStdString(m_files + "/later.mp4"));
     EXPECT_EQ(list->GetItemText(0, 0), dashed);
     EXPECT_EQ(list->GetItemText(1, 0), clip);
     EXPECT_EQ(list->GetItemText(1, 3), QStringLiteral("320*240"));
@@ -138,6 +143,87 @@ TEST_F(WindowDetails, ALongPathShowsItsFileNameInTheListButKeepsItsText)
     // The other columns are not paths and are left to the standard drawing.
     EXPECT_EQ(qobject_cast<PathDelegate*>(list->itemDelegateForIndex(list->model()->index(0, 1))),
               nullptr);
+}
+
+TEST_F(WindowDetails, RowsOfFilesWithTheSameNameShowTheFoldersThatTellThemApart)
+{
+    Open();
+    const std::string shared = "Videos/2024 summer holiday at the seaside/phone backup/";
+    const QString first = Video(shared + "day one/phone.mp4");
+    const QString second = Video(shared + "day two/phone.mp4");
+    const QString other = Video(shared + "day two/other.mp4");
+    m_dlg->AddDroppedFiles({first, second, other, first});
+    CCheckListCtrl* list = m_dlg->FileList();
+    ASSERT_EQ(list->GetItemCount(), 4);
+
+    const auto shown = [list](int row) {
+        const QModelIndex index = list->model()->index(row, 0);
+        auto* delegate = qobject_cast<PathDelegate*>(list->itemDelegateForIndex(index));
+        QStyleOptionViewItem option;
+        option.initFrom(list->viewport());
+        option.widget = list;
+        option.rect = list->visualRect(index);
+        return delegate->ShownText(option, index);
+    };
+    // The column is narrow: the folder that differs wins over the ones before it.
+    EXPECT_TRUE(shown(0).startsWith(QStringLiteral("…/day one/"))) << shown(0).toStdString();
+    EXPECT_TRUE(shown(1).startsWith(QStringLiteral("…/day two/"))) << shown(1).toStdString();
+    EXPECT_TRUE(shown(0).endsWith(QStringLiteral("mp4"))) << shown(0).toStdString();
+    // A name of its own needs no folder; the same file twice looks the same.
+    EXPECT_TRUE(shown(2).endsWith(QStringLiteral("…/other.mp4"))) << shown(2).toStdString();
+    EXPECT_EQ(shown(3), shown(0));
+    for (int row = 0; row < 4; ++row) {
+        EXPECT_LE(QFontMetrics(list->font()).horizontalAdvance(shown(row)), list->columnWidth(0));
+        EXPECT_EQ(list->topLevelItem(row)->toolTip(0), list->GetItemText(row, 0)) << row;
+    }
+
+    // Once the namesake has gone, the name alone does again.
+    list->clearSelection();
+    list->topLevelItem(1)->setSelected(true);
+    m_dlg->DeleteSelectedRow();
+    EXPECT_TRUE(shown(0).endsWith(QStringLiteral("…/phone.mp4")) &&
+                !shown(0).contains(QStringLiteral("day one")))
+        << shown(0).toStdString();
+}
+
+TEST_F(WindowDetails, TheAddDialogOpensWhereFilesWereLastAddedFrom)
+{
+    const QString videos = QString::fromStdString(m_files);
+    const QString home = QString::fromStdString(m_folder.root);
+    EXPECT_EQ(AddDialogFolder(QString(), videos, home), videos);
+    EXPECT_EQ(AddDialogFolder(home + "/gone", videos, home), videos);
+    EXPECT_EQ(AddDialogFolder(QString(), home + "/no videos", home), home);
+    EXPECT_EQ(AddDialogFolder(videos, home, home), videos);
+
+    Open();
+    QStringList startFolders;
+    QStringList toChoose;
+    Desktop().chooseFiles = [&](QWidget*, const QString&, const QString& folder) {
+        startFolders << folder;
+        return toChoose;
+    };
+    const QString clip = Video("from here/clip.mp4");
+    m_dlg->AddFilesByDialog();  // cancelled: nothing is remembered
+    toChoose = {clip};
+    m_dlg->AddFilesByDialog();
+    m_dlg->AddFilesByDialog();
+    ASSERT_EQ(startFolders.size(), 3);
+    EXPECT_EQ(startFolders[0],
+              AddDialogFolder(QString(),
+                              QStandardPaths::writableLocation(QStandardPaths::MoviesLocation),
+                              QDir::homePath()));
+    EXPECT_EQ(startFolders[1], startFolders[0]);
+    EXPECT_EQ(startFolders[2], QString::fromStdString(m_files + "/from here"));
+
+    // Kept for the next start of the program, as long as the folder is there.
+    m_dlg.reset();
+    m_dlg = std::make_unique<CFennexAVConverterDlg>();
+    m_dlg->endProcess = [] {};
+    m_dlg->AddFilesByDialog();
+    EXPECT_EQ(startFolders.last(), QString::fromStdString(m_files + "/from here"));
+    fs::remove_all(m_files + "/from here");
+    m_dlg->AddFilesByDialog();
+    EXPECT_EQ(startFolders.last(), startFolders[0]);
 }
 
 TEST_F(WindowDetails, TheProgressRowShortensOnlyThePathAndKeepsThePercentage)

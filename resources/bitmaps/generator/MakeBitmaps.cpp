@@ -8,9 +8,11 @@
 // Every command button comes as a pair: the normal face and the hover face,
 // which is the same drawing with a lighter, glossier fill. The faces sit on
 // the main window's light blue (187,222,251); their corners are transparent.
+// They carry no text: the button draws its caption, in the window's
+// language, into the free part of the face (controls/ButtonCaption.cpp says
+// where, and in which font).
 
 #include <QDir>
-#include <QFont>
 #include <QGuiApplication>
 #include <QImage>
 #include <QLinearGradient>
@@ -24,18 +26,6 @@
 #include <utility>
 
 namespace {
-
-const QString kFontFamily = QStringLiteral("WenQuanYi Micro Hei");
-
-QFont CaptionFont(int pixels, bool bold = true)
-{
-    QFont font(kFontFamily);
-    font.setPixelSize(pixels);
-    font.setBold(bold);
-    font.setHintingPreference(QFont::PreferFullHinting);
-    font.setStyleStrategy(QFont::PreferAntialias);
-    return font;
-}
 
 struct Look {
     bool hover = false;
@@ -89,25 +79,12 @@ void DrawPlate(QPainter& p, const QRectF& box, qreal radius, const Look& look)
     }
 }
 
-void DrawCaption(QPainter& p, const QRectF& box, const QString& text, const QFont& font,
-                 const QColor& colour, int flags = Qt::AlignCenter)
-{
-    p.setFont(font);
-    p.setPen(QColor(255, 255, 255, 170));
-    p.drawText(box.translated(0, 1), flags, text);
-    p.setPen(colour);
-    p.drawText(box, flags, text);
-}
-
 // The window gives its buttons slightly less room than their bitmaps, and a
 // button cuts its face off at the right and bottom: the plates stay inside
 // the room the window gives (47 rows for the list buttons, 32 x 63 for
 // Browse), leaving the rest of the bitmap transparent.
 const QRectF kListPlate(0, 0, 115, 47);
 constexpr int kSmallPlateHeight = 32;
-
-const QColor kCaptionColour(22, 66, 120);
-const QColor kCaptionHover(10, 82, 168);
 
 // A film frame: a dark strip with sprocket holes above and below and a
 // light picture in the middle.
@@ -224,8 +201,8 @@ void DrawFolder(QPainter& p, const QRectF& box, const Look& look)
         QRectF(box.left(), box.top() + box.height() * 0.36, box.width(), box.height() * 0.64));
 }
 
-QImage ListButton(const Look& look, const std::function<void(QPainter&)>& icon,
-                  const QStringList& lines)
+// The caption goes to the right of the icon, in x 50 to 110.
+QImage ListButton(const Look& look, const std::function<void(QPainter&)>& icon)
 {
     QImage image = Blank(115, 52, look.scale);
     QPainter p(&image);
@@ -233,43 +210,29 @@ QImage ListButton(const Look& look, const std::function<void(QPainter&)>& icon,
     p.setRenderHint(QPainter::TextAntialiasing);
     DrawPlate(p, kListPlate, 9, look);
     icon(p);
-    const QColor colour = look.hover ? kCaptionHover : kCaptionColour;
-    const QRectF text(50, 1, 60, 45);
-    if (lines.size() == 1) {
-        DrawCaption(p, text, lines.front(), CaptionFont(18), colour);
-    } else {
-        DrawCaption(p, QRectF(text.left(), 4, text.width(), 20), lines[0], CaptionFont(15), colour);
-        DrawCaption(p, QRectF(text.left(), 23, text.width(), 20), lines[1], CaptionFont(13),
-                    colour);
-    }
     return image;
 }
 
 QImage AddButton(const Look& look)
 {
-    return ListButton(look,
-                      [&](QPainter& p) {
-                          DrawFilm(p, QRectF(11, 7, 31, 31), look);
-                          DrawPlusBadge(p, QPointF(40, 33), 8.5, look);
-                      },
-                      {QStringLiteral("添加")});
+    return ListButton(look, [&](QPainter& p) {
+        DrawFilm(p, QRectF(11, 7, 31, 31), look);
+        DrawPlusBadge(p, QPointF(40, 33), 8.5, look);
+    });
 }
 
 QImage RemoveButton(const Look& look)
 {
-    return ListButton(look, [&](QPainter& p) { DrawRedCross(p, QPointF(28, 23.5), 10.5, look); },
-                      {QStringLiteral("删除")});
+    return ListButton(look, [&](QPainter& p) { DrawRedCross(p, QPointF(28, 23.5), 10.5, look); });
 }
 
 QImage RemoveAllButton(const Look& look)
 {
-    return ListButton(look,
-                      [&](QPainter& p) {
-                          DrawSheet(p, QRectF(12, 6, 21, 26));
-                          DrawSheet(p, QRectF(18, 11, 21, 26));
-                          DrawRedCross(p, QPointF(33, 31.5), 7.5, look);
-                      },
-                      {QStringLiteral("删除"), QStringLiteral("所有文件")});
+    return ListButton(look, [&](QPainter& p) {
+        DrawSheet(p, QRectF(12, 6, 21, 26));
+        DrawSheet(p, QRectF(18, 11, 21, 26));
+        DrawRedCross(p, QPointF(33, 31.5), 7.5, look);
+    });
 }
 
 QImage StartButton(const Look& look)
@@ -316,31 +279,19 @@ QImage StartButton(const Look& look)
     p.setPen(Qt::NoPen);
     p.setBrush(gloss);
     p.drawEllipse(glossBox);
-
-    QFont font = CaptionFont(25);
-    p.setFont(font);
-    const QRectF text(centre.x() - inner, centre.y() - 16, inner * 2, 34);
-    p.setPen(QColor(6, 40, 100, 150));
-    p.drawText(text.translated(0, 1.2), Qt::AlignCenter, QStringLiteral("开始"));
-    p.setPen(Qt::white);
-    p.drawText(text, Qt::AlignCenter, QStringLiteral("开始"));
     return image;
 }
 
-QImage SmallButton(int width, int plateWidth, const QString& caption, bool folder, const Look& look)
+// The caption goes right of the folder icon, or over the whole plate.
+QImage SmallButton(int width, int plateWidth, bool folder, const Look& look)
 {
     QImage image = Blank(width, 35, look.scale);
     QPainter p(&image);
     p.setRenderHint(QPainter::Antialiasing);
     p.setRenderHint(QPainter::TextAntialiasing);
     DrawPlate(p, QRectF(0, 0, plateWidth, kSmallPlateHeight), 7, look);
-    QRectF text(4, 0, plateWidth - 8, kSmallPlateHeight - 1);
-    if (folder) {
+    if (folder)
         DrawFolder(p, QRectF(8, 9, 17, 14), look);
-        text.setLeft(27);
-    }
-    DrawCaption(p, text, caption, CaptionFont(folder ? 14 : 15),
-                look.hover ? kCaptionHover : kCaptionColour);
     return image;
 }
 
@@ -498,14 +449,10 @@ int main(int argc, char** argv)
     ok &= SaveFaces(RemoveButton, folder, 343, 331);
     ok &= SaveFaces(RemoveAllButton, folder, 341, 214);
     ok &= SaveFaces(StartButton, folder, 345, 295);
-    ok &= SaveFaces(
-        [](const Look& look) {
-            return SmallButton(96, 96, QStringLiteral("打开目录"), true, look);
-        },
-        folder, 340, 268);
-    ok &= SaveFaces(
-        [](const Look& look) { return SmallButton(65, 63, QStringLiteral("浏览"), false, look); },
-        folder, 337, 335);
+    ok &= SaveFaces([](const Look& look) { return SmallButton(96, 96, true, look); }, folder, 340,
+                    268);
+    ok &= SaveFaces([](const Look& look) { return SmallButton(65, 63, false, look); }, folder, 337,
+                    335);
     ok &= Save(CheckBoxStrip(), folder, 292);
     ok &= Save(ApplicationIcon(), folder, 266);
     ok &= SaveIcons(icons);

@@ -1,0 +1,336 @@
+// Every text both windows and their message boxes show comes from the
+// language file: an English file leaves no Chinese anywhere, the Chinese
+// file shows the window's familiar texts, and Qt's own dialogs follow it.
+#include "tests/ui/WindowTestFolder.h"
+
+#include "batch/NameJournal.h"
+#include "controls/CCheckListCtrl.h"
+#include "controls/CControlButton.h"
+#include "settings/IniFile.h"
+#include "settings/LanguageTexts.h"
+#include "tests/support/MediaFixtures.h"
+#include "ui/CAVConvertDlg.h"
+#include "ui/CFennexAVConverterDlg.h"
+#include "ui/DesktopHooks.h"
+#include "ui/FileErrorText.h"
+#include "ui/QtTranslations.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QComboBox>
+#include <QFontMetrics>
+#include <QGroupBox>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QRadioButton>
+#include <QTest>
+#include <QTimer>
+#include <QTranslator>
+#include <cerrno>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <gtest/gtest.h>
+#include <memory>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+QString Q(const std::string& text)
+{
+    return QString::fromStdString(text);
+}
+
+bool HasCjk(const QString& text)
+{
+    for (const QChar c : text) {
+        const char16_t u = c.unicode();
+        if ((u >= 0x2E80 && u <= 0x9FFF) || (u >= 0xF900 && u <= 0xFAFF) ||
+            (u >= 0xFF00 && u <= 0xFFEF) || (u >= 0xAC00 && u <= 0xD7AF) || c.isSurrogate())
+            return true;
+    }
+    return false;
+}
+
+// Every text a user can see in a window or point at: its title, labels,
+// buttons (a bitmap button by the lines painted on its face), group titles,
+// the list's headings and cells, and every tooltip.
+QStringList VisibleTexts(QWidget& window)
+{
+    QStringList texts{window.windowTitle()};
+    QList<QWidget*> widgets = window.findChildren<QWidget*>();
+    for (QWidget* widget : widgets) {
+        if (!widget->isVisibleTo(&window))
+            continue;
+        if (!widget->toolTip().isEmpty())
+            texts << widget->toolTip();
+        if (auto* face = qobject_cast<CControlButton*>(widget)) {
+            for (const CaptionLine& line : face->CaptionLines())
+                texts << line.text;
+        } else if (auto* button = qobject_cast<QAbstractButton*>(widget)) {
+            texts << button->text();
+        } else if (auto* label = qobject_cast<QLabel*>(widget)) {
+            texts << label->text();
+        } else if (auto* group = qobject_cast<QGroupBox*>(widget)) {
+            texts << group->title();
+        } else if (auto* list = qobject_cast<QTreeWidget*>(widget)) {
+            for (int column = 0; column < list->columnCount(); ++column) {
+                if (list->isColumnHidden(column))
+                    continue;
+                texts << list->headerItem()->text(column);
+                for (int row = 0; row < list->topLevelItemCount(); ++row)
+                    texts << list->topLevelItem(row)->text(column)
+                          << list->topLevelItem(row)->toolTip(column);
+            }
+        }
+    }
+    texts.removeAll(QString());
+    return texts;
+}
+
+class Language : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        ResetDesktopHooks();
+        Desktop().showMessage = [this](QWidget*, const QString& text) { m_messages << text; };
+        Desktop().showFileError = [this](QWidget*, const QString& path, int error) {
+            m_messages << FileErrorText(path, error);
+        };
+        Desktop().askYesNo = [this](QWidget*, const QString& text) {
+            m_messages << text;
+            return false;
+        };
+        Desktop().chooseFiles = [this](QWidget*, const QString& filter, const QString&) {
+            m_messages << filter;
+            return m_filesToChoose;
+        };
+        Desktop().chooseFolder = [this](QWidget*, const QString& title) {
+            m_messages << title;
+            return m_folderToChoose;
+        };
+        Desktop().openWithDefaultHandler = [](const QString&) {};
+    }
+
+    void TearDown() override
+    {
+        m_progress.reset();
+        m_dlg.reset();
+        ResetDesktopHooks();
+    }
+
+    void Open(const std::string& language)
+    {
+        m_folder.CopyLanguageFile(language);
+        m_folder.WriteSettings("[LANGUAGE]\nfile=" + language + "\n");
+        m_dlg = std::make_unique<CFennexAVConverterDlg>();
+        m_dlg->endProcess = [] {};
+        m_dlg->show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(m_dlg.get()));
+    }
+
+    // The progress dialog as a batch opens it.
+    CAVConvertDlg& OpenProgress()
+    {
+        m_progress = std::make_unique<CAVConvertDlg>(m_dlg.get());
+        m_progress->OnInitDialog();
+        m_progress->show();
+        return *m_progress;
+    }
+
+    // What a killed batch leaves: an input under its temporary name.
+    void LeaveAKilledBatch()
+    {
+        const std::string own = m_folder.root + "/holiday.mp4";
+        const std::string temporary = m_folder.root + "/holiday.mov";
+        ASSERT_TRUE(WriteBytes(temporary, "the user's video"));
+        NameJournal journal(m_folder.exe + "/pending-names.txt");
+        ASSERT_TRUE(journal.Add(own, temporary));
+    }
+
+    WindowTestFolder m_folder;
+    std::unique_ptr<CFennexAVConverterDlg> m_dlg;
+    std::unique_ptr<CAVConvertDlg> m_progress;
+    QStringList m_messages;
+    QStringList m_filesToChoose;
+    QString m_folderToChoose;
+};
+
+TEST_F(Language, TheEnglishFileLeavesNoChineseInEitherWindowOrItsMessages)
+{
+    // Every text of the file, the messages no test below reaches included.
+    const std::string file = std::string(FENNEX_SOURCE_DIR) + "/resources/languages/english.ini";
+    for (const auto& [section, key] : LanguageCatalogueKeys())
+        EXPECT_FALSE(HasCjk(Q(ReadText(file, section, key, "")))) << section << " " << key;
+
+    LanguageTexts texts;
+    ReadLanguageTexts(file, texts);
+    LeaveAKilledBatch();
+    Open("english.ini");
+    ASSERT_EQ(m_messages.size(), 1);  // the recovery message
+    EXPECT_TRUE(m_messages[0].startsWith(Q(texts.tishi.hfmc))) << m_messages[0].toStdString();
+
+    // Start refused: no rows, then nothing ticked, then each folder problem.
+    m_dlg->OnStart();
+    m_filesToChoose = {Media().audioOnly, Media().video320};
+    m_dlg->AddFilesByDialog();
+    ASSERT_EQ(m_dlg->FileList()->GetItemCount(), 1);
+    m_dlg->FileList()->SetCheck(0, false);
+    m_dlg->OnStart();
+    m_dlg->FileList()->SetCheck(0, true);
+    for (const QString& folder : {QString(), QStringLiteral("/proc"), Q(m_folder.root + "/new")}) {
+        m_dlg->OutputCombo()->setEditText(folder);
+        m_dlg->OnStart();
+    }
+    m_folderToChoose = QStringLiteral("/proc");
+    m_dlg->OnBrowse();
+    m_messages << FileErrorText(QStringLiteral("/x"), EACCES)
+               << FileErrorText(QStringLiteral("/x"), EIO)
+               << FileErrorText(QStringLiteral("/x"), ENOTRECOVERABLE);
+
+    EXPECT_GE(m_messages.size(), 12);
+    for (const QString& message : m_messages)
+        EXPECT_FALSE(HasCjk(message)) << message.toStdString();
+    for (const QString& text : VisibleTexts(*m_dlg))
+        EXPECT_FALSE(HasCjk(text)) << text.toStdString();
+    EXPECT_EQ(m_dlg->StartButton()->CaptionLines().front().text, QStringLiteral("Start"));
+    for (const QString& text : VisibleTexts(OpenProgress()))
+        EXPECT_FALSE(HasCjk(text)) << text.toStdString();
+}
+
+TEST_F(Language, TheChineseFileShowsTheWindowsFamiliarTexts)
+{
+    Open("chinese.ini");
+    const QStringList expected = {
+        QStringLiteral("FennexAVConverter 1.0.0"),
+        QStringLiteral("开始旋转勾选的视频"),
+        QStringLiteral("开始"),
+        QStringLiteral("拖放文件到这里"),
+        QStringLiteral("源文件"),
+        QStringLiteral("视频格式"),
+        QStringLiteral("视频时长"),
+        QStringLiteral("视频尺寸"),
+        QStringLiteral("视频质量"),
+        QStringLiteral("帧率"),
+        QStringLiteral("状态"),
+        QStringLiteral("设置旋转角度"),
+        Q(g_texts.application.url),  // the help link's tip: where it leads
+        QStringLiteral("使用帮助"),
+        QStringLiteral("从列表中删除选中的文件"),
+        QStringLiteral("删除"),
+        QStringLiteral("添加视频文件"),
+        QStringLiteral("添加"),
+        QStringLiteral("删除所有文件"),
+        QStringLiteral("删除"),
+        QStringLiteral("所有文件"),
+        QStringLiteral("浏览"),
+        QStringLiteral("输出目录"),
+        QStringLiteral("打开目录"),
+        QStringLiteral("顺时针旋转90度"),
+        QStringLiteral("顺时针旋转180度"),
+        QStringLiteral("顺时针旋转270度"),
+    };
+    EXPECT_EQ(VisibleTexts(*m_dlg), expected);
+    EXPECT_EQ(VisibleTexts(OpenProgress()),
+              (QStringList{QStringLiteral("FennexAVConverter"), QStringLiteral("当前文件："),
+                           QStringLiteral("总进度："), QStringLiteral("完成后打开文件夹"),
+                           QStringLiteral("停止旋转"), QStringLiteral("停止旋转")}));
+}
+
+TEST_F(Language, AnOlderLanguageFileKeepsTheTextsOnceBuiltIn)
+{
+    // A file from before the window's fixed texts had keys.
+    std::ofstream(m_folder.exe + "/languages/old.ini")
+        << "[APPLICATION]\nname=Old\n[ANNIU]\ntj=Add\n";
+    m_folder.WriteSettings("[LANGUAGE]\nfile=old.ini\n");
+    m_dlg = std::make_unique<CFennexAVConverterDlg>();
+    m_dlg->endProcess = [] {};
+    EXPECT_EQ(m_dlg->Rotate180Radio()->text(), QStringLiteral("顺时针旋转180度"));
+    EXPECT_EQ(m_dlg->FileList()->headerItem()->text(4), QStringLiteral("视频质量"));
+    EXPECT_EQ(m_dlg->AddFilesButton()->text(), QStringLiteral("Add"));
+    EXPECT_EQ(m_dlg->RemoveAllButton()->CaptionLines().size(), 2u);
+    EXPECT_EQ(FileErrorText(QStringLiteral("/a"), ENOENT), QStringLiteral("未找到 /a。"));
+    // Keys that always came from the file stay empty.
+    EXPECT_EQ(m_dlg->StartButton()->toolTip(), QString());
+}
+
+TEST_F(Language, QtsOwnDialogsSpeakTheLanguageOfTheFile)
+{
+    const QLocale before;
+    m_folder.CopyLanguageFile("chinese.ini");
+    m_folder.CopyLanguageFile("english.ini");
+    m_folder.WriteSettings("[LANGUAGE]\nfile=chinese.ini\n");
+    EXPECT_EQ(CurrentLanguageLocale(), QStringLiteral("zh_CN"));
+    QTranslator* chinese =
+        InstallQtTranslations(*QCoreApplication::instance(), CurrentLanguageLocale());
+    ASSERT_NE(chinese, nullptr) << "Qt's translations (qt6-translations-l10n) are missing";
+    // The file chooser's own words.
+    const QString lookIn = QCoreApplication::translate("QFileDialog", "Look in:");
+    EXPECT_NE(lookIn, QStringLiteral("Look in:"));
+    EXPECT_TRUE(HasCjk(lookIn)) << lookIn.toStdString();
+    EXPECT_TRUE(HasCjk(QCoreApplication::translate("QPlatformTheme", "&Yes")));
+    EXPECT_EQ(QLocale().name(), QStringLiteral("zh_CN"));
+    QCoreApplication::removeTranslator(chinese);
+    delete chinese;
+
+    m_folder.WriteSettings("[LANGUAGE]\nfile=english.ini\n");
+    EXPECT_EQ(CurrentLanguageLocale(), QStringLiteral("en"));
+    QTranslator* english =
+        InstallQtTranslations(*QCoreApplication::instance(), QStringLiteral("en"));
+    EXPECT_EQ(QCoreApplication::translate("QFileDialog", "Look in:"), QStringLiteral("Look in:"));
+    if (english) {
+        QCoreApplication::removeTranslator(english);
+        delete english;
+    }
+    QLocale::setDefault(before);
+
+    // Without a locale key, the file's name tells; a name that tells
+    // nothing gives no translations.
+    std::ofstream(m_folder.exe + "/languages/mine.ini") << "[APPLICATION]\nname=Mine\n";
+    m_folder.WriteSettings("[LANGUAGE]\nfile=mine.ini\n");
+    EXPECT_EQ(CurrentLanguageLocale(), QString());
+    EXPECT_EQ(InstallQtTranslations(*QCoreApplication::instance(), QString()), nullptr);
+    EXPECT_EQ(LanguageLocale("chinese.ini", ""), "zh_CN");
+    EXPECT_EQ(LanguageLocale("English.ini", ""), "en");
+    EXPECT_EQ(LanguageLocale("de_DE.ini", ""), "de_DE");
+    EXPECT_EQ(LanguageLocale("chinese.ini", "zh_TW"), "zh_TW");
+}
+
+TEST_F(Language, MessageBoxesAreWideEnoughForTheirTitle)
+{
+    QFont titleFont = QApplication::font("QMdiSubWindowTitleBar");
+    titleFont.setBold(true);
+    const QFontMetrics metrics(titleFont);
+
+    QMessageBox box(QMessageBox::Warning, QStringLiteral("FennexAVConverter"), QStringLiteral("x"),
+                    QMessageBox::Ok);
+    const int before = box.sizeHint().width();
+    FitMessageBoxToTitle(box);
+    box.show();
+    EXPECT_GE(box.width(), MessageBoxWidthForTitle(box.windowTitle(), metrics));
+    EXPECT_GT(box.width(), before);
+    EXPECT_GT(MessageBoxWidthForTitle(box.windowTitle(), metrics),
+              metrics.horizontalAdvance(box.windowTitle()));
+
+    // The program's own boxes, through the desktop hooks.
+    ResetDesktopHooks();
+    QWidget parent;
+    int width = 0;
+    QString title;
+    QTimer::singleShot(0, &parent, [&] {
+        if (auto* shown = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+            width = shown->width();
+            title = shown->windowTitle();
+            shown->accept();
+        }
+    });
+    Desktop().showMessage(&parent, QStringLiteral("x"));
+    EXPECT_EQ(title, ApplicationName());
+    EXPECT_GE(width, MessageBoxWidthForTitle(title, metrics));
+}
+
+}  // namespace

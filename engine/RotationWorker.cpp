@@ -4,6 +4,8 @@
 #include <chrono>
 #include <fcntl.h>
 #include <memory>
+#include <string>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include "engine/ConversionJob.h"
@@ -23,9 +25,25 @@ void PreFileWait(const ConversionJob& job)
         const auto left = end - std::chrono::steady_clock::now();
         if (left <= std::chrono::steady_clock::duration::zero())
             return;
-        std::this_thread::sleep_for(std::min<std::chrono::steady_clock::duration>(
-            left, std::chrono::milliseconds(20)));
+        std::this_thread::sleep_for(
+            std::min<std::chrono::steady_clock::duration>(left, std::chrono::milliseconds(20)));
     }
+}
+
+// The input open for reading when it is a regular file, else -1. Nothing
+// else (a pipe a program feeds, a device) is opened: opening and closing a
+// pipe's reading end would cut off its writer before the remux reads it.
+int OpenRegularFile(const std::string& path)
+{
+    struct stat info {};
+    if (::stat(path.c_str(), &info) != 0 || !S_ISREG(info.st_mode))
+        return -1;
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd >= 0 && (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode))) {
+        ::close(fd);
+        return -1;
+    }
+    return fd;
 }
 
 // The way a file is written, chosen from what it is: an ISO base media
@@ -33,16 +51,14 @@ void PreFileWait(const ConversionJob& job)
 // else is remuxed.
 std::unique_ptr<FileWriter> PickWriter(const ConversionJob& job, const PositionWork& work)
 {
-    if (job.copy_iso_files) {
-        const int fd = ::open(work.InputPath().c_str(), O_RDONLY | O_CLOEXEC);
-        if (fd >= 0) {
-            IsoInspection inspection = InspectIsoFile(fd);
-            if (inspection.verdict == IsoInspection::Verdict::kRewritable ||
-                inspection.verdict == IsoInspection::Verdict::kCutShort)
-                return std::make_unique<IsoCopyWriter>(fd, std::move(inspection));
-            ::close(fd);
-        }
-    }
+    const int fd = job.copy_iso_files ? OpenRegularFile(work.InputPath()) : -1;
+    if (fd < 0)
+        return std::make_unique<RemuxWriter>();
+    IsoInspection inspection = InspectIsoFile(fd);
+    if (inspection.verdict == IsoInspection::Verdict::kRewritable ||
+        inspection.verdict == IsoInspection::Verdict::kCutShort)
+        return std::make_unique<IsoCopyWriter>(fd, std::move(inspection));
+    ::close(fd);
     return std::make_unique<RemuxWriter>();
 }
 

@@ -8,6 +8,7 @@
 #include "tests/support/IsoBoxEdit.h"
 #include "tests/support/IsoFixtures.h"
 #include "tests/support/MediaFixtures.h"
+#include "tests/support/PipeFeeder.h"
 
 #include <csignal>
 #include <fcntl.h>
@@ -69,6 +70,8 @@ protected:
         struct stat info {};
         return ::lstat(path.c_str(), &info) == 0;
     }
+
+    static std::size_t PacketsOf(const std::string& path) { return ReadPackets(path).size(); }
 
     TempFolder folder_{"isowriter"};
 };
@@ -262,6 +265,30 @@ TEST_F(IsoCopyWriterTest, WhatTheBoxReaderDoesNotTakeIsRemuxed)
     EXPECT_EQ(job->file_status[0].load(), kFileDone);
     EXPECT_EQ(ReadInfo(folder_ / "clip.out.mov").format_name, "mov,mp4,m4a,3gp,3g2,mj2");
     EXPECT_EQ(ReadRotationCw(folder_ / "clip.out.mov"), 90);
+}
+
+// A pipe that a program feeds is never opened by the choice of the way:
+// the remux reads it from its first byte to its last.
+TEST_F(IsoCopyWriterTest, APipedInputIsLeftWholeToTheRemux)
+{
+    MediaRecipe recipe;
+    recipe.audio_codec = "mp3";
+    const std::string ts = folder_ / "clip.ts";
+    ASSERT_EQ(MakeMediaFile(ts, recipe), "");
+    const std::string fifo = folder_ / "fed.ts";
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    auto job = Job(90);
+    Add(*job, fifo, folder_ / "fed.out.mov");
+    std::thread worker;
+    {
+        PipeFeeder feeder(fifo, ReadWholeFile(ts));
+        worker = StartRotationWorker(*job);
+        feeder.GoOn();
+        worker.join();
+    }
+    EXPECT_EQ(job->file_status[0].load(), kFileDone) << FailureSentence(job->failure[0]);
+    EXPECT_EQ(ReadRotationCw(folder_ / "fed.out.mov"), 90);
+    EXPECT_EQ(PacketsOf(folder_ / "fed.out.mov"), PacketsOf(ts));
 }
 
 }  // namespace

@@ -1,5 +1,7 @@
 #include "engine/FileDataCopy.h"
 
+#include "files/FileWrite.h"
+
 #include <algorithm>
 #include <cerrno>
 #include <linux/fs.h>
@@ -154,21 +156,9 @@ private:
                 }
                 got += static_cast<std::size_t>(n);
             }
-            std::size_t put = 0;
-            while (put < want) {
-                const ssize_t n =
-                    ::pwrite(out_, buffer.data() + put, want - put, static_cast<off_t>(at + put));
-                if (n < 0 && errno == EINTR)
-                    continue;
-                if (n < 0) {
-                    Fail(errno, CopyOutcome::Side::kOutput);
-                    return;
-                }
-                if (n == 0) {
-                    Fail(ENOSPC, CopyOutcome::Side::kOutput);
-                    return;
-                }
-                put += static_cast<std::size_t>(n);
+            if (const int error = WriteAllAt(out_, buffer.data(), want, at); error != 0) {
+                Fail(error, CopyOutcome::Side::kOutput);
+                return;
             }
             Done(at + want);
         }

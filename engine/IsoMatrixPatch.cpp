@@ -1,5 +1,7 @@
 #include "engine/IsoMatrixPatch.h"
 
+#include "files/FileWrite.h"
+
 #include "engine/IsoTrackMatrix.h"
 
 #include <cerrno>
@@ -30,18 +32,9 @@ int WriteMatrices(int out_fd, const std::vector<IsoMatrixPatch>& patches)
     }
     for (const IsoMatrixPatch& patch : patches) {
         const TrackMatrixBytes bytes = EncodeTrackMatrix(patch.matrix);
-        std::size_t put = 0;
-        while (put < bytes.size()) {
-            const ssize_t n = ::pwrite(out_fd, bytes.data() + put, bytes.size() - put,
-                                       static_cast<off_t>(patch.offset + put));
-            if (n < 0 && errno == EINTR)
-                continue;
-            if (n < 0)
-                return errno;
-            if (n == 0)
-                return ENOSPC;
-            put += static_cast<std::size_t>(n);
-        }
+        if (const int error = WriteAllAt(out_fd, bytes.data(), bytes.size(), patch.offset);
+            error != 0)
+            return error;
     }
     return 0;
 }

@@ -7,7 +7,7 @@
 // filesystems allow: a reflink (the output shares the input's blocks until
 // either is written), else a copy inside the kernel, else reads and writes
 // through a small buffer. Neither file's position is used or moved, and
-// the data is as durable as that of any ordinary copy (no fsync).
+// the data is as durable as that of any ordinary copy (nothing is synced to the disk).
 
 enum class CopyWay {
     kNone,           // nothing was copied yet

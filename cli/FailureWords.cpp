@@ -172,7 +172,7 @@ std::string RejectionSentence(const InputVerdict& verdict)
     return "";
 }
 
-std::string LeftOutNote(const std::vector<LeftOutStream>& streams, const std::string& pattern)
+std::string LeftOutNote(const std::vector<LeftOutStream>& streams)
 {
     std::vector<std::string> names;
     for (const LeftOutStream& stream : streams) {
@@ -188,8 +188,5 @@ std::string LeftOutNote(const std::vector<LeftOutStream>& streams, const std::st
             list += k + 1 == names.size() ? " and " : ", ";
         list += names[k];
     }
-    const std::size_t slot = pattern.find("%1");
-    if (slot == std::string::npos)
-        return list + " left out: the output container cannot hold them";
-    return pattern.substr(0, slot) + list + pattern.substr(slot + 2);
+    return list + " left out: the output container cannot hold them";
 }

@@ -17,8 +17,6 @@ std::string FailureSentence(const Failure& failure);
 std::string RejectionSentence(const InputVerdict& verdict);
 
 // What a done file's output does not carry, as a note beside "done": "DVD
-// subtitles left out: the output container cannot hold them". `pattern` is
-// that sentence in the window's language, with %1 where the streams' names
-// go; without one (empty, or no %1 in it) the note is in English. "" for no
+// subtitles left out: the output container cannot hold them". "" for no
 // stream.
-std::string LeftOutNote(const std::vector<LeftOutStream>& streams, const std::string& pattern = "");
+std::string LeftOutNote(const std::vector<LeftOutStream>& streams);

@@ -4,8 +4,10 @@
 
 #include <QAbstractItemModel>
 #include <QApplication>
+#include <QFontMetricsF>
 #include <QStyle>
 #include <QWidget>
+#include <cmath>
 
 namespace {
 
@@ -74,7 +76,15 @@ void PathDelegate::initStyleOption(QStyleOptionViewItem* option, const QModelInd
         style->subElementRect(QStyle::SE_ItemViewItemText, option, widget).width() - 2 * margin;
     const QStringList& same = SameNamed(index);
     const int kept = same.size() > 1 ? DistinguishingFolders(option->text, same) : 0;
-    option->text = ElidePath(option->text, option->fontMetrics, room, kept);
+    // The style cuts a text whose exact width exceeds the room by a fraction
+    // of a pixel, which a rounded width would not show: widths round up.
+    const QFontMetricsF metrics(option->font);
+    option->text = ElidePath(
+        option->text,
+        [&metrics](const QString& text) {
+            return static_cast<int>(std::ceil(metrics.horizontalAdvance(text)));
+        },
+        room, kept);
 }
 
 QString PathDelegate::ShownText(const QStyleOptionViewItem& option, const QModelIndex& index) const

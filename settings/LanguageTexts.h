@@ -67,6 +67,33 @@ struct LanguageTexts {
     struct Wjcw {
         std::string jjfw, gxct, wzd, mbcz, cpym, wxlj, kcp, wjgd, yjcw, wzcw;
     } wjcw;
+    // Why a file of a batch failed, as the window says it.
+    struct Shibai {
+        // A sentence for each step of the work that can fail (%1 and %2
+        // where it names a codec, a container, a path, a time or an angle);
+        // yyfg puts the cause (%2) after the step's sentence (%1).
+        std::string zhsb, dksr, dql, szjm, dkjm, szsc, jcsc, brn, cjsc, mczy, fgsr, xwjt, dqsr,
+            xrsc, wcsc, ncbz, xzbf, scbj, yyfg;
+        // A file cut short: where it ends of how long it should be (%1,
+        // %2), or only where it ends; then, when an index tells, how many
+        // of its listed units were read (%1 of %2, %3 the units' word:
+        // pictures, sound packets, packets).
+        std::string bwz, bwz1, sysl, hm, yb, sjb;
+        // Causes worth their own words: no space, file too large, no
+        // permission, read-only disk, damaged data, no memory, a read or
+        // write error, not there, ends too early, not supported.
+        std::string kjbz, wjtd, mqx, zd, sjsh, nc, io, bcz, tqjs, bzc;
+        // A stream by its codec's name (%1): video, sound, subtitles; the
+        // name of an unknown codec; the joints of a list of streams.
+        std::string sp, yp, zm, wzbm, lbfg, lbzh;
+        // A few words for the status column, by step and by cause.
+        std::string ddk, ddq, djm, dsc, dbrn, dcj, dmc, dfg, ddc, dxr, dbwz, dnc, dxz, dbj, dkj,
+            dtd, dqx, dzd, dsh, dio, dbcz, dbzc;
+        // The message at the end of a batch: one file that failed (%1 its
+        // name), several, the files a failure kept from their turn, and the
+        // line for the files of a long list left unnamed (%1 how many).
+        std::string wjsb, dgsb, wks, gdwj;
+    } shibai;
 };
 
 // The process-wide texts.

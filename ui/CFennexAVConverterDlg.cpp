@@ -19,6 +19,7 @@
 #include "ui/FileListColumns.h"
 #include "ui/FileRowTexts.h"
 #include "ui/FolderChoices.h"
+#include "ui/StatusColumn.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -29,14 +30,17 @@
 #include <QDropEvent>
 #include <QElapsedTimer>
 #include <QFileInfo>
+#include <QFontMetricsF>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QMimeData>
 #include <QMouseEvent>
 #include <QRadioButton>
 #include <QStandardPaths>
+#include <QStyle>
 #include <QUrl>
 #include <QWindow>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -106,6 +110,7 @@ bool CFennexAVConverterDlg::OnInitDialog()
     SetUpColours();
     SetUpFileList();
     LoadLanguageTexts();
+    FitStatusColumn();
     SetUpTooltips();
     SetUpButtonFaces();
     SetUpAccessibleNames();
@@ -156,6 +161,40 @@ void CFennexAVConverterDlg::SetUpFileList()
         else
             list->setColumnWidth(column, kColumnWidths[column]);
     }
+    // The paths take what the other columns leave of the list, so that the
+    // status column is in sight whole, however wide its words are.
+    header->setSectionResizeMode(kColumnPath, QHeaderView::Stretch);
+}
+
+void CFennexAVConverterDlg::FitStatusColumn()
+{
+    CCheckListCtrl* list = FileList();
+    QStringList texts = StatusWords();
+    for (int row = 0; row < list->GetItemCount(); ++row) {
+        const QString status = list->GetItemText(row, kColumnStatus);
+        if (!texts.contains(status))
+            texts << status;
+    }
+    // Widths round up: the style cuts a text that is a fraction of a pixel
+    // wider than its room.
+    const auto widthIn = [](const QFont& font) {
+        return [metrics = QFontMetricsF(font)](const QString& text) {
+            return static_cast<int>(std::ceil(metrics.horizontalAdvance(text)));
+        };
+    };
+    // The style draws a cell's text inside a margin on either side; the
+    // grid line takes a pixel of the right one.
+    QStyle* style = list->style();
+    const int margin = style->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, list) + 1;
+    int width = FittingColumnWidth(texts, widthIn(list->font()), 2 * margin + 1,
+                                   kColumnWidths[kColumnStatus]);
+    // The heading, inside the header's margins.
+    QHeaderView* header = list->header();
+    const int headerMargin = style->pixelMetric(QStyle::PM_HeaderMargin, nullptr, header);
+    width = FittingColumnWidth({list->headerItem()->text(kColumnStatus)}, widthIn(header->font()),
+                               2 * headerMargin + 1, width);
+    if (list->columnWidth(kColumnStatus) != width)
+        list->setColumnWidth(kColumnStatus, width);
 }
 
 void CFennexAVConverterDlg::LoadLanguageTexts()
@@ -575,6 +614,7 @@ void CFennexAVConverterDlg::DeleteSelectedRow()
     if (removed < 0)
         return;
     list->DeleteItem(removed);
+    FitStatusColumn();
     const int left = list->GetItemCount();
     list->viewport()->update();
     if (left == 0)
@@ -590,6 +630,7 @@ void CFennexAVConverterDlg::DeleteSelectedRow()
 void CFennexAVConverterDlg::RemoveAllRows()
 {
     FileList()->DeleteAllItems();
+    FitStatusColumn();
 }
 
 // --- output folder --------------------------------------------------------

@@ -166,6 +166,9 @@ private:
     // added to refused, when it is rejected.
     bool ProbeAndAppend(const QString& path, int row, std::vector<RefusedFile>& refused);
     void ShowRefused(const std::vector<RefusedFile>& refused);
+    // Widens or narrows the status column to its longest word and the
+    // words its rows show now; the path column takes the rest of the list.
+    void FitStatusColumn();
 
     std::unique_ptr<Ui::CFennexAVConverterDlg> m_ui;
     PresetIndexes m_presetIndex{};

@@ -8,17 +8,19 @@
 #include "batch/FileNames.h"
 #include "batch/JournalPlace.h"
 #include "batch/NameJournal.h"
-#include "cli/FailureWords.h"
 #include "controls/CCheckListCtrl.h"
 #include "controls/CLabel.h"
 #include "engine/ConversionJob.h"
 #include "settings/LanguageTexts.h"
+#include "ui/BatchEndNotice.h"
 #include "ui/CAVConvertDlg.h"
 #include "ui/DesktopHooks.h"
+#include "ui/FailureText.h"
 #include "ui/FileErrorText.h"
 #include "ui/FileListColumns.h"
 #include "ui/FolderChoices.h"
 #include "ui/ProgressTexts.h"
+#include "ui/StatusColumn.h"
 
 #include <QApplication>
 #include <QProgressBar>
@@ -272,13 +274,15 @@ void CFennexAVConverterDlg::OnTimer()
 
 // Marks the rows of positions the session has just settled, each once and
 // from its settled outcome: a done row says so, says in the tooltip of its
-// status what its file left out and is unticked, a failed one says why there
-// (elsewhere the list shows its own);
-// a stopped or unreached row keeps its status and its tick.
+// status what its file left out and is unticked; a failed one shows a few
+// words of why in its status, in the failure colour, and the whole reason
+// in the tooltip (elsewhere the list shows its own); a stopped or unreached
+// row keeps its status and its tick.
 void CFennexAVConverterDlg::MarkSettledRows(const std::vector<int>& positions)
 {
     const BatchSession& session = *Batch().session;
     CCheckListCtrl* list = FileList();
+    bool marked = false;
     for (int position : positions) {
         const int row = m_selectedRows[static_cast<std::size_t>(position)];
         QTreeWidgetItem* item = list->topLevelItem(row);
@@ -287,12 +291,20 @@ void CFennexAVConverterDlg::MarkSettledRows(const std::vector<int>& positions)
             (outcome.kind != PositionOutcome::kDone && outcome.kind != PositionOutcome::kFailed))
             continue;
         const bool done = outcome.kind == PositionOutcome::kDone;
-        list->SetItemText(row, kColumnStatus, Q(done ? g_texts.tishi.wc : g_texts.tishi.sb));
-        item->setToolTip(kColumnStatus, done ? Q(LeftOutNote(outcome.leftOut, g_texts.tishi.wbl))
-                                             : Q(FailureSentence(outcome.failure)));
+        list->SetItemText(row, kColumnStatus,
+                          done ? Q(g_texts.tishi.wc) : ShortFailureText(outcome.failure));
+        item->setToolTip(kColumnStatus,
+                         done ? LeftOutText(outcome.leftOut) : FailureText(outcome.failure));
+        if (done)
+            item->setData(kColumnStatus, Qt::ForegroundRole, QVariant());
+        else
+            item->setForeground(kColumnStatus, FailedStatusColour());
         if (done)
             list->SetCheck(row, false);
+        marked = true;
     }
+    if (marked)
+        FitStatusColumn();
 }
 
 void CFennexAVConverterDlg::ShowFileErrors(const std::vector<FileError>& errors)
@@ -312,11 +324,18 @@ void CFennexAVConverterDlg::FinishBatch()
     MarkSettledRows(end.settled);
     ShowFileErrors(end.errors);
 
-    if (end.end == BatchEnd::kCancelled)
-        return;  // stopped: no message, no folder
-    if (end.failedAtEnd)
-        Desktop().showMessage(this, Q(g_texts.tishi.hbsb));
-    else if (m_openFolderWhenDone)
+    // Stopped: no message, no folder. Otherwise one message for every file
+    // that failed, then the output folder.
+    std::vector<EndedFile> files;
+    for (int position = 0; position < session.FileCount(); ++position)
+        files.push_back({Q(session.File(position).input), session.Outcome(position)});
+    QStringList listed;
+    for (int row = 0; row < list->GetItemCount(); ++row)
+        listed << list->GetItemText(row, kColumnPath);
+    const BatchEndNotice notice = NoticeAtBatchEnd(end.end, files, listed, m_openFolderWhenDone);
+    if (!notice.message.isEmpty())
+        Desktop().showMessage(this, notice.message);
+    if (notice.openFolder)
         Desktop().openWithDefaultHandler(m_outputFolder);
 }
 

@@ -1,6 +1,5 @@
 // Batches run through the real main window on real files, offscreen.
 #include "batch/NameJournal.h"
-#include "cli/FailureWords.h"
 #include "controls/CCheckListCtrl.h"
 #include "controls/CControlButton.h"
 #include "controls/CLabel.h"
@@ -12,14 +11,18 @@
 #include "ui/CAVConvertDlg.h"
 #include "ui/CFennexAVConverterDlg.h"
 #include "ui/DesktopHooks.h"
+#include "ui/FailureText.h"
 #include "ui/FileErrorText.h"
+#include "ui/StatusColumn.h"
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QHeaderView>
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QStyle>
 #include <QTimer>
 #include <QTreeWidgetItem>
 #include <QtTest>
@@ -64,6 +67,7 @@ private:
     std::string m_root, m_in, m_out;
     std::unique_ptr<CFennexAVConverterDlg> m_dlg;
     QStringList m_messages, m_fileErrors, m_opened, m_questions;
+    QStringList m_order;    // "message" and "open", as they came
     bool m_answer = false;  // to every question
     std::function<void(CAVConvertDlg*)>
         m_duringBatch;  // called every 20 ms while the progress dialog is up
@@ -119,6 +123,45 @@ private:
         m_duringBatch = nullptr;
     }
 
+    // Opens the window anew with a language file of the source tree.
+    void UseLanguage(const QString& file)
+    {
+        m_dlg.reset();
+        const std::string name = file.toStdString();
+        const std::string copy = m_root + "/exe/languages/" + name;
+        if (!fs::exists(copy))
+            fs::copy_file(std::string(FENNEX_RESOURCES) + "/languages/" + name, copy);
+        QVERIFY(WriteText(m_root + "/exe/setting.ini", "LANGUAGE", "file", name));
+        m_dlg = std::make_unique<CFennexAVConverterDlg>();
+        m_dlg->endProcess = [] {};
+        m_dlg->preFileWaitMs = 300;
+        m_dlg->show();
+    }
+
+    // An input added whole and cut short afterwards, as a copy that had not
+    // finished when it was listed: it should run 3 s and ends near 1 s.
+    std::string CutShortInput(const std::string& name)
+    {
+        MediaRecipe longer;
+        longer.seconds = 3;
+        const std::string path = Input(name, longer);
+        Add({path});
+        fs::resize_file(path, fs::file_size(path) / 2);
+        return path;
+    }
+
+    // Whether a row's status shows whole in the status column, in sight.
+    bool StatusFits(int row) const
+    {
+        const int margin =
+            List()->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, List()) + 1;
+        const int room = List()->columnWidth(6) - 2 * margin;
+        QHeaderView* header = List()->header();
+        return QFontMetrics(List()->font()).horizontalAdvance(Status(row)) <= room &&
+               header->sectionViewportPosition(6) + header->sectionSize(6) <=
+                   List()->viewport()->width();
+    }
+
     CCheckListCtrl* List() const { return m_dlg->FileList(); }
     QString Status(int row) const { return List()->GetItemText(row, 6); }
     bool IsProgressUp() const
@@ -145,16 +188,23 @@ private slots:
         m_fileErrors.clear();
         m_opened.clear();
         m_questions.clear();
+        m_order.clear();
         m_answer = false;
         m_maxFileBar = m_maxBatchBar = 0;
         m_lastFileLabel.clear();
         m_lastBatchLabel.clear();
         ResetDesktopHooks();
-        Desktop().showMessage = [this](QWidget*, const QString& text) { m_messages << text; };
+        Desktop().showMessage = [this](QWidget*, const QString& text) {
+            m_messages << text;
+            m_order << QStringLiteral("message");
+        };
         Desktop().showFileError = [this](QWidget*, const QString& path, int error) {
             m_fileErrors << FileErrorText(path, error);
         };
-        Desktop().openWithDefaultHandler = [this](const QString& target) { m_opened << target; };
+        Desktop().openWithDefaultHandler = [this](const QString& target) {
+            m_opened << target;
+            m_order << QStringLiteral("open");
+        };
         Desktop().askYesNo = [this](QWidget*, const QString& text) {
             m_questions << text;
             return m_answer;
@@ -239,39 +289,113 @@ private slots:
         // The window's sentence from its language file, the names put in.
         QVERIFY(g_texts.tishi.wbl.find("%1") != std::string::npos);
         const QString tip = List()->topLevelItem(1)->toolTip(6);
-        QCOMPARE(tip, Q(LeftOutNote({{AV_CODEC_ID_DVD_SUBTITLE, AVMEDIA_TYPE_SUBTITLE}},
-                                    g_texts.tishi.wbl)));
-        QVERIFY(tip.contains(QStringLiteral("DVD subtitles")));
+        QCOMPARE(tip, LeftOutText({{AV_CODEC_ID_DVD_SUBTITLE, AVMEDIA_TYPE_SUBTITLE}}));
+        QCOMPARE(tip, QStringLiteral("未保留DVD字幕：输出文件的格式无法容纳"));
         QCOMPARE(ReadRotationCw(m_out + "/b.mkv"), 90);
     }
 
-    void failedMiddleFileIsMarkedAndTheBatchGoesOn()
+    // The second of three files turns out cut short: the batch goes on, and
+    // at its end one message in the window's language names the file and
+    // why; its row says so in a few words, the whole reason in its tip.
+    void aFailedMiddleFileIsNamedWithItsReasonAtTheEnd_data()
     {
+        QTest::addColumn<QString>("language");
+        QTest::addColumn<QString>("message");
+        QTest::addColumn<QString>("reason");
+        QTest::addColumn<QString>("status");
+        QTest::newRow("chinese")
+            << QStringLiteral("chinese.ini")
+            << QStringLiteral(
+                   "文件 b.mkv 没有旋转成功。\n原因：源文件不完整：在 0:01 处中断，应有 0:03")
+            << QStringLiteral("源文件不完整：在 0:01 处中断，应有 0:03")
+            << QStringLiteral("不完整");
+        QTest::newRow("english")
+            << QStringLiteral("english.ini")
+            << QStringLiteral("The file b.mkv could not be rotated.\nReason: The input is cut "
+                              "short: it ends at 0:01 of 0:03")
+            << QStringLiteral("The input is cut short: it ends at 0:01 of 0:03")
+            << QStringLiteral("Cut short");
+    }
+
+    void aFailedMiddleFileIsNamedWithItsReasonAtTheEnd()
+    {
+        QFETCH(QString, language);
+        QFETCH(QString, message);
+        QFETCH(QString, reason);
+        QFETCH(QString, status);
+        UseLanguage(language);
+        const std::string a = Input("a.mp4");
+        Add({a});
+        const std::string b = CutShortInput("b.mkv");
+        const std::string cutBytes = ReadWholeFile(b);
+        const std::string c = Input("c.avi");
+        Add({c});
+        Start();
+
+        QCOMPARE(m_messages, QStringList{message});
+        QCOMPARE(Status(0), Q(g_texts.tishi.wc));
+        QCOMPARE(Status(2), Q(g_texts.tishi.wc));
+        QCOMPARE(Status(1), status);
+        QCOMPARE(List()->topLevelItem(1)->toolTip(6), reason);
+        QCOMPARE(List()->topLevelItem(1)->foreground(6).color(), FailedStatusColour());
+        QVERIFY(StatusFits(1));
+        QVERIFY(List()->GetCheck(1));
+        QVERIFY(!List()->GetCheck(0) && !List()->GetCheck(2));
+        // The message first, then the folder with the files that are done.
+        QCOMPARE(m_order, (QStringList{QStringLiteral("message"), QStringLiteral("open")}));
+        QCOMPARE(ReadRotationCw(m_out + "/a.mp4"), 90);
+        QCOMPARE(ReadRotationCw(m_out + "/c.avi"), 90);
+        QCOMPARE(FolderNames(m_out), (std::vector<std::string>{"a.mp4", "c.avi"}));
+        QCOMPARE(FolderNames(m_in), (std::vector<std::string>{"a.mp4", "b.mkv", "c.avi"}));
+        QVERIFY(ReadWholeFile(b) == cutBytes);
+
+        // Done again, the row loses the failure's colour and words.
+        fs::remove(b);
+        MediaRecipe whole;
+        whole.seconds = 3;
+        Input("b.mkv", whole);
+        List()->SetCheck(0, false);
+        List()->SetCheck(2, false);
+        m_messages.clear();
+        Start();
+        QCOMPARE(m_messages, QStringList());
+        QCOMPARE(Status(1), Q(g_texts.tishi.wc));
+        QVERIFY(List()->topLevelItem(1)->toolTip(6).isEmpty());
+        QVERIFY(!List()->topLevelItem(1)->data(6, Qt::ForegroundRole).isValid());
+    }
+
+    // Files of the same name are told apart by their folders, as in the list.
+    void severalFailedFilesAreListedInOneMessage()
+    {
+        fs::create_directories(m_in + "/day one");
+        fs::create_directories(m_in + "/day two");
         MediaRecipe vp8;
         vp8.video_codec = "vp8";
         vp8.audio_codec = "";
+        const std::string one = CutShortInput("day one/clip.mkv");
         const std::string a = Input("a.mp4");
-        const std::string b = Input("b.mkv", vp8);  // the MOV muxer takes no VP8: its header fails
-        const std::string c = Input("c.avi");
-        Add({a, b, c});
+        const std::string two = Input("day two/clip.mkv", vp8);  // QuickTime takes no VP8
+        Add({a, two});
         Start();
 
-        QCOMPARE(m_messages, QStringList());
-        QCOMPARE(Status(0), Q(g_texts.tishi.wc));
-        QCOMPARE(Status(1), Q(g_texts.tishi.sb));
-        QVERIFY(List()->GetCheck(1));
-        QCOMPARE(Status(2), Q(g_texts.tishi.wc));
-        // The failed row's status says why; the others keep the list's tip.
-        QVERIFY(!List()->topLevelItem(1)->toolTip(6).isEmpty());
-        QVERIFY(List()->topLevelItem(0)->toolTip(6).isEmpty());
-        QCOMPARE(List()->topLevelItem(1)->toolTip(0), Q(b));
-        // The broken output of the failed file is gone; nothing else is.
-        QCOMPARE(FolderNames(m_out), (std::vector<std::string>{"a.mp4", "c.avi"}));
-        QCOMPARE(FolderNames(m_in), (std::vector<std::string>{"a.mp4", "b.mkv", "c.avi"}));
-        QCOMPARE(m_opened.size(), 1);
+        QCOMPARE(m_messages, QStringList{QStringLiteral(
+                                 "以下文件没有旋转成功：\n"
+                                 "day one/clip.mkv：源文件不完整：在 0:01 处中断，应有 0:03\n"
+                                 "day two/clip.mkv：QuickTime格式的文件无法容纳On2 VP8视频")});
+        QCOMPARE(Status(0), QStringLiteral("不完整"));
+        QCOMPARE(Status(1), Q(g_texts.tishi.wc));
+        QCOMPARE(Status(2), QStringLiteral("编码不支持"));
+        QVERIFY(StatusFits(0) && StatusFits(2));
+        QCOMPARE(m_opened, QStringList{Q(m_out)});
+        // The broken outputs of the failed files are gone; nothing else is.
+        QCOMPARE(FolderNames(m_out), (std::vector<std::string>{"a.mp4"}));
+        QCOMPARE(FolderNames(m_in), (std::vector<std::string>{"a.mp4", "day one", "day two"}));
+        QCOMPARE(FolderNames(m_in + "/day two"), (std::vector<std::string>{"clip.mkv"}));
     }
 
-    void failedLastFileShowsTheMessage()
+    // The last file failing says so in the same message; the folder still
+    // opens for the files that are done, and does not when none is.
+    void aFailedLastFileIsNamedAndTheFolderOpensForTheRest()
     {
         MediaRecipe vp8;
         vp8.video_codec = "vp8";
@@ -281,11 +405,20 @@ private slots:
         Add({a, b});
         Start();
 
-        QCOMPARE(m_messages, QStringList{Q(g_texts.tishi.hbsb)});
+        const QString message = QStringLiteral(
+            "文件 b.mkv 没有旋转成功。\n原因：QuickTime格式的文件无法容纳On2 VP8视频");
+        QCOMPARE(m_messages, QStringList{message});
         QCOMPARE(Status(0), Q(g_texts.tishi.wc));
-        QCOMPARE(Status(1), Q(g_texts.tishi.sb));
+        QCOMPARE(Status(1), QStringLiteral("编码不支持"));
         QCOMPARE(FolderNames(m_in), (std::vector<std::string>{"a.mp4", "b.mkv"}));
         QCOMPARE(FolderNames(m_out), (std::vector<std::string>{"a.mp4"}));
+        QCOMPARE(m_order, (QStringList{QStringLiteral("message"), QStringLiteral("open")}));
+
+        // Only the failed file is still ticked: nothing is done this time.
+        m_messages.clear();
+        m_opened.clear();
+        Start();
+        QCOMPARE(m_messages, QStringList{message});
         QVERIFY(m_opened.isEmpty());
     }
 
@@ -300,9 +433,13 @@ private slots:
         Start();
 
         QVERIFY(!IsProgressUp());
-        QCOMPARE(m_messages, QStringList{Q(g_texts.tishi.hbsb)});
+        // The message names the file that ended the batch and the one it
+        // kept from its turn.
+        QCOMPARE(m_messages, QStringList{QStringLiteral(
+                                 "文件 b.mp4 没有旋转成功。\n原因：无法打开源文件：数据已损坏\n\n"
+                                 "转换到此结束，以下文件没有旋转：\nc.mp4")});
         QCOMPARE(Status(0), Q(g_texts.tishi.wc));
-        QCOMPARE(Status(1), Q(g_texts.tishi.sb));
+        QCOMPARE(Status(1), QStringLiteral("已损坏"));
         QCOMPARE(Status(2), Q(g_texts.jiemian.zb));
         QVERIFY(List()->GetCheck(2));
         QCOMPARE(FolderNames(m_in), (std::vector<std::string>{"a.mp4", "b.mp4", "c.mp4"}));
@@ -385,9 +522,10 @@ private slots:
         disconnect(watch);
 
         QVERIFY(removed);
-        QCOMPARE(statusesOfRow0, QStringList{Q(g_texts.tishi.sb)});
+        QCOMPARE(statusesOfRow0, QStringList{QStringLiteral("输出已丢失")});
         QVERIFY(!unticked);
-        QVERIFY(List()->topLevelItem(0)->toolTip(6).contains(QStringLiteral("disappeared")));
+        QCOMPARE(List()->topLevelItem(0)->toolTip(6),
+                 QStringLiteral("输出文件 %1 不见了").arg(Q(m_out + "/a.mov")));
         QCOMPARE(Status(1), Q(g_texts.tishi.wc));
         QVERIFY(!List()->GetCheck(1));
         QCOMPARE(FolderNames(m_in), (std::vector<std::string>{"a.mp4", "b.mp4"}));

@@ -82,7 +82,7 @@ TEST(ReadableNames, CodecsAreNamedByTheReadablePartOfTheirLongName)
     EXPECT_EQ(ReadableName(nullptr), "");
 }
 
-TEST(FailureWords, LeftOutStreamsAreNamedOnceInTheNoteOrInTheGivenSentence)
+TEST(FailureWords, LeftOutStreamsAreNamedOnceInTheNote)
 {
     const LeftOutStream dvd{AV_CODEC_ID_DVD_SUBTITLE, AVMEDIA_TYPE_SUBTITLE};
     const LeftOutStream pgs{AV_CODEC_ID_HDMV_PGS_SUBTITLE, AVMEDIA_TYPE_SUBTITLE};
@@ -94,9 +94,4 @@ TEST(FailureWords, LeftOutStreamsAreNamedOnceInTheNoteOrInTheGivenSentence)
     EXPECT_EQ(LeftOutNote({dvd, pgs, xsub, unknown}),
               "DVD subtitles, HDMV Presentation Graphic Stream subtitles, XSUB subtitles and "
               "unknown subtitles left out: the output container cannot hold them");
-    // The window's sentence, in its language; one without a place for the
-    // names falls back to English.
-    EXPECT_EQ(LeftOutNote({dvd}, "未保留%1：格式无法容纳"), "未保留DVD subtitles：格式无法容纳");
-    EXPECT_EQ(LeftOutNote({dvd}, "left out"),
-              "DVD subtitles left out: the output container cannot hold them");
 }

@@ -1,5 +1,10 @@
 #include "controls/PathElide.h"
 
+#include "controls/CCheckListCtrl.h"
+#include "controls/PathDelegate.h"
+
+#include <QStyle>
+#include <QTest>
 #include <gtest/gtest.h>
 
 namespace {
@@ -69,6 +74,54 @@ TEST(PathElide, SameNamedPathsKeepTheFolderThatTellsThemApart)
     EXPECT_EQ(ElidePath(a, Chars, 22, 1), QStringLiteral("/home/…/day1/phone.mp4"));
     // Kept folders that do not fit: the first of them, then the name.
     EXPECT_EQ(ElidePath(a, Chars, 20, 3), QStringLiteral("…/Videos/…/phone.mp4"));
+}
+
+// Whatever the width of the column, the style draws a path cell's text as
+// the delegate shortened it: it finds nothing more to cut off its end
+// (the style measures the exact, unrounded width of the text).
+TEST(PathDelegate, TheStyleFindsNothingMoreToCut)
+{
+    CCheckListCtrl list;
+    list.setColumnCount(2);
+    list.setRootIsDecorated(false);
+    list.InitCheckHeader();
+    auto* delegate = new PathDelegate(&list);
+    list.setItemDelegateForColumn(0, delegate);
+    const QStringList paths = {
+        QStringLiteral("/tmp/Videos/2024 summer holiday/day three at the seaside/garden-party.mkv"),
+        QStringLiteral(
+            "/tmp/Videos/2024 summer holiday/day three at the seaside/holiday-beach.mp4"),
+        QStringLiteral("/home/me/old-camcorder.avi"), QStringLiteral("/v/a/clip.mp4"),
+        QStringLiteral("/v/b/clip.mp4")};
+    for (const QString& path : paths) {
+        const int row = list.InsertItem(list.GetItemCount(), path);
+        list.SetCheck(row, row % 2 == 0);
+    }
+    list.resize(400, 200);
+    list.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&list));
+    QStyle* style = list.style();
+    const int margin = style->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, &list) + 1;
+    for (int width = 60; width <= 220; ++width) {
+        list.setColumnWidth(0, width);
+        for (int row = 0; row < list.GetItemCount(); ++row) {
+            const QModelIndex index = list.model()->index(row, 0);
+            QStyleOptionViewItem option;
+            option.initFrom(list.viewport());
+            option.widget = &list;
+            option.rect = list.visualRect(index);
+            QStyleOptionViewItem shown = option;
+            const QString text = delegate->ShownText(option, index);
+            shown.text = text;
+            shown.features =
+                QStyleOptionViewItem::HasDisplay | QStyleOptionViewItem::HasCheckIndicator;
+            const int room =
+                style->subElementRect(QStyle::SE_ItemViewItemText, &shown, &list).width() -
+                2 * margin;
+            EXPECT_EQ(list.fontMetrics().elidedText(text, Qt::ElideRight, room), text)
+                << width << " " << text.toStdString();
+        }
+    }
 }
 
 }  // namespace

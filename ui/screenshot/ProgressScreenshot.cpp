@@ -2,6 +2,7 @@
 // the progress dialog in mid-batch as progress.png, then stops the batch.
 // The videos lie deep in folders, so the file row shows how a long path
 // gives way in its middle while the percentage stays.
+//   fennex-progress-screenshot [output folder] [language file, e.g. english.ini]
 #include "controls/CCheckListCtrl.h"
 #include "controls/CLabel.h"
 #include "engine/ConversionJob.h"
@@ -9,6 +10,7 @@
 #include "ui/CAVConvertDlg.h"
 #include "ui/CFennexAVConverterDlg.h"
 #include "ui/DesktopHooks.h"
+#include "ui/screenshot/ScreenshotLanguage.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -22,6 +24,7 @@ int main(int argc, char* argv[])
 {
     QApplication app(argc, argv);
     const QString outDir = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QDir::currentPath();
+    const std::string program = UseLanguageFile(argc > 2 ? argv[2] : "");
 
     const std::string folder = MakeTempFolder("fennex-progress-shot");
     const std::string output = folder + "/rotated";
@@ -69,5 +72,7 @@ int main(int argc, char* argv[])
 
     std::printf("%s\n", picture.toUtf8().constData());
     RemoveTree(folder);
+    if (!program.empty())
+        RemoveTree(program);
     return saved ? 0 : 1;
 }

@@ -1,27 +1,37 @@
 // Fills the main window with a few generated videos and saves it as PNG:
-// window.png (files listed, second row selected) and empty.png (as started).
-// The videos lie deep in folders, as a user's do, so the list shows how a
-// long path gives way in its middle.
+// empty.png (as started), window.png (files listed, second row selected),
+// then runs them through a batch in which one file turns out cut short and
+// saves message.png (the message at the end) and outcomes.png (done rows
+// and the failed one). The videos lie deep in folders, as a user's do, so
+// the list shows how a long path gives way in its middle.
+//   fennex-screenshot [output folder] [language file, e.g. english.ini]
 #include "controls/CCheckListCtrl.h"
 #include "tests/support/MediaFixtures.h"
 #include "ui/CFennexAVConverterDlg.h"
 #include "ui/DesktopHooks.h"
+#include "ui/screenshot/ScreenshotLanguage.h"
 
 #include <QApplication>
 #include <QComboBox>
 #include <QDir>
+#include <QMessageBox>
 #include <QPixmap>
+#include <QTimer>
 #include <QTreeWidgetItem>
 #include <cstdio>
+#include <filesystem>
 
 int main(int argc, char* argv[])
 {
     QApplication app(argc, argv);
     const QString outDir = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QDir::currentPath();
+    const std::string program = UseLanguageFile(argc > 2 ? argv[2] : "");
 
     const std::string folder = MakeTempFolder("fennex-shot");
     const std::string videos = folder + "/Videos/2024 summer holiday/day three at the seaside";
+    const std::string rotated = folder + "/rotated";
     QDir().mkpath(QString::fromStdString(videos));
+    QDir().mkpath(QString::fromStdString(rotated));
     struct Clip {
         const char* name;
         int width, height, fpsNum, fpsDen;
@@ -30,7 +40,7 @@ int main(int argc, char* argv[])
     const Clip clips[] = {
         {"holiday-beach.mp4", 640, 360, 25, 1, 3.5},
         {"phone-portrait.mov", 360, 640, 30000, 1001, 2.0},
-        {"garden-party.mkv", 480, 270, 24, 1, 1.5},
+        {"garden-party.mkv", 480, 270, 24, 1, 4.0},  // cut short before the batch
         {"old-camcorder.avi", 320, 240, 8, 1, 2.5},
     };
     QStringList paths;
@@ -50,26 +60,53 @@ int main(int argc, char* argv[])
         paths.append(QString::fromStdString(path));
     }
 
+    const auto showBox = Desktop().showMessage;
     Desktop().showMessage = [](QWidget*, const QString& text) {
         std::fprintf(stderr, "message: %s\n", text.toUtf8().constData());
     };
+    Desktop().openWithDefaultHandler = [](const QString&) {};
 
     CFennexAVConverterDlg dialog;
     dialog.endProcess = [] {};
+    dialog.preFileWaitMs = 0;
     dialog.show();
     app.processEvents();
     const QString empty = outDir + QStringLiteral("/empty.png");
     dialog.grab().save(empty);
 
     dialog.AddDroppedFiles(paths);
-    dialog.OutputCombo()->setEditText(QString::fromStdString(folder));
+    dialog.OutputCombo()->setEditText(QString::fromStdString(rotated));
     if (dialog.FileList()->GetItemCount() > 1)
         dialog.FileList()->topLevelItem(1)->setSelected(true);
     app.processEvents();
     const QString full = outDir + QStringLiteral("/window.png");
-    const bool saved = dialog.grab().save(full);
-    std::printf("%s\n%s\n", empty.toUtf8().constData(), full.toUtf8().constData());
+    bool saved = dialog.grab().save(full);
+
+    // The batch: the third file lost its second half after it was listed.
+    const std::string cut = videos + "/garden-party.mkv";
+    std::filesystem::resize_file(cut, std::filesystem::file_size(cut) / 2);
+    const QString message = outDir + QStringLiteral("/message.png");
+    bool messageSaved = false;
+    Desktop().showMessage = [&](QWidget* parent, const QString& text) {
+        QTimer::singleShot(100, parent, [&] {
+            if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+                messageSaved = box->grab().save(message);
+                box->accept();
+            }
+        });
+        showBox(parent, text);
+    };
+    dialog.OnStart();
+    for (int row = 0; row < dialog.FileList()->GetItemCount(); ++row)
+        dialog.FileList()->topLevelItem(row)->setSelected(false);
+    app.processEvents();
+    const QString outcomes = outDir + QStringLiteral("/outcomes.png");
+    saved = dialog.grab().save(outcomes) && messageSaved && saved;
+    std::printf("%s\n%s\n%s\n%s\n", empty.toUtf8().constData(), full.toUtf8().constData(),
+                message.toUtf8().constData(), outcomes.toUtf8().constData());
 
     RemoveTree(folder);
+    if (!program.empty())
+        RemoveTree(program);
     return saved ? 0 : 1;
 }

@@ -89,6 +89,9 @@ BatchEndNotice NoticeAtBatchEnd(BatchEnd end, const std::vector<EndedFile>& file
         };
         notice.message = FailedFilesText(failed, unreached, shownName);
     }
-    notice.openFolder = openFolderWhenDone && anyDone;
+    // As it always has, the folder opens after a batch that ran to its end
+    // without its last file failing.
+    const bool lastFailed = !files.empty() && files.back().outcome.kind == PositionOutcome::kFailed;
+    notice.openFolder = openFolderWhenDone && end == BatchEnd::kFinished && !lastFailed && anyDone;
     return notice;
 }

@@ -36,12 +36,22 @@ TEST_F(BatchEndNoticeTest, AStoppedBatchShowsAndOpensNothing)
     EXPECT_FALSE(notice.openFolder);
 }
 
-TEST_F(BatchEndNoticeTest, TheFolderOpensWhenAskedAndAnyFileIsDone)
+TEST_F(BatchEndNoticeTest, TheFolderOpensWhenAskedAndTheLastFileIsDone)
 {
     const std::vector<EndedFile> done = {File("/v/a.mp4", PositionOutcome::kDone)};
     EXPECT_TRUE(NoticeAtBatchEnd(BatchEnd::kFinished, done, {}, true).openFolder);
     EXPECT_FALSE(NoticeAtBatchEnd(BatchEnd::kFinished, done, {}, false).openFolder);
     EXPECT_TRUE(NoticeAtBatchEnd(BatchEnd::kFinished, done, {}, true).message.isEmpty());
+
+    // A failure before the last file is listed, and the folder still opens.
+    const std::vector<EndedFile> firstFailed = {
+        File("/v/a.mp4", PositionOutcome::kFailed, Failure::kCutShort),
+        File("/v/b.mp4", PositionOutcome::kDone)};
+    EXPECT_TRUE(NoticeAtBatchEnd(BatchEnd::kFinished, firstFailed, {}, true).openFolder);
+    const std::vector<EndedFile> lastFailed = {
+        File("/v/a.mp4", PositionOutcome::kDone),
+        File("/v/b.mp4", PositionOutcome::kFailed, Failure::kCutShort)};
+    EXPECT_FALSE(NoticeAtBatchEnd(BatchEnd::kFinished, lastFailed, {}, true).openFolder);
 
     const std::vector<EndedFile> failed = {
         File("/v/a.mp4", PositionOutcome::kFailed, Failure::kCutShort),

@@ -216,13 +216,17 @@ void BatchSession::FinishOutput(int position, std::vector<FileError>& errors)
     PositionOutcome& outcome = m_outcomes[static_cast<std::size_t>(position)];
     const BatchFile& file = m_files[static_cast<std::size_t>(position)];
     if (!state.output || !state.output->StillThere()) {
-        // Reported done, but what it wrote is gone: that is no result.
         state.movePending = false;
+        ReleaseOutput(position, false);
+        // A settled outcome is never changed: a done file whose output went
+        // between a failed final move and its retry stays done.
+        if (outcome.moveError != 0)
+            return;
+        // Reported done, but what it wrote is gone: that is no result.
         outcome.kind = PositionOutcome::kFailed;
         outcome.failure = Failure(Failure::kOutputDisappeared);
         outcome.failure.path = outcome.output;
         outcome.output.clear();
-        ReleaseOutput(position, false);
         return;
     }
     const std::string written = state.output->path;

@@ -109,16 +109,6 @@ struct MaskedFile {
 
 }  // namespace
 
-int ReportedRotationCw(const std::string& path)
-{
-    AVFormatContext* input = nullptr;
-    if (avformat_open_input(&input, path.c_str(), nullptr, nullptr) < 0)
-        return -1;
-    const int rotation = FirstVideoRotation(input);
-    avformat_close_input(&input);
-    return rotation;
-}
-
 int ReportedRotationCw(int fd, std::uint64_t size, const std::vector<std::uint64_t>& hidden_boxes)
 {
     MaskedFile file;

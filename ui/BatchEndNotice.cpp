@@ -57,7 +57,7 @@ QString FailedFilesText(const std::vector<const EndedFile*>& failed, const QStri
 
 }  // namespace
 
-BatchEndNotice NoticeAtBatchEnd(BatchEnd end, const std::vector<EndedFile>& files,
+BatchEndNotice NoticeAtBatchEnd(BatchEnd end, bool failedAtEnd, const std::vector<EndedFile>& files,
                                 const QStringList& listedPaths, bool openFolderWhenDone)
 {
     BatchEndNotice notice;
@@ -89,9 +89,8 @@ BatchEndNotice NoticeAtBatchEnd(BatchEnd end, const std::vector<EndedFile>& file
         };
         notice.message = FailedFilesText(failed, unreached, shownName);
     }
-    // As it always has, the folder opens after a batch that ran to its end
-    // without its last file failing.
-    const bool lastFailed = !files.empty() && files.back().outcome.kind == PositionOutcome::kFailed;
-    notice.openFolder = openFolderWhenDone && end == BatchEnd::kFinished && !lastFailed && anyDone;
+    // As it always has, the folder opens after a batch that did not end on
+    // a failure.
+    notice.openFolder = openFolderWhenDone && !failedAtEnd && anyDone;
     return notice;
 }

@@ -24,8 +24,9 @@ struct BatchEndNotice {
 // and its reason, and the files a failure kept from their turn; each file
 // shows as many of its folders as tell it from the other paths of
 // `listedPaths` (the file list) of the same name. The output folder opens
-// when the user asked for it and the batch ran to its end without its last
-// file failing, as it always has (and some file is done: a batch where
-// every file failed has nothing to show there).
-BatchEndNotice NoticeAtBatchEnd(BatchEnd end, const std::vector<EndedFile>& files,
+// when the user asked for it and the batch did not end on a failure
+// (failedAtEnd, as the session says: the last file failed or the worker
+// ended before it), as it always has, and some file is done: a batch where
+// every file failed has nothing to show there.
+BatchEndNotice NoticeAtBatchEnd(BatchEnd end, bool failedAtEnd, const std::vector<EndedFile>& files,
                                 const QStringList& listedPaths, bool openFolderWhenDone);

@@ -332,7 +332,8 @@ void CFennexAVConverterDlg::FinishBatch()
     QStringList listed;
     for (int row = 0; row < list->GetItemCount(); ++row)
         listed << list->GetItemText(row, kColumnPath);
-    const BatchEndNotice notice = NoticeAtBatchEnd(end.end, files, listed, m_openFolderWhenDone);
+    const BatchEndNotice notice =
+        NoticeAtBatchEnd(end.end, end.failedAtEnd, files, listed, m_openFolderWhenDone);
     if (!notice.message.isEmpty())
         Desktop().showMessage(this, notice.message);
     if (notice.openFolder)

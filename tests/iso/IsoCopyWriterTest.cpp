@@ -137,10 +137,10 @@ TEST_F(IsoCopyWriterTest, TheCheckOfTheHeaderSeesWhatAFullOpenSees)
         const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
         ASSERT_GE(fd, 0);
         EXPECT_EQ(ReportedRotationCw(fd, inspection.file_size, inspection.sample_tables),
-                  ReportedRotationCw(path));
+                  ReadRotationCw(path));
         ::close(fd);
     }
-    EXPECT_EQ(ReportedRotationCw(phone), 270);
+    EXPECT_EQ(ReadRotationCw(phone), 270);
 }
 
 // What a player shows first is the stored picture turned: FFmpeg's player

@@ -69,7 +69,7 @@ protected:
         EXPECT_TRUE(DiffersOnlyInMatrices(in, out, VideoMatrixOffsets(before), &why)) << why;
         EXPECT_EQ(FileSize(out), FileSize(in));
         EXPECT_EQ(ExiftoolRotation(out), expected_cw) << "exiftool";
-        EXPECT_EQ(ReportedRotationCw(out), expected_cw) << "libavformat";
+        EXPECT_EQ(ReadRotationCw(out), expected_cw) << "libavformat";
         return out;
     }
 

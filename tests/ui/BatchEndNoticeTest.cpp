@@ -31,7 +31,7 @@ TEST_F(BatchEndNoticeTest, AStoppedBatchShowsAndOpensNothing)
     const std::vector<EndedFile> files = {File("/v/a.mp4", PositionOutcome::kDone),
                                           File("/v/b.mp4", PositionOutcome::kFailed),
                                           File("/v/c.mp4", PositionOutcome::kStopped)};
-    const BatchEndNotice notice = NoticeAtBatchEnd(BatchEnd::kCancelled, files, {}, true);
+    const BatchEndNotice notice = NoticeAtBatchEnd(BatchEnd::kCancelled, false, files, {}, true);
     EXPECT_TRUE(notice.message.isEmpty());
     EXPECT_FALSE(notice.openFolder);
 }
@@ -39,24 +39,24 @@ TEST_F(BatchEndNoticeTest, AStoppedBatchShowsAndOpensNothing)
 TEST_F(BatchEndNoticeTest, TheFolderOpensWhenAskedAndTheLastFileIsDone)
 {
     const std::vector<EndedFile> done = {File("/v/a.mp4", PositionOutcome::kDone)};
-    EXPECT_TRUE(NoticeAtBatchEnd(BatchEnd::kFinished, done, {}, true).openFolder);
-    EXPECT_FALSE(NoticeAtBatchEnd(BatchEnd::kFinished, done, {}, false).openFolder);
-    EXPECT_TRUE(NoticeAtBatchEnd(BatchEnd::kFinished, done, {}, true).message.isEmpty());
+    EXPECT_TRUE(NoticeAtBatchEnd(BatchEnd::kFinished, false, done, {}, true).openFolder);
+    EXPECT_FALSE(NoticeAtBatchEnd(BatchEnd::kFinished, false, done, {}, false).openFolder);
+    EXPECT_TRUE(NoticeAtBatchEnd(BatchEnd::kFinished, false, done, {}, true).message.isEmpty());
 
     // A failure before the last file is listed, and the folder still opens.
     const std::vector<EndedFile> firstFailed = {
         File("/v/a.mp4", PositionOutcome::kFailed, Failure::kCutShort),
         File("/v/b.mp4", PositionOutcome::kDone)};
-    EXPECT_TRUE(NoticeAtBatchEnd(BatchEnd::kFinished, firstFailed, {}, true).openFolder);
+    EXPECT_TRUE(NoticeAtBatchEnd(BatchEnd::kFinished, false, firstFailed, {}, true).openFolder);
     const std::vector<EndedFile> lastFailed = {
         File("/v/a.mp4", PositionOutcome::kDone),
         File("/v/b.mp4", PositionOutcome::kFailed, Failure::kCutShort)};
-    EXPECT_FALSE(NoticeAtBatchEnd(BatchEnd::kFinished, lastFailed, {}, true).openFolder);
+    EXPECT_FALSE(NoticeAtBatchEnd(BatchEnd::kFinished, true, lastFailed, {}, true).openFolder);
 
     const std::vector<EndedFile> failed = {
         File("/v/a.mp4", PositionOutcome::kFailed, Failure::kCutShort),
         File("/v/b.mp4", PositionOutcome::kFailed, Failure::kOutputIsInput)};
-    const BatchEndNotice notice = NoticeAtBatchEnd(BatchEnd::kFinished, failed, {}, true);
+    const BatchEndNotice notice = NoticeAtBatchEnd(BatchEnd::kFinished, true, failed, {}, true);
     EXPECT_FALSE(notice.openFolder);
     EXPECT_EQ(notice.message, QStringLiteral("These files could not be rotated:\n"
                                              "a.mp4: The input is cut short: it ends at 0:00\n"
@@ -75,7 +75,7 @@ TEST_F(BatchEndNoticeTest, NamesAreToldApartFromTheListsOtherRows)
                                 QStringLiteral("/v/day two/clip.mp4"),
                                 QStringLiteral("/v/other.mp4")};
     const BatchEndNotice notice =
-        NoticeAtBatchEnd(BatchEnd::kWorkerEndedEarly, files, listed, true);
+        NoticeAtBatchEnd(BatchEnd::kWorkerEndedEarly, true, files, listed, true);
     EXPECT_EQ(notice.message,
               QStringLiteral("The file day one/clip.mp4 could not be rotated.\n"
                              "Reason: Memory ran out\n\n"
@@ -93,8 +93,8 @@ TEST_F(BatchEndNoticeTest, ALongListCountsWhatItDoesNotName)
         files.push_back(File("", PositionOutcome::kFailed, Failure::kOutOfMemory));
         files.back().path = QStringLiteral("/v/%1.mp4").arg(k);
     }
-    const QStringList lines =
-        NoticeAtBatchEnd(BatchEnd::kFinished, files, {}, true).message.split(QLatin1Char('\n'));
+    const QStringList lines = NoticeAtBatchEnd(BatchEnd::kFinished, true, files, {}, true)
+                                  .message.split(QLatin1Char('\n'));
     ASSERT_EQ(lines.size(), 22);
     EXPECT_EQ(lines[20], QStringLiteral("19.mp4: Memory ran out"));
     EXPECT_EQ(lines[21], QStringLiteral("… and 5 more files"));

@@ -9,9 +9,9 @@
 #include <unistd.h>
 
 #include "engine/ConversionJob.h"
-#include "engine/IsoCopyWriter.h"
+#include "engine/iso/IsoCopyWriter.h"
 #include "engine/PositionWork.h"
-#include "engine/RemuxWriter.h"
+#include "engine/remux/RemuxWriter.h"
 
 namespace {
 

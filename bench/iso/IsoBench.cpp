@@ -17,10 +17,10 @@
 // rotation, read with the sample tables hidden), as is the whole process.
 
 #include "bench/support/BenchProcess.h"
-#include "engine/FileDataCopy.h"
-#include "engine/IsoInspection.h"
-#include "engine/IsoMatrixPatch.h"
-#include "engine/ReportedRotation.h"
+#include "engine/iso/FileDataCopy.h"
+#include "engine/iso/IsoInspection.h"
+#include "engine/iso/IsoMatrixPatch.h"
+#include "engine/iso/ReportedRotation.h"
 
 #include <algorithm>
 #include <chrono>

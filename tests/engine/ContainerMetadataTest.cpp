@@ -4,7 +4,7 @@
 #include <utility>
 #include <vector>
 
-#include "engine/ContainerMetadata.h"
+#include "engine/remux/ContainerMetadata.h"
 
 extern "C" {
 #include <libavutil/dict.h>

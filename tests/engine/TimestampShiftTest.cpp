@@ -3,8 +3,8 @@
 #include <cstdint>
 #include <limits>
 
-#include "engine/EarliestStart.h"
-#include "engine/TimestampShift.h"
+#include "engine/remux/EarliestStart.h"
+#include "engine/remux/TimestampShift.h"
 
 extern "C" {
 #include <libavutil/avutil.h>

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "engine/FileDataCopy.h"
+#include "engine/iso/FileDataCopy.h"
 #include "tests/support/TempFolder.h"
 
 #include <csignal>

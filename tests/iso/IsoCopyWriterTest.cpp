@@ -2,7 +2,7 @@
 
 #include "cli/FailureWords.h"
 #include "engine/ConversionJob.h"
-#include "engine/ReportedRotation.h"
+#include "engine/iso/ReportedRotation.h"
 #include "engine/RotationWorker.h"
 #include "tests/iso/IsoTestSupport.h"
 #include "tests/support/IsoBoxEdit.h"

@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
-#include "engine/IsoBoxReader.h"
-#include "engine/IsoInspection.h"
+#include "engine/iso/IsoBoxReader.h"
+#include "engine/iso/IsoInspection.h"
 #include "tests/iso/IsoTestSupport.h"
 #include "tests/support/IsoBoxEdit.h"
 #include "tests/support/IsoFixtures.h"

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "engine/ReportedRotation.h"
+#include "engine/iso/ReportedRotation.h"
 #include "tests/iso/IsoTestSupport.h"
 #include "tests/support/IsoBoxEdit.h"
 #include "tests/support/IsoFixtures.h"

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "engine/FileDataCopy.h"
-#include "engine/IsoInspection.h"
-#include "engine/IsoMatrixPatch.h"
+#include "engine/iso/FileDataCopy.h"
+#include "engine/iso/IsoInspection.h"
+#include "engine/iso/IsoMatrixPatch.h"
 
 #include <string>
 #include <vector>

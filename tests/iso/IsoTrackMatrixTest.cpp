@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "engine/DisplayRotation.h"
-#include "engine/IsoTrackMatrix.h"
+#include "engine/iso/IsoTrackMatrix.h"
 
 // The matrix a turned track gets: the 2x2 part turned exactly, the
 // translation put where QuickTime writers put it.

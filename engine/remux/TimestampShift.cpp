@@ -1,4 +1,4 @@
-#include "engine/TimestampShift.h"
+#include "engine/remux/TimestampShift.h"
 
 #include <algorithm>
 #include <iterator>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "engine/IsoBoxReader.h"
+#include "engine/iso/IsoBoxReader.h"
 
 #include <cstdint>
 #include <optional>

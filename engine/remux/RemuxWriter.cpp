@@ -1,12 +1,12 @@
-#include "engine/RemuxWriter.h"
+#include "engine/remux/RemuxWriter.h"
 
-#include "engine/ContainerMetadata.h"
+#include "engine/remux/ContainerMetadata.h"
 #include "engine/DisplayRotation.h"
 #include "engine/InputCompleteness.h"
 #include "engine/PositionWork.h"
-#include "engine/StreamCarriage.h"
+#include "engine/remux/StreamCarriage.h"
 #include "engine/StreamExclusion.h"
-#include "engine/TimedTextConverter.h"
+#include "engine/remux/TimedTextConverter.h"
 
 #include <algorithm>
 #include <cstring>

@@ -1,8 +1,8 @@
-#include "engine/IsoInspection.h"
+#include "engine/iso/IsoInspection.h"
 
-#include "engine/IsoBoxReader.h"
-#include "engine/IsoSampleReach.h"
-#include "engine/IsoTrackMatrix.h"
+#include "engine/iso/IsoBoxReader.h"
+#include "engine/iso/IsoSampleReach.h"
+#include "engine/iso/IsoTrackMatrix.h"
 
 #include <algorithm>
 #include <cerrno>

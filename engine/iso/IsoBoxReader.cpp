@@ -1,4 +1,4 @@
-#include "engine/IsoBoxReader.h"
+#include "engine/iso/IsoBoxReader.h"
 
 #include <algorithm>
 #include <cerrno>

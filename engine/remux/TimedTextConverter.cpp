@@ -1,4 +1,4 @@
-#include "engine/TimedTextConverter.h"
+#include "engine/remux/TimedTextConverter.h"
 
 #include <cstring>
 

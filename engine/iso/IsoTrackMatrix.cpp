@@ -1,6 +1,6 @@
-#include "engine/IsoTrackMatrix.h"
+#include "engine/iso/IsoTrackMatrix.h"
 
-#include "engine/IsoBoxReader.h"
+#include "engine/iso/IsoBoxReader.h"
 
 #include <algorithm>
 #include <limits>

@@ -1,6 +1,6 @@
-#include "engine/IsoSampleReach.h"
+#include "engine/iso/IsoSampleReach.h"
 
-#include "engine/IsoByteStream.h"
+#include "engine/iso/IsoByteStream.h"
 
 #include <algorithm>
 #include <limits>

@@ -1,8 +1,8 @@
-#include "engine/IsoMatrixPatch.h"
+#include "engine/iso/IsoMatrixPatch.h"
 
 #include "files/FileWrite.h"
 
-#include "engine/IsoTrackMatrix.h"
+#include "engine/iso/IsoTrackMatrix.h"
 
 #include <cerrno>
 #include <sys/stat.h>

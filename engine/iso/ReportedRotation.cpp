@@ -1,4 +1,4 @@
-#include "engine/ReportedRotation.h"
+#include "engine/iso/ReportedRotation.h"
 
 #include "engine/DisplayRotation.h"
 

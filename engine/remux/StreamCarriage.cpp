@@ -1,4 +1,4 @@
-#include "engine/StreamCarriage.h"
+#include "engine/remux/StreamCarriage.h"
 
 #include <algorithm>
 #include <cstring>

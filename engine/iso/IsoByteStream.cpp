@@ -1,6 +1,6 @@
-#include "engine/IsoByteStream.h"
+#include "engine/iso/IsoByteStream.h"
 
-#include "engine/IsoBoxReader.h"
+#include "engine/iso/IsoBoxReader.h"
 
 #include <algorithm>
 

@@ -1,4 +1,4 @@
-#include "engine/EarliestStart.h"
+#include "engine/remux/EarliestStart.h"
 
 extern "C" {
 #include <libavutil/avutil.h>

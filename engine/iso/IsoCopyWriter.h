@@ -1,7 +1,7 @@
 #pragma once
 
 #include "engine/FileWriter.h"
-#include "engine/IsoInspection.h"
+#include "engine/iso/IsoInspection.h"
 
 // The way for ISO base media files (MP4, MOV, 3GP) that the box reader
 // takes: the output is a copy of the input, byte for byte, except the

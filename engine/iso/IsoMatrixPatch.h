@@ -1,7 +1,7 @@
 #pragma once
 
 #include "engine/DisplayRotation.h"
-#include "engine/IsoInspection.h"
+#include "engine/iso/IsoInspection.h"
 
 #include <cstdint>
 #include <string>

@@ -1,4 +1,4 @@
-#include "engine/ContainerMetadata.h"
+#include "engine/remux/ContainerMetadata.h"
 
 #include <cstring>
 #include <string>

@@ -1,11 +1,11 @@
 #pragma once
 
 #include "engine/AvioOverFd.h"
-#include "engine/EarliestStart.h"
+#include "engine/remux/EarliestStart.h"
 #include "engine/Failure.h"
 #include "engine/FileWriter.h"
-#include "engine/TimedTextConverter.h"
-#include "engine/TimestampShift.h"
+#include "engine/remux/TimedTextConverter.h"
+#include "engine/remux/TimestampShift.h"
 
 #include <cstdint>
 #include <memory>

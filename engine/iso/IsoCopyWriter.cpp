@@ -1,9 +1,9 @@
-#include "engine/IsoCopyWriter.h"
+#include "engine/iso/IsoCopyWriter.h"
 
-#include "engine/FileDataCopy.h"
-#include "engine/IsoMatrixPatch.h"
+#include "engine/iso/FileDataCopy.h"
+#include "engine/iso/IsoMatrixPatch.h"
 #include "engine/PositionWork.h"
-#include "engine/ReportedRotation.h"
+#include "engine/iso/ReportedRotation.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>

@@ -1,4 +1,4 @@
-#include "engine/FileDataCopy.h"
+#include "engine/iso/FileDataCopy.h"
 
 #include "files/FileWrite.h"
 

@@ -87,8 +87,6 @@ StartRefusal CheckBatchStart(int rowCount, const std::vector<TickedRow>& ticked,
         return StartRefusal::kNoRows;
     if (ticked.empty())
         return StartRefusal::kNothingTicked;
-    if (ticked.size() > static_cast<std::size_t>(kMaxJobFiles))
-        return StartRefusal::kTooManyTicked;
     if (outputFolder == "/")
         return StartRefusal::kFolderIsRoot;
     if (!PathExists(outputFolder))
@@ -189,19 +187,10 @@ std::vector<BatchFile> PlanWithoutRenames(const std::vector<std::string>& inputs
 
 void FillJob(ConversionJob& job, const std::vector<BatchFile>& files)
 {
-    const int n = static_cast<int>(files.size());
-    for (int i = 0; i < n; ++i) {
-        job.input_path[i] = files[i].source;
-        job.output_path[i] = files[i].output;
-        job.duration_s[i] = files[i].duration_s;
-        job.file_status[i] = kFilePending;
-        // Nothing of an earlier batch may be read as this one's.
-        job.output_created[i] = false;
-        job.created_output[i] = CreatedFile{};
-        job.failure[i] = Failure{};
-    }
-    job.file_count = n;
-    job.display_count = n;
+    job.files.clear();
+    job.files.reserve(files.size());
+    for (const BatchFile& file : files)
+        job.files.push_back(JobFile{file.source, file.output, file.duration_s, file.turnDeg});
     job.current_index = -1;
     job.cancel_requested = false;
     job.worker_exit_code = 0;

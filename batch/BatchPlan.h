@@ -15,7 +15,6 @@ enum class StartRefusal {
     kNone,
     kNoRows,             // there is no input at all
     kNothingTicked,      // none of them is chosen
-    kTooManyTicked,      // more chosen than a batch can hold
     kFolderIsRoot,       // the output folder text is just the root; silently ignored
     kFolderMissing,      // nothing exists at the output folder path
     kFolderNotWritable,  // the write test in the output folder failed
@@ -56,6 +55,7 @@ struct BatchFile {
     std::string source;  // the name the worker reads: a temporary .mov name or the input itself
     std::string output;  // the .mov name (a .MOV input's own) the worker is to write
     double duration_s = 0.0;
+    int turnDeg = 0;  // clockwise degrees this file is turned by
     bool renamed = false;  // source is a temporary name
     // The output's final name without its extension: the free name for the
     // input's stem in the output folder as the files on disk had it when the
@@ -109,8 +109,8 @@ PreparedBatch PrepareBatch(const std::vector<TickedRow>& rows, const std::string
 std::vector<BatchFile> PlanWithoutRenames(const std::vector<std::string>& inputs,
                                           const std::string& outputFolder);
 
-// Writes the batch description into the job record; the worker may be
-// started afterwards. rotation_deg is left to the caller.
+// Writes the batch description (paths, durations, turns) into a fresh job
+// record; the worker may be started afterwards.
 void FillJob(ConversionJob& job, const std::vector<BatchFile>& files);
 
 // The extension of the path's file name from its last '.', in lower case;

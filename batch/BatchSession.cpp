@@ -17,9 +17,7 @@ struct BatchSession::Position {
     std::optional<CreatedFile> output;  // the file the worker created, once looked up
 };
 
-BatchSession::BatchSession(ConversionJob& job, NameJournal* journal)
-    : m_job(job), m_journal(journal)
-{}
+BatchSession::BatchSession(NameJournal* journal) : m_journal(journal) {}
 
 BatchSession::~BatchSession()
 {
@@ -29,6 +27,13 @@ BatchSession::~BatchSession()
 }
 
 void BatchSession::Start(std::vector<BatchFile> files, int rotationDeg, int preFileWaitMs)
+{
+    for (BatchFile& file : files)
+        file.turnDeg = rotationDeg;
+    Start(std::move(files), preFileWaitMs);
+}
+
+void BatchSession::Start(std::vector<BatchFile> files, int preFileWaitMs)
 {
     Join();
     m_files = std::move(files);
@@ -48,12 +53,13 @@ void BatchSession::Start(std::vector<BatchFile> files, int rotationDeg, int preF
         }
     }
 
-    FillJob(m_job, m_files);
-    m_job.rotation_deg = rotationDeg;
-    m_job.pre_file_wait_ms = preFileWaitMs;
-    m_job.next_output_name = [this](const std::string& taken) { return NextOutputName(taken); };
-    m_job.output_created_hook = [this](int, const CreatedFile& file) { OutputCreated(file); };
-    m_worker = StartRotationWorker(m_job);
+    m_job = std::make_unique<ConversionJob>();
+    FillJob(*m_job, m_files);
+    m_job->pre_file_wait_ms = preFileWaitMs;
+    m_job->choose_writer = m_chooseWriter;
+    m_job->next_output_name = [this](const std::string& taken) { return NextOutputName(taken); };
+    m_job->output_created_hook = [this](int, const CreatedFile& file) { OutputCreated(file); };
+    m_worker = StartRotationWorker(*m_job);
 }
 
 void BatchSession::OutputCreated(const CreatedFile& file)
@@ -70,12 +76,13 @@ void BatchSession::CollectOutputNames(int reached, int current,
 {
     for (; m_nextToName < reached; ++m_nextToName) {
         const std::size_t at = static_cast<std::size_t>(m_nextToName);
-        if (!m_job.output_created[at].load()) {
+        const PositionReport& report = m_job->reports[at];
+        if (!report.output_created.load()) {
             if (m_nextToName == current)
                 break;  // not created yet: look again at the next poll
             continue;
         }
-        const std::string& created = m_job.created_output[at].path;
+        const std::string& created = report.created_output.path;
         if (created != m_files[at].output)
             names.emplace_back(m_nextToName, created);
     }
@@ -92,7 +99,9 @@ std::string BatchSession::NextOutputName(const std::string& taken)
 SessionPoll BatchSession::Poll()
 {
     SessionPoll poll;
-    poll.job = ReadJob(m_job);
+    if (!m_job)
+        return poll;
+    poll.job = ReadJob(*m_job);
     poll.tick = PollTick(poll.job, m_doneCount);
     m_doneCount = poll.tick.doneCount;
     if (m_end == BatchEnd::kRunning)
@@ -117,28 +126,42 @@ void BatchSession::Cancel()
 {
     if (m_end == BatchEnd::kRunning)
         m_end = BatchEnd::kCancelled;
-    m_job.cancel_requested = true;
+    if (m_job)
+        m_job->cancel_requested = true;
 }
 
 bool BatchSession::WorkerRunning() const
 {
-    return m_job.worker_active.load();
+    return m_job && m_job->worker_active.load();
 }
+
+int BatchSession::WorkerPosition() const
+{
+    return m_job ? m_job->current_index.load() : -1;
+}
+
+std::atomic<bool>* BatchSession::CancelFlag()
+{
+    return m_job ? &m_job->cancel_requested : nullptr;
+}
+
 
 void BatchSession::Join()
 {
     if (!m_worker.joinable())
         return;
     m_worker.join();
-    // The record outlives the session: nothing may call back into it.
-    m_job.next_output_name = nullptr;
-    m_job.output_created_hook = nullptr;
+    // Nothing may call back into the session after this.
+    m_job->next_output_name = nullptr;
+    m_job->output_created_hook = nullptr;
 }
 
 SessionEnd BatchSession::Conclude()
 {
     SessionEnd end;
-    const JobSnapshot job = ReadJob(m_job);
+    if (!m_job)
+        return end;
+    const JobSnapshot job = ReadJob(*m_job);
     if (m_end == BatchEnd::kRunning)
         m_end = PollTick(job, m_doneCount).end;
     end.end = m_end;
@@ -174,8 +197,8 @@ void BatchSession::Settle(int position, const PositionOutcome& outcome,
     Position& state = m_state[at];
     state.settled = true;
     m_outcomes[at] = outcome;
-    if (m_job.output_created[at].load()) {
-        state.output = m_job.created_output[at];
+    if (m_job->reports[at].output_created.load()) {
+        state.output = m_job->reports[at].created_output;
         state.outputListed = m_journal != nullptr;
     }
     // The input first: its own name matters more than the output's.
@@ -259,8 +282,8 @@ void BatchSession::ReleaseOutput(int position, bool durable)
     if (!state.outputListed)
         return;
     state.outputListed = false;
-    m_journal->ReleaseOutput(m_job.created_output[static_cast<std::size_t>(position)].path,
-                             durable);
+    m_journal->ReleaseOutput(
+        m_job->reports[static_cast<std::size_t>(position)].created_output.path, durable);
 }
 
 void BatchSession::Report(const std::string& path, int error, std::vector<FileError>& errors)

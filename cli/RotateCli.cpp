@@ -8,7 +8,6 @@
 #include "cli/CommandLine.h"
 #include "cli/FailureWords.h"
 #include "cli/ProgressLine.h"
-#include "engine/ConversionJob.h"
 
 #include <cstring>
 #include <memory>
@@ -70,14 +69,12 @@ int RunRotateCli(const std::vector<std::string>& args, std::ostream& out, std::o
         err << kProgram << ": removed " << path
             << ", the unfinished output of a run that was killed\n";
 
-    // Only the probe fields are used here; the batch gets a record of its own.
-    auto probeJob = std::make_unique<ConversionJob>();
     std::vector<BatchInput> accepted;
     int rejected = 0;
     for (const std::string& file : line.files) {
         if (interrupt.load())
             break;
-        const InputVerdict verdict = CheckInput(file, *probeJob);
+        const InputVerdict verdict = CheckInput(file);
         if (!verdict.accepted()) {
             err << kProgram << ": skipped " << file << ": " << RejectionSentence(verdict) << '\n';
             ++rejected;
@@ -85,7 +82,6 @@ int RunRotateCli(const std::vector<std::string>& args, std::ostream& out, std::o
         }
         accepted.push_back(BatchInput{file, verdict.duration_s});
     }
-    probeJob.reset();
 
     ProgressLine progress(err, errIsTerminal);
     // Partial outputs are recorded while they are written, so that a run

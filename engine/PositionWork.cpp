@@ -33,7 +33,6 @@ bool SameFile(const std::string& a, const std::string& b)
 PositionWork::PositionWork(ConversionJob& job, int index)
     : job_(job), index_(index), progress_(job.progress_percent)
 {
-    job_.left_out[static_cast<std::size_t>(index_)].clear();
     RememberInputTimes();
 }
 
@@ -44,19 +43,29 @@ PositionWork::~PositionWork()
         output_.RemoveIfStillOurs();
 }
 
+const JobFile& PositionWork::File() const
+{
+    return job_.files[static_cast<std::size_t>(index_)];
+}
+
+PositionReport& PositionWork::Report()
+{
+    return job_.reports[static_cast<std::size_t>(index_)];
+}
+
 const std::string& PositionWork::InputPath() const
 {
-    return job_.input_path[static_cast<std::size_t>(index_)];
+    return File().input_path;
 }
 
 int PositionWork::RotationDeg() const
 {
-    return job_.rotation_deg;
+    return File().turn_deg;
 }
 
 double PositionWork::DurationS() const
 {
-    return job_.duration_s[static_cast<std::size_t>(index_)];
+    return File().duration_s;
 }
 
 bool PositionWork::CancelRequested() const
@@ -79,14 +88,13 @@ void PositionWork::RememberInputTimes()
 
 std::optional<FileWriter::Next> PositionWork::CreateOutput(int accessFlags)
 {
-    const auto i = static_cast<std::size_t>(index_);
-    std::string path = job_.output_path[i];
+    std::string path = File().output_path;
     for (int other = 0;; ++other) {
         const int error = CreateExclusively(path, accessFlags, output_, fd_);
         if (error == 0) {
             created_ = true;
-            job_.created_output[i] = output_;
-            job_.output_created[i].store(true);
+            Report().created_output = output_;
+            Report().output_created.store(true);
             if (job_.output_created_hook)
                 job_.output_created_hook(index_, output_);
             return std::nullopt;
@@ -113,15 +121,14 @@ std::optional<FileWriter::Next> PositionWork::CreateOutput(int accessFlags)
 
 void PositionWork::NoteLeftOut(LeftOutStream stream)
 {
-    job_.left_out[static_cast<std::size_t>(index_)].push_back(stream);
+    Report().left_out.push_back(stream);
 }
 
 void PositionWork::Fail(Failure failure)
 {
-    const auto i = static_cast<std::size_t>(index_);
     failed_ = true;
-    job_.failure[i] = std::move(failure);
-    job_.file_status[i].store(kFileFailed);
+    Report().failure = std::move(failure);
+    Report().file_status.store(kFileFailed);
 }
 
 bool PositionWork::Complete()
@@ -143,7 +150,7 @@ bool PositionWork::Complete()
         return false;
     if (job_.cancel_requested.load())
         return false;
-    job_.file_status[static_cast<std::size_t>(index_)].store(kFileDone);
+    Report().file_status.store(kFileDone);
     return true;
 }
 

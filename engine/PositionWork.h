@@ -11,6 +11,8 @@
 #include <string>
 
 struct ConversionJob;
+struct JobFile;
+struct PositionReport;
 
 // One position of a batch as a writer sees it: what to read and what is
 // asked, and the rules every way of writing shares. Its destructor closes
@@ -34,7 +36,7 @@ public:
 
     int Index() const { return index_; }
     const std::string& InputPath() const;
-    int RotationDeg() const;
+    int RotationDeg() const;  // the file's own turn, clockwise
     double DurationS() const;  // as probed; 0 or less when unknown
     bool CancelRequested() const;
     ProgressSink& Progress() { return progress_; }
@@ -67,6 +69,8 @@ public:
     bool Complete();
 
 private:
+    const JobFile& File() const;
+    PositionReport& Report();
     // The input's times, taken before anything reads it.
     void RememberInputTimes();
     void CloseOutput();

@@ -51,6 +51,8 @@ int OpenRegularFile(const std::string& path)
 // else is remuxed.
 std::unique_ptr<FileWriter> PickWriter(const ConversionJob& job, const PositionWork& work)
 {
+    if (job.choose_writer)
+        return job.choose_writer(work);
     const int fd = job.copy_iso_files ? OpenRegularFile(work.InputPath()) : -1;
     if (fd < 0)
         return std::make_unique<RemuxWriter>();
@@ -62,17 +64,10 @@ std::unique_ptr<FileWriter> PickWriter(const ConversionJob& job, const PositionW
     return std::make_unique<RemuxWriter>();
 }
 
-}  // namespace
-
-int RotationWorker(ConversionJob& job)
+// The positions of a job whose reports are sized and fresh.
+int RunPositions(ConversionJob& job)
 {
-    const int count =
-        job.file_count < 0 ? 0 : (job.file_count > kMaxJobFiles ? kMaxJobFiles : job.file_count);
-    for (int i = 0; i < count; ++i) {
-        job.file_status[static_cast<std::size_t>(i)].store(kFilePending);
-        job.output_created[static_cast<std::size_t>(i)].store(false);
-    }
-
+    const int count = job.FileCount();
     for (job.current_index.store(0); job.current_index.load() < count;
          job.current_index.fetch_add(1)) {
         const int i = job.current_index.load();
@@ -98,12 +93,22 @@ int RotationWorker(ConversionJob& job)
     return 0;
 }
 
+}  // namespace
+
+int RotationWorker(ConversionJob& job)
+{
+    job.ResetReports();
+    return RunPositions(job);
+}
+
 std::thread StartRotationWorker(ConversionJob& job)
 {
-    job.worker_exit_code.store(0);
+    // Sized here, before the thread exists: whoever polls the record sees
+    // one report per file from the start on.
+    job.ResetReports();
     job.worker_active.store(true);
     return std::thread([&job] {
-        const int code = RotationWorker(job);
+        const int code = RunPositions(job);
         job.worker_exit_code.store(code);
         job.worker_active.store(false);
     });

@@ -4,7 +4,8 @@
 
 struct ConversionJob;
 
-// Thread procedure: processes positions 0 .. file_count - 1 of the job.
+// Processes every file of the job in order, on the caller's thread, after
+// giving each a fresh report.
 // Returns 0 when the batch ran to its end or was cancelled, -1 when a
 // failure ended it (current_index then stays at the failed position).
 //
@@ -16,8 +17,9 @@ struct ConversionJob;
 // only read.
 int RotationWorker(ConversionJob& job);
 
-// Sets job.worker_active and runs RotationWorker on a new thread; when the
+// Gives each file a fresh report, sets job.worker_active and runs the
+// positions on a new thread; when the
 // worker returns, its result goes to job.worker_exit_code and then
 // worker_active becomes false. The returned thread is joinable; join it
-// before starting another batch or a probe.
+// before the record goes or another batch starts on it.
 std::thread StartRotationWorker(ConversionJob& job);

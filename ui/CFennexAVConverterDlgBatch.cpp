@@ -10,7 +10,6 @@
 #include "batch/NameJournal.h"
 #include "controls/CCheckListCtrl.h"
 #include "controls/CLabel.h"
-#include "engine/ConversionJob.h"
 #include "settings/LanguageTexts.h"
 #include "ui/BatchEndNotice.h"
 #include "ui/CAVConvertDlg.h"
@@ -43,8 +42,6 @@ QString RefusalText(StartRefusal refusal)
         return Q(g_texts.tishi.qxtjsp);
     case StartRefusal::kNothingTicked:
         return Q(g_texts.tishi.qxxzwj);
-    case StartRefusal::kTooManyTicked:
-        return Q(g_texts.tishi.zdcl).arg(kMaxJobFiles);
     case StartRefusal::kFolderMissing:
         return Q(g_texts.tishi.mlbcz);
     case StartRefusal::kFolderNotWritable:
@@ -79,6 +76,7 @@ public:
 
     std::unique_ptr<NameJournal> journal;
     std::unique_ptr<BatchSession> session;  // the last batch; goes before the journal it uses
+    int lastRotation = 0;  // clockwise degrees of the last batch
     bool inTick = false;
     bool running = false;         // from the session's start until the batch is finished off
     bool closeRequested = false;  // the window closes once the running batch has ended
@@ -95,8 +93,6 @@ void CFennexAVConverterDlg::RequestCancel()
 {
     if (m_batch && m_batch->session)
         m_batch->session->Cancel();
-    else
-        ConversionJob::Instance().cancel_requested = true;
 }
 
 void CFennexAVConverterDlg::WaitForWorker()
@@ -127,6 +123,16 @@ QTimer* CFennexAVConverterDlg::Timer1() const
 CAVConvertDlg* CFennexAVConverterDlg::ProgressDialog() const
 {
     return m_progressDlg;
+}
+
+bool CFennexAVConverterDlg::BatchWorkerRunning() const
+{
+    return m_batch && m_batch->session && m_batch->session->WorkerRunning();
+}
+
+int CFennexAVConverterDlg::BatchWorkerPosition() const
+{
+    return m_batch && m_batch->session ? m_batch->session->WorkerPosition() : -1;
 }
 
 void CFennexAVConverterDlg::OnStart()
@@ -162,7 +168,7 @@ void CFennexAVConverterDlg::OnStart()
     }
     KeepTypedFolder(m_outputFolder);
 
-    m_selectedRows.assign(kMaxJobFiles, -1);
+    m_selectedRows.assign(ticked.size(), -1);
     for (std::size_t k = 0; k < ticked.size(); ++k)
         m_selectedRows[k] = ticked[k].row;
 
@@ -189,7 +195,7 @@ void CFennexAVConverterDlg::OnStart()
     }
 
     // With no rotation button chosen the last batch's rotation stays.
-    int rotation = ConversionJob::Instance().rotation_deg;
+    int rotation = batch.lastRotation;
     if (Rotate90Radio()->isChecked())
         rotation = 90;
     else if (Rotate180Radio()->isChecked())
@@ -197,7 +203,8 @@ void CFennexAVConverterDlg::OnStart()
     else if (Rotate270Radio()->isChecked())
         rotation = 270;
 
-    batch.session = std::make_unique<BatchSession>(ConversionJob::Instance(), &journal);
+    batch.lastRotation = rotation;
+    batch.session = std::make_unique<BatchSession>(&journal);
     batch.session->Start(prepared.files, rotation, preFileWaitMs);
     batch.running = true;
 

@@ -86,26 +86,28 @@ int main(int argc, char* argv[])
     }
 
     {
+        constexpr int kPositions = 10001;
         auto job = std::make_unique<ConversionJob>();
-        job->display_count = kMaxJobFiles;
-        job->current_index = kMaxJobFiles / 2;
-        for (int i = 0; i < kMaxJobFiles; ++i)
-            job->file_status[i] = i < kMaxJobFiles / 2 ? kFileDone : kFilePending;
+        job->files.resize(kPositions);
+        job->ResetReports();
+        job->current_index = kPositions / 2;
+        for (int i = 0; i < kPositions; ++i)
+            job->reports[i].file_status = i < kPositions / 2 ? kFileDone : kFilePending;
         const int rounds = 1000;
         int sink = 0;
         auto start = std::chrono::steady_clock::now();
         for (int r = 0; r < rounds; ++r)
             sink += PollTick(ReadJob(*job), r).doneCount;
-        std::printf("tick over %d positions: %.1f us\n", kMaxJobFiles,
+        std::printf("tick over %d positions: %.1f us\n", kPositions,
                     Seconds(start) * 1e6 / rounds);
         // What settling every position reads, as a batch's end does.
         start = std::chrono::steady_clock::now();
         for (int r = 0; r < rounds; ++r) {
             const JobSnapshot snapshot = ReadJob(*job);
-            for (int position = 0; position < kMaxJobFiles; ++position)
+            for (int position = 0; position < kPositions; ++position)
                 sink += OutcomeOf(snapshot, position).kind;
         }
-        std::printf("outcomes of %d positions: %.1f us%s\n", kMaxJobFiles,
+        std::printf("outcomes of %d positions: %.1f us%s\n", kPositions,
                     Seconds(start) * 1e6 / rounds, sink == 42 ? " " : "");
     }
 

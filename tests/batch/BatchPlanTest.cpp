@@ -42,12 +42,12 @@ TEST_F(StartChecks, RefuseInTheirOrderAndChangeNothing)
     EXPECT_FALSE(Exists(Path("jlewhqlhqwenqfwk.mp4")));
 }
 
-TEST_F(StartChecks, MoreRowsThanABatchHoldsAreRefused)
+TEST_F(StartChecks, ABatchHoldsAsManyRowsAsAreTicked)
 {
-    std::vector<TickedRow> many(kMaxJobFiles + 1, TickedRow{0, Path("x.mp4"), ""});
-    EXPECT_EQ(CheckBatchStart(kMaxJobFiles + 1, many, folder), StartRefusal::kTooManyTicked);
-    many.pop_back();
-    EXPECT_NE(CheckBatchStart(kMaxJobFiles, many, folder), StartRefusal::kTooManyTicked);
+    // The first design's tables held 9999 positions; a batch is sized to
+    // its rows now.
+    const std::vector<TickedRow> many(10001, TickedRow{0, Path("x.mp4"), ""});
+    EXPECT_EQ(CheckBatchStart(10001, many, folder), StartRefusal::kNone);
 }
 
 TEST_F(StartChecks, FolderWithoutWriteAccessIsRefused)
@@ -311,15 +311,15 @@ TEST_F(Preparation, FillJobDescribesTheBatch)
     auto job = std::make_unique<ConversionJob>();
     job->cancel_requested = true;
     job->current_index = 7;
-    job->file_status[1] = kFileDone;
-    FillJob(*job, {{0, "/i/a.mp4", "/i/a.mov", "/o/a.mov", 1.5, true},
-                   {3, "/i/b.MOV", "/i/b.MOV", "/o/b.MOV", 2.0, false}});
-    EXPECT_EQ(job->file_count, 2);
-    EXPECT_EQ(job->display_count, 2);
-    EXPECT_EQ(job->input_path[0], "/i/a.mov");
-    EXPECT_EQ(job->output_path[1], "/o/b.MOV");
-    EXPECT_DOUBLE_EQ(job->duration_s[0], 1.5);
-    EXPECT_EQ(job->file_status[1], kFilePending);
+    job->files.resize(5);
+    FillJob(*job, {{0, "/i/a.mp4", "/i/a.mov", "/o/a.mov", 1.5, 90, true},
+                   {3, "/i/b.MOV", "/i/b.MOV", "/o/b.MOV", 2.0, 270, false}});
+    ASSERT_EQ(job->FileCount(), 2);
+    EXPECT_EQ(job->files[0].input_path, "/i/a.mov");
+    EXPECT_EQ(job->files[1].output_path, "/o/b.MOV");
+    EXPECT_DOUBLE_EQ(job->files[0].duration_s, 1.5);
+    EXPECT_EQ(job->files[0].turn_deg, 90);
+    EXPECT_EQ(job->files[1].turn_deg, 270);
     EXPECT_EQ(job->current_index, -1);
     EXPECT_FALSE(job->cancel_requested);
     EXPECT_EQ(job->progress_percent, 0);

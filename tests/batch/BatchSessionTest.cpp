@@ -4,6 +4,9 @@
 #include "batch/BatchPlan.h"
 #include "batch/NameJournal.h"
 #include "engine/ConversionJob.h"
+#include "engine/FileWriter.h"
+#include "engine/PositionWork.h"
+#include "engine/ProbeMedia.h"
 #include "tests/support/FolderTest.h"
 #include "tests/support/MediaFixtures.h"
 #include "tests/support/PipeFeeder.h"
@@ -14,6 +17,7 @@
 #include <map>
 #include <memory>
 #include <set>
+#include <thread>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -40,7 +44,6 @@ protected:
         fs::create_directory(in);
         fs::create_directory(out);
         journal = std::make_unique<NameJournal>(Path("pending-names.txt"));
-        job = std::make_unique<ConversionJob>();
     }
 
     std::string Video(const std::string& name, const MediaRecipe& recipe = {})
@@ -63,7 +66,7 @@ protected:
     }
     void Begin(std::vector<BatchFile> files)
     {
-        session = std::make_unique<BatchSession>(*job, journal.get());
+        session = std::make_unique<BatchSession>(journal.get());
         session->Start(std::move(files), 90, 0);
     }
 
@@ -107,16 +110,15 @@ protected:
     }
     bool WaitForProgress() const
     {
-        for (int k = 0; k < 2000 && job->progress_percent.load() <= 0; ++k)
+        for (int k = 0; k < 2000 && session->Record()->progress_percent.load() <= 0; ++k)
             std::this_thread::sleep_for(std::chrono::milliseconds(5));
-        return job->progress_percent.load() > 0;
+        return session->Record()->progress_percent.load() > 0;
     }
 
     std::string fed;
 
     std::string in, out;
     std::unique_ptr<NameJournal> journal;
-    std::unique_ptr<ConversionJob> job;
     std::unique_ptr<BatchSession> session;
     std::vector<int> settled;
     std::vector<FileError> reported;
@@ -244,12 +246,12 @@ TEST_F(Session, AStopKeepsWhatIsDoneAndRemovesOnlyTheOutputItCutShort)
         // In the middle of the second file: its output is made (which
         // comes after the first file's progress is cleared) and growing.
         const auto inSecondFile = [&] {
-            return job->output_created[1].load() && job->progress_percent.load() > 0;
+            return session->Record()->reports[1].output_created.load() && session->Record()->progress_percent.load() > 0;
         };
         for (int k = 0; k < 4000 && !inSecondFile(); ++k)
             std::this_thread::sleep_for(std::chrono::milliseconds(5));
         ASSERT_TRUE(inSecondFile());
-        ASSERT_EQ(job->current_index.load(), 1);
+        ASSERT_EQ(session->Record()->current_index.load(), 1);
         session->Cancel();
         feeder.GoOn();
     }
@@ -313,8 +315,7 @@ TEST_F(Session, TwoBatchesIntoOneFolderKeepBothOutputs)
         Begin(files);
         ASSERT_TRUE(WaitForProgress());
 
-        auto otherJob = std::make_unique<ConversionJob>();
-        BatchSession other(*otherJob, nullptr);
+        BatchSession other(nullptr);
         other.Start(PlanWithoutRenames({theirs}, out), 180, 0);
         other.Join();
         other.Poll();
@@ -403,6 +404,121 @@ TEST_F(Session, AnInputWhoseNameWasTakenMeanwhileIsReportedOnceAndStaysInTheJour
     EXPECT_EQ(Read(a), "newcomer");
     EXPECT_EQ(journal->Pending().count(in + "/a.mov"), 1u);
     EXPECT_EQ(Names(out), (std::set<std::string>{"a.mp4"}));
+}
+
+// Fails its position with a failure that names the position, and touches
+// nothing on disk: the worker's and the session's bookkeeping without media
+// work.
+class NamingFailureWriter : public FileWriter
+{
+public:
+    Next Write(PositionWork& work) override
+    {
+        Failure failure(Failure::kRotationNotWritten);
+        failure.wanted_cw = work.Index();
+        work.Fail(failure);
+        return Next::kNextFile;
+    }
+};
+
+TEST_F(Session, EachFileIsTurnedByItsOwnTurn)
+{
+    // One file of either way: the byte copy and the remux.
+    std::vector<BatchFile> files = PlanWithoutRenames({Video("a.mp4"), Video("b.mkv")}, out);
+    files[0].turnDeg = 270;
+    files[1].turnDeg = 180;
+    session = std::make_unique<BatchSession>(journal.get());
+    session->Start(std::move(files), 0);
+    RunToTheEnd();
+
+    ASSERT_EQ(Kind(0), PositionOutcome::kDone);
+    ASSERT_EQ(Kind(1), PositionOutcome::kDone);
+    EXPECT_EQ(ReadRotationCw(session->Outcome(0).output), 270);
+    EXPECT_EQ(ReadRotationCw(session->Outcome(1).output), 180);
+}
+
+// The probe shares nothing with a running batch: what it finds and what
+// the batch does are as they are alone. Also run under ThreadSanitizer.
+TEST_F(Session, AProbeWhileABatchRunsChangesNeitherItsFactsNorTheBatch)
+{
+    const std::string probed = Video("probed.mkv");
+    const MediaProbe alone = ProbeMedia(probed);
+    ASSERT_TRUE(alone.hasVideo());
+    const std::vector<std::string> inputs = {Video("a.mp4"), Video("b.mkv", Vp8()),
+                                             Video("c.avi")};
+    struct Run {
+        std::vector<PositionOutcome::Kind> kinds;
+        std::vector<Failure::Step> steps;
+        std::vector<std::string> names;
+        int probes = 0;
+    };
+    const auto runBatch = [&](const std::string& folder, bool probing) {
+        fs::create_directory(folder);
+        session = std::make_unique<BatchSession>(journal.get());
+        session->Start(PlanWithoutRenames(inputs, folder), 90, 0);
+        Run run;
+        std::thread prober;
+        if (probing) {
+            prober = std::thread([&] {
+                do {
+                    const MediaProbe facts = ProbeMedia(probed);
+                    EXPECT_EQ(facts.result, alone.result);
+                    EXPECT_EQ(facts.width, alone.width);
+                    EXPECT_EQ(facts.height, alone.height);
+                    EXPECT_EQ(facts.duration_us, alone.duration_us);
+                    EXPECT_EQ(facts.fps_num, alone.fps_num);
+                    ++run.probes;
+                } while (session->WorkerRunning());
+            });
+        }
+        RunToTheEnd();
+        if (prober.joinable())
+            prober.join();
+        for (int position = 0; position < 3; ++position) {
+            const PositionOutcome& outcome = session->Outcome(position);
+            run.kinds.push_back(outcome.kind);
+            run.steps.push_back(outcome.failure.step);
+        }
+        for (const std::string& name : Names(folder))
+            run.names.push_back(name);
+        return run;
+    };
+    const Run quiet = runBatch(Path("quiet"), false);
+    const Run probing = runBatch(Path("probing"), true);
+    EXPECT_GE(probing.probes, 1);
+    EXPECT_EQ(probing.kinds, quiet.kinds);
+    EXPECT_EQ(probing.steps, quiet.steps);
+    EXPECT_EQ(probing.names, quiet.names);
+    EXPECT_EQ(quiet.kinds, (std::vector<PositionOutcome::Kind>{
+                               PositionOutcome::kDone, PositionOutcome::kFailed,
+                               PositionOutcome::kDone}));
+}
+
+TEST_F(Session, TenThousandAndOnePositionsRunAsOneBatch)
+{
+    // The first design's tables held 9999 positions.
+    constexpr int kCount = 10001;
+    std::vector<std::string> inputs;
+    for (int k = 0; k < kCount; ++k)
+        inputs.push_back(in + "/v" + std::to_string(k) + ".mkv");
+    session = std::make_unique<BatchSession>(nullptr);
+    session->ChooseWritersWith(
+        [](const PositionWork&) { return std::make_unique<NamingFailureWriter>(); });
+    session->Start(PlanWithoutRenames(inputs, out), 90, 0);
+    const SessionEnd end = RunToTheEnd();
+
+    EXPECT_EQ(end.end, BatchEnd::kFinished);
+    ASSERT_EQ(session->FileCount(), kCount);
+    EXPECT_EQ(settled.size(), static_cast<std::size_t>(kCount));
+    int reached = 0;
+    for (int position = 0; position < kCount; ++position) {
+        const PositionOutcome& outcome = session->Outcome(position);
+        reached += outcome.kind == PositionOutcome::kFailed &&
+                           outcome.failure.wanted_cw == position
+                       ? 1
+                       : 0;
+    }
+    EXPECT_EQ(reached, kCount);
 }
 
 }  // namespace

@@ -1,9 +1,9 @@
 // Batches run through the real main window on real files, offscreen.
 #include "batch/NameJournal.h"
+#include "engine/LeftOutStream.h"
 #include "controls/CCheckListCtrl.h"
 #include "controls/CControlButton.h"
 #include "controls/CLabel.h"
-#include "engine/ConversionJob.h"
 #include "settings/ExeFolder.h"
 #include "settings/IniFile.h"
 #include "settings/LanguageTexts.h"
@@ -459,7 +459,7 @@ private slots:
         Add({a, b, c});
         bool stopped = false;
         m_duringBatch = [&](CAVConvertDlg* progress) {
-            if (!stopped && ConversionJob::Instance().current_index >= 1) {
+            if (!stopped && m_dlg->BatchWorkerPosition() >= 1) {
                 stopped = true;
                 progress->StopButton()->click();
             }
@@ -468,8 +468,7 @@ private slots:
 
         QVERIFY(stopped);
         QVERIFY(!IsProgressUp());
-        QVERIFY(
-            !ConversionJob::Instance().worker_active);  // waited for before anything else starts
+        QVERIFY(!m_dlg->BatchWorkerRunning());  // waited for before anything else starts
         QCOMPARE(m_messages, QStringList());
         QVERIFY(m_opened.isEmpty());
         QCOMPARE(Status(0), Q(g_texts.tishi.wc));
@@ -512,7 +511,7 @@ private slots:
                 return;
             // No tick may look at the first file until its output is gone.
             m_dlg->Timer1()->stop();
-            if (ConversionJob::Instance().current_index < 1)
+            if (m_dlg->BatchWorkerPosition() < 1)
                 return;
             removed = true;
             QVERIFY(fs::remove(m_out + "/a.mov"));
@@ -548,7 +547,7 @@ private slots:
         m_dlg->endProcess = [&] { inputsAtClose.push_back(FolderNames(m_in)); };
         bool requested = false;
         m_duringBatch = [&](CAVConvertDlg*) {
-            if (!requested && ConversionJob::Instance().current_index >= 1) {
+            if (!requested && m_dlg->BatchWorkerPosition() >= 1) {
                 requested = true;
                 m_dlg->RequestClose();
                 QVERIFY(inputsAtClose.empty());
@@ -702,7 +701,7 @@ private slots:
         m_duringBatch = [&](CAVConvertDlg*) {
             // While the worker waits before the second file, somebody saves
             // a file under the name the batch chose for it.
-            if (dropped || ConversionJob::Instance().current_index < 1)
+            if (dropped || m_dlg->BatchWorkerPosition() < 1)
                 return;
             dropped = true;
             const int fd = ::open((m_out + "/b.mov").c_str(), O_WRONLY | O_CREAT | O_EXCL, 0644);
@@ -855,19 +854,6 @@ private slots:
         QCOMPARE(m_dlg->OutputCombo()->currentText(), Q(typed));
     }
 
-    void moreRowsThanABatchHoldsStartNothing()
-    {
-        const std::string a = Input("a.mp4");
-        Add({a});
-        List()->setUpdatesEnabled(false);
-        for (int row = 1; row <= 9999; ++row)
-            m_dlg->AppendFileRow(Q(a), row);
-        Start();
-        QCOMPARE(m_messages.size(), 1);
-        QVERIFY(m_messages[0].contains(QStringLiteral("9999")));
-        QVERIFY(!m_dlg->ProgressDialog());
-        QCOMPARE(FolderNames(m_in), (std::vector<std::string>{"a.mp4"}));
-    }
 };
 
 QTEST_MAIN(BatchWindowTest)

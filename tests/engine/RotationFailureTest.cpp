@@ -52,10 +52,10 @@ TEST_F(RotationFailureTest, UnreadableInputEndsTheBatchAtItsPosition)
                           {bad, "bad.mov"},
                           {"good.mp4", "never.mov"}});
         EXPECT_EQ(RunBatch(*job), -1) << bad;
-        EXPECT_EQ(job->file_status[0].load(), kFileDone) << bad;
-        EXPECT_EQ(job->file_status[1].load(), kFileFailed) << bad;
-        EXPECT_EQ(FailureSentence(job->failure[1]), reason);
-        EXPECT_EQ(job->file_status[2].load(), kFilePending) << bad;
+        EXPECT_EQ(job->reports[0].file_status.load(), kFileDone) << bad;
+        EXPECT_EQ(job->reports[1].file_status.load(), kFileFailed) << bad;
+        EXPECT_EQ(FailureSentence(job->reports[1].failure), reason);
+        EXPECT_EQ(job->reports[2].file_status.load(), kFilePending) << bad;
         EXPECT_EQ(job->current_index.load(), 1) << bad;
         EXPECT_FALSE(job->worker_active.load());
         EXPECT_FALSE(PathExists(folder_ / "bad.mov")) << bad;
@@ -73,11 +73,11 @@ TEST_F(RotationFailureTest, AnyOutputNameIsQuickTimeAndARefusedCodecSkipsToTheNe
         Batch({{"good.mp4", "out.nosuchmuxer"}, {"vp8.mkv", "vp8.mov"}, {"good.mp4", "last.mov"}});
     EXPECT_EQ(RunBatch(*job), 0);
     // The container comes from what is read, never from the output's name.
-    EXPECT_EQ(job->file_status[0].load(), kFileDone);
+    EXPECT_EQ(job->reports[0].file_status.load(), kFileDone);
     EXPECT_EQ(ReadInfo(folder_ / "out.nosuchmuxer").format_name, "mov,mp4,m4a,3gp,3g2,mj2");
-    EXPECT_EQ(job->file_status[1].load(), kFileFailed);
-    EXPECT_EQ(FailureSentence(job->failure[1]), "QuickTime cannot hold On2 VP8 video");
-    EXPECT_EQ(job->file_status[2].load(), kFileDone);
+    EXPECT_EQ(job->reports[1].file_status.load(), kFileFailed);
+    EXPECT_EQ(FailureSentence(job->reports[1].failure), "QuickTime cannot hold On2 VP8 video");
+    EXPECT_EQ(job->reports[2].file_status.load(), kFileDone);
     EXPECT_EQ(job->current_index.load(), 3);
     EXPECT_FALSE(PathExists(folder_ / "vp8.mov")) << "a refused output leaves nothing behind";
     EXPECT_EQ(ReadRotationCw(folder_ / "last.mov"), 90);
@@ -90,10 +90,10 @@ TEST_F(RotationFailureTest, OutputNamingTheInputFailsTheFileAndLeavesTheInputAlo
     auto job =
         Batch({{"good.mp4", "good.mp4"}, {"good.mp4", "link.mov"}, {"good.mp4", "next.mov"}});
     EXPECT_EQ(RunBatch(*job), 0);
-    EXPECT_EQ(job->file_status[0].load(), kFileFailed);
-    EXPECT_EQ(job->file_status[1].load(), kFileFailed);
-    EXPECT_EQ(FailureSentence(job->failure[1]), "the output would replace the input");
-    EXPECT_EQ(job->file_status[2].load(), kFileDone);
+    EXPECT_EQ(job->reports[0].file_status.load(), kFileFailed);
+    EXPECT_EQ(job->reports[1].file_status.load(), kFileFailed);
+    EXPECT_EQ(FailureSentence(job->reports[1].failure), "the output would replace the input");
+    EXPECT_EQ(job->reports[2].file_status.load(), kFileDone);
     EXPECT_EQ(ReadWholeFile(folder_ / "good.mp4"), before);
     EXPECT_TRUE(PathExists(folder_ / "link.mov"));
 }
@@ -102,8 +102,8 @@ TEST_F(RotationFailureTest, OutputThatCannotBeCreatedEndsTheBatch)
 {
     auto job = Batch({{"good.mp4", "no-such-folder/out.mov"}, {"good.mp4", "never.mov"}});
     EXPECT_EQ(RunBatch(*job), -1);
-    EXPECT_EQ(job->file_status[0].load(), kFileFailed);
-    EXPECT_EQ(job->file_status[1].load(), kFilePending);
+    EXPECT_EQ(job->reports[0].file_status.load(), kFileFailed);
+    EXPECT_EQ(job->reports[1].file_status.load(), kFilePending);
     EXPECT_EQ(job->current_index.load(), 0);
     EXPECT_EQ(job->worker_exit_code.load(), -1);
 }
@@ -126,8 +126,8 @@ TEST_F(RotationFailureTest, WriteFailureInTheMiddleOfTheCopyFailsTheFile)
         const rlimit limit{32 * 1024, 32 * 1024};
         ::setrlimit(RLIMIT_FSIZE, &limit);
         const int code = RotationWorker(*job);
-        WriteBytes(folder_ / "reason.txt", FailureSentence(job->failure[0]));
-        ::_exit(code == 0 ? job->file_status[0].load() : 100);
+        WriteBytes(folder_ / "reason.txt", FailureSentence(job->reports[0].failure));
+        ::_exit(code == 0 ? job->reports[0].file_status.load() : 100);
     }
     int status = 0;
     ASSERT_EQ(::waitpid(child, &status, 0), child);

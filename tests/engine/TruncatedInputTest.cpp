@@ -33,11 +33,10 @@ std::string MakeThreeSeconds(const std::string& path, const std::vector<std::str
 
 double ProbedSeconds(const std::string& path)
 {
-    auto job = MakeJob(0);
-    job->probe_path = path;
-    if (ProbeMedia(*job) < 0)
+    const MediaProbe probe = ProbeMedia(path);
+    if (probe.result < 0)
         return -1;
-    return static_cast<double>(job->probe_duration_us) / 1e6;
+    return static_cast<double>(probe.duration_us) / 1e6;
 }
 
 // The reason with the count of whole packets read written as N: where the
@@ -104,17 +103,17 @@ TEST_P(TruncatedInputTest, FailsWithAReasonAndLeavesNothing)
     AddFile(*job, cut, folder / "cut.mov", c.probe_before_cut ? probed : ProbedSeconds(cut));
     AddFile(*job, whole, folder / "whole.mov", ProbedSeconds(whole));
     EXPECT_EQ(RunBatch(*job), 0);
-    EXPECT_EQ(job->file_status[0].load(), kFileFailed);
-    EXPECT_EQ(WithoutCount(FailureSentence(job->failure[0])), c.reason);
-    EXPECT_TRUE(job->output_created[0].load());
+    EXPECT_EQ(job->reports[0].file_status.load(), kFileFailed);
+    EXPECT_EQ(WithoutCount(FailureSentence(job->reports[0].failure)), c.reason);
+    EXPECT_TRUE(job->reports[0].output_created.load());
     EXPECT_FALSE(PathExists(folder / "cut.mov"));
     EXPECT_EQ(ReadWholeFile(cut), before);
     const timespec after = ModificationTime(cut);
     EXPECT_EQ(after.tv_sec, mtime.tv_sec);
     EXPECT_EQ(after.tv_nsec, mtime.tv_nsec);
 
-    EXPECT_EQ(job->file_status[1].load(), kFileDone)
-        << "the whole file is not refused: " << FailureSentence(job->failure[1]);
+    EXPECT_EQ(job->reports[1].file_status.load(), kFileDone)
+        << "the whole file is not refused: " << FailureSentence(job->reports[1].failure);
     EXPECT_EQ(ReadRotationCw(folder / "whole.mov"), 90);
 }
 
@@ -166,8 +165,8 @@ TEST(CompleteInput, OrdinaryEndingsAreDone)
     }
     EXPECT_EQ(RunBatch(*job), 0);
     for (std::size_t i = 0; i < files.size(); ++i) {
-        EXPECT_EQ(job->file_status[i].load(), kFileDone)
-            << files[i].name << ": " << FailureSentence(job->failure[i]);
+        EXPECT_EQ(job->reports[i].file_status.load(), kFileDone)
+            << files[i].name << ": " << FailureSentence(job->reports[i].failure);
     }
 }
 

@@ -247,14 +247,10 @@ TEST(IsoFuzzTest, DamagedFilesInABatchLeaveNothingWhenTheyFail)
             const std::string out = folder / "out.mov";
             ASSERT_TRUE(WriteBytes(in, bytes));
             auto job = std::make_unique<ConversionJob>();
-            job->rotation_deg = 90;
             job->pre_file_wait_ms = 0;
-            job->file_count = job->display_count = 1;
-            job->input_path[0] = in;
-            job->output_path[0] = out;
-            job->duration_s[0] = 1.0;
+            job->files.push_back(JobFile{in, out, 1.0, 90});
             RotationWorker(*job);
-            const int status = job->file_status[0].load();
+            const int status = job->reports[0].file_status.load();
             ++statuses[status];
             EXPECT_EQ(ReadWholeFile(in), bytes) << "the input is never changed";
             struct stat info {};

@@ -5,6 +5,7 @@
 #include "cli/FailureWords.h"
 #include "cli/InterruptRelay.h"
 #include "cli/ProgressLine.h"
+#include "engine/FailureCause.h"
 
 #include <algorithm>
 #include <cstring>
@@ -108,6 +109,21 @@ std::vector<std::size_t> BatchRunner::RunOneBatch(const std::vector<std::size_t>
     return retry;
 }
 
+namespace {
+
+// The output could not be created because its folder is gone or takes no
+// new file: said of the folder, not of the file.
+bool OutputFolderRefused(const Failure& failure)
+{
+    if (failure.step != Failure::kCreateOutputFile)
+        return false;
+    const FailureCause cause = CauseOf(failure.code);
+    return cause == FailureCause::kMissing || cause == FailureCause::kNoPermission ||
+           cause == FailureCause::kReadOnly;
+}
+
+}  // namespace
+
 void BatchRunner::Report(std::size_t input, const PositionOutcome& outcome)
 {
     m_outcomes[input] = outcome;
@@ -127,7 +143,7 @@ void BatchRunner::Report(std::size_t input, const PositionOutcome& outcome)
         break;
     case PositionOutcome::kFailed:
         m_out << "failed: " << path << ": ";
-        if (!FolderWriteTest(m_folder))
+        if (OutputFolderRefused(outcome.failure))
             m_out << "cannot write into the output folder " << m_folder << '\n';
         else
             m_out << FailureSentence(outcome.failure) << '\n';

@@ -39,8 +39,6 @@ PositionWork::PositionWork(ConversionJob& job, int index)
 PositionWork::~PositionWork()
 {
     CloseOutput();
-    if (created_ && (failed_ || remove_output_))
-        output_.RemoveIfStillOurs();
 }
 
 const JobFile& PositionWork::File() const
@@ -86,52 +84,33 @@ void PositionWork::RememberInputTimes()
     input_times_known_ = true;
 }
 
-std::optional<FileWriter::Next> PositionWork::CreateOutput(int accessFlags)
+Failure PositionWork::CreateOutput(int accessFlags)
 {
     std::string path = File().output_path;
     for (int other = 0;; ++other) {
         const int error = CreateExclusively(path, accessFlags, output_, fd_);
         if (error == 0) {
-            created_ = true;
             Report().created_output = output_;
             Report().output_created.store(true);
             if (job_.output_created_hook)
                 job_.output_created_hook(index_, output_);
-            return std::nullopt;
+            return Failure{};
         }
-        if (error != EEXIST) {
-            Fail(Failure(Failure::kCreateOutputFile, AVERROR(error), path));
-            return FileWriter::Next::kEndBatch;
-        }
+        if (error != EEXIST)
+            return Failure(Failure::kCreateOutputFile, AVERROR(error), path);
         // Taken. Nothing under that name is opened, least of all the input.
-        if (SameFile(InputPath(), path)) {
-            Fail(Failure(Failure::kOutputIsInput));
-            return FileWriter::Next::kNextFile;
-        }
+        if (SameFile(InputPath(), path))
+            return Failure(Failure::kOutputIsInput);
         std::string next;
         if (job_.next_output_name && other < kMaxOtherNames)
             next = job_.next_output_name(path);
-        if (next.empty() || next == path) {
-            Fail(Failure(Failure::kOutputNameTaken, 0, path));
-            return FileWriter::Next::kNextFile;
-        }
+        if (next.empty() || next == path)
+            return Failure(Failure::kOutputNameTaken, 0, path);
         path = std::move(next);
     }
 }
 
-void PositionWork::NoteLeftOut(LeftOutStream stream)
-{
-    Report().left_out.push_back(stream);
-}
-
-void PositionWork::Fail(Failure failure)
-{
-    failed_ = true;
-    Report().failure = std::move(failure);
-    Report().file_status.store(kFileFailed);
-}
-
-bool PositionWork::Complete()
+WriteResult PositionWork::Finish(std::vector<LeftOutStream> leftOut)
 {
     if (fd_ >= 0) {
         if (input_times_known_)
@@ -141,17 +120,12 @@ bool PositionWork::Complete()
         const int closed = ::close(fd_);
         const int error = errno;
         fd_ = -1;
-        if (closed != 0) {
-            Fail(Failure(Failure::kCompleteOutput, AVERROR(error)));
-            return false;
-        }
+        if (closed != 0)
+            return WriteResult::Failed(Failure(Failure::kCompleteOutput, AVERROR(error)));
     }
-    if (failed_)
-        return false;
     if (job_.cancel_requested.load())
-        return false;
-    Report().file_status.store(kFileDone);
-    return true;
+        return WriteResult::Cancelled();
+    return WriteResult::Done(std::move(leftOut));
 }
 
 void PositionWork::CloseOutput()

@@ -9,6 +9,7 @@
 #include <unistd.h>
 
 #include "engine/ConversionJob.h"
+#include "engine/FailurePolicy.h"
 #include "engine/iso/IsoCopyWriter.h"
 #include "engine/PositionWork.h"
 #include "engine/remux/RemuxWriter.h"
@@ -64,6 +65,24 @@ std::unique_ptr<FileWriter> PickWriter(const ConversionJob& job, const PositionW
     return std::make_unique<RemuxWriter>();
 }
 
+// Stores how a position ended; a cancelled one stays pending. What a
+// done or failed position's report holds is written before its status.
+void Report(PositionReport& report, const WriteResult& result)
+{
+    switch (result.kind) {
+    case WriteResult::kDone:
+        report.left_out = result.left_out;
+        report.file_status.store(kFileDone);
+        break;
+    case WriteResult::kFailed:
+        report.failure = result.failure;
+        report.file_status.store(kFileFailed);
+        break;
+    case WriteResult::kCancelled:
+        break;
+    }
+}
+
 // The positions of a job whose reports are sized and fresh.
 int RunPositions(ConversionJob& job)
 {
@@ -77,17 +96,21 @@ int RunPositions(ConversionJob& job)
         if (job.cancel_requested.load())
             return 0;
 
-        FileWriter::Next next;
+        WriteResult result;
         {
-            // The file's objects are released (and a failed output removed)
-            // before current_index moves on.
+            // The file's objects are released and its output closed before
+            // its status is stored and current_index moves on.
             PositionWork work(job, i);
             const std::unique_ptr<FileWriter> writer = PickWriter(job, work);
-            next = writer->Write(work);
+            result = writer->Write(work);
         }
-        if (next == FileWriter::Next::kEndBatch)
+        Report(job.reports[static_cast<std::size_t>(i)], result);
+        if (result.kind != WriteResult::kFailed)
+            continue;
+        const AfterFailure after = AfterFailureOf(result.failure.step);
+        if (after == AfterFailure::kEndBatch)
             return -1;
-        if (next == FileWriter::Next::kNextFileAfterWait)
+        if (after == AfterFailure::kNextFileAfterWait)
             PreFileWait(job);
     }
     return 0;

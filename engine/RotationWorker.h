@@ -9,12 +9,12 @@ struct ConversionJob;
 // Returns 0 when the batch ran to its end or was cancelled, -1 when a
 // failure ended it (current_index then stays at the failed position).
 //
-// Outputs it leaves behind: a done file's complete output; a cancelled
-// file's output up to the cancel, closed so that it plays (its status stays
-// 255; the caller removes it if it wants, by the identity reported in
-// created_output); nothing for a failed file (status 2). Every output is a
-// file the worker created itself, under a name that was free. Inputs are
-// only read.
+// Outputs it leaves behind: a done file's complete output; whatever a
+// cancelled (status stays 255) or failed (status 2) file got written, for
+// the caller to remove by the identity reported in created_output. Every
+// output is a file the worker created itself, under a name that was free.
+// Inputs are only read. After a failure, AfterFailureOf says whether the
+// batch goes on.
 int RotationWorker(ConversionJob& job);
 
 // Gives each file a fresh report, sets job.worker_active and runs the

@@ -412,14 +412,37 @@ TEST_F(Session, AnInputWhoseNameWasTakenMeanwhileIsReportedOnceAndStaysInTheJour
 class NamingFailureWriter : public FileWriter
 {
 public:
-    Next Write(PositionWork& work) override
+    WriteResult Write(PositionWork& work) override
     {
         Failure failure(Failure::kRotationNotWritten);
         failure.wanted_cw = work.Index();
-        work.Fail(failure);
-        return Next::kNextFile;
+        return WriteResult::Failed(failure);
     }
 };
+
+// The writers leave what they wrote of a failed file; the session removes
+// it, and only it.
+TEST_F(Session, TheSessionRemovesTheOutputOfAFileThatFailedAfterItsOutputWasMade)
+{
+    MediaRecipe longer;
+    longer.seconds = 3.0;
+    const std::string whole = Video("whole.mkv", longer);
+    const std::string cut = in + "/cut.mkv";
+    ASSERT_TRUE(CopyPrefix(whole, cut, FileSize(whole) / 2));
+    std::vector<BatchFile> files = PlanWithoutRenames({cut, whole}, out);
+    for (BatchFile& file : files)
+        file.duration_s = 3.0;
+    session = std::make_unique<BatchSession>(journal.get());
+    session->Start(std::move(files), 90, 0);
+    RunToTheEnd();
+
+    ASSERT_EQ(Kind(0), PositionOutcome::kFailed);
+    EXPECT_EQ(session->Outcome(0).failure.step, Failure::kCutShort);
+    EXPECT_TRUE(session->Record()->reports[0].output_created.load());
+    EXPECT_EQ(Kind(1), PositionOutcome::kDone);
+    EXPECT_EQ(Names(out), (std::set<std::string>{"whole.mkv"}));
+    EXPECT_TRUE(journal->PendingOutputs().empty());
+}
 
 TEST_F(Session, EachFileIsTurnedByItsOwnTurn)
 {

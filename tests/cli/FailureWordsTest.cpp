@@ -1,6 +1,7 @@
 #include "cli/FailureWords.h"
 #include "batch/InputCheck.h"
 #include "engine/Failure.h"
+#include "engine/FailureCause.h"
 #include "engine/LeftOutStream.h"
 #include "engine/ReadableNames.h"
 
@@ -16,17 +17,20 @@ extern "C" {
 TEST(FailureWords, StepAndFFmpegsTextOrPlainWords)
 {
     EXPECT_EQ(FailureSentence(Failure(Failure::kWriteOutput, AVERROR(EFBIG))),
-              "cannot write the output: File too large");
+              "cannot write the output: the file is too large for the disk");
     EXPECT_EQ(FailureSentence(Failure(Failure::kWriteOutput, AVERROR(ENOSPC))),
               "no space left on the output disk");
     EXPECT_EQ(FailureSentence(Failure(Failure::kCompleteOutput, AVERROR(ENOSPC))),
               "no space left on the output disk");
     EXPECT_EQ(FailureSentence(Failure(Failure::kCompleteOutput, AVERROR(EIO))),
-              "cannot complete the output: Input/output error");
+              "cannot complete the output: the disk could not be read or written");
+    EXPECT_EQ(FailureSentence(Failure(Failure::kWriteHeader, AVERROR(EILSEQ))),
+              "cannot write the output's header: Invalid or incomplete multibyte or wide "
+              "character");
     EXPECT_EQ(FailureSentence(Failure(Failure::kReadStreams, AVERROR_INVALIDDATA)),
               "the input is damaged: Invalid data found when processing input");
     EXPECT_EQ(FailureSentence(Failure(Failure::kOpenInput, AVERROR(ENOENT))),
-              "cannot open the input: No such file or directory");
+              "cannot open the input: the file or its folder does not exist");
     EXPECT_EQ(FailureSentence(Failure(Failure::kOutputNameTaken, 0, "/o/a.mov")),
               "the output name /o/a.mov is taken");
     EXPECT_EQ(FailureSentence(Failure()), "the conversion failed");
@@ -94,4 +98,42 @@ TEST(FailureWords, LeftOutStreamsAreNamedOnceInTheNote)
     EXPECT_EQ(LeftOutNote({dvd, pgs, xsub, unknown}),
               "DVD subtitles, HDMV Presentation Graphic Stream subtitles, XSUB subtitles and "
               "unknown subtitles left out: the output container cannot hold them");
+}
+
+// The codes with words of their own are the classifier's, the same for the
+// window; every other code is said in FFmpeg's words.
+TEST(FailureWords, CodesWithWordsOfTheirOwnAreTheClassifiers)
+{
+    const struct {
+        int code;
+        FailureCause cause;
+    } cases[] = {
+        {AVERROR(ENOSPC), FailureCause::kNoSpace},
+        {AVERROR(EDQUOT), FailureCause::kNoSpace},
+        {AVERROR(EFBIG), FailureCause::kFileTooLarge},
+        {AVERROR(EACCES), FailureCause::kNoPermission},
+        {AVERROR(EPERM), FailureCause::kNoPermission},
+        {AVERROR(EROFS), FailureCause::kReadOnly},
+        {AVERROR_INVALIDDATA, FailureCause::kDamaged},
+        {AVERROR(ENOMEM), FailureCause::kOutOfMemory},
+        {AVERROR(EIO), FailureCause::kInputOutput},
+        {AVERROR(ENOENT), FailureCause::kMissing},
+        {AVERROR_EOF, FailureCause::kEndedEarly},
+        {AVERROR_PATCHWELCOME, FailureCause::kNotSupported},
+        {AVERROR_DECODER_NOT_FOUND, FailureCause::kNotSupported},
+        {AVERROR(EILSEQ), FailureCause::kOther},
+        {AVERROR(EAGAIN), FailureCause::kOther},
+        {AVERROR_EXTERNAL, FailureCause::kOther},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(ErrorText(c.code));
+        EXPECT_EQ(CauseOf(c.code), c.cause);
+        const std::string sentence = FailureSentence(Failure(Failure::kReadInput, c.code));
+        const bool ffmpegWords = sentence.find(ErrorText(c.code)) != std::string::npos;
+        // Damage keeps FFmpeg's words beside its own.
+        if (c.cause == FailureCause::kOther || c.cause == FailureCause::kDamaged)
+            EXPECT_TRUE(ffmpegWords) << sentence;
+        else
+            EXPECT_FALSE(ffmpegWords) << sentence;
+    }
 }

@@ -101,7 +101,8 @@ TEST_F(OutputOwnershipTest, WithoutANameRuleATakenNameFailsTheFileWithAReason)
     AddFile(*job, folder_ / "in.mp4", folder_ / "b.mov");
     EXPECT_EQ(RunBatch(*job), 0);
     EXPECT_EQ(job->reports[0].file_status.load(), kFileFailed);
-    EXPECT_EQ(FailureSentence(job->reports[0].failure), "the output name " + (folder_ / "a.mov") + " is taken");
+    EXPECT_EQ(job->reports[0].failure.step, Failure::kOutputNameTaken);
+    EXPECT_EQ(job->reports[0].failure.path, folder_ / "a.mov");
     EXPECT_FALSE(job->reports[0].output_created.load());
     EXPECT_EQ(ReadWholeFile(folder_ / "a.mov"), "keep me");
     EXPECT_EQ(job->reports[1].file_status.load(), kFileDone);
@@ -145,7 +146,7 @@ TEST_F(OutputOwnershipTest, FileAppearingUnderAWorkingNameMidBatchSurvives)
 // lowers its file size limit from the creation report (and lifts it again
 // for the last file). The second output is moreover replaced under its
 // name by another program's file before the failure: that file survives.
-TEST_F(OutputOwnershipTest, FullDiskFailsTheFileAndRemovesOnlyTheFileItCreated)
+TEST_F(OutputOwnershipTest, FullDiskFailsTheFileAndTouchesNoFileItDidNotCreate)
 {
     ASSERT_TRUE(WriteBytes(folder_ / "theirs.tmp", "their file"));
     auto job = MakeJob(90);
@@ -166,7 +167,8 @@ TEST_F(OutputOwnershipTest, FullDiskFailsTheFileAndRemovesOnlyTheFileItCreated)
         std::signal(SIGXFSZ, SIG_IGN);
         int wrong = RotationWorker(*job) == 0 ? 0 : 1;
         for (std::size_t i = 0; i < 2; ++i) {
-            if (job->reports[i].file_status.load() != kFileFailed || FailureSentence(job->reports[i].failure).empty())
+            if (job->reports[i].file_status.load() != kFileFailed ||
+                !job->reports[i].failure.failed())
                 wrong |= 2 << i;
         }
         if (job->reports[2].file_status.load() != kFileDone)
@@ -178,7 +180,9 @@ TEST_F(OutputOwnershipTest, FullDiskFailsTheFileAndRemovesOnlyTheFileItCreated)
     ASSERT_TRUE(WIFEXITED(status));
     EXPECT_EQ(WEXITSTATUS(status), 0)
         << "bits: 1 exit code, 2 and 4 first two not failed, 8 last not done";
-    EXPECT_FALSE(PathExists(folder_ / "full.mov")) << "an incomplete output is removed";
+    // The incomplete output is the session's to remove; the file that took
+    // the name of the worker's is never touched.
+    EXPECT_TRUE(PathExists(folder_ / "full.mov"));
     EXPECT_EQ(ReadWholeFile(folder_ / "replaced.mov"), "their file");
     EXPECT_EQ(ReadRotationCw(folder_ / "next.mov"), 90);
 }

@@ -31,10 +31,14 @@ TEST(RotationRefusal, SoundOrVideoQuickTimeCannotHoldFailsTheFileBeforeItsOutput
     AddFile(*job, folder / "good.mp4", folder / "good.mov");
     EXPECT_EQ(RunBatch(*job), 0);
     EXPECT_EQ(job->reports[0].file_status.load(), kFileFailed);
-    EXPECT_EQ(FailureSentence(job->reports[0].failure),
-              "QuickTime cannot hold Windows Media Audio 2 sound");
+    EXPECT_EQ(job->reports[0].failure.step, Failure::kStreamRefused);
+    EXPECT_EQ(job->reports[0].failure.container, "QuickTime");
+    EXPECT_EQ(job->reports[0].failure.codec_id, AV_CODEC_ID_WMAV2);
+    EXPECT_EQ(job->reports[0].failure.media_type, AVMEDIA_TYPE_AUDIO);
     EXPECT_EQ(job->reports[1].file_status.load(), kFileFailed);
-    EXPECT_EQ(FailureSentence(job->reports[1].failure), "QuickTime cannot hold On2 VP8 video");
+    EXPECT_EQ(job->reports[1].failure.step, Failure::kStreamRefused);
+    EXPECT_EQ(job->reports[1].failure.codec_id, AV_CODEC_ID_VP8);
+    EXPECT_EQ(job->reports[1].failure.media_type, AVMEDIA_TYPE_VIDEO);
     EXPECT_EQ(job->reports[2].file_status.load(), kFileFailed);
     EXPECT_FALSE(PathExists(folder / "clip.mov"));
     EXPECT_EQ(job->reports[3].file_status.load(), kFileDone);

@@ -3,7 +3,6 @@
 #include "batch/CreatedOutput.h"
 #include "batch/FileNames.h"
 #include "batch/NameJournal.h"
-#include "files/NameBack.h"
 #include "engine/ConversionJob.h"
 #include "engine/RotationWorker.h"
 
@@ -11,7 +10,6 @@
 
 struct BatchSession::Position {
     bool settled = false;
-    bool inputAway = false;             // the input is still under its temporary name
     bool movePending = false;           // a done output still waits for its final name
     bool outputListed = false;          // the journal lists the output
     std::optional<CreatedFile> output;  // the file the worker created, once looked up
@@ -48,7 +46,7 @@ void BatchSession::Start(std::vector<BatchFile> files, int preFileWaitMs)
         const std::lock_guard<std::mutex> lock(m_namesMutex);
         m_handedOut.clear();
         for (const BatchFile& file : m_files) {
-            m_handedOut.insert(file.source);
+            m_handedOut.insert(file.input);
             m_handedOut.insert(file.output);
         }
     }
@@ -180,9 +178,7 @@ SessionEnd BatchSession::Conclude()
             end.settled.push_back(position);
             continue;
         }
-        // Moves that failed at a poll get one more try.
-        if (state.inputAway)
-            RestoreInput(position, end.errors);
+        // A move that failed at a poll gets one more try.
         if (state.movePending)
             FinishOutput(position, end.errors);
     }
@@ -201,9 +197,6 @@ void BatchSession::Settle(int position, const PositionOutcome& outcome,
         state.output = m_job->reports[at].created_output;
         state.outputListed = m_journal != nullptr;
     }
-    // The input first: its own name matters more than the output's.
-    state.inputAway = m_files[at].renamed;
-    RestoreInput(position, errors);
     if (outcome.kind == PositionOutcome::kDone) {
         m_outcomes[at].output = state.output ? state.output->path : m_files[at].output;
         state.movePending = true;
@@ -213,24 +206,6 @@ void BatchSession::Settle(int position, const PositionOutcome& outcome,
             RemoveOutput(position);
         ReleaseOutput(position, false);
     }
-}
-
-void BatchSession::RestoreInput(int position, std::vector<FileError>& errors)
-{
-    Position& state = m_state[static_cast<std::size_t>(position)];
-    if (!state.inputAway)
-        return;
-    const BatchFile& file = m_files[static_cast<std::size_t>(position)];
-    const NameBack back = GiveNameBack(file.source, file.input);
-    if (!back.Back()) {
-        // The journal keeps it; the next start of the program tries again.
-        Report(file.source, back.error, errors);
-        if (back.kind != NameBack::kMissing)
-            return;
-    }
-    state.inputAway = false;
-    if (m_journal)
-        m_journal->Release(file.source);
 }
 
 void BatchSession::FinishOutput(int position, std::vector<FileError>& errors)

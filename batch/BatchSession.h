@@ -50,10 +50,10 @@ struct SessionEnd {
 
 // One batch from start to end, the same for the window and the command
 // line: fills a job record of its own, sized to the batch, starts and joins
-// the worker, turns what the
-// worker reports into one outcome per position, gives every input its own
-// name back, moves each done output to its final name and removes what the
-// worker left of a file that did not get done.
+// the worker, turns what the worker reports into one outcome per position,
+// moves each done output to its final name and removes what the worker left
+// of a file that failed or was stopped. Inputs are read under their own
+// names; nothing in their folders changes.
 //
 // A position is settled (its names moved, its partial output removed) as
 // soon as the worker has passed it, or at Conclude. Only the file the
@@ -64,9 +64,8 @@ struct SessionEnd {
 class BatchSession
 {
 public:
-    // journal: where the inputs' temporary names were recorded, and where
-    // the outputs the worker creates are recorded until they are finished
-    // (may be null); entries are released as names come back.
+    // journal: where the outputs the worker creates are recorded until they
+    // are finished or removed (may be null).
     explicit BatchSession(NameJournal* journal);
     ~BatchSession();  // stops and waits for a worker still running
     BatchSession(const BatchSession&) = delete;
@@ -121,7 +120,6 @@ private:
     struct Position;
 
     void Settle(int position, const PositionOutcome& outcome, std::vector<FileError>& errors);
-    void RestoreInput(int position, std::vector<FileError>& errors);
     void FinishOutput(int position, std::vector<FileError>& errors);
     void RemoveOutput(int position);
     void Report(const std::string& path, int error, std::vector<FileError>& errors);

@@ -52,8 +52,7 @@ std::vector<std::size_t> BatchRunner::RunOneBatch(const std::vector<std::size_t>
     std::vector<std::string> paths;
     for (std::size_t input : chosen)
         paths.push_back((*m_inputs)[input].path);
-    // The command line gives no input a temporary name.
-    std::vector<BatchFile> files = PlanWithoutRenames(paths, m_folder);
+    std::vector<BatchFile> files = PlanBatch(paths, m_folder);
     for (std::size_t k = 0; k < files.size(); ++k)
         files[k].duration_s = (*m_inputs)[chosen[k]].duration_s;
 

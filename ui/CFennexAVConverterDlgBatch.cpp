@@ -69,7 +69,7 @@ public:
     NameJournal& JournalForNextBatch()
     {
         session.reset();  // it uses the journal; its worker has ended
-        if (!journal || (journal->Pending().empty() && journal->PendingOutputs().empty()))
+        if (!journal || journal->PendingOutputs().empty())
             journal = std::make_unique<NameJournal>(JournalPath());
         return *journal;
     }
@@ -174,25 +174,15 @@ void CFennexAVConverterDlg::OnStart()
 
     CBatchState& batch = Batch();
     NameJournal& journal = batch.JournalForNextBatch();
-    const PreparedBatch prepared = PrepareBatch(ticked, folder, DefaultBatchFileOps(&journal));
-    for (const BatchFile& file : prepared.files) {
-        list->SetItemText(file.row, kColumnSource, Q(file.source));
+    // Inputs are read under their own names: the column of a temporary
+    // name stays empty.
+    const PreparedBatch prepared = PrepareBatch(ticked, folder);
+    for (const BatchFile& file : prepared.files)
         list->SetItemText(file.row, kColumnOutput, Q(file.output));
-    }
-    if (!prepared.Complete()) {
-        // The inputs already moved have their names back; a file name
-        // without a '.' ends the start without a word, as it always has.
-        if (prepared.stop == PreparedBatch::Stop::kRenameFailed)
-            Desktop().showFileError(this, Q(prepared.failedPath), prepared.error);
-        if (prepared.stop == PreparedBatch::Stop::kJournalFailed) {
-            Desktop().showMessage(
-                this,
-                Q(g_texts.tishi.wfjl).arg(FileErrorText(Q(prepared.failedPath), prepared.error)));
-        }
-        for (const auto& [path, error] : prepared.rollbackFailures)
-            Desktop().showFileError(this, Q(path), error);
+    // A file name without a '.' ends the start without a word, as it
+    // always has.
+    if (!prepared.Complete())
         return;
-    }
 
     // With no rotation button chosen the last batch's rotation stays.
     int rotation = batch.lastRotation;

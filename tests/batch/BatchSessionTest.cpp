@@ -18,6 +18,7 @@
 #include <memory>
 #include <set>
 #include <thread>
+#include <sys/inotify.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -53,14 +54,13 @@ protected:
         return path;
     }
 
-    // Gives the inputs their temporary names, as the window does, and
-    // starts the session on them.
+    // Plans the batch as the window does and starts the session on it.
     void Begin(const std::vector<std::string>& inputs)
     {
         std::vector<TickedRow> rows;
         for (const std::string& input : inputs)
             rows.push_back({static_cast<int>(rows.size()), input, "00:00:01.000"});
-        PreparedBatch prepared = PrepareBatch(rows, out, DefaultBatchFileOps(journal.get()));
+        PreparedBatch prepared = PrepareBatch(rows, out);
         ASSERT_TRUE(prepared.Complete());
         Begin(std::move(prepared.files));
     }
@@ -171,7 +171,7 @@ TEST_F(Session, AFailureInTheMiddleLeavesTheOthersDoneAndEveryNameBack)
     EXPECT_EQ(Names(out), (std::set<std::string>{"a.mp4", "c.avi"}));
     EXPECT_EQ(Names(in), (std::set<std::string>{"a.mp4", "b.mkv", "c.avi"}));
     EXPECT_EQ(ReadRotationCw(out + "/c.avi"), 90);
-    EXPECT_TRUE(journal->Pending().empty());
+    EXPECT_TRUE(journal->PendingOutputs().empty());
     EXPECT_TRUE(reported.empty());
 }
 
@@ -203,13 +203,13 @@ TEST_F(Session, AWorkerThatEndsEarlyLeavesTheRestNotReachedUnderTheirOwnNames)
     EXPECT_EQ(Names(in), (std::set<std::string>{"a.mp4", "b.mov", "c.mp4"}));
     EXPECT_EQ(Read(broken), "no longer a video");
     EXPECT_EQ(Names(out), (std::set<std::string>{"a.mp4"}));
-    EXPECT_TRUE(journal->Pending().empty());
+    EXPECT_TRUE(journal->PendingOutputs().empty());
 }
 
 TEST_F(Session, AStopInTheMiddleOfAFileRemovesItsPartialOutputOnly)
 {
     const std::string pipe = PipedInput();
-    std::vector<BatchFile> files = PlanWithoutRenames({pipe, fed}, out);
+    std::vector<BatchFile> files = PlanBatch({pipe, fed}, out);
     for (BatchFile& file : files)
         file.duration_s = 4.0;
     {
@@ -238,7 +238,7 @@ TEST_F(Session, AStopKeepsWhatIsDoneAndRemovesOnlyTheOutputItCutShort)
     const std::string a = Video("a.mp4");
     const std::string pipe = PipedInput();
     const std::string c = Video("c.mp4");
-    std::vector<BatchFile> files = PlanWithoutRenames({a, pipe, c}, out);
+    std::vector<BatchFile> files = PlanBatch({a, pipe, c}, out);
     files[1].duration_s = 4.0;
     {
         PipeFeeder feeder(pipe, Read(fed));
@@ -276,7 +276,7 @@ TEST_F(Session, AFileDroppedUnderAWorkingNameSurvivesAStop)
 {
     const std::string pipe = PipedInput();
     const std::string c = Video("c.mp4");
-    std::vector<BatchFile> files = PlanWithoutRenames({pipe, c}, out);
+    std::vector<BatchFile> files = PlanBatch({pipe, c}, out);
     files[0].duration_s = 4.0;
     {
         PipeFeeder feeder(pipe, Read(fed));
@@ -306,7 +306,7 @@ TEST_F(Session, TwoBatchesIntoOneFolderKeepBothOutputs)
     const std::string theirs = Path("other/b.mov");
     ASSERT_EQ(MakeMediaFile(theirs, MediaRecipe{}), "");
 
-    std::vector<BatchFile> files = PlanWithoutRenames({pipe, mine}, out);
+    std::vector<BatchFile> files = PlanBatch({pipe, mine}, out);
     files[0].duration_s = 4.0;
     ASSERT_EQ(files[1].output, out + "/b.mov");
     std::vector<std::pair<int, std::string>> renamed;
@@ -316,7 +316,7 @@ TEST_F(Session, TwoBatchesIntoOneFolderKeepBothOutputs)
         ASSERT_TRUE(WaitForProgress());
 
         BatchSession other(nullptr);
-        other.Start(PlanWithoutRenames({theirs}, out), 180, 0);
+        other.Start(PlanBatch({theirs}, out), 180, 0);
         other.Join();
         other.Poll();
         other.Conclude();
@@ -372,7 +372,7 @@ TEST_F(Session, ADoneOutputThatCannotTakeItsFinalNameIsKeptEvenAfterACrash)
     const std::string input = in + "/c." + std::string(253, 'x');
     ASSERT_EQ(MakeMediaFile(input, MediaRecipe{}, "mp4"), "");
     WriteBytes(out + "/c.mov", "the user's");
-    std::vector<BatchFile> files = PlanWithoutRenames({input}, out);
+    std::vector<BatchFile> files = PlanBatch({input}, out);
     ASSERT_EQ(files[0].output, out + "/c(0).mov");
     Begin(files);
     RunToTheEnd();
@@ -390,20 +390,45 @@ TEST_F(Session, ADoneOutputThatCannotTakeItsFinalNameIsKeptEvenAfterACrash)
     EXPECT_EQ(Read(out + "/c.mov"), "the user's");
 }
 
-TEST_F(Session, AnInputWhoseNameWasTakenMeanwhileIsReportedOnceAndStaysInTheJournal)
+// Events on the watched folder other than reads, by name.
+std::vector<std::string> ChangesSeen(int watch)
 {
-    const std::string a = Video("a.mp4");
-    Begin({a});
-    WriteBytes(a, "newcomer");  // somebody's new file under the input's name
+    std::vector<std::string> changes;
+    alignas(inotify_event) char buffer[65536];
+    for (;;) {
+        const ssize_t n = ::read(watch, buffer, sizeof buffer);
+        if (n <= 0)
+            break;
+        for (ssize_t at = 0; at < n;) {
+            const auto* event = reinterpret_cast<const inotify_event*>(buffer + at);
+            constexpr std::uint32_t kReads = IN_OPEN | IN_ACCESS | IN_CLOSE_NOWRITE | IN_ISDIR;
+            if ((event->mask & ~kReads) != 0)
+                changes.push_back(std::string(event->len ? event->name : "(folder)") + " mask " +
+                                  std::to_string(event->mask));
+            at += static_cast<ssize_t>(sizeof(inotify_event) + event->len);
+        }
+    }
+    return changes;
+}
+
+TEST_F(Session, NothingInTheSourceFolderChangesAtAnyMomentOfABatch)
+{
+    const std::vector<std::string> inputs = {Video("a.mkv"), Video("b.mp4"), Video("c.avi")};
+    const std::set<std::string> before = Names(in);
+    const int watch = ::inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
+    ASSERT_GE(watch, 0);
+    ASSERT_GE(::inotify_add_watch(watch, in.c_str(), IN_ALL_EVENTS), 0);
+
+    Begin(inputs);
     RunToTheEnd();
 
-    EXPECT_EQ(Kind(0), PositionOutcome::kDone);
-    ASSERT_EQ(reported.size(), 1u);
-    EXPECT_EQ(reported[0].path, in + "/a.mov");
-    EXPECT_EQ(reported[0].error, EEXIST);
-    EXPECT_EQ(Read(a), "newcomer");
-    EXPECT_EQ(journal->Pending().count(in + "/a.mov"), 1u);
-    EXPECT_EQ(Names(out), (std::set<std::string>{"a.mp4"}));
+    EXPECT_EQ(ChangesSeen(watch), std::vector<std::string>{});
+    ::close(watch);
+    for (int position = 0; position < 3; ++position)
+        EXPECT_EQ(Kind(position), PositionOutcome::kDone) << position;
+    EXPECT_EQ(Names(in), before);
+    EXPECT_EQ(Names(out), (std::set<std::string>{"a.mkv", "b.mp4", "c.avi"}));
+    EXPECT_TRUE(journal->PendingOutputs().empty());
 }
 
 // Fails its position with a failure that names the position, and touches
@@ -429,7 +454,7 @@ TEST_F(Session, TheSessionRemovesTheOutputOfAFileThatFailedAfterItsOutputWasMade
     const std::string whole = Video("whole.mkv", longer);
     const std::string cut = in + "/cut.mkv";
     ASSERT_TRUE(CopyPrefix(whole, cut, FileSize(whole) / 2));
-    std::vector<BatchFile> files = PlanWithoutRenames({cut, whole}, out);
+    std::vector<BatchFile> files = PlanBatch({cut, whole}, out);
     for (BatchFile& file : files)
         file.duration_s = 3.0;
     session = std::make_unique<BatchSession>(journal.get());
@@ -447,7 +472,7 @@ TEST_F(Session, TheSessionRemovesTheOutputOfAFileThatFailedAfterItsOutputWasMade
 TEST_F(Session, EachFileIsTurnedByItsOwnTurn)
 {
     // One file of either way: the byte copy and the remux.
-    std::vector<BatchFile> files = PlanWithoutRenames({Video("a.mp4"), Video("b.mkv")}, out);
+    std::vector<BatchFile> files = PlanBatch({Video("a.mp4"), Video("b.mkv")}, out);
     files[0].turnDeg = 270;
     files[1].turnDeg = 180;
     session = std::make_unique<BatchSession>(journal.get());
@@ -478,7 +503,7 @@ TEST_F(Session, AProbeWhileABatchRunsChangesNeitherItsFactsNorTheBatch)
     const auto runBatch = [&](const std::string& folder, bool probing) {
         fs::create_directory(folder);
         session = std::make_unique<BatchSession>(journal.get());
-        session->Start(PlanWithoutRenames(inputs, folder), 90, 0);
+        session->Start(PlanBatch(inputs, folder), 90, 0);
         Run run;
         std::thread prober;
         if (probing) {
@@ -527,7 +552,7 @@ TEST_F(Session, TenThousandAndOnePositionsRunAsOneBatch)
     session = std::make_unique<BatchSession>(nullptr);
     session->ChooseWritersWith(
         [](const PositionWork&) { return std::make_unique<NamingFailureWriter>(); });
-    session->Start(PlanWithoutRenames(inputs, out), 90, 0);
+    session->Start(PlanBatch(inputs, out), 90, 0);
     const SessionEnd end = RunToTheEnd();
 
     EXPECT_EQ(end.end, BatchEnd::kFinished);

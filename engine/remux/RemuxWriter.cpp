@@ -312,23 +312,7 @@ Failure RemuxWriter::CreateSubtitleStream(unsigned s)
         return failed(AVERROR(ENOMEM));
     const std::unique_ptr<AVCodecParameters*, void (*)(AVCodecParameters**)> release(
         &par, avcodec_parameters_free);
-    const auto convert = [&]() {
-        int width = 0;
-        int height = 0;
-        for (unsigned k = 0; k < input_->nb_streams && width == 0; ++k) {
-            const AVCodecParameters* video = input_->streams[k]->codecpar;
-            if (video->codec_type == AVMEDIA_TYPE_VIDEO &&
-                Copied(input_->streams[k], input_->nb_streams)) {
-                width = video->width;
-                height = video->height;
-            }
-        }
-        slot.timed_text = std::make_unique<TimedTextConverter>();
-        const int opened = slot.timed_text->Open(in, par, width, height);
-        if (opened < 0)
-            slot.timed_text.reset();  // a script the converter cannot read
-        return opened;
-    };
+    const auto convert = [&]() { return OpenTimedText(s, par); };
     const bool converts = TimedTextConverter::Converts(in);
     const bool captions = in->codecpar->codec_id == AV_CODEC_ID_EIA_608;
     int ret = 0;
@@ -368,6 +352,30 @@ Failure RemuxWriter::CreateSubtitleStream(unsigned s)
         return failed(ret);
     slot.media_type = AVMEDIA_TYPE_SUBTITLE;
     return Failure{};
+}
+
+// Sets up the conversion of subtitle stream s into timed text, sized to the
+// first copied video, and fills par with the output stream's parameters.
+// Returns FFmpeg's result: below 0 the stream cannot be converted (and is
+// left out, unless memory ran out).
+int RemuxWriter::OpenTimedText(unsigned s, AVCodecParameters* par)
+{
+    int width = 0;
+    int height = 0;
+    for (unsigned k = 0; k < input_->nb_streams && width == 0; ++k) {
+        const AVCodecParameters* video = input_->streams[k]->codecpar;
+        if (video->codec_type == AVMEDIA_TYPE_VIDEO &&
+            Copied(input_->streams[k], input_->nb_streams)) {
+            width = video->width;
+            height = video->height;
+        }
+    }
+    StreamSlot& slot = slots_[s];
+    slot.timed_text = std::make_unique<TimedTextConverter>();
+    const int opened = slot.timed_text->Open(input_->streams[s], par, width, height);
+    if (opened < 0)
+        slot.timed_text.reset();  // a script the converter cannot read
+    return opened;
 }
 
 // Every audio stream and every video stream moves the progress, except

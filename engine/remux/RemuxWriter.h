@@ -13,6 +13,7 @@
 #include <vector>
 
 struct AVCodecContext;
+struct AVCodecParameters;
 struct AVFormatContext;
 struct AVPacket;
 
@@ -68,6 +69,7 @@ private:
     // Creates the output stream of subtitle stream s when the output can
     // carry it, or notes it as left out.
     Failure CreateSubtitleStream(unsigned s);
+    int OpenTimedText(unsigned s, AVCodecParameters* par);
 
     Failure CopyStreamSideData(int input_index, int output_index);
     Failure CopyContainerMetadata();

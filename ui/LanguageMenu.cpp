@@ -9,6 +9,7 @@
 #include "ui/QtTranslations.h"
 
 #include <QCoreApplication>
+#include <QActionGroup>
 #include <QMenu>
 #include <QMouseEvent>
 
@@ -55,9 +56,13 @@ void LanguageMenu::Retranslate()
 void LanguageMenu::FillMenu()
 {
     m_menu->clear();
+    // One language at a time: the entries show as radio items.
+    delete m_group;
+    m_group = new QActionGroup(m_menu);
     for (const LanguageChoice& choice : AvailableLanguages(DataFolder() + "/languages")) {
         QAction* action = m_menu->addAction(Q(choice.name));
         action->setCheckable(true);
+        action->setActionGroup(m_group);
         action->setChecked(choice.file == g_languageFile);
         action->setData(Q(choice.file));
         connect(action, &QAction::triggered, this,
@@ -68,7 +73,10 @@ void LanguageMenu::FillMenu()
 void LanguageMenu::Open()
 {
     FillMenu();
-    m_menu->popup(m_link->mapToGlobal(QPoint(0, m_link->height())));
+    // Below the link, its right edge under the link's, so that it opens
+    // over the window rather than past its edge.
+    const int width = m_menu->sizeHint().width();
+    m_menu->popup(m_link->mapToGlobal(QPoint(m_link->width() - width, m_link->height())));
 }
 
 void LanguageMenu::Choose(const std::string& file)

@@ -5,6 +5,7 @@
 #include <string>
 
 class CHyperLink;
+class QActionGroup;
 class QMenu;
 class QWidget;
 
@@ -42,5 +43,6 @@ private:
     CHyperLink& m_help;
     CHyperLink* m_link = nullptr;
     QMenu* m_menu = nullptr;
+    QActionGroup* m_group = nullptr;  // the entries of the menu as it is filled now
     std::function<void()> m_redraw;
 };

@@ -43,9 +43,9 @@ std::string DesktopLocale(const EnvLookup& env)
 std::string ShippedLanguageFor(const std::string& locale)
 {
     // "zh", "zh_CN.UTF-8", "zh-Hant"; not "zu" or a longer language code.
-    const bool chinese = locale.rfind("zh", 0) == 0 &&
-                         (locale.size() == 2 || locale[2] == '_' || locale[2] == '-' ||
-                          locale[2] == '.' || locale[2] == '@');
+    const bool chinese =
+        locale.rfind("zh", 0) == 0 && (locale.size() == 2 || locale[2] == '_' || locale[2] == '-' ||
+                                       locale[2] == '.' || locale[2] == '@');
     return chinese ? "chinese.ini" : "english.ini";
 }
 

@@ -8,8 +8,8 @@
 #include "ui/DesktopHooks.h"
 #include "ui/QtTranslations.h"
 
-#include <QCoreApplication>
 #include <QActionGroup>
+#include <QCoreApplication>
 #include <QMenu>
 #include <QMouseEvent>
 
@@ -65,8 +65,7 @@ void LanguageMenu::FillMenu()
         action->setActionGroup(m_group);
         action->setChecked(choice.file == g_languageFile);
         action->setData(Q(choice.file));
-        connect(action, &QAction::triggered, this,
-                [this, file = choice.file] { Choose(file); });
+        connect(action, &QAction::triggered, this, [this, file = choice.file] { Choose(file); });
     }
 }
 

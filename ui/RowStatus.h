@@ -12,7 +12,11 @@ class QTreeWidgetItem;
 // What a row of the file list says in its status column, kept on the row
 // so that a change of language words it again.
 struct RowStatus {
-    enum Kind { kReady, kDone, kFailed } kind = kReady;
+    enum Kind {
+        kReady,
+        kDone,
+        kFailed
+    } kind = kReady;
     Failure failure;                     // why a failed row failed
     std::vector<LeftOutStream> leftOut;  // what a done row's output lacks
 };

@@ -1,9 +1,9 @@
 // The language file the windows use at start (the one setting.ini names,
 // else the desktop's), the files offered for a switch, and the README the
 // Help link opens in each layout.
+#include "settings/LanguageChoice.h"
 #include "settings/AppFolders.h"
 #include "settings/HelpFile.h"
-#include "settings/LanguageChoice.h"
 #include "settings/LanguageTexts.h"
 #include "tests/support/TempFolder.h"
 
@@ -128,9 +128,8 @@ TEST(HelpFile, TheReadmeOfTheProgramsOwnLayout)
             WriteBytes(c.bin + "/setting.ini", "");
         else
             fs::create_directories(root.File("usr/share/FennexAVConverter"));
-        const AppFolders folders =
-            DecideAppFolders(c.bin, Env({{"HOME", "/home/me"}}),
-                             [&](const std::string&) { return c.portable; });
+        const AppFolders folders = DecideAppFolders(c.bin, Env({{"HOME", "/home/me"}}),
+                                                    [&](const std::string&) { return c.portable; });
         ASSERT_EQ(folders.portable, c.portable) << c.what;
         EXPECT_EQ(ReadmePath(folders), c.readme) << c.what;
         // Without the README the language file's url stands in; without

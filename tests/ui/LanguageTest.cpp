@@ -32,8 +32,8 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
-#include <QPushButton>
 #include <QMessageBox>
+#include <QPushButton>
 #include <QRadioButton>
 #include <QTest>
 #include <QTimer>
@@ -404,7 +404,8 @@ TEST_P(FirstStart, TheDesktopsLocalePicksTheLanguage)
     fs::copy_file(std::string(FENNEX_SOURCE_DIR) + "/resources/setting.ini", m_folder.ini());
     m_dlg = std::make_unique<CFennexAVConverterDlg>();
     m_dlg->endProcess = [] {};
-    EXPECT_EQ(m_dlg->StartButton()->text(), chinese ? QStringLiteral("开始") : QStringLiteral("Start"));
+    EXPECT_EQ(m_dlg->StartButton()->text(),
+              chinese ? QStringLiteral("开始") : QStringLiteral("Start"));
     EXPECT_EQ(m_dlg->FileList()->headerItem()->text(kColumnStatus),
               chinese ? QStringLiteral("状态") : QStringLiteral("Status"));
     EXPECT_EQ(m_dlg->Languages()->Link()->text(),
@@ -493,8 +494,8 @@ TEST_F(Language, TheMenuSwitchesEveryTextAtOnceAndKeepsTheChoice)
     EXPECT_EQ(failed.toolTip(kColumnStatus), FailureText(full));
     EXPECT_EQ(failed.foreground(kColumnStatus).color(), FailedStatusColour());
     // The status column is wide enough for the new words.
-    const int needed = m_dlg->FileList()->fontMetrics().horizontalAdvance(
-        failed.text(kColumnStatus));
+    const int needed =
+        m_dlg->FileList()->fontMetrics().horizontalAdvance(failed.text(kColumnStatus));
     EXPECT_GT(m_dlg->FileList()->columnWidth(kColumnStatus), needed);
     EXPECT_EQ(m_dlg->HelpLink()->Target(), Q(m_folder.exe + "/README.md"));
     // Qt's own dialogs follow, and so does the next progress dialog.

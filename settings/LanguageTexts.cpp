@@ -156,6 +156,8 @@ std::vector<CatalogueEntry> Catalogue(LanguageTexts& t)
         {"SHIBAI", "wzbm", &f.wzbm, "未知"},
         {"SHIBAI", "lbfg", &f.lbfg, "、"},
         {"SHIBAI", "lbzh", &f.lbzh, "和"},
+        {"SHIBAI", "ltms", &f.ltms, "%1的立体（3D）模式"},
+        {"SHIBAI", "wdcj", &f.wdcj, "%1结尾的裁剪"},
         {"SHIBAI", "ddk", &f.ddk, "无法打开"},
         {"SHIBAI", "ddq", &f.ddq, "无法读取"},
         {"SHIBAI", "djm", &f.djm, "解码器出错"},

@@ -85,7 +85,7 @@ struct LanguageTexts {
         std::string kjbz, wjtd, mqx, zd, sjsh, nc, io, bcz, tqjs, bzc;
         // A stream by its codec's name (%1): video, sound, subtitles; the
         // name of an unknown codec; the joints of a list of streams.
-        std::string sp, yp, zm, wzbm, lbfg, lbzh;
+        std::string sp, yp, zm, wzbm, lbfg, lbzh, ltms, wdcj;
         // A few words for the status column, by step and by cause.
         std::string ddk, ddq, djm, dsc, dbrn, dcj, dmc, dfg, ddc, dxr, dbwz, dnc, dxz, dbj, dkj,
             dtd, dqx, dzd, dsh, dio, dbcz, dbzc;

@@ -242,7 +242,11 @@ QString LeftOutText(const std::vector<LeftOutStream>& streams)
 {
     QStringList names;
     for (const LeftOutStream& stream : streams) {
-        const QString name = StreamText(stream.codec_id, stream.media_type);
+        QString name = StreamText(stream.codec_id, stream.media_type);
+        if (stream.what == LeftOutStream::kStereoMode)
+            name = Filled(g_texts.shibai.ltms, {name});
+        else if (stream.what == LeftOutStream::kEndTrim)
+            name = Filled(g_texts.shibai.wdcj, {name});
         if (!names.contains(name))
             names << name;
     }

@@ -179,8 +179,6 @@ std::string LeftOutNote(const std::vector<LeftOutStream>& streams)
         std::string words = StreamWords(stream);
         if (stream.what == LeftOutStream::kStereoMode)
             words = "the stereo 3D mode of " + words;
-        else if (stream.what == LeftOutStream::kEndTrim)
-            words = "the end trim of " + words;
         if (std::find(names.begin(), names.end(), words) == names.end())
             names.push_back(std::move(words));
     }

@@ -81,15 +81,18 @@ OutputContainer OutputContainerFor(const AVFormatContext* input)
 
 std::string OutputExtensionFor(const std::string& path, bool copy_iso_files)
 {
+    struct stat info {};
+    if (::stat(path.c_str(), &info) == 0 && !S_ISREG(info.st_mode) && !S_ISDIR(info.st_mode))
+        return "mov";
     const int fd = OpenRegularFile(path);
     if (fd < 0)
-        return "mov";
+        return "";
     const bool byteExact = copy_iso_files && TakesByteExactWay(InspectIsoFile(fd));
     ::close(fd);
     if (byteExact)
         return "";
     AVFormatContext* input = nullptr;
-    std::string extension = "mov";
+    std::string extension;
     if (avformat_open_input(&input, path.c_str(), nullptr, nullptr) >= 0 &&
         avformat_find_stream_info(input, nullptr) >= 0) {
         const OutputContainer container = OutputContainerFor(input);

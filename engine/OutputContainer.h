@@ -39,9 +39,11 @@ struct OutputContainer {
 OutputContainer OutputContainerFor(const AVFormatContext* input);
 
 // The extension (without its dot) of the output the worker writes for the
-// file at path: "" when the file is copied byte for byte (the output keeps
-// the input's own extension), otherwise "mov" or "mp4" as
-// OutputContainerFor chooses. A file that cannot be read as media (or is
-// no regular file) gets "mov": it fails in the worker and leaves no output.
-// copy_iso_files is ConversionJob's switch of the same name.
+// file at path: "mov" or "mp4" as OutputContainerFor chooses for the remux
+// way; "" when the file is copied byte for byte (the output keeps the
+// input's own extension), and for a file that cannot be read as media or
+// whose streams no container holds (it fails in the worker and leaves no
+// output). A pipe or device, which cannot be looked at before the worker
+// reads it, gets "mov", the container of most files. copy_iso_files is
+// ConversionJob's switch of the same name.
 std::string OutputExtensionFor(const std::string& path, bool copy_iso_files = true);

@@ -238,6 +238,15 @@ QString StreamText(int codecId, int mediaType)
     return Filled(kind, {name});
 }
 
+QString DoneText(const std::string& output, const std::vector<LeftOutStream>& streams)
+{
+    QString text = Filled(g_texts.tishi.xwj, {Q(output)});
+    const QString leftOut = LeftOutText(streams);
+    if (!leftOut.isEmpty())
+        text += QLatin1Char('\n') + leftOut;
+    return text;
+}
+
 QString LeftOutText(const std::vector<LeftOutStream>& streams)
 {
     QStringList names;
@@ -245,8 +254,6 @@ QString LeftOutText(const std::vector<LeftOutStream>& streams)
         QString name = StreamText(stream.codec_id, stream.media_type);
         if (stream.what == LeftOutStream::kStereoMode)
             name = Filled(g_texts.shibai.ltms, {name});
-        else if (stream.what == LeftOutStream::kEndTrim)
-            name = Filled(g_texts.shibai.wdcj, {name});
         if (!names.contains(name))
             names << name;
     }

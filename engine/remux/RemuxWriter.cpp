@@ -18,6 +18,7 @@
 extern "C" {
 #include <libavcodec/avcodec.h>
 #include <libavformat/avformat.h>
+#include <libavutil/intreadwrite.h>
 #include <libavutil/opt.h>
 }
 
@@ -93,6 +94,18 @@ bool KeepCue(AVPacket* packet)
     packet->pts = 0;
     packet->dts = 0;
     return true;
+}
+
+// The samples a sound packet's decoder is to drop from the end of its
+// frame (Matroska's DiscardPadding, an MP4 edit list's end), 0 for none.
+int EndTrim(const AVPacket* packet)
+{
+    std::size_t size = 0;
+    const std::uint8_t* skip = av_packet_get_side_data(packet, AV_PKT_DATA_SKIP_SAMPLES, &size);
+    if (!skip || size < 8)
+        return 0;
+    const std::uint32_t end = AV_RL32(skip + 4);
+    return end <= INT32_MAX ? static_cast<int>(end) : 0;
 }
 
 double Seconds(std::int64_t ts, AVRational tb)
@@ -484,6 +497,12 @@ bool RemuxWriter::AdjustPacket(AVPacket* packet, StreamSlot& slot)
         frame_samples = av_get_audio_frame_duration2(in->codecpar, packet->size);
         if (frame_samples <= 0)
             frame_samples = in->codecpar->frame_size;
+        // Opus tells its frame's length only in the packet's duration,
+        // whole milliseconds in Matroska, as its frames are (but 2.5 ms).
+        if (frame_samples <= 0 && in->codecpar->codec_id == AV_CODEC_ID_OPUS &&
+            packet->duration > 0)
+            frame_samples = static_cast<int>(
+                av_rescale_q(packet->duration, in->time_base, AVRational{1, sample_rate}));
     }
     if (frame_samples > 0) {
         // Sound stored with coarse times (Matroska's milliseconds) gets the
@@ -497,6 +516,15 @@ bool RemuxWriter::AdjustPacket(AVPacket* packet, StreamSlot& slot)
         packet->pts = av_rescale_q_rnd(packet->pts, in->time_base, out->time_base, rounding);
         packet->dts = av_rescale_q_rnd(packet->dts, in->time_base, out->time_base, rounding);
         packet->duration = av_rescale_q(packet->duration, in->time_base, out->time_base);
+    }
+    if (slot.media_type == AVMEDIA_TYPE_AUDIO && sample_rate > 0 && packet->duration > 0) {
+        // The samples the input trims from the end of the sound (the
+        // encoder's padding) end the output's last sample early, and so
+        // its edit list.
+        const std::int64_t trim = av_rescale_q(EndTrim(packet), AVRational{1, sample_rate},
+                                               out->time_base);
+        if (trim > 0 && trim < packet->duration)
+            packet->duration -= trim;
     }
     packet->pos = -1;
 

@@ -285,13 +285,15 @@ private slots:
         QCOMPARE(m_messages, QStringList());
         QCOMPARE(Status(0), Q(g_texts.tishi.wc));
         QCOMPARE(Status(1), Q(g_texts.tishi.wc));
-        QVERIFY(List()->topLevelItem(0)->toolTip(6).isEmpty());
+        // The tip names the new file, whose extension says its container.
+        QCOMPARE(List()->topLevelItem(0)->toolTip(6), QStringLiteral("新文件：") + Q(m_out + "/a.mp4"));
         // The window's sentence from its language file, the names put in.
         QVERIFY(g_texts.tishi.wbl.find("%1") != std::string::npos);
         const QString tip = List()->topLevelItem(1)->toolTip(6);
-        QCOMPARE(tip, LeftOutText({{AV_CODEC_ID_DVD_SUBTITLE, AVMEDIA_TYPE_SUBTITLE}}));
-        QCOMPARE(tip, QStringLiteral("未保留DVD字幕：输出文件的格式无法容纳"));
-        QCOMPARE(ReadRotationCw(m_out + "/b.mkv"), 90);
+        QCOMPARE(tip, DoneText(m_out + "/b.mov", {{AV_CODEC_ID_DVD_SUBTITLE, AVMEDIA_TYPE_SUBTITLE}}));
+        QCOMPARE(tip, QStringLiteral("新文件：") + Q(m_out + "/b.mov") +
+                          QStringLiteral("\n未保留DVD字幕：输出文件的格式无法容纳"));
+        QCOMPARE(ReadRotationCw(m_out + "/b.mov"), 90);
     }
 
     // The second of three files turns out cut short: the batch goes on, and

@@ -167,17 +167,15 @@ TEST(FailureText, LeftOutStreamsAreNamedOnceInTheWindowsSentence)
     const LeftOutStream stereo{AV_CODEC_ID_H264, AVMEDIA_TYPE_VIDEO, LeftOutStream::kStereoMode};
     const LeftOutStream cover{AV_CODEC_ID_MJPEG, AVMEDIA_TYPE_VIDEO};
     EXPECT_EQ(LeftOutText({stereo, cover}),
-              QStringLiteral("the stereo 3D mode of H.264 / AVC / MPEG-4 AVC / MPEG-4 part 10 "
-                             "video and Motion JPEG video left out: the output container cannot "
-                             "hold them"));
+              QStringLiteral("the stereo 3D mode of H.264 video and Motion JPEG video left out: "
+                             "the output container cannot hold them"));
     EXPECT_EQ(DoneText("/out/a 100%1.mov", {dvd}),
               QStringLiteral("New file: /out/a 100%1.mov\nDVD subtitles left out: the output "
                              "container cannot hold them"));
     EXPECT_EQ(DoneText("/out/b.mp4", {}), QStringLiteral("New file: /out/b.mp4"));
     UseLanguage("chinese.ini");
     EXPECT_EQ(LeftOutText({stereo}),
-              QStringLiteral("未保留H.264 / AVC / MPEG-4 AVC / MPEG-4 part 10视频的立体（3D）模式："
-                             "输出文件的格式无法容纳"));
+              QStringLiteral("未保留H.264视频的立体（3D）模式：输出文件的格式无法容纳"));
 }
 
 // A file from before the failures had words keeps the program's own

@@ -20,6 +20,7 @@
 #include "ui/FileListColumns.h"
 #include "ui/FolderChoices.h"
 #include "ui/ProgressTexts.h"
+#include "ui/RowStatus.h"
 #include "ui/StatusColumn.h"
 
 #include <QApplication>
@@ -291,15 +292,8 @@ void CFennexAVConverterDlg::MarkSettledRows(const std::vector<int>& positions)
             (outcome.kind != PositionOutcome::kDone && outcome.kind != PositionOutcome::kFailed))
             continue;
         const bool done = outcome.kind == PositionOutcome::kDone;
-        list->SetItemText(row, kColumnStatus,
-                          done ? Q(g_texts.tishi.wc) : ShortFailureText(outcome.failure));
-        item->setToolTip(kColumnStatus,
-                         done ? DoneText(outcome.output, outcome.leftOut)
-                              : FailureText(outcome.failure));
-        if (done)
-            item->setData(kColumnStatus, Qt::ForegroundRole, QVariant());
-        else
-            item->setForeground(kColumnStatus, FailedStatusColour());
+        ShowRowStatus(*item, done ? RowStatus{RowStatus::kDone, {}, outcome.leftOut, outcome.output}
+                                  : RowStatus{RowStatus::kFailed, outcome.failure, {}, {}});
         if (done)
             list->SetCheck(row, false);
         marked = true;

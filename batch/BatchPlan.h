@@ -52,7 +52,10 @@ StartRefusal CheckBatchStart(int rowCount, const std::vector<TickedRow>& ticked,
 struct BatchFile {
     int row = -1;        // the caller's number of the input (TickedRow::row)
     std::string input;   // the input's own name, which the worker reads
-    std::string output;  // the .mov name (a .MOV input's own) the worker is to write
+    // The name the worker is to write: for a file the remux way writes, its
+    // final name (.mov or .mp4 as the container); for one copied byte for
+    // byte, a working .mov name (a .MOV input's own).
+    std::string output;
     double duration_s = 0.0;
     int turnDeg = 0;  // clockwise degrees this file is turned by
     // The output's final name without its extension: the free name for the
@@ -60,6 +63,10 @@ struct BatchFile {
     // batch began, not counting the names the batch itself handed out.
     // Empty: output without its extension.
     std::string finalBase = {};
+    // The output's final extension without its dot: the container the
+    // remux way writes ("mov", "mp4"); empty: the input's own extension (a
+    // file copied byte for byte keeps its container).
+    std::string finalExtension = {};
 };
 
 struct PreparedBatch {
@@ -74,15 +81,17 @@ struct PreparedBatch {
     bool Complete() const { return stop == Stop::kNone; }
 };
 
-// Chooses a free output name in outputFolder for every input, no two
-// positions the same and none the name of an existing file, and takes each
-// duration from its text. Nothing on disk changes. Stops at a file name
-// without a '.'.
+// Chooses a free output name in outputFolder for every input, whose
+// extension says the container the worker will write (engine's
+// OutputExtensionFor), no two positions the same and none the name of an
+// existing file, and takes each duration from its text. Nothing on disk
+// changes. Stops at a file name without a '.'.
 PreparedBatch PrepareBatch(const std::vector<TickedRow>& rows, const std::string& outputFolder);
 
 // The plan of a batch from bare paths: every input written under a free
-// ".mov" name for its stem in outputFolder, no two of them the same.
-// Durations are left to the caller.
+// name for its stem in outputFolder, no two of them the same: ".mov" or
+// ".mp4" as the remux way's container, a working ".mov" for a file copied
+// byte for byte. Durations are left to the caller.
 std::vector<BatchFile> PlanBatch(const std::vector<std::string>& inputs,
                                  const std::string& outputFolder);
 

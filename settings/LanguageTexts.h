@@ -51,6 +51,8 @@ struct LanguageTexts {
         std::string dgwj, wjyy, yy;
         // A done file's note of what it left out, %1 for the streams' names.
         std::string wbl;
+        // A done file's tip: the name of its new file (%1).
+        std::string xwj;
         // A language chosen in the window cannot be kept in setting.ini (%1).
         std::string yywfbc;
     } tishi;
@@ -95,7 +97,7 @@ struct LanguageTexts {
         std::string kjbz, wjtd, mqx, zd, sjsh, nc, io, bcz, tqjs, bzc;
         // A stream by its codec's name (%1): video, sound, subtitles; the
         // name of an unknown codec; the joints of a list of streams.
-        std::string sp, yp, zm, wzbm, lbfg, lbzh;
+        std::string sp, yp, zm, wzbm, lbfg, lbzh, ltms;
         // A few words for the status column, by step and by cause.
         std::string ddk, ddq, djm, dsc, dbrn, dcj, dmc, dfg, ddc, dxr, dbwz, dnc, dxz, dbj, dkj,
             dtd, dqx, dzd, dsh, dio, dbcz, dbzc;

@@ -271,8 +271,8 @@ void CFennexAVConverterDlg::OnTimer()
 }
 
 // Marks the rows of positions the session has just settled, each once and
-// from its settled outcome: a done row says so, says in the tooltip of its
-// status what its file left out and is unticked; a failed one shows a few
+// from its settled outcome: a done row says so, names its new file and
+// what that file left out in the tooltip of its status, and is unticked; a failed one shows a few
 // words of why in its status, in the failure colour, and the whole reason
 // in the tooltip (elsewhere the list shows its own); a stopped or unreached
 // row keeps its status and its tick.
@@ -289,8 +289,8 @@ void CFennexAVConverterDlg::MarkSettledRows(const std::vector<int>& positions)
             (outcome.kind != PositionOutcome::kDone && outcome.kind != PositionOutcome::kFailed))
             continue;
         const bool done = outcome.kind == PositionOutcome::kDone;
-        ShowRowStatus(*item, done ? RowStatus{RowStatus::kDone, {}, outcome.leftOut}
-                                  : RowStatus{RowStatus::kFailed, outcome.failure, {}});
+        ShowRowStatus(*item, done ? RowStatus{RowStatus::kDone, {}, outcome.leftOut, outcome.output}
+                                  : RowStatus{RowStatus::kFailed, outcome.failure, {}, {}});
         if (done)
             list->SetCheck(row, false);
         marked = true;

@@ -22,7 +22,7 @@ void ShowRowStatus(QTreeWidgetItem& item, const RowStatus& status)
         break;
     case RowStatus::kDone:
         text = QString::fromStdString(g_texts.tishi.wc);
-        tip = LeftOutText(status.leftOut);
+        tip = DoneText(status.output, status.leftOut);
         break;
     case RowStatus::kFailed:
         text = ShortFailureText(status.failure);

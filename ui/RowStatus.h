@@ -4,6 +4,7 @@
 #include "engine/LeftOutStream.h"
 
 #include <QMetaType>
+#include <string>
 #include <vector>
 
 class QTreeWidget;
@@ -19,6 +20,7 @@ struct RowStatus {
     } kind = kReady;
     Failure failure;                     // why a failed row failed
     std::vector<LeftOutStream> leftOut;  // what a done row's output lacks
+    std::string output;                  // a done row's new file
 };
 Q_DECLARE_METATYPE(RowStatus)
 

@@ -455,8 +455,8 @@ TEST_F(Language, TheMenuSwitchesEveryTextAtOnceAndKeepsTheChoice)
     QTreeWidgetItem& failed = *m_dlg->FileList()->topLevelItem(2);
     const std::vector<LeftOutStream> leftOut{{AV_CODEC_ID_DVD_SUBTITLE, AVMEDIA_TYPE_SUBTITLE}};
     const Failure full(Failure::kWriteOutput, AVERROR(ENOSPC));
-    ShowRowStatus(done, {RowStatus::kDone, {}, leftOut});
-    ShowRowStatus(failed, {RowStatus::kFailed, full, {}});
+    ShowRowStatus(done, {RowStatus::kDone, {}, leftOut, "/out/b.mov"});
+    ShowRowStatus(failed, {RowStatus::kFailed, full, {}, {}});
     EXPECT_EQ(failed.text(kColumnStatus), QStringLiteral("磁盘已满"));
 
     // The menu offers each language by its own name, the one in use ticked;
@@ -490,7 +490,7 @@ TEST_F(Language, TheMenuSwitchesEveryTextAtOnceAndKeepsTheChoice)
     EXPECT_EQ(m_dlg->HelpLink()->text(), QStringLiteral("Help"));
     EXPECT_EQ(m_dlg->FileList()->topLevelItem(0)->text(kColumnStatus), QStringLiteral("Ready"));
     EXPECT_EQ(done.text(kColumnStatus), Q(g_texts.tishi.wc));
-    EXPECT_EQ(done.toolTip(kColumnStatus), LeftOutText(leftOut));
+    EXPECT_EQ(done.toolTip(kColumnStatus), DoneText("/out/b.mov", leftOut));
     EXPECT_EQ(failed.text(kColumnStatus), ShortFailureText(full));
     EXPECT_EQ(failed.toolTip(kColumnStatus), FailureText(full));
     EXPECT_EQ(failed.foreground(kColumnStatus).color(), FailedStatusColour());

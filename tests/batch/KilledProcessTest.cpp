@@ -338,10 +338,10 @@ private slots:
         QProcessEnvironment env = UserEnvironment(home);
         QProcess* batch = Launch(env, BatchArguments(input, 0));
         QVERIFY(batch->waitForStarted());
-        QTRY_VERIFY_WITH_TIMEOUT(fs::exists(m_root + "/out/clip.ts"), 20000);
+        // Written under its final name, readable once it is complete.
+        QTRY_VERIFY_WITH_TIMEOUT(ReadRotationCw(m_root + "/out/clip.mov") == 90, 20000);
         QCOMPARE(batch->state(), QProcess::Running);
         QVERIFY(Listing(m_root + "/in") == before);
-        QCOMPARE(ReadRotationCw(m_root + "/out/clip.ts"), 90);
         QVERIFY(!fs::exists(home + "/.local"));
         batch->kill();
         QVERIFY(batch->waitForFinished());

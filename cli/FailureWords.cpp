@@ -83,6 +83,8 @@ std::string KindWord(int media_type)
         return "sound";
     case AVMEDIA_TYPE_SUBTITLE:
         return "subtitles";
+    case AVMEDIA_TYPE_ATTACHMENT:
+        return "cover picture";
     default:
         return "video";
     }

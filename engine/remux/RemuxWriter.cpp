@@ -171,9 +171,9 @@ Failure RemuxWriter::PrepareOutput()
         return std::move(choice.refusal);
     if (choice.stereo_lost)
         left_out_.push_back({choice.stereo_codec_id, AVMEDIA_TYPE_VIDEO, LeftOutStream::kStereoMode});
-    if (choice.lost_cover >= 0)
+    if (choice.lost_cover >= 0)  // said as a picture attached to the file, not as a video
         left_out_.push_back({input_->streams[choice.lost_cover]->codecpar->codec_id,
-                             AVMEDIA_TYPE_VIDEO});
+                             AVMEDIA_TYPE_ATTACHMENT});
     cover_stream_ = choice.cover_stream;
     int ret = avformat_alloc_output_context2(&output_, choice.format, nullptr, nullptr);
     if (ret < 0 || !output_)

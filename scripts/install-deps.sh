@@ -24,6 +24,8 @@ PACKAGES="$PACKAGES gstreamer1.0-plugins-ugly"
 # The Debian package and its checks: cpack's dependency list
 # (dpkg-shlibdeps), the menu entry's and the AppStream data's validators.
 PACKAGES="$PACKAGES dpkg-dev desktop-file-utils appstream"
+# A picture per row: FFmpeg's scaler turns decoded frames into small RGB pictures.
+PACKAGES="$PACKAGES libswscale-dev"
 
 SUDO=""
 if [ "$(id -u)" -ne 0 ]; then

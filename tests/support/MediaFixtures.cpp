@@ -414,8 +414,10 @@ std::string MakeMediaFile(const std::string& path, const MediaRecipe& recipe,
     int videoCount = 0;
     std::vector<std::string> codecArgs;
     if (!recipe.video_codec.empty()) {
-        args.insert(args.end(), {"-f", "lavfi", "-i",
-                                 "testsrc=size=" + size + ":rate=" + rate + ":duration=" + dur});
+        std::string source = "testsrc=size=" + size + ":rate=" + rate + ":duration=" + dur;
+        if (recipe.black_seconds > 0.0)
+            source += ",fade=in:st=" + Seconds(recipe.black_seconds) + ":d=0.1";
+        args.insert(args.end(), {"-f", "lavfi", "-i", source});
         maps.insert(maps.end(), {"-map", std::to_string(inputs++) + ":v"});
         if (!VideoEncoder(recipe.video_codec, codecArgs, std::to_string(videoCount++)))
             return "unknown video codec " + recipe.video_codec;
@@ -476,6 +478,8 @@ std::string MakeMediaFile(const std::string& path, const MediaRecipe& recipe,
     }
     args.insert(args.end(), maps.begin(), maps.end());
     args.insert(args.end(), codecArgs.begin(), codecArgs.end());
+    if (recipe.key_interval > 0)
+        args.insert(args.end(), {"-g", std::to_string(recipe.key_interval), "-sc_threshold", "0"});
     args.insert(args.end(), {"-t", dur});
     if (recipe.start_offset_s != 0.0)
         args.insert(args.end(), {"-output_ts_offset", Seconds(recipe.start_offset_s)});

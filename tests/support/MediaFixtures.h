@@ -48,6 +48,12 @@ struct MediaRecipe {
     std::string rotate_tag;
     // HDR mastering display and content light level side data on the first video stream.
     bool hdr_side_data = false;
+    // The picture stays black this long, then the test pattern fades in
+    // over a tenth of a second (a video that starts black).
+    double black_seconds = 0.0;
+    // Pictures from one key frame to the next, and none at scene changes
+    // (0: the encoder's choice).
+    int key_interval = 0;
     // Shift every timestamp by this many seconds (the first picture is then not at 0).
     double start_offset_s = 0.0;
 

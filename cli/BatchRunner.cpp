@@ -19,11 +19,10 @@ BatchRunner::BatchRunner(std::ostream& out, ProgressLine& progress,
 BatchRunner::~BatchRunner() = default;
 
 std::vector<PositionOutcome> BatchRunner::Run(const std::vector<BatchInput>& inputs,
-                                              const std::string& outputFolder, int rotationDeg)
+                                              const std::string& outputFolder)
 {
     m_inputs = &inputs;
     m_folder = outputFolder;
-    m_rotation = rotationDeg;
     m_outcomes.assign(inputs.size(), PositionOutcome{});
     m_reported.assign(inputs.size(), false);
 
@@ -53,11 +52,13 @@ std::vector<std::size_t> BatchRunner::RunOneBatch(const std::vector<std::size_t>
     for (std::size_t input : chosen)
         paths.push_back((*m_inputs)[input].path);
     std::vector<BatchFile> files = PlanBatch(paths, m_folder);
-    for (std::size_t k = 0; k < files.size(); ++k)
+    for (std::size_t k = 0; k < files.size(); ++k) {
         files[k].duration_s = (*m_inputs)[chosen[k]].duration_s;
+        files[k].turnDeg = (*m_inputs)[chosen[k]].turn_deg;
+    }
 
     BatchSession session(m_journal);
-    session.Start(std::move(files), m_rotation, 0);
+    session.Start(std::move(files), 0);
     SetInterruptTarget(session.CancelFlag());
 
     const int total = static_cast<int>(m_inputs->size());

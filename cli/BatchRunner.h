@@ -16,6 +16,7 @@ class ProgressLine;
 struct BatchInput {
     std::string path;
     double duration_s = 0;
+    int turn_deg = 0;  // clockwise degrees this file is turned by
 };
 
 // Runs accepted inputs through one batch session (a failure that ends a
@@ -31,9 +32,10 @@ public:
                 NameJournal* journal = nullptr);
     ~BatchRunner();
 
-    // One outcome per input, in the order of inputs.
+    // One outcome per input, in the order of inputs; each input is turned
+    // by its own turn_deg.
     std::vector<PositionOutcome> Run(const std::vector<BatchInput>& inputs,
-                                     const std::string& outputFolder, int rotationDeg);
+                                     const std::string& outputFolder);
 
     std::chrono::milliseconds poll_interval{100};
 
@@ -50,7 +52,6 @@ private:
 
     const std::vector<BatchInput>* m_inputs = nullptr;
     std::string m_folder;
-    int m_rotation = 0;
     std::vector<PositionOutcome> m_outcomes;
     std::vector<bool> m_reported;
 };

@@ -35,21 +35,24 @@ void NoteError(CommandLine& line, std::string error)
         line.error = std::move(error);
 }
 
-// Which of the options every run needs were given.
+// Which of the options every run needs were given, and the --rotate in force.
 struct Given {
     bool rotation = false;
     bool output = false;
+    int current_turn = 0;  // 0 before the first --rotate
 };
 
 // --rotate or --output (name, in either spelling) with its value.
-void TakeValue(const std::string& name, const std::string& value, CommandLine& line,
-               Given& given)
+void TakeValue(const std::string& name, const std::string& value, CommandLine& line, Given& given)
 {
     if (name == "--rotate" || name == "-r") {
-        given.rotation = true;
-        line.rotation_deg = ParseRotation(value);
-        if (line.rotation_deg == 0)
+        const int turn = ParseRotation(value);
+        if (turn == 0)
             NoteError(line, "--rotate takes 90, 180 or 270, not \"" + value + "\"");
+        if (!given.rotation)
+            line.rotation_deg = turn;
+        given.rotation = true;
+        given.current_turn = turn;
     } else {
         given.output = true;
         line.output_folder = value;
@@ -70,6 +73,7 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args)
         const std::string& arg = args[i];
         if (optionsEnded || arg.empty() || arg[0] != '-' || arg == "-") {
             line.files.push_back(arg);
+            line.turns.push_back(given.current_turn);
             continue;
         }
         if (arg == "--") {
@@ -112,6 +116,10 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args)
 
     if (!line.error.empty())
         return line;
+    // Files before the first --rotate take that one.
+    for (int& turn : line.turns)
+        if (turn == 0)
+            turn = line.rotation_deg;
     if (!given.rotation)
         line.error = "missing --rotate 90|180|270";
     else if (!given.output)
@@ -124,15 +132,21 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args)
 std::string UsageText()
 {
     return "usage: fennex-rotate --rotate 90|180|270 --output DIR [--verbose] FILE...\n"
+           "           [--rotate 90|180|270 FILE...]...\n"
            "\n"
            "Writes, for every FILE, a copy into DIR whose display rotation is the\n"
-           "file's own rotation turned further clockwise by the given angle. Video\n"
+           "file's own rotation turned further clockwise by the given angle. Each\n"
+           "--rotate applies to the files after it, up to the next --rotate; files\n"
+           "before the first --rotate take that first one:\n"
+           "  fennex-rotate -r 90 a.mp4 b.mp4 -r 270 c.mp4 -o out\n"
+           "turns a.mp4 and b.mp4 by 90 and c.mp4 by 270 degrees. Video\n"
            "and audio packets are copied byte for byte; nothing is re-encoded.\n"
            "Text subtitles go along as timed text; other subtitles that the new\n"
            "file's container cannot hold are left out, and a note under the file's\n"
            "\"done\" line says so.\n"
            "\n"
-           "  -r, --rotate DEG   clockwise degrees to add: 90, 180 or 270\n"
+           "  -r, --rotate DEG   clockwise degrees to add to the files after it:\n"
+           "                     90, 180 or 270\n"
            "  -o, --output DIR   existing, writable folder for the new files\n"
            "                     (it may be the folder of the inputs)\n"
            "  -v, --verbose      show FFmpeg's stream layouts and messages\n"

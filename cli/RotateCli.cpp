@@ -51,11 +51,13 @@ void RecoverKilledRuns(std::ostream& err)
 
 // The inputs the check accepts, each with its duration; every other one
 // is said on err and counted in rejected. Stops at an interrupt.
-std::vector<BatchInput> CheckInputs(const std::vector<std::string>& files, std::ostream& err,
+std::vector<BatchInput> CheckInputs(const std::vector<std::string>& files,
+                                    const std::vector<int>& turns, std::ostream& err,
                                     const std::atomic<bool>& interrupt, int& rejected)
 {
     std::vector<BatchInput> accepted;
-    for (const std::string& file : files) {
+    for (std::size_t k = 0; k < files.size(); ++k) {
+        const std::string& file = files[k];
         if (interrupt.load())
             break;
         const InputVerdict verdict = CheckInput(file);
@@ -64,7 +66,7 @@ std::vector<BatchInput> CheckInputs(const std::vector<std::string>& files, std::
             ++rejected;
             continue;
         }
-        accepted.push_back(BatchInput{file, verdict.duration_s});
+        accepted.push_back(BatchInput{file, verdict.duration_s, turns[k]});
     }
     return accepted;
 }
@@ -125,15 +127,14 @@ int RunRotateCli(const std::vector<std::string>& args, std::ostream& out, std::o
 
     RecoverKilledRuns(err);
     int rejected = 0;
-    const std::vector<BatchInput> accepted = CheckInputs(line.files, err, interrupt, rejected);
+    const std::vector<BatchInput> accepted =
+        CheckInputs(line.files, line.turns, err, interrupt, rejected);
 
     ProgressLine progress(err, errIsTerminal);
     // Partial outputs are recorded while they are written, so that a run
     // that is killed leaves none for good.
     NameJournal journal(JournalPath());
     BatchRunner runner(out, progress, interrupt, &journal);
-    const std::vector<PositionOutcome> outcomes =
-        runner.Run(accepted, line.output_folder, line.rotation_deg);
-    return Summarise(outcomes, static_cast<int>(line.files.size()), rejected, accepted.size(),
-                     out);
+    const std::vector<PositionOutcome> outcomes = runner.Run(accepted, line.output_folder);
+    return Summarise(outcomes, static_cast<int>(line.files.size()), rejected, accepted.size(), out);
 }

@@ -22,12 +22,16 @@ protected:
         fs::create_directory(folder + "/out");
     }
 
-    std::vector<PositionOutcome> Run(const std::vector<BatchInput>& inputs)
+    // Inputs given no turn are turned by 90.
+    std::vector<PositionOutcome> Run(std::vector<BatchInput> inputs)
     {
+        for (BatchInput& input : inputs)
+            if (input.turn_deg == 0)
+                input.turn_deg = 90;
         ProgressLine progress(log, false);
         BatchRunner runner(log, progress, interrupt);
         runner.poll_interval = std::chrono::milliseconds(5);
-        return runner.Run(inputs, folder + "/out", 90);
+        return runner.Run(inputs, folder + "/out");
     }
 
     TempFolder temp{"runner"};

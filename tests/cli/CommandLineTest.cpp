@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 TEST(CommandLine, ReadsRotationFolderAndFilesInEitherSpelling)
 {
     CommandLine line = ParseCommandLine({"--rotate", "90", "--output", "/out", "a.mp4", "b c.mkv"});
@@ -53,4 +55,36 @@ TEST(CommandLine, HelpAndVersionWinOverEverythingElse)
     EXPECT_EQ(version.error, "");
     // After "--" it is a file.
     EXPECT_FALSE(ParseCommandLine({"-r", "90", "-o", "/o", "--", "--version"}).version);
+}
+
+TEST(CommandLine, EachRotateTurnsTheFilesAfterIt)
+{
+    struct Case {
+        std::vector<std::string> args;
+        std::vector<int> turns;
+        int first;
+    };
+    const Case cases[] = {
+        // One --rotate, wherever it stands, turns every file.
+        {{"-r", "90", "a", "b", "-o", "/o"}, {90, 90}, 90},
+        {{"a", "b", "--rotate=180", "-o", "/o"}, {180, 180}, 180},
+        {{"-r", "90", "a", "b", "-r", "270", "c", "-o", "/o"}, {90, 90, 270}, 90},
+        // Files before the first --rotate take that first one.
+        {{"a", "-r", "270", "b", "-r", "90", "c", "d"}, {270, 270, 90, 90}, 270},
+        // A --rotate with no file after it turns nothing.
+        {{"-r", "90", "a", "-o", "/o", "-r", "180"}, {90}, 90},
+        {{"-r", "180", "-r", "90", "--", "-a", "-r"}, {90, 90}, 180},
+    };
+    for (const Case& c : cases) {
+        std::vector<std::string> args = c.args;
+        if (std::find(args.begin(), args.end(), "-o") == args.end())
+            args.insert(args.begin(), {"-o", "/o"});
+        const CommandLine line = ParseCommandLine(args);
+        EXPECT_EQ(line.error, "") << args[2];
+        EXPECT_EQ(line.turns, c.turns) << args[2];
+        EXPECT_EQ(line.turns.size(), line.files.size());
+        EXPECT_EQ(line.rotation_deg, c.first);
+    }
+    // A bad angle anywhere is refused.
+    EXPECT_NE(ParseCommandLine({"-r", "90", "a", "-r", "45", "b", "-o", "/o"}).error, "");
 }

@@ -468,3 +468,43 @@ TEST_F(RotateProgram, AReaderThatGoesAwayDoesNotCutTheBatchShort)
         EXPECT_EQ(ReadRotationCw(out + "/" + name), 180) << name;
     ExpectInputsUntouched();
 }
+
+// Each --rotate turns the files after it; those before the first take the
+// first. Every output's rotation is its input's plus its own turn.
+TEST_F(RotateProgram, EachFileTakesTheRotateBeforeIt)
+{
+    struct Case {
+        const char* name;
+        int stored_cw;
+        int expected_cw;
+    };
+    const Case cases[] = {
+        {"before.mp4", 0, 90}, {"a.mov", 90, 180}, {"b.mkv", 0, 90}, {"c.mp4", 90, 0},
+    };
+    for (const Case& c : cases) {
+        MediaRecipe recipe;
+        recipe.rotation_cw = c.stored_cw;
+        Make(in + "/" + c.name, recipe);
+    }
+    const ProgramResult result =
+        RunRotate({in + "/before.mp4", "-r", "90", in + "/a.mov", in + "/b.mkv", "--rotate=270",
+                   in + "/c.mp4", "-o", out});
+    ASSERT_EQ(result.status, 0) << result.out << result.err;
+    EXPECT_EQ(CountLines(result.out, "done: "), 4u);
+    EXPECT_NE(result.out.find("4 done, 0 failed, 0 rejected\n"), std::string::npos);
+    const std::map<std::string, std::string> outputs = {
+        {"before.mp4", "before.mp4"}, {"a.mov", "a.mov"}, {"b.mkv", "b.mov"}, {"c.mp4", "c.mp4"}};
+    for (const Case& c : cases) {
+        const std::string output = out + "/" + outputs.at(c.name);
+        EXPECT_NE(result.out.find("done: " + in + "/" + c.name + " -> " + output + "\n"),
+                  std::string::npos)
+            << c.name;
+        EXPECT_EQ(ReadRotationCw(output), c.expected_cw) << c.name;
+        if (ProgramAvailable("exiftool")) {
+            std::string rotation;
+            EXPECT_EQ(RunProgram({"exiftool", "-s3", "-Rotation", output}, &rotation), 0);
+            EXPECT_EQ(rotation, std::to_string(c.expected_cw) + "\n") << c.name;
+        }
+    }
+    ExpectInputsUntouched();
+}

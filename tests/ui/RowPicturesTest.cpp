@@ -1,0 +1,96 @@
+#include <gtest/gtest.h>
+
+#include <QSignalSpy>
+#include <QTest>
+
+#include "tests/support/MediaFixtures.h"
+#include "ui/RowPictures.h"
+
+namespace {
+
+class RowPicturesTest : public ::testing::Test
+{
+protected:
+    static void SetUpTestSuite()
+    {
+        folder_ = new TempFolder("rowpictures");
+        for (int rotation : {0, 90}) {
+            MediaRecipe recipe;
+            recipe.width = 320;
+            recipe.height = 180;
+            recipe.seconds = 0.2;
+            recipe.audio_codec = "";
+            recipe.rotation_cw = rotation;
+            recipe.mirror = rotation == 90;
+            ASSERT_EQ(MakeMediaFile(Clip(rotation), recipe), "");
+        }
+    }
+    static void TearDownTestSuite()
+    {
+        delete folder_;
+        folder_ = nullptr;
+    }
+    static std::string Clip(int rotation)
+    {
+        return *folder_ / ("clip" + std::to_string(rotation) + ".mov");
+    }
+
+    static TempFolder* folder_;
+};
+
+TempFolder* RowPicturesTest::folder_ = nullptr;
+
+TEST_F(RowPicturesTest, RowsOnScreenFirstDroppedRowsNeverAndAFileOnceOnly)
+{
+    RowPictures pictures(1);
+    QSignalSpy ready(&pictures, &RowPictures::pictureReady);
+    pictures.Pause();
+    pictures.Request(1, Clip(0));
+    pictures.Request(2, *folder_ / "missing.mp4");
+    pictures.Request(3, Clip(90));
+    pictures.Request(4, Clip(0));  // the same file as row 1
+    pictures.Drop(2);
+    pictures.PreferRows({3});
+    EXPECT_EQ(pictures.PendingCount(), 3);
+    pictures.Resume();
+    QTRY_COMPARE(ready.count(), 3);
+    // Row 3 was on screen: it came first.
+    EXPECT_EQ(ready.at(0).at(0).toInt(), 3);
+    EXPECT_EQ(pictures.Picture(2), nullptr);
+    ASSERT_NE(pictures.Picture(1), nullptr);
+    ASSERT_NE(pictures.Picture(4), nullptr);
+    // Row 4's file was in the cache; the missing file was never looked at.
+    EXPECT_EQ(pictures.DecodeCount(), 2);
+    EXPECT_EQ(pictures.Picture(4), pictures.Picture(1));
+
+    // The same file added again later comes from the cache too.
+    pictures.Request(5, Clip(90));
+    QTRY_VERIFY(pictures.Picture(5) != nullptr);
+    EXPECT_EQ(pictures.DecodeCount(), 2);
+
+    // A turn redraws from the kept picture, without decoding.
+    const VideoPicture& turned = *pictures.Picture(1);
+    EXPECT_EQ(ShownImage(turned, 0).size(), QSize(160, 90));
+    EXPECT_EQ(ShownImage(turned, 90).size(), QSize(90, 160));
+    EXPECT_EQ(ShownImage(turned, 90).pixel(89, 0), ShownImage(turned, 0).pixel(0, 0));
+    EXPECT_EQ(pictures.DecodeCount(), 2);
+
+    // A file that cannot be read gets a failure, not a picture.
+    pictures.Request(6, *folder_ / "missing.mp4");
+    QTRY_VERIFY(pictures.Picture(6) != nullptr);
+    EXPECT_FALSE(pictures.Picture(6)->ok());
+    EXPECT_TRUE(ShownImage(*pictures.Picture(6), 0).isNull());
+}
+
+TEST_F(RowPicturesTest, CaptionSaysTheRotationAndTheSizeAsShown)
+{
+    RowPictures pictures(1);
+    pictures.Request(1, Clip(0));
+    pictures.Request(2, Clip(90));
+    QTRY_VERIFY(pictures.Picture(1) != nullptr && pictures.Picture(2) != nullptr);
+    EXPECT_EQ(RotationCaption(*pictures.Picture(1), "mirrored"), QString::fromUtf8("0° · 320×180"));
+    EXPECT_EQ(RotationCaption(*pictures.Picture(2), "mirrored"),
+              QString::fromUtf8("90° · 180×320 · mirrored"));
+}
+
+}  // namespace

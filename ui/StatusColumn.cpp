@@ -1,6 +1,8 @@
 #include "ui/StatusColumn.h"
 
+#include "batch/PositionOutcome.h"
 #include "settings/LanguageTexts.h"
+#include "ui/FailureText.h"
 
 #include <algorithm>
 
@@ -8,6 +10,18 @@ QStringList StatusWords()
 {
     return {QString::fromStdString(g_texts.jiemian.zb), QString::fromStdString(g_texts.tishi.wc),
             QString::fromStdString(g_texts.tishi.sb)};
+}
+
+QString StatusText(const PositionOutcome& outcome)
+{
+    switch (outcome.kind) {
+    case PositionOutcome::kDone:
+        return QString::fromStdString(g_texts.tishi.wc);
+    case PositionOutcome::kFailed:
+        return ShortFailureText(outcome.failure);
+    default:
+        return QString::fromStdString(g_texts.jiemian.zb);
+    }
 }
 
 int FittingColumnWidth(const QStringList& texts, const TextWidth& width, int margins, int minimum)

@@ -103,11 +103,11 @@ private:
             CAVConvertDlg* progress = m_dlg->ProgressDialog();
             if (!progress || !progress->isVisible())
                 return;
-            m_maxFileBar = std::max(m_maxFileBar, progress->m_fileProgress->value());
-            m_maxBatchBar = std::max(m_maxBatchBar, progress->m_batchProgress->value());
-            if (!progress->m_fileText->text().isEmpty())
-                m_lastFileLabel = progress->m_fileText->text();
-            m_lastBatchLabel = progress->m_batchText->text();
+            m_maxFileBar = std::max(m_maxFileBar, progress->FileBar()->value());
+            m_maxBatchBar = std::max(m_maxBatchBar, progress->BatchBar()->value());
+            if (!progress->FileLine()->text().isEmpty())
+                m_lastFileLabel = progress->FileLine()->text();
+            m_lastBatchLabel = progress->BatchLine()->text();
             if (m_duringBatch)
                 m_duringBatch(progress);
         });
@@ -511,12 +511,12 @@ private slots:
             if (removed)
                 return;
             // No tick may look at the first file until its output is gone.
-            m_dlg->Timer1()->stop();
+            m_dlg->PollTimer()->stop();
             if (ConversionJob::Instance().current_index < 1)
                 return;
             removed = true;
             QVERIFY(fs::remove(m_out + "/a.mov"));
-            m_dlg->Timer1()->start(300);
+            m_dlg->PollTimer()->start(300);
         };
         Start();
         disconnect(watch);
@@ -535,6 +535,43 @@ private slots:
     // Asked to close during a batch (as on SIGTERM), the window stops the
     // batch, gives the inputs their names back and only then closes through
     // its close path; without a batch it closes at once.
+    // The batch is built from the rows, not from the cells: an unticked row
+    // stays out, and a row removed while the batch runs shifts no outcome
+    // onto another row.
+    void outcomesFindTheirRowsAfterARowIsRemovedDuringTheBatch()
+    {
+        const std::string x = Input("x.mp4");
+        const std::string a = Input("a.mp4");
+        Add({x, a});
+        CutShortInput("b.mkv");
+        const std::string c = Input("c.mp4");
+        Add({c});
+        List()->SetCheck(0, false);
+        bool removed = false;
+        m_duringBatch = [&](CAVConvertDlg*) {
+            if (removed)
+                return;
+            removed = true;
+            List()->topLevelItem(0)->setSelected(true);
+            m_dlg->DeleteSelectedRow();
+        };
+        Start();
+
+        QVERIFY(removed);
+        QCOMPARE(List()->GetItemCount(), 3);
+        QCOMPARE(List()->GetItemText(0, 0), Q(a));
+        QCOMPARE(Status(0), Q(g_texts.tishi.wc));
+        QCOMPARE(Status(1), QStringLiteral("不完整"));
+        QCOMPARE(Status(2), Q(g_texts.tishi.wc));
+        QVERIFY(!List()->GetCheck(0));
+        QVERIFY(List()->GetCheck(1));
+        QVERIFY(!List()->GetCheck(2));
+        QCOMPARE(ReadRotationCw(m_out + "/c.mp4"), 90);
+        QVERIFY(!fs::exists(m_out + "/x.mp4"));
+        QCOMPARE(m_messages.size(), 1);
+        QVERIFY(m_messages[0].contains(QStringLiteral("b.mkv")));
+    }
+
     void aCloseRequestDuringABatchStopsItFirst()
     {
         MediaRecipe longer;
@@ -610,8 +647,8 @@ private slots:
             closed = true;
             // Captions come from the language file; [DIR] open is absent.
             QCOMPARE(progress->windowTitle(), Q(g_texts.application.name));
-            QCOMPARE(progress->findChild<QLabel*>("static1158")->text(), Q(g_texts.jiemian.dqwj));
-            QCOMPARE(progress->findChild<QLabel*>("static1159")->text(), Q(g_texts.jiemian.zgwj));
+            QCOMPARE(progress->findChild<QLabel*>("fileCaption")->text(), Q(g_texts.jiemian.dqwj));
+            QCOMPARE(progress->findChild<QLabel*>("batchCaption")->text(), Q(g_texts.jiemian.zgwj));
             QCOMPARE(progress->StopButton()->text(), Q(g_texts.jiemian.tz));
             QCOMPARE(progress->StopButton()->toolTip(), Q(g_texts.jiemian.tz));
             QVERIFY(progress->OpenFolderCheck()->isChecked());

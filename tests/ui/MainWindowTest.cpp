@@ -250,8 +250,8 @@ TEST_F(MainWindow, LayoutIsFixedWithTheControlsInTabOrder)
     EXPECT_EQ(m_dlg->palette().color(QPalette::Window), QColor(187, 222, 251));
 
     // Tab visits these, in this order; statics, group and radios never.
-    const QStringList expected = {"button1099", "list1114",   "button1254", "button1255",
-                                  "button1282", "button1076", "button1286", "combo1077"};
+    const QStringList expected = {"startButton", "fileList",   "removeButton", "addFilesButton",
+                                  "removeAllButton", "browseButton", "openFolderButton", "outputFolderCombo"};
     QStringList order;
     QWidget* w = m_dlg->StartButton();
     for (int guard = 0; guard < 200 && order.size() < expected.size(); ++guard) {

@@ -232,11 +232,10 @@ TEST_F(WindowDetails, TheProgressRowShortensOnlyThePathAndKeepsThePercentage)
 {
     Open();
     CAVConvertDlg progress(m_dlg.get());
-    progress.m_owner = m_dlg.get();
     progress.OnInitDialog();
     progress.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&progress));
-    CLabel* label = progress.m_fileText;
+    CLabel* label = progress.FileLine();
     const QFontMetrics metrics(label->PaintFont());
 
     const std::string longPath = m_files + "/Videos/2024 summer holiday at the seaside/"

@@ -62,7 +62,7 @@ int main(int argc, char* argv[])
         if (saved || !progress || !progress->isVisible())
             return;
         if (ConversionJob::Instance().current_index < 1 ||
-            !progress->m_batchText->text().startsWith(QLatin1Char('1')))
+            !progress->BatchLine()->text().startsWith(QLatin1Char('1')))
             return;
         saved = progress->grab().save(picture);
         progress->StopButton()->click();

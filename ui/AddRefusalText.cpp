@@ -65,7 +65,7 @@ QString RefusedFilesMessage(const std::vector<RefusedFile>& refused)
     }
     QString text = Q(t.dgwj);
     for (const RefusedFile& file : refused)
-        text += QLatin1Char('\n') +
-                Q(t.wjyy).arg(shownName(file.path), RefusalReasonText(file.verdict));
+        text +=
+            QLatin1Char('\n') + Q(t.wjyy).arg(shownName(file.path), RefusalReasonText(file.verdict));
     return text;
 }

@@ -4,8 +4,8 @@
 #include "settings/UserSettings.h"
 #include "ui/CFennexAVConverterDlg.h"
 #include "ui/MainWindowStart.h"
-#include "ui/QtTranslations.h"
 #include "ui/QuitSignals.h"
+#include "ui/QtTranslations.h"
 
 #include <QDir>
 

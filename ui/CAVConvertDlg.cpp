@@ -104,12 +104,12 @@ bool CAVConvertDlg::OnInitDialog()
     ReadLanguageTexts(LanguageFilePath(ReadLanguageFileName(ini)), texts);
     m_ui->openFolderCheck->setChecked(ReadOpenFolderAfterBatch(ini));
 
-    const QString tz = QString::fromStdString(texts.jiemian.tz);
+    const QString tz = QString::fromStdString(texts.window.stop);
     m_ui->stopButton->setToolTip(tz);
-    m_ui->fileCaption->setText(QString::fromStdString(texts.jiemian.dqwj));
-    m_ui->batchCaption->setText(QString::fromStdString(texts.jiemian.zgwj));
+    m_ui->fileCaption->setText(QString::fromStdString(texts.window.currentFile));
+    m_ui->batchCaption->setText(QString::fromStdString(texts.window.overall));
     m_ui->stopButton->setText(tz);
-    m_ui->openFolderCheck->setText(QString::fromStdString(texts.jiemian.wcdkwjj));
+    m_ui->openFolderCheck->setText(QString::fromStdString(texts.window.openFolderWhenDone));
     setWindowTitle(QString::fromStdString(texts.application.name));
 
     // Each batch starts from a fresh dialog, as a newly created window would.
@@ -126,10 +126,10 @@ void CAVConvertDlg::ShowProgress(const ProgressView& view)
     const auto q = [](const std::string& text) { return QString::fromStdString(text); };
     if (view.updateFileLine) {
         m_ui->fileLine->setText(
-            q(FileLabelText(view.path.toStdString(), view.filePercent, g_texts.tishi.wjwc)));
+            q(FileLabelText(view.path.toStdString(), view.filePercent, g_texts.prompts.fileDone)));
     }
     m_ui->batchLine->setText(
-        q(BatchLabelText(view.doneCount, view.total, g_texts.tishi.wjwczg, g_texts.tishi.wj1)));
+        q(BatchLabelText(view.doneCount, view.total, g_texts.prompts.batchOf, g_texts.prompts.filesDone)));
     m_ui->batchBar->setValue(view.batchPercent);
     if (view.updateFileBar)
         m_ui->fileBar->setValue(view.filePercent);

@@ -205,7 +205,7 @@ void CFennexAVConverterDlg::LoadLanguageTexts()
     ReadLanguageTexts(LanguageFilePath(), g_texts);
 
     CHyperLink* link = HelpLink();
-    link->setText(Q(g_texts.jiemian.zysybrj));
+    link->setText(Q(g_texts.window.helpLink));
     QFont linkFont = link->font();
     linkFont.setFamilies({QStringLiteral("Microsoft Sans Serif"), QStringLiteral("DejaVu Sans"),
                           QStringLiteral("WenQuanYi Micro Hei")});
@@ -215,26 +215,21 @@ void CFennexAVConverterDlg::LoadLanguageTexts()
     link->SetUnderlineMode(1);
     link->SetPointerCursor(nullptr);
 
-    const LanguageTexts::Jiemian& j = g_texts.jiemian;
-    const QString headings[10] = {Q(j.ywj),
-                                  Q(j.spgs),
-                                  Q(j.spcd),
-                                  Q(j.spdx),
-                                  Q(j.spzl),
-                                  Q(j.zl),
-                                  Q(j.zt),
-                                  QStringLiteral("profile"),
-                                  QStringLiteral("dst"),
-                                  QStringLiteral("src")};
+    const LanguageTexts::Window& labels = g_texts.window;
+    const QString headings[10] = {Q(labels.fileColumn),     Q(labels.formatColumn),
+                                  Q(labels.durationColumn), Q(labels.sizeColumn),
+                                  Q(labels.bitRateColumn),  Q(labels.frameRateColumn),
+                                  Q(labels.statusColumn),   QStringLiteral("profile"),
+                                  QStringLiteral("dst"),    QStringLiteral("src")};
     QTreeWidgetItem* headerItem = FileList()->headerItem();
     for (int column = 0; column < 10; ++column)
         headerItem->setText(column, headings[column]);
 
-    m_ui->rotationGroup->setTitle(Q(j.szxzjd));
-    m_ui->rotate90Radio->setText(Q(j.ssz90));
-    m_ui->rotate180Radio->setText(Q(j.ssz180));
-    m_ui->rotate270Radio->setText(Q(j.ssz270));
-    m_ui->outputFolderLabel->setText(Q(j.scml));
+    m_ui->rotationGroup->setTitle(Q(labels.rotationGroup));
+    m_ui->rotate90Radio->setText(Q(labels.rotate90));
+    m_ui->rotate180Radio->setText(Q(labels.rotate180));
+    m_ui->rotate270Radio->setText(Q(labels.rotate270));
+    m_ui->outputFolderLabel->setText(Q(labels.outputFolder));
 
     setWindowTitle(Q(g_texts.application.name) + QLatin1Char(' ') + Q(g_texts.application.version));
 }
@@ -242,11 +237,11 @@ void CFennexAVConverterDlg::LoadLanguageTexts()
 void CFennexAVConverterDlg::SetUpTooltips()
 {
     // An empty text shows no tip.
-    m_ui->startButton->setToolTip(Q(g_texts.hint.hbcygwj));
-    m_ui->fileList->setToolTip(Q(g_texts.hint.tfwj));
-    m_ui->removeButton->setToolTip(Q(g_texts.hint.sc));
-    m_ui->addFilesButton->setToolTip(Q(g_texts.hint.tjspwj));
-    m_ui->removeAllButton->setToolTip(Q(g_texts.hint.scsywj));
+    m_ui->startButton->setToolTip(Q(g_texts.tips.start));
+    m_ui->fileList->setToolTip(Q(g_texts.tips.fileList));
+    m_ui->removeButton->setToolTip(Q(g_texts.tips.remove));
+    m_ui->addFilesButton->setToolTip(Q(g_texts.tips.addFiles));
+    m_ui->removeAllButton->setToolTip(Q(g_texts.tips.removeAll));
 }
 
 void CFennexAVConverterDlg::SetUpButtonFaces()
@@ -261,14 +256,15 @@ void CFennexAVConverterDlg::SetUpButtonFaces()
     m_ui->openFolderButton->SetFace(kOpenFolderFace);
 
     // The artwork leaves room for the caption, drawn in the window's language.
-    const LanguageTexts::Anniu& captions = g_texts.anniu;
+    const LanguageTexts::Captions& captions = g_texts.captions;
     const ButtonCaptionStyle list = ButtonCaptionStyle::ListButton();
-    m_ui->addFilesButton->SetCaption(Q(captions.tj), list);
-    m_ui->removeButton->SetCaption(Q(captions.sc), list);
-    m_ui->removeAllButton->SetCaption(Q(captions.scsywj), list);
-    m_ui->startButton->SetCaption(Q(captions.ks), ButtonCaptionStyle::StartButton());
-    m_ui->openFolderButton->SetCaption(Q(captions.dkml), ButtonCaptionStyle::SmallButton(96, true));
-    m_ui->browseButton->SetCaption(Q(captions.ll), ButtonCaptionStyle::SmallButton(63, false));
+    m_ui->addFilesButton->SetCaption(Q(captions.addFiles), list);
+    m_ui->removeButton->SetCaption(Q(captions.remove), list);
+    m_ui->removeAllButton->SetCaption(Q(captions.removeAll), list);
+    m_ui->startButton->SetCaption(Q(captions.start), ButtonCaptionStyle::StartButton());
+    m_ui->openFolderButton->SetCaption(Q(captions.openFolder),
+                                       ButtonCaptionStyle::SmallButton(96, true));
+    m_ui->browseButton->SetCaption(Q(captions.browse), ButtonCaptionStyle::SmallButton(63, false));
 }
 
 void CFennexAVConverterDlg::SetUpAccessibleNames()
@@ -528,9 +524,9 @@ void CFennexAVConverterDlg::AddDroppedFiles(const QStringList& paths)
 
 void CFennexAVConverterDlg::AddFilesByDialog()
 {
-    const QString filter = Q(g_texts.jiemian.symtwj) + QStringLiteral(" (") +
+    const QString filter = Q(g_texts.window.videoFilesFilter) + QStringLiteral(" (") +
                            QLatin1String(kMediaPatterns) + QStringLiteral(");;") +
-                           Q(g_texts.jiemian.sywj) + QStringLiteral(" (*)");
+                           Q(g_texts.window.allFilesFilter) + QStringLiteral(" (*)");
     const std::string ini = SettingsFilePath();
     const QString startFolder = AddDialogFolder(
         Q(ReadAddFolder(ini)), QStandardPaths::writableLocation(QStandardPaths::MoviesLocation),
@@ -671,14 +667,14 @@ void CFennexAVConverterDlg::RemoveAllRows()
 
 void CFennexAVConverterDlg::OnBrowse()
 {
-    const QString folder = Desktop().chooseFolder(this, Q(g_texts.jiemian.xzscml));
+    const QString folder = Desktop().chooseFolder(this, Q(g_texts.window.chooseOutputFolder));
     if (folder.isEmpty())
         return;
     const std::string path = folder.toStdString();
     if (!PathExists(path))
-        Desktop().showMessage(this, Q(g_texts.tishi.mlwx));
+        Desktop().showMessage(this, Q(g_texts.prompts.folderNotValid));
     if (!FolderWriteTest(path)) {
-        Desktop().showMessage(this, Q(g_texts.tishi.mxqx));
+        Desktop().showMessage(this, Q(g_texts.prompts.folderNotWritableChosen));
         return;
     }
     m_outputFolder = folder;
@@ -700,7 +696,7 @@ void CFennexAVConverterDlg::KeepTypedFolder(const QString& folder)
 
 bool CFennexAVConverterDlg::OfferToCreateFolder(const QString& folder)
 {
-    if (!Desktop().askYesNo(this, Q(g_texts.tishi.cjml).arg(folder)))
+    if (!Desktop().askYesNo(this, Q(g_texts.prompts.createFolder).arg(folder)))
         return false;
     std::error_code error;
     std::filesystem::create_directories(folder.toStdString(), error);

@@ -38,17 +38,17 @@ QString RefusalText(StartRefusal refusal)
 {
     switch (refusal) {
     case StartRefusal::kNoRows:
-        return Q(g_texts.tishi.qxtjsp);
+        return Q(g_texts.prompts.addVideosFirst);
     case StartRefusal::kNothingTicked:
-        return Q(g_texts.tishi.qxxzwj);
+        return Q(g_texts.prompts.tickFilesFirst);
     case StartRefusal::kTooManyTicked:
-        return Q(g_texts.tishi.zdcl).arg(kMaxJobFiles);
+        return Q(g_texts.prompts.tooManyTicked).arg(kMaxJobFiles);
     case StartRefusal::kFolderMissing:
-        return Q(g_texts.tishi.mlbcz);
+        return Q(g_texts.prompts.folderMissing);
     case StartRefusal::kFolderNotWritable:
-        return Q(g_texts.tishi.mlbkx);
+        return Q(g_texts.prompts.folderNotWritable);
     case StartRefusal::kNotEnoughSpace:
-        return Q(g_texts.tishi.kjbz);
+        return Q(g_texts.prompts.notEnoughSpace);
     case StartRefusal::kFolderIsRoot:
     case StartRefusal::kNone:
         break;
@@ -218,7 +218,7 @@ bool CFennexAVConverterDlg::Prepare(const BatchRows& chosen, PreparedBatch& prep
         Desktop().showFileError(this, Q(prepared.failedPath), prepared.error);
     if (prepared.stop == PreparedBatch::Stop::kJournalFailed) {
         Desktop().showMessage(
-            this, Q(g_texts.tishi.wfjl).arg(FileErrorText(Q(prepared.failedPath), prepared.error)));
+            this, Q(g_texts.prompts.namesNotRecorded).arg(FileErrorText(Q(prepared.failedPath), prepared.error)));
     }
     for (const auto& [path, error] : prepared.rollbackFailures)
         Desktop().showFileError(this, Q(path), error);
@@ -347,11 +347,11 @@ void CFennexAVConverterDlg::RecoverInterruptedBatch()
         outputs << Q(path);
     QString text;
     if (!lines.isEmpty())
-        text = Q(g_texts.tishi.hfmc) + QLatin1Char('\n') + lines.join(QLatin1Char('\n'));
+        text = Q(g_texts.prompts.namesGivenBack) + QLatin1Char('\n') + lines.join(QLatin1Char('\n'));
     if (!outputs.isEmpty()) {
         text += text.isEmpty()
-                    ? Q(g_texts.tishi.scwwc) + QLatin1Char('\n')
-                    : QStringLiteral("\n\n") + Q(g_texts.tishi.yscwwc) + QLatin1Char('\n');
+                    ? Q(g_texts.prompts.unfinishedOutputsRemoved) + QLatin1Char('\n')
+                    : QStringLiteral("\n\n") + Q(g_texts.prompts.alsoUnfinishedOutputsRemoved) + QLatin1Char('\n');
         text += outputs.join(QLatin1Char('\n'));
     }
     if (!text.isEmpty())

@@ -8,19 +8,19 @@
 
 QStringList StatusWords()
 {
-    return {QString::fromStdString(g_texts.jiemian.zb), QString::fromStdString(g_texts.tishi.wc),
-            QString::fromStdString(g_texts.tishi.sb)};
+    return {QString::fromStdString(g_texts.window.ready), QString::fromStdString(g_texts.prompts.done),
+            QString::fromStdString(g_texts.prompts.failed)};
 }
 
 QString StatusText(const PositionOutcome& outcome)
 {
     switch (outcome.kind) {
     case PositionOutcome::kDone:
-        return QString::fromStdString(g_texts.tishi.wc);
+        return QString::fromStdString(g_texts.prompts.done);
     case PositionOutcome::kFailed:
         return ShortFailureText(outcome.failure);
     default:
-        return QString::fromStdString(g_texts.jiemian.zb);
+        return QString::fromStdString(g_texts.window.ready);
     }
 }
 

@@ -249,7 +249,7 @@ private slots:
         QVERIFY(ReadWholeFile(b) == contentB);
         QVERIFY(ReadWholeFile(c) == contentC);
         for (int row = 0; row < 3; ++row) {
-            QCOMPARE(Status(row), Q(g_texts.tishi.wc));
+            QCOMPARE(Status(row), Q(g_texts.prompts.done));
             QVERIFY(!List()->GetCheck(row));
         }
         // The batch bar lags a tick behind the count; on a loaded machine a
@@ -283,11 +283,11 @@ private slots:
         Start();
 
         QCOMPARE(m_messages, QStringList());
-        QCOMPARE(Status(0), Q(g_texts.tishi.wc));
-        QCOMPARE(Status(1), Q(g_texts.tishi.wc));
+        QCOMPARE(Status(0), Q(g_texts.prompts.done));
+        QCOMPARE(Status(1), Q(g_texts.prompts.done));
         QVERIFY(List()->topLevelItem(0)->toolTip(6).isEmpty());
         // The window's sentence from its language file, the names put in.
-        QVERIFY(g_texts.tishi.wbl.find("%1") != std::string::npos);
+        QVERIFY(g_texts.prompts.leftOut.find("%1") != std::string::npos);
         const QString tip = List()->topLevelItem(1)->toolTip(6);
         QCOMPARE(tip, LeftOutText({{AV_CODEC_ID_DVD_SUBTITLE, AVMEDIA_TYPE_SUBTITLE}}));
         QCOMPARE(tip, QStringLiteral("未保留DVD字幕：输出文件的格式无法容纳"));
@@ -333,8 +333,8 @@ private slots:
         Start();
 
         QCOMPARE(m_messages, QStringList{message});
-        QCOMPARE(Status(0), Q(g_texts.tishi.wc));
-        QCOMPARE(Status(2), Q(g_texts.tishi.wc));
+        QCOMPARE(Status(0), Q(g_texts.prompts.done));
+        QCOMPARE(Status(2), Q(g_texts.prompts.done));
         QCOMPARE(Status(1), status);
         QCOMPARE(List()->topLevelItem(1)->toolTip(6), reason);
         QCOMPARE(List()->topLevelItem(1)->foreground(6).color(), FailedStatusColour());
@@ -359,7 +359,7 @@ private slots:
         m_messages.clear();
         Start();
         QCOMPARE(m_messages, QStringList());
-        QCOMPARE(Status(1), Q(g_texts.tishi.wc));
+        QCOMPARE(Status(1), Q(g_texts.prompts.done));
         QVERIFY(List()->topLevelItem(1)->toolTip(6).isEmpty());
         QVERIFY(!List()->topLevelItem(1)->data(6, Qt::ForegroundRole).isValid());
     }
@@ -383,7 +383,7 @@ private slots:
                                  "day one/clip.mkv：源文件不完整：在 0:01 处中断，应有 0:03\n"
                                  "day two/clip.mkv：QuickTime格式的文件无法容纳On2 VP8视频")});
         QCOMPARE(Status(0), QStringLiteral("不完整"));
-        QCOMPARE(Status(1), Q(g_texts.tishi.wc));
+        QCOMPARE(Status(1), Q(g_texts.prompts.done));
         QCOMPARE(Status(2), QStringLiteral("编码不支持"));
         QVERIFY(StatusFits(0) && StatusFits(2));
         QVERIFY(m_opened.isEmpty());  // the last file failed
@@ -408,7 +408,7 @@ private slots:
         const QString message = QStringLiteral(
             "文件 b.mkv 没有旋转成功。\n原因：QuickTime格式的文件无法容纳On2 VP8视频");
         QCOMPARE(m_messages, QStringList{message});
-        QCOMPARE(Status(0), Q(g_texts.tishi.wc));
+        QCOMPARE(Status(0), Q(g_texts.prompts.done));
         QCOMPARE(Status(1), QStringLiteral("编码不支持"));
         QCOMPARE(FolderNames(m_in), (std::vector<std::string>{"a.mp4", "b.mkv"}));
         QCOMPARE(FolderNames(m_out), (std::vector<std::string>{"a.mp4"}));
@@ -438,9 +438,9 @@ private slots:
         QCOMPARE(m_messages, QStringList{QStringLiteral(
                                  "文件 b.mp4 没有旋转成功。\n原因：无法打开源文件：数据已损坏\n\n"
                                  "转换到此结束，以下文件没有旋转：\nc.mp4")});
-        QCOMPARE(Status(0), Q(g_texts.tishi.wc));
+        QCOMPARE(Status(0), Q(g_texts.prompts.done));
         QCOMPARE(Status(1), QStringLiteral("已损坏"));
-        QCOMPARE(Status(2), Q(g_texts.jiemian.zb));
+        QCOMPARE(Status(2), Q(g_texts.window.ready));
         QVERIFY(List()->GetCheck(2));
         QCOMPARE(FolderNames(m_in), (std::vector<std::string>{"a.mp4", "b.mp4", "c.mp4"}));
         QCOMPARE(ReadWholeFile(b), std::string("no longer a video"));
@@ -472,7 +472,7 @@ private slots:
             !ConversionJob::Instance().worker_active);  // waited for before anything else starts
         QCOMPARE(m_messages, QStringList());
         QVERIFY(m_opened.isEmpty());
-        QCOMPARE(Status(0), Q(g_texts.tishi.wc));
+        QCOMPARE(Status(0), Q(g_texts.prompts.done));
         QVERIFY(!List()->GetCheck(0));
         QVERIFY(List()->GetCheck(1));
         QVERIFY(List()->GetCheck(2));
@@ -501,7 +501,7 @@ private slots:
                 if (List()->indexOfTopLevelItem(item) != 0)
                     return;
                 const QString status = item->text(6);
-                if (column == 6 && status != Q(g_texts.jiemian.zb) &&
+                if (column == 6 && status != Q(g_texts.window.ready) &&
                     (statusesOfRow0.isEmpty() || statusesOfRow0.back() != status))
                     statusesOfRow0 << status;
                 unticked = unticked || !List()->GetCheck(0);
@@ -526,7 +526,7 @@ private slots:
         QVERIFY(!unticked);
         QCOMPARE(List()->topLevelItem(0)->toolTip(6),
                  QStringLiteral("输出文件 %1 不见了").arg(Q(m_out + "/a.mov")));
-        QCOMPARE(Status(1), Q(g_texts.tishi.wc));
+        QCOMPARE(Status(1), Q(g_texts.prompts.done));
         QVERIFY(!List()->GetCheck(1));
         QCOMPARE(FolderNames(m_in), (std::vector<std::string>{"a.mp4", "b.mp4"}));
         QCOMPARE(FolderNames(m_out), (std::vector<std::string>{"b.mp4"}));
@@ -560,9 +560,9 @@ private slots:
         QVERIFY(removed);
         QCOMPARE(List()->GetItemCount(), 3);
         QCOMPARE(List()->GetItemText(0, 0), Q(a));
-        QCOMPARE(Status(0), Q(g_texts.tishi.wc));
+        QCOMPARE(Status(0), Q(g_texts.prompts.done));
         QCOMPARE(Status(1), QStringLiteral("不完整"));
-        QCOMPARE(Status(2), Q(g_texts.tishi.wc));
+        QCOMPARE(Status(2), Q(g_texts.prompts.done));
         QVERIFY(!List()->GetCheck(0));
         QVERIFY(List()->GetCheck(1));
         QVERIFY(!List()->GetCheck(2));
@@ -599,7 +599,7 @@ private slots:
         QCOMPARE(inputsAtClose, (std::vector<std::vector<std::string>>{{"a.mp4", "b.mp4"}}));
         QCOMPARE(m_messages, QStringList());
         QVERIFY(m_opened.isEmpty());
-        QCOMPARE(Status(0), Q(g_texts.tishi.wc));
+        QCOMPARE(Status(0), Q(g_texts.prompts.done));
         QCOMPARE(FolderNames(m_out), (std::vector<std::string>{"a.mp4"}));
         // The close path wrote the settings.
         QVERIFY(ReadWholeFile(m_root + "/exe/setting.ini").find("[JOIN]") != std::string::npos);
@@ -647,10 +647,10 @@ private slots:
             closed = true;
             // Captions come from the language file; [DIR] open is absent.
             QCOMPARE(progress->windowTitle(), Q(g_texts.application.name));
-            QCOMPARE(progress->findChild<QLabel*>("fileCaption")->text(), Q(g_texts.jiemian.dqwj));
-            QCOMPARE(progress->findChild<QLabel*>("batchCaption")->text(), Q(g_texts.jiemian.zgwj));
-            QCOMPARE(progress->StopButton()->text(), Q(g_texts.jiemian.tz));
-            QCOMPARE(progress->StopButton()->toolTip(), Q(g_texts.jiemian.tz));
+            QCOMPARE(progress->findChild<QLabel*>("fileCaption")->text(), Q(g_texts.window.currentFile));
+            QCOMPARE(progress->findChild<QLabel*>("batchCaption")->text(), Q(g_texts.window.overall));
+            QCOMPARE(progress->StopButton()->text(), Q(g_texts.window.stop));
+            QCOMPARE(progress->StopButton()->toolTip(), Q(g_texts.window.stop));
             QVERIFY(progress->OpenFolderCheck()->isChecked());
             progress->close();
         };
@@ -750,7 +750,7 @@ private slots:
         Start();
         QVERIFY(dropped);
         QCOMPARE(m_fileErrors, QStringList());
-        QCOMPARE(Status(1), Q(g_texts.tishi.wc));
+        QCOMPARE(Status(1), Q(g_texts.prompts.done));
         QCOMPARE(List()->GetItemText(1, 8), Q(m_out + "/b(0).mov"));
         QCOMPARE(FolderNames(m_out), (std::vector<std::string>{"a.mp4", "b.mov", "b.mp4"}));
         QCOMPARE(ReadWholeFile(m_out + "/b.mov"), std::string("mine"));
@@ -772,7 +772,7 @@ private slots:
         QVERIFY(!m_dlg->ProgressDialog());
         QCOMPARE(FolderNames(m_in), (std::vector<std::string>{"a.mp4"}));
         QVERIFY(FolderNames(m_out).empty());
-        QCOMPARE(Status(0), Q(g_texts.jiemian.zb));
+        QCOMPARE(Status(0), Q(g_texts.window.ready));
     }
 
     void startUpRemovesTheUnfinishedOutputOfAKilledBatch()
@@ -803,7 +803,7 @@ private slots:
     void startChecksShowTheirMessages()
     {
         Start();
-        QCOMPARE(m_messages, QStringList{Q(g_texts.tishi.qxtjsp)});
+        QCOMPARE(m_messages, QStringList{Q(g_texts.prompts.addVideosFirst)});
 
         const std::string a = Input("a.mp4");
         Add({a});
@@ -815,7 +815,7 @@ private slots:
         List()->SetCheck(0, true);
         m_messages.clear();
         Start("");
-        QCOMPARE(m_messages, QStringList{Q(g_texts.tishi.mlbcz)});
+        QCOMPARE(m_messages, QStringList{Q(g_texts.prompts.folderMissing)});
         QVERIFY(m_questions.isEmpty());
         QCOMPARE(FolderNames(m_in), (std::vector<std::string>{"a.mp4"}));
     }
@@ -834,7 +834,7 @@ private slots:
         QVERIFY(!fs::exists(m_root + "/new"));
         QCOMPARE(m_messages, QStringList());
         QVERIFY(!m_dlg->ProgressDialog());
-        QCOMPARE(Status(0), Q(g_texts.jiemian.zb));
+        QCOMPARE(Status(0), Q(g_texts.window.ready));
 
         // Yes: made with its parent, and the batch goes on into it.
         m_answer = true;
@@ -842,14 +842,14 @@ private slots:
         QCOMPARE(m_questions.size(), 2);
         QCOMPARE(m_messages, QStringList());
         QCOMPARE(FolderNames(wanted), (std::vector<std::string>{"a.mp4"}));
-        QCOMPARE(Status(0), Q(g_texts.tishi.wc));
+        QCOMPARE(Status(0), Q(g_texts.prompts.done));
 
         // A relative path is never offered: where it would land is anyone's guess.
         List()->SetCheck(0, true);
         m_messages.clear();
         Start("relative/folder");
         QCOMPARE(m_questions.size(), 2);
-        QCOMPARE(m_messages, QStringList{Q(g_texts.tishi.mlbcz)});
+        QCOMPARE(m_messages, QStringList{Q(g_texts.prompts.folderMissing)});
     }
 
     void aFolderThatCannotBeMadeSaysWhy()
@@ -876,7 +876,7 @@ private slots:
         const std::string typed = m_root + "/typed";
         fs::create_directories(typed);
         Start(typed);
-        QCOMPARE(Status(0), Q(g_texts.tishi.wc));
+        QCOMPARE(Status(0), Q(g_texts.prompts.done));
         QCOMPARE(ReadText(m_root + "/exe/setting.ini", "PATH", "name", ""), typed);
         QComboBox* combo = m_dlg->OutputCombo();
         QCOMPARE(combo->count(), 1);

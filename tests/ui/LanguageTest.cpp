@@ -172,7 +172,7 @@ TEST_F(Language, TheEnglishFileLeavesNoChineseInEitherWindowOrItsMessages)
     LeaveAKilledBatch();
     Open("english.ini");
     ASSERT_EQ(m_messages.size(), 1);  // the recovery message
-    EXPECT_TRUE(m_messages[0].startsWith(Q(texts.tishi.hfmc))) << m_messages[0].toStdString();
+    EXPECT_TRUE(m_messages[0].startsWith(Q(texts.prompts.namesGivenBack))) << m_messages[0].toStdString();
 
     // Start refused: no rows, then nothing ticked, then each folder problem.
     m_dlg->OnStart();

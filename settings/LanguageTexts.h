@@ -4,7 +4,8 @@
 #include <utility>
 #include <vector>
 
-// File name of the current language file, from setting.ini [LANGUAGE] file.
+// File name of the current language file: the one setting.ini [LANGUAGE]
+// file names, else the one for the desktop's locale (LanguageChoice.h).
 extern std::string g_languageFile;
 
 // One text per key of the language catalogue, grouped by what the texts
@@ -21,6 +22,9 @@ struct LanguageTexts {
         // The locale of the file's language ("zh_CN", "en"), for the
         // desktop's own dialogs; empty when the file does not say.
         std::string locale;
+        // The language's own name ("English", "简体中文"), for the choice of
+        // languages; empty when the file does not say.
+        std::string language;
     } application;
     // The window's own words: the help link, the list's column headings
     // and "ready", the Add dialog's filters, the progress dialog's
@@ -33,6 +37,8 @@ struct LanguageTexts {
             overall, stop;
         std::string rotationGroup, rotate90, rotate180, rotate270, outputFolder, bitRateColumn,
             openFolderWhenDone, chooseOutputFolder;
+        // The link that opens the choice of languages.
+        std::string languageLink;
     } window;
     // Messages and the words of the progress lines and the status column.
     struct Prompts {
@@ -55,12 +61,15 @@ struct LanguageTexts {
         std::string filesNotAdded, fileAndReason, reason;
         // A done file's note of what it left out, %1 for the streams' names.
         std::string leftOut;
+        // A language chosen in the window cannot be kept in setting.ini (%1).
+        std::string languageNotKept;
     } prompts;
     // Tooltips: the start, add and remove buttons, the file list, the
-    // remove-all button.
+    // remove-all button, the link to the choice of languages.
     struct Tips {
         std::string start, addFiles, remove;
         std::string fileList, removeAll;
+        std::string languageLink;
     } tips;
     // The captions of the bitmap buttons: add, remove, remove all, start,
     // open folder, browse. A blank in a caption is where it may break into

@@ -3,6 +3,7 @@
 #include "controls/CLabel.h"
 #include "settings/AppFolders.h"
 #include "settings/AppSettings.h"
+#include "settings/LanguageChoice.h"
 #include "settings/LanguageTexts.h"
 #include "ui/ProgressTexts.h"
 #include "ui/SessionSignals.h"
@@ -101,7 +102,7 @@ bool CAVConvertDlg::OnInitDialog()
     // taken from the main dialog's copies.
     const std::string ini = SettingsFilePath();
     LanguageTexts texts;
-    ReadLanguageTexts(LanguageFilePath(ReadLanguageFileName(ini)), texts);
+    ReadLanguageTexts(LanguageFilePath(LanguageFileInUse(ini)), texts);
     m_ui->openFolderCheck->setChecked(ReadOpenFolderAfterBatch(ini));
 
     const QString tz = QString::fromStdString(texts.window.stop);
@@ -128,8 +129,8 @@ void CAVConvertDlg::ShowProgress(const ProgressView& view)
         m_ui->fileLine->setText(
             q(FileLabelText(view.path.toStdString(), view.filePercent, g_texts.prompts.fileDone)));
     }
-    m_ui->batchLine->setText(
-        q(BatchLabelText(view.doneCount, view.total, g_texts.prompts.batchOf, g_texts.prompts.filesDone)));
+    m_ui->batchLine->setText(q(BatchLabelText(view.doneCount, view.total, g_texts.prompts.batchOf,
+                                              g_texts.prompts.filesDone)));
     m_ui->batchBar->setValue(view.batchPercent);
     if (view.updateFileBar)
         m_ui->fileBar->setValue(view.filePercent);

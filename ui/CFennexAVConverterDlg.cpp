@@ -13,6 +13,8 @@
 #include "engine/ConversionJob.h"
 #include "settings/AppFolders.h"
 #include "settings/AppSettings.h"
+#include "settings/HelpFile.h"
+#include "settings/LanguageChoice.h"
 #include "settings/LanguageTexts.h"
 #include "ui/AddRefusalText.h"
 #include "ui/DesktopHooks.h"
@@ -20,6 +22,8 @@
 #include "ui/FileListColumns.h"
 #include "ui/FileRowTexts.h"
 #include "ui/FolderChoices.h"
+#include "ui/LanguageMenu.h"
+#include "ui/RowStatus.h"
 #include "ui/StatusColumn.h"
 
 #include <QApplication>
@@ -104,7 +108,7 @@ bool CFennexAVConverterDlg::OnInitDialog()
     setWindowIcon(m_icon);
 
     const std::string ini = SettingsFilePath();
-    g_languageFile = ReadLanguageFileName(ini);
+    g_languageFile = LanguageFileInUse(ini);
     m_outputFolder = Q(ReadOutputFolder(ini));
     m_openFolderWhenDone = ReadOpenFolderAfterBatch(ini);
     m_presetIndex = ReadPresetIndexes(ini);
@@ -116,6 +120,7 @@ bool CFennexAVConverterDlg::OnInitDialog()
     SetUpTooltips();
     SetUpButtonFaces();
     SetUpAccessibleNames();
+    m_languageMenu = new LanguageMenu(*HelpLink(), [this] { RedrawLanguageTexts(); });
 
     RecoverInterruptedBatch();
     m_ui->rotate90Radio->setChecked(true);
@@ -174,7 +179,7 @@ void CFennexAVConverterDlg::FitStatusColumn()
     CCheckListCtrl* list = FileList();
     QStringList texts = StatusWords();
     for (int index = 0; index < m_rows.Count(); ++index) {
-        const QString status = StatusText(m_rows.At(index).outcome);
+        const QString status = RowStatusText(RowStatusOf(m_rows.At(index).outcome));
         if (!texts.contains(status))
             texts << status;
     }
@@ -211,7 +216,7 @@ void CFennexAVConverterDlg::LoadLanguageTexts()
                           QStringLiteral("WenQuanYi Micro Hei")});
     linkFont.setPointSize(10);
     link->setFont(linkFont);
-    link->SetTarget(Q(g_texts.application.url));
+    link->SetTarget(Q(HelpTarget(g_texts.application.url)));
     link->SetUnderlineMode(1);
     link->SetPointerCursor(nullptr);
 
@@ -254,7 +259,11 @@ void CFennexAVConverterDlg::SetUpButtonFaces()
     m_ui->startButton->SetFace(kStartFace);
     m_ui->startButton->update();
     m_ui->openFolderButton->SetFace(kOpenFolderFace);
+    SetUpButtonCaptions();
+}
 
+void CFennexAVConverterDlg::SetUpButtonCaptions()
+{
     // The artwork leaves room for the caption, drawn in the window's language.
     const LanguageTexts::Captions& captions = g_texts.captions;
     const ButtonCaptionStyle list = ButtonCaptionStyle::ListButton();
@@ -265,6 +274,17 @@ void CFennexAVConverterDlg::SetUpButtonFaces()
     m_ui->openFolderButton->SetCaption(Q(captions.openFolder),
                                        ButtonCaptionStyle::SmallButton(96, true));
     m_ui->browseButton->SetCaption(Q(captions.browse), ButtonCaptionStyle::SmallButton(63, false));
+}
+
+void CFennexAVConverterDlg::RedrawLanguageTexts()
+{
+    LoadLanguageTexts();
+    SetUpTooltips();
+    SetUpButtonCaptions();
+    SetUpAccessibleNames();
+    for (int index = 0; index < m_rows.Count(); ++index)
+        ShowRow(index);
+    FitStatusColumn();
 }
 
 void CFennexAVConverterDlg::SetUpAccessibleNames()
@@ -606,15 +626,7 @@ void CFennexAVConverterDlg::ShowRow(int index)
     list->SetItemText(index, kColumnSize, Q(row.texts.size));
     list->SetItemText(index, kColumnBitRate, Q(row.texts.bit_rate));
     list->SetItemText(index, kColumnFrameRate, Q(row.texts.frame_rate));
-    list->SetItemText(index, kColumnStatus, StatusText(row.outcome));
-    // A ready row has no status tip and the list's own colour.
-    if (row.outcome.kind == PositionOutcome::kDone) {
-        item->setToolTip(kColumnStatus, LeftOutText(row.outcome.leftOut));
-        item->setData(kColumnStatus, Qt::ForegroundRole, QVariant());
-    } else if (row.outcome.kind == PositionOutcome::kFailed) {
-        item->setToolTip(kColumnStatus, FailureText(row.outcome.failure));
-        item->setForeground(kColumnStatus, FailedStatusColour());
-    }
+    ShowRowStatus(*item, RowStatusOf(row.outcome));
     list->SetItemText(index, kColumnProfile, Q(row.texts.profile));
     list->SetItemText(index, kColumnOutput, Q(row.output));
     list->SetItemText(index, kColumnSource, Q(row.source));

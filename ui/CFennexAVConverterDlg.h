@@ -17,11 +17,13 @@ class CAVConvertDlg;  // forward declaration; the member below is a pointer
 class CCheckListCtrl;
 class CControlButton;
 class CHyperLink;
+class LanguageMenu;
 class QComboBox;
 class QRadioButton;
 class QTimer;
 class SessionSignals;
 struct FileError;
+struct PositionOutcome;
 struct PreparedBatch;
 struct RefusedFile;
 struct SessionPoll;
@@ -49,6 +51,10 @@ public:
     // Applies g_texts (after reading them from the language file) to the
     // title, the help link and the column headings.
     void LoadLanguageTexts();
+    // Words every text of the window again from g_languageFile: title,
+    // links, headings, labels, button captions, tooltips and the status of
+    // the rows already listed. The language menu calls it after a switch.
+    void RedrawLanguageTexts();
 
     // Copies the output-folder combo's text into m_outputFolder (save) or shows
     // m_outputFolder in the combo's edit field (!save).
@@ -73,6 +79,7 @@ public:
     CControlButton* BrowseButton() const;
     CControlButton* OpenFolderButton() const;
     CHyperLink* HelpLink() const;
+    LanguageMenu* Languages() const { return m_languageMenu; }
     QComboBox* OutputCombo() const;
     QRadioButton* Rotate90Radio() const;
     QRadioButton* Rotate180Radio() const;
@@ -90,6 +97,10 @@ public:
     // Removes the first selected row and selects its neighbour.
     void DeleteSelectedRow();
     void RemoveAllRows();
+    // Keeps a done or failed outcome a batch settled for row index and
+    // shows it (a done row is unticked); other outcomes change nothing.
+    // False when nothing changed.
+    bool SettleRow(int index, const PositionOutcome& outcome);
     // Appends a row for a file the probe has just accepted.
     void AppendFileRow(const QString& path, int row);
 
@@ -171,6 +182,7 @@ private:
     void SetUpFileList();
     void SetUpColours();
     void SetUpButtonFaces();
+    void SetUpButtonCaptions();
     void SetUpTooltips();
     void SetUpAccessibleNames();
     void WatchDeleteKey();
@@ -192,6 +204,7 @@ private:
     FileRows m_rows;
     PresetIndexes m_presetIndex{};
     QIcon m_icon;
+    LanguageMenu* m_languageMenu = nullptr;  // a child object
     // Moving the window by a free spot: pending from the press until the
     // pointer has moved the drag distance, then moving until the button is
     // released or found no longer held.

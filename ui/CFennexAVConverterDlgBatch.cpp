@@ -217,8 +217,9 @@ bool CFennexAVConverterDlg::Prepare(const BatchRows& chosen, PreparedBatch& prep
     if (prepared.stop == PreparedBatch::Stop::kRenameFailed)
         Desktop().showFileError(this, Q(prepared.failedPath), prepared.error);
     if (prepared.stop == PreparedBatch::Stop::kJournalFailed) {
-        Desktop().showMessage(
-            this, Q(g_texts.prompts.namesNotRecorded).arg(FileErrorText(Q(prepared.failedPath), prepared.error)));
+        Desktop().showMessage(this,
+                              Q(g_texts.prompts.namesNotRecorded)
+                                  .arg(FileErrorText(Q(prepared.failedPath), prepared.error)));
     }
     for (const auto& [path, error] : prepared.rollbackFailures)
         Desktop().showFileError(this, Q(path), error);
@@ -290,14 +291,19 @@ void CFennexAVConverterDlg::MarkSettledRows(const std::vector<int>& positions)
     const BatchSession& session = *Batch().session;
     bool marked = false;
     for (int position : positions) {
-        const int index = m_rows.IndexOf(session.File(position).row);
-        if (m_rows.Settle(index, session.Outcome(position))) {
-            ShowRow(index);
+        if (SettleRow(m_rows.IndexOf(session.File(position).row), session.Outcome(position)))
             marked = true;
-        }
     }
     if (marked)
         FitStatusColumn();
+}
+
+bool CFennexAVConverterDlg::SettleRow(int index, const PositionOutcome& outcome)
+{
+    if (!m_rows.Settle(index, outcome))
+        return false;
+    ShowRow(index);
+    return true;
 }
 
 void CFennexAVConverterDlg::ShowFileErrors(const std::vector<FileError>& errors)
@@ -347,11 +353,13 @@ void CFennexAVConverterDlg::RecoverInterruptedBatch()
         outputs << Q(path);
     QString text;
     if (!lines.isEmpty())
-        text = Q(g_texts.prompts.namesGivenBack) + QLatin1Char('\n') + lines.join(QLatin1Char('\n'));
+        text =
+            Q(g_texts.prompts.namesGivenBack) + QLatin1Char('\n') + lines.join(QLatin1Char('\n'));
     if (!outputs.isEmpty()) {
         text += text.isEmpty()
                     ? Q(g_texts.prompts.unfinishedOutputsRemoved) + QLatin1Char('\n')
-                    : QStringLiteral("\n\n") + Q(g_texts.prompts.alsoUnfinishedOutputsRemoved) + QLatin1Char('\n');
+                    : QStringLiteral("\n\n") + Q(g_texts.prompts.alsoUnfinishedOutputsRemoved) +
+                          QLatin1Char('\n');
         text += outputs.join(QLatin1Char('\n'));
     }
     if (!text.isEmpty())

@@ -1,8 +1,6 @@
 #include "ui/StatusColumn.h"
 
-#include "batch/PositionOutcome.h"
 #include "settings/LanguageTexts.h"
-#include "ui/FailureText.h"
 
 #include <algorithm>
 
@@ -10,18 +8,6 @@ QStringList StatusWords()
 {
     return {QString::fromStdString(g_texts.window.ready), QString::fromStdString(g_texts.prompts.done),
             QString::fromStdString(g_texts.prompts.failed)};
-}
-
-QString StatusText(const PositionOutcome& outcome)
-{
-    switch (outcome.kind) {
-    case PositionOutcome::kDone:
-        return QString::fromStdString(g_texts.prompts.done);
-    case PositionOutcome::kFailed:
-        return ShortFailureText(outcome.failure);
-    default:
-        return QString::fromStdString(g_texts.window.ready);
-    }
 }
 
 int FittingColumnWidth(const QStringList& texts, const TextWidth& width, int margins, int minimum)

@@ -5,18 +5,11 @@
 #include <QColor>
 #include <QStringList>
 
-struct PositionOutcome;
-
 // The status column of the file list.
 
 // The words a row's status shows before anything fails, in the window's
 // language: ready, done and failed ([JIEMIAN] zb, [TISHI] wc and sb).
 QStringList StatusWords();
-
-// What a row's status shows for the last outcome a batch settled for it:
-// ready while there is none (kPending), done, or a few words of why it
-// failed.
-QString StatusText(const PositionOutcome& outcome);
 
 // The width a list column needs to show each of texts whole: the widest
 // of them by `width` plus `margins` (the room the cell keeps beside its

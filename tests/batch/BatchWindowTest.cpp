@@ -182,6 +182,8 @@ private slots:
         fs::copy_file(FENNEX_RESOURCES "/languages/chinese.ini",
                       m_root + "/exe/languages/chinese.ini");
         fs::copy_file(FENNEX_RESOURCES "/setting.ini", m_root + "/exe/setting.ini");
+        // The default names no language file; these tests speak Chinese.
+        WriteText(m_root + "/exe/setting.ini", "LANGUAGE", "file", "chinese.ini");
         OverrideExeFolder(m_root + "/exe");
 
         m_messages.clear();

@@ -610,6 +610,11 @@ void CFennexAVConverterDlg::AppendFileRow(const QString& path, int row)
     list->viewport()->update();
 }
 
+void CFennexAVConverterDlg::SetRowTurn(int index, std::optional<int> turn)
+{
+    m_rows.SetTurn(index, turn);
+}
+
 void CFennexAVConverterDlg::ShowRow(int index)
 {
     CCheckListCtrl* list = FileList();

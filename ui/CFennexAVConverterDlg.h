@@ -10,6 +10,7 @@
 #include <QStringList>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -97,6 +98,9 @@ public:
     // Removes the first selected row and selects its neighbour.
     void DeleteSelectedRow();
     void RemoveAllRows();
+    // Gives row index a turn of its own in degrees (90, 180 or 270), or with
+    // none lets it follow the rotation group again.
+    void SetRowTurn(int index, std::optional<int> turn);
     // Keeps a done or failed outcome a batch settled for row index and
     // shows it (a done row is unticked); other outcomes change nothing.
     // False when nothing changed.

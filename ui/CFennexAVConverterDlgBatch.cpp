@@ -1,7 +1,6 @@
 // The batch members of the main dialog: starting a batch from the ticked
 // rows, following it through its SessionSignals, finishing it whichever way
-// it ended, and
-// giving a killed batch's inputs their names back at start-up.
+// it ended, and giving a killed batch's inputs their names back at start-up.
 #include "ui/CFennexAVConverterDlg.h"
 
 #include "batch/BatchPlan.h"
@@ -10,7 +9,6 @@
 #include "batch/JournalPlace.h"
 #include "batch/NameJournal.h"
 #include "controls/CCheckListCtrl.h"
-#include "controls/CLabel.h"
 #include "engine/ConversionJob.h"
 #include "settings/LanguageTexts.h"
 #include "ui/BatchEndNotice.h"

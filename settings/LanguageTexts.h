@@ -61,6 +61,8 @@ struct LanguageTexts {
         std::string filesNotAdded, fileAndReason, reason;
         // A done file's note of what it left out, %1 for the streams' names.
         std::string leftOut;
+        // A done file's tip: the name of its new file (%1).
+        std::string newFile;
         // A language chosen in the window cannot be kept in setting.ini (%1).
         std::string languageNotKept;
     } prompts;
@@ -105,8 +107,10 @@ struct LanguageTexts {
         std::string noSpace, fileTooLarge, permissionDenied, readOnlyDisk, damagedData, noMemory,
             ioError, notThere, endsEarly, notSupported;
         // A stream by its codec's name (%1): video, sound, subtitles; the
-        // name of an unknown codec; the joints of a list of streams.
-        std::string video, sound, subtitles, unknownCodec, listSeparator, listLastSeparator;
+        // name of an unknown codec; the joints of a list of streams; a
+        // stream's stereo (3D) mode (%1 the stream).
+        std::string video, sound, subtitles, unknownCodec, listSeparator, listLastSeparator,
+            stereoMode;
         // A few words for the status column, by step and by cause.
         std::string shortCannotOpen, shortUnreadable, shortDecoder, shortOutput, shortCannotHold,
             shortCannotCreate, shortNameTaken, shortSameAsInput, shortReadError, shortWriteError,

@@ -279,11 +279,12 @@ void CFennexAVConverterDlg::ShowOutputNames(const std::vector<std::pair<int, std
 }
 
 // Marks the rows of positions the session has just settled, each once and
-// from its settled outcome: a done row says so, says in the tooltip of its
-// status what its file left out and is unticked; a failed one shows a few
-// words of why in its status, in the failure colour, and the whole reason
-// in the tooltip (elsewhere the list shows its own); a stopped or unreached
-// row keeps its status and its tick. A row removed meanwhile is passed by.
+// from its settled outcome: a done row says so, names its new file and
+// what that file left out in the tooltip of its status, and is unticked; a
+// failed one shows a few words of why in its status, in the failure
+// colour, and the whole reason in the tooltip (elsewhere the list shows its
+// own); a stopped or unreached row keeps its status and its tick. A row
+// removed meanwhile is passed by.
 void CFennexAVConverterDlg::MarkSettledRows(const std::vector<int>& positions)
 {
     const BatchSession& session = *Batch().session;

@@ -12,9 +12,9 @@ RowStatus RowStatusOf(const PositionOutcome& outcome)
 {
     switch (outcome.kind) {
     case PositionOutcome::kDone:
-        return {RowStatus::kDone, {}, outcome.leftOut};
+        return {RowStatus::kDone, {}, outcome.leftOut, outcome.output};
     case PositionOutcome::kFailed:
-        return {RowStatus::kFailed, outcome.failure, {}};
+        return {RowStatus::kFailed, outcome.failure, {}, {}};
     default:
         return {};
     }
@@ -37,7 +37,7 @@ void ShowRowStatus(QTreeWidgetItem& item, const RowStatus& status)
 {
     QString tip;
     if (status.kind == RowStatus::kDone)
-        tip = LeftOutText(status.leftOut);
+        tip = DoneText(status.output, status.leftOut);
     else if (status.kind == RowStatus::kFailed)
         tip = FailureText(status.failure);
     item.setText(kColumnStatus, RowStatusText(status));

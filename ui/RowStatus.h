@@ -4,6 +4,7 @@
 #include "engine/LeftOutStream.h"
 
 #include <QString>
+#include <string>
 #include <vector>
 
 class QTreeWidgetItem;
@@ -20,6 +21,7 @@ struct RowStatus {
     } kind = kReady;
     Failure failure;                     // why a failed row failed
     std::vector<LeftOutStream> leftOut;  // what a done row's output lacks
+    std::string output;                  // a done row's new file
 };
 
 // The status of a row whose last settled outcome is outcome: ready while

@@ -458,6 +458,7 @@ TEST_F(Language, TheMenuSwitchesEveryTextAtOnceAndKeepsTheChoice)
     PositionOutcome doneOutcome;
     doneOutcome.kind = PositionOutcome::kDone;
     doneOutcome.leftOut = leftOut;
+    doneOutcome.output = "/out/b.mov";
     PositionOutcome failedOutcome;
     failedOutcome.kind = PositionOutcome::kFailed;
     failedOutcome.failure = full;
@@ -496,7 +497,7 @@ TEST_F(Language, TheMenuSwitchesEveryTextAtOnceAndKeepsTheChoice)
     EXPECT_EQ(m_dlg->HelpLink()->text(), QStringLiteral("Help"));
     EXPECT_EQ(m_dlg->FileList()->topLevelItem(0)->text(kColumnStatus), QStringLiteral("Ready"));
     EXPECT_EQ(done.text(kColumnStatus), Q(g_texts.prompts.done));
-    EXPECT_EQ(done.toolTip(kColumnStatus), LeftOutText(leftOut));
+    EXPECT_EQ(done.toolTip(kColumnStatus), DoneText("/out/b.mov", leftOut));
     EXPECT_EQ(failed.text(kColumnStatus), ShortFailureText(full));
     EXPECT_EQ(failed.toolTip(kColumnStatus), FailureText(full));
     EXPECT_EQ(failed.foreground(kColumnStatus).color(), FailedStatusColour());

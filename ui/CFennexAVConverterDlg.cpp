@@ -10,7 +10,6 @@
 #include "controls/CControlButton.h"
 #include "controls/CHyperLink.h"
 #include "controls/PathDelegate.h"
-#include "engine/ConversionJob.h"
 #include "settings/AppFolders.h"
 #include "settings/AppSettings.h"
 #include "settings/HelpFile.h"
@@ -583,12 +582,12 @@ bool CFennexAVConverterDlg::ProbeAndAppend(const QString& path, int row,
     WaitForWorker();
     // A pipe or a device would hold the probe up for good: only readable
     // plain files get as far as the probe.
-    const InputVerdict verdict = CheckInput(path.toStdString(), ConversionJob::Instance());
+    const InputVerdict verdict = CheckInput(path.toStdString());
     if (!verdict.accepted()) {
         refused.push_back({path, verdict});
         return false;
     }
-    AppendFileRow(path, row);
+    AppendFileRow(path, row, verdict.facts);
     return true;
 }
 
@@ -598,13 +597,13 @@ void CFennexAVConverterDlg::ShowRefused(const std::vector<RefusedFile>& refused)
         Desktop().showMessage(this, RefusedFilesMessage(refused));
 }
 
-void CFennexAVConverterDlg::AppendFileRow(const QString& path, int row)
+void CFennexAVConverterDlg::AppendFileRow(const QString& path, int row, const MediaProbe& facts)
 {
-    const ProbeFigures facts = FiguresOf(ConversionJob::Instance());
+    const ProbeFigures figures = FiguresOf(facts);
     CCheckListCtrl* list = FileList();
     if (QTreeWidgetItem* first = list->topLevelItem(0))
         first->setSelected(false);
-    row = m_rows.Insert(row, path.toStdString(), facts);
+    row = m_rows.Insert(row, path.toStdString(), figures);
     list->InsertItem(row, path);
     ShowRow(row);
     list->viewport()->update();
@@ -634,7 +633,6 @@ void CFennexAVConverterDlg::ShowRow(int index)
     ShowRowStatus(*item, RowStatusOf(row.outcome));
     list->SetItemText(index, kColumnProfile, Q(row.texts.profile));
     list->SetItemText(index, kColumnOutput, Q(row.output));
-    list->SetItemText(index, kColumnSource, Q(row.source));
     list->SetCheck(index, row.ticked);
 }
 

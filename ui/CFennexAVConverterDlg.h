@@ -24,6 +24,7 @@ class QRadioButton;
 class QTimer;
 class SessionSignals;
 struct FileError;
+struct MediaProbe;
 struct PositionOutcome;
 struct PreparedBatch;
 struct RefusedFile;
@@ -105,8 +106,8 @@ public:
     // shows it (a done row is unticked); other outcomes change nothing.
     // False when nothing changed.
     bool SettleRow(int index, const PositionOutcome& outcome);
-    // Appends a row for a file the probe has just accepted.
-    void AppendFileRow(const QString& path, int row);
+    // Appends a row for a file the probe has just accepted, with its facts.
+    void AppendFileRow(const QString& path, int row, const MediaProbe& facts);
 
     // Output folder row.
     void OnBrowse();
@@ -137,6 +138,10 @@ public:
     const FileRows& Rows() const { return m_rows; }
     QTimer* PollTimer() const;  // paces the polls of a running batch; null before the first
     CAVConvertDlg* ProgressDialog() const;  // null before the first batch
+    // The position the running (or last) batch's worker is on; -1 without
+    // a batch.
+    int BatchWorkerPosition() const;
+    bool BatchWorkerRunning() const;
     // Start-up: gives inputs that a killed batch left under temporary names
     // their own names back and tells the user. Call once the settings are read.
     void RecoverInterruptedBatch();

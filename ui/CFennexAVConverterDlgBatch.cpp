@@ -9,13 +9,11 @@
 #include "batch/JournalPlace.h"
 #include "batch/NameJournal.h"
 #include "controls/CCheckListCtrl.h"
-#include "engine/ConversionJob.h"
 #include "settings/LanguageTexts.h"
 #include "ui/BatchEndNotice.h"
 #include "ui/CAVConvertDlg.h"
 #include "ui/DesktopHooks.h"
 #include "ui/FailureText.h"
-#include "ui/FileErrorText.h"
 #include "ui/FolderChoices.h"
 #include "ui/SessionSignals.h"
 #include "ui/StatusColumn.h"
@@ -39,8 +37,6 @@ QString RefusalText(StartRefusal refusal)
         return Q(g_texts.prompts.addVideosFirst);
     case StartRefusal::kNothingTicked:
         return Q(g_texts.prompts.tickFilesFirst);
-    case StartRefusal::kTooManyTicked:
-        return Q(g_texts.prompts.tooManyTicked).arg(kMaxJobFiles);
     case StartRefusal::kFolderMissing:
         return Q(g_texts.prompts.folderMissing);
     case StartRefusal::kFolderNotWritable:
@@ -68,7 +64,7 @@ public:
     NameJournal& JournalForNextBatch()
     {
         session.reset();  // it uses the journal; its worker has ended
-        if (!journal || (journal->Pending().empty() && journal->PendingOutputs().empty()))
+        if (!journal || journal->PendingOutputs().empty())
             journal = std::make_unique<NameJournal>(JournalPath());
         return *journal;
     }
@@ -91,8 +87,6 @@ void CFennexAVConverterDlg::RequestCancel()
 {
     if (m_batch && m_batch->session)
         m_batch->session->Cancel();
-    else
-        ConversionJob::Instance().cancel_requested = true;
 }
 
 void CFennexAVConverterDlg::WaitForWorker()
@@ -125,6 +119,16 @@ CAVConvertDlg* CFennexAVConverterDlg::ProgressDialog() const
     return m_progressDlg;
 }
 
+bool CFennexAVConverterDlg::BatchWorkerRunning() const
+{
+    return m_batch && m_batch->session && m_batch->session->WorkerRunning();
+}
+
+int CFennexAVConverterDlg::BatchWorkerPosition() const
+{
+    return m_batch && m_batch->session ? m_batch->session->WorkerPosition() : -1;
+}
+
 void CFennexAVConverterDlg::OnStart()
 {
     // A worker still finishing a stopped batch would go on with the new
@@ -144,8 +148,8 @@ void CFennexAVConverterDlg::OnStart()
 
     CBatchState& batch = Batch();
     batch.lastTurn = groupTurn;
-    batch.session = std::make_unique<BatchSession>(ConversionJob::Instance(), batch.journal.get());
-    batch.session->Start(prepared.files, groupTurn, preFileWaitMs);
+    batch.session = std::make_unique<BatchSession>(&batch.JournalForNextBatch());
+    batch.session->Start(prepared.files, preFileWaitMs);
     batch.running = true;
 
     RunProgressDialog();
@@ -194,34 +198,22 @@ bool CFennexAVConverterDlg::MayStart(const BatchRows& chosen)
     return false;
 }
 
-// Names the batch's files and shows the names in their rows; false, after
-// saying why where there is something to say, when the names could not all
-// be given.
+// Names the batch's outputs, gives each file its row's turn and shows the
+// names in their rows; false when a file name has no '.', which ends the
+// start without a word, as it always has. Inputs are read under their own
+// names; nothing on disk changes.
 bool CFennexAVConverterDlg::Prepare(const BatchRows& chosen, PreparedBatch& prepared)
 {
-    NameJournal& journal = Batch().JournalForNextBatch();
-    prepared =
-        PrepareBatch(chosen.rows, m_outputFolder.toStdString(), DefaultBatchFileOps(&journal));
-    for (const BatchFile& file : prepared.files) {
+    prepared = PrepareBatch(chosen.rows, m_outputFolder.toStdString());
+    // The files come in the order of the rows they were made from.
+    for (std::size_t k = 0; k < prepared.files.size(); ++k) {
+        BatchFile& file = prepared.files[k];
+        file.turnDeg = chosen.turns[k];
         const int index = m_rows.IndexOf(file.row);
-        m_rows.SetSource(index, file.source);
         m_rows.SetOutput(index, file.output);
         ShowRow(index);
     }
-    if (prepared.Complete())
-        return true;
-    // The inputs already moved have their names back; a file name without
-    // a '.' ends the start without a word, as it always has.
-    if (prepared.stop == PreparedBatch::Stop::kRenameFailed)
-        Desktop().showFileError(this, Q(prepared.failedPath), prepared.error);
-    if (prepared.stop == PreparedBatch::Stop::kJournalFailed) {
-        Desktop().showMessage(this,
-                              Q(g_texts.prompts.namesNotRecorded)
-                                  .arg(FileErrorText(Q(prepared.failedPath), prepared.error)));
-    }
-    for (const auto& [path, error] : prepared.rollbackFailures)
-        Desktop().showFileError(this, Q(path), error);
-    return false;
+    return prepared.Complete();
 }
 
 // Shows the progress dialog until the batch ends or the user stops it; the

@@ -1,6 +1,7 @@
 #include "ui/FailureText.h"
 
 #include "engine/Failure.h"
+#include "engine/FailureCause.h"
 #include "engine/InputCompleteness.h"
 #include "engine/LeftOutStream.h"
 #include "engine/ReadableNames.h"
@@ -103,34 +104,35 @@ Words StepWords(Failure::Step step)
     return {&s.rotationFailed, &g_texts.prompts.failed};
 }
 
-// The words of a code that says more to a user than FFmpeg's English text
-// does; null texts for any other code.
+// The words of a code that has its own (CauseOf); null texts for any
+// other code.
 Words CauseWords(int code)
 {
     const LanguageTexts::Failures& s = g_texts.failures;
-    if (code == AVERROR(ENOSPC) || code == AVERROR(EDQUOT))
+    switch (CauseOf(code)) {
+    case FailureCause::kNoSpace:
         return {&s.noSpace, &s.shortDiskFull};
-    if (code == AVERROR(EFBIG))
+    case FailureCause::kFileTooLarge:
         return {&s.fileTooLarge, &s.shortTooLarge};
-    if (code == AVERROR(EACCES) || code == AVERROR(EPERM))
+    case FailureCause::kNoPermission:
         return {&s.permissionDenied, &s.shortNoAccess};
-    if (code == AVERROR(EROFS))
+    case FailureCause::kReadOnly:
         return {&s.readOnlyDisk, &s.shortReadOnly};
-    if (code == AVERROR_INVALIDDATA)
+    case FailureCause::kDamaged:
         return {&s.damagedData, &s.shortDamaged};
-    if (code == AVERROR(ENOMEM))
+    case FailureCause::kOutOfMemory:
         return {&s.noMemory, &s.shortOutOfMemory};
-    if (code == AVERROR(EIO))
+    case FailureCause::kInputOutput:
         return {&s.ioError, &s.shortIoError};
-    if (code == AVERROR(ENOENT))
+    case FailureCause::kMissing:
         return {&s.notThere, &s.shortNotFound};
-    if (code == AVERROR_EOF)
+    case FailureCause::kEndedEarly:
         return {&s.endsEarly, &s.shortCutShort};
-    if (code == AVERROR_PATCHWELCOME || code == AVERROR(ENOSYS) || code == AVERROR(EOPNOTSUPP) ||
-        code == AVERROR_DEMUXER_NOT_FOUND || code == AVERROR_DECODER_NOT_FOUND ||
-        code == AVERROR_MUXER_NOT_FOUND || code == AVERROR_ENCODER_NOT_FOUND ||
-        code == AVERROR_BSF_NOT_FOUND)
+    case FailureCause::kNotSupported:
         return {&s.notSupported, &s.shortUnsupported};
+    case FailureCause::kOther:
+        break;
+    }
     return {nullptr, nullptr};
 }
 

@@ -51,12 +51,6 @@ void FileRows::SetOutput(int index, const std::string& output)
         m_rows[static_cast<std::size_t>(index)].output = output;
 }
 
-void FileRows::SetSource(int index, const std::string& source)
-{
-    if (index >= 0 && index < Count())
-        m_rows[static_cast<std::size_t>(index)].source = source;
-}
-
 bool FileRows::Settle(int index, const PositionOutcome& outcome)
 {
     if (index < 0 || index >= Count() ||

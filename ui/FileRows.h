@@ -21,7 +21,6 @@ struct FileRow {
     // while no batch has done either (the row is ready).
     PositionOutcome outcome;
     std::string output;  // the output the last batch chose or wrote for it
-    std::string source;  // the name the last batch read it under
 };
 
 // A ticked row as a batch takes it.
@@ -52,7 +51,6 @@ public:
     void SetTicked(int index, bool ticked);
     void SetTurn(int index, std::optional<int> turn);
     void SetOutput(int index, const std::string& output);
-    void SetSource(int index, const std::string& source);
     // A settled outcome: a done or failed one is kept (a done row is
     // unticked); a stopped or unreached one changes nothing. False when
     // nothing changed.

@@ -198,7 +198,7 @@ void CFennexAVConverterDlg::FitStatusColumn()
     // The heading, inside the header's margins.
     QHeaderView* header = list->header();
     const int headerMargin = style->pixelMetric(QStyle::PM_HeaderMargin, nullptr, header);
-    width = FittingColumnWidth({list->headerItem()->text(kColumnStatus)}, widthIn(header->font()),
+    width = FittingColumnWidth({Q(g_texts.window.statusColumn)}, widthIn(header->font()),
                                2 * headerMargin + 1, width);
     if (list->columnWidth(kColumnStatus) != width)
         list->setColumnWidth(kColumnStatus, width);

@@ -65,6 +65,12 @@ const QStringList& PathDelegate::SameNamed(const QModelIndex& index) const
 void PathDelegate::initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const
 {
     GridLineDelegate::initStyleOption(option, index);
+    // A picture of the row goes above its path: the path keeps the
+    // column's whole width.
+    if (option->features & QStyleOptionViewItem::HasDecoration) {
+        option->decorationPosition = QStyleOptionViewItem::Top;
+        option->decorationAlignment = Qt::AlignLeft | Qt::AlignVCenter;
+    }
     if (option->text.isEmpty() || option->rect.isEmpty())
         return;
     // The room the style leaves for the text once the check box and the

@@ -39,6 +39,14 @@ struct LanguageTexts {
             openFolderWhenDone, chooseOutputFolder;
         // The link that opens the choice of languages.
         std::string languageLink;
+        // A picture per row: the rotation column's heading and the word
+        // for a mirroring matrix; the row's menu of turns (90, 180, 270
+        // clockwise, follow the rotation group); a row whose own turn is
+        // 0° (nothing to do, Start leaves it out); a row's own turn (%1
+        // degrees); why a row has no picture: no decoder for %1, nothing
+        // decodes.
+        std::string rotationColumn, mirrored, turn90, turn180, turn270, followGroup, nothingToTurn,
+            ownTurn, noDecoderFor, pictureUndecodable;
     } window;
     // Messages and the words of the progress lines and the status column.
     struct Prompts {

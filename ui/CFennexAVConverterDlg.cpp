@@ -10,6 +10,7 @@
 #include "controls/CControlButton.h"
 #include "controls/CHyperLink.h"
 #include "controls/PathDelegate.h"
+#include "engine/DisplayRotation.h"
 #include "settings/AppFolders.h"
 #include "settings/AppSettings.h"
 #include "settings/HelpFile.h"
@@ -22,6 +23,7 @@
 #include "ui/FileRowTexts.h"
 #include "ui/FolderChoices.h"
 #include "ui/LanguageMenu.h"
+#include "ui/RowPictures.h"
 #include "ui/RowStatus.h"
 #include "ui/StatusColumn.h"
 
@@ -37,9 +39,12 @@
 #include <QFontMetricsF>
 #include <QHeaderView>
 #include <QKeyEvent>
+#include <QMenu>
 #include <QMimeData>
 #include <QMouseEvent>
+#include <QPainter>
 #include <QRadioButton>
+#include <QScrollBar>
 #include <QStandardPaths>
 #include <QStyle>
 #include <QUrl>
@@ -59,6 +64,9 @@ const QColor kListColour(241, 250, 233);
 constexpr qint64 kEventGapMs = 40;
 
 constexpr int kColumnWidths[kColumnCount] = {155, 60, 90, 75, 70, 65, 40, 0, 0, 0};
+
+// The room a row's picture is drawn in, before its path.
+constexpr int kPictureSide = 40;
 
 const char* const kMediaPatterns =
     "*.rm *.rmvb *.flv *.swf *.f4v *.mov *.qt *.avi *.mpg *.mpeg *.mod *.tod *.mts *.ts "
@@ -83,6 +91,7 @@ CFennexAVConverterDlg::CFennexAVConverterDlg(QWidget* parent)
         std::_Exit(0);
     };
     m_icon = QIcon(LoadBitmapResource(kApplicationIconId));
+    m_pictures = std::make_unique<RowPictures>();
     m_ui->setupUi(this);
     OnInitDialog();
 }
@@ -153,15 +162,16 @@ void CFennexAVConverterDlg::SetUpColours()
 void CFennexAVConverterDlg::SetUpFileList()
 {
     CCheckListCtrl* list = FileList();
-    list->setColumnCount(10);
+    list->setColumnCount(kColumnCount);
     list->InitCheckHeader();
+    list->setIconSize(QSize(kPictureSide, kPictureSide));
     // Long paths give way in their middle, so the file names stay in sight.
     list->setItemDelegateForColumn(kColumnPath, new PathDelegate(list));
     QHeaderView* header = list->header();
     header->setStretchLastSection(false);
     header->setSectionsMovable(false);
     header->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
-    for (int column = 0; column < 10; ++column) {
+    for (int column = 0; column < kColumnCount; ++column) {
         if (kColumnWidths[column] == 0)
             list->setColumnHidden(column, true);
         else
@@ -171,6 +181,7 @@ void CFennexAVConverterDlg::SetUpFileList()
     // status column is in sight whole, however wide its words are.
     header->setSectionResizeMode(kColumnPath, QHeaderView::Stretch);
     connect(list, &CCheckListCtrl::ChecksChanged, this, &CFennexAVConverterDlg::TakeChecks);
+    SetUpTurns();
 }
 
 void CFennexAVConverterDlg::FitStatusColumn()
@@ -220,14 +231,21 @@ void CFennexAVConverterDlg::LoadLanguageTexts()
     link->SetPointerCursor(nullptr);
 
     const LanguageTexts::Window& labels = g_texts.window;
-    const QString headings[10] = {Q(labels.fileColumn),     Q(labels.formatColumn),
-                                  Q(labels.durationColumn), Q(labels.sizeColumn),
-                                  Q(labels.bitRateColumn),  Q(labels.frameRateColumn),
-                                  Q(labels.statusColumn),   QStringLiteral("profile"),
-                                  QStringLiteral("dst"),    QStringLiteral("src")};
+    const QString headings[kColumnCount] = {Q(labels.fileColumn),     Q(labels.formatColumn),
+                                            Q(labels.durationColumn), Q(labels.sizeColumn),
+                                            Q(labels.bitRateColumn),  Q(labels.frameRateColumn),
+                                            Q(labels.statusColumn),   QStringLiteral("profile"),
+                                            QStringLiteral("dst"),    QStringLiteral("src")};
     QTreeWidgetItem* headerItem = FileList()->headerItem();
-    for (int column = 0; column < 10; ++column)
+    for (int column = 0; column < kColumnCount; ++column)
         headerItem->setText(column, headings[column]);
+    if (m_turnMenu) {
+        const QList<QAction*> actions = m_turnMenu->actions();
+        const std::string* words[] = {&labels.turn90, &labels.turn180, &labels.turn270,
+                                      &labels.followGroup};
+        for (int k = 0; k < actions.size() && k < 4; ++k)
+            actions[k]->setText(Q(*words[k]));
+    }
 
     m_ui->rotationGroup->setTitle(Q(labels.rotationGroup));
     m_ui->rotate90Radio->setText(Q(labels.rotate90));
@@ -321,6 +339,23 @@ void CFennexAVConverterDlg::WatchDeleteKey()
 
 bool CFennexAVConverterDlg::eventFilter(QObject* watched, QEvent* event)
 {
+    // A click on a row's picture turns that row a quarter more.
+    if (event->type() == QEvent::MouseButtonRelease && watched == FileList()->viewport()) {
+        const auto* mouse = static_cast<QMouseEvent*>(event);
+        const QPoint at = mouse->position().toPoint();
+        const int index = FileList()->indexOfTopLevelItem(FileList()->itemAt(at));
+        if (mouse->button() == Qt::LeftButton && index >= 0 && PictureRect(index).contains(at))
+            SetRowTurn(index, m_rows.EffectiveTurn(index, ChosenTurn()) + 90);
+    }
+    // Ctrl+Right and Ctrl+Left turn the highlighted rows a quarter.
+    if (event->type() == QEvent::KeyPress && watched == FileList()) {
+        const auto* key = static_cast<QKeyEvent*>(event);
+        if (key->modifiers() == Qt::ControlModifier &&
+            (key->key() == Qt::Key_Right || key->key() == Qt::Key_Left)) {
+            TurnSelectedRows(key->key() == Qt::Key_Right ? 90 : -90);
+            return true;
+        }
+    }
     if (event->type() == QEvent::KeyPress &&
         static_cast<QKeyEvent*>(event)->key() == Qt::Key_Delete) {
         auto* widget = qobject_cast<QWidget*>(watched);
@@ -605,6 +640,7 @@ void CFennexAVConverterDlg::AppendFileRow(const QString& path, int row, const Me
         first->setSelected(false);
     row = m_rows.Insert(row, path.toStdString(), figures);
     list->InsertItem(row, path);
+    m_pictures->Request(m_rows.At(row).id, m_rows.At(row).path);
     ShowRow(row);
     list->viewport()->update();
 }
@@ -612,6 +648,189 @@ void CFennexAVConverterDlg::AppendFileRow(const QString& path, int row, const Me
 void CFennexAVConverterDlg::SetRowTurn(int index, std::optional<int> turn)
 {
     m_rows.SetTurn(index, turn);
+    ShowRowPicture(index);
+}
+
+void CFennexAVConverterDlg::TurnSelectedRows(int degrees)
+{
+    const int group = ChosenTurn();
+    CCheckListCtrl* list = FileList();
+    for (int index = 0; index < m_rows.Count(); ++index)
+        if (QTreeWidgetItem* item = list->topLevelItem(index); item && item->isSelected())
+            SetRowTurn(index, m_rows.EffectiveTurn(index, group) + degrees);
+}
+
+void CFennexAVConverterDlg::SetSelectedRowsTurn(std::optional<int> turn)
+{
+    CCheckListCtrl* list = FileList();
+    for (int index = 0; index < m_rows.Count(); ++index)
+        if (QTreeWidgetItem* item = list->topLevelItem(index); item && item->isSelected())
+            SetRowTurn(index, turn);
+}
+
+void CFennexAVConverterDlg::SetUpTurns()
+{
+    CCheckListCtrl* list = FileList();
+    m_turnMenu = new QMenu(this);
+    const std::optional<int> turns[] = {90, 180, 270, std::nullopt};
+    for (const std::optional<int>& turn : turns) {
+        QAction* action = m_turnMenu->addAction(QString());
+        connect(action, &QAction::triggered, this, [this, turn] { SetSelectedRowsTurn(turn); });
+    }
+    list->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(list, &QWidget::customContextMenuRequested, this, [this, list](const QPoint& at) {
+        // A right click on a row that is not highlighted turns that row.
+        QTreeWidgetItem* item = list->itemAt(at);
+        if (!item)
+            return;
+        if (!item->isSelected()) {
+            list->clearSelection();
+            item->setSelected(true);
+        }
+        m_turnMenu->popup(list->viewport()->mapToGlobal(at));
+    });
+    connect(m_pictures.get(), &RowPictures::pictureReady, this,
+            &CFennexAVConverterDlg::OnPictureReady);
+    connect(list->verticalScrollBar(), &QScrollBar::valueChanged, this,
+            &CFennexAVConverterDlg::PreferVisibleRows);
+    for (QRadioButton* radio : {m_ui->rotate90Radio, m_ui->rotate180Radio, m_ui->rotate270Radio})
+        connect(radio, &QRadioButton::toggled, this, [this](bool on) {
+            if (on)
+                ShowAllPictures();
+        });
+}
+
+QRect CFennexAVConverterDlg::PictureRect(int index) const
+{
+    CCheckListCtrl* list = FileList();
+    QTreeWidgetItem* item = list->topLevelItem(index);
+    if (!item)
+        return {};
+    // Where the style puts the decoration of the path cell, after its box.
+    QStyleOptionViewItem option;
+    option.initFrom(list->viewport());
+    option.rect = list->visualItemRect(item);
+    option.rect.setWidth(list->columnWidth(kColumnPath));
+    option.rect.moveLeft(list->header()->sectionViewportPosition(kColumnPath));
+    option.features = QStyleOptionViewItem::HasCheckIndicator |
+                      QStyleOptionViewItem::HasDecoration | QStyleOptionViewItem::HasDisplay;
+    option.decorationSize = list->iconSize();
+    option.decorationPosition = QStyleOptionViewItem::Top;
+    option.decorationAlignment = Qt::AlignLeft | Qt::AlignVCenter;
+    option.text = item->text(kColumnPath);
+    option.font = list->font();
+    return list->style()->subElementRect(QStyle::SE_ItemViewItemDecoration, &option, list);
+}
+
+void CFennexAVConverterDlg::OnPictureReady(int id)
+{
+    ShowRowPicture(m_rows.IndexOf(id));
+}
+
+void CFennexAVConverterDlg::ShowAllPictures()
+{
+    for (int index = 0; index < m_rows.Count(); ++index)
+        ShowRowPicture(index);
+}
+
+void CFennexAVConverterDlg::PreferVisibleRows()
+{
+    CCheckListCtrl* list = FileList();
+    QTreeWidgetItem* top = list->itemAt(0, 0);
+    if (!top)
+        return;
+    std::vector<int> ids;
+    const int height = list->viewport()->height();
+    for (int index = list->indexOfTopLevelItem(top); index < m_rows.Count(); ++index) {
+        QTreeWidgetItem* item = list->topLevelItem(index);
+        if (!item || list->visualItemRect(item).top() > height)
+            break;
+        ids.push_back(m_rows.At(index).id);
+    }
+    m_pictures->PreferRows(ids);
+}
+
+namespace {
+
+// A neutral picture for a row whose video cannot be shown.
+QPixmap PlaceholderPicture()
+{
+    QPixmap pixmap(kPictureSide, kPictureSide * 9 / 16);
+    pixmap.fill(QColor(200, 200, 200));
+    QPainter painter(&pixmap);
+    painter.setPen(QColor(150, 150, 150));
+    painter.drawRect(pixmap.rect().adjusted(0, 0, -1, -1));
+    painter.drawLine(pixmap.rect().topLeft(), pixmap.rect().bottomRight());
+    painter.drawLine(pixmap.rect().bottomLeft(), pixmap.rect().topRight());
+    return pixmap;
+}
+
+// Why a row has no picture, in the window's language.
+QString NoPictureText(const VideoPicture& picture)
+{
+    const LanguageTexts& t = g_texts;
+    switch (picture.failure) {
+    case PictureFailure::kNoVideo:
+        return Q(t.refusals.noVideoStream);
+    case PictureFailure::kNoDecoder:
+        return Q(t.window.noDecoderFor).arg(Q(picture.codec));
+    case PictureFailure::kCannotOpen:
+        return Q(t.refusals.notMedia);
+    case PictureFailure::kUndecodable:
+    case PictureFailure::kNone:
+        break;
+    }
+    return Q(t.window.pictureUndecodable);
+}
+
+}  // namespace
+
+void CFennexAVConverterDlg::ShowRowPicture(int index)
+{
+    CCheckListCtrl* list = FileList();
+    QTreeWidgetItem* item = list->topLevelItem(index);
+    if (!item || index < 0 || index >= m_rows.Count())
+        return;
+    const FileRow& row = m_rows.At(index);
+    const std::shared_ptr<const VideoPicture> picture = m_pictures->Picture(row.id);
+    const int turn = m_rows.EffectiveTurn(index, ChosenTurn());
+    const QString caption = RowCaption(index);
+    QString tip;
+    QPixmap shown;
+    if (picture && picture->ok()) {
+        shown =
+            QPixmap::fromImage(ShownImage(*picture, turn))
+                .scaled(kPictureSide, kPictureSide, Qt::KeepAspectRatio, Qt::SmoothTransformation);
+    } else if (picture) {
+        shown = PlaceholderPicture();
+        tip = NoPictureText(*picture);
+    } else {
+        // Room kept until the picture comes, so every row is as tall.
+        shown = QPixmap(kPictureSide, kPictureSide * 9 / 16);
+        shown.fill(Qt::transparent);
+    }
+    // The picture goes above the path; the path's tip holds the whole
+    // path, and why the file has no picture. The picture size's tip says
+    // how the file is shown today and the row's own turn.
+    item->setData(kColumnPath, Qt::DecorationRole, shown);
+    item->setToolTip(kColumnPath, tip.isEmpty() ? Q(row.path) : Q(row.path) + '\n' + tip);
+    item->setToolTip(kColumnSize, caption);
+}
+
+QString CFennexAVConverterDlg::RowCaption(int index) const
+{
+    if (index < 0 || index >= m_rows.Count())
+        return {};
+    const FileRow& row = m_rows.At(index);
+    const std::shared_ptr<const VideoPicture> picture = m_pictures->Picture(row.id);
+    QString caption = picture ? RotationCaption(*picture, Q(g_texts.window.mirrored)) : QString();
+    if (row.turn) {
+        const int turn = ReduceDegrees(*row.turn);
+        const QString own =
+            turn == 0 ? Q(g_texts.window.nothingToTurn) : Q(g_texts.window.ownTurn).arg(turn);
+        caption = caption.isEmpty() ? own : caption + QStringLiteral(" \u00B7 ") + own;
+    }
+    return caption;
 }
 
 void CFennexAVConverterDlg::ShowRow(int index)
@@ -623,8 +842,6 @@ void CFennexAVConverterDlg::ShowRow(int index)
     const FileRow& row = m_rows.At(index);
     const QString path = Q(row.path);
     list->SetItemText(index, kColumnPath, path);
-    // The cell may show the path shortened; its tip holds all of it.
-    item->setToolTip(kColumnPath, path);
     list->SetItemText(index, kColumnExtension, Q(row.texts.extension));
     list->SetItemText(index, kColumnDuration, Q(row.texts.duration));
     list->SetItemText(index, kColumnSize, Q(row.texts.size));
@@ -634,6 +851,7 @@ void CFennexAVConverterDlg::ShowRow(int index)
     list->SetItemText(index, kColumnProfile, Q(row.texts.profile));
     list->SetItemText(index, kColumnOutput, Q(row.output));
     list->SetCheck(index, row.ticked);
+    ShowRowPicture(index);
 }
 
 void CFennexAVConverterDlg::TakeChecks(int firstRow, int lastRow)
@@ -656,6 +874,7 @@ void CFennexAVConverterDlg::DeleteSelectedRow()
     }
     if (removed < 0)
         return;
+    m_pictures->Drop(m_rows.At(removed).id);
     m_rows.Remove(removed);
     list->DeleteItem(removed);
     FitStatusColumn();
@@ -673,6 +892,8 @@ void CFennexAVConverterDlg::DeleteSelectedRow()
 
 void CFennexAVConverterDlg::RemoveAllRows()
 {
+    for (int index = 0; index < m_rows.Count(); ++index)
+        m_pictures->Drop(m_rows.At(index).id);
     m_rows.Clear();
     FileList()->DeleteAllItems();
     FitStatusColumn();

@@ -6,6 +6,7 @@
 #include <QDialog>
 #include <QIcon>
 #include <QPoint>
+#include <QRect>
 #include <QString>
 #include <QStringList>
 #include <functional>
@@ -20,6 +21,8 @@ class CControlButton;
 class CHyperLink;
 class LanguageMenu;
 class QComboBox;
+class QMenu;
+class RowPictures;
 class QRadioButton;
 class QTimer;
 class SessionSignals;
@@ -99,9 +102,24 @@ public:
     // Removes the first selected row and selects its neighbour.
     void DeleteSelectedRow();
     void RemoveAllRows();
-    // Gives row index a turn of its own in degrees (90, 180 or 270), or with
-    // none lets it follow the rotation group again.
+    // Gives row index a turn of its own in degrees (90, 180 or 270; 0 means
+    // the row needs nothing and Start leaves it out), or with none lets it
+    // follow the rotation group again. Its picture is redrawn at once.
     void SetRowTurn(int index, std::optional<int> turn);
+    // The highlighted rows: each turned by degrees more than its turn now
+    // (Ctrl+Right: 90, Ctrl+Left: -90), or all given the same turn.
+    void TurnSelectedRows(int degrees);
+    void SetSelectedRowsTurn(std::optional<int> turn);
+    // The list's context menu: 90, 180, 270 clockwise, follow the group.
+    QMenu* TurnMenu() const { return m_turnMenu; }
+    // The pictures of the rows, decoded in the background.
+    RowPictures& Pictures() const { return *m_pictures; }
+    // Where row index's picture is drawn in the list's viewport (empty
+    // while it has none); a click there turns the row a quarter more.
+    QRect PictureRect(int index) const;
+    // How row index's file is shown today ("90° · 720×1280", mirrored)
+    // and its own turn, as its path's tip says under the path.
+    QString RowCaption(int index) const;
     // Keeps a done or failed outcome a batch settled for row index and
     // shows it (a done row is unticked); other outcomes change nothing.
     // False when nothing changed.
@@ -203,6 +221,14 @@ private:
     // The one place the list's cells are written: row index of the list
     // shows row index of m_rows.
     void ShowRow(int index);
+    // The picture and rotation cells of row index, from its kept picture
+    // and its turn; every row's when the rotation group changes.
+    void ShowRowPicture(int index);
+    void ShowAllPictures();
+    void OnPictureReady(int id);
+    // The rows on screen get their pictures first.
+    void PreferVisibleRows();
+    void SetUpTurns();
     // Ticks the user changed in the list, into m_rows.
     void TakeChecks(int firstRow, int lastRow);
     // Widens or narrows the status column to its longest word and the
@@ -220,6 +246,9 @@ private:
     void EndWindowMove();
     bool m_movePending = false;
     bool m_moving = false;
-    QPoint m_pressPosition;  // global
-    QPoint m_dragOffset;     // pointer - window's top left
+    QPoint m_pressPosition;       // global
+    QPoint m_dragOffset;          // pointer - window's top left
+    QMenu* m_turnMenu = nullptr;  // a child object
+    // Last, so that its threads end before anything else goes.
+    std::unique_ptr<RowPictures> m_pictures;
 };

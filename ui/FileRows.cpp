@@ -1,5 +1,7 @@
 #include "ui/FileRows.h"
 
+#include "engine/DisplayRotation.h"
+
 #include <algorithm>
 
 int FileRows::Insert(int index, const std::string& path, const ProbeFigures& facts)
@@ -41,6 +43,8 @@ void FileRows::SetTicked(int index, bool ticked)
 
 void FileRows::SetTurn(int index, std::optional<int> turn)
 {
+    if (turn)
+        turn = ReduceDegrees(*turn);
     if (index >= 0 && index < Count())
         m_rows[static_cast<std::size_t>(index)].turn = turn;
 }
@@ -67,10 +71,18 @@ BatchRows FileRows::Ticked(int groupTurn) const
 {
     BatchRows batch;
     for (const FileRow& row : m_rows) {
-        if (!row.ticked)
+        const int turn = row.turn.value_or(groupTurn);
+        if (!row.ticked || turn == 0)
             continue;
         batch.rows.push_back({row.id, row.path, row.texts.duration});
-        batch.turns.push_back(row.turn.value_or(groupTurn));
+        batch.turns.push_back(turn);
     }
     return batch;
+}
+
+int FileRows::EffectiveTurn(int index, int groupTurn) const
+{
+    if (index < 0 || index >= Count())
+        return 0;
+    return ReduceDegrees(m_rows[static_cast<std::size_t>(index)].turn.value_or(groupTurn));
 }

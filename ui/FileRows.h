@@ -49,6 +49,7 @@ public:
     int IndexOf(int id) const;
 
     void SetTicked(int index, bool ticked);
+    // An own turn is kept in 0..359 (0: the row needs nothing).
     void SetTurn(int index, std::optional<int> turn);
     void SetOutput(int index, const std::string& output);
     // A settled outcome: a done or failed one is kept (a done row is
@@ -57,7 +58,10 @@ public:
     bool Settle(int index, const PositionOutcome& outcome);
 
     // The ticked rows in list order, each with its own turn or groupTurn.
+    // A row whose own turn is 0° needs nothing and is left out.
     BatchRows Ticked(int groupTurn) const;
+    // The turn a batch gives row index: its own, else groupTurn; 0..359.
+    int EffectiveTurn(int index, int groupTurn) const;
 
 private:
     std::vector<FileRow> m_rows;

@@ -14,12 +14,14 @@
 #include "ui/DesktopHooks.h"
 #include "ui/FailureText.h"
 #include "ui/FileErrorText.h"
+#include "ui/RowPictures.h"
 #include "ui/StatusColumn.h"
 
 #include <QCheckBox>
 #include <QComboBox>
 #include <QHeaderView>
 #include <QLabel>
+#include <QMenu>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
@@ -294,6 +296,95 @@ private slots:
         QCOMPARE(ReadRotationCw(m_out + "/a.mp4"), 90);
         QCOMPARE(ReadRotationCw(m_out + "/b.mp4"), 270);
         QCOMPARE(ReadRotationCw(m_out + "/c.mp4"), 90);
+    }
+
+    // Turns given through the list itself: Ctrl+Right and Ctrl+Left on
+    // the highlighted rows, the context menu, a click on a picture. A row
+    // whose own turn comes back to 0° is left out and says so; the others
+    // follow the rotation group. Pictures follow every turn without a
+    // second decoding.
+    void turnsGivenInTheListReachEachOutput()
+    {
+        MediaRecipe portrait;
+        portrait.rotation_cw = 90;
+        const std::string a = Input("a.mp4");
+        const std::string b = Input("b.mov", portrait);
+        const std::string c = Input("c.mp4");
+        const std::string d = Input("d.mkv");
+        const std::string e = Input("e.mp4", portrait);
+        const std::string contentC = ReadWholeFile(c);
+        Add({a, b, c, d, e});
+        m_dlg->Rotate90Radio()->setChecked(true);
+        RowPictures& pictures = m_dlg->Pictures();
+        QTRY_VERIFY(pictures.PendingCount() == 0 && pictures.DecodeCount() == 5);
+        const auto image = [this](int row) {
+            return List()->topLevelItem(row)->data(0, Qt::DecorationRole).value<QPixmap>().toImage();
+        };
+        // Each picture is posted to the window before the row has it.
+        for (int row = 0; row < 5; ++row)
+            QTRY_VERIFY(pictures.Picture(m_dlg->Rows().At(row).id) != nullptr);
+        QCoreApplication::processEvents();
+        // A portrait file turned by the group a quarter more: shown landscape.
+        QVERIFY(image(1).width() > image(1).height());
+        QVERIFY(image(0).height() > image(0).width());
+        QVERIFY(List()->topLevelItem(1)->toolTip(3).startsWith(
+            QString::fromUtf8("90° · 120×160")));
+
+        // Rows 0 and 1 highlighted: Ctrl+Right twice (group 90 + 180 = 270),
+        // then Ctrl+Left once: 180 each.
+        List()->clearSelection();
+        List()->topLevelItem(0)->setSelected(true);
+        List()->topLevelItem(1)->setSelected(true);
+        List()->setFocus();
+        QTest::keyClick(List(), Qt::Key_Right, Qt::ControlModifier);
+        QTest::keyClick(List(), Qt::Key_Right, Qt::ControlModifier);
+        QTest::keyClick(List(), Qt::Key_Left, Qt::ControlModifier);
+        QCOMPARE(m_dlg->Rows().At(0).turn, std::optional<int>(180));
+        QCOMPARE(m_dlg->Rows().At(1).turn, std::optional<int>(180));
+        // Row 2: Ctrl+Left from the group's 90 to 0°: nothing to do.
+        List()->clearSelection();
+        List()->topLevelItem(2)->setSelected(true);
+        QTest::keyClick(List(), Qt::Key_Left, Qt::ControlModifier);
+        QCOMPARE(m_dlg->Rows().At(2).turn, std::optional<int>(0));
+        QVERIFY(List()->topLevelItem(2)->toolTip(3).contains(Q(g_texts.window.nothingToTurn)));
+        // Row 3 from the menu: 270; then back to the group.
+        List()->clearSelection();
+        List()->topLevelItem(3)->setSelected(true);
+        QMenu* menu = m_dlg->TurnMenu();
+        QCOMPARE(menu->actions().size(), 4);
+        QCOMPARE(menu->actions()[2]->text(), Q(g_texts.window.turn270));
+        menu->actions()[2]->trigger();
+        QCOMPARE(m_dlg->Rows().At(3).turn, std::optional<int>(270));
+        menu->actions()[3]->trigger();
+        QCOMPARE(m_dlg->Rows().At(3).turn, std::optional<int>());
+        // Row 4: a click on its picture adds a quarter to the group's 90.
+        const QImage before = image(4);
+        const QRect picture = m_dlg->PictureRect(4);
+        QVERIFY(!picture.isEmpty());
+        QTest::mouseClick(List()->viewport(), Qt::LeftButton, {}, picture.center());
+        QCOMPARE(m_dlg->Rows().At(4).turn, std::optional<int>(180));
+        QVERIFY(image(4) != before);
+        QCOMPARE(image(4).size(), before.size().transposed());
+
+        // The group's choice redraws the rows that follow it.
+        const QImage followed = image(3);
+        m_dlg->Rotate180Radio()->setChecked(true);
+        QCOMPARE(image(3).size(), followed.size().transposed());
+        m_dlg->Rotate90Radio()->setChecked(true);
+        QCOMPARE(pictures.DecodeCount(), 5);
+
+        Start();
+        QCOMPARE(m_messages, QStringList());
+        QCOMPARE(ReadRotationCw(m_out + "/a.mp4"), 180);
+        QCOMPARE(ReadRotationCw(m_out + "/b.mov"), 270);
+        QCOMPARE(ReadRotationCw(m_out + "/d.mov"), 90);
+        QCOMPARE(ReadRotationCw(m_out + "/e.mp4"), 270);
+        // The 0° row was left out: no output, input untouched, row still ticked.
+        QVERIFY(!fs::exists(m_out + "/c.mp4"));
+        QVERIFY(ReadWholeFile(c) == contentC);
+        QVERIFY(List()->GetCheck(2));
+        QCOMPARE(Status(0), Q(g_texts.prompts.done));
+        QVERIFY(Status(2) != Q(g_texts.prompts.done));
     }
 
     void doneRowSaysWhichSubtitlesItLeftOut()

@@ -44,6 +44,17 @@ TEST(FileRows, ABatchTakesTheTickedRowsWithTheirTurns)
     }
     rows.SetTurn(2, std::nullopt);
     EXPECT_EQ(rows.Ticked(180).turns, (std::vector<int>{180, 180, 180}));
+
+    // An own turn that comes back to 0° needs nothing: the batch leaves
+    // the row out, ticked or not.
+    rows.SetTurn(0, 360);
+    rows.SetTurn(3, -90);
+    EXPECT_EQ(rows.EffectiveTurn(0, 90), 0);
+    EXPECT_EQ(rows.EffectiveTurn(2, 90), 90);
+    const BatchRows left = rows.Ticked(90);
+    ASSERT_EQ(left.rows.size(), 2u);
+    EXPECT_EQ(left.rows[0].path, "/v/b.mkv");
+    EXPECT_EQ(left.turns, (std::vector<int>{90, 270}));
 }
 
 // Outcomes come back by id: rows removed or added while the batch ran

@@ -13,6 +13,7 @@
 #include "ui/CFennexAVConverterDlg.h"
 #include "ui/DesktopHooks.h"
 #include "ui/LanguageMenu.h"
+#include "ui/RowPictures.h"
 #include "ui/screenshot/ScreenshotLanguage.h"
 
 #include <QApplication>
@@ -22,6 +23,7 @@
 #include <QMessageBox>
 #include <QPainter>
 #include <QPixmap>
+#include <QThread>
 #include <QTimer>
 #include <QTreeWidgetItem>
 #include <cstdio>
@@ -36,13 +38,17 @@ QStringList MakeClips(const std::string& videos)
         const char* name;
         int width, height, fpsNum, fpsDen;
         double seconds;
+        int rotation;  // the stored display rotation, clockwise
     };
     QStringList paths;
+    // Stored at each of the four rotations: a phone's portrait clip is
+    // stored landscape with a quarter turn.
     const Clip clips[] = {
-        {"holiday-beach.mp4", 640, 360, 25, 1, 3.5},
-        {"phone-portrait.mov", 360, 640, 30000, 1001, 2.0},
-        {"garden-party.mkv", 480, 270, 24, 1, 4.0},  // cut short before the batch
-        {"old-camcorder.avi", 320, 240, 8, 1, 2.5},
+        {"holiday-beach.mp4", 640, 360, 25, 1, 3.5, 0},
+        {"phone-portrait.mov", 640, 360, 30000, 1001, 2.0, 90},
+        {"garden-party.mkv", 480, 270, 24, 1, 4.0, 180},  // cut short before the batch
+        {"old-camcorder.avi", 320, 240, 8, 1, 2.5, 0},
+        {"upside-down.mp4", 640, 360, 25, 1, 2.0, 270},
     };
     for (const Clip& clip : clips) {
         MediaRecipe recipe;
@@ -51,6 +57,7 @@ QStringList MakeClips(const std::string& videos)
         recipe.fps_num = clip.fpsNum;
         recipe.fps_den = clip.fpsDen;
         recipe.seconds = clip.seconds;
+        recipe.rotation_cw = clip.rotation;
         const std::string path = videos + "/" + clip.name;
         const std::string error = MakeMediaFile(path, recipe);
         if (!error.empty()) {
@@ -111,8 +118,25 @@ int main(int argc, char* argv[])
 
     dialog.AddDroppedFiles(paths);
     dialog.OutputCombo()->setEditText(QString::fromStdString(rotated));
-    if (dialog.FileList()->GetItemCount() > 1)
+    // Rows with turns of their own beside rows that follow the group; the
+    // pictures show each file as it will be after the batch.
+    const int rows = dialog.FileList()->GetItemCount();
+    if (rows > 4) {
+        dialog.SetRowTurn(1, 270);
+        dialog.SetRowTurn(4, 180);
+    }
+    if (rows > 1)
         dialog.FileList()->topLevelItem(1)->setSelected(true);
+    RowPictures& pictures = dialog.Pictures();
+    for (int k = 0; k < 600; ++k) {
+        bool all = true;
+        for (int row = 0; row < rows; ++row)
+            all = all && pictures.Picture(dialog.Rows().At(row).id) != nullptr;
+        app.processEvents();
+        if (all)
+            break;
+        QThread::msleep(10);
+    }
     app.processEvents();
     const QString full = outDir + QStringLiteral("/window.png");
     bool saved = dialog.grab().save(full);

@@ -4,8 +4,8 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <initializer_list>
 #include <cstddef>
+#include <initializer_list>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -157,8 +157,8 @@ int WriteAll(int fd, const Bytes& b, std::uint64_t offset)
 {
     std::size_t done = 0;
     while (done < b.size()) {
-        const ssize_t n = pwrite(fd, b.data() + done, b.size() - done,
-                                 static_cast<off_t>(offset + done));
+        const ssize_t n =
+            pwrite(fd, b.data() + done, b.size() - done, static_cast<off_t>(offset + done));
         if (n < 0 && errno == EINTR)
             continue;
         if (n <= 0)
@@ -211,11 +211,13 @@ int ShowLeadingPictures(int fd, const std::vector<LeadingTrack>& tracks)
         again = false;
         NextBox(b, 0, b.size(), moov);
         Span trak;
-        for (std::size_t t = moov.body(); !again && NextBox(b, t, moov.end(), trak); t = trak.end()) {
+        for (std::size_t t = moov.body(); !again && NextBox(b, t, moov.end(), trak);
+             t = trak.end()) {
             if (trak.type != FourCc("trak"))
                 continue;
             for (std::size_t k = 0; k < tracks.size(); ++k) {
-                if (done[k] || tracks[k].timescale <= 0 || tracks[k].earliest_pts >= tracks[k].first_pts)
+                if (done[k] || tracks[k].timescale <= 0 ||
+                    tracks[k].earliest_pts >= tracks[k].first_pts)
                     continue;
                 const std::size_t before = b.size();
                 if (Rewrite(b, moov, trak, movieScale, tracks[k])) {

@@ -420,9 +420,11 @@ void RemuxWriter::AssignProgress()
 void RemuxWriter::ReadAhead()
 {
     // Leading pictures come right after their key frame: a camera's open
-    // GOP has a few. The bound keeps a stream with unset times from
-    // holding the whole file in memory.
+    // GOP has a few. The bounds keep a stream with unset times from
+    // holding much of the file in memory.
     constexpr std::size_t kMostPackets = 600;
+    constexpr std::size_t kMostBytes = 16u << 20;
+    std::size_t bytes = 0;
     std::vector<LeadingPictures> leading(slots_.size());
     auto unsettled = [&] {
         for (std::size_t s = 0; s < slots_.size(); ++s) {
@@ -433,7 +435,7 @@ void RemuxWriter::ReadAhead()
         }
         return false;
     };
-    while (ahead_.size() < kMostPackets && unsettled()) {
+    while (ahead_.size() < kMostPackets && bytes < kMostBytes && unsettled()) {
         AVPacket* packet = av_packet_alloc();
         if (!packet)
             return;  // the copy reads on without it
@@ -444,6 +446,7 @@ void RemuxWriter::ReadAhead()
             break;
         }
         ahead_.push_back(packet);
+        bytes += static_cast<std::size_t>(packet->size);
         const auto s = static_cast<std::size_t>(packet->stream_index);
         if (s < slots_.size())
             leading[s].Offer(packet->pts, packet->dts);

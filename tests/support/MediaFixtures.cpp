@@ -567,8 +567,8 @@ std::string MakeStereoMatroska(const std::string& path, const MediaRecipe& recip
 std::string MakeLeadingPicturesTs(const std::string& path, bool sound)
 {
     const std::string whole = path + ".whole.ts";
-    std::vector<std::string> args{"ffmpeg", "-nostdin", "-v", "error", "-y", "-f", "lavfi", "-i",
-                                  "testsrc2=size=160x120:rate=25:duration=2"};
+    std::vector<std::string> args{"ffmpeg", "-nostdin", "-v", "error", "-y"};
+    args.insert(args.end(), {"-f", "lavfi", "-i", "testsrc2=size=160x120:rate=25:duration=2"});
     if (sound)
         args.insert(args.end(), {"-f", "lavfi", "-i",
                                  "sine=frequency=440:sample_rate=48000:duration=2", "-c:a", "aac"});

@@ -178,6 +178,7 @@ std::vector<CatalogueEntry> Catalogue(LanguageTexts& t)
         {"SHIBAI", "lbfg", &failures.listSeparator, "、"},
         {"SHIBAI", "lbzh", &failures.listLastSeparator, "和"},
         {"SHIBAI", "ltms", &failures.stereoMode, "%1的立体（3D）模式"},
+        {"SHIBAI", "fmtp", &failures.coverPicture, "%1封面图片"},
         {"SHIBAI", "ddk", &failures.shortCannotOpen, "无法打开"},
         {"SHIBAI", "ddq", &failures.shortUnreadable, "无法读取"},
         {"SHIBAI", "djm", &failures.shortDecoder, "解码器出错"},

@@ -118,7 +118,7 @@ struct LanguageTexts {
         // name of an unknown codec; the joints of a list of streams; a
         // stream's stereo (3D) mode (%1 the stream).
         std::string video, sound, subtitles, unknownCodec, listSeparator, listLastSeparator,
-            stereoMode;
+            stereoMode, coverPicture;
         // A few words for the status column, by step and by cause.
         std::string shortCannotOpen, shortUnreadable, shortDecoder, shortOutput, shortCannotHold,
             shortCannotCreate, shortNameTaken, shortSameAsInput, shortReadError, shortWriteError,

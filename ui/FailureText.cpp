@@ -223,9 +223,10 @@ QString ShortFailureText(const Failure& failure)
 QString StreamText(int codecId, int mediaType)
 {
     const LanguageTexts::Failures& s = g_texts.failures;
-    const std::string& kind = mediaType == AVMEDIA_TYPE_AUDIO      ? s.sound
-                              : mediaType == AVMEDIA_TYPE_SUBTITLE ? s.subtitles
-                                                                   : s.video;
+    const std::string& kind = mediaType == AVMEDIA_TYPE_AUDIO        ? s.sound
+                              : mediaType == AVMEDIA_TYPE_SUBTITLE   ? s.subtitles
+                              : mediaType == AVMEDIA_TYPE_ATTACHMENT ? s.coverPicture
+                                                                     : s.video;
     QString name = CodecText(codecId);
     if (mediaType == AVMEDIA_TYPE_SUBTITLE && codecId != AV_CODEC_ID_NONE) {
         // FFmpeg calls most bitmap subtitles "... subtitles"; the kind's own

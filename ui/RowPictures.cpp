@@ -1,6 +1,9 @@
 #include "ui/RowPictures.h"
 
+#include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/syscall.h>
+#include <unistd.h>
 
 #include <algorithm>
 
@@ -107,6 +110,9 @@ void RowPictures::Store(const FileKey& key, std::shared_ptr<const VideoPicture> 
 
 void RowPictures::Work()
 {
+    // Pictures wait for the window: the list and its adding come first on
+    // a machine with few cores (Linux gives each thread its own niceness).
+    setpriority(PRIO_PROCESS, static_cast<id_t>(syscall(SYS_gettid)), 15);
     std::unique_lock<std::mutex> lock(m_mutex);
     for (;;) {
         m_wake.wait(lock, [this] { return m_stopping || (!m_paused && !m_queue.empty()); });

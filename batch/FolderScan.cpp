@@ -15,9 +15,9 @@ namespace {
 // Containers a phone, camera or converter writes video into. Anything
 // else (pictures, sound, text, sidecar files) is not looked into.
 constexpr const char* kVideoExtensions[] = {
-    "3g2", "3gp",  "asf", "avi", "dv",  "f4v",  "flv", "m2t",  "m2ts", "m4v", "mkv",
-    "mov", "mp4",  "mpe", "mpeg", "mpg", "mts",  "mxf", "nut",  "ogv",  "qt",  "rm",
-    "rmvb", "ts",  "vob", "webm", "wmv",
+    "3g2", "3gp", "asf", "avi", "dv",   "f4v",  "flv", "m2t",  "m2ts",
+    "m4v", "mkv", "mov", "mp4", "mpe",  "mpeg", "mpg", "mts",  "mxf",
+    "nut", "ogv", "qt",  "rm",  "rmvb", "ts",   "vob", "webm", "wmv",
 };
 
 using FolderId = std::pair<dev_t, ino_t>;
@@ -112,7 +112,8 @@ FolderScanResult FolderScan::Scan(const std::string& root, const std::atomic<boo
 
         // Below the root a link is never followed, even one swapped in for
         // a folder since it was listed: the folder opened must be the one seen.
-        const int flags = O_RDONLY | O_DIRECTORY | O_CLOEXEC | O_NONBLOCK | (isRoot ? 0 : O_NOFOLLOW);
+        const int flags =
+            O_RDONLY | O_DIRECTORY | O_CLOEXEC | O_NONBLOCK | (isRoot ? 0 : O_NOFOLLOW);
         const int fd = ::open(folder.path.c_str(), flags);
         struct stat opened {};
         if (fd >= 0 && (::fstat(fd, &opened) != 0 || opened.st_dev != folder.id.first ||

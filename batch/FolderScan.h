@@ -16,22 +16,22 @@ struct ScannedFile {
 
 // Where a running scan stands; handed to the progress callback.
 struct FolderScanProgress {
-    std::size_t folders = 0;   // folders read so far
-    std::size_t checked = 0;   // candidates checked so far
-    std::size_t videos = 0;    // of them accepted
-    std::size_t refused = 0;   // of them refused
-    std::size_t skipped = 0;   // files that are not videos by their name
-    std::string current;       // the file being checked next
+    std::size_t folders = 0;  // folders read so far
+    std::size_t checked = 0;  // candidates checked so far
+    std::size_t videos = 0;   // of them accepted
+    std::size_t refused = 0;  // of them refused
+    std::size_t skipped = 0;  // files that are not videos by their name
+    std::string current;      // the file being checked next
 };
 
 // What a scan found.
 struct FolderScanResult {
     std::vector<ScannedFile> videos;   // accepted, in the order found
     std::vector<ScannedFile> refused;  // videos by name that the check refused
-    std::size_t skipped = 0;  // files that are plainly not videos, and links: only counted
-    std::size_t folders = 0;  // folders read, the root included
-    int rootError = 0;        // errno when the root itself could not be read
-    bool cancelled = false;   // stopped before the end; what was found so far is kept
+    std::size_t skipped = 0;           // files that are plainly not videos, and links: only counted
+    std::size_t folders = 0;           // folders read, the root included
+    int rootError = 0;                 // errno when the root itself could not be read
+    bool cancelled = false;            // stopped before the end; what was found so far is kept
 };
 
 // Finds the videos in a folder and its sub-folders. Names starting with '.'

@@ -1,6 +1,7 @@
 #include "cli/RotateCli.h"
 
 #include "batch/FileNames.h"
+#include "batch/FolderScan.h"
 #include "batch/InputCheck.h"
 #include "batch/JournalPlace.h"
 #include "batch/NameJournal.h"
@@ -49,22 +50,56 @@ void RecoverKilledRuns(std::ostream& err)
             << ", the unfinished output of a run that was killed\n";
 }
 
+// Says a refused input on err.
+void SayRefused(const std::string& path, const InputVerdict& verdict, std::ostream& err)
+{
+    err << kProgram << ": skipped " << path << ": " << RejectionSentence(verdict) << '\n';
+}
+
 // The inputs the check accepts, each with its duration; every other one
-// is said on err and counted in rejected. Stops at an interrupt.
+// is said on err and counted in rejected. A folder stands for every video
+// inside it (FolderScan), each counted in fileCount, with one line on err
+// of what was found. Stops at an interrupt.
 std::vector<BatchInput> CheckInputs(const std::vector<std::string>& files, std::ostream& err,
-                                    const std::atomic<bool>& interrupt, int& rejected)
+                                    const std::atomic<bool>& interrupt, int& rejected,
+                                    int& fileCount)
 {
     std::vector<BatchInput> accepted;
-    for (const std::string& file : files) {
-        if (interrupt.load())
-            break;
-        const InputVerdict verdict = CheckInput(file);
+    const auto take = [&](const std::string& path, const InputVerdict& verdict) {
+        ++fileCount;
         if (!verdict.accepted()) {
-            err << kProgram << ": skipped " << file << ": " << RejectionSentence(verdict) << '\n';
+            SayRefused(path, verdict, err);
+            ++rejected;
+            return;
+        }
+        accepted.push_back(BatchInput{path, verdict.duration_s});
+    };
+    for (const std::string& file : files) {
+        if (interrupt.load()) {
+            ++fileCount;  // not reached: counted as stopped
+            continue;
+        }
+        struct stat info {};
+        if (::stat(file.c_str(), &info) != 0 || !S_ISDIR(info.st_mode)) {
+            take(file, CheckInput(file));
+            continue;
+        }
+        const FolderScanResult scan = FolderScan().Scan(file, &interrupt);
+        if (scan.rootError != 0) {
+            err << kProgram << ": skipped " << file
+                << ": cannot read the folder: " << std::strerror(scan.rootError) << '\n';
+            ++fileCount;
             ++rejected;
             continue;
         }
-        accepted.push_back(BatchInput{file, verdict.duration_s});
+        for (const ScannedFile& video : scan.videos)
+            take(video.path, video.verdict);
+        for (const ScannedFile& refused : scan.refused)
+            take(refused.path, refused.verdict);
+        err << kProgram << ": folder " << file << ": " << scan.videos.size() << " videos, "
+            << scan.refused.size() << " refused, " << scan.skipped << " other files skipped, in "
+            << scan.folders << (scan.folders == 1 ? " folder" : " folders")
+            << (scan.cancelled ? " (stopped before the end)" : "") << '\n';
     }
     return accepted;
 }
@@ -115,7 +150,8 @@ int RunRotateCli(const std::vector<std::string>& args, std::ostream& out, std::o
     }
     if (!line.error.empty()) {
         err << kProgram << ": " << line.error << "\n"
-            << "usage: fennex-rotate --rotate 90|180|270 --output DIR FILE... (see --help)\n";
+            << "usage: fennex-rotate --rotate 90|180|270 --output DIR FILE|FOLDER... (see "
+               "--help)\n";
         return kExitUsage;
     }
     if (const std::string problem = OutputFolderProblem(line.output_folder); !problem.empty()) {
@@ -125,7 +161,9 @@ int RunRotateCli(const std::vector<std::string>& args, std::ostream& out, std::o
 
     RecoverKilledRuns(err);
     int rejected = 0;
-    const std::vector<BatchInput> accepted = CheckInputs(line.files, err, interrupt, rejected);
+    int fileCount = 0;
+    const std::vector<BatchInput> accepted =
+        CheckInputs(line.files, err, interrupt, rejected, fileCount);
 
     ProgressLine progress(err, errIsTerminal);
     // Partial outputs are recorded while they are written, so that a run
@@ -134,6 +172,5 @@ int RunRotateCli(const std::vector<std::string>& args, std::ostream& out, std::o
     BatchRunner runner(out, progress, interrupt, &journal);
     const std::vector<PositionOutcome> outcomes =
         runner.Run(accepted, line.output_folder, line.rotation_deg);
-    return Summarise(outcomes, static_cast<int>(line.files.size()), rejected, accepted.size(),
-                     out);
+    return Summarise(outcomes, fileCount, rejected, accepted.size(), out);
 }

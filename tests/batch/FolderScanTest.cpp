@@ -88,9 +88,14 @@ TEST_F(FolderScanTest, ARootThatIsNoFolderIsSaid)
     // The root may itself be a link: the user chose it.
     EXPECT_EQ(FolderScan().Scan(root + "/sub/outside").videos.size(), 1u);
 
-    for (const auto& [name, video] : std::vector<std::pair<std::string, bool>>{
-             {"clip.MP4", true}, {"a.b.mkv", true}, {"clip.mp4.txt", false},
-             {".mp4", false}, {"mp4", false}, {"clip.", false}, {"song.m4a", false}})
+    for (const auto& [name, video] :
+         std::vector<std::pair<std::string, bool>>{{"clip.MP4", true},
+                                                   {"a.b.mkv", true},
+                                                   {"clip.mp4.txt", false},
+                                                   {".mp4", false},
+                                                   {"mp4", false},
+                                                   {"clip.", false},
+                                                   {"song.m4a", false}})
         EXPECT_EQ(FolderScan::HasVideoExtension(name), video) << name;
 }
 

@@ -23,6 +23,7 @@
 #include "ui/LanguageMenu.h"
 #include "ui/RowStatus.h"
 #include "ui/StatusColumn.h"
+#include "ui/WindowAnchors.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -39,10 +40,13 @@
 #include <QMimeData>
 #include <QMouseEvent>
 #include <QRadioButton>
+#include <QResizeEvent>
+#include <QScreen>
 #include <QStandardPaths>
 #include <QStyle>
 #include <QUrl>
 #include <QWindow>
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -92,12 +96,14 @@ CFennexAVConverterDlg::~CFennexAVConverterDlg()
 
 bool CFennexAVConverterDlg::OnInitDialog()
 {
-    // A fixed-size application window with minimise and close but no
-    // maximise button.
+    // The form's size is the window's default and its least; it may grow
+    // and be maximised, the list taking the room.
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                    Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
-                   Qt::WindowCloseButtonHint);
-    setFixedSize(size());
+                   Qt::WindowMaximizeButtonHint | Qt::WindowCloseButtonHint);
+    setMinimumSize(size());
+    setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
+    HoldControlsToEdges();
     setAcceptDrops(true);
     // Every pointer move reaches the window, held button or not, so a move
     // of the window ends as soon as the button is found released.
@@ -119,6 +125,7 @@ bool CFennexAVConverterDlg::OnInitDialog()
     SetUpAccessibleNames();
     m_languageMenu = new LanguageMenu(*HelpLink(), [this] { RedrawLanguageTexts(); });
 
+    RestoreWindowPlace();
     RecoverInterruptedBatch();
     m_ui->radio1256->setChecked(true);
     DoDataExchange(false);
@@ -127,6 +134,73 @@ bool CFennexAVConverterDlg::OnInitDialog()
     WatchDeleteKey();
     m_ui->button1099->setFocus();
     return true;
+}
+
+void CFennexAVConverterDlg::HoldControlsToEdges()
+{
+    m_anchors = WindowAnchors(size());
+    const Qt::Edges topRight = Qt::TopEdge | Qt::RightEdge;
+    const Qt::Edges bottomLeft = Qt::BottomEdge | Qt::LeftEdge;
+    const Qt::Edges bottomRight = Qt::BottomEdge | Qt::RightEdge;
+    m_anchors.Hold(m_ui->list1114, Qt::TopEdge | Qt::LeftEdge | Qt::BottomEdge | Qt::RightEdge);
+    // The buttons beside the list and the Help link keep to the right.
+    for (QWidget* widget :
+         {static_cast<QWidget*>(m_ui->link1180), static_cast<QWidget*>(m_ui->button1254),
+          static_cast<QWidget*>(m_ui->button1255), static_cast<QWidget*>(m_ui->button1282)})
+        m_anchors.Hold(widget, topRight);
+    // The rotation group under the list; the output row along the bottom,
+    // its folder field growing; Start in the corner.
+    for (QWidget* widget :
+         {static_cast<QWidget*>(m_ui->group1172), static_cast<QWidget*>(m_ui->radio1256),
+          static_cast<QWidget*>(m_ui->radio1007), static_cast<QWidget*>(m_ui->radio1008),
+          static_cast<QWidget*>(m_ui->static1276)})
+        m_anchors.Hold(widget, bottomLeft);
+    m_anchors.Hold(m_ui->combo1077, Qt::BottomEdge | Qt::LeftEdge | Qt::RightEdge);
+    for (QWidget* widget :
+         {static_cast<QWidget*>(m_ui->button1076), static_cast<QWidget*>(m_ui->button1286),
+          static_cast<QWidget*>(m_ui->button1099)})
+        m_anchors.Hold(widget, bottomRight);
+}
+
+void CFennexAVConverterDlg::RestoreWindowPlace()
+{
+    const WindowPlace place = ReadWindowPlace(SettingsFilePath());
+    if (!place.valid)
+        return;
+    const QRect wanted(place.x, place.y, std::max(place.width, minimumWidth()),
+                       std::max(place.height, minimumHeight()));
+    // Only where a screen still shows its title bar; otherwise at the
+    // size remembered, where the desktop puts it.
+    const QRect titleBar(wanted.topLeft(), QSize(wanted.width(), 20));
+    bool onScreen = false;
+    for (const QScreen* screen : QGuiApplication::screens())
+        onScreen = onScreen || screen->availableGeometry().intersects(titleBar);
+    if (onScreen)
+        setGeometry(wanted);
+    else
+        resize(wanted.size());
+    if (place.maximised)
+        setWindowState(windowState() | Qt::WindowMaximized);
+}
+
+void CFennexAVConverterDlg::SaveWindowPlace() const
+{
+    const QRect normal =
+        isMaximized() || normalGeometry().isValid() ? normalGeometry() : geometry();
+    WindowPlace place;
+    place.x = normal.x();
+    place.y = normal.y();
+    place.width = normal.width();
+    place.height = normal.height();
+    place.maximised = isMaximized();
+    place.valid = true;
+    WriteWindowPlace(SettingsFilePath(), place);
+}
+
+void CFennexAVConverterDlg::resizeEvent(QResizeEvent* event)
+{
+    QDialog::resizeEvent(event);
+    m_anchors.Apply(event->size());
 }
 
 void CFennexAVConverterDlg::SetUpColours()
@@ -419,6 +493,7 @@ void CFennexAVConverterDlg::closeEvent(QCloseEvent* event)
 void CFennexAVConverterDlg::OnClose()
 {
     WritePresetIndexes(SettingsFilePath(), m_presetIndex);
+    SaveWindowPlace();
     DoDataExchange(true);
     QDialog::done(QDialog::Accepted);
     if (endProcess)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "settings/PresetIndexes.h"
+#include "ui/WindowAnchors.h"
 
 #include <QDialog>
 #include <QIcon>
@@ -154,6 +155,7 @@ protected:
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     void changeEvent(QEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dragMoveEvent(QDragMoveEvent* event) override;
     void dropEvent(QDropEvent* event) override;
@@ -166,6 +168,12 @@ public slots:
 
 private:
     void OnClose();
+    // The window's controls keep their places against its edges as it grows.
+    void HoldControlsToEdges();
+    // Where and how large the window was when last closed ([WINDOW] place).
+    void RestoreWindowPlace();
+    void SaveWindowPlace() const;
+    WindowAnchors m_anchors;
     void SetUpFileList();
     void SetUpColours();
     void SetUpButtonFaces();

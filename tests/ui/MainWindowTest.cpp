@@ -221,14 +221,14 @@ TEST_F(MainWindow, HoveringTheListShowsItsTipOverRowsAndEmptySpace)
     QToolTip::hideText();
 }
 
-TEST_F(MainWindow, LayoutIsFixedWithTheControlsInTabOrder)
+TEST_F(MainWindow, DefaultLayoutHasTheControlsInTabOrder)
 {
     Open();
     EXPECT_EQ(m_dlg->size(), QSize(679, 444));
-    EXPECT_EQ(m_dlg->minimumSize(), m_dlg->maximumSize());
+    EXPECT_EQ(m_dlg->minimumSize(), QSize(679, 444));
     const Qt::WindowFlags flags = m_dlg->windowFlags();
     EXPECT_TRUE(flags & Qt::WindowMinimizeButtonHint);
-    EXPECT_FALSE(flags & Qt::WindowMaximizeButtonHint);
+    EXPECT_TRUE(flags & Qt::WindowMaximizeButtonHint);
     EXPECT_EQ(List()->geometry(), QRect(11, 0, 553, 274));
     EXPECT_EQ(m_dlg->StartButton()->geometry(), QRect(576, 317, 98, 101));
     EXPECT_EQ(m_dlg->OutputCombo()->geometry(), QRect(68, 401, 347, 23));

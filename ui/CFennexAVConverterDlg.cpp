@@ -143,23 +143,24 @@ void CFennexAVConverterDlg::HoldControlsToEdges()
     const Qt::Edges topRight = Qt::TopEdge | Qt::RightEdge;
     const Qt::Edges bottomLeft = Qt::BottomEdge | Qt::LeftEdge;
     const Qt::Edges bottomRight = Qt::BottomEdge | Qt::RightEdge;
-    m_anchors.Hold(m_ui->list1114, Qt::TopEdge | Qt::LeftEdge | Qt::BottomEdge | Qt::RightEdge);
+    m_anchors.Hold(m_ui->fileList, Qt::TopEdge | Qt::LeftEdge | Qt::BottomEdge | Qt::RightEdge);
     // The buttons beside the list and the Help link keep to the right.
     for (QWidget* widget :
-         {static_cast<QWidget*>(m_ui->link1180), static_cast<QWidget*>(m_ui->button1254),
-          static_cast<QWidget*>(m_ui->button1255), static_cast<QWidget*>(m_ui->button1282)})
+         {static_cast<QWidget*>(m_ui->helpLink), static_cast<QWidget*>(m_ui->removeButton),
+          static_cast<QWidget*>(m_ui->addFilesButton),
+          static_cast<QWidget*>(m_ui->removeAllButton)})
         m_anchors.Hold(widget, topRight);
     // The rotation group under the list; the output row along the bottom,
     // its folder field growing; Start in the corner.
     for (QWidget* widget :
-         {static_cast<QWidget*>(m_ui->group1172), static_cast<QWidget*>(m_ui->radio1256),
-          static_cast<QWidget*>(m_ui->radio1007), static_cast<QWidget*>(m_ui->radio1008),
-          static_cast<QWidget*>(m_ui->static1276)})
+         {static_cast<QWidget*>(m_ui->rotationGroup), static_cast<QWidget*>(m_ui->rotate90Radio),
+          static_cast<QWidget*>(m_ui->rotate180Radio), static_cast<QWidget*>(m_ui->rotate270Radio),
+          static_cast<QWidget*>(m_ui->outputFolderLabel)})
         m_anchors.Hold(widget, bottomLeft);
-    m_anchors.Hold(m_ui->combo1077, Qt::BottomEdge | Qt::LeftEdge | Qt::RightEdge);
+    m_anchors.Hold(m_ui->outputFolderCombo, Qt::BottomEdge | Qt::LeftEdge | Qt::RightEdge);
     for (QWidget* widget :
-         {static_cast<QWidget*>(m_ui->button1076), static_cast<QWidget*>(m_ui->button1286),
-          static_cast<QWidget*>(m_ui->button1099)})
+         {static_cast<QWidget*>(m_ui->browseButton), static_cast<QWidget*>(m_ui->openFolderButton),
+          static_cast<QWidget*>(m_ui->startButton)})
         m_anchors.Hold(widget, bottomRight);
 }
 

@@ -39,6 +39,10 @@ struct LanguageTexts {
             openFolderWhenDone, chooseOutputFolder;
         // The link that opens the choice of languages.
         std::string languageLink;
+        // Adding a folder: the link beside Add, the folder chooser's title,
+        // the progress while it is looked through (%1 folders, %2 videos
+        // found) and the link that stops it.
+        std::string addFolderLink, chooseAddFolder, folderScanning, stopScanning;
     } window;
     // Messages and the words of the progress lines and the status column.
     struct Prompts {
@@ -63,6 +67,8 @@ struct LanguageTexts {
         std::string leftOut;
         // A done file's tip: the name of its new file (%1).
         std::string newFile;
+        // At the end of adding a folder: %1 videos added from %2 folders.
+        std::string videosAddedFromFolders;
         // A language chosen in the window cannot be kept in setting.ini (%1).
         std::string languageNotKept;
     } prompts;

@@ -20,6 +20,7 @@
 #include "ui/FailureText.h"
 #include "ui/FileListColumns.h"
 #include "ui/FileRowTexts.h"
+#include "ui/FolderAdder.h"
 #include "ui/FolderChoices.h"
 #include "ui/LanguageMenu.h"
 #include "ui/RowStatus.h"
@@ -38,6 +39,7 @@
 #include <QFontMetricsF>
 #include <QHeaderView>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QMimeData>
 #include <QMouseEvent>
 #include <QRadioButton>
@@ -104,6 +106,7 @@ bool CFennexAVConverterDlg::OnInitDialog()
                    Qt::WindowMaximizeButtonHint | Qt::WindowCloseButtonHint);
     setMinimumSize(size());
     setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
+    SetUpFolderAdd();
     HoldControlsToEdges();
     setAcceptDrops(true);
     // Every pointer move reaches the window, held button or not, so a move
@@ -146,7 +149,8 @@ void CFennexAVConverterDlg::HoldControlsToEdges()
     m_anchors.Hold(m_ui->fileList, Qt::TopEdge | Qt::LeftEdge | Qt::BottomEdge | Qt::RightEdge);
     // The buttons beside the list and the Help link keep to the right.
     for (QWidget* widget :
-         {static_cast<QWidget*>(m_ui->helpLink), static_cast<QWidget*>(m_ui->removeButton),
+         {static_cast<QWidget*>(m_ui->helpLink), static_cast<QWidget*>(m_addFolderLink),
+          static_cast<QWidget*>(m_scanLabel), static_cast<QWidget*>(m_ui->removeButton),
           static_cast<QWidget*>(m_ui->addFilesButton),
           static_cast<QWidget*>(m_ui->removeAllButton)})
         m_anchors.Hold(widget, topRight);
@@ -162,6 +166,85 @@ void CFennexAVConverterDlg::HoldControlsToEdges()
          {static_cast<QWidget*>(m_ui->browseButton), static_cast<QWidget*>(m_ui->openFolderButton),
           static_cast<QWidget*>(m_ui->startButton)})
         m_anchors.Hold(widget, bottomRight);
+}
+
+void CFennexAVConverterDlg::SetUpFolderAdd()
+{
+    // Under the list's buttons: the link, and while a folder is looked
+    // through, how far it got.
+    m_addFolderLink = new CHyperLink(this);
+    m_addFolderLink->setObjectName(QStringLiteral("addFolderLink"));
+    m_addFolderLink->SetFitToText(false);
+    m_addFolderLink->setGeometry(566, 214, 112, 18);
+    m_addFolderLink->SetUnderlineMode(1);
+    m_addFolderLink->SetPointerCursor(nullptr);
+    m_addFolderLink->SetOpener([this](const QString&) {
+        OnAddFolderLink();
+        return QString();
+    });
+    m_scanLabel = new QLabel(this);
+    m_scanLabel->setObjectName(QStringLiteral("folderScanLabel"));
+    m_scanLabel->setGeometry(566, 234, 112, 70);
+    m_scanLabel->setWordWrap(true);
+    m_scanLabel->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    m_scanLabel->hide();
+    m_folderAdder = new FolderAdder(this);
+    connect(m_folderAdder, &FolderAdder::progress, this, [this](const FolderScanProgress& state) {
+        m_scanLabel->setText(Q(g_texts.window.folderScanning)
+                                 .arg(static_cast<qulonglong>(state.folders))
+                                 .arg(static_cast<qulonglong>(state.videos)));
+    });
+    connect(m_folderAdder, &FolderAdder::finished, this, &CFennexAVConverterDlg::AddScannedFolder);
+}
+
+void CFennexAVConverterDlg::ShowFolderAddTexts()
+{
+    const bool running = m_folderAdder->Running();
+    const QString caption = Q(running ? g_texts.window.stopScanning : g_texts.window.addFolderLink);
+    m_addFolderLink->setFont(HelpLink()->font());
+    m_addFolderLink->setText(caption);
+    m_addFolderLink->SetTarget(caption);
+    m_addFolderLink->setAccessibleName(caption);
+}
+
+void CFennexAVConverterDlg::OnAddFolderLink()
+{
+    if (m_folderAdder->Running()) {
+        m_folderAdder->Cancel();
+        return;
+    }
+    const QString folder = Desktop().chooseFolder(this, Q(g_texts.window.chooseAddFolder));
+    if (folder.isEmpty() || !m_folderAdder->Start(folder))
+        return;
+    m_scanFolder = folder;
+    m_scanLabel->setText(Q(g_texts.window.folderScanning).arg(0).arg(0));
+    m_scanLabel->show();
+    ShowFolderAddTexts();
+}
+
+void CFennexAVConverterDlg::AddScannedFolder(const FolderScanResult& result)
+{
+    m_scanLabel->hide();
+    ShowFolderAddTexts();
+    WaitForWorker();
+    for (const ScannedFile& video : result.videos)
+        AppendFileRow(Q(video.path), FileList()->GetItemCount(), video.verdict.facts);
+    FitStatusColumn();
+    std::vector<RefusedFile> refused;
+    if (result.rootError != 0) {
+        InputVerdict verdict;
+        verdict.rejection = InputVerdict::kCannotOpen;
+        verdict.error = result.rootError;
+        refused.push_back({m_scanFolder, verdict});
+    }
+    for (const ScannedFile& file : result.refused)
+        refused.push_back({Q(file.path), file.verdict});
+    QString message = Q(g_texts.prompts.videosAddedFromFolders)
+                          .arg(static_cast<qulonglong>(result.videos.size()))
+                          .arg(static_cast<qulonglong>(result.folders));
+    if (!refused.empty())
+        message += QStringLiteral("\n\n") + RefusedFilesMessage(refused);
+    Desktop().showMessage(this, message);
 }
 
 void CFennexAVConverterDlg::RestoreWindowPlace()
@@ -203,6 +286,8 @@ void CFennexAVConverterDlg::resizeEvent(QResizeEvent* event)
 {
     QDialog::resizeEvent(event);
     m_anchors.Apply(event->size());
+    if (m_languageMenu)
+        m_languageMenu->PlaceLink();
 }
 
 void CFennexAVConverterDlg::SetUpColours()
@@ -347,6 +432,7 @@ void CFennexAVConverterDlg::SetUpButtonCaptions()
     m_ui->openFolderButton->SetCaption(Q(captions.openFolder),
                                        ButtonCaptionStyle::SmallButton(96, true));
     m_ui->browseButton->SetCaption(Q(captions.browse), ButtonCaptionStyle::SmallButton(63, false));
+    ShowFolderAddTexts();
 }
 
 void CFennexAVConverterDlg::RedrawLanguageTexts()

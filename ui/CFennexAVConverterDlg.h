@@ -20,11 +20,14 @@ class CCheckListCtrl;
 class CControlButton;
 class CHyperLink;
 class LanguageMenu;
+class FolderAdder;
 class QComboBox;
+class QLabel;
 class QRadioButton;
 class QTimer;
 class SessionSignals;
 struct FileError;
+struct FolderScanResult;
 struct MediaProbe;
 struct PositionOutcome;
 struct PreparedBatch;
@@ -82,6 +85,7 @@ public:
     CControlButton* BrowseButton() const;
     CControlButton* OpenFolderButton() const;
     CHyperLink* HelpLink() const;
+    CHyperLink* AddFolderLink() const { return m_addFolderLink; }
     LanguageMenu* Languages() const { return m_languageMenu; }
     QComboBox* OutputCombo() const;
     QRadioButton* Rotate90Radio() const;
@@ -196,6 +200,16 @@ private:
     void RestoreWindowPlace();
     void SaveWindowPlace() const;
     WindowAnchors m_anchors;
+    // Adding a folder: every video inside it, looked for on a thread of its
+    // own (FolderAdder); one message at the end.
+    void SetUpFolderAdd();
+    void ShowFolderAddTexts();
+    void OnAddFolderLink();
+    void AddScannedFolder(const FolderScanResult& result);
+    CHyperLink* m_addFolderLink = nullptr;
+    QLabel* m_scanLabel = nullptr;
+    FolderAdder* m_folderAdder = nullptr;
+    QString m_scanFolder;
     void SetUpFileList();
     void SetUpColours();
     void SetUpButtonFaces();

@@ -56,6 +56,8 @@ protected:
         CFennexAVConverterDlg& d = *m_dlg;
         return {{"list", d.FileList()},
                 {"help", d.HelpLink()},
+                {"language", d.findChild<CHyperLink*>("languageLink")},
+                {"add folder", d.AddFolderLink()},
                 {"add", d.AddFilesButton()},
                 {"remove", d.RemoveButton()},
                 {"remove all", d.RemoveAllButton()},
@@ -115,9 +117,9 @@ TEST_F(WindowResize, ControlsKeepToTheEdgesAndTheListTakesTheRoom)
         const auto any = [&](std::initializer_list<const char*> names) {
             return std::any_of(names.begin(), names.end(), [&](const char* x) { return n == x; });
         };
-        const bool right =
-            any({"help", "add", "remove", "remove all", "browse", "open folder", "start"});
-        const bool bottom = !any({"help", "add", "remove", "remove all"});
+        const bool right = any({"help", "language", "add folder", "add", "remove", "remove all",
+                                "browse", "open folder", "start"});
+        const bool bottom = !any({"help", "language", "add folder", "add", "remove", "remove all"});
         const bool growsAcross = name == "output folder";
         EXPECT_EQ(now.left(), was.left() + (right ? dx : 0)) << name;
         EXPECT_EQ(now.top(), was.top() + (bottom ? dy : 0)) << name;

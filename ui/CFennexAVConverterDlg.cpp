@@ -203,7 +203,9 @@ void CFennexAVConverterDlg::ShowFolderAddTexts()
     const QString caption = Q(running ? g_texts.window.stopScanning : g_texts.window.addFolderLink);
     m_addFolderLink->setFont(HelpLink()->font());
     m_addFolderLink->setText(caption);
-    m_addFolderLink->SetTarget(caption);
+    // A link's tip shows its target; this one's opener takes no target,
+    // so the tip says what the link does.
+    m_addFolderLink->SetTarget(Q(g_texts.window.chooseAddFolder));
     m_addFolderLink->setAccessibleName(caption);
 }
 

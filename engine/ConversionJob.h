@@ -55,6 +55,9 @@ struct ConversionJob {
     // MP4, MOV and 3GP files are copied byte for byte with their track
     // matrices turned; false remuxes every file (tests of that way).
     bool copy_iso_files = true;
+    // A done output's data is synced to the disk before it is called done;
+    // false only for benches that price the sync.
+    bool sync_outputs = true;
 
     // Optional: the name to try when the worker finds a position's output
     // name taken on disk as it creates the file (the caller's free-name

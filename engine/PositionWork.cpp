@@ -1,6 +1,7 @@
 #include "engine/PositionWork.h"
 
 #include "engine/ConversionJob.h"
+#include "files/DurableFile.h"
 
 #include <cerrno>
 #include <fcntl.h>
@@ -129,6 +130,13 @@ bool PositionWork::Complete()
     if (fd_ >= 0) {
         if (input_times_known_)
             (void)::futimens(fd_, input_times_);  // a courtesy: never fails the file
+        // "Done" means on the disk: a power cut after it must not leave an
+        // empty file under the name (delayed allocation). The folder entry
+        // is synced by whoever gives the file its final name.
+        if (!failed_ && job_.sync_outputs && !job_.cancel_requested.load()) {
+            if (const int error = SyncData(fd_); error != 0)
+                Fail(Failure(Failure::kCompleteOutput, AVERROR(error)));
+        }
         // A file system that writes back late (NFS, a full quota) may
         // report the failure only here.
         const int closed = ::close(fd_);
@@ -143,6 +151,7 @@ bool PositionWork::Complete()
         return false;
     if (job_.cancel_requested.load())
         return false;
+    progress_.Publish(1, 1);
     job_.file_status[static_cast<std::size_t>(index_)].store(kFileDone);
     return true;
 }

@@ -60,9 +60,10 @@ public:
     // (a copy cut short by a cancel, which would not play).
     void RemoveOutputAtEnd() { remove_output_ = true; }
 
-    // Gives the output the input's access and modification times, closes it
-    // and, unless a cancel came, stores status "done". A failure of the
-    // close (a full disk that shows only now) fails the position instead.
+    // Gives the output the input's access and modification times, syncs its
+    // data to the disk, closes it and, unless a cancel came, stores status
+    // "done". A failure of the sync or the close (a full disk that shows
+    // only now) fails the position instead.
     // Returns whether the position is done.
     bool Complete();
 

@@ -56,7 +56,8 @@ std::unique_ptr<FileWriter> PickWriter(const ConversionJob& job, const PositionW
         return std::make_unique<RemuxWriter>();
     IsoInspection inspection = InspectIsoFile(fd);
     if (inspection.verdict == IsoInspection::Verdict::kRewritable ||
-        inspection.verdict == IsoInspection::Verdict::kCutShort)
+        inspection.verdict == IsoInspection::Verdict::kCutShort ||
+        inspection.verdict == IsoInspection::Verdict::kOverclaimed)
         return std::make_unique<IsoCopyWriter>(fd, std::move(inspection));
     ::close(fd);
     return std::make_unique<RemuxWriter>();

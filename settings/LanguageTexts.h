@@ -59,7 +59,7 @@ struct LanguageTexts {
     } anniu;
     // Why an added file was refused.
     struct Yuanyin {
-        std::string wsp, bsmt, wfdq, ncbz, jmq, wjj, bspt, kwj, bcz, wqx, wfdk;
+        std::string wsp, bsmt, wfdq, ncbz, jmq, wjj, bspt, kwj, bcz, wqx, wfdk, ybdy, lgd;
     } yuanyin;
     // The file-error box, one text per kind of failure (%1 the path):
     // access denied, in use, not found, target exists, disk full, invalid
@@ -73,7 +73,7 @@ struct LanguageTexts {
         // where it names a codec, a container, a path, a time or an angle);
         // yyfg puts the cause (%2) after the step's sentence (%1).
         std::string zhsb, dksr, dql, szjm, dkjm, szsc, jcsc, brn, cjsc, mczy, fgsr, xwjt, dqsr,
-            xrsc, wcsc, ncbz, xzbf, scbj, yyfg;
+            xrsc, wcsc, ncbz, xzbf, scbj, yyfg, ybdy, lgd, srbh;
         // A file cut short: where it ends of how long it should be (%1,
         // %2), or only where it ends; then, when an index tells, how many
         // of its listed units were read (%1 of %2, %3 the units' word:
@@ -88,7 +88,7 @@ struct LanguageTexts {
         std::string sp, yp, zm, wzbm, lbfg, lbzh;
         // A few words for the status column, by step and by cause.
         std::string ddk, ddq, djm, dsc, dbrn, dcj, dmc, dfg, ddc, dxr, dbwz, dnc, dxz, dbj, dkj,
-            dtd, dqx, dzd, dsh, dio, dbcz, dbzc;
+            dtd, dqx, dzd, dsh, dio, dbcz, dbzc, dbdy, dlgd, dsrbh;
         // The message at the end of a batch: one file that failed (%1 its
         // name), several, the files a failure kept from their turn, and the
         // line for the files of a long list left unnamed (%1 how many).

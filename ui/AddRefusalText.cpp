@@ -29,6 +29,10 @@ QString RefusalReasonText(const InputVerdict& verdict)
         return Q(y.ncbz);
     case InputVerdict::kDecoderFailed:
         return Q(y.jmq);
+    case InputVerdict::kSamplesOverclaimed:
+        return Q(y.ybdy);
+    case InputVerdict::kTooManyStreams:
+        return Q(y.lgd);
     case InputVerdict::kFolder:
         return Q(y.wjj);
     case InputVerdict::kNotRegularFile:

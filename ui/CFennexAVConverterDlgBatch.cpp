@@ -262,6 +262,17 @@ void CFennexAVConverterDlg::OnTimer()
 
     for (const auto& [position, name] : poll.outputNames)
         list->SetItemText(m_selectedRows[position], kColumnOutput, Q(name));
+    // A done file's bar ends full, also where the poll came too late to
+    // see its last figure.
+    for (int position : poll.settled) {
+        if (batch.session->Outcome(position).kind != PositionOutcome::kDone)
+            continue;
+        const QString path =
+            list->GetItemText(m_selectedRows[static_cast<std::size_t>(position)], kColumnPath);
+        m_progressDlg->m_fileText->setText(
+            Q(FileLabelText(path.toStdString(), 100, g_texts.tishi.wjwc)));
+        m_progressDlg->m_fileProgress->setValue(100);
+    }
     MarkSettledRows(poll.settled);
     ShowFileErrors(poll.errors);
 

@@ -99,6 +99,12 @@ Words StepWords(Failure::Step step)
         return {&s.xzbf, &s.dxz};
     case Failure::kOutputDisappeared:
         return {&s.scbj, &s.dbj};
+    case Failure::kSamplesOverclaimed:
+        return {&s.ybdy, &s.dbdy};
+    case Failure::kTooManyStreams:
+        return {&s.lgd, &s.dlgd};
+    case Failure::kInputChanged:
+        return {&s.srbh, &s.dsrbh};
     }
     return {&s.zhsb, &g_texts.tishi.sb};
 }

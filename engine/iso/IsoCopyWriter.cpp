@@ -27,6 +27,10 @@ IsoCopyWriter::~IsoCopyWriter()
 FileWriter::Next IsoCopyWriter::Write(PositionWork& work)
 {
     // Decided before any output exists.
+    if (inspection_.verdict == IsoInspection::Verdict::kOverclaimed) {
+        work.Fail(Failure(Failure::kSamplesOverclaimed));
+        return Next::kNextFile;
+    }
     if (inspection_.verdict == IsoInspection::Verdict::kCutShort) {
         Failure failure(Failure::kCutShort);
         failure.ends_at_s = inspection_.ends_at_s;

@@ -112,7 +112,7 @@ RemuxWriter::~RemuxWriter()
     av_packet_free(&packet_);
     for (StreamSlot& slot : slots_)
         avcodec_free_context(&slot.decoder);
-    avformat_close_input(&input_);
+    input_ = nullptr;  // source_'s
     if (output_) {
         output_->pb = nullptr;  // io_'s
         avformat_free_context(output_);
@@ -137,11 +137,19 @@ std::optional<FileWriter::Next> RemuxWriter::Prepare()
         return std::optional<Next>(next);
     };
 
-    int ret = avformat_open_input(&input_, inputPath.c_str(), nullptr, nullptr);
+    int ret = source_.OpenAlsoPipe(inputPath, [&work] { return work.CancelRequested(); });
+    if (ret == 0)
+        ret = source_.FindStreamInfo();
+    input_ = source_.context();
+    if (ret == kInputSamplesOverclaimed)
+        return fail(Failure(Failure::kSamplesOverclaimed), Next::kNextFile);
+    if (ret == kInputTooManyStreams)
+        return fail(Failure(Failure::kTooManyStreams), Next::kNextFile);
+    if (ret == kInputNotRegularFile)
+        return fail(WithCode(Failure::kOpenInput, AVERROR(EINVAL)), Next::kNextFile);
     if (ret < 0)
-        return fail(WithCode(Failure::kOpenInput, ret), Next::kEndBatch);
-    if ((ret = avformat_find_stream_info(input_, nullptr)) < 0)
-        return fail(WithCode(Failure::kReadStreams, ret), Next::kEndBatch);
+        return fail(WithCode(input_ ? Failure::kReadStreams : Failure::kOpenInput, ret),
+                    Next::kEndBatch);
     slots_.clear();
     slots_.resize(input_->nb_streams);
     if (Failure why = OpenDecoders(); why.failed())

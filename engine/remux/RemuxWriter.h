@@ -1,6 +1,7 @@
 #pragma once
 
 #include "engine/AvioOverFd.h"
+#include "engine/BoundedInput.h"
 #include "engine/remux/EarliestStart.h"
 #include "engine/Failure.h"
 #include "engine/FileWriter.h"
@@ -79,7 +80,8 @@ private:
     bool AdjustPacket(AVPacket* packet, StreamSlot& slot);
 
     PositionWork* work_ = nullptr;
-    AVFormatContext* input_ = nullptr;
+    BoundedInput source_;
+    AVFormatContext* input_ = nullptr;  // source_'s
     AVFormatContext* output_ = nullptr;
     AVPacket* packet_ = nullptr;
     AvioOverFd io_;

@@ -67,6 +67,7 @@ void BoundedInput::Close()
         ::close(fd_);
     fd_ = -1;
     pipe_ = false;
+    pipe_fed_ = false;
     stop_ = nullptr;
     inspection_ = IsoInspection{};
 }
@@ -158,16 +159,21 @@ int BoundedInput::ReadPacket(void* opaque, std::uint8_t* buffer, int size)
     auto* self = static_cast<BoundedInput*>(opaque);
     for (;;) {
         const ssize_t n = ::read(self->fd_, buffer, static_cast<std::size_t>(size));
-        if (n > 0)
+        if (n > 0) {
+            self->pipe_fed_ = true;
             return static_cast<int>(n);
-        if (n == 0)
+        }
+        // A pipe reads as ended also before its writer has come; it has
+        // ended once a writer came and went (the poll says so then).
+        const bool waitForWriter = n == 0 && self->pipe_ && !self->pipe_fed_;
+        if (n == 0 && !waitForWriter)
             return AVERROR_EOF;
-        if (errno == EAGAIN && self->pipe_) {
-            // A pipe whose writer has not written yet (or not come yet).
+        if (waitForWriter || (errno == EAGAIN && self->pipe_)) {
             if (self->stop_ && self->stop_())
                 return AVERROR_EXIT;
             pollfd ready{self->fd_, POLLIN, 0};
-            (void)::poll(&ready, 1, 100);
+            if (::poll(&ready, 1, 100) > 0 && waitForWriter && !(ready.revents & POLLIN))
+                return AVERROR_EOF;
             continue;
         }
         if (errno != EINTR)

@@ -69,6 +69,7 @@ private:
 
     int fd_ = -1;
     bool pipe_ = false;
+    bool pipe_fed_ = false;  // the pipe has given data
     std::function<bool()> stop_;
     AVIOContext* io_ = nullptr;
     AVFormatContext* context_ = nullptr;

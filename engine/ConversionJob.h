@@ -68,6 +68,9 @@ struct ConversionJob {
     // a position's output file, before anything is written into it, with
     // the file's identity (a journal records it here). Paths are UTF-8.
     std::function<void(int index, const CreatedFile& file)> output_created_hook;
+    // Optional, for tests: called on the worker thread after every chunk of
+    // a byte copy, while the input is being read.
+    std::function<void(int index)> between_chunks_hook;
 
     // Worker reports.
     //

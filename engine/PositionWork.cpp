@@ -112,6 +112,12 @@ std::optional<FileWriter::Next> PositionWork::CreateOutput(int accessFlags)
     }
 }
 
+void PositionWork::BetweenChunks()
+{
+    if (job_.between_chunks_hook)
+        job_.between_chunks_hook(index_);
+}
+
 void PositionWork::NoteLeftOut(LeftOutStream stream)
 {
     job_.left_out[static_cast<std::size_t>(index_)].push_back(stream);

@@ -38,6 +38,8 @@ public:
     double DurationS() const;  // as probed; 0 or less when unknown
     bool CancelRequested() const;
     ProgressSink& Progress() { return progress_; }
+    // Runs the job's test hook between two chunks of a copy, if it has one.
+    void BetweenChunks();
 
     // Creates the output exclusively under the position's name, or under
     // the next name the job offers while names are taken (never opening a

@@ -45,11 +45,19 @@ FileWriter::Next IsoCopyWriter::Write(PositionWork& work)
         return *notCreated;
     const int out = work.OutputFd();
     const std::uint64_t size = inspection_.file_size;
+    // The copy must be of one state of the input: one rewritten meanwhile
+    // (by an editor, a sync tool) would give a mixture of two files.
+    struct stat before {};
+    if (::fstat(input_fd_, &before) != 0) {
+        work.Fail(Failure(Failure::kReadInput, AVERROR(errno)));
+        return Next::kNextFile;
+    }
 
     const CopyOutcome copied = CopyFileData(
         input_fd_, out, size,
         [&work, size](std::uint64_t done) {
             work.Progress().Publish(static_cast<double>(done), static_cast<double>(size));
+            work.BetweenChunks();
         },
         [&work] { return work.CancelRequested(); });
     switch (copied.result) {
@@ -88,6 +96,15 @@ FileWriter::Next IsoCopyWriter::Write(PositionWork& work)
     notWritten.found_cw = ReportedRotationCw(out, size, inspection_.sample_tables);
     if (!check.matches || notWritten.found_cw != notWritten.wanted_cw) {
         work.Fail(std::move(notWritten));
+        return Next::kNextFile;
+    }
+    struct stat after {};
+    if (::fstat(input_fd_, &after) != 0 || after.st_size != before.st_size ||
+        after.st_mtim.tv_sec != before.st_mtim.tv_sec ||
+        after.st_mtim.tv_nsec != before.st_mtim.tv_nsec ||
+        after.st_ctim.tv_sec != before.st_ctim.tv_sec ||
+        after.st_ctim.tv_nsec != before.st_ctim.tv_nsec) {
+        work.Fail(Failure(Failure::kInputChanged));
         return Next::kNextFile;
     }
     work.Complete();

@@ -121,11 +121,8 @@ void BatchRunner::Report(std::size_t input, const PositionOutcome& outcome)
     m_reported[input] = true;
     const std::string path = PrintableName((*m_inputs)[input].path);
     const std::string output = PrintableName(outcome.output);
-    // A done file's progress ends at 100, also where the poll came too
-    // late to see it.
     if (outcome.kind == PositionOutcome::kDone)
-        m_progress.Show(static_cast<int>(input) + 1, static_cast<int>(m_inputs->size()), path,
-                        100);
+        m_progress.Finish(static_cast<int>(input) + 1, static_cast<int>(m_inputs->size()), path);
     m_progress.Clear();
     switch (outcome.kind) {
     case PositionOutcome::kDone:

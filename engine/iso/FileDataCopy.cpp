@@ -38,6 +38,11 @@ public:
 
     CopyOutcome Run(const CopyOptions& options)
     {
+        struct stat info {};
+        if (::fstat(in_, &info) == 0 && S_ISREG(info.st_mode))
+            in_size_ = static_cast<std::uint64_t>(info.st_size);
+        else
+            sparse_ = false;
         if (Cancelled())
             return outcome_;
         if (options.first_way == CopyWay::kReflink && TryReflink())
@@ -99,12 +104,13 @@ private:
     {
         start = at;
         stop = end;
-        if (!sparse_)
+        // Past the input's end nothing is a hole: reading there fails.
+        if (!sparse_ || at >= in_size_)
             return;
         const off_t data = ::lseek(in_, static_cast<off_t>(at), SEEK_DATA);
         if (data < 0) {
             if (errno == ENXIO)
-                start = end;  // a hole up to the end of the file
+                start = std::min(end, in_size_);  // a hole up to the end of the file
             else
                 sparse_ = false;
             return;
@@ -220,6 +226,7 @@ private:
     const std::function<bool()>& cancelled_;
     CopyOutcome outcome_;
     bool sparse_ = true;  // until the file system says it cannot tell holes
+    std::uint64_t in_size_ = 0;
 };
 
 }  // namespace

@@ -10,7 +10,6 @@
 #include "controls/CControlButton.h"
 #include "controls/CHyperLink.h"
 #include "controls/PathDelegate.h"
-#include "engine/ConversionJob.h"
 #include "settings/AppFolders.h"
 #include "settings/AppSettings.h"
 #include "settings/HelpFile.h"
@@ -583,12 +582,12 @@ bool CFennexAVConverterDlg::ProbeAndAppend(const QString& path, int row,
     WaitForWorker();
     // A pipe or a device would hold the probe up for good: only readable
     // plain files get as far as the probe.
-    const InputVerdict verdict = CheckInput(path.toStdString(), ConversionJob::Instance());
+    const InputVerdict verdict = CheckInput(path.toStdString());
     if (!verdict.accepted()) {
         refused.push_back({path, verdict});
         return false;
     }
-    AppendFileRow(path, row);
+    AppendFileRow(path, row, verdict.facts);
     return true;
 }
 
@@ -598,10 +597,9 @@ void CFennexAVConverterDlg::ShowRefused(const std::vector<RefusedFile>& refused)
         Desktop().showMessage(this, RefusedFilesMessage(refused));
 }
 
-void CFennexAVConverterDlg::AppendFileRow(const QString& path, int row)
+void CFennexAVConverterDlg::AppendFileRow(const QString& path, int row, const MediaProbe& facts)
 {
-    const FileRowTexts texts =
-        MakeFileRowTexts(path.toStdString(), FiguresOf(ConversionJob::Instance()));
+    const FileRowTexts texts = MakeFileRowTexts(path.toStdString(), FiguresOf(facts));
     CCheckListCtrl* list = FileList();
     if (QTreeWidgetItem* first = list->topLevelItem(0))
         first->setSelected(false);

@@ -21,6 +21,7 @@ class QComboBox;
 class QRadioButton;
 class QTimer;
 struct FileError;
+struct MediaProbe;
 struct RefusedFile;
 
 namespace Ui {
@@ -92,8 +93,8 @@ public:
     // Removes the first selected row and selects its neighbour.
     void DeleteSelectedRow();
     void RemoveAllRows();
-    // Appends a row for a file the probe has just accepted.
-    void AppendFileRow(const QString& path, int row);
+    // Appends a row for a file the probe has just accepted, with its facts.
+    void AppendFileRow(const QString& path, int row, const MediaProbe& facts);
 
     // Output folder row.
     void OnBrowse();
@@ -121,7 +122,11 @@ public:
                               // combo before OnStart uses it)
     CCheckListCtrl* FileList() const;  // the list 1114 (implemented in CFennexAVConverterDlg.cpp)
     QTimer* Timer1() const;            // timer 1, 300 ms (created by the first OnStart)
-    CAVConvertDlg* ProgressDialog() const;  // null before the first batch
+    CAVConvertDlg* ProgressDialog() const;
+    // The position the running (or last) batch's worker is on; -1 without
+    // a batch.
+    int BatchWorkerPosition() const;
+    bool BatchWorkerRunning() const;  // null before the first batch
     // Start-up: gives inputs that a killed batch left under temporary names
     // their own names back and tells the user. Call once the settings are read.
     void RecoverInterruptedBatch();

@@ -10,7 +10,6 @@
 #include "batch/NameJournal.h"
 #include "controls/CCheckListCtrl.h"
 #include "controls/CLabel.h"
-#include "engine/ConversionJob.h"
 #include "settings/LanguageTexts.h"
 #include "ui/BatchEndNotice.h"
 #include "ui/CAVConvertDlg.h"
@@ -44,8 +43,6 @@ QString RefusalText(StartRefusal refusal)
         return Q(g_texts.tishi.qxtjsp);
     case StartRefusal::kNothingTicked:
         return Q(g_texts.tishi.qxxzwj);
-    case StartRefusal::kTooManyTicked:
-        return Q(g_texts.tishi.zdcl).arg(kMaxJobFiles);
     case StartRefusal::kFolderMissing:
         return Q(g_texts.tishi.mlbcz);
     case StartRefusal::kFolderNotWritable:
@@ -73,13 +70,14 @@ public:
     NameJournal& JournalForNextBatch()
     {
         session.reset();  // it uses the journal; its worker has ended
-        if (!journal || (journal->Pending().empty() && journal->PendingOutputs().empty()))
+        if (!journal || journal->PendingOutputs().empty())
             journal = std::make_unique<NameJournal>(JournalPath());
         return *journal;
     }
 
     std::unique_ptr<NameJournal> journal;
     std::unique_ptr<BatchSession> session;  // the last batch; goes before the journal it uses
+    int lastRotation = 0;  // clockwise degrees of the last batch
     bool inTick = false;
     bool running = false;         // from the session's start until the batch is finished off
     bool closeRequested = false;  // the window closes once the running batch has ended
@@ -96,8 +94,6 @@ void CFennexAVConverterDlg::RequestCancel()
 {
     if (m_batch && m_batch->session)
         m_batch->session->Cancel();
-    else
-        ConversionJob::Instance().cancel_requested = true;
 }
 
 void CFennexAVConverterDlg::WaitForWorker()
@@ -128,6 +124,16 @@ QTimer* CFennexAVConverterDlg::Timer1() const
 CAVConvertDlg* CFennexAVConverterDlg::ProgressDialog() const
 {
     return m_progressDlg;
+}
+
+bool CFennexAVConverterDlg::BatchWorkerRunning() const
+{
+    return m_batch && m_batch->session && m_batch->session->WorkerRunning();
+}
+
+int CFennexAVConverterDlg::BatchWorkerPosition() const
+{
+    return m_batch && m_batch->session ? m_batch->session->WorkerPosition() : -1;
 }
 
 void CFennexAVConverterDlg::OnStart()
@@ -163,34 +169,24 @@ void CFennexAVConverterDlg::OnStart()
     }
     KeepTypedFolder(m_outputFolder);
 
-    m_selectedRows.assign(kMaxJobFiles, -1);
+    m_selectedRows.assign(ticked.size(), -1);
     for (std::size_t k = 0; k < ticked.size(); ++k)
         m_selectedRows[k] = ticked[k].row;
 
     CBatchState& batch = Batch();
     NameJournal& journal = batch.JournalForNextBatch();
-    const PreparedBatch prepared = PrepareBatch(ticked, folder, DefaultBatchFileOps(&journal));
-    for (const BatchFile& file : prepared.files) {
-        list->SetItemText(file.row, kColumnSource, Q(file.source));
+    // Inputs are read under their own names: the column of a temporary
+    // name stays empty.
+    const PreparedBatch prepared = PrepareBatch(ticked, folder);
+    for (const BatchFile& file : prepared.files)
         list->SetItemText(file.row, kColumnOutput, Q(file.output));
-    }
-    if (!prepared.Complete()) {
-        // The inputs already moved have their names back; a file name
-        // without a '.' ends the start without a word, as it always has.
-        if (prepared.stop == PreparedBatch::Stop::kRenameFailed)
-            Desktop().showFileError(this, Q(prepared.failedPath), prepared.error);
-        if (prepared.stop == PreparedBatch::Stop::kJournalFailed) {
-            Desktop().showMessage(
-                this,
-                Q(g_texts.tishi.wfjl).arg(FileErrorText(Q(prepared.failedPath), prepared.error)));
-        }
-        for (const auto& [path, error] : prepared.rollbackFailures)
-            Desktop().showFileError(this, Q(path), error);
+    // A file name without a '.' ends the start without a word, as it
+    // always has.
+    if (!prepared.Complete())
         return;
-    }
 
     // With no rotation button chosen the last batch's rotation stays.
-    int rotation = ConversionJob::Instance().rotation_deg;
+    int rotation = batch.lastRotation;
     if (Rotate90Radio()->isChecked())
         rotation = 90;
     else if (Rotate180Radio()->isChecked())
@@ -198,7 +194,8 @@ void CFennexAVConverterDlg::OnStart()
     else if (Rotate270Radio()->isChecked())
         rotation = 270;
 
-    batch.session = std::make_unique<BatchSession>(ConversionJob::Instance(), &journal);
+    batch.lastRotation = rotation;
+    batch.session = std::make_unique<BatchSession>(&journal);
     batch.session->Start(prepared.files, rotation, preFileWaitMs);
     batch.running = true;
 

@@ -1,6 +1,7 @@
 #include "ui/FailureText.h"
 
 #include "engine/Failure.h"
+#include "engine/FailureCause.h"
 #include "engine/InputCompleteness.h"
 #include "engine/LeftOutStream.h"
 #include "engine/ReadableNames.h"
@@ -109,34 +110,35 @@ Words StepWords(Failure::Step step)
     return {&s.zhsb, &g_texts.tishi.sb};
 }
 
-// The words of a code that says more to a user than FFmpeg's English text
-// does; null texts for any other code.
+// The words of a code that has its own (CauseOf); null texts for any
+// other code.
 Words CauseWords(int code)
 {
     const LanguageTexts::Shibai& s = g_texts.shibai;
-    if (code == AVERROR(ENOSPC) || code == AVERROR(EDQUOT))
+    switch (CauseOf(code)) {
+    case FailureCause::kNoSpace:
         return {&s.kjbz, &s.dkj};
-    if (code == AVERROR(EFBIG))
+    case FailureCause::kFileTooLarge:
         return {&s.wjtd, &s.dtd};
-    if (code == AVERROR(EACCES) || code == AVERROR(EPERM))
+    case FailureCause::kNoPermission:
         return {&s.mqx, &s.dqx};
-    if (code == AVERROR(EROFS))
+    case FailureCause::kReadOnly:
         return {&s.zd, &s.dzd};
-    if (code == AVERROR_INVALIDDATA)
+    case FailureCause::kDamaged:
         return {&s.sjsh, &s.dsh};
-    if (code == AVERROR(ENOMEM))
+    case FailureCause::kOutOfMemory:
         return {&s.nc, &s.dnc};
-    if (code == AVERROR(EIO))
+    case FailureCause::kInputOutput:
         return {&s.io, &s.dio};
-    if (code == AVERROR(ENOENT))
+    case FailureCause::kMissing:
         return {&s.bcz, &s.dbcz};
-    if (code == AVERROR_EOF)
+    case FailureCause::kEndedEarly:
         return {&s.tqjs, &s.dbwz};
-    if (code == AVERROR_PATCHWELCOME || code == AVERROR(ENOSYS) || code == AVERROR(EOPNOTSUPP) ||
-        code == AVERROR_DEMUXER_NOT_FOUND || code == AVERROR_DECODER_NOT_FOUND ||
-        code == AVERROR_MUXER_NOT_FOUND || code == AVERROR_ENCODER_NOT_FOUND ||
-        code == AVERROR_BSF_NOT_FOUND)
+    case FailureCause::kNotSupported:
         return {&s.bzc, &s.dbzc};
+    case FailureCause::kOther:
+        break;
+    }
     return {nullptr, nullptr};
 }
 

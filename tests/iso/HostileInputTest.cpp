@@ -71,7 +71,6 @@ std::string InBoundedChild(const std::function<std::string()>& body)
 std::unique_ptr<ConversionJob> Job(bool copy_iso_files)
 {
     auto job = std::make_unique<ConversionJob>();
-    job->rotation_deg = 90;
     job->pre_file_wait_ms = 0;
     job->copy_iso_files = copy_iso_files;
     return job;
@@ -79,11 +78,7 @@ std::unique_ptr<ConversionJob> Job(bool copy_iso_files)
 
 void Add(ConversionJob& job, const std::string& in, const std::string& out)
 {
-    const auto i = static_cast<std::size_t>(job.file_count++);
-    job.input_path[i] = in;
-    job.output_path[i] = out;
-    job.duration_s[i] = 1.0;
-    job.display_count = job.file_count;
+    job.files.push_back(JobFile{in, out, 1.0, 90});
 }
 
 // "done", or the failure's words.
@@ -93,9 +88,9 @@ std::string RunOne(const std::string& in, const std::string& out, bool copy_iso_
     Add(*job, in, out);
     std::thread worker = StartRotationWorker(*job);
     worker.join();
-    if (job->file_status[0].load() == kFileDone)
+    if (job->reports[0].file_status.load() == kFileDone)
         return "done";
-    return FailureSentence(job->failure[0]);
+    return FailureSentence(job->reports[0].failure);
 }
 
 // Every video track's tables say: 80 million samples of one byte, all in
@@ -148,8 +143,7 @@ TEST_F(HostileInput, DeclaredSampleFloodsAreRefusedWithinBoundedMemoryByEveryWay
         ASSERT_TRUE(file.Save(bomb));
 
         const std::string result = InBoundedChild([&] {
-            auto probe = std::make_unique<ConversionJob>();
-            std::string found = RejectionSentence(CheckInput(bomb, *probe));
+            std::string found = RejectionSentence(CheckInput(bomb));
             for (const bool copy : {true, false})
                 found += " | " + RunOne(bomb, folder_ / (copy ? "copied.mp4" : "remuxed.mov"), copy);
             return found;
@@ -180,8 +174,7 @@ TEST_F(HostileInput, AFileOfMoreThanAHundredStreamsIsRefusedBeforeItsDecodersOpe
     ASSERT_TRUE(file.Save(many));
 
     const std::string result = InBoundedChild([&] {
-        auto probe = std::make_unique<ConversionJob>();
-        return RejectionSentence(CheckInput(many, *probe)) + " | " +
+        return RejectionSentence(CheckInput(many)) + " | " +
                RunOne(many, folder_ / "many.mov", false);
     });
     EXPECT_EQ(result, "it has more than 100 streams | the input has more than 100 streams");
@@ -211,11 +204,10 @@ TEST_F(HostileInput, NamesThatLookLikeAddressesAreFilesInTheWorkingFolder)
     for (std::size_t k = 0; k < std::size(names); ++k) {
         const char* name = names[k];
         SCOPED_TRACE(name);
-        auto probe = std::make_unique<ConversionJob>();
-        const InputVerdict verdict = CheckInput(name, *probe);
+        const InputVerdict verdict = CheckInput(name);
         EXPECT_TRUE(verdict.accepted()) << RejectionSentence(verdict);
         EXPECT_NEAR(verdict.duration_s, 1.0, 0.1);
-        EXPECT_EQ(probe->probe_width, 160);
+        EXPECT_EQ(verdict.facts.width, 160);
         for (const bool copy : {true, false}) {
             const std::string out =
                 std::string("out-") + (copy ? "copy-" : "remux-") + std::to_string(k) + ".mov";
@@ -252,9 +244,8 @@ TEST_F(HostileInput, SpecialFilesAtAnOutputFolderNameAreNeitherOpenedNorFollowed
     const std::string fifo = folder_ / "fifo.mp4";
     ASSERT_EQ(::mkfifo(fifo.c_str(), 0644), 0);
     const std::string refused = InBoundedChild([&] {
-        auto probe = std::make_unique<ConversionJob>();
-        std::string found = RejectionSentence(CheckInput(fifo, *probe)) + " | " +
-                            RejectionSentence(CheckInput("/dev/zero", *probe));
+        std::string found = RejectionSentence(CheckInput(fifo)) + " | " +
+                            RejectionSentence(CheckInput("/dev/zero"));
         found += " | " + RunOne("/dev/zero", out + "/zero.mov", true);
         return found;
     });
@@ -315,8 +306,8 @@ TEST_F(HostileInput, AnInputRewrittenDuringItsCopyFailsAndLeavesNothing)
     };
     std::thread worker = StartRotationWorker(*job);
     worker.join();
-    ASSERT_EQ(job->file_status[0].load(), kFileFailed);
-    EXPECT_EQ(FailureSentence(job->failure[0]), "the input changed while it was copied");
+    ASSERT_EQ(job->reports[0].file_status.load(), kFileFailed);
+    EXPECT_EQ(FailureSentence(job->reports[0].failure), "the input changed while it was copied");
     EXPECT_FALSE(PathExists(folder_ / "out.mp4"));
     EXPECT_EQ(ReadWholeFile(input).size(), before.size());
 }

@@ -158,14 +158,15 @@ protected:
         return *m_progress;
     }
 
-    // What a killed batch leaves: an input under its temporary name.
+    // What a killed batch of an earlier version leaves: an input under its
+    // temporary name, and the record of it as that version wrote it.
     void LeaveAKilledBatch()
     {
         const std::string own = m_folder.root + "/holiday.mp4";
         const std::string temporary = m_folder.root + "/holiday.mov";
         ASSERT_TRUE(WriteBytes(temporary, "the user's video"));
-        NameJournal journal(m_folder.exe + "/pending-names.txt");
-        ASSERT_TRUE(journal.Add(own, temporary));
+        ASSERT_TRUE(WriteBytes(m_folder.exe + "/pending-names.txt",
+                               std::string("P") + '\0' + own + '\0' + temporary + '\0'));
     }
 
     WindowTestFolder m_folder;

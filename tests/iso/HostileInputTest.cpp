@@ -2,6 +2,7 @@
 
 #include "batch/FileNames.h"
 #include "batch/InputCheck.h"
+#include "batch/PollTick.h"
 #include "cli/FailureWords.h"
 #include "engine/ConversionJob.h"
 #include "engine/iso/FileDataCopy.h"
@@ -308,6 +309,9 @@ TEST_F(HostileInput, AnInputRewrittenDuringItsCopyFailsAndLeavesNothing)
     worker.join();
     ASSERT_EQ(job->reports[0].file_status.load(), kFileFailed);
     EXPECT_EQ(FailureSentence(job->reports[0].failure), "the input changed while it was copied");
-    EXPECT_FALSE(PathExists(folder_ / "out.mp4"));
+    // The session settles it as failed and removes the output it created.
+    const PositionOutcome outcome = OutcomeOf(ReadJob(*job), 0);
+    EXPECT_EQ(outcome.kind, PositionOutcome::kFailed);
+    EXPECT_TRUE(outcome.removeOutput);
     EXPECT_EQ(ReadWholeFile(input).size(), before.size());
 }

@@ -105,11 +105,11 @@ private:
             CAVConvertDlg* progress = m_dlg->ProgressDialog();
             if (!progress || !progress->isVisible())
                 return;
-            m_maxFileBar = std::max(m_maxFileBar, progress->m_fileProgress->value());
-            m_maxBatchBar = std::max(m_maxBatchBar, progress->m_batchProgress->value());
-            if (!progress->m_fileText->text().isEmpty())
-                m_lastFileLabel = progress->m_fileText->text();
-            m_lastBatchLabel = progress->m_batchText->text();
+            m_maxFileBar = std::max(m_maxFileBar, progress->FileBar()->value());
+            m_maxBatchBar = std::max(m_maxBatchBar, progress->BatchBar()->value());
+            if (!progress->FileLine()->text().isEmpty())
+                m_lastFileLabel = progress->FileLine()->text();
+            m_lastBatchLabel = progress->BatchLine()->text();
             if (m_duringBatch)
                 m_duringBatch(progress);
         });
@@ -254,7 +254,7 @@ private slots:
         QVERIFY(ReadWholeFile(b) == contentB);
         QVERIFY(ReadWholeFile(c) == contentC);
         for (int row = 0; row < 3; ++row) {
-            QCOMPARE(Status(row), Q(g_texts.tishi.wc));
+            QCOMPARE(Status(row), Q(g_texts.prompts.done));
             QVERIFY(!List()->GetCheck(row));
             // No input is read under a temporary name.
             QVERIFY(List()->GetItemText(row, kColumnSource).isEmpty());
@@ -278,6 +278,24 @@ private slots:
         QCOMPARE(ReadRotationCw(m_out + "/a.mp4"), 270);
     }
 
+    // A row with a turn of its own is turned by it; the others follow the
+    // rotation group.
+    void aRowWithATurnOfItsOwnIsTurnedByIt()
+    {
+        const std::string a = Input("a.mp4");
+        const std::string b = Input("b.mp4");
+        const std::string c = Input("c.mp4");
+        Add({a, b, c});
+        m_dlg->SetRowTurn(1, 270);
+        m_dlg->SetRowTurn(2, 180);
+        m_dlg->SetRowTurn(2, std::nullopt);
+        m_dlg->Rotate90Radio()->setChecked(true);
+        Start();
+        QCOMPARE(ReadRotationCw(m_out + "/a.mp4"), 90);
+        QCOMPARE(ReadRotationCw(m_out + "/b.mp4"), 270);
+        QCOMPARE(ReadRotationCw(m_out + "/c.mp4"), 90);
+    }
+
     void doneRowSaysWhichSubtitlesItLeftOut()
     {
         MediaRecipe dvd;
@@ -290,12 +308,12 @@ private slots:
         Start();
 
         QCOMPARE(m_messages, QStringList());
-        QCOMPARE(Status(0), Q(g_texts.tishi.wc));
-        QCOMPARE(Status(1), Q(g_texts.tishi.wc));
+        QCOMPARE(Status(0), Q(g_texts.prompts.done));
+        QCOMPARE(Status(1), Q(g_texts.prompts.done));
         // The tip names the new file, whose extension says its container.
         QCOMPARE(List()->topLevelItem(0)->toolTip(6), QStringLiteral("新文件：") + Q(m_out + "/a.mp4"));
         // The window's sentence from its language file, the names put in.
-        QVERIFY(g_texts.tishi.wbl.find("%1") != std::string::npos);
+        QVERIFY(g_texts.prompts.leftOut.find("%1") != std::string::npos);
         const QString tip = List()->topLevelItem(1)->toolTip(6);
         QCOMPARE(tip, DoneText(m_out + "/b.mov", {{AV_CODEC_ID_DVD_SUBTITLE, AVMEDIA_TYPE_SUBTITLE}}));
         QCOMPARE(tip, QStringLiteral("新文件：") + Q(m_out + "/b.mov") +
@@ -342,8 +360,8 @@ private slots:
         Start();
 
         QCOMPARE(m_messages, QStringList{message});
-        QCOMPARE(Status(0), Q(g_texts.tishi.wc));
-        QCOMPARE(Status(2), Q(g_texts.tishi.wc));
+        QCOMPARE(Status(0), Q(g_texts.prompts.done));
+        QCOMPARE(Status(2), Q(g_texts.prompts.done));
         QCOMPARE(Status(1), status);
         QCOMPARE(List()->topLevelItem(1)->toolTip(6), reason);
         QCOMPARE(List()->topLevelItem(1)->foreground(6).color(), FailedStatusColour());
@@ -368,7 +386,7 @@ private slots:
         m_messages.clear();
         Start();
         QCOMPARE(m_messages, QStringList());
-        QCOMPARE(Status(1), Q(g_texts.tishi.wc));
+        QCOMPARE(Status(1), Q(g_texts.prompts.done));
         QCOMPARE(List()->topLevelItem(1)->toolTip(6), DoneText(m_out + "/b.mov", {}));
         QVERIFY(!List()->topLevelItem(1)->data(6, Qt::ForegroundRole).isValid());
     }
@@ -392,7 +410,7 @@ private slots:
                                  "day one/clip.mkv：源文件不完整：在 0:01 处中断，应有 0:03\n"
                                  "day two/clip.mkv：QuickTime格式的文件无法容纳On2 VP8视频")});
         QCOMPARE(Status(0), QStringLiteral("不完整"));
-        QCOMPARE(Status(1), Q(g_texts.tishi.wc));
+        QCOMPARE(Status(1), Q(g_texts.prompts.done));
         QCOMPARE(Status(2), QStringLiteral("编码不支持"));
         QVERIFY(StatusFits(0) && StatusFits(2));
         QVERIFY(m_opened.isEmpty());  // the last file failed
@@ -417,7 +435,7 @@ private slots:
         const QString message = QStringLiteral(
             "文件 b.mkv 没有旋转成功。\n原因：QuickTime格式的文件无法容纳On2 VP8视频");
         QCOMPARE(m_messages, QStringList{message});
-        QCOMPARE(Status(0), Q(g_texts.tishi.wc));
+        QCOMPARE(Status(0), Q(g_texts.prompts.done));
         QCOMPARE(Status(1), QStringLiteral("编码不支持"));
         QCOMPARE(FolderNames(m_in), (std::vector<std::string>{"a.mp4", "b.mkv"}));
         QCOMPARE(FolderNames(m_out), (std::vector<std::string>{"a.mp4"}));
@@ -447,9 +465,9 @@ private slots:
         QCOMPARE(m_messages, QStringList{QStringLiteral(
                                  "文件 b.mp4 没有旋转成功。\n原因：无法打开源文件：数据已损坏\n\n"
                                  "转换到此结束，以下文件没有旋转：\nc.mp4")});
-        QCOMPARE(Status(0), Q(g_texts.tishi.wc));
+        QCOMPARE(Status(0), Q(g_texts.prompts.done));
         QCOMPARE(Status(1), QStringLiteral("已损坏"));
-        QCOMPARE(Status(2), Q(g_texts.jiemian.zb));
+        QCOMPARE(Status(2), Q(g_texts.window.ready));
         QVERIFY(List()->GetCheck(2));
         QCOMPARE(FolderNames(m_in), (std::vector<std::string>{"a.mp4", "b.mp4", "c.mp4"}));
         QCOMPARE(ReadWholeFile(b), std::string("no longer a video"));
@@ -480,7 +498,7 @@ private slots:
         QVERIFY(!m_dlg->BatchWorkerRunning());  // waited for before anything else starts
         QCOMPARE(m_messages, QStringList());
         QVERIFY(m_opened.isEmpty());
-        QCOMPARE(Status(0), Q(g_texts.tishi.wc));
+        QCOMPARE(Status(0), Q(g_texts.prompts.done));
         QVERIFY(!List()->GetCheck(0));
         QVERIFY(List()->GetCheck(1));
         QVERIFY(List()->GetCheck(2));
@@ -509,7 +527,7 @@ private slots:
                 if (List()->indexOfTopLevelItem(item) != 0)
                     return;
                 const QString status = item->text(6);
-                if (column == 6 && status != Q(g_texts.jiemian.zb) &&
+                if (column == 6 && status != Q(g_texts.window.ready) &&
                     (statusesOfRow0.isEmpty() || statusesOfRow0.back() != status))
                     statusesOfRow0 << status;
                 unticked = unticked || !List()->GetCheck(0);
@@ -519,12 +537,12 @@ private slots:
             if (removed)
                 return;
             // No tick may look at the first file until its output is gone.
-            m_dlg->Timer1()->stop();
+            m_dlg->PollTimer()->stop();
             if (m_dlg->BatchWorkerPosition() < 1)
                 return;
             removed = true;
             QVERIFY(fs::remove(m_out + "/a.mov"));
-            m_dlg->Timer1()->start(300);
+            m_dlg->PollTimer()->start(300);
         };
         Start();
         disconnect(watch);
@@ -534,7 +552,7 @@ private slots:
         QVERIFY(!unticked);
         QCOMPARE(List()->topLevelItem(0)->toolTip(6),
                  QStringLiteral("输出文件 %1 不见了").arg(Q(m_out + "/a.mov")));
-        QCOMPARE(Status(1), Q(g_texts.tishi.wc));
+        QCOMPARE(Status(1), Q(g_texts.prompts.done));
         QVERIFY(!List()->GetCheck(1));
         QCOMPARE(FolderNames(m_in), (std::vector<std::string>{"a.mp4", "b.mp4"}));
         QCOMPARE(FolderNames(m_out), (std::vector<std::string>{"b.mp4"}));
@@ -543,6 +561,43 @@ private slots:
     // Asked to close during a batch (as on SIGTERM), the window stops the
     // batch, gives the inputs their names back and only then closes through
     // its close path; without a batch it closes at once.
+    // The batch is built from the rows, not from the cells: an unticked row
+    // stays out, and a row removed while the batch runs shifts no outcome
+    // onto another row.
+    void outcomesFindTheirRowsAfterARowIsRemovedDuringTheBatch()
+    {
+        const std::string x = Input("x.mp4");
+        const std::string a = Input("a.mp4");
+        Add({x, a});
+        CutShortInput("b.mkv");
+        const std::string c = Input("c.mp4");
+        Add({c});
+        List()->SetCheck(0, false);
+        bool removed = false;
+        m_duringBatch = [&](CAVConvertDlg*) {
+            if (removed)
+                return;
+            removed = true;
+            List()->topLevelItem(0)->setSelected(true);
+            m_dlg->DeleteSelectedRow();
+        };
+        Start();
+
+        QVERIFY(removed);
+        QCOMPARE(List()->GetItemCount(), 3);
+        QCOMPARE(List()->GetItemText(0, 0), Q(a));
+        QCOMPARE(Status(0), Q(g_texts.prompts.done));
+        QCOMPARE(Status(1), QStringLiteral("不完整"));
+        QCOMPARE(Status(2), Q(g_texts.prompts.done));
+        QVERIFY(!List()->GetCheck(0));
+        QVERIFY(List()->GetCheck(1));
+        QVERIFY(!List()->GetCheck(2));
+        QCOMPARE(ReadRotationCw(m_out + "/c.mp4"), 90);
+        QVERIFY(!fs::exists(m_out + "/x.mp4"));
+        QCOMPARE(m_messages.size(), 1);
+        QVERIFY(m_messages[0].contains(QStringLiteral("b.mkv")));
+    }
+
     void aCloseRequestDuringABatchStopsItFirst()
     {
         MediaRecipe longer;
@@ -570,7 +625,7 @@ private slots:
         QCOMPARE(inputsAtClose, (std::vector<std::vector<std::string>>{{"a.mp4", "b.mp4"}}));
         QCOMPARE(m_messages, QStringList());
         QVERIFY(m_opened.isEmpty());
-        QCOMPARE(Status(0), Q(g_texts.tishi.wc));
+        QCOMPARE(Status(0), Q(g_texts.prompts.done));
         QCOMPARE(FolderNames(m_out), (std::vector<std::string>{"a.mp4"}));
         // The close path wrote the settings.
         QVERIFY(ReadWholeFile(m_root + "/exe/setting.ini").find("[JOIN]") != std::string::npos);
@@ -618,10 +673,10 @@ private slots:
             closed = true;
             // Captions come from the language file; [DIR] open is absent.
             QCOMPARE(progress->windowTitle(), Q(g_texts.application.name));
-            QCOMPARE(progress->findChild<QLabel*>("static1158")->text(), Q(g_texts.jiemian.dqwj));
-            QCOMPARE(progress->findChild<QLabel*>("static1159")->text(), Q(g_texts.jiemian.zgwj));
-            QCOMPARE(progress->StopButton()->text(), Q(g_texts.jiemian.tz));
-            QCOMPARE(progress->StopButton()->toolTip(), Q(g_texts.jiemian.tz));
+            QCOMPARE(progress->findChild<QLabel*>("fileCaption")->text(), Q(g_texts.window.currentFile));
+            QCOMPARE(progress->findChild<QLabel*>("batchCaption")->text(), Q(g_texts.window.overall));
+            QCOMPARE(progress->StopButton()->text(), Q(g_texts.window.stop));
+            QCOMPARE(progress->StopButton()->toolTip(), Q(g_texts.window.stop));
             QVERIFY(progress->OpenFolderCheck()->isChecked());
             progress->close();
         };
@@ -692,7 +747,7 @@ private slots:
         Start();
         QVERIFY(dropped);
         QCOMPARE(m_fileErrors, QStringList());
-        QCOMPARE(Status(1), Q(g_texts.tishi.wc));
+        QCOMPARE(Status(1), Q(g_texts.prompts.done));
         QCOMPARE(List()->GetItemText(1, 8), Q(m_out + "/b(0).mov"));
         QCOMPARE(FolderNames(m_out), (std::vector<std::string>{"a.mp4", "b.mov", "b.mp4"}));
         QCOMPARE(ReadWholeFile(m_out + "/b.mov"), std::string("mine"));
@@ -709,7 +764,7 @@ private slots:
         fs::create_directory(m_root + "/exe/pending-names.txt");
         Start();
         QCOMPARE(m_messages, QStringList());
-        QCOMPARE(Status(0), Q(g_texts.tishi.wc));
+        QCOMPARE(Status(0), Q(g_texts.prompts.done));
         QCOMPARE(FolderNames(m_in), (std::vector<std::string>{"a.mp4"}));
         QCOMPARE(FolderNames(m_out), (std::vector<std::string>{"a.mp4"}));
     }
@@ -747,7 +802,7 @@ private slots:
     void startChecksShowTheirMessages()
     {
         Start();
-        QCOMPARE(m_messages, QStringList{Q(g_texts.tishi.qxtjsp)});
+        QCOMPARE(m_messages, QStringList{Q(g_texts.prompts.addVideosFirst)});
 
         const std::string a = Input("a.mp4");
         Add({a});
@@ -759,7 +814,7 @@ private slots:
         List()->SetCheck(0, true);
         m_messages.clear();
         Start("");
-        QCOMPARE(m_messages, QStringList{Q(g_texts.tishi.mlbcz)});
+        QCOMPARE(m_messages, QStringList{Q(g_texts.prompts.folderMissing)});
         QVERIFY(m_questions.isEmpty());
         QCOMPARE(FolderNames(m_in), (std::vector<std::string>{"a.mp4"}));
     }
@@ -778,7 +833,7 @@ private slots:
         QVERIFY(!fs::exists(m_root + "/new"));
         QCOMPARE(m_messages, QStringList());
         QVERIFY(!m_dlg->ProgressDialog());
-        QCOMPARE(Status(0), Q(g_texts.jiemian.zb));
+        QCOMPARE(Status(0), Q(g_texts.window.ready));
 
         // Yes: made with its parent, and the batch goes on into it.
         m_answer = true;
@@ -786,14 +841,14 @@ private slots:
         QCOMPARE(m_questions.size(), 2);
         QCOMPARE(m_messages, QStringList());
         QCOMPARE(FolderNames(wanted), (std::vector<std::string>{"a.mp4"}));
-        QCOMPARE(Status(0), Q(g_texts.tishi.wc));
+        QCOMPARE(Status(0), Q(g_texts.prompts.done));
 
         // A relative path is never offered: where it would land is anyone's guess.
         List()->SetCheck(0, true);
         m_messages.clear();
         Start("relative/folder");
         QCOMPARE(m_questions.size(), 2);
-        QCOMPARE(m_messages, QStringList{Q(g_texts.tishi.mlbcz)});
+        QCOMPARE(m_messages, QStringList{Q(g_texts.prompts.folderMissing)});
     }
 
     void aFolderThatCannotBeMadeSaysWhy()
@@ -820,7 +875,7 @@ private slots:
         const std::string typed = m_root + "/typed";
         fs::create_directories(typed);
         Start(typed);
-        QCOMPARE(Status(0), Q(g_texts.tishi.wc));
+        QCOMPARE(Status(0), Q(g_texts.prompts.done));
         QCOMPARE(ReadText(m_root + "/exe/setting.ini", "PATH", "name", ""), typed);
         QComboBox* combo = m_dlg->OutputCombo();
         QCOMPARE(combo->count(), 1);

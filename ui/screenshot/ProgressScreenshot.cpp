@@ -61,7 +61,7 @@ int main(int argc, char* argv[])
         if (saved || !progress || !progress->isVisible())
             return;
         if (dialog.BatchWorkerPosition() < 1 ||
-            !progress->m_batchText->text().startsWith(QLatin1Char('1')))
+            !progress->BatchLine()->text().startsWith(QLatin1Char('1')))
             return;
         saved = progress->grab().save(picture);
         progress->StopButton()->click();

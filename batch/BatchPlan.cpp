@@ -3,6 +3,7 @@
 #include "batch/FileNames.h"
 #include "batch/NameJournal.h"
 #include "engine/ConversionJob.h"
+#include "engine/OutputContainer.h"
 #include "files/NameBack.h"
 #include "files/SafeMove.h"
 
@@ -123,6 +124,8 @@ PreparedBatch PrepareBatch(const std::vector<TickedRow>& rows, const std::string
         file.input = row.path;
         file.source = row.path;
         file.duration_s = ParseDuration(row.durationText) / 1000.0;
+        // Judged under the input's own name, before anything moves.
+        const std::string outputExtension = OutputExtensionFor(row.path);
 
         const std::string ext = LowerExtension(row.path);
         if (ext.empty()) {
@@ -157,10 +160,14 @@ PreparedBatch PrepareBatch(const std::vector<TickedRow>& rows, const std::string
             }
         }
 
-        // The output keeps the input's stem and is written under a .mov
-        // name (a .MOV input's own extension) until it is done.
+        // The output keeps the input's stem. The remux way's output gets
+        // its container's extension at once; a byte-exact copy is written
+        // under a .mov name (a .MOV input's own extension) until it is done.
+        file.finalExtension = outputExtension;
         const std::string workingExt =
-            ext == ".mov" ? row.path.substr(ExtensionDot(row.path)) : std::string(".mov");
+            !outputExtension.empty() ? "." + outputExtension
+            : ext == ".mov"          ? row.path.substr(ExtensionDot(row.path))
+                                     : std::string(".mov");
         ChooseOutput(file, outputFolder + "/" + FileStem(row.path) + workingExt, taken);
         batch.files.push_back(std::move(file));
     }
@@ -181,7 +188,10 @@ std::vector<BatchFile> PlanWithoutRenames(const std::vector<std::string>& inputs
         file.row = static_cast<int>(files.size());
         file.input = input;
         file.source = input;
-        ChooseOutput(file, folder + FileStem(input) + ".mov", taken);
+        // As PrepareBatch names it.
+        file.finalExtension = OutputExtensionFor(input);
+        const std::string ext = file.finalExtension.empty() ? "mov" : file.finalExtension;
+        ChooseOutput(file, folder + FileStem(input) + "." + ext, taken);
         files.push_back(std::move(file));
     }
     return files;

@@ -54,7 +54,10 @@ struct BatchFile {
     int row = -1;        // the caller's number of the input (TickedRow::row)
     std::string input;   // the input's own name
     std::string source;  // the name the worker reads: a temporary .mov name or the input itself
-    std::string output;  // the .mov name (a .MOV input's own) the worker is to write
+    // The name the worker is to write: for a file the remux way writes, its
+    // final name (.mov or .mp4 as the container); for one copied byte for
+    // byte, a working .mov name (a .MOV input's own).
+    std::string output;
     double duration_s = 0.0;
     bool renamed = false;  // source is a temporary name
     // The output's final name without its extension: the free name for the
@@ -62,6 +65,10 @@ struct BatchFile {
     // batch began, not counting the names the batch itself handed out.
     // Empty: output without its extension.
     std::string finalBase = {};
+    // The output's final extension without its dot: the container the
+    // remux way writes ("mov", "mp4"); empty: the input's own extension (a
+    // file copied byte for byte keeps its container).
+    std::string finalExtension = {};
 };
 
 // The file moves of a batch start, replaceable in tests. move returns 0 or
@@ -93,7 +100,8 @@ struct PreparedBatch {
 
 // Gives every input that is not a .mov file a free temporary .mov name in
 // its own folder (journal entry first, then the move) and chooses a free
-// output name in outputFolder for every input. No two positions of the
+// output name in outputFolder for every input, whose extension says the
+// container the worker will write (engine's OutputExtensionFor). No two positions of the
 // batch get the same temporary or output name, and none is the name of an
 // existing file. An input whose folder takes no new name (no write
 // permission, a read-only medium) keeps its own name and is read under it.
@@ -104,8 +112,9 @@ PreparedBatch PrepareBatch(const std::vector<TickedRow>& rows, const std::string
                            const BatchFileOps& ops);
 
 // The plan of a batch that renames no input: every input is read under its
-// own name and written under a free ".mov" name for its stem in
-// outputFolder, no two of them the same. Durations are left to the caller.
+// own name and written under a free name for its stem in outputFolder, no
+// two of them the same: ".mov" or ".mp4" as the remux way's container, a
+// working ".mov" for a file copied byte for byte. Durations are left to the caller.
 std::vector<BatchFile> PlanWithoutRenames(const std::vector<std::string>& inputs,
                                           const std::string& outputFolder);
 

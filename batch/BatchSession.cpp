@@ -231,7 +231,9 @@ void BatchSession::FinishOutput(int position, std::vector<FileError>& errors)
     }
     const std::string written = state.output->path;
     const std::string base = file.finalBase.empty() ? WithoutExtension(written) : file.finalBase;
-    outcome.moveError = MoveToFinalName(*state.output, base, ExtensionWithoutDot(file.input));
+    const std::string extension =
+        file.finalExtension.empty() ? ExtensionWithoutDot(file.input) : file.finalExtension;
+    outcome.moveError = MoveToFinalName(*state.output, base, extension);
     outcome.output = state.output->path;
     if (outcome.moveError != 0) {
         Report(written, outcome.moveError, errors);

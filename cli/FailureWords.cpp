@@ -177,6 +177,8 @@ std::string LeftOutNote(const std::vector<LeftOutStream>& streams)
     std::vector<std::string> names;
     for (const LeftOutStream& stream : streams) {
         std::string words = StreamWords(stream);
+        if (stream.what == LeftOutStream::kStereoMode)
+            words = "the stereo 3D mode of " + words;
         if (std::find(names.begin(), names.end(), words) == names.end())
             names.push_back(std::move(words));
     }

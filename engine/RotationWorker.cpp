@@ -10,6 +10,7 @@
 
 #include "engine/ConversionJob.h"
 #include "engine/iso/IsoCopyWriter.h"
+#include "engine/OutputContainer.h"
 #include "engine/PositionWork.h"
 #include "engine/remux/RemuxWriter.h"
 
@@ -30,22 +31,6 @@ void PreFileWait(const ConversionJob& job)
     }
 }
 
-// The input open for reading when it is a regular file, else -1. Nothing
-// else (a pipe a program feeds, a device) is opened: opening and closing a
-// pipe's reading end would cut off its writer before the remux reads it.
-int OpenRegularFile(const std::string& path)
-{
-    struct stat info {};
-    if (::stat(path.c_str(), &info) != 0 || !S_ISREG(info.st_mode))
-        return -1;
-    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    if (fd >= 0 && (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode))) {
-        ::close(fd);
-        return -1;
-    }
-    return fd;
-}
-
 // The way a file is written, chosen from what it is: an ISO base media
 // file the box reader takes is copied with its matrices turned; everything
 // else is remuxed.
@@ -55,8 +40,7 @@ std::unique_ptr<FileWriter> PickWriter(const ConversionJob& job, const PositionW
     if (fd < 0)
         return std::make_unique<RemuxWriter>();
     IsoInspection inspection = InspectIsoFile(fd);
-    if (inspection.verdict == IsoInspection::Verdict::kRewritable ||
-        inspection.verdict == IsoInspection::Verdict::kCutShort)
+    if (TakesByteExactWay(inspection))
         return std::make_unique<IsoCopyWriter>(fd, std::move(inspection));
     ::close(fd);
     return std::make_unique<RemuxWriter>();

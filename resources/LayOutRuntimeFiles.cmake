@@ -1,7 +1,8 @@
 # Lays out languages/ and a default setting.ini in DEST_DIR.
 # Inputs: SOURCE_DIR (this folder), DEST_DIR, LANGUAGE_FILES (list of names
 # under SOURCE_DIR/languages), HELP_URL (the [APPLICATION] url to write),
-# INSTALLING (optional: also report what was left as it was).
+# INSTALLING (optional: also report what was left as it was), README
+# (optional: a file to copy to DEST_DIR/README.md, refreshed when it differs).
 foreach(var SOURCE_DIR DEST_DIR LANGUAGE_FILES HELP_URL)
     if(NOT DEFINED ${var})
         message(FATAL_ERROR "LayOutRuntimeFiles: ${var} is not set")
@@ -25,6 +26,10 @@ foreach(name IN LISTS LANGUAGE_FILES)
         message(STATUS "Up-to-date: ${target}")
     endif()
 endforeach()
+
+if(DEFINED README AND NOT README STREQUAL "")
+    file(COPY_FILE "${README}" "${DEST_DIR}/README.md" ONLY_IF_DIFFERENT)
+endif()
 
 # Never overwrite a setting.ini that is there, nor anything else under
 # that name (a link, a folder).

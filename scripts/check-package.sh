@@ -58,6 +58,9 @@ trap 'rm -rf "$WORK"' EXIT
 dpkg-deb -x "$DEB" "$WORK/root"
 grep -q '^url=file:///usr/share/doc/FennexAVConverter/README.md' \
     "$WORK/root/usr/share/FennexAVConverter/languages/chinese.ini" || fail "help link"
+# The default setting.ini names no language file: the desktop's locale picks one.
+grep -q '^file=$' "$WORK/root/usr/share/FennexAVConverter/setting.ini" \
+    || fail "the default setting.ini names a language file"
 desktop-file-validate "$WORK/root/usr/share/applications/FennexAVConverter.desktop"
 appstreamcli validate --no-net "$WORK/root/usr/share/metainfo/org.fennex.FennexAVConverter.metainfo.xml"
 
@@ -87,7 +90,7 @@ run timeout --preserve-status -k 30 -s TERM 5 $AS_USER "$BIN/FennexAVConverter" 
     || { cat "$WORK/window.log" >&2; fail "the window did not start and close"; }
 [ -f "$USER_INI" ] || fail "no $USER_INI"
 [ "$(stat -c %u "$USER_INI")" = "$(stat -c %u "$HOME_DIR")" ] || fail "setting.ini owned by another user"
-grep -q '^file=chinese.ini' "$USER_INI" || fail "setting.ini is not the default's copy"
+grep -q '^file=$' "$USER_INI" || fail "setting.ini is not the default's copy"
 grep -q '^samplerate=0' "$USER_INI" || fail "the close did not write the presets"
 echo "check-package: the window started and closed as $(stat -c %U "$USER_INI"); $USER_INI made"
 

@@ -18,6 +18,9 @@ PACKAGES="
 # loop device for the reflink copy (xfsprogs, filefrag from e2fsprogs).
 PACKAGES="$PACKAGES gstreamer1.0-tools gstreamer1.0-plugins-base gstreamer1.0-plugins-good
   gstreamer1.0-plugins-bad gstreamer1.0-libav xfsprogs e2fsprogs util-linux"
+# H.264 transport streams as cameras write them (open GOPs, B-frames,
+# interlacing: GStreamer's x264enc).
+PACKAGES="$PACKAGES gstreamer1.0-plugins-ugly"
 # The Debian package and its checks: cpack's dependency list
 # (dpkg-shlibdeps), the menu entry's and the AppStream data's validators.
 PACKAGES="$PACKAGES dpkg-dev desktop-file-utils appstream"

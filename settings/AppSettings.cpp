@@ -7,6 +7,11 @@ std::string ReadLanguageFileName(const std::string& iniPath)
     return ReadText(iniPath, "LANGUAGE", "file", "");
 }
 
+bool WriteLanguageFileName(const std::string& iniPath, const std::string& file)
+{
+    return WriteText(iniPath, "LANGUAGE", "file", file);
+}
+
 std::string ReadOutputFolder(const std::string& iniPath)
 {
     return ReadText(iniPath, "PATH", "name", "");

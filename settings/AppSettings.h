@@ -7,8 +7,10 @@
 // SettingsFilePath().
 
 // [LANGUAGE] file: the language file's name in the languages folder; empty
-// when missing. The program never writes it.
+// when missing (LanguageChoice.h then picks one by the desktop's locale).
+// Written when the user picks a language in the window.
 std::string ReadLanguageFileName(const std::string& iniPath);
+bool WriteLanguageFileName(const std::string& iniPath, const std::string& file);
 
 // [PATH] name: the output folder; empty when missing.
 std::string ReadOutputFolder(const std::string& iniPath);

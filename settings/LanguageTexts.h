@@ -4,7 +4,8 @@
 #include <utility>
 #include <vector>
 
-// File name of the current language file, from setting.ini [LANGUAGE] file.
+// File name of the current language file: the one setting.ini [LANGUAGE]
+// file names, else the one for the desktop's locale (LanguageChoice.h).
 extern std::string g_languageFile;
 
 // One text per key of the language catalogue, grouped by section.
@@ -18,6 +19,9 @@ struct LanguageTexts {
         // The locale of the file's language ("zh_CN", "en"), for the
         // desktop's own dialogs; empty when the file does not say.
         std::string locale;
+        // The language's own name ("English", "简体中文"), for the choice of
+        // languages; empty when the file does not say.
+        std::string language;
     } application;
     struct Jiemian {
         std::string zysybrj, ywj, spgs, spcd, spdx, zl, zt, zb, symtwj, sywj, ywjyy, dqwj, zgwj, tz;
@@ -25,6 +29,8 @@ struct LanguageTexts {
         // label, the heading of the bit-rate column, the progress dialog's
         // check box and the title of the folder chooser.
         std::string szxzjd, ssz90, ssz180, ssz270, scml, spzl, wcdkwjj, xzscml;
+        // The link that opens the choice of languages.
+        std::string jmyy;
     } jiemian;
     struct Tishi {
         std::string wj, wx, qxtjsp, mlbcz, wjwc, wjwczg, wj1, wc, sb, hbsb;
@@ -45,11 +51,17 @@ struct LanguageTexts {
         std::string dgwj, wjyy, yy;
         // A done file's note of what it left out, %1 for the streams' names.
         std::string wbl;
+        // A done file's tip: the name of its new file (%1).
+        std::string xwj;
+        // A language chosen in the window cannot be kept in setting.ini (%1).
+        std::string yywfbc;
     } tishi;
     struct Hint {
         std::string hbcygwj, tjspwj, sc;
         // The file list, the remove-all button.
         std::string tfwj, scsywj;
+        // The link to the choice of languages.
+        std::string xzyy;
     } hint;
     // The captions of the bitmap buttons: add, remove, remove all, start,
     // open folder, browse. A blank in a caption is where it may break into
@@ -85,7 +97,7 @@ struct LanguageTexts {
         std::string kjbz, wjtd, mqx, zd, sjsh, nc, io, bcz, tqjs, bzc;
         // A stream by its codec's name (%1): video, sound, subtitles; the
         // name of an unknown codec; the joints of a list of streams.
-        std::string sp, yp, zm, wzbm, lbfg, lbzh;
+        std::string sp, yp, zm, wzbm, lbfg, lbzh, ltms;
         // A few words for the status column, by step and by cause.
         std::string ddk, ddq, djm, dsc, dbrn, dcj, dmc, dfg, ddc, dxr, dbwz, dnc, dxz, dbj, dkj,
             dtd, dqx, dzd, dsh, dio, dbcz, dbzc;

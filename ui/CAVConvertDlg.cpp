@@ -3,6 +3,7 @@
 #include "controls/CLabel.h"
 #include "settings/AppFolders.h"
 #include "settings/AppSettings.h"
+#include "settings/LanguageChoice.h"
 #include "settings/LanguageTexts.h"
 #include "ui/CFennexAVConverterDlg.h"
 #include "ui_CAVConvertDlg.h"
@@ -85,7 +86,7 @@ bool CAVConvertDlg::OnInitDialog()
     // taken from the main dialog's copies.
     const std::string ini = SettingsFilePath();
     LanguageTexts texts;
-    ReadLanguageTexts(LanguageFilePath(ReadLanguageFileName(ini)), texts);
+    ReadLanguageTexts(LanguageFilePath(LanguageFileInUse(ini)), texts);
     m_ui->check1148->setChecked(ReadOpenFolderAfterBatch(ini));
 
     const QString tz = QString::fromStdString(texts.jiemian.tz);

@@ -13,12 +13,16 @@
 #include "engine/ConversionJob.h"
 #include "settings/AppFolders.h"
 #include "settings/AppSettings.h"
+#include "settings/HelpFile.h"
+#include "settings/LanguageChoice.h"
 #include "settings/LanguageTexts.h"
 #include "ui/AddRefusalText.h"
 #include "ui/DesktopHooks.h"
 #include "ui/FileListColumns.h"
 #include "ui/FileRowTexts.h"
 #include "ui/FolderChoices.h"
+#include "ui/LanguageMenu.h"
+#include "ui/RowStatus.h"
 #include "ui/StatusColumn.h"
 
 #include <QApplication>
@@ -102,7 +106,7 @@ bool CFennexAVConverterDlg::OnInitDialog()
     setWindowIcon(m_icon);
 
     const std::string ini = SettingsFilePath();
-    g_languageFile = ReadLanguageFileName(ini);
+    g_languageFile = LanguageFileInUse(ini);
     m_outputFolder = Q(ReadOutputFolder(ini));
     m_openFolderWhenDone = ReadOpenFolderAfterBatch(ini);
     m_presetIndex = ReadPresetIndexes(ini);
@@ -114,6 +118,7 @@ bool CFennexAVConverterDlg::OnInitDialog()
     SetUpTooltips();
     SetUpButtonFaces();
     SetUpAccessibleNames();
+    m_languageMenu = new LanguageMenu(*HelpLink(), [this] { RedrawLanguageTexts(); });
 
     RecoverInterruptedBatch();
     m_ui->radio1256->setChecked(true);
@@ -208,7 +213,7 @@ void CFennexAVConverterDlg::LoadLanguageTexts()
                           QStringLiteral("WenQuanYi Micro Hei")});
     linkFont.setPointSize(10);
     link->setFont(linkFont);
-    link->SetTarget(Q(g_texts.application.url));
+    link->SetTarget(Q(HelpTarget(g_texts.application.url)));
     link->SetUnderlineMode(1);
     link->SetPointerCursor(nullptr);
 
@@ -256,7 +261,11 @@ void CFennexAVConverterDlg::SetUpButtonFaces()
     m_ui->button1099->SetBitmaps(345, 295, 295, 345);
     m_ui->button1099->update();
     m_ui->button1286->SetBitmaps(340, 268, 268, 340);
+    SetUpButtonCaptions();
+}
 
+void CFennexAVConverterDlg::SetUpButtonCaptions()
+{
     // The artwork leaves room for the caption, drawn in the window's language.
     const LanguageTexts::Anniu& captions = g_texts.anniu;
     const ButtonCaptionStyle list = ButtonCaptionStyle::ListButton();
@@ -266,6 +275,16 @@ void CFennexAVConverterDlg::SetUpButtonFaces()
     m_ui->button1099->SetCaption(Q(captions.ks), ButtonCaptionStyle::StartButton());
     m_ui->button1286->SetCaption(Q(captions.dkml), ButtonCaptionStyle::SmallButton(96, true));
     m_ui->button1076->SetCaption(Q(captions.ll), ButtonCaptionStyle::SmallButton(63, false));
+}
+
+void CFennexAVConverterDlg::RedrawLanguageTexts()
+{
+    LoadLanguageTexts();
+    SetUpTooltips();
+    SetUpButtonCaptions();
+    SetUpAccessibleNames();
+    RewordRowStatuses(*FileList());
+    FitStatusColumn();
 }
 
 void CFennexAVConverterDlg::SetUpAccessibleNames()
@@ -594,7 +613,7 @@ void CFennexAVConverterDlg::AppendFileRow(const QString& path, int row)
     list->SetItemText(row, kColumnSize, Q(texts.size));
     list->SetItemText(row, kColumnBitRate, Q(texts.bit_rate));
     list->SetItemText(row, kColumnFrameRate, Q(texts.frame_rate));
-    list->SetItemText(row, kColumnStatus, Q(g_texts.jiemian.zb));
+    ShowRowStatus(*list->topLevelItem(row), RowStatus{});
     list->SetItemText(row, kColumnProfile, Q(texts.profile));
     list->SetCheck(row, true);
     list->viewport()->update();

@@ -16,6 +16,7 @@ class CAVConvertDlg;  // forward declaration; the member below is a pointer
 class CCheckListCtrl;
 class CControlButton;
 class CHyperLink;
+class LanguageMenu;
 class QComboBox;
 class QRadioButton;
 class QTimer;
@@ -45,6 +46,10 @@ public:
     // Applies g_texts (after reading them from the language file) to the
     // title, the help link and the column headings.
     void LoadLanguageTexts();
+    // Words every text of the window again from g_languageFile: title,
+    // links, headings, labels, button captions, tooltips and the status of
+    // the rows already listed. The language menu calls it after a switch.
+    void RedrawLanguageTexts();
 
     // Copies combo 1077's text into m_outputFolder (save) or shows
     // m_outputFolder in the combo's edit field (!save).
@@ -69,6 +74,7 @@ public:
     CControlButton* BrowseButton() const;      // 1076
     CControlButton* OpenFolderButton() const;  // 1286
     CHyperLink* HelpLink() const;              // 1180
+    LanguageMenu* Languages() const { return m_languageMenu; }
     QComboBox* OutputCombo() const;            // 1077
     QRadioButton* Rotate90Radio() const;       // 1256
     QRadioButton* Rotate180Radio() const;      // 1007
@@ -158,6 +164,7 @@ private:
     void SetUpFileList();
     void SetUpColours();
     void SetUpButtonFaces();
+    void SetUpButtonCaptions();
     void SetUpTooltips();
     void SetUpAccessibleNames();
     void WatchDeleteKey();
@@ -173,6 +180,7 @@ private:
     std::unique_ptr<Ui::CFennexAVConverterDlg> m_ui;
     PresetIndexes m_presetIndex{};
     QIcon m_icon;
+    LanguageMenu* m_languageMenu = nullptr;  // a child object
     // Moving the window by a free spot: pending from the press until the
     // pointer has moved the drag distance, then moving until the button is
     // released or found no longer held.

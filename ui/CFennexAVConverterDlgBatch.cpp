@@ -20,6 +20,7 @@
 #include "ui/FileListColumns.h"
 #include "ui/FolderChoices.h"
 #include "ui/ProgressTexts.h"
+#include "ui/RowStatus.h"
 #include "ui/StatusColumn.h"
 
 #include <QApplication>
@@ -273,8 +274,8 @@ void CFennexAVConverterDlg::OnTimer()
 }
 
 // Marks the rows of positions the session has just settled, each once and
-// from its settled outcome: a done row says so, says in the tooltip of its
-// status what its file left out and is unticked; a failed one shows a few
+// from its settled outcome: a done row says so, names its new file and
+// what that file left out in the tooltip of its status, and is unticked; a failed one shows a few
 // words of why in its status, in the failure colour, and the whole reason
 // in the tooltip (elsewhere the list shows its own); a stopped or unreached
 // row keeps its status and its tick.
@@ -291,14 +292,8 @@ void CFennexAVConverterDlg::MarkSettledRows(const std::vector<int>& positions)
             (outcome.kind != PositionOutcome::kDone && outcome.kind != PositionOutcome::kFailed))
             continue;
         const bool done = outcome.kind == PositionOutcome::kDone;
-        list->SetItemText(row, kColumnStatus,
-                          done ? Q(g_texts.tishi.wc) : ShortFailureText(outcome.failure));
-        item->setToolTip(kColumnStatus,
-                         done ? LeftOutText(outcome.leftOut) : FailureText(outcome.failure));
-        if (done)
-            item->setData(kColumnStatus, Qt::ForegroundRole, QVariant());
-        else
-            item->setForeground(kColumnStatus, FailedStatusColour());
+        ShowRowStatus(*item, done ? RowStatus{RowStatus::kDone, {}, outcome.leftOut, outcome.output}
+                                  : RowStatus{RowStatus::kFailed, outcome.failure, {}, {}});
         if (done)
             list->SetCheck(row, false);
         marked = true;

@@ -238,11 +238,22 @@ QString StreamText(int codecId, int mediaType)
     return Filled(kind, {name});
 }
 
+QString DoneText(const std::string& output, const std::vector<LeftOutStream>& streams)
+{
+    QString text = Filled(g_texts.tishi.xwj, {Q(output)});
+    const QString leftOut = LeftOutText(streams);
+    if (!leftOut.isEmpty())
+        text += QLatin1Char('\n') + leftOut;
+    return text;
+}
+
 QString LeftOutText(const std::vector<LeftOutStream>& streams)
 {
     QStringList names;
     for (const LeftOutStream& stream : streams) {
-        const QString name = StreamText(stream.codec_id, stream.media_type);
+        QString name = StreamText(stream.codec_id, stream.media_type);
+        if (stream.what == LeftOutStream::kStereoMode)
+            name = Filled(g_texts.shibai.ltms, {name});
         if (!names.contains(name))
             names << name;
     }

@@ -28,3 +28,7 @@ QString StreamText(int codecId, int mediaType);
 // The note beside a done file whose output left streams out ([TISHI] wbl,
 // the streams named once each); empty for none.
 QString LeftOutText(const std::vector<LeftOutStream>& streams);
+
+// The tip of a done file's status: its new file's name ([TISHI] xwj), and
+// on a line of its own what it left out, if anything.
+QString DoneText(const std::string& output, const std::vector<LeftOutStream>& streams);

@@ -1,26 +1,41 @@
 #include "ui/QtTranslations.h"
 
 #include "settings/AppFolders.h"
-#include "settings/AppSettings.h"
 #include "settings/IniFile.h"
+#include "settings/LanguageChoice.h"
 #include "settings/LanguageTexts.h"
 
 #include <QCoreApplication>
 #include <QLibraryInfo>
 #include <QLocale>
+#include <QPointer>
 #include <QTranslator>
+
+namespace {
+
+// The translator the last call installed; null once it is gone.
+QPointer<QTranslator>& Installed()
+{
+    static QPointer<QTranslator> translator;
+    return translator;
+}
+
+}  // namespace
 
 QString CurrentLanguageLocale()
 {
-    const std::string file = ReadLanguageFileName(SettingsFilePath());
-    if (file.empty())
-        return {};
+    const std::string file = LanguageFileInUse(SettingsFilePath());
     const std::string key = ReadText(LanguageFilePath(file), "APPLICATION", "locale", "");
     return QString::fromStdString(LanguageLocale(file, key));
 }
 
 QTranslator* InstallQtTranslations(QCoreApplication& app, const QString& locale)
 {
+    if (QTranslator* earlier = Installed()) {
+        QCoreApplication::removeTranslator(earlier);
+        delete earlier;
+    }
+    QLocale::setDefault(QLocale::system());
     if (locale.isEmpty())
         return nullptr;
     const QLocale language(locale);
@@ -34,5 +49,6 @@ QTranslator* InstallQtTranslations(QCoreApplication& app, const QString& locale)
         return nullptr;
     }
     app.installTranslator(translator);
+    Installed() = translator;
     return translator;
 }

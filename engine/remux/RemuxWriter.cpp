@@ -3,6 +3,7 @@
 #include "engine/remux/ContainerMetadata.h"
 #include "engine/DisplayRotation.h"
 #include "engine/InputCompleteness.h"
+#include "engine/OutputContainer.h"
 #include "engine/PositionWork.h"
 #include "engine/remux/StreamCarriage.h"
 #include "engine/StreamExclusion.h"
@@ -17,6 +18,7 @@
 extern "C" {
 #include <libavcodec/avcodec.h>
 #include <libavformat/avformat.h>
+#include <libavutil/intreadwrite.h>
 #include <libavutil/opt.h>
 }
 
@@ -31,12 +33,6 @@ bool Excluded(const AVStream* stream, unsigned stream_count)
 bool IsVideoOrAudio(const AVCodecParameters* par)
 {
     return par->codec_type == AVMEDIA_TYPE_VIDEO || par->codec_type == AVMEDIA_TYPE_AUDIO;
-}
-
-// The video and sound streams the output must carry, packet for packet.
-bool Copied(const AVStream* stream, unsigned stream_count)
-{
-    return IsVideoOrAudio(stream->codecpar) && !Excluded(stream, stream_count);
 }
 
 // Of a sound or subtitle stream's tags only its language and its title
@@ -100,6 +96,18 @@ bool KeepCue(AVPacket* packet)
     return true;
 }
 
+// The samples a sound packet's decoder is to drop from the end of its
+// frame (Matroska's DiscardPadding, an MP4 edit list's end), 0 for none.
+int EndTrim(const AVPacket* packet)
+{
+    std::size_t size = 0;
+    const std::uint8_t* skip = av_packet_get_side_data(packet, AV_PKT_DATA_SKIP_SAMPLES, &size);
+    if (!skip || size < 8)
+        return 0;
+    const std::uint32_t end = AV_RL32(skip + 4);
+    return end <= INT32_MAX ? static_cast<int>(end) : 0;
+}
+
 double Seconds(std::int64_t ts, AVRational tb)
 {
     return static_cast<double>(ts) * tb.num / tb.den;
@@ -150,14 +158,15 @@ std::optional<FileWriter::Next> RemuxWriter::Prepare()
 
     // The container follows what the video and sound need, whatever the
     // output's name; decided before the output file exists.
-    std::vector<const AVStream*> copied;
-    for (unsigned s = 0; s < input_->nb_streams; ++s) {
-        if (Copied(input_->streams[s], input_->nb_streams))
-            copied.push_back(input_->streams[s]);
-    }
-    ContainerChoice choice = ChooseContainer(copied);
+    OutputContainer choice = OutputContainerFor(input_);
     if (choice.refusal.failed())
         return fail(std::move(choice.refusal), Next::kNextFile);
+    if (choice.stereo_lost)
+        work.NoteLeftOut({choice.stereo_codec_id, AVMEDIA_TYPE_VIDEO, LeftOutStream::kStereoMode});
+    if (choice.lost_cover >= 0)
+        work.NoteLeftOut({input_->streams[choice.lost_cover]->codecpar->codec_id,
+                          AVMEDIA_TYPE_VIDEO});
+    cover_stream_ = choice.cover_stream;
     ret = avformat_alloc_output_context2(&output_, choice.format, nullptr, nullptr);
     if (ret < 0 || !output_)
         return fail(WithCode(Failure::kSetUpOutput, ret < 0 ? ret : AVERROR(ENOMEM)),
@@ -226,7 +235,7 @@ Failure RemuxWriter::CreateOutputStreams()
                 slots_[s].output_index = n++;
             continue;
         }
-        if (!Copied(in, input_->nb_streams))
+        if (!CopiedStream(input_, s))
             continue;
         slots_[s].output_index = n;
         AVStream* out = avformat_new_stream(output_, nullptr);
@@ -279,7 +288,9 @@ Failure RemuxWriter::CreateOutputStreams()
         start_.Offer(in->start_time, in->time_base.num, in->time_base.den);
         ++n;
     }
-    shifts_.assign(static_cast<std::size_t>(n), TimestampShift{});
+    if (Failure why = CreateCoverStream(n); why.failed())
+        return why;
+    shifts_.assign(output_->nb_streams, TimestampShift{});
     AssignProgress();
     if (const int ret = CopyContainerMetadata(); ret < 0)
         return failed(ret);
@@ -310,7 +321,7 @@ Failure RemuxWriter::CreateSubtitleStream(unsigned s, bool& created)
         for (unsigned k = 0; k < input_->nb_streams && width == 0; ++k) {
             const AVCodecParameters* video = input_->streams[k]->codecpar;
             if (video->codec_type == AVMEDIA_TYPE_VIDEO &&
-                Copied(input_->streams[k], input_->nb_streams)) {
+                CopiedStream(input_, k)) {
                 width = video->width;
                 height = video->height;
             }
@@ -361,6 +372,29 @@ Failure RemuxWriter::CreateSubtitleStream(unsigned s, bool& created)
     return Failure{};
 }
 
+Failure RemuxWriter::CreateCoverStream(int output_index)
+{
+    const int s = cover_stream_;
+    if (s < 0)
+        return Failure{};
+    const AVStream* in = input_->streams[s];
+    AVStream* out = avformat_new_stream(output_, nullptr);
+    if (!out)
+        return WithCode(Failure::kSetUpOutput, AVERROR(ENOMEM));
+    if (const int ret = avcodec_parameters_copy(out->codecpar, in->codecpar); ret < 0)
+        return WithCode(Failure::kSetUpOutput, ret);
+    out->codecpar->codec_tag = 0;
+    out->time_base = in->time_base;
+    // The muxer writes a picture stream so marked into the item list's
+    // covr instead of a track.
+    out->disposition = AV_DISPOSITION_ATTACHED_PIC;
+    StreamSlot& slot = slots_[static_cast<std::size_t>(s)];
+    slot.output_index = output_index;
+    slot.media_type = AVMEDIA_TYPE_VIDEO;
+    slot.cover = true;
+    return Failure{};
+}
+
 // Every audio stream and every video stream moves the progress, except
 // that when the input's first two streams are both copied video, only the
 // first of those does and no further video stream.
@@ -368,12 +402,12 @@ void RemuxWriter::AssignProgress()
 {
     auto copiedVideo = [this](std::size_t s) {
         return s < slots_.size() && slots_[s].output_index >= 0 &&
-               slots_[s].media_type == AVMEDIA_TYPE_VIDEO;
+               slots_[s].media_type == AVMEDIA_TYPE_VIDEO && !slots_[s].cover;
     };
     const bool twoStreams = copiedVideo(0) && copiedVideo(1);
     for (std::size_t s = 0; s < slots_.size(); ++s) {
         StreamSlot& slot = slots_[s];
-        if (slot.output_index >= 0)
+        if (slot.output_index >= 0 && !slot.cover)
             slot.drives_progress = slot.media_type == AVMEDIA_TYPE_AUDIO || !twoStreams || s == 0;
     }
 }
@@ -463,6 +497,12 @@ bool RemuxWriter::AdjustPacket(AVPacket* packet, StreamSlot& slot)
         frame_samples = av_get_audio_frame_duration2(in->codecpar, packet->size);
         if (frame_samples <= 0)
             frame_samples = in->codecpar->frame_size;
+        // Opus tells its frame's length only in the packet's duration,
+        // whole milliseconds in Matroska, as its frames are (but 2.5 ms).
+        if (frame_samples <= 0 && in->codecpar->codec_id == AV_CODEC_ID_OPUS &&
+            packet->duration > 0)
+            frame_samples = static_cast<int>(
+                av_rescale_q(packet->duration, in->time_base, AVRational{1, sample_rate}));
     }
     if (frame_samples > 0) {
         // Sound stored with coarse times (Matroska's milliseconds) gets the
@@ -476,6 +516,15 @@ bool RemuxWriter::AdjustPacket(AVPacket* packet, StreamSlot& slot)
         packet->pts = av_rescale_q_rnd(packet->pts, in->time_base, out->time_base, rounding);
         packet->dts = av_rescale_q_rnd(packet->dts, in->time_base, out->time_base, rounding);
         packet->duration = av_rescale_q(packet->duration, in->time_base, out->time_base);
+    }
+    if (slot.media_type == AVMEDIA_TYPE_AUDIO && sample_rate > 0 && packet->duration > 0) {
+        // The samples the input trims from the end of the sound (the
+        // encoder's padding) end the output's last sample early, and so
+        // its edit list.
+        const std::int64_t trim = av_rescale_q(EndTrim(packet), AVRational{1, sample_rate},
+                                               out->time_base);
+        if (trim > 0 && trim < packet->duration)
+            packet->duration -= trim;
     }
     packet->pos = -1;
 
@@ -548,7 +597,11 @@ void RemuxWriter::CopyAndComplete()
             }
         }
         PublishProgress();
-        if (!AdjustPacket(packet_, slot)) {
+        if (slot.cover) {
+            packet_->pts = packet_->dts = 0;
+            packet_->duration = 0;
+            packet_->pos = -1;
+        } else if (!AdjustPacket(packet_, slot)) {
             av_packet_unref(packet_);
             continue;
         }

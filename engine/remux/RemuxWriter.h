@@ -45,6 +45,9 @@ private:
         // Text subtitles: what turns their cues into timed text.
         std::unique_ptr<TimedTextConverter> timed_text;
         bool drives_progress = false;
+        // The picture that becomes the output's cover: its one packet is
+        // written as it is, at time 0.
+        bool cover = false;
         // Sound: where the next frame's samples start, in samples
         // (av_rescale_delta's state); INT64_MIN before the first.
         std::int64_t next_sample = INT64_MIN;
@@ -63,6 +66,9 @@ private:
     // Creates the output stream of subtitle stream s when the output can
     // carry it (created), or notes it as left out.
     Failure CreateSubtitleStream(unsigned s, bool& created);
+    // Creates the output's cover from the input's stream cover_stream_,
+    // if the container holds one.
+    Failure CreateCoverStream(int output_index);
 
     int CopyStreamSideData(int input_index, int output_index);
     int CopyContainerMetadata();
@@ -88,6 +94,8 @@ private:
     EarliestStart start_;
     bool shifts_set_ = false;
     std::vector<TimestampShift> shifts_;  // per output stream
+    // The input's stream that becomes the output's cover, or -1.
+    int cover_stream_ = -1;
     // The output writes QuickTime keys (see ContainerMetadata.h).
     bool writes_keys_ = false;
     // Where the copy is, in seconds of the output's timeline.

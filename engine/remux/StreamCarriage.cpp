@@ -118,13 +118,14 @@ Failure CarriageRefusal(const AVOutputFormat* format, const AVStream* stream)
     return ret < 0 ? Refusal(format, par) : Failure{};
 }
 
-ContainerChoice ChooseContainer(const std::vector<const AVStream*>& streams)
+ContainerChoice ChooseContainer(const std::vector<const AVStream*>& streams, bool mp4_first)
 {
     constexpr std::size_t kCount = std::size(kContainers);
     const AVOutputFormat* formats[kCount] = {};
     // Per container, per stream: its refusal.
     std::vector<Failure> refusals[kCount];
-    for (std::size_t c = 0; c < kCount; ++c) {
+    for (std::size_t k = 0; k < kCount; ++k) {
+        const std::size_t c = mp4_first ? kCount - 1 - k : k;
         formats[c] = av_guess_format(kContainers[c], nullptr, nullptr);
         if (!formats[c])
             continue;
@@ -157,8 +158,13 @@ ContainerChoice ChooseContainer(const std::vector<const AVStream*>& streams)
 void AllowCheckedExperiments(AVFormatContext* output)
 {
     for (unsigned k = 0; k < output->nb_streams; ++k) {
-        if (CheckedExperiment(output->oformat, output->streams[k]->codecpar->codec_id))
+        const AVStream* stream = output->streams[k];
+        if (CheckedExperiment(output->oformat, stream->codecpar->codec_id))
             output->strict_std_compliance =
                 std::min(output->strict_std_compliance, FF_COMPLIANCE_EXPERIMENTAL);
+        if (IsMp4(output->oformat) &&
+            av_stream_get_side_data(stream, AV_PKT_DATA_STEREO3D, nullptr) != nullptr)
+            output->strict_std_compliance =
+                std::min(output->strict_std_compliance, FF_COMPLIANCE_UNOFFICIAL);
     }
 }

@@ -39,15 +39,19 @@ Failure CarriageRefusal(const AVOutputFormat* format, const AVStream* stream);
 //  - otherwise none: the refusal names a stream that neither holds, in
 //    QuickTime's words ("QuickTime cannot hold On2 VP8 video"), or, when
 //    each holds some but neither all, QuickTime's first refusal.
-// The choice looks at the streams only, never at a file name.
+// The choice looks at the streams only, never at a file name. mp4_first
+// tries MP4 before QuickTime (the refusal still speaks QuickTime's words).
 struct ContainerChoice {
     const AVOutputFormat* format = nullptr;  // null when refused
     Failure refusal;                         // step kNone when a container was chosen
 };
-ContainerChoice ChooseContainer(const std::vector<const AVStream*>& streams);
+ContainerChoice ChooseContainer(const std::vector<const AVStream*>& streams,
+                                bool mp4_first = false);
 
 // Lets the output's muxer write what the check above let through although
 // FFmpeg 5.1 still calls it experimental (FLAC in MP4, which reads back and
-// decodes sample for sample); leaves every other output as strict as it is.
-// Call once the output streams exist.
+// decodes sample for sample), and the stereo mode of a stereo 3D video into
+// MP4 (FFmpeg writes its st3d box only when unofficial boxes are allowed);
+// leaves every other output as strict as it is. Call once the output
+// streams and their side data exist.
 void AllowCheckedExperiments(AVFormatContext* output);

@@ -165,10 +165,10 @@ TEST_F(Session, AFailureInTheMiddleLeavesTheOthersDoneAndEveryNameBack)
     EXPECT_TRUE(session->Outcome(1).failure.failed());
     EXPECT_EQ(Kind(2), PositionOutcome::kDone);
     EXPECT_EQ(session->Outcome(0).output, out + "/a.mp4");
-    EXPECT_EQ(session->Outcome(2).output, out + "/c.avi");
-    EXPECT_EQ(Names(out), (std::set<std::string>{"a.mp4", "c.avi"}));
+    EXPECT_EQ(session->Outcome(2).output, out + "/c.mov");
+    EXPECT_EQ(Names(out), (std::set<std::string>{"a.mp4", "c.mov"}));
     EXPECT_EQ(Names(in), (std::set<std::string>{"a.mp4", "b.mkv", "c.avi"}));
-    EXPECT_EQ(ReadRotationCw(out + "/c.avi"), 90);
+    EXPECT_EQ(ReadRotationCw(out + "/c.mov"), 90);
     EXPECT_TRUE(journal->Pending().empty());
     EXPECT_TRUE(reported.empty());
 }
@@ -339,7 +339,7 @@ TEST_F(Session, TwoBatchesIntoOneFolderKeepBothOutputs)
     EXPECT_EQ(Kind(1), PositionOutcome::kDone);
     EXPECT_EQ(renamed, (std::vector<std::pair<int, std::string>>{{1, out + "/b(0).mov"}}));
     EXPECT_EQ(session->Outcome(1).output, out + "/b.mp4");
-    EXPECT_EQ(Names(out), (std::set<std::string>{"b.mov", "b.mp4", "pipe.ts"}));
+    EXPECT_EQ(Names(out), (std::set<std::string>{"b.mov", "b.mp4", "pipe.mov"}));
     EXPECT_TRUE(Payloads(out + "/b.mov") == Payloads(theirs));
     EXPECT_EQ(ReadRotationCw(out + "/b.mov"), 180);
     EXPECT_TRUE(Payloads(out + "/b.mp4") == Payloads(mine));
@@ -358,10 +358,62 @@ TEST_F(Session, PositionsPassedBetweenTwoPollsAreAllSettledByTheNextOne)
         EXPECT_EQ(Kind(position), PositionOutcome::kDone) << position;
     EXPECT_EQ(poll.tick.end, BatchEnd::kFinished);
     EXPECT_EQ(poll.tick.doneCount, 3);
-    EXPECT_EQ(Names(out), (std::set<std::string>{"a.mp4", "b.mkv", "c.MOV"}));
+    EXPECT_EQ(Names(out), (std::set<std::string>{"a.mp4", "b.mov", "c.MOV"}));
     EXPECT_EQ(Names(in), (std::set<std::string>{"a.mp4", "b.mkv", "c.MOV"}));
     session->Join();
     EXPECT_TRUE(session->Conclude().settled.empty());
+}
+
+// The window's plan names each output after the container the worker
+// writes into it: MP4, MOV and 3GP inputs are copied and keep their
+// names, the others say QuickTime or MP4, as a reader that is not FFmpeg
+// sees them; a user's file of that name is stepped over.
+TEST_F(Session, OutputNamesSayTheContainerInside)
+{
+    MediaRecipe h264;
+    h264.video_codec = "h264";
+    MediaRecipe web;
+    web.video_codec = "vp9";
+    web.audio_codec = "opus";
+    struct Case {
+        std::string input;
+        MediaRecipe recipe;
+        std::string output;
+        std::string type;  // exiftool's FileType and MIMEType
+    };
+    const std::string mp4 = "MP4\nvideo/mp4\n";
+    const std::string mov = "MOV\nvideo/quicktime\n";
+    const std::vector<Case> cases{
+        {"a.mp4", h264, "a.mp4", mp4},        {"b.mov", {}, "b.mov", mov},
+        {"c.3gp", h264, "c.3gp", "3GP\nvideo/3gpp\n"},
+        {"d.mkv", h264, "d(0).mov", mov},     {"e.webm", web, "e.mp4", mp4},
+        {"f.avi", {}, "f.mov", mov},          {"g.ts", h264, "g.mov", mov},
+    };
+    WriteBytes(out + "/d.mov", "the user's");
+    std::vector<std::string> inputs;
+    for (const Case& c : cases)
+        inputs.push_back(Video(c.input, c.recipe));
+    Begin(inputs);
+    RunToTheEnd();
+
+    std::set<std::string> expected{"d.mov"};
+    for (std::size_t k = 0; k < cases.size(); ++k) {
+        const Case& c = cases[k];
+        SCOPED_TRACE(c.input);
+        expected.insert(c.output);
+        EXPECT_EQ(Kind(static_cast<int>(k)), PositionOutcome::kDone);
+        EXPECT_EQ(session->Outcome(static_cast<int>(k)).output, out + "/" + c.output);
+        EXPECT_EQ(ReadRotationCw(out + "/" + c.output), 90);
+        if (ProgramAvailable("exiftool")) {
+            std::string type;
+            EXPECT_EQ(RunProgram({"exiftool", "-s3", "-FileType", "-MIMEType", out + "/" + c.output},
+                                 &type),
+                      0);
+            EXPECT_EQ(type, c.type);
+        }
+    }
+    EXPECT_EQ(Names(out), expected);
+    EXPECT_EQ(Read(out + "/d.mov"), "the user's");
 }
 
 TEST_F(Session, ADoneOutputThatCannotTakeItsFinalNameIsKeptEvenAfterACrash)

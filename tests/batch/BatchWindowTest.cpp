@@ -182,6 +182,8 @@ private slots:
         fs::copy_file(FENNEX_RESOURCES "/languages/chinese.ini",
                       m_root + "/exe/languages/chinese.ini");
         fs::copy_file(FENNEX_RESOURCES "/setting.ini", m_root + "/exe/setting.ini");
+        // The default names no language file; these tests speak Chinese.
+        WriteText(m_root + "/exe/setting.ini", "LANGUAGE", "file", "chinese.ini");
         OverrideExeFolder(m_root + "/exe");
 
         m_messages.clear();
@@ -241,9 +243,10 @@ private slots:
         QCOMPARE(m_messages, QStringList());
         QCOMPARE(m_fileErrors, QStringList());
         QCOMPARE(ReadRotationCw(m_out + "/a.mp4"), 90);
-        QCOMPARE(ReadRotationCw(m_out + "/b.mkv"), 90);
+        // The Matroska input's output says the QuickTime file it is.
+        QCOMPARE(ReadRotationCw(m_out + "/b.mov"), 90);
         QCOMPARE(ReadRotationCw(m_out + "/c.MOV"), 180);
-        QCOMPARE(FolderNames(m_out), (std::vector<std::string>{"a.mp4", "b.mkv", "c.MOV"}));
+        QCOMPARE(FolderNames(m_out), (std::vector<std::string>{"a.mp4", "b.mov", "c.MOV"}));
         QCOMPARE(FolderNames(m_in), (std::vector<std::string>{"a.mp4", "b.mkv", "c.MOV"}));
         QVERIFY(ReadWholeFile(a) == contentA);
         QVERIFY(ReadWholeFile(b) == contentB);
@@ -285,13 +288,15 @@ private slots:
         QCOMPARE(m_messages, QStringList());
         QCOMPARE(Status(0), Q(g_texts.tishi.wc));
         QCOMPARE(Status(1), Q(g_texts.tishi.wc));
-        QVERIFY(List()->topLevelItem(0)->toolTip(6).isEmpty());
+        // The tip names the new file, whose extension says its container.
+        QCOMPARE(List()->topLevelItem(0)->toolTip(6), QStringLiteral("新文件：") + Q(m_out + "/a.mp4"));
         // The window's sentence from its language file, the names put in.
         QVERIFY(g_texts.tishi.wbl.find("%1") != std::string::npos);
         const QString tip = List()->topLevelItem(1)->toolTip(6);
-        QCOMPARE(tip, LeftOutText({{AV_CODEC_ID_DVD_SUBTITLE, AVMEDIA_TYPE_SUBTITLE}}));
-        QCOMPARE(tip, QStringLiteral("未保留DVD字幕：输出文件的格式无法容纳"));
-        QCOMPARE(ReadRotationCw(m_out + "/b.mkv"), 90);
+        QCOMPARE(tip, DoneText(m_out + "/b.mov", {{AV_CODEC_ID_DVD_SUBTITLE, AVMEDIA_TYPE_SUBTITLE}}));
+        QCOMPARE(tip, QStringLiteral("新文件：") + Q(m_out + "/b.mov") +
+                          QStringLiteral("\n未保留DVD字幕：输出文件的格式无法容纳"));
+        QCOMPARE(ReadRotationCw(m_out + "/b.mov"), 90);
     }
 
     // The second of three files turns out cut short: the batch goes on, and
@@ -344,8 +349,8 @@ private slots:
         // The message first, then the folder with the files that are done.
         QCOMPARE(m_order, (QStringList{QStringLiteral("message"), QStringLiteral("open")}));
         QCOMPARE(ReadRotationCw(m_out + "/a.mp4"), 90);
-        QCOMPARE(ReadRotationCw(m_out + "/c.avi"), 90);
-        QCOMPARE(FolderNames(m_out), (std::vector<std::string>{"a.mp4", "c.avi"}));
+        QCOMPARE(ReadRotationCw(m_out + "/c.mov"), 90);
+        QCOMPARE(FolderNames(m_out), (std::vector<std::string>{"a.mp4", "c.mov"}));
         QCOMPARE(FolderNames(m_in), (std::vector<std::string>{"a.mp4", "b.mkv", "c.avi"}));
         QVERIFY(ReadWholeFile(b) == cutBytes);
 
@@ -360,7 +365,7 @@ private slots:
         Start();
         QCOMPARE(m_messages, QStringList());
         QCOMPARE(Status(1), Q(g_texts.tishi.wc));
-        QVERIFY(List()->topLevelItem(1)->toolTip(6).isEmpty());
+        QCOMPARE(List()->topLevelItem(1)->toolTip(6), DoneText(m_out + "/b.mov", {}));
         QVERIFY(!List()->topLevelItem(1)->data(6, Qt::ForegroundRole).isValid());
     }
 

@@ -274,18 +274,18 @@ private slots:
         QProcess* batch = Launch(env, arguments);
         QVERIFY(batch->waitForStarted());
         QTRY_VERIFY_WITH_TIMEOUT(
-            fs::exists(m_root + "/out/a.mp4") && fs::exists(m_root + "/out/b.mkv"), 20000);
+            fs::exists(m_root + "/out/a.mp4") && fs::exists(m_root + "/out/b.mov"), 20000);
         batch->terminate();
         QVERIFY(batch->waitForFinished(20000));
         QVERIFY(listing() == before);
         QCOMPARE(ReadRotationCw(m_root + "/out/a.mp4"), 90);
-        QCOMPARE(ReadRotationCw(m_root + "/out/b.mkv"), 90);
+        QCOMPARE(ReadRotationCw(m_root + "/out/b.mov"), 90);
         QCOMPARE(ReadInfo(m_root + "/out/a.mp4").format_name,
                  std::string("mov,mp4,m4a,3gp,3g2,mj2"));
 
         // Killed while the worker waits before its first file.
         fs::remove(m_root + "/out/a.mp4");
-        fs::remove(m_root + "/out/b.mkv");
+        fs::remove(m_root + "/out/b.mov");
         batch = Launch(env, BatchArguments(a, 60000) << QString::fromStdString(b));
         QVERIFY(batch->waitForStarted());
         QTest::qWait(3000);

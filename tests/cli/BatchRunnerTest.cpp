@@ -65,8 +65,8 @@ TEST_F(BatchRunnerTest, AFileThatEndsTheWorkerDoesNotAbandonTheOthers)
     EXPECT_EQ(outcomes[0].output, folder + "/out/a.mp4");
     EXPECT_EQ(outcomes[1].kind, PositionOutcome::kFailed);
     EXPECT_EQ(outcomes[2].kind, PositionOutcome::kDone);
-    EXPECT_EQ(outcomes[2].output, folder + "/out/b.mkv");
-    EXPECT_EQ(ReadRotationCw(folder + "/out/b.mkv"), 90);
+    EXPECT_EQ(outcomes[2].output, folder + "/out/b.mov");
+    EXPECT_EQ(ReadRotationCw(folder + "/out/b.mov"), 90);
     EXPECT_EQ(Count(folder + "/out"), 2u);  // nothing left of the failed one
 }
 

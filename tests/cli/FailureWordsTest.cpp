@@ -94,4 +94,10 @@ TEST(FailureWords, LeftOutStreamsAreNamedOnceInTheNote)
     EXPECT_EQ(LeftOutNote({dvd, pgs, xsub, unknown}),
               "DVD subtitles, HDMV Presentation Graphic Stream subtitles, XSUB subtitles and "
               "unknown subtitles left out: the output container cannot hold them");
+    // What a kept stream loses is named with its stream.
+    const LeftOutStream stereo{AV_CODEC_ID_VP9, AVMEDIA_TYPE_VIDEO, LeftOutStream::kStereoMode};
+    const LeftOutStream cover{AV_CODEC_ID_PNG, AVMEDIA_TYPE_VIDEO};
+    EXPECT_EQ(LeftOutNote({stereo, cover, stereo}),
+              "the stereo 3D mode of Google VP9 video and PNG (Portable Network Graphics) image "
+              "video left out: the output container cannot hold them");
 }

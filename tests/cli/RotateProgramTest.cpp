@@ -7,6 +7,7 @@
 #include <csignal>
 #include <fcntl.h>
 #include <filesystem>
+#include <fstream>
 #include <map>
 #include <regex>
 #include <set>
@@ -159,6 +160,9 @@ TEST_F(RotateProgram, UnwritableOutputFolderIsBadUsage)
     ExpectInputsUntouched();
 }
 
+// MP4, MOV and 3GP inputs are copied and keep their names; the others are
+// remuxed and named after the container they now are, which a reader that
+// is not FFmpeg confirms.
 TEST_F(RotateProgram, RotatesEveryContainerOnTopOfItsOwnRotation)
 {
     struct Case {
@@ -166,6 +170,8 @@ TEST_F(RotateProgram, RotatesEveryContainerOnTopOfItsOwnRotation)
         MediaRecipe recipe;
         int expected_cw;
         bool start_codes;  // H.264 from AVI or TS is converted by the MOV muxer
+        std::string output;
+        std::string file_type;  // exiftool's FileType and MIMEType
     };
     MediaRecipe mp4;
     mp4.video_codec = "h264";
@@ -180,9 +186,21 @@ TEST_F(RotateProgram, RotatesEveryContainerOnTopOfItsOwnRotation)
     avi.audio_codec = "mp3";
     MediaRecipe ts;
     ts.video_codec = "h264";
+    MediaRecipe web;
+    web.video_codec = "vp9";
+    web.audio_codec = "opus";
+    MediaRecipe three;
+    three.video_codec = "h264";
+    const std::string mp4Type = "MP4\nvideo/mp4\n";
+    const std::string movType = "MOV\nvideo/quicktime\n";
     const std::vector<Case> cases{
-        {"phone.mp4", mp4, 180, false}, {"cam.MOV", mov, 90, false}, {"film.mkv", mkv, 0, false},
-        {"old.avi", avi, 90, false},    {"tv.ts", ts, 90, true},
+        {"phone.mp4", mp4, 180, false, "phone.mp4", mp4Type},
+        {"cam.MOV", mov, 90, false, "cam.MOV", movType},
+        {"call.3gp", three, 90, false, "call.3gp", "3GP\nvideo/3gpp\n"},
+        {"film.mkv", mkv, 0, false, "film.mov", movType},
+        {"old.avi", avi, 90, false, "old.mov", movType},
+        {"tv.ts", ts, 90, true, "tv.mov", movType},
+        {"web.webm", web, 90, false, "web.mp4", mp4Type},
     };
     std::vector<std::string> args{"--rotate", "90", "--output", out};
     for (const Case& c : cases)
@@ -191,14 +209,22 @@ TEST_F(RotateProgram, RotatesEveryContainerOnTopOfItsOwnRotation)
     const ProgramResult result = RunRotate(args);
     ASSERT_EQ(result.status, 0) << result.out << result.err;
     EXPECT_EQ(CountLines(result.out, "done: "), cases.size());
-    EXPECT_EQ(Names(out),
-              (std::set<std::string>{"phone.mp4", "cam.MOV", "film.mkv", "old.avi", "tv.ts"}));
+    std::set<std::string> outputs;
+    for (const Case& c : cases)
+        outputs.insert(c.output);
+    EXPECT_EQ(Names(out), outputs);
 
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         const std::string input = in + "/" + c.name;
-        const std::string output = out + "/" + c.name;
+        const std::string output = out + "/" + c.output;
+        EXPECT_NE(result.out.find("done: " + input + " -> " + output + "\n"), std::string::npos);
         EXPECT_EQ(ReadInfo(output).format_name.find("mov"), 0u);
+        if (ProgramAvailable("exiftool")) {
+            std::string type;
+            EXPECT_EQ(RunProgram({"exiftool", "-s3", "-FileType", "-MIMEType", output}, &type), 0);
+            EXPECT_EQ(type, c.file_type);
+        }
         EXPECT_EQ(ReadRotationCw(output), c.expected_cw);
         if (c.start_codes) {
             EXPECT_EQ(DecodedPictureHashes(output), DecodedPictureHashes(input));
@@ -253,9 +279,9 @@ TEST_F(RotateProgram, RejectsBadInputsAndFailsUnwritableCodecsWithoutLeavingOutp
         << result.out;
     EXPECT_NE(result.out.find("2 done, 1 failed, 6 rejected"), std::string::npos);
 
-    EXPECT_EQ(Names(out), (std::set<std::string>{"first.mp4", "last.mkv"}));
+    EXPECT_EQ(Names(out), (std::set<std::string>{"first.mp4", "last.mov"}));
     EXPECT_EQ(ReadRotationCw(out + "/first.mp4"), 180);
-    EXPECT_EQ(ReadRotationCw(out + "/last.mkv"), 180);
+    EXPECT_EQ(ReadRotationCw(out + "/last.mov"), 180);
     ExpectInputsUntouched();
 }
 
@@ -283,7 +309,7 @@ TEST_F(RotateProgram, FFmpegSpeaksOnlyWhenAskedTo)
 }
 
 // Streams the output cannot carry are said beside "done"; what the
-// container is comes from the streams, while the name stays the input's.
+// container is comes from the streams, and the name says it.
 TEST_F(RotateProgram, DoneLineNotesSubtitlesLeftOut)
 {
     MediaRecipe dvd;
@@ -298,16 +324,16 @@ TEST_F(RotateProgram, DoneLineNotesSubtitlesLeftOut)
     const ProgramResult result = RunRotate({"--rotate", "90", "--output", out, film, clip});
     ASSERT_EQ(result.status, 0) << result.out << result.err;
     EXPECT_NE(result.out.find("done: " + film + " -> " + out +
-                              "/film.mkv\n"
+                              "/film.mov\n"
                               "  note: DVD subtitles left out: the output container cannot hold "
                               "them\n"),
               std::string::npos)
         << result.out;
-    EXPECT_NE(result.out.find("done: " + clip + " -> " + out + "/clip.webm\n"), std::string::npos)
+    EXPECT_NE(result.out.find("done: " + clip + " -> " + out + "/clip.mp4\n"), std::string::npos)
         << result.out;
     EXPECT_EQ(CountLines(result.out, "  note: "), 1u) << result.out;
     EXPECT_EQ(WithoutProgress(result.err), "");
-    EXPECT_EQ(ReadRotationCw(out + "/clip.webm"), 90);
+    EXPECT_EQ(ReadRotationCw(out + "/clip.mp4"), 90);
     ExpectInputsUntouched();
 }
 
@@ -328,15 +354,26 @@ TEST_F(RotateProgram, OutputOfAnOldInputIsDoneAndKeepsItsDate)
     ExpectInputsUntouched();
 }
 
-TEST_F(RotateProgram, SameStemWithTwoExtensionsKeepsBothNames)
+// The free-name rule works on the container's name: a user's clip.mov
+// stays as it is, and two QuickTime outputs of one stem get numbers.
+TEST_F(RotateProgram, SameStemWithSeveralExtensionsKeepsEveryName)
 {
     const std::string avi = Make(in + "/clip.avi");
     const std::string ts = Make(in + "/clip.ts");
-    const ProgramResult result = RunRotate({"--rotate", "90", "--output", out, avi, ts});
+    MediaRecipe web;
+    web.video_codec = "vp9";
+    web.audio_codec = "opus";
+    const std::string webm = Make(in + "/clip.webm", web);
+    std::ofstream(out + "/clip.mov") << "the user's own";
+    const ProgramResult result = RunRotate({"--rotate", "90", "--output", out, avi, ts, webm});
     ASSERT_EQ(result.status, 0) << result.out << result.err;
-    EXPECT_EQ(Names(out), (std::set<std::string>{"clip.avi", "clip.ts"}));
-    EXPECT_NE(result.out.find("done: " + ts + " -> " + out + "/clip.ts"), std::string::npos)
+    EXPECT_EQ(Names(out),
+              (std::set<std::string>{"clip.mov", "clip(0).mov", "clip(1).mov", "clip.mp4"}));
+    EXPECT_NE(result.out.find("done: " + ts + " -> " + out + "/clip(1).mov"), std::string::npos)
         << result.out;
+    EXPECT_EQ(ReadWholeFile(out + "/clip.mov"), "the user's own");
+    EXPECT_EQ(ReadRotationCw(out + "/clip(0).mov"), 90);
+    EXPECT_EQ(ReadRotationCw(out + "/clip.mp4"), 90);
     ExpectInputsUntouched();
 }
 
@@ -371,7 +408,7 @@ TEST_F(RotateProgram, OddNamesAndNamesWithoutExtension)
     ASSERT_EQ(result.status, 0) << result.out << result.err;
     // A name without extension keeps the .mov name of what it now is.
     const std::set<std::string> expected{"my holiday clip.mp4", "it's \"quoted\" $HOME.mov",
-                                         "旋转 视频.mkv", "noextension.mov", "v1.2.final.ts"};
+                                         "旋转 视频.mov", "noextension.mov", "v1.2.final.mov"};
     EXPECT_EQ(Names(out), expected);
     for (const std::string& name : expected)
         EXPECT_EQ(ReadRotationCw(out + "/" + name), 90) << name;

@@ -209,20 +209,23 @@ TEST(RotationStreams, TwoVideoStreamsAreCopiedAndStartTogetherNearZero)
     EXPECT_NEAR(starts[0], 0.0, 0.05);
 }
 
-TEST(RotationStreams, CoverPictureIsLeftOutAndSubtitlesStayTimedText)
+// The cover stays the file's cover (no video track of its own), beside the
+// subtitles as timed text.
+TEST(RotationStreams, CoverPictureStaysTheCoverAndSubtitlesStayTimedText)
 {
     TempFolder folder("cover");
     MediaRecipe recipe;
     recipe.cover_picture = true;
     recipe.subtitle = true;
-    const std::string out = RotateFixture(folder, recipe, 180, "in.mp4", "out.mov");
+    const std::string out = RotateFixture(folder, recipe, 180, "in.mp4", "out.mp4");
     const FixtureInfo info = ReadInfo(out);
-    ASSERT_EQ(info.streams.size(), 3u);
+    ASSERT_EQ(info.streams.size(), 4u);
     EXPECT_EQ(info.streams[0].codec_id, AV_CODEC_ID_MPEG4);
     EXPECT_EQ(info.streams[1].codec_id, AV_CODEC_ID_AAC);
     EXPECT_EQ(info.streams[2].codec_id, AV_CODEC_ID_MOV_TEXT);
-    EXPECT_EQ(ReadPackets(out).size(), ReadPackets(folder / "in.mp4").size() - 1)
-        << "every packet but the cover's";
+    EXPECT_EQ(info.streams[3].codec_id, AV_CODEC_ID_MJPEG);
+    EXPECT_TRUE(info.streams[3].attached_picture);
+    EXPECT_EQ(ReadPackets(out).size(), ReadPackets(folder / "in.mp4").size());
     std::string why;
     EXPECT_TRUE(SamePayloads(PacketsByStream(folder / "in.mp4", {0, 1}),
                              PacketsByStream(out, {0, 1}), &why))

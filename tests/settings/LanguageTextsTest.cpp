@@ -92,20 +92,26 @@ TEST_P(ShippedLanguageFile, HoldsEveryKey)
 INSTANTIATE_TEST_SUITE_P(Languages, ShippedLanguageFile,
                          ::testing::Values("chinese.ini", "english.ini"));
 
-// The build lays out languages/ and setting.ini beside the programs, and
-// the default setting names a language file that is there.
-TEST(BuildTree, HasLanguagesAndDefaultSettings)
+// The build lays out languages/, setting.ini and the README beside the
+// programs; the default setting.ini names no language file, so the
+// desktop's locale picks one of those there.
+TEST(BuildTree, HasLanguagesReadmeAndDefaultSettings)
 {
     const std::string bin = FENNEX_BIN_DIR;
     const std::string ini = bin + "/setting.ini";
     if (!fs::exists(ini))
         GTEST_SKIP() << "no program folder in this build";
-    const std::string language = ReadText(ini, "LANGUAGE", "file", "");
-    ASSERT_FALSE(language.empty());
-    const std::string file = bin + "/languages/" + language;
-    ASSERT_TRUE(fs::is_regular_file(file));
-    EXPECT_EQ(ReadText(file, "APPLICATION", "name", ""), "FennexAVConverter");
-    EXPECT_TRUE(fs::is_regular_file(bin + "/languages/english.ini"));
+    EXPECT_EQ(ReadText(std::string(FENNEX_SOURCE_DIR) + "/resources/setting.ini", "LANGUAGE",
+                      "file", "none"),
+              "");
+    for (const char* language : {"chinese.ini", "english.ini"}) {
+        const std::string file = bin + "/languages/" + language;
+        ASSERT_TRUE(fs::is_regular_file(file)) << file;
+        EXPECT_EQ(ReadText(file, "APPLICATION", "name", ""), "FennexAVConverter");
+        EXPECT_EQ(ReadText(file, "APPLICATION", "url", ""), "file://" + bin + "/README.md");
+    }
+    EXPECT_EQ(ReadWholeFile(bin + "/README.md"),
+              ReadWholeFile(std::string(FENNEX_SOURCE_DIR) + "/README.md"));
 }
 
 }  // namespace

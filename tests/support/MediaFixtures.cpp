@@ -514,6 +514,56 @@ std::string MakeMediaFile(const std::string& path, const MediaRecipe& recipe,
     return error;
 }
 
+namespace {
+
+// Makes recipe's streams in a Matroska file beside path and runs mkvmerge
+// with extra arguments (before the source) into path.
+std::string Mkvmerge(const std::string& path, const MediaRecipe& recipe,
+                     const std::vector<std::string>& before,
+                     const std::vector<std::string>& after = {})
+{
+    const std::string source = path + ".source.mkv";
+    if (std::string error = MakeMediaFile(source, recipe); !error.empty())
+        return error;
+    std::vector<std::string> args{"mkvmerge", "-q", "-o", path};
+    args.insert(args.end(), before.begin(), before.end());
+    args.push_back(source);
+    args.insert(args.end(), after.begin(), after.end());
+    std::string log;
+    const int status = RunProgram(args, &log);
+    std::remove(source.c_str());
+    // 1: warnings only.
+    return status == 0 || status == 1 ? std::string()
+                                      : "mkvmerge failed (" + std::to_string(status) + "): " + log;
+}
+
+}  // namespace
+
+std::string MakeMatroskaWithAttachments(const std::string& path, const MediaRecipe& recipe,
+                                        const std::vector<std::string>& names)
+{
+    std::vector<std::string> attach;
+    for (const std::string& name : names) {
+        const std::string picture = path + "." + name;
+        const bool png = Extension(name) == "png";
+        std::string log;
+        if (RunProgram({"ffmpeg", "-nostdin", "-v", "error", "-y", "-f", "lavfi", "-i",
+                        "testsrc=size=64x48:rate=1", "-frames:v", "1", "-f",
+                        png ? "image2" : "mjpeg", "-c:v", png ? "png" : "mjpeg", picture},
+                       &log) != 0)
+            return "ffmpeg failed on " + name + ": " + log;
+        attach.insert(attach.end(), {"--attachment-mime-type", png ? "image/png" : "image/jpeg",
+                                     "--attachment-name", name, "--attach-file", picture});
+    }
+    return Mkvmerge(path, recipe, {}, attach);
+}
+
+std::string MakeStereoMatroska(const std::string& path, const MediaRecipe& recipe,
+                               const std::string& mode)
+{
+    return Mkvmerge(path, recipe, {"--stereo-mode", "0:" + mode});
+}
+
 bool CopyPrefix(const std::string& from, const std::string& to, std::int64_t keep_bytes)
 {
     const std::string all = ReadWholeFile(from);

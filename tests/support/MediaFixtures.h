@@ -70,6 +70,20 @@ struct MediaRecipe {
 std::string MakeMediaFile(const std::string& path, const MediaRecipe& recipe,
                           const std::string& format = "");
 
+// Files as other programs write them; each returns "" on success, else the
+// error. The streams come from MakeMediaFile(path + ".source.mkv", recipe),
+// removed afterwards.
+//
+// mkvmerge --attach-file: recipe's streams with a 64x48 test picture
+// attached under each name (".png" a PNG, else a JPEG, MIME type to match).
+// Each picture's bytes stay beside the file as path + "." + name.
+std::string MakeMatroskaWithAttachments(const std::string& path, const MediaRecipe& recipe,
+                                        const std::vector<std::string>& names);
+// mkvmerge --stereo-mode: the video track marked with mode
+// ("side_by_side_left_first", "top_bottom_right_first", ...).
+std::string MakeStereoMatroska(const std::string& path, const MediaRecipe& recipe,
+                               const std::string& mode);
+
 // Copies the first `keep_bytes` bytes of `from` to `to` (truncated files).
 bool CopyPrefix(const std::string& from, const std::string& to, std::int64_t keep_bytes);
 std::int64_t FileSize(const std::string& path);  // -1 when missing

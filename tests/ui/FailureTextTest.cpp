@@ -163,6 +163,19 @@ TEST(FailureText, LeftOutStreamsAreNamedOnceInTheWindowsSentence)
     EXPECT_EQ(LeftOutText({dvd, pgs, unknown}),
               QStringLiteral("DVD subtitles, HDMV Presentation Graphic Stream subtitles and "
                              "unknown subtitles left out: the output container cannot hold them"));
+    // What a kept stream loses is named with its stream.
+    const LeftOutStream stereo{AV_CODEC_ID_H264, AVMEDIA_TYPE_VIDEO, LeftOutStream::kStereoMode};
+    const LeftOutStream cover{AV_CODEC_ID_MJPEG, AVMEDIA_TYPE_VIDEO};
+    EXPECT_EQ(LeftOutText({stereo, cover}),
+              QStringLiteral("the stereo 3D mode of H.264 video and Motion JPEG video left out: "
+                             "the output container cannot hold them"));
+    EXPECT_EQ(DoneText("/out/a 100%1.mov", {dvd}),
+              QStringLiteral("New file: /out/a 100%1.mov\nDVD subtitles left out: the output "
+                             "container cannot hold them"));
+    EXPECT_EQ(DoneText("/out/b.mp4", {}), QStringLiteral("New file: /out/b.mp4"));
+    UseLanguage("chinese.ini");
+    EXPECT_EQ(LeftOutText({stereo}),
+              QStringLiteral("未保留H.264视频的立体（3D）模式：输出文件的格式无法容纳"));
 }
 
 // A file from before the failures had words keeps the program's own

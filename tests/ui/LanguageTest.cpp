@@ -6,14 +6,22 @@
 #include "batch/NameJournal.h"
 #include "controls/CCheckListCtrl.h"
 #include "controls/CControlButton.h"
+#include "controls/CHyperLink.h"
+#include "engine/Failure.h"
+#include "engine/LeftOutStream.h"
 #include "settings/IniFile.h"
 #include "settings/LanguageTexts.h"
 #include "tests/support/MediaFixtures.h"
 #include "ui/CAVConvertDlg.h"
 #include "ui/CFennexAVConverterDlg.h"
 #include "ui/DesktopHooks.h"
+#include "ui/FailureText.h"
 #include "ui/FileErrorText.h"
+#include "ui/FileListColumns.h"
+#include "ui/LanguageMenu.h"
 #include "ui/QtTranslations.h"
+#include "ui/RowStatus.h"
+#include "ui/StatusColumn.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -23,7 +31,9 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QMessageBox>
+#include <QPushButton>
 #include <QRadioButton>
 #include <QTest>
 #include <QTimer>
@@ -34,6 +44,12 @@
 #include <fstream>
 #include <gtest/gtest.h>
 #include <memory>
+
+extern "C" {
+#include <libavcodec/codec_id.h>
+#include <libavutil/avutil.h>
+#include <libavutil/error.h>
+}
 
 namespace fs = std::filesystem;
 
@@ -233,6 +249,8 @@ TEST_F(Language, TheChineseFileShowsTheWindowsFamiliarTexts)
         QStringLiteral("顺时针旋转90度"),
         QStringLiteral("顺时针旋转180度"),
         QStringLiteral("顺时针旋转270度"),
+        QStringLiteral("选择界面语言"),
+        QStringLiteral("语言"),
     };
     EXPECT_EQ(VisibleTexts(*m_dlg), expected);
     EXPECT_EQ(VisibleTexts(OpenProgress()),
@@ -331,6 +349,187 @@ TEST_F(Language, MessageBoxesAreWideEnoughForTheirTitle)
     Desktop().showMessage(&parent, QStringLiteral("x"));
     EXPECT_EQ(title, ApplicationName());
     EXPECT_GE(width, MessageBoxWidthForTitle(title, metrics));
+}
+
+}  // namespace
+
+namespace {
+
+// The desktop's locale for one test: LANG set, LC_ALL and LC_MESSAGES unset;
+// the environment is put back afterwards.
+class DesktopLocaleForTest
+{
+public:
+    explicit DesktopLocaleForTest(const char* lang)
+    {
+        for (const char* name : kNames) {
+            m_had.push_back(qEnvironmentVariableIsSet(name));
+            m_was.push_back(qgetenv(name));
+            qunsetenv(name);
+        }
+        qputenv("LANG", lang);
+    }
+    ~DesktopLocaleForTest()
+    {
+        for (std::size_t i = 0; i < std::size(kNames); ++i) {
+            if (m_had[i])
+                qputenv(kNames[i], m_was[i]);
+            else
+                qunsetenv(kNames[i]);
+        }
+    }
+
+private:
+    static constexpr const char* kNames[] = {"LC_ALL", "LC_MESSAGES", "LANG"};
+    std::vector<bool> m_had;
+    std::vector<QByteArray> m_was;
+};
+
+struct FirstStartCase {
+    const char* lang;
+    bool chinese;
+};
+
+class FirstStart : public Language, public ::testing::WithParamInterface<FirstStartCase>
+{};
+
+// A first start: the shipped default setting.ini names no language file, so
+// the desktop's locale picks one for both windows and Qt's own dialogs.
+TEST_P(FirstStart, TheDesktopsLocalePicksTheLanguage)
+{
+    const DesktopLocaleForTest locale(GetParam().lang);
+    const bool chinese = GetParam().chinese;
+    m_folder.CopyLanguageFile("chinese.ini");
+    m_folder.CopyLanguageFile("english.ini");
+    fs::copy_file(std::string(FENNEX_SOURCE_DIR) + "/resources/setting.ini", m_folder.ini());
+    m_dlg = std::make_unique<CFennexAVConverterDlg>();
+    m_dlg->endProcess = [] {};
+    EXPECT_EQ(m_dlg->StartButton()->text(),
+              chinese ? QStringLiteral("开始") : QStringLiteral("Start"));
+    EXPECT_EQ(m_dlg->FileList()->headerItem()->text(kColumnStatus),
+              chinese ? QStringLiteral("状态") : QStringLiteral("Status"));
+    EXPECT_EQ(m_dlg->Languages()->Link()->text(),
+              chinese ? QStringLiteral("语言") : QStringLiteral("Language"));
+    EXPECT_EQ(OpenProgress().StopButton()->text(),
+              chinese ? QStringLiteral("停止旋转") : QStringLiteral("Stop rotating"));
+    EXPECT_EQ(CurrentLanguageLocale(), chinese ? QStringLiteral("zh_CN") : QStringLiteral("en"));
+    // The pick is not written: the desktop's locale keeps choosing.
+    EXPECT_EQ(ReadText(m_folder.ini(), "LANGUAGE", "file", "none"), "");
+}
+
+INSTANTIATE_TEST_SUITE_P(Locales, FirstStart,
+                         ::testing::Values(FirstStartCase{"en_US.UTF-8", false},
+                                           FirstStartCase{"zh_CN.UTF-8", true},
+                                           FirstStartCase{"de_DE.UTF-8", false},
+                                           FirstStartCase{"C", false},
+                                           FirstStartCase{"POSIX", false}));
+
+QAction* MenuEntry(LanguageMenu& menu, const QString& file)
+{
+    for (QAction* action : menu.Menu()->actions()) {
+        if (action->data().toString() == file)
+            return action;
+    }
+    return nullptr;
+}
+
+TEST_F(Language, TheMenuSwitchesEveryTextAtOnceAndKeepsTheChoice)
+{
+    const QLocale before;
+    m_folder.CopyLanguageFile("chinese.ini");
+    m_folder.CopyLanguageFile("english.ini");
+    ASSERT_TRUE(WriteBytes(m_folder.exe + "/README.md", "# README"));
+    m_folder.WriteSettings("; my settings\n[LANGUAGE]\nfile=chinese.ini\n; the folder\n"
+                           "[PATH]\nname=/videos/out\n[DIR]\nopen=0\n");
+    m_dlg = std::make_unique<CFennexAVConverterDlg>();
+    m_dlg->endProcess = [] {};
+    m_dlg->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(m_dlg.get()));
+    EXPECT_EQ(m_dlg->HelpLink()->Target(), Q(m_folder.exe + "/README.md"));
+
+    // Rows in each state: ready, done with a stream left out, failed.
+    m_dlg->AddDroppedFiles({Media().video320, Media().video640, Media().video8fps});
+    ASSERT_EQ(m_dlg->FileList()->GetItemCount(), 3);
+    QTreeWidgetItem& done = *m_dlg->FileList()->topLevelItem(1);
+    QTreeWidgetItem& failed = *m_dlg->FileList()->topLevelItem(2);
+    const std::vector<LeftOutStream> leftOut{{AV_CODEC_ID_DVD_SUBTITLE, AVMEDIA_TYPE_SUBTITLE}};
+    const Failure full(Failure::kWriteOutput, AVERROR(ENOSPC));
+    ShowRowStatus(done, {RowStatus::kDone, {}, leftOut, "/out/b.mov"});
+    ShowRowStatus(failed, {RowStatus::kFailed, full, {}, {}});
+    EXPECT_EQ(failed.text(kColumnStatus), QStringLiteral("磁盘已满"));
+
+    // The menu offers each language by its own name, the one in use ticked;
+    // a click on the link opens it.
+    LanguageMenu& menu = *m_dlg->Languages();
+    QTest::mouseClick(menu.Link(), Qt::LeftButton);
+    EXPECT_TRUE(menu.Menu()->isVisible());
+    QAction* english = MenuEntry(menu, QStringLiteral("english.ini"));
+    QAction* chinese = MenuEntry(menu, QStringLiteral("chinese.ini"));
+    ASSERT_TRUE(english && chinese);
+    EXPECT_EQ(english->text(), QStringLiteral("English"));
+    EXPECT_EQ(chinese->text(), QStringLiteral("简体中文"));
+    EXPECT_TRUE(chinese->isChecked());
+    EXPECT_FALSE(english->isChecked());
+    english->trigger();
+    menu.Menu()->hide();
+
+    // setting.ini names the choice; every other line stays.
+    EXPECT_EQ(ReadWholeFile(m_folder.ini()),
+              "; my settings\n[LANGUAGE]\nfile=english.ini\n; the folder\n"
+              "[PATH]\nname=/videos/out\n[DIR]\nopen=0\n");
+    // Every text of the open window is English now, the rows' status words
+    // and tooltips and the painted captions included.
+    for (const QString& text : VisibleTexts(*m_dlg))
+        EXPECT_FALSE(HasCjk(text)) << text.toStdString();
+    EXPECT_EQ(m_dlg->windowTitle(), QStringLiteral("FennexAVConverter 1.0.0"));
+    EXPECT_EQ(m_dlg->StartButton()->CaptionLines().front().text, QStringLiteral("Start"));
+    EXPECT_EQ(m_dlg->StartButton()->accessibleName(), QStringLiteral("Start"));
+    EXPECT_EQ(m_dlg->FileList()->headerItem()->text(kColumnPath), QStringLiteral("File"));
+    EXPECT_EQ(m_dlg->Rotate90Radio()->text(), Q(g_texts.jiemian.ssz90));
+    EXPECT_EQ(m_dlg->HelpLink()->text(), QStringLiteral("Help"));
+    EXPECT_EQ(m_dlg->FileList()->topLevelItem(0)->text(kColumnStatus), QStringLiteral("Ready"));
+    EXPECT_EQ(done.text(kColumnStatus), Q(g_texts.tishi.wc));
+    EXPECT_EQ(done.toolTip(kColumnStatus), DoneText("/out/b.mov", leftOut));
+    EXPECT_EQ(failed.text(kColumnStatus), ShortFailureText(full));
+    EXPECT_EQ(failed.toolTip(kColumnStatus), FailureText(full));
+    EXPECT_EQ(failed.foreground(kColumnStatus).color(), FailedStatusColour());
+    // The status column is wide enough for the new words.
+    const int needed =
+        m_dlg->FileList()->fontMetrics().horizontalAdvance(failed.text(kColumnStatus));
+    EXPECT_GT(m_dlg->FileList()->columnWidth(kColumnStatus), needed);
+    EXPECT_EQ(m_dlg->HelpLink()->Target(), Q(m_folder.exe + "/README.md"));
+    // Qt's own dialogs follow, and so does the next progress dialog.
+    EXPECT_EQ(QCoreApplication::translate("QFileDialog", "Look in:"), QStringLiteral("Look in:"));
+    EXPECT_EQ(OpenProgress().StopButton()->text(), QStringLiteral("Stop rotating"));
+    EXPECT_TRUE(MenuEntry(menu, QStringLiteral("english.ini"))->isChecked());
+
+    // And back.
+    menu.Choose("chinese.ini");
+    EXPECT_EQ(ReadText(m_folder.ini(), "LANGUAGE", "file", ""), "chinese.ini");
+    EXPECT_EQ(m_dlg->StartButton()->CaptionLines().front().text, QStringLiteral("开始"));
+    EXPECT_EQ(m_dlg->FileList()->topLevelItem(0)->text(kColumnStatus), QStringLiteral("准备"));
+    EXPECT_EQ(failed.text(kColumnStatus), QStringLiteral("磁盘已满"));
+    EXPECT_EQ(menu.Link()->text(), QStringLiteral("语言"));
+    EXPECT_TRUE(HasCjk(QCoreApplication::translate("QFileDialog", "Look in:")));
+    InstallQtTranslations(*QCoreApplication::instance(), QString());
+    QLocale::setDefault(before);
+}
+
+TEST_F(Language, AChoiceSettingIniCannotTakeStillSwitchesAndSaysItWillNotLast)
+{
+    m_folder.CopyLanguageFile("chinese.ini");
+    m_folder.CopyLanguageFile("english.ini");
+    fs::create_directory(m_folder.ini());  // no file can be written there
+    const DesktopLocaleForTest locale("zh_CN.UTF-8");
+    m_dlg = std::make_unique<CFennexAVConverterDlg>();
+    m_dlg->endProcess = [] {};
+    ASSERT_EQ(m_dlg->StartButton()->text(), QStringLiteral("开始"));
+    m_dlg->Languages()->Choose("english.ini");
+    EXPECT_EQ(m_dlg->StartButton()->text(), QStringLiteral("Start"));
+    ASSERT_EQ(m_messages.size(), 1);
+    EXPECT_EQ(m_messages[0], Q(g_texts.tishi.yywfbc).arg(Q(m_folder.ini())));
+    EXPECT_TRUE(fs::is_directory(m_folder.ini()));
+    InstallQtTranslations(*QCoreApplication::instance(), QString());
 }
 
 }  // namespace

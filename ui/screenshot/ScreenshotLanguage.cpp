@@ -15,7 +15,8 @@ std::string UseLanguageFile(const std::string& languageFile)
     if (languageFile.empty())
         return "";
     const fs::path languages = fs::path(DataFolder()) / "languages";
-    if (!fs::is_regular_file(languages / languageFile)) {
+    const bool firstStart = languageFile == "--first-start";
+    if (!firstStart && !fs::is_regular_file(languages / languageFile)) {
         std::fprintf(stderr, "no language file %s in %s\n", languageFile.c_str(),
                      languages.c_str());
         return "";
@@ -23,7 +24,8 @@ std::string UseLanguageFile(const std::string& languageFile)
     const std::string folder = MakeTempFolder("fennex-shot-program");
     std::error_code error;
     fs::copy(languages, fs::path(folder) / "languages", error);
-    if (error || !WriteText(folder + "/setting.ini", "LANGUAGE", "file", languageFile)) {
+    if (error ||
+        !WriteText(folder + "/setting.ini", "LANGUAGE", "file", firstStart ? "" : languageFile)) {
         std::fprintf(stderr, "cannot lay out %s\n", folder.c_str());
         RemoveTree(folder);
         return "";

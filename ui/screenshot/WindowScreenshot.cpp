@@ -2,19 +2,25 @@
 // empty.png (as started), window.png (files listed, second row selected),
 // then runs them through a batch in which one file turns out cut short and
 // saves message.png (the message at the end) and outcomes.png (done rows
-// and the failed one). The videos lie deep in folders, as a user's do, so
+// and the failed one). language-menu.png is the empty window with its
+// language menu open. The videos lie deep in folders, as a user's do, so
 // the list shows how a long path gives way in its middle.
 //   fennex-screenshot [output folder] [language file, e.g. english.ini]
+// "--first-start" for the language file starts as a fresh install does,
+// in the language LANG picks.
 #include "controls/CCheckListCtrl.h"
 #include "tests/support/MediaFixtures.h"
 #include "ui/CFennexAVConverterDlg.h"
 #include "ui/DesktopHooks.h"
+#include "ui/LanguageMenu.h"
 #include "ui/screenshot/ScreenshotLanguage.h"
 
 #include <QApplication>
 #include <QComboBox>
 #include <QDir>
+#include <QMenu>
 #include <QMessageBox>
+#include <QPainter>
 #include <QPixmap>
 #include <QTimer>
 #include <QTreeWidgetItem>
@@ -74,6 +80,24 @@ int main(int argc, char* argv[])
     const QString empty = outDir + QStringLiteral("/empty.png");
     dialog.grab().save(empty);
 
+    // The language menu open over the window; the picture takes in the
+    // part of the menu that reaches past the window's edge.
+    dialog.Languages()->Open();
+    app.processEvents();
+    QMenu* menu = dialog.Languages()->Menu();
+    const QRect menuBox(dialog.mapFromGlobal(menu->pos()), menu->size());
+    const QRect canvas = dialog.rect().united(menuBox);
+    QPixmap withMenu(canvas.size());
+    withMenu.fill(Qt::white);
+    {
+        QPainter painter(&withMenu);
+        painter.drawPixmap(-canvas.topLeft(), dialog.grab());
+        painter.drawPixmap(menuBox.topLeft() - canvas.topLeft(), menu->grab());
+    }
+    const QString languageMenu = outDir + QStringLiteral("/language-menu.png");
+    const bool menuSaved = withMenu.save(languageMenu);
+    menu->hide();
+
     dialog.AddDroppedFiles(paths);
     dialog.OutputCombo()->setEditText(QString::fromStdString(rotated));
     if (dialog.FileList()->GetItemCount() > 1)
@@ -101,8 +125,9 @@ int main(int argc, char* argv[])
         dialog.FileList()->topLevelItem(row)->setSelected(false);
     app.processEvents();
     const QString outcomes = outDir + QStringLiteral("/outcomes.png");
-    saved = dialog.grab().save(outcomes) && messageSaved && saved;
-    std::printf("%s\n%s\n%s\n%s\n", empty.toUtf8().constData(), full.toUtf8().constData(),
+    saved = dialog.grab().save(outcomes) && messageSaved && menuSaved && saved;
+    std::printf("%s\n%s\n%s\n%s\n%s\n", empty.toUtf8().constData(),
+                languageMenu.toUtf8().constData(), full.toUtf8().constData(),
                 message.toUtf8().constData(), outcomes.toUtf8().constData());
 
     RemoveTree(folder);

@@ -7,7 +7,6 @@
 #include <vector>
 
 struct ConversionJob;
-class NameJournal;
 
 // Why Start refuses to begin a batch, in the order the checks run. Nothing
 // is changed on disk when a check refuses.
@@ -15,7 +14,6 @@ enum class StartRefusal {
     kNone,
     kNoRows,             // there is no input at all
     kNothingTicked,      // none of them is chosen
-    kTooManyTicked,      // more chosen than a batch can hold
     kFolderIsRoot,       // the output folder text is just the root; silently ignored
     kFolderMissing,      // nothing exists at the output folder path
     kFolderNotWritable,  // the write test in the output folder failed
@@ -49,17 +47,17 @@ StartRefusal CheckBatchStart(int rowCount, const std::vector<TickedRow>& ticked,
                              const std::string& outputFolder,
                              const FreeSpaceQuery& availableBytes = AvailableBytes);
 
-// One job position of a prepared batch.
+// One job position of a prepared batch. The input is read under its own
+// name and never renamed; nothing in its folder changes.
 struct BatchFile {
     int row = -1;        // the caller's number of the input (TickedRow::row)
-    std::string input;   // the input's own name
-    std::string source;  // the name the worker reads: a temporary .mov name or the input itself
+    std::string input;   // the input's own name, which the worker reads
     // The name the worker is to write: for a file the remux way writes, its
     // final name (.mov or .mp4 as the container); for one copied byte for
     // byte, a working .mov name (a .MOV input's own).
     std::string output;
     double duration_s = 0.0;
-    bool renamed = false;  // source is a temporary name
+    int turnDeg = 0;  // clockwise degrees this file is turned by
     // The output's final name without its extension: the free name for the
     // input's stem in the output folder as the files on disk had it when the
     // batch began, not counting the names the batch itself handed out.
@@ -71,55 +69,34 @@ struct BatchFile {
     std::string finalExtension = {};
 };
 
-// The file moves of a batch start, replaceable in tests. move returns 0 or
-// an errno value and must never replace an existing file.
-struct BatchFileOps {
-    std::function<int(const std::string& from, const std::string& to)> move;
-    NameJournal* journal = nullptr;  // optional: temporary names are recorded here first
-};
-BatchFileOps DefaultBatchFileOps(NameJournal* journal);
-
 struct PreparedBatch {
     enum class Stop {
         kNone,
-        kNameWithoutDot,
-        kRenameFailed,
-        kJournalFailed,  // a temporary name could not be recorded: no input is moved
+        kNameWithoutDot,  // an input's file name has no '.'
     };
 
     std::vector<BatchFile> files;  // the positions that got their names, in job order
     Stop stop = Stop::kNone;
-    std::string failedPath;  // the input whose temporary rename failed, or the journal
-    int error = 0;           // errno of that failure
-    // Inputs that could not get their own name back after a stop: the
-    // temporary name each is under, and the errno value.
-    std::vector<std::pair<std::string, int>> rollbackFailures;
 
     bool Complete() const { return stop == Stop::kNone; }
 };
 
-// Gives every input that is not a .mov file a free temporary .mov name in
-// its own folder (journal entry first, then the move) and chooses a free
-// output name in outputFolder for every input, whose extension says the
-// container the worker will write (engine's OutputExtensionFor). No two positions of the
-// batch get the same temporary or output name, and none is the name of an
-// existing file. An input whose folder takes no new name (no write
-// permission, a read-only medium) keeps its own name and is read under it.
-// When a file name has no '.', a journal entry cannot be written or a move
-// fails otherwise, the preparation stops there and every input already
-// moved gets its own name back.
-PreparedBatch PrepareBatch(const std::vector<TickedRow>& rows, const std::string& outputFolder,
-                           const BatchFileOps& ops);
+// Chooses a free output name in outputFolder for every input, whose
+// extension says the container the worker will write (engine's
+// OutputExtensionFor), no two positions the same and none the name of an
+// existing file, and takes each duration from its text. Nothing on disk
+// changes. Stops at a file name without a '.'.
+PreparedBatch PrepareBatch(const std::vector<TickedRow>& rows, const std::string& outputFolder);
 
-// The plan of a batch that renames no input: every input is read under its
-// own name and written under a free name for its stem in outputFolder, no
-// two of them the same: ".mov" or ".mp4" as the remux way's container, a
-// working ".mov" for a file copied byte for byte. Durations are left to the caller.
-std::vector<BatchFile> PlanWithoutRenames(const std::vector<std::string>& inputs,
-                                          const std::string& outputFolder);
+// The plan of a batch from bare paths: every input written under a free
+// name for its stem in outputFolder, no two of them the same: ".mov" or
+// ".mp4" as the remux way's container, a working ".mov" for a file copied
+// byte for byte. Durations are left to the caller.
+std::vector<BatchFile> PlanBatch(const std::vector<std::string>& inputs,
+                                 const std::string& outputFolder);
 
-// Writes the batch description into the job record; the worker may be
-// started afterwards. rotation_deg is left to the caller.
+// Writes the batch description (paths, durations, turns) into a fresh job
+// record; the worker may be started afterwards.
 void FillJob(ConversionJob& job, const std::vector<BatchFile>& files);
 
 // The extension of the path's file name from its last '.', in lower case;

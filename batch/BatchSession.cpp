@@ -3,7 +3,6 @@
 #include "batch/CreatedOutput.h"
 #include "batch/FileNames.h"
 #include "batch/NameJournal.h"
-#include "files/NameBack.h"
 #include "engine/ConversionJob.h"
 #include "engine/RotationWorker.h"
 
@@ -11,15 +10,12 @@
 
 struct BatchSession::Position {
     bool settled = false;
-    bool inputAway = false;             // the input is still under its temporary name
     bool movePending = false;           // a done output still waits for its final name
     bool outputListed = false;          // the journal lists the output
     std::optional<CreatedFile> output;  // the file the worker created, once looked up
 };
 
-BatchSession::BatchSession(ConversionJob& job, NameJournal* journal)
-    : m_job(job), m_journal(journal)
-{}
+BatchSession::BatchSession(NameJournal* journal) : m_journal(journal) {}
 
 BatchSession::~BatchSession()
 {
@@ -29,6 +25,13 @@ BatchSession::~BatchSession()
 }
 
 void BatchSession::Start(std::vector<BatchFile> files, int rotationDeg, int preFileWaitMs)
+{
+    for (BatchFile& file : files)
+        file.turnDeg = rotationDeg;
+    Start(std::move(files), preFileWaitMs);
+}
+
+void BatchSession::Start(std::vector<BatchFile> files, int preFileWaitMs)
 {
     Join();
     m_files = std::move(files);
@@ -43,17 +46,18 @@ void BatchSession::Start(std::vector<BatchFile> files, int rotationDeg, int preF
         const std::lock_guard<std::mutex> lock(m_namesMutex);
         m_handedOut.clear();
         for (const BatchFile& file : m_files) {
-            m_handedOut.insert(file.source);
+            m_handedOut.insert(file.input);
             m_handedOut.insert(file.output);
         }
     }
 
-    FillJob(m_job, m_files);
-    m_job.rotation_deg = rotationDeg;
-    m_job.pre_file_wait_ms = preFileWaitMs;
-    m_job.next_output_name = [this](const std::string& taken) { return NextOutputName(taken); };
-    m_job.output_created_hook = [this](int, const CreatedFile& file) { OutputCreated(file); };
-    m_worker = StartRotationWorker(m_job);
+    m_job = std::make_unique<ConversionJob>();
+    FillJob(*m_job, m_files);
+    m_job->pre_file_wait_ms = preFileWaitMs;
+    m_job->choose_writer = m_chooseWriter;
+    m_job->next_output_name = [this](const std::string& taken) { return NextOutputName(taken); };
+    m_job->output_created_hook = [this](int, const CreatedFile& file) { OutputCreated(file); };
+    m_worker = StartRotationWorker(*m_job);
 }
 
 void BatchSession::OutputCreated(const CreatedFile& file)
@@ -70,12 +74,13 @@ void BatchSession::CollectOutputNames(int reached, int current,
 {
     for (; m_nextToName < reached; ++m_nextToName) {
         const std::size_t at = static_cast<std::size_t>(m_nextToName);
-        if (!m_job.output_created[at].load()) {
+        const PositionReport& report = m_job->reports[at];
+        if (!report.output_created.load()) {
             if (m_nextToName == current)
                 break;  // not created yet: look again at the next poll
             continue;
         }
-        const std::string& created = m_job.created_output[at].path;
+        const std::string& created = report.created_output.path;
         if (created != m_files[at].output)
             names.emplace_back(m_nextToName, created);
     }
@@ -92,7 +97,9 @@ std::string BatchSession::NextOutputName(const std::string& taken)
 SessionPoll BatchSession::Poll()
 {
     SessionPoll poll;
-    poll.job = ReadJob(m_job);
+    if (!m_job)
+        return poll;
+    poll.job = ReadJob(*m_job);
     poll.tick = PollTick(poll.job, m_doneCount);
     m_doneCount = poll.tick.doneCount;
     if (m_end == BatchEnd::kRunning)
@@ -117,28 +124,42 @@ void BatchSession::Cancel()
 {
     if (m_end == BatchEnd::kRunning)
         m_end = BatchEnd::kCancelled;
-    m_job.cancel_requested = true;
+    if (m_job)
+        m_job->cancel_requested = true;
 }
 
 bool BatchSession::WorkerRunning() const
 {
-    return m_job.worker_active.load();
+    return m_job && m_job->worker_active.load();
 }
+
+int BatchSession::WorkerPosition() const
+{
+    return m_job ? m_job->current_index.load() : -1;
+}
+
+std::atomic<bool>* BatchSession::CancelFlag()
+{
+    return m_job ? &m_job->cancel_requested : nullptr;
+}
+
 
 void BatchSession::Join()
 {
     if (!m_worker.joinable())
         return;
     m_worker.join();
-    // The record outlives the session: nothing may call back into it.
-    m_job.next_output_name = nullptr;
-    m_job.output_created_hook = nullptr;
+    // Nothing may call back into the session after this.
+    m_job->next_output_name = nullptr;
+    m_job->output_created_hook = nullptr;
 }
 
 SessionEnd BatchSession::Conclude()
 {
     SessionEnd end;
-    const JobSnapshot job = ReadJob(m_job);
+    if (!m_job)
+        return end;
+    const JobSnapshot job = ReadJob(*m_job);
     if (m_end == BatchEnd::kRunning)
         m_end = PollTick(job, m_doneCount).end;
     end.end = m_end;
@@ -157,9 +178,7 @@ SessionEnd BatchSession::Conclude()
             end.settled.push_back(position);
             continue;
         }
-        // Moves that failed at a poll get one more try.
-        if (state.inputAway)
-            RestoreInput(position, end.errors);
+        // A move that failed at a poll gets one more try.
         if (state.movePending)
             FinishOutput(position, end.errors);
     }
@@ -174,13 +193,10 @@ void BatchSession::Settle(int position, const PositionOutcome& outcome,
     Position& state = m_state[at];
     state.settled = true;
     m_outcomes[at] = outcome;
-    if (m_job.output_created[at].load()) {
-        state.output = m_job.created_output[at];
+    if (m_job->reports[at].output_created.load()) {
+        state.output = m_job->reports[at].created_output;
         state.outputListed = m_journal != nullptr;
     }
-    // The input first: its own name matters more than the output's.
-    state.inputAway = m_files[at].renamed;
-    RestoreInput(position, errors);
     if (outcome.kind == PositionOutcome::kDone) {
         m_outcomes[at].output = state.output ? state.output->path : m_files[at].output;
         state.movePending = true;
@@ -190,24 +206,6 @@ void BatchSession::Settle(int position, const PositionOutcome& outcome,
             RemoveOutput(position);
         ReleaseOutput(position, false);
     }
-}
-
-void BatchSession::RestoreInput(int position, std::vector<FileError>& errors)
-{
-    Position& state = m_state[static_cast<std::size_t>(position)];
-    if (!state.inputAway)
-        return;
-    const BatchFile& file = m_files[static_cast<std::size_t>(position)];
-    const NameBack back = GiveNameBack(file.source, file.input);
-    if (!back.Back()) {
-        // The journal keeps it; the next start of the program tries again.
-        Report(file.source, back.error, errors);
-        if (back.kind != NameBack::kMissing)
-            return;
-    }
-    state.inputAway = false;
-    if (m_journal)
-        m_journal->Release(file.source);
 }
 
 void BatchSession::FinishOutput(int position, std::vector<FileError>& errors)
@@ -261,8 +259,8 @@ void BatchSession::ReleaseOutput(int position, bool durable)
     if (!state.outputListed)
         return;
     state.outputListed = false;
-    m_journal->ReleaseOutput(m_job.created_output[static_cast<std::size_t>(position)].path,
-                             durable);
+    m_journal->ReleaseOutput(
+        m_job->reports[static_cast<std::size_t>(position)].created_output.path, durable);
 }
 
 void BatchSession::Report(const std::string& path, int error, std::vector<FileError>& errors)

@@ -5,7 +5,10 @@
 #include "batch/PollTick.h"
 #include "batch/PositionOutcome.h"
 
+#include <atomic>
 #include <cstdint>
+#include <functional>
+#include <memory>
 #include <mutex>
 #include <optional>
 #include <set>
@@ -14,7 +17,10 @@
 #include <utility>
 #include <vector>
 
+class FileWriter;
 class NameJournal;
+class PositionWork;
+struct ConversionJob;
 
 // A file move or removal that failed, with its errno value.
 struct FileError {
@@ -43,10 +49,11 @@ struct SessionEnd {
 };
 
 // One batch from start to end, the same for the window and the command
-// line: fills the job record, starts and joins the worker, turns what the
-// worker reports into one outcome per position, gives every input its own
-// name back, moves each done output to its final name and removes what the
-// worker left of a file that did not get done.
+// line: fills a job record of its own, sized to the batch, starts and joins
+// the worker, turns what the worker reports into one outcome per position,
+// moves each done output to its final name and removes what the worker left
+// of a file that failed or was stopped. Inputs are read under their own
+// names; nothing in their folders changes.
 //
 // A position is settled (its names moved, its partial output removed) as
 // soon as the worker has passed it, or at Conclude. Only the file the
@@ -57,16 +64,23 @@ struct SessionEnd {
 class BatchSession
 {
 public:
-    // journal: where the inputs' temporary names were recorded, and where
-    // the outputs the worker creates are recorded until they are finished
-    // (may be null); entries are released as names come back.
-    BatchSession(ConversionJob& job, NameJournal* journal);
+    // journal: where the outputs the worker creates are recorded until they
+    // are finished or removed (may be null).
+    explicit BatchSession(NameJournal* journal);
     ~BatchSession();  // stops and waits for a worker still running
     BatchSession(const BatchSession&) = delete;
     BatchSession& operator=(const BatchSession&) = delete;
 
-    // Describes the batch in the job record and starts the worker.
+    // Describes the batch in a new job record and starts the worker; each
+    // file is turned by its own turnDeg.
+    void Start(std::vector<BatchFile> files, int preFileWaitMs);
+    // The same with one turn for every file.
     void Start(std::vector<BatchFile> files, int rotationDeg, int preFileWaitMs);
+
+    // Chooses the writer of every position of the batches started from now
+    // on, instead of the worker's choice from what each file is (tests).
+    using WriterChoice = std::function<std::unique_ptr<FileWriter>(const PositionWork&)>;
+    void ChooseWritersWith(WriterChoice choice) { m_chooseWriter = std::move(choice); }
 
     // Reads the record once and settles every position the worker has
     // passed since the last poll.
@@ -84,6 +98,15 @@ public:
     SessionEnd Conclude();
 
     int FileCount() const { return static_cast<int>(m_files.size()); }
+    // The position the worker is on (-1 before it begins), as the record
+    // says now.
+    int WorkerPosition() const;
+    // The running or last batch's record, to read (null before Start).
+    const ConversionJob* Record() const { return m_job.get(); }
+    // The running batch's cancel flag, for a signal handler that asks the
+    // worker to stop at once (null before Start). Valid until the next
+    // Start or the session's end.
+    std::atomic<bool>* CancelFlag();
     const BatchFile& File(int position) const
     {
         return m_files[static_cast<std::size_t>(position)];
@@ -97,7 +120,6 @@ private:
     struct Position;
 
     void Settle(int position, const PositionOutcome& outcome, std::vector<FileError>& errors);
-    void RestoreInput(int position, std::vector<FileError>& errors);
     void FinishOutput(int position, std::vector<FileError>& errors);
     void RemoveOutput(int position);
     void Report(const std::string& path, int error, std::vector<FileError>& errors);
@@ -111,8 +133,9 @@ private:
     void OutputCreated(const CreatedFile& file);
     void ReleaseOutput(int position, bool durable);
 
-    ConversionJob& m_job;
+    std::unique_ptr<ConversionJob> m_job;  // the running or last batch's
     NameJournal* m_journal;
+    WriterChoice m_chooseWriter;
     std::vector<BatchFile> m_files;
     std::vector<PositionOutcome> m_outcomes;
     std::vector<Position> m_state;

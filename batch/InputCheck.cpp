@@ -1,6 +1,5 @@
 #include "batch/InputCheck.h"
 
-#include "engine/ConversionJob.h"
 #include "engine/ProbeMedia.h"
 
 extern "C" {
@@ -49,7 +48,7 @@ InputVerdict ProbeRejection(const std::string& path, int probeResult)
 
 }  // namespace
 
-InputVerdict CheckInput(const std::string& path, ConversionJob& job)
+InputVerdict CheckInput(const std::string& path)
 {
     struct stat info {};
     if (::stat(path.c_str(), &info) != 0)
@@ -65,12 +64,15 @@ InputVerdict CheckInput(const std::string& path, ConversionJob& job)
     if (info.st_size == 0)
         return Rejected(InputVerdict::kEmpty);
 
-    job.probe_path = path;
-    const int result = ProbeMedia(job);
-    if (result < 0)
-        return ProbeRejection(path, result);
+    const MediaProbe facts = ProbeMedia(path);
+    if (facts.result < 0) {
+        InputVerdict rejected = ProbeRejection(path, facts.result);
+        rejected.facts = facts;
+        return rejected;
+    }
     InputVerdict verdict;
+    verdict.facts = facts;
     // Whole milliseconds, as the window's list keeps the duration.
-    verdict.duration_s = static_cast<double>(job.probe_duration_us / 1000) / 1000.0;
+    verdict.duration_s = static_cast<double>(facts.duration_us / 1000) / 1000.0;
     return verdict;
 }

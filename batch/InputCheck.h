@@ -1,8 +1,8 @@
 #pragma once
 
-#include <string>
+#include "engine/ProbeMedia.h"
 
-struct ConversionJob;
+#include <string>
 
 // What the check of one input found.
 struct InputVerdict {
@@ -20,12 +20,13 @@ struct InputVerdict {
     } rejection = kAccepted;
     int error = 0;
     double duration_s = 0;  // container duration, the denominator of the progress
+    MediaProbe facts;       // what the probe found (all zero when it did not run)
 
     bool accepted() const { return rejection == kAccepted; }
 };
 
 // Checks one input the way the window's Add-files does: the probe decides,
 // after a few plain file-system checks that keep folders, devices and pipes
-// away from the demuxer (a pipe would block it). Uses job's probe fields, so
-// it must not run while a worker runs.
-InputVerdict CheckInput(const std::string& path, ConversionJob& job);
+// away from the demuxer (a pipe would block it). Shares nothing with a
+// batch, so it may run while one runs.
+InputVerdict CheckInput(const std::string& path);

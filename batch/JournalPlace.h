@@ -6,7 +6,7 @@
 
 struct RestoredName;
 
-// Where the journal of temporary names lives: beside setting.ini when that
+// Where the crash record (the journal of unfinished outputs) lives: beside setting.ini when that
 // folder takes new files (a portable copy), otherwise in the user's state
 // folder, which is made when missing (every installed copy, whose
 // setting.ini lives in the user's config folder).

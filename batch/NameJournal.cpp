@@ -16,6 +16,8 @@
 // ended by a NUL byte (paths can hold any other byte):
 //   "P" own temporary       an input is about to be moved to its temporary name
 //   "R" temporary           that input has its own name back
+//                           (both only written by earlier versions, which
+//                           renamed inputs; still read and put right)
 //   "O" path device inode born   an output was created (device, inode and
 //                                birth time in ns, 0 when unknown; decimal)
 //   "F" path                that output is finished or removed
@@ -37,11 +39,6 @@ std::string Record(std::initializer_list<std::string> fields)
 std::string PendingRecord(const std::string& own, const std::string& temporary)
 {
     return Record({"P", own, temporary});
-}
-
-std::string ReleaseRecord(const std::string& temporary)
-{
-    return Record({"R", temporary});
 }
 
 std::string OutputRecord(const CreatedFile& output)
@@ -165,29 +162,6 @@ bool NameJournal::Append(const std::string& record, bool durable)
     return false;
 }
 
-bool NameJournal::Add(const std::string& ownName, const std::string& temporaryName)
-{
-    const std::lock_guard<std::mutex> lock(m_mutex);
-    if (!Open())
-        return false;
-    if (!Append(PendingRecord(ownName, temporaryName), true))
-        return false;
-    m_pending[temporaryName] = ownName;
-    return true;
-}
-
-void NameJournal::Release(const std::string& temporaryName)
-{
-    const std::lock_guard<std::mutex> lock(m_mutex);
-    if (m_pending.erase(temporaryName) == 0 || m_fd < 0)
-        return;
-    // Not synced: a release lost in a crash only makes recovery look for a
-    // temporary name that is gone, which it skips. The sync per move is
-    // what makes a long batch slow to start and finish.
-    Append(ReleaseRecord(temporaryName), false);
-    CloseWhenEmpty();
-}
-
 bool NameJournal::AddOutput(const CreatedFile& output)
 {
     const std::lock_guard<std::mutex> lock(m_mutex);
@@ -216,12 +190,6 @@ void NameJournal::ReleaseOutput(const std::string& path, bool durable)
     CloseWhenEmpty();
 }
 
-std::map<std::string, std::string> NameJournal::Pending() const
-{
-    const std::lock_guard<std::mutex> lock(m_mutex);
-    return m_pending;
-}
-
 std::vector<std::string> NameJournal::PendingOutputs() const
 {
     const std::lock_guard<std::mutex> lock(m_mutex);
@@ -239,7 +207,7 @@ int NameJournal::Error() const
 
 void NameJournal::CloseWhenEmpty()
 {
-    if (!m_pending.empty() || !m_outputs.empty() || m_fd < 0)
+    if (!m_outputs.empty() || m_fd < 0)
         return;
     // Every record is balanced now. Empty the file when no other instance
     // has entries in it; otherwise our balanced records do no harm.

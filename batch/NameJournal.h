@@ -8,15 +8,15 @@
 #include <string>
 #include <vector>
 
-// The inputs of a batch that are under a temporary name, and the outputs
-// the worker has created but not yet finished, kept in a small file so that
-// a killed process neither leaves a user's file under a name the user never
-// chose nor a cut-short video that looks like a result. An entry is written
-// durably before its input is moved (or, for an output, before anything is
-// written into it), and released once the input has its own name again
-// (once the output has its final name or is gone); the next start of the
-// program moves every input still listed back and removes every output
-// still listed that is still the very file that was created.
+// The crash record: the outputs a batch has created but not yet finished,
+// kept in a small file so that a killed process leaves no cut-short video
+// that looks like a result. An entry is written durably before anything is
+// written into its output, and released once the output has its final name
+// or is gone; the next start of the program removes every output still
+// listed that is still the very file that was created. Inputs are never
+// renamed, so nothing is recorded of them; records that earlier versions
+// wrote of inputs under temporary names are still read and put right at
+// start-up.
 //
 // Several instances of the program may share the file: each holds a shared
 // lock on it while it has entries, and recovery only runs when it can take
@@ -30,23 +30,14 @@ public:
     NameJournal(const NameJournal&) = delete;
     NameJournal& operator=(const NameJournal&) = delete;
 
-    // Records that ownName is about to be moved to temporaryName; returns
-    // only when the entry is on disk. False when the file cannot be written.
-    bool Add(const std::string& ownName, const std::string& temporaryName);
-
-    // The input listed under temporaryName has its own name back (or was
-    // never moved). Releasing the last entry empties the file.
-    void Release(const std::string& temporaryName);
-
     // Records an output file just created (its path and identity); returns
     // only when the entry is on disk. False when the file cannot be written.
     bool AddOutput(const CreatedFile& output);
     // The output recorded under path is finished or removed. durable: the
     // release must survive a crash (the file stays under that very name).
+    // Releasing the last entry empties the file.
     void ReleaseOutput(const std::string& path, bool durable);
 
-    // temporary name -> own name, for every entry not yet released.
-    std::map<std::string, std::string> Pending() const;
     // Paths of the outputs recorded and not yet released.
     std::vector<std::string> PendingOutputs() const;
     const std::string& Path() const { return m_path; }
@@ -62,11 +53,11 @@ private:
     std::string m_path;
     int m_fd = -1;
     int m_error = 0;
-    std::map<std::string, std::string> m_pending;
     std::map<std::string, int> m_outputs;  // path -> entries not yet released
 };
 
-// One input that start-up recovery found under a temporary name.
+// One input that start-up recovery found under a temporary name (a record
+// an earlier version wrote).
 struct RestoredName {
     std::string temporaryName;
     std::string ownName;
@@ -78,8 +69,8 @@ struct RestoredName {
     int error = 0;
 };
 
-// Gives every input the journal at journalPath still lists its own name
-// back, by the one rule of GiveNameBack; an entry whose input is under its
+// Gives every input the journal at journalPath still lists (records of
+// earlier versions) its own name back, by the one rule of GiveNameBack; an entry whose input is under its
 // own name already is dropped without a word. Every output still listed is
 // removed when its name still holds the very file that was created; its
 // path then goes to removedOutputs. Returns the inputs found; empty when

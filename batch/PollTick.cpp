@@ -2,27 +2,32 @@
 
 #include "engine/ConversionJob.h"
 
+#include <algorithm>
+
 JobSnapshot ReadJob(const ConversionJob& job)
 {
     JobSnapshot s;
     s.workerActive = job.worker_active.load();
     s.cancelRequested = job.cancel_requested.load();
     s.current = job.current_index.load();
-    s.total = job.display_count.load();
+    s.total = job.FileCount();
     s.percent = job.progress_percent.load();
-    const int n = s.total < 0 ? 0 : (s.total > kMaxJobFiles ? kMaxJobFiles : s.total);
+    // The worker sized the reports before it started; before that there
+    // is nothing to read.
+    const int n = std::min(s.total, static_cast<int>(job.reports.size()));
     s.status.resize(static_cast<std::size_t>(n));
     s.failure.resize(static_cast<std::size_t>(n));
     s.leftOut.resize(static_cast<std::size_t>(n));
     for (int i = 0; i < n; ++i) {
         const std::size_t at = static_cast<std::size_t>(i);
-        s.status[at] = job.file_status[at].load();
+        const PositionReport& report = job.reports[at];
+        s.status[at] = report.file_status.load();
         // The worker writes the failure before it stores the status.
         if (s.status[at] == kFileFailed)
-            s.failure[at] = job.failure[at];
+            s.failure[at] = report.failure;
         // And what a done file left out before it stores "done".
         if (s.status[at] == kFileDone)
-            s.leftOut[at] = job.left_out[at];
+            s.leftOut[at] = report.left_out;
     }
     return s;
 }

@@ -15,7 +15,7 @@ struct JobSnapshot {
     bool workerActive = false;
     bool cancelRequested = false;
     int current = -1;                  // current_index
-    int total = 0;                     // display_count
+    int total = 0;                     // the count of files
     int percent = 0;                   // progress_percent
     std::vector<std::uint8_t> status;  // file_status of positions 0 .. total - 1
     std::vector<Failure> failure;      // why each failed position failed, else step kNone

@@ -11,10 +11,10 @@
 struct PositionOutcome {
     enum Kind {
         kPending,     // the worker has not passed it yet
-        kDone,        // complete output; the input has its own name back
-        kFailed,      // nothing of it is left; the input has its own name back
-        kStopped,     // cut short by a stop; the input has its own name back
-        kNotReached,  // the worker never opened it; the input has its own name back
+        kDone,        // complete output
+        kFailed,      // nothing of it is left
+        kStopped,     // cut short by a stop
+        kNotReached,  // the worker never opened it
     } kind = kPending;
     // The output file is the worker's and incomplete (a failed or stopped
     // file that the worker had reached): it is removed, so that no

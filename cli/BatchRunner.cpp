@@ -5,7 +5,7 @@
 #include "cli/FailureWords.h"
 #include "cli/InterruptRelay.h"
 #include "cli/ProgressLine.h"
-#include "engine/ConversionJob.h"
+#include "engine/FailureCause.h"
 
 #include <algorithm>
 #include <cstring>
@@ -13,8 +13,7 @@
 
 BatchRunner::BatchRunner(std::ostream& out, ProgressLine& progress,
                          const std::atomic<bool>& interrupt, NameJournal* journal)
-    : m_out(out), m_progress(progress), m_interrupt(interrupt), m_journal(journal),
-      m_job(std::make_unique<ConversionJob>())
+    : m_out(out), m_progress(progress), m_interrupt(interrupt), m_journal(journal)
 {}
 
 BatchRunner::~BatchRunner() = default;
@@ -40,13 +39,9 @@ std::vector<PositionOutcome> BatchRunner::Run(const std::vector<BatchInput>& inp
                 Report(input, notReached);
             break;
         }
-        const std::size_t take =
-            std::min<std::size_t>(pending.size(), static_cast<std::size_t>(kMaxJobFiles));
-        std::vector<std::size_t> chosen(pending.begin(),
-                                        pending.begin() + static_cast<std::ptrdiff_t>(take));
-        std::vector<std::size_t> next = RunOneBatch(chosen);
-        next.insert(next.end(), pending.begin() + static_cast<std::ptrdiff_t>(take), pending.end());
-        pending = std::move(next);
+        // Every input in one batch; after a failure that ends it, the
+        // inputs it did not reach get a batch of their own.
+        pending = RunOneBatch(pending);
     }
     m_progress.Clear();
     return m_outcomes;
@@ -57,14 +52,13 @@ std::vector<std::size_t> BatchRunner::RunOneBatch(const std::vector<std::size_t>
     std::vector<std::string> paths;
     for (std::size_t input : chosen)
         paths.push_back((*m_inputs)[input].path);
-    // The command line gives no input a temporary name.
-    std::vector<BatchFile> files = PlanWithoutRenames(paths, m_folder);
+    std::vector<BatchFile> files = PlanBatch(paths, m_folder);
     for (std::size_t k = 0; k < files.size(); ++k)
         files[k].duration_s = (*m_inputs)[chosen[k]].duration_s;
 
-    BatchSession session(*m_job, m_journal);
+    BatchSession session(m_journal);
     session.Start(std::move(files), m_rotation, 0);
-    SetInterruptTarget(&m_job->cancel_requested);
+    SetInterruptTarget(session.CancelFlag());
 
     const int total = static_cast<int>(m_inputs->size());
     bool cancelSent = false;
@@ -94,6 +88,8 @@ std::vector<std::size_t> BatchRunner::RunOneBatch(const std::vector<std::size_t>
             std::this_thread::sleep_for(std::min(step, poll_interval));
     }
     session.Join();
+    // The record goes with the session; with the worker gone the handler
+    // can only run on this thread, so no store can come after this.
     SetInterruptTarget(nullptr);
     tick();
 
@@ -111,6 +107,21 @@ std::vector<std::size_t> BatchRunner::RunOneBatch(const std::vector<std::size_t>
     }
     return retry;
 }
+
+namespace {
+
+// The output could not be created because its folder is gone or takes no
+// new file: said of the folder, not of the file.
+bool OutputFolderRefused(const Failure& failure)
+{
+    if (failure.step != Failure::kCreateOutputFile)
+        return false;
+    const FailureCause cause = CauseOf(failure.code);
+    return cause == FailureCause::kMissing || cause == FailureCause::kNoPermission ||
+           cause == FailureCause::kReadOnly;
+}
+
+}  // namespace
 
 void BatchRunner::Report(std::size_t input, const PositionOutcome& outcome)
 {
@@ -131,7 +142,7 @@ void BatchRunner::Report(std::size_t input, const PositionOutcome& outcome)
         break;
     case PositionOutcome::kFailed:
         m_out << "failed: " << path << ": ";
-        if (!FolderWriteTest(m_folder))
+        if (OutputFolderRefused(outcome.failure))
             m_out << "cannot write into the output folder " << m_folder << '\n';
         else
             m_out << FailureSentence(outcome.failure) << '\n';

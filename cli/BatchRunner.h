@@ -9,7 +9,6 @@
 #include <string>
 #include <vector>
 
-struct ConversionJob;
 class NameJournal;
 class ProgressLine;
 
@@ -19,8 +18,8 @@ struct BatchInput {
     double duration_s = 0;
 };
 
-// Runs accepted inputs through batch sessions, one job's worth at a time,
-// and prints one result line per input on `out` and progress on
+// Runs accepted inputs through one batch session (a failure that ends a
+// batch leaves the inputs it did not reach to a further one), and prints one result line per input on `out` and progress on
 // `progress`. Inputs are read under their own names; each output is
 // written under a free .mov name and then given the input's extension.
 class BatchRunner
@@ -39,7 +38,7 @@ public:
     std::chrono::milliseconds poll_interval{100};
 
 private:
-    // One session over the given inputs (at most one job's worth). Returns
+    // One session over the given inputs. Returns
     // the inputs a failure that ended the worker kept from being tried.
     std::vector<std::size_t> RunOneBatch(const std::vector<std::size_t>& chosen);
     void Report(std::size_t input, const PositionOutcome& outcome);
@@ -48,7 +47,6 @@ private:
     ProgressLine& m_progress;
     const std::atomic<bool>& m_interrupt;
     NameJournal* m_journal;
-    std::unique_ptr<ConversionJob> m_job;
 
     const std::vector<BatchInput>* m_inputs = nullptr;
     std::string m_folder;

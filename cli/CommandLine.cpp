@@ -1,5 +1,7 @@
 #include "cli/CommandLine.h"
 
+#include <utility>
+
 namespace {
 
 // Splits "--name=value" into its two parts; value is left alone otherwise.
@@ -26,13 +28,42 @@ int ParseRotation(const std::string& text)
     return 0;
 }
 
+// The first error found is the one said.
+void NoteError(CommandLine& line, std::string error)
+{
+    if (line.error.empty())
+        line.error = std::move(error);
+}
+
+// Which of the options every run needs were given.
+struct Given {
+    bool rotation = false;
+    bool output = false;
+};
+
+// --rotate or --output (name, in either spelling) with its value.
+void TakeValue(const std::string& name, const std::string& value, CommandLine& line,
+               Given& given)
+{
+    if (name == "--rotate" || name == "-r") {
+        given.rotation = true;
+        line.rotation_deg = ParseRotation(value);
+        if (line.rotation_deg == 0)
+            NoteError(line, "--rotate takes 90, 180 or 270, not \"" + value + "\"");
+    } else {
+        given.output = true;
+        line.output_folder = value;
+        if (value.empty())
+            NoteError(line, "--output needs a folder");
+    }
+}
+
 }  // namespace
 
 CommandLine ParseCommandLine(const std::vector<std::string>& args)
 {
     CommandLine line;
-    bool rotationGiven = false;
-    bool outputGiven = false;
+    Given given;
     bool optionsEnded = false;
 
     for (std::size_t i = 0; i < args.size(); ++i) {
@@ -66,36 +97,24 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args)
         const bool takesValue =
             name == "--rotate" || name == "-r" || name == "--output" || name == "-o";
         if (!takesValue) {
-            if (line.error.empty())
-                line.error = "unknown option " + arg;
+            NoteError(line, "unknown option " + arg);
             continue;
         }
         if (!inlineValue) {
             if (i + 1 >= args.size()) {
-                if (line.error.empty())
-                    line.error = "option " + name + " needs a value";
+                NoteError(line, "option " + name + " needs a value");
                 continue;
             }
             value = args[++i];
         }
-        if (name == "--rotate" || name == "-r") {
-            rotationGiven = true;
-            line.rotation_deg = ParseRotation(value);
-            if (line.rotation_deg == 0 && line.error.empty())
-                line.error = "--rotate takes 90, 180 or 270, not \"" + value + "\"";
-        } else {
-            outputGiven = true;
-            line.output_folder = value;
-            if (value.empty() && line.error.empty())
-                line.error = "--output needs a folder";
-        }
+        TakeValue(name, value, line, given);
     }
 
     if (!line.error.empty())
         return line;
-    if (!rotationGiven)
+    if (!given.rotation)
         line.error = "missing --rotate 90|180|270";
-    else if (!outputGiven)
+    else if (!given.output)
         line.error = "missing --output DIR";
     else if (line.files.empty())
         line.error = "no FILE given";

@@ -2,6 +2,7 @@
 
 #include "batch/InputCheck.h"
 #include "engine/Failure.h"
+#include "engine/FailureCause.h"
 #include "engine/InputCompleteness.h"
 #include "engine/LeftOutStream.h"
 #include "engine/ReadableNames.h"
@@ -17,15 +18,45 @@ extern "C" {
 
 namespace {
 
+// The words of a code that has its own (CauseOf), else FFmpeg's text.
+std::string CodeWords(int code)
+{
+    switch (CauseOf(code)) {
+    case FailureCause::kNoSpace:
+        return "there is no space left on the disk";
+    case FailureCause::kFileTooLarge:
+        return "the file is too large for the disk";
+    case FailureCause::kNoPermission:
+        return "permission denied";
+    case FailureCause::kReadOnly:
+        return "the disk is read-only";
+    case FailureCause::kDamaged:
+        return "the data is damaged";
+    case FailureCause::kOutOfMemory:
+        return "memory ran out";
+    case FailureCause::kInputOutput:
+        return "the disk could not be read or written";
+    case FailureCause::kMissing:
+        return "the file or its folder does not exist";
+    case FailureCause::kEndedEarly:
+        return "the file ends too early";
+    case FailureCause::kNotSupported:
+        return "this is not supported";
+    case FailureCause::kOther:
+        break;
+    }
+    return ErrorText(code);
+}
+
 std::string StepSentence(const std::string& step, int code)
 {
-    return step + ": " + ErrorText(code);
+    return step + ": " + CodeWords(code);
 }
 
 // A step that writes the output; a full disk is said as such.
 std::string OutputSentence(const std::string& step, int code)
 {
-    if (code == AVERROR(ENOSPC))
+    if (CauseOf(code) == FailureCause::kNoSpace)
         return "no space left on the output disk";
     return StepSentence(step, code);
 }
@@ -34,7 +65,7 @@ std::string OutputSentence(const std::string& step, int code)
 // called damage.
 std::string InputSentence(const std::string& step, int code)
 {
-    if (code == AVERROR_INVALIDDATA)
+    if (CauseOf(code) == FailureCause::kDamaged)
         return "the input is damaged: " + ErrorText(code);
     return StepSentence(step, code);
 }
@@ -52,6 +83,8 @@ std::string KindWord(int media_type)
         return "sound";
     case AVMEDIA_TYPE_SUBTITLE:
         return "subtitles";
+    case AVMEDIA_TYPE_ATTACHMENT:
+        return "cover picture";
     default:
         return "video";
     }

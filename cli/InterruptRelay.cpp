@@ -15,9 +15,8 @@ void SetInterruptTarget(std::atomic<bool>* cancelFlag)
 
 void RelayInterrupt()
 {
-    // The flag belongs to a job record that outlives every worker run, so a
-    // late store can only ask a finished or the next batch to stop, which
-    // the interrupt asks for anyway.
+    // The flag belongs to the running batch's record; the runner names it
+    // only between the worker's start and its join.
     if (std::atomic<bool>* target = g_target.load())
         target->store(true);
 }

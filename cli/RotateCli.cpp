@@ -8,7 +8,6 @@
 #include "cli/CommandLine.h"
 #include "cli/FailureWords.h"
 #include "cli/ProgressLine.h"
-#include "engine/ConversionJob.h"
 
 #include <cstring>
 #include <memory>
@@ -29,6 +28,75 @@ std::string OutputFolderProblem(const std::string& folder)
     if (!FolderWriteTest(folder))
         return "cannot write into the output folder " + folder;
     return {};
+}
+
+// What a killed run (of this program or the window) left behind: its
+// cut-short outputs go, and inputs an earlier version left under temporary
+// names get their names back. Said on err.
+void RecoverKilledRuns(std::ostream& err)
+{
+    std::vector<std::string> removed;
+    for (const RestoredName& entry : RecoverAllJournals(&removed)) {
+        if (entry.error != 0)
+            err << kProgram << ": cannot give " << entry.temporaryName << " its name "
+                << entry.ownName << " back: " << std::strerror(entry.error) << '\n';
+        else
+            err << kProgram << ": an unfinished batch left " << entry.ownName << " as "
+                << entry.temporaryName << "; it is " << entry.ownName << " again\n";
+    }
+    for (const std::string& path : removed)
+        err << kProgram << ": removed " << path
+            << ", the unfinished output of a run that was killed\n";
+}
+
+// The inputs the check accepts, each with its duration; every other one
+// is said on err and counted in rejected. Stops at an interrupt.
+std::vector<BatchInput> CheckInputs(const std::vector<std::string>& files, std::ostream& err,
+                                    const std::atomic<bool>& interrupt, int& rejected)
+{
+    std::vector<BatchInput> accepted;
+    for (const std::string& file : files) {
+        if (interrupt.load())
+            break;
+        const InputVerdict verdict = CheckInput(file);
+        if (!verdict.accepted()) {
+            err << kProgram << ": skipped " << file << ": " << RejectionSentence(verdict) << '\n';
+            ++rejected;
+            continue;
+        }
+        accepted.push_back(BatchInput{file, verdict.duration_s});
+    }
+    return accepted;
+}
+
+// Prints the summary line and returns the exit status.
+int Summarise(const std::vector<PositionOutcome>& outcomes, int fileCount, int rejected,
+              std::size_t acceptedCount, std::ostream& out)
+{
+    int done = 0;
+    int failed = 0;
+    int stopped = 0;
+    bool notes = false;
+    for (const PositionOutcome& outcome : outcomes) {
+        if (outcome.kind == PositionOutcome::kDone) {
+            ++done;
+            notes = notes || outcome.moveError != 0;
+        } else if (outcome.kind == PositionOutcome::kFailed) {
+            ++failed;
+        } else {
+            ++stopped;
+        }
+    }
+    // Files the stop came before were neither checked nor tried.
+    stopped += fileCount - rejected - static_cast<int>(acceptedCount);
+
+    out << done << " done, " << failed << " failed, " << rejected << " rejected";
+    if (stopped > 0)
+        out << ", " << stopped << " stopped";
+    out << '\n' << std::flush;
+
+    const bool allDone = done == fileCount && !notes;
+    return allDone ? kExitAllDone : kExitSomeNotDone;
 }
 
 }  // namespace
@@ -55,37 +123,9 @@ int RunRotateCli(const std::vector<std::string>& args, std::ostream& out, std::o
         return kExitUsage;
     }
 
-    // What a killed run (of this program or the window) left behind: its
-    // inputs get their names back, its cut-short outputs go.
-    std::vector<std::string> removed;
-    for (const RestoredName& entry : RecoverAllJournals(&removed)) {
-        if (entry.error != 0)
-            err << kProgram << ": cannot give " << entry.temporaryName << " its name "
-                << entry.ownName << " back: " << std::strerror(entry.error) << '\n';
-        else
-            err << kProgram << ": an unfinished batch left " << entry.ownName << " as "
-                << entry.temporaryName << "; it is " << entry.ownName << " again\n";
-    }
-    for (const std::string& path : removed)
-        err << kProgram << ": removed " << path
-            << ", the unfinished output of a run that was killed\n";
-
-    // Only the probe fields are used here; the batch gets a record of its own.
-    auto probeJob = std::make_unique<ConversionJob>();
-    std::vector<BatchInput> accepted;
+    RecoverKilledRuns(err);
     int rejected = 0;
-    for (const std::string& file : line.files) {
-        if (interrupt.load())
-            break;
-        const InputVerdict verdict = CheckInput(file, *probeJob);
-        if (!verdict.accepted()) {
-            err << kProgram << ": skipped " << file << ": " << RejectionSentence(verdict) << '\n';
-            ++rejected;
-            continue;
-        }
-        accepted.push_back(BatchInput{file, verdict.duration_s});
-    }
-    probeJob.reset();
+    const std::vector<BatchInput> accepted = CheckInputs(line.files, err, interrupt, rejected);
 
     ProgressLine progress(err, errIsTerminal);
     // Partial outputs are recorded while they are written, so that a run
@@ -94,31 +134,6 @@ int RunRotateCli(const std::vector<std::string>& args, std::ostream& out, std::o
     BatchRunner runner(out, progress, interrupt, &journal);
     const std::vector<PositionOutcome> outcomes =
         runner.Run(accepted, line.output_folder, line.rotation_deg);
-
-    int done = 0;
-    int failed = 0;
-    int stopped = 0;
-    bool notes = false;
-    for (const PositionOutcome& outcome : outcomes) {
-        if (outcome.kind == PositionOutcome::kDone) {
-            ++done;
-            notes = notes || outcome.moveError != 0;
-        } else if (outcome.kind == PositionOutcome::kFailed) {
-            ++failed;
-        } else {
-            ++stopped;
-        }
-    }
-    // Files the stop came before were neither checked nor tried.
-    const int unchecked =
-        static_cast<int>(line.files.size()) - rejected - static_cast<int>(accepted.size());
-    stopped += unchecked;
-
-    out << done << " done, " << failed << " failed, " << rejected << " rejected";
-    if (stopped > 0)
-        out << ", " << stopped << " stopped";
-    out << '\n' << std::flush;
-
-    const bool allDone = done == static_cast<int>(line.files.size()) && !notes;
-    return allDone ? kExitAllDone : kExitSomeNotDone;
+    return Summarise(outcomes, static_cast<int>(line.files.size()), rejected, accepted.size(),
+                     out);
 }

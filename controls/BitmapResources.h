@@ -24,3 +24,16 @@ QPixmap StripImage(const QPixmap& strip, int index, int width, QRgb mask = kMask
 // Ids of the check-box strip and of the application icon.
 inline constexpr unsigned kCheckBoxStripId = 292;
 inline constexpr unsigned kApplicationIconId = 266;
+
+// The two faces of each bitmap button of the main window: under the
+// pointer, and at rest (also shown while pressed).
+struct ButtonFaceIds {
+    unsigned hover;
+    unsigned normal;
+};
+inline constexpr ButtonFaceIds kAddFilesFace{336, 178};
+inline constexpr ButtonFaceIds kRemoveFace{343, 331};
+inline constexpr ButtonFaceIds kRemoveAllFace{341, 214};
+inline constexpr ButtonFaceIds kStartFace{345, 295};
+inline constexpr ButtonFaceIds kOpenFolderFace{340, 268};
+inline constexpr ButtonFaceIds kBrowseFace{337, 335};

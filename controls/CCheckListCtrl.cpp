@@ -39,6 +39,7 @@ CCheckListCtrl::CCheckListCtrl(QWidget* parent) : QTreeWidget(parent)
                    const QList<int>& roles) {
                 if (!roles.contains(Qt::CheckStateRole))
                     return;
+                emit ChecksChanged(topLeft.row(), bottomRight.row());
                 // One row just lost its tick: no scan can answer otherwise.
                 if (topLeft.row() == bottomRight.row() && GetCheckImage(topLeft.row()) == 1 &&
                     m_header && !m_removingRows) {
@@ -97,8 +98,10 @@ void CCheckListCtrl::TickAll(int image)
             topLevelItem(row)->setCheckState(0, state);
     }
     viewport()->update();
-    if (count > 0)
+    if (count > 0) {
+        emit ChecksChanged(0, count - 1);
         OnItemStateChanged();
+    }
 }
 
 void CCheckListCtrl::OnItemStateChanged()

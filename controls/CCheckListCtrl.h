@@ -37,6 +37,11 @@ public:
     int GetCheckImage(int row) const;
     void SetCheckImage(int row, int image);
 
+signals:
+    // The check boxes of rows firstRow to lastRow may have changed: one
+    // box, or every box at once from the header.
+    void ChecksChanged(int firstRow, int lastRow);
+
 private:
     void OnItemStateChanged();
     void TickAll(int image);

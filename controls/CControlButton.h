@@ -1,5 +1,6 @@
 #pragma once
 
+#include "controls/BitmapResources.h"
 #include "controls/ButtonCaption.h"
 
 #include <QAbstractButton>
@@ -25,6 +26,12 @@ public:
     // The extra face is never drawn, so it is not loaded. Each face comes
     // at 1x and, where it was drawn, at 2x for high-density screens.
     void SetBitmaps(unsigned hover, unsigned normal, unsigned pressed, unsigned extra);
+    // A main-window button's faces: its hover face, and its normal one at
+    // rest and while pressed.
+    void SetFace(const ButtonFaceIds& face)
+    {
+        SetBitmaps(face.hover, face.normal, face.normal, face.hover);
+    }
 
     bool IsHovered() const { return m_hover != 0; }
 

@@ -1,8 +1,10 @@
 #include "engine/ConversionJob.h"
 
-ConversionJob& ConversionJob::Instance()
+void ConversionJob::ResetReports()
 {
-    // Constructed once, thread-safely, on first use; lives for the process.
-    static ConversionJob* const job = new ConversionJob();
-    return *job;
+    // Built in place: a report holds atomics and is never moved.
+    reports = std::vector<PositionReport>(files.size());
+    current_index.store(-1);
+    progress_percent.store(0);
+    worker_exit_code.store(0);
 }

@@ -4,53 +4,60 @@
 #include "engine/LeftOutStream.h"
 #include "files/CreatedFile.h"
 
-#include <array>
 #include <atomic>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
-// Number of positions of every per-file table of a batch.
-inline constexpr int kMaxJobFiles = 9999;
+class FileWriter;
+class PositionWork;
 
-// Values of ConversionJob::file_status.
+// Values of PositionReport::file_status.
 enum FileStatus : std::uint8_t {
     kFileDone = 1,
     kFileFailed = 2,
     kFilePending = 255,
 };
 
-// The one record through which the window (or the command line) and the
-// rotation worker talk. The caller fills the batch description, starts the
-// worker and afterwards only writes cancel_requested; the worker reports
-// through current_index, progress_percent and file_status. Every field that
-// both threads touch while a worker runs is atomic. The worker stores a
-// file's status before it moves current_index past that file.
+// One position of a batch as the caller describes it.
+struct JobFile {
+    std::string input_path;   // UTF-8; read under this name, never changed
+    std::string output_path;  // UTF-8; created exclusively
+    double duration_s = 0;    // as probed; 0 or less when unknown
+    int turn_deg = 0;         // clockwise degrees added to this file's rotation
+};
+
+// What the worker reports of one position.
 //
-// The record is large (it holds the per-file tables); create your own on the
-// heap in tests, the program uses Instance().
+// created_output is the file the worker created for the position (its path
+// may differ from output_path when that name was taken); it is written
+// before output_created becomes true and not changed after. failure says
+// why the position failed; it is written before file_status becomes
+// kFileFailed. left_out lists the streams a done position does not carry;
+// it is written before file_status becomes kFileDone. Read each only after
+// seeing its flag.
+struct PositionReport {
+    CreatedFile created_output;
+    std::atomic<bool> output_created{false};
+    Failure failure;
+    std::vector<LeftOutStream> left_out;
+    std::atomic<std::uint8_t> file_status{kFilePending};
+};
+
+// The one description of a batch that a front end (through its session)
+// fills and the rotation worker reads, with the worker's reports. Each
+// batch has a record of its own, sized to it: the caller fills files and
+// the settings, starts the worker (which sizes reports to files once,
+// before it begins) and afterwards only writes cancel_requested; the
+// worker reports through current_index, progress_percent and reports.
+// Every field that both threads touch while a worker runs is atomic. The
+// worker stores a file's status before it moves current_index past that
+// file.
 struct ConversionJob {
-    static ConversionJob& Instance();
-
-    std::atomic<bool> cancel_requested{false};
-
-    // Probe input (UTF-8 path) and results.
-    std::string probe_path;
-    std::int64_t probe_duration_us = 0;
-    int probe_video_profile = 0;
-    int probe_bit_rate = 0;
-    int probe_height = 0;
-    int probe_width = 0;
-    int probe_fps_den = 0;
-    int probe_fps_num = 0;
-
-    // Batch description, written before the worker starts.
-    std::array<std::string, kMaxJobFiles> input_path;   // UTF-8
-    std::array<std::string, kMaxJobFiles> output_path;  // UTF-8
-    std::array<double, kMaxJobFiles> duration_s{};
-    int file_count = 0;
-    int rotation_deg = 0;        // clockwise degrees added to each file's rotation
+    // Written before the worker starts, not changed while it runs.
+    std::vector<JobFile> files;
     int pre_file_wait_ms = 500;  // pause before each file
     // MP4, MOV and 3GP files are copied byte for byte with their track
     // matrices turned; false remuxes every file (tests of that way).
@@ -65,26 +72,24 @@ struct ConversionJob {
     // a position's output file, before anything is written into it, with
     // the file's identity (a journal records it here). Paths are UTF-8.
     std::function<void(int index, const CreatedFile& file)> output_created_hook;
+    // Optional: chooses the writer of a position instead of the worker's
+    // own choice from what the file is (tests use writers that do no media
+    // work). Called on the worker thread.
+    std::function<std::unique_ptr<FileWriter>(const PositionWork& work)> choose_writer;
 
-    // Worker reports.
-    //
-    // created_output[i] is the file the worker created for position i (its
-    // path may differ from output_path[i] when that name was taken); it is
-    // written before output_created[i] becomes true and not changed after.
-    // failure[i] says why position i failed; it is written before
-    // file_status[i] becomes kFileFailed. left_out[i] lists the streams a
-    // done position i does not carry; it is written before file_status[i]
-    // becomes kFileDone. Read each only after seeing its flag.
-    std::array<CreatedFile, kMaxJobFiles> created_output;
-    std::array<std::atomic<bool>, kMaxJobFiles> output_created{};
-    std::array<Failure, kMaxJobFiles> failure;
-    std::array<std::vector<LeftOutStream>, kMaxJobFiles> left_out;
-    std::array<std::atomic<std::uint8_t>, kMaxJobFiles> file_status{};
+    std::atomic<bool> cancel_requested{false};
+
+    // Worker reports: one per file, sized when the worker starts.
+    std::vector<PositionReport> reports;
     std::atomic<int> progress_percent{0};
     std::atomic<int> current_index{-1};
-    std::atomic<int> display_count{0};
     // True from StartRotationWorker until the worker's last store; lets the
-    // window notice a worker that ended before the last file.
+    // caller notice a worker that ended before the last file.
     std::atomic<bool> worker_active{false};
     std::atomic<int> worker_exit_code{0};
+
+    int FileCount() const { return static_cast<int>(files.size()); }
+    // Gives every file a fresh report and clears what a run before left;
+    // only while no worker runs.
+    void ResetReports();
 };

@@ -33,30 +33,37 @@ bool SameFile(const std::string& a, const std::string& b)
 PositionWork::PositionWork(ConversionJob& job, int index)
     : job_(job), index_(index), progress_(job.progress_percent)
 {
-    job_.left_out[static_cast<std::size_t>(index_)].clear();
     RememberInputTimes();
 }
 
 PositionWork::~PositionWork()
 {
     CloseOutput();
-    if (created_ && (failed_ || remove_output_))
-        output_.RemoveIfStillOurs();
+}
+
+const JobFile& PositionWork::File() const
+{
+    return job_.files[static_cast<std::size_t>(index_)];
+}
+
+PositionReport& PositionWork::Report()
+{
+    return job_.reports[static_cast<std::size_t>(index_)];
 }
 
 const std::string& PositionWork::InputPath() const
 {
-    return job_.input_path[static_cast<std::size_t>(index_)];
+    return File().input_path;
 }
 
 int PositionWork::RotationDeg() const
 {
-    return job_.rotation_deg;
+    return File().turn_deg;
 }
 
 double PositionWork::DurationS() const
 {
-    return job_.duration_s[static_cast<std::size_t>(index_)];
+    return File().duration_s;
 }
 
 bool PositionWork::CancelRequested() const
@@ -77,54 +84,33 @@ void PositionWork::RememberInputTimes()
     input_times_known_ = true;
 }
 
-std::optional<FileWriter::Next> PositionWork::CreateOutput(int accessFlags)
+Failure PositionWork::CreateOutput(int accessFlags)
 {
-    const auto i = static_cast<std::size_t>(index_);
-    std::string path = job_.output_path[i];
+    std::string path = File().output_path;
     for (int other = 0;; ++other) {
         const int error = CreateExclusively(path, accessFlags, output_, fd_);
         if (error == 0) {
-            created_ = true;
-            job_.created_output[i] = output_;
-            job_.output_created[i].store(true);
+            Report().created_output = output_;
+            Report().output_created.store(true);
             if (job_.output_created_hook)
                 job_.output_created_hook(index_, output_);
-            return std::nullopt;
+            return Failure{};
         }
-        if (error != EEXIST) {
-            Fail(Failure(Failure::kCreateOutputFile, AVERROR(error), path));
-            return FileWriter::Next::kEndBatch;
-        }
+        if (error != EEXIST)
+            return Failure(Failure::kCreateOutputFile, AVERROR(error), path);
         // Taken. Nothing under that name is opened, least of all the input.
-        if (SameFile(InputPath(), path)) {
-            Fail(Failure(Failure::kOutputIsInput));
-            return FileWriter::Next::kNextFile;
-        }
+        if (SameFile(InputPath(), path))
+            return Failure(Failure::kOutputIsInput);
         std::string next;
         if (job_.next_output_name && other < kMaxOtherNames)
             next = job_.next_output_name(path);
-        if (next.empty() || next == path) {
-            Fail(Failure(Failure::kOutputNameTaken, 0, path));
-            return FileWriter::Next::kNextFile;
-        }
+        if (next.empty() || next == path)
+            return Failure(Failure::kOutputNameTaken, 0, path);
         path = std::move(next);
     }
 }
 
-void PositionWork::NoteLeftOut(LeftOutStream stream)
-{
-    job_.left_out[static_cast<std::size_t>(index_)].push_back(stream);
-}
-
-void PositionWork::Fail(Failure failure)
-{
-    const auto i = static_cast<std::size_t>(index_);
-    failed_ = true;
-    job_.failure[i] = std::move(failure);
-    job_.file_status[i].store(kFileFailed);
-}
-
-bool PositionWork::Complete()
+WriteResult PositionWork::Finish(std::vector<LeftOutStream> leftOut)
 {
     if (fd_ >= 0) {
         if (input_times_known_)
@@ -134,17 +120,12 @@ bool PositionWork::Complete()
         const int closed = ::close(fd_);
         const int error = errno;
         fd_ = -1;
-        if (closed != 0) {
-            Fail(Failure(Failure::kCompleteOutput, AVERROR(error)));
-            return false;
-        }
+        if (closed != 0)
+            return WriteResult::Failed(Failure(Failure::kCompleteOutput, AVERROR(error)));
     }
-    if (failed_)
-        return false;
     if (job_.cancel_requested.load())
-        return false;
-    job_.file_status[static_cast<std::size_t>(index_)].store(kFileDone);
-    return true;
+        return WriteResult::Cancelled();
+    return WriteResult::Done(std::move(leftOut));
 }
 
 void PositionWork::CloseOutput()

@@ -7,23 +7,19 @@
 #include "files/CreatedFile.h"
 
 #include <ctime>
-#include <optional>
 #include <string>
+#include <vector>
 
 struct ConversionJob;
+struct JobFile;
+struct PositionReport;
 
 // One position of a batch as a writer sees it: what to read and what is
 // asked, and the rules every way of writing shares. Its destructor closes
-// the output and removes it when the position failed (or when a writer
-// asked for it), only while its name still holds the very file created.
-//
-// What stays on disk:
-//  - done: the complete output, with the input's access and modification
-//    times;
-//  - cancelled: what the writer leaves (the remux way: the output up to
-//    the cancel, closed so that it plays; the caller may remove it by the
-//    identity reported in the job record);
-//  - failed: nothing; a created output is removed.
+// an output still open. It removes nothing: what becomes of an output that
+// did not get done is the session's to decide, by the identity reported in
+// the job record. A done output carries the input's access and
+// modification times.
 class PositionWork
 {
 public:
@@ -34,7 +30,7 @@ public:
 
     int Index() const { return index_; }
     const std::string& InputPath() const;
-    int RotationDeg() const;
+    int RotationDeg() const;  // the file's own turn, clockwise
     double DurationS() const;  // as probed; 0 or less when unknown
     bool CancelRequested() const;
     ProgressSink& Progress() { return progress_; }
@@ -43,30 +39,20 @@ public:
     // the next name the job offers while names are taken (never opening a
     // file that exists, least of all the input), and reports it through the
     // job record before anything is written into it. accessFlags: O_WRONLY
-    // or O_RDWR. Returns nothing when the output is open; otherwise the
-    // position has failed and the result says how the batch goes on.
-    std::optional<FileWriter::Next> CreateOutput(int accessFlags);
+    // or O_RDWR. Returns why it could not, or a Failure of step kNone.
+    Failure CreateOutput(int accessFlags);
     int OutputFd() const { return fd_; }
     const CreatedFile& Output() const { return output_; }
 
-    // Notes a stream of the input that the output does not carry, for the
-    // report of a done file.
-    void NoteLeftOut(LeftOutStream stream);
-
-    // Stores the failure and status "failed"; the output goes at the end.
-    void Fail(Failure failure);
-    bool Failed() const { return failed_; }
-    // Removes the output at the end even though the position did not fail
-    // (a copy cut short by a cancel, which would not play).
-    void RemoveOutputAtEnd() { remove_output_ = true; }
-
-    // Gives the output the input's access and modification times, closes it
-    // and, unless a cancel came, stores status "done". A failure of the
-    // close (a full disk that shows only now) fails the position instead.
-    // Returns whether the position is done.
-    bool Complete();
+    // The end of a writer that wrote its whole output: gives the output the
+    // input's access and modification times and closes it. Done (with
+    // leftOut) unless the close fails (a full disk that shows only now) or
+    // a cancel came meanwhile.
+    WriteResult Finish(std::vector<LeftOutStream> leftOut = {});
 
 private:
+    const JobFile& File() const;
+    PositionReport& Report();
     // The input's times, taken before anything reads it.
     void RememberInputTimes();
     void CloseOutput();
@@ -76,9 +62,6 @@ private:
     ProgressSink progress_;
     CreatedFile output_;
     int fd_ = -1;
-    bool created_ = false;
-    bool failed_ = false;
-    bool remove_output_ = false;
     timespec input_times_[2]{};  // access, modification
     bool input_times_known_ = false;
 };

@@ -2,7 +2,6 @@
 
 #include <vector>
 
-#include "engine/ConversionJob.h"
 #include "engine/StreamExclusion.h"
 
 extern "C" {
@@ -25,17 +24,6 @@ struct ProbeState {
     }
 };
 
-void ClearProbeFields(ConversionJob& job)
-{
-    job.probe_duration_us = 0;
-    job.probe_video_profile = 0;
-    job.probe_bit_rate = 0;
-    job.probe_height = 0;
-    job.probe_width = 0;
-    job.probe_fps_den = 0;
-    job.probe_fps_num = 0;
-}
-
 // The container's duration, or the longest stream duration when the
 // container reports none, or 0 when nothing is known.
 std::int64_t DurationUs(const AVFormatContext* input)
@@ -55,15 +43,11 @@ std::int64_t DurationUs(const AVFormatContext* input)
     return longest;
 }
 
-}  // namespace
-
-int ProbeMedia(ConversionJob& job)
+// Fills facts (all zero on entry) and returns the probe's result.
+int ProbeInto(const std::string& path, MediaProbe& facts)
 {
-    // No row may show figures of the file probed before.
-    ClearProbeFields(job);
-
     ProbeState state;
-    if (avformat_open_input(&state.input, job.probe_path.c_str(), nullptr, nullptr) < 0)
+    if (avformat_open_input(&state.input, path.c_str(), nullptr, nullptr) < 0)
         return -1;
     if (avformat_find_stream_info(state.input, nullptr) < 0)
         return -2;
@@ -104,18 +88,27 @@ int ProbeMedia(ConversionJob& job)
         if (decoder->codec_type == AVMEDIA_TYPE_VIDEO) {
             const AVRational rate =
                 stream->avg_frame_rate.den != 0 ? stream->avg_frame_rate : decoder->framerate;
-            job.probe_fps_num = rate.num;
-            job.probe_fps_den = rate.den;
-            job.probe_width = decoder->width;
-            job.probe_height = decoder->height;
-            job.probe_bit_rate = static_cast<int>(decoder->bit_rate);
+            facts.fps_num = rate.num;
+            facts.fps_den = rate.den;
+            facts.width = decoder->width;
+            facts.height = decoder->height;
+            facts.bit_rate = static_cast<int>(decoder->bit_rate);
         }
-        job.probe_duration_us = durationUs;
+        facts.duration_us = durationUs;
     }
-    if (job.probe_bit_rate == 0)
-        job.probe_bit_rate = static_cast<int>(input->bit_rate);
-    av_dump_format(input, 0, job.probe_path.c_str(), 0);
+    if (facts.bit_rate == 0)
+        facts.bit_rate = static_cast<int>(input->bit_rate);
+    av_dump_format(input, 0, path.c_str(), 0);
     if (selectedVideo >= 0)
-        job.probe_video_profile = input->streams[selectedVideo]->codecpar->profile;
+        facts.video_profile = input->streams[selectedVideo]->codecpar->profile;
     return selectedVideo < 0 ? -1 : 0;
+}
+
+}  // namespace
+
+MediaProbe ProbeMedia(const std::string& path)
+{
+    MediaProbe facts;
+    facts.result = ProbeInto(path, facts);
+    return facts;
 }

@@ -9,6 +9,7 @@
 #include <unistd.h>
 
 #include "engine/ConversionJob.h"
+#include "engine/FailurePolicy.h"
 #include "engine/iso/IsoCopyWriter.h"
 #include "engine/OutputContainer.h"
 #include "engine/PositionWork.h"
@@ -36,6 +37,8 @@ void PreFileWait(const ConversionJob& job)
 // else is remuxed.
 std::unique_ptr<FileWriter> PickWriter(const ConversionJob& job, const PositionWork& work)
 {
+    if (job.choose_writer)
+        return job.choose_writer(work);
     const int fd = job.copy_iso_files ? OpenRegularFile(work.InputPath()) : -1;
     if (fd < 0)
         return std::make_unique<RemuxWriter>();
@@ -46,17 +49,28 @@ std::unique_ptr<FileWriter> PickWriter(const ConversionJob& job, const PositionW
     return std::make_unique<RemuxWriter>();
 }
 
-}  // namespace
-
-int RotationWorker(ConversionJob& job)
+// Stores how a position ended; a cancelled one stays pending. What a
+// done or failed position's report holds is written before its status.
+void Report(PositionReport& report, const WriteResult& result)
 {
-    const int count =
-        job.file_count < 0 ? 0 : (job.file_count > kMaxJobFiles ? kMaxJobFiles : job.file_count);
-    for (int i = 0; i < count; ++i) {
-        job.file_status[static_cast<std::size_t>(i)].store(kFilePending);
-        job.output_created[static_cast<std::size_t>(i)].store(false);
+    switch (result.kind) {
+    case WriteResult::kDone:
+        report.left_out = result.left_out;
+        report.file_status.store(kFileDone);
+        break;
+    case WriteResult::kFailed:
+        report.failure = result.failure;
+        report.file_status.store(kFileFailed);
+        break;
+    case WriteResult::kCancelled:
+        break;
     }
+}
 
+// The positions of a job whose reports are sized and fresh.
+int RunPositions(ConversionJob& job)
+{
+    const int count = job.FileCount();
     for (job.current_index.store(0); job.current_index.load() < count;
          job.current_index.fetch_add(1)) {
         const int i = job.current_index.load();
@@ -66,28 +80,42 @@ int RotationWorker(ConversionJob& job)
         if (job.cancel_requested.load())
             return 0;
 
-        FileWriter::Next next;
+        WriteResult result;
         {
-            // The file's objects are released (and a failed output removed)
-            // before current_index moves on.
+            // The file's objects are released and its output closed before
+            // its status is stored and current_index moves on.
             PositionWork work(job, i);
             const std::unique_ptr<FileWriter> writer = PickWriter(job, work);
-            next = writer->Write(work);
+            result = writer->Write(work);
         }
-        if (next == FileWriter::Next::kEndBatch)
+        Report(job.reports[static_cast<std::size_t>(i)], result);
+        if (result.kind != WriteResult::kFailed)
+            continue;
+        const AfterFailure after = AfterFailureOf(result.failure.step);
+        if (after == AfterFailure::kEndBatch)
             return -1;
-        if (next == FileWriter::Next::kNextFileAfterWait)
+        if (after == AfterFailure::kNextFileAfterWait)
             PreFileWait(job);
     }
     return 0;
 }
 
+}  // namespace
+
+int RotationWorker(ConversionJob& job)
+{
+    job.ResetReports();
+    return RunPositions(job);
+}
+
 std::thread StartRotationWorker(ConversionJob& job)
 {
-    job.worker_exit_code.store(0);
+    // Sized here, before the thread exists: whoever polls the record sees
+    // one report per file from the start on.
+    job.ResetReports();
     job.worker_active.store(true);
     return std::thread([&job] {
-        const int code = RotationWorker(job);
+        const int code = RunPositions(job);
         job.worker_exit_code.store(code);
         job.worker_active.store(false);
     });

@@ -20,8 +20,8 @@ struct NameBack {
 };
 
 // Moves the file at temporary back to own, never replacing a file there.
-// The one rule for every caller: the start of a batch that undoes its
-// renames, the end of each file, and start-up recovery after a kill.
+// Used by start-up recovery, for the inputs that earlier versions of the
+// program (which renamed inputs during a batch) left under temporary names.
 // move: the move to use (tests replace it); it must never replace a file.
 NameBack GiveNameBack(const std::string& temporary, const std::string& own,
                       const std::function<int(const std::string&, const std::string&)>& move = {});

@@ -8,7 +8,10 @@
 // file names, else the one for the desktop's locale (LanguageChoice.h).
 extern std::string g_languageFile;
 
-// One text per key of the language catalogue, grouped by section.
+// One text per key of the language catalogue, grouped by what the texts
+// are for and named by meaning; the language files keep their own sections
+// and keys ([JIEMIAN] zb, [TISHI] cjml, ...), which the catalogue in
+// LanguageTexts.cpp maps to these names once.
 // Empty until ReadLanguageTexts runs. A key missing from the file gives an
 // empty text, except the keys whose text was once built into the program:
 // those keep that (Chinese) text, so an older language file still shows it.
@@ -23,89 +26,102 @@ struct LanguageTexts {
         // languages; empty when the file does not say.
         std::string language;
     } application;
-    struct Jiemian {
-        std::string zysybrj, ywj, spgs, spcd, spdx, zl, zt, zb, symtwj, sywj, ywjyy, dqwj, zgwj, tz;
-        // The rotation group and its three choices, the output-folder
-        // label, the heading of the bit-rate column, the progress dialog's
-        // check box and the title of the folder chooser.
-        std::string szxzjd, ssz90, ssz180, ssz270, scml, spzl, wcdkwjj, xzscml;
+    // The window's own words: the help link, the list's column headings
+    // and "ready", the Add dialog's filters, the progress dialog's
+    // captions and stop button, the rotation group and its three choices,
+    // the output-folder label, the progress dialog's check box and the
+    // title of the folder chooser.
+    struct Window {
+        std::string helpLink, fileColumn, formatColumn, durationColumn, sizeColumn, frameRateColumn,
+            statusColumn, ready, videoFilesFilter, allFilesFilter, sameAsSource, currentFile,
+            overall, stop;
+        std::string rotationGroup, rotate90, rotate180, rotate270, outputFolder, bitRateColumn,
+            openFolderWhenDone, chooseOutputFolder;
         // The link that opens the choice of languages.
-        std::string jmyy;
-    } jiemian;
-    struct Tishi {
-        std::string wj, wx, qxtjsp, mlbcz, wjwc, wjwczg, wj1, wc, sb, hbsb;
+        std::string languageLink;
+    } window;
+    // Messages and the words of the progress lines and the status column.
+    struct Prompts {
+        std::string theFile, notRotatable, addVideosFirst, folderMissing, fileDone, batchOf,
+            filesDone, done, failed, lastFileFailed;
         // Start refusals: nothing ticked, too many ticked (%1 the most),
         // folder not writable, not enough room.
-        std::string qxxzwj, zdcl, mlbkx, kjbz;
+        std::string tickFilesFirst, tooManyTicked, folderNotWritable, notEnoughSpace;
         // Browse: the chosen folder is not valid, or cannot be written.
-        std::string mlwx, mxqx;
+        std::string folderNotValid, folderNotWritableChosen;
         // The names of a batch cannot be recorded (%1 the file error).
-        std::string wfjl;
+        std::string namesNotRecorded;
         // Start-up after a killed batch: the names given back, the
         // unfinished outputs removed (as the first news, or after the names).
-        std::string hfmc, scwwc, yscwwc;
+        std::string namesGivenBack, unfinishedOutputsRemoved, alsoUnfinishedOutputsRemoved;
         // A typed output folder that does not exist (%1): create it?
-        std::string cjml;
+        std::string createFolder;
         // Files refused when adding: several of them, one line each (%1 the
         // name, %2 why), and the reason under a single one (%1 why).
-        std::string dgwj, wjyy, yy;
+        std::string filesNotAdded, fileAndReason, reason;
         // A done file's note of what it left out, %1 for the streams' names.
-        std::string wbl;
+        std::string leftOut;
         // A done file's tip: the name of its new file (%1).
-        std::string xwj;
+        std::string newFile;
         // A language chosen in the window cannot be kept in setting.ini (%1).
-        std::string yywfbc;
-    } tishi;
-    struct Hint {
-        std::string hbcygwj, tjspwj, sc;
-        // The file list, the remove-all button.
-        std::string tfwj, scsywj;
-        // The link to the choice of languages.
-        std::string xzyy;
-    } hint;
+        std::string languageNotKept;
+    } prompts;
+    // Tooltips: the start, add and remove buttons, the file list, the
+    // remove-all button, the link to the choice of languages.
+    struct Tips {
+        std::string start, addFiles, remove;
+        std::string fileList, removeAll;
+        std::string languageLink;
+    } tips;
     // The captions of the bitmap buttons: add, remove, remove all, start,
     // open folder, browse. A blank in a caption is where it may break into
     // two lines.
-    struct Anniu {
-        std::string tj, sc, scsywj, ks, dkml, ll;
-    } anniu;
+    struct Captions {
+        std::string addFiles, remove, removeAll, start, openFolder, browse;
+    } captions;
     // Why an added file was refused.
-    struct Yuanyin {
-        std::string wsp, bsmt, wfdq, ncbz, jmq, wjj, bspt, kwj, bcz, wqx, wfdk;
-    } yuanyin;
-    // The file-error box, one text per kind of failure (%1 the path):
-    // access denied, in use, not found, target exists, disk full, invalid
-    // path, other disk, too many open files, hardware error, unknown.
-    struct Wjcw {
-        std::string jjfw, gxct, wzd, mbcz, cpym, wxlj, kcp, wjgd, yjcw, wzcw;
-    } wjcw;
+    struct Refusals {
+        std::string noVideoStream, notMedia, streamsUnreadable, outOfMemory, noDecoder, isFolder,
+            notRegularFile, empty, missing, notReadable, cannotOpen;
+    } refusals;
+    // The file-error box, one text per kind of failure (%1 the path).
+    struct FileErrors {
+        std::string accessDenied, inUse, notFound, targetExists, diskFull, invalidPath, otherDisk,
+            tooManyOpen, hardwareError, unknown;
+    } fileErrors;
     // Why a file of a batch failed, as the window says it.
-    struct Shibai {
+    struct Failures {
         // A sentence for each step of the work that can fail (%1 and %2
         // where it names a codec, a container, a path, a time or an angle);
-        // yyfg puts the cause (%2) after the step's sentence (%1).
-        std::string zhsb, dksr, dql, szjm, dkjm, szsc, jcsc, brn, cjsc, mczy, fgsr, xwjt, dqsr,
-            xrsc, wcsc, ncbz, xzbf, scbj, yyfg;
+        // stepAndCause puts the cause (%2) after the step's sentence (%1).
+        std::string rotationFailed, openInput, readStreams, setUpDecoder, openDecoder,
+            setUpOutputStreams, checkOutputStreams, cannotHold, createOutput, namesTaken,
+            wouldReplaceInput, writeHeader, readInput, writeOutput, completeOutput, outOfMemory,
+            rotationNotWritten, outputGone, stepAndCause;
         // A file cut short: where it ends of how long it should be (%1,
         // %2), or only where it ends; then, when an index tells, how many
         // of its listed units were read (%1 of %2, %3 the units' word:
         // pictures, sound packets, packets).
-        std::string bwz, bwz1, sysl, hm, yb, sjb;
-        // Causes worth their own words: no space, file too large, no
-        // permission, read-only disk, damaged data, no memory, a read or
-        // write error, not there, ends too early, not supported.
-        std::string kjbz, wjtd, mqx, zd, sjsh, nc, io, bcz, tqjs, bzc;
+        std::string cutShortOf, cutShort, indexCount, pictures, soundPackets, packets;
+        // Causes worth their own words.
+        std::string noSpace, fileTooLarge, permissionDenied, readOnlyDisk, damagedData, noMemory,
+            ioError, notThere, endsEarly, notSupported;
         // A stream by its codec's name (%1): video, sound, subtitles; the
-        // name of an unknown codec; the joints of a list of streams.
-        std::string sp, yp, zm, wzbm, lbfg, lbzh, ltms;
+        // name of an unknown codec; the joints of a list of streams; a
+        // stream's stereo (3D) mode (%1 the stream).
+        std::string video, sound, subtitles, unknownCodec, listSeparator, listLastSeparator,
+            stereoMode;
         // A few words for the status column, by step and by cause.
-        std::string ddk, ddq, djm, dsc, dbrn, dcj, dmc, dfg, ddc, dxr, dbwz, dnc, dxz, dbj, dkj,
-            dtd, dqx, dzd, dsh, dio, dbcz, dbzc;
+        std::string shortCannotOpen, shortUnreadable, shortDecoder, shortOutput, shortCannotHold,
+            shortCannotCreate, shortNameTaken, shortSameAsInput, shortReadError, shortWriteError,
+            shortCutShort, shortOutOfMemory, shortNotRotated, shortOutputGone, shortDiskFull,
+            shortTooLarge, shortNoAccess, shortReadOnly, shortDamaged, shortIoError, shortNotFound,
+            shortUnsupported;
         // The message at the end of a batch: one file that failed (%1 its
         // name), several, the files a failure kept from their turn, and the
         // line for the files of a long list left unnamed (%1 how many).
-        std::string wjsb, dgsb, wks, gdwj;
-    } shibai;
+        std::string oneFileFailed, filesFailed, filesNotReached, moreFiles;
+    } failures;
 };
 
 // The process-wide texts.

@@ -17,30 +17,30 @@ QString Q(const std::string& text)
 
 QString RefusalReasonText(const InputVerdict& verdict)
 {
-    const LanguageTexts::Yuanyin& y = g_texts.yuanyin;
+    const LanguageTexts::Refusals& y = g_texts.refusals;
     switch (verdict.rejection) {
     case InputVerdict::kNoVideo:
-        return Q(y.wsp);
+        return Q(y.noVideoStream);
     case InputVerdict::kNotMedia:
-        return Q(y.bsmt);
+        return Q(y.notMedia);
     case InputVerdict::kNoStreamInfo:
-        return Q(y.wfdq);
+        return Q(y.streamsUnreadable);
     case InputVerdict::kOutOfMemory:
-        return Q(y.ncbz);
+        return Q(y.outOfMemory);
     case InputVerdict::kDecoderFailed:
-        return Q(y.jmq);
+        return Q(y.noDecoder);
     case InputVerdict::kFolder:
-        return Q(y.wjj);
+        return Q(y.isFolder);
     case InputVerdict::kNotRegularFile:
-        return Q(y.bspt);
+        return Q(y.notRegularFile);
     case InputVerdict::kEmpty:
-        return Q(y.kwj);
+        return Q(y.empty);
     case InputVerdict::kCannotOpen:
         if (verdict.error == ENOENT || verdict.error == ENOTDIR)
-            return Q(y.bcz);
+            return Q(y.missing);
         if (verdict.error == EACCES || verdict.error == EPERM)
-            return Q(y.wqx);
-        return Q(y.wfdk);
+            return Q(y.notReadable);
+        return Q(y.cannotOpen);
     case InputVerdict::kAccepted:
         break;
     }
@@ -57,15 +57,15 @@ QString RefusedFilesMessage(const std::vector<RefusedFile>& refused)
     const auto shownName = [&paths](const QString& path) {
         return PathTail(path, DistinguishingFolders(path, paths));
     };
-    const LanguageTexts::Tishi& t = g_texts.tishi;
+    const LanguageTexts::Prompts& t = g_texts.prompts;
     if (refused.size() == 1) {
         const RefusedFile& file = refused.front();
-        return Q(t.wj) + shownName(file.path) + QLatin1Char(' ') + Q(t.wx) + QLatin1Char('\n') +
-               Q(t.yy).arg(RefusalReasonText(file.verdict));
+        return Q(t.theFile) + shownName(file.path) + QLatin1Char(' ') + Q(t.notRotatable) + QLatin1Char('\n') +
+               Q(t.reason).arg(RefusalReasonText(file.verdict));
     }
-    QString text = Q(t.dgwj);
+    QString text = Q(t.filesNotAdded);
     for (const RefusedFile& file : refused)
         text +=
-            QLatin1Char('\n') + Q(t.wjyy).arg(shownName(file.path), RefusalReasonText(file.verdict));
+            QLatin1Char('\n') + Q(t.fileAndReason).arg(shownName(file.path), RefusalReasonText(file.verdict));
     return text;
 }

@@ -24,25 +24,25 @@ QString Lines(const QStringList& lines)
     for (qsizetype k = 0; k < lines.size() && k < kMostNamed; ++k)
         text += QLatin1Char('\n') + lines[k];
     if (lines.size() > kMostNamed)
-        text += QLatin1Char('\n') + Q(g_texts.shibai.gdwj).arg(lines.size() - kMostNamed);
+        text += QLatin1Char('\n') + Q(g_texts.failures.moreFiles).arg(lines.size() - kMostNamed);
     return text;
 }
 
 QString FailedFilesText(const std::vector<const EndedFile*>& failed, const QStringList& unreached,
                         const std::function<QString(const QString&)>& shownName)
 {
-    const LanguageTexts::Tishi& t = g_texts.tishi;
-    const LanguageTexts::Shibai& s = g_texts.shibai;
+    const LanguageTexts::Prompts& t = g_texts.prompts;
+    const LanguageTexts::Failures& s = g_texts.failures;
     QString text;
     if (failed.size() == 1) {
         const EndedFile& file = *failed.front();
-        text = Q(s.wjsb).arg(shownName(file.path)) + QLatin1Char('\n') +
-               Q(t.yy).arg(FailureText(file.outcome.failure));
+        text = Q(s.oneFileFailed).arg(shownName(file.path)) + QLatin1Char('\n') +
+               Q(t.reason).arg(FailureText(file.outcome.failure));
     } else if (!failed.empty()) {
         QStringList lines;
         for (const EndedFile* file : failed)
-            lines << Q(t.wjyy).arg(shownName(file->path), FailureText(file->outcome.failure));
-        text = Q(s.dgsb) + Lines(lines);
+            lines << Q(t.fileAndReason).arg(shownName(file->path), FailureText(file->outcome.failure));
+        text = Q(s.filesFailed) + Lines(lines);
     }
     if (!unreached.isEmpty()) {
         if (!text.isEmpty())
@@ -50,7 +50,7 @@ QString FailedFilesText(const std::vector<const EndedFile*>& failed, const QStri
         QStringList names;
         for (const QString& path : unreached)
             names << shownName(path);
-        text += Q(s.wks) + Lines(names);
+        text += Q(s.filesNotReached) + Lines(names);
     }
     return text;
 }

@@ -5,7 +5,8 @@
 #include "settings/AppSettings.h"
 #include "settings/LanguageChoice.h"
 #include "settings/LanguageTexts.h"
-#include "ui/CFennexAVConverterDlg.h"
+#include "ui/ProgressTexts.h"
+#include "ui/SessionSignals.h"
 #include "ui_CAVConvertDlg.h"
 
 #include <QCheckBox>
@@ -15,7 +16,6 @@
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QThread>
-#include <QTimer>
 
 namespace {
 
@@ -47,31 +47,47 @@ CAVConvertDlg::CAVConvertDlg(QWidget* parent)
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                    Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint |
                    Qt::MSWindowsFixedSizeDialogHint);
-    m_fileProgress = m_ui->progress1011;
-    m_batchProgress = m_ui->progress1012;
-    m_fileText = m_ui->label1018;
-    m_batchText = m_ui->label1019;
     // A long path gives way in its middle; the percentage always shows.
-    m_fileText->SetPathElision(FileRowPathEnd);
+    m_ui->fileLine->SetPathElision(FileRowPathEnd);
 
     // Keys reach the focused child first; the buttons would take Enter.
     for (QWidget* child : findChildren<QWidget*>())
         child->installEventFilter(this);
 
-    connect(m_ui->button1000, &QPushButton::clicked, this, &CAVConvertDlg::OnStop);
-    connect(m_ui->check1148, &QCheckBox::clicked, this, &CAVConvertDlg::OnOpenFolderClicked);
+    connect(m_ui->stopButton, &QPushButton::clicked, this, &CAVConvertDlg::OnStop);
+    connect(m_ui->openFolderCheck, &QCheckBox::clicked, this, &CAVConvertDlg::OnOpenFolderClicked);
 }
 
 CAVConvertDlg::~CAVConvertDlg() = default;
 
+QProgressBar* CAVConvertDlg::FileBar() const
+{
+    return m_ui->fileBar;
+}
+
+QProgressBar* CAVConvertDlg::BatchBar() const
+{
+    return m_ui->batchBar;
+}
+
+CLabel* CAVConvertDlg::FileLine() const
+{
+    return m_ui->fileLine;
+}
+
+CLabel* CAVConvertDlg::BatchLine() const
+{
+    return m_ui->batchLine;
+}
+
 QCheckBox* CAVConvertDlg::OpenFolderCheck() const
 {
-    return m_ui->check1148;
+    return m_ui->openFolderCheck;
 }
 
 QPushButton* CAVConvertDlg::StopButton() const
 {
-    return m_ui->button1000;
+    return m_ui->stopButton;
 }
 
 int CAVConvertDlg::DoModal()
@@ -87,33 +103,43 @@ bool CAVConvertDlg::OnInitDialog()
     const std::string ini = SettingsFilePath();
     LanguageTexts texts;
     ReadLanguageTexts(LanguageFilePath(LanguageFileInUse(ini)), texts);
-    m_ui->check1148->setChecked(ReadOpenFolderAfterBatch(ini));
+    m_ui->openFolderCheck->setChecked(ReadOpenFolderAfterBatch(ini));
 
-    const QString tz = QString::fromStdString(texts.jiemian.tz);
-    m_ui->button1000->setToolTip(tz);
-    m_ui->static1158->setText(QString::fromStdString(texts.jiemian.dqwj));
-    m_ui->static1159->setText(QString::fromStdString(texts.jiemian.zgwj));
-    m_ui->button1000->setText(tz);
-    m_ui->check1148->setText(QString::fromStdString(texts.jiemian.wcdkwjj));
+    const QString tz = QString::fromStdString(texts.window.stop);
+    m_ui->stopButton->setToolTip(tz);
+    m_ui->fileCaption->setText(QString::fromStdString(texts.window.currentFile));
+    m_ui->batchCaption->setText(QString::fromStdString(texts.window.overall));
+    m_ui->stopButton->setText(tz);
+    m_ui->openFolderCheck->setText(QString::fromStdString(texts.window.openFolderWhenDone));
     setWindowTitle(QString::fromStdString(texts.application.name));
 
     // Each batch starts from a fresh dialog, as a newly created window would.
-    m_fileText->setText(QString());
-    m_batchText->setText(QString());
-    m_fileProgress->setValue(0);
-    m_batchProgress->setValue(0);
-    m_ui->check1148->setFocus();
+    m_ui->fileLine->setText(QString());
+    m_ui->batchLine->setText(QString());
+    m_ui->fileBar->setValue(0);
+    m_ui->batchBar->setValue(0);
+    m_ui->openFolderCheck->setFocus();
     return true;
+}
+
+void CAVConvertDlg::ShowProgress(const ProgressView& view)
+{
+    const auto q = [](const std::string& text) { return QString::fromStdString(text); };
+    if (view.updateFileLine) {
+        m_ui->fileLine->setText(
+            q(FileLabelText(view.path.toStdString(), view.filePercent, g_texts.prompts.fileDone)));
+    }
+    m_ui->batchLine->setText(q(BatchLabelText(view.doneCount, view.total, g_texts.prompts.batchOf,
+                                              g_texts.prompts.filesDone)));
+    m_ui->batchBar->setValue(view.batchPercent);
+    if (view.updateFileBar)
+        m_ui->fileBar->setValue(view.filePercent);
 }
 
 void CAVConvertDlg::EndDialog()
 {
-    if (m_owner) {
-        m_owner->RequestCancel();
-        QThread::msleep(100);
-        if (m_owner->Timer1())
-            m_owner->Timer1()->stop();
-    }
+    emit stopRequested();
+    QThread::msleep(100);
     done(QDialog::Accepted);
 }
 
@@ -124,14 +150,13 @@ void CAVConvertDlg::OnStop()
 
 void CAVConvertDlg::OnClose()
 {
-    WriteOpenFolderAfterBatch(SettingsFilePath(), m_ui->check1148->isChecked());
+    WriteOpenFolderAfterBatch(SettingsFilePath(), m_ui->openFolderCheck->isChecked());
     EndDialog();
 }
 
 void CAVConvertDlg::OnOpenFolderClicked()
 {
-    if (m_owner)
-        m_owner->m_openFolderWhenDone = m_ui->check1148->isChecked();
+    emit openFolderWhenDoneChanged(m_ui->openFolderCheck->isChecked());
 }
 
 void CAVConvertDlg::closeEvent(QCloseEvent* event)
@@ -144,7 +169,7 @@ void CAVConvertDlg::closeEvent(QCloseEvent* event)
 void CAVConvertDlg::showEvent(QShowEvent* event)
 {
     QDialog::showEvent(event);
-    m_fileText->SetBackgroundFlash(false);
+    m_ui->fileLine->SetBackgroundFlash(false);
 }
 
 void CAVConvertDlg::keyPressEvent(QKeyEvent* event)

@@ -3,11 +3,11 @@
 #include <QDialog>
 #include <memory>
 
-class CFennexAVConverterDlg;
 class CLabel;
 class QCheckBox;
 class QProgressBar;
 class QPushButton;
+struct ProgressView;
 
 namespace Ui {
 class CAVConvertDlg;
@@ -15,8 +15,9 @@ class CAVConvertDlg;
 
 // The modal dialog shown while a batch runs: the file in work and the whole
 // batch, each with a caption, a text and a bar, the "open the folder when
-// done" box and the stop button. It computes nothing itself: the main
-// dialog's timer writes its texts and bars and closes it at the end.
+// done" box and the stop button. It computes nothing itself: it shows the
+// progress the batch's SessionSignals report, closes when they report the
+// end, and says through its own signals what the user asks of the batch.
 class CAVConvertDlg : public QDialog
 {
     Q_OBJECT
@@ -25,10 +26,6 @@ public:
     explicit CAVConvertDlg(QWidget* parent = nullptr);
     ~CAVConvertDlg() override;
 
-    // Set before DoModal; reached for the cancel request, timer 1 and the
-    // open-folder flag.
-    CFennexAVConverterDlg* m_owner = nullptr;
-
     // Initialises the dialog afresh and runs it until it ends itself.
     int DoModal();
 
@@ -36,20 +33,29 @@ public:
     // texts and bars.
     bool OnInitDialog();
 
-    // Stop button: cancel, stop the timer, end the dialog; the check box is
-    // not saved.
+    // Stop button: asks the batch to stop, ends the dialog; the check box
+    // is not saved.
     void OnStop();
-    // Close box, and the timer's way of ending the dialog: saves the check
-    // box to [DIR] open, then stops as OnStop does.
+    // Close box, and the end of the batch: saves the check box to [DIR]
+    // open, then stops as OnStop does.
     void OnClose();
     void OnOpenFolderClicked();
 
-    QProgressBar* m_fileProgress = nullptr;   // 1011
-    QProgressBar* m_batchProgress = nullptr;  // 1012
-    CLabel* m_fileText = nullptr;             // 1018
-    CLabel* m_batchText = nullptr;            // 1019
-    QCheckBox* OpenFolderCheck() const;       // 1148
-    QPushButton* StopButton() const;          // 1000
+    // The file line and bar and the batch line and bar from one poll.
+    void ShowProgress(const ProgressView& view);
+
+    QProgressBar* FileBar() const;
+    QProgressBar* BatchBar() const;
+    CLabel* FileLine() const;
+    CLabel* BatchLine() const;
+    QCheckBox* OpenFolderCheck() const;
+    QPushButton* StopButton() const;
+
+signals:
+    // The user (or the end of the batch) ends the dialog: the batch is to stop.
+    void stopRequested();
+    // The "open the folder when done" box was clicked.
+    void openFolderWhenDoneChanged(bool open);
 
 protected:
     void closeEvent(QCloseEvent* event) override;

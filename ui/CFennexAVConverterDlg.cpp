@@ -10,7 +10,6 @@
 #include "controls/CControlButton.h"
 #include "controls/CHyperLink.h"
 #include "controls/PathDelegate.h"
-#include "engine/ConversionJob.h"
 #include "settings/AppFolders.h"
 #include "settings/AppSettings.h"
 #include "settings/HelpFile.h"
@@ -18,6 +17,7 @@
 #include "settings/LanguageTexts.h"
 #include "ui/AddRefusalText.h"
 #include "ui/DesktopHooks.h"
+#include "ui/FailureText.h"
 #include "ui/FileListColumns.h"
 #include "ui/FileRowTexts.h"
 #include "ui/FolderChoices.h"
@@ -44,6 +44,7 @@
 #include <QStyle>
 #include <QUrl>
 #include <QWindow>
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -121,12 +122,12 @@ bool CFennexAVConverterDlg::OnInitDialog()
     m_languageMenu = new LanguageMenu(*HelpLink(), [this] { RedrawLanguageTexts(); });
 
     RecoverInterruptedBatch();
-    m_ui->radio1256->setChecked(true);
+    m_ui->rotate90Radio->setChecked(true);
     DoDataExchange(false);
 
     ConnectControls();
     WatchDeleteKey();
-    m_ui->button1099->setFocus();
+    m_ui->startButton->setFocus();
     return true;
 }
 
@@ -137,13 +138,13 @@ void CFennexAVConverterDlg::SetUpColours()
     setPalette(dialogPalette);
     setAutoFillBackground(true);
 
-    QPalette listPalette = m_ui->list1114->palette();
+    QPalette listPalette = m_ui->fileList->palette();
     listPalette.setColor(QPalette::Base, kListColour);
-    m_ui->list1114->setPalette(listPalette);
+    m_ui->fileList->setPalette(listPalette);
 
     // The combo keeps only its edit field: the folders of its list are
     // stepped through with the arrow keys.
-    m_ui->combo1077->setStyleSheet(QStringLiteral(
+    m_ui->outputFolderCombo->setStyleSheet(QStringLiteral(
         "QComboBox { background: white; border: 1px solid #7a9cc6; padding-left: 2px; }"
         "QComboBox::drop-down { width: 0px; border: none; }"
         "QComboBox::down-arrow { image: none; width: 0px; }"));
@@ -169,14 +170,15 @@ void CFennexAVConverterDlg::SetUpFileList()
     // The paths take what the other columns leave of the list, so that the
     // status column is in sight whole, however wide its words are.
     header->setSectionResizeMode(kColumnPath, QHeaderView::Stretch);
+    connect(list, &CCheckListCtrl::ChecksChanged, this, &CFennexAVConverterDlg::TakeChecks);
 }
 
 void CFennexAVConverterDlg::FitStatusColumn()
 {
     CCheckListCtrl* list = FileList();
     QStringList texts = StatusWords();
-    for (int row = 0; row < list->GetItemCount(); ++row) {
-        const QString status = list->GetItemText(row, kColumnStatus);
+    for (int index = 0; index < m_rows.Count(); ++index) {
+        const QString status = RowStatusText(RowStatusOf(m_rows.At(index).outcome));
         if (!texts.contains(status))
             texts << status;
     }
@@ -196,7 +198,7 @@ void CFennexAVConverterDlg::FitStatusColumn()
     // The heading, inside the header's margins.
     QHeaderView* header = list->header();
     const int headerMargin = style->pixelMetric(QStyle::PM_HeaderMargin, nullptr, header);
-    width = FittingColumnWidth({list->headerItem()->text(kColumnStatus)}, widthIn(header->font()),
+    width = FittingColumnWidth({Q(g_texts.window.statusColumn)}, widthIn(header->font()),
                                2 * headerMargin + 1, width);
     if (list->columnWidth(kColumnStatus) != width)
         list->setColumnWidth(kColumnStatus, width);
@@ -207,7 +209,7 @@ void CFennexAVConverterDlg::LoadLanguageTexts()
     ReadLanguageTexts(LanguageFilePath(), g_texts);
 
     CHyperLink* link = HelpLink();
-    link->setText(Q(g_texts.jiemian.zysybrj));
+    link->setText(Q(g_texts.window.helpLink));
     QFont linkFont = link->font();
     linkFont.setFamilies({QStringLiteral("Microsoft Sans Serif"), QStringLiteral("DejaVu Sans"),
                           QStringLiteral("WenQuanYi Micro Hei")});
@@ -217,26 +219,21 @@ void CFennexAVConverterDlg::LoadLanguageTexts()
     link->SetUnderlineMode(1);
     link->SetPointerCursor(nullptr);
 
-    const LanguageTexts::Jiemian& j = g_texts.jiemian;
-    const QString headings[10] = {Q(j.ywj),
-                                  Q(j.spgs),
-                                  Q(j.spcd),
-                                  Q(j.spdx),
-                                  Q(j.spzl),
-                                  Q(j.zl),
-                                  Q(j.zt),
-                                  QStringLiteral("profile"),
-                                  QStringLiteral("dst"),
-                                  QStringLiteral("src")};
+    const LanguageTexts::Window& labels = g_texts.window;
+    const QString headings[10] = {Q(labels.fileColumn),     Q(labels.formatColumn),
+                                  Q(labels.durationColumn), Q(labels.sizeColumn),
+                                  Q(labels.bitRateColumn),  Q(labels.frameRateColumn),
+                                  Q(labels.statusColumn),   QStringLiteral("profile"),
+                                  QStringLiteral("dst"),    QStringLiteral("src")};
     QTreeWidgetItem* headerItem = FileList()->headerItem();
     for (int column = 0; column < 10; ++column)
         headerItem->setText(column, headings[column]);
 
-    m_ui->group1172->setTitle(Q(j.szxzjd));
-    m_ui->radio1256->setText(Q(j.ssz90));
-    m_ui->radio1007->setText(Q(j.ssz180));
-    m_ui->radio1008->setText(Q(j.ssz270));
-    m_ui->static1276->setText(Q(j.scml));
+    m_ui->rotationGroup->setTitle(Q(labels.rotationGroup));
+    m_ui->rotate90Radio->setText(Q(labels.rotate90));
+    m_ui->rotate180Radio->setText(Q(labels.rotate180));
+    m_ui->rotate270Radio->setText(Q(labels.rotate270));
+    m_ui->outputFolderLabel->setText(Q(labels.outputFolder));
 
     setWindowTitle(Q(g_texts.application.name) + QLatin1Char(' ') + Q(g_texts.application.version));
 }
@@ -244,37 +241,38 @@ void CFennexAVConverterDlg::LoadLanguageTexts()
 void CFennexAVConverterDlg::SetUpTooltips()
 {
     // An empty text shows no tip.
-    m_ui->button1099->setToolTip(Q(g_texts.hint.hbcygwj));
-    m_ui->list1114->setToolTip(Q(g_texts.hint.tfwj));
-    m_ui->button1254->setToolTip(Q(g_texts.hint.sc));
-    m_ui->button1255->setToolTip(Q(g_texts.hint.tjspwj));
-    m_ui->button1282->setToolTip(Q(g_texts.hint.scsywj));
+    m_ui->startButton->setToolTip(Q(g_texts.tips.start));
+    m_ui->fileList->setToolTip(Q(g_texts.tips.fileList));
+    m_ui->removeButton->setToolTip(Q(g_texts.tips.remove));
+    m_ui->addFilesButton->setToolTip(Q(g_texts.tips.addFiles));
+    m_ui->removeAllButton->setToolTip(Q(g_texts.tips.removeAll));
 }
 
 void CFennexAVConverterDlg::SetUpButtonFaces()
 {
-    m_ui->button1076->SetBitmaps(337, 335, 335, 337);
-    m_ui->button1255->SetBitmaps(336, 178, 178, 336);
-    m_ui->button1254->SetBitmaps(343, 331, 331, 343);
-    m_ui->button1282->SetBitmaps(341, 214, 214, 341);
-    m_ui->button1099->setEnabled(true);
-    m_ui->button1099->SetBitmaps(345, 295, 295, 345);
-    m_ui->button1099->update();
-    m_ui->button1286->SetBitmaps(340, 268, 268, 340);
+    m_ui->browseButton->SetFace(kBrowseFace);
+    m_ui->addFilesButton->SetFace(kAddFilesFace);
+    m_ui->removeButton->SetFace(kRemoveFace);
+    m_ui->removeAllButton->SetFace(kRemoveAllFace);
+    m_ui->startButton->setEnabled(true);
+    m_ui->startButton->SetFace(kStartFace);
+    m_ui->startButton->update();
+    m_ui->openFolderButton->SetFace(kOpenFolderFace);
     SetUpButtonCaptions();
 }
 
 void CFennexAVConverterDlg::SetUpButtonCaptions()
 {
     // The artwork leaves room for the caption, drawn in the window's language.
-    const LanguageTexts::Anniu& captions = g_texts.anniu;
+    const LanguageTexts::Captions& captions = g_texts.captions;
     const ButtonCaptionStyle list = ButtonCaptionStyle::ListButton();
-    m_ui->button1255->SetCaption(Q(captions.tj), list);
-    m_ui->button1254->SetCaption(Q(captions.sc), list);
-    m_ui->button1282->SetCaption(Q(captions.scsywj), list);
-    m_ui->button1099->SetCaption(Q(captions.ks), ButtonCaptionStyle::StartButton());
-    m_ui->button1286->SetCaption(Q(captions.dkml), ButtonCaptionStyle::SmallButton(96, true));
-    m_ui->button1076->SetCaption(Q(captions.ll), ButtonCaptionStyle::SmallButton(63, false));
+    m_ui->addFilesButton->SetCaption(Q(captions.addFiles), list);
+    m_ui->removeButton->SetCaption(Q(captions.remove), list);
+    m_ui->removeAllButton->SetCaption(Q(captions.removeAll), list);
+    m_ui->startButton->SetCaption(Q(captions.start), ButtonCaptionStyle::StartButton());
+    m_ui->openFolderButton->SetCaption(Q(captions.openFolder),
+                                       ButtonCaptionStyle::SmallButton(96, true));
+    m_ui->browseButton->SetCaption(Q(captions.browse), ButtonCaptionStyle::SmallButton(63, false));
 }
 
 void CFennexAVConverterDlg::RedrawLanguageTexts()
@@ -283,7 +281,8 @@ void CFennexAVConverterDlg::RedrawLanguageTexts()
     SetUpTooltips();
     SetUpButtonCaptions();
     SetUpAccessibleNames();
-    RewordRowStatuses(*FileList());
+    for (int index = 0; index < m_rows.Count(); ++index)
+        ShowRow(index);
     FitStatusColumn();
 }
 
@@ -291,22 +290,22 @@ void CFennexAVConverterDlg::SetUpAccessibleNames()
 {
     // A screen reader cannot read a caption painted over a bitmap: each
     // button is named by its caption, on one line.
-    for (CControlButton* button : {m_ui->button1255, m_ui->button1254, m_ui->button1282,
-                                   m_ui->button1099, m_ui->button1286, m_ui->button1076})
+    for (CControlButton* button : {m_ui->addFilesButton, m_ui->removeButton, m_ui->removeAllButton,
+                                   m_ui->startButton, m_ui->openFolderButton, m_ui->browseButton})
         button->setAccessibleName(CaptionAsOneLine(button->text()));
 }
 
 void CFennexAVConverterDlg::ConnectControls()
 {
-    connect(m_ui->button1099, &QAbstractButton::clicked, this, &CFennexAVConverterDlg::OnStart);
-    connect(m_ui->button1255, &QAbstractButton::clicked, this,
+    connect(m_ui->startButton, &QAbstractButton::clicked, this, &CFennexAVConverterDlg::OnStart);
+    connect(m_ui->addFilesButton, &QAbstractButton::clicked, this,
             &CFennexAVConverterDlg::AddFilesByDialog);
-    connect(m_ui->button1254, &QAbstractButton::clicked, this,
+    connect(m_ui->removeButton, &QAbstractButton::clicked, this,
             &CFennexAVConverterDlg::DeleteSelectedRow);
-    connect(m_ui->button1282, &QAbstractButton::clicked, this,
+    connect(m_ui->removeAllButton, &QAbstractButton::clicked, this,
             &CFennexAVConverterDlg::RemoveAllRows);
-    connect(m_ui->button1076, &QAbstractButton::clicked, this, &CFennexAVConverterDlg::OnBrowse);
-    connect(m_ui->button1286, &QAbstractButton::clicked, this,
+    connect(m_ui->browseButton, &QAbstractButton::clicked, this, &CFennexAVConverterDlg::OnBrowse);
+    connect(m_ui->openFolderButton, &QAbstractButton::clicked, this,
             &CFennexAVConverterDlg::OnOpenFolder);
 }
 
@@ -336,60 +335,60 @@ bool CFennexAVConverterDlg::eventFilter(QObject* watched, QEvent* event)
 void CFennexAVConverterDlg::DoDataExchange(bool save)
 {
     if (save)
-        m_outputFolder = m_ui->combo1077->currentText();
+        m_outputFolder = m_ui->outputFolderCombo->currentText();
     else
-        m_ui->combo1077->setEditText(m_outputFolder);
+        m_ui->outputFolderCombo->setEditText(m_outputFolder);
 }
 
 // --- controls -------------------------------------------------------------
 
 CCheckListCtrl* CFennexAVConverterDlg::FileList() const
 {
-    return m_ui->list1114;
+    return m_ui->fileList;
 }
 CControlButton* CFennexAVConverterDlg::StartButton() const
 {
-    return m_ui->button1099;
+    return m_ui->startButton;
 }
 CControlButton* CFennexAVConverterDlg::RemoveButton() const
 {
-    return m_ui->button1254;
+    return m_ui->removeButton;
 }
 CControlButton* CFennexAVConverterDlg::AddFilesButton() const
 {
-    return m_ui->button1255;
+    return m_ui->addFilesButton;
 }
 CControlButton* CFennexAVConverterDlg::RemoveAllButton() const
 {
-    return m_ui->button1282;
+    return m_ui->removeAllButton;
 }
 CControlButton* CFennexAVConverterDlg::BrowseButton() const
 {
-    return m_ui->button1076;
+    return m_ui->browseButton;
 }
 CControlButton* CFennexAVConverterDlg::OpenFolderButton() const
 {
-    return m_ui->button1286;
+    return m_ui->openFolderButton;
 }
 CHyperLink* CFennexAVConverterDlg::HelpLink() const
 {
-    return m_ui->link1180;
+    return m_ui->helpLink;
 }
 QComboBox* CFennexAVConverterDlg::OutputCombo() const
 {
-    return m_ui->combo1077;
+    return m_ui->outputFolderCombo;
 }
 QRadioButton* CFennexAVConverterDlg::Rotate90Radio() const
 {
-    return m_ui->radio1256;
+    return m_ui->rotate90Radio;
 }
 QRadioButton* CFennexAVConverterDlg::Rotate180Radio() const
 {
-    return m_ui->radio1007;
+    return m_ui->rotate180Radio;
 }
 QRadioButton* CFennexAVConverterDlg::Rotate270Radio() const
 {
-    return m_ui->radio1008;
+    return m_ui->rotate270Radio;
 }
 
 // --- window behaviour -----------------------------------------------------
@@ -544,9 +543,9 @@ void CFennexAVConverterDlg::AddDroppedFiles(const QStringList& paths)
 
 void CFennexAVConverterDlg::AddFilesByDialog()
 {
-    const QString filter = Q(g_texts.jiemian.symtwj) + QStringLiteral(" (") +
+    const QString filter = Q(g_texts.window.videoFilesFilter) + QStringLiteral(" (") +
                            QLatin1String(kMediaPatterns) + QStringLiteral(");;") +
-                           Q(g_texts.jiemian.sywj) + QStringLiteral(" (*)");
+                           Q(g_texts.window.allFilesFilter) + QStringLiteral(" (*)");
     const std::string ini = SettingsFilePath();
     const QString startFolder = AddDialogFolder(
         Q(ReadAddFolder(ini)), QStandardPaths::writableLocation(QStandardPaths::MoviesLocation),
@@ -583,12 +582,12 @@ bool CFennexAVConverterDlg::ProbeAndAppend(const QString& path, int row,
     WaitForWorker();
     // A pipe or a device would hold the probe up for good: only readable
     // plain files get as far as the probe.
-    const InputVerdict verdict = CheckInput(path.toStdString(), ConversionJob::Instance());
+    const InputVerdict verdict = CheckInput(path.toStdString());
     if (!verdict.accepted()) {
         refused.push_back({path, verdict});
         return false;
     }
-    AppendFileRow(path, row);
+    AppendFileRow(path, row, verdict.facts);
     return true;
 }
 
@@ -598,25 +597,50 @@ void CFennexAVConverterDlg::ShowRefused(const std::vector<RefusedFile>& refused)
         Desktop().showMessage(this, RefusedFilesMessage(refused));
 }
 
-void CFennexAVConverterDlg::AppendFileRow(const QString& path, int row)
+void CFennexAVConverterDlg::AppendFileRow(const QString& path, int row, const MediaProbe& facts)
 {
-    const FileRowTexts texts =
-        MakeFileRowTexts(path.toStdString(), FiguresOf(ConversionJob::Instance()));
+    const ProbeFigures figures = FiguresOf(facts);
     CCheckListCtrl* list = FileList();
     if (QTreeWidgetItem* first = list->topLevelItem(0))
         first->setSelected(false);
-    row = list->InsertItem(row, path);
-    // The cell may show the path shortened; its tip holds all of it.
-    list->topLevelItem(row)->setToolTip(kColumnPath, path);
-    list->SetItemText(row, kColumnExtension, Q(texts.extension));
-    list->SetItemText(row, kColumnDuration, Q(texts.duration));
-    list->SetItemText(row, kColumnSize, Q(texts.size));
-    list->SetItemText(row, kColumnBitRate, Q(texts.bit_rate));
-    list->SetItemText(row, kColumnFrameRate, Q(texts.frame_rate));
-    ShowRowStatus(*list->topLevelItem(row), RowStatus{});
-    list->SetItemText(row, kColumnProfile, Q(texts.profile));
-    list->SetCheck(row, true);
+    row = m_rows.Insert(row, path.toStdString(), figures);
+    list->InsertItem(row, path);
+    ShowRow(row);
     list->viewport()->update();
+}
+
+void CFennexAVConverterDlg::SetRowTurn(int index, std::optional<int> turn)
+{
+    m_rows.SetTurn(index, turn);
+}
+
+void CFennexAVConverterDlg::ShowRow(int index)
+{
+    CCheckListCtrl* list = FileList();
+    QTreeWidgetItem* item = list->topLevelItem(index);
+    if (!item || index >= m_rows.Count())
+        return;
+    const FileRow& row = m_rows.At(index);
+    const QString path = Q(row.path);
+    list->SetItemText(index, kColumnPath, path);
+    // The cell may show the path shortened; its tip holds all of it.
+    item->setToolTip(kColumnPath, path);
+    list->SetItemText(index, kColumnExtension, Q(row.texts.extension));
+    list->SetItemText(index, kColumnDuration, Q(row.texts.duration));
+    list->SetItemText(index, kColumnSize, Q(row.texts.size));
+    list->SetItemText(index, kColumnBitRate, Q(row.texts.bit_rate));
+    list->SetItemText(index, kColumnFrameRate, Q(row.texts.frame_rate));
+    ShowRowStatus(*item, RowStatusOf(row.outcome));
+    list->SetItemText(index, kColumnProfile, Q(row.texts.profile));
+    list->SetItemText(index, kColumnOutput, Q(row.output));
+    list->SetCheck(index, row.ticked);
+}
+
+void CFennexAVConverterDlg::TakeChecks(int firstRow, int lastRow)
+{
+    CCheckListCtrl* list = FileList();
+    for (int row = std::max(firstRow, 0); row <= lastRow && row < m_rows.Count(); ++row)
+        m_rows.SetTicked(row, list->GetCheck(row));
 }
 
 void CFennexAVConverterDlg::DeleteSelectedRow()
@@ -632,6 +656,7 @@ void CFennexAVConverterDlg::DeleteSelectedRow()
     }
     if (removed < 0)
         return;
+    m_rows.Remove(removed);
     list->DeleteItem(removed);
     FitStatusColumn();
     const int left = list->GetItemCount();
@@ -648,6 +673,7 @@ void CFennexAVConverterDlg::DeleteSelectedRow()
 
 void CFennexAVConverterDlg::RemoveAllRows()
 {
+    m_rows.Clear();
     FileList()->DeleteAllItems();
     FitStatusColumn();
 }
@@ -656,14 +682,14 @@ void CFennexAVConverterDlg::RemoveAllRows()
 
 void CFennexAVConverterDlg::OnBrowse()
 {
-    const QString folder = Desktop().chooseFolder(this, Q(g_texts.jiemian.xzscml));
+    const QString folder = Desktop().chooseFolder(this, Q(g_texts.window.chooseOutputFolder));
     if (folder.isEmpty())
         return;
     const std::string path = folder.toStdString();
     if (!PathExists(path))
-        Desktop().showMessage(this, Q(g_texts.tishi.mlwx));
+        Desktop().showMessage(this, Q(g_texts.prompts.folderNotValid));
     if (!FolderWriteTest(path)) {
-        Desktop().showMessage(this, Q(g_texts.tishi.mxqx));
+        Desktop().showMessage(this, Q(g_texts.prompts.folderNotWritableChosen));
         return;
     }
     m_outputFolder = folder;
@@ -675,7 +701,7 @@ void CFennexAVConverterDlg::OnBrowse()
 void CFennexAVConverterDlg::KeepTypedFolder(const QString& folder)
 {
     // Kept as a browsed folder is, once; the list holds it once.
-    QComboBox* combo = m_ui->combo1077;
+    QComboBox* combo = m_ui->outputFolderCombo;
     if (combo->findText(folder, Qt::MatchFixedString | Qt::MatchCaseSensitive) < 0)
         InsertSortedFolder(folder);
     const std::string ini = SettingsFilePath();
@@ -685,7 +711,7 @@ void CFennexAVConverterDlg::KeepTypedFolder(const QString& folder)
 
 bool CFennexAVConverterDlg::OfferToCreateFolder(const QString& folder)
 {
-    if (!Desktop().askYesNo(this, Q(g_texts.tishi.cjml).arg(folder)))
+    if (!Desktop().askYesNo(this, Q(g_texts.prompts.createFolder).arg(folder)))
         return false;
     std::error_code error;
     std::filesystem::create_directories(folder.toStdString(), error);
@@ -698,7 +724,7 @@ bool CFennexAVConverterDlg::OfferToCreateFolder(const QString& folder)
 
 void CFennexAVConverterDlg::InsertSortedFolder(const QString& folder)
 {
-    QComboBox* combo = m_ui->combo1077;
+    QComboBox* combo = m_ui->outputFolderCombo;
     const QString shown = combo->currentText();
     int at = combo->count();
     for (int i = 0; i < combo->count(); ++i) {
@@ -714,5 +740,5 @@ void CFennexAVConverterDlg::InsertSortedFolder(const QString& folder)
 
 void CFennexAVConverterDlg::OnOpenFolder()
 {
-    Desktop().openWithDefaultHandler(m_ui->combo1077->currentText());
+    Desktop().openWithDefaultHandler(m_ui->outputFolderCombo->currentText());
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "settings/PresetIndexes.h"
+#include "ui/FileRows.h"
 
 #include <QDialog>
 #include <QIcon>
@@ -9,6 +10,7 @@
 #include <QStringList>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -20,8 +22,13 @@ class LanguageMenu;
 class QComboBox;
 class QRadioButton;
 class QTimer;
+class SessionSignals;
 struct FileError;
+struct MediaProbe;
+struct PositionOutcome;
+struct PreparedBatch;
 struct RefusedFile;
+struct SessionPoll;
 
 namespace Ui {
 class CFennexAVConverterDlg;
@@ -51,7 +58,7 @@ public:
     // the rows already listed. The language menu calls it after a switch.
     void RedrawLanguageTexts();
 
-    // Copies combo 1077's text into m_outputFolder (save) or shows
+    // Copies the output-folder combo's text into m_outputFolder (save) or shows
     // m_outputFolder in the combo's edit field (!save).
     void DoDataExchange(bool save);
 
@@ -66,19 +73,19 @@ public:
     // and SIGHUP.
     void RequestClose();
 
-    // The controls, by the ids they are known by.
-    CControlButton* StartButton() const;       // 1099
-    CControlButton* RemoveButton() const;      // 1254
-    CControlButton* AddFilesButton() const;    // 1255
-    CControlButton* RemoveAllButton() const;   // 1282
-    CControlButton* BrowseButton() const;      // 1076
-    CControlButton* OpenFolderButton() const;  // 1286
-    CHyperLink* HelpLink() const;              // 1180
+    // The controls, by role.
+    CControlButton* StartButton() const;
+    CControlButton* RemoveButton() const;
+    CControlButton* AddFilesButton() const;
+    CControlButton* RemoveAllButton() const;
+    CControlButton* BrowseButton() const;
+    CControlButton* OpenFolderButton() const;
+    CHyperLink* HelpLink() const;
     LanguageMenu* Languages() const { return m_languageMenu; }
-    QComboBox* OutputCombo() const;            // 1077
-    QRadioButton* Rotate90Radio() const;       // 1256
-    QRadioButton* Rotate180Radio() const;      // 1007
-    QRadioButton* Rotate270Radio() const;      // 1008
+    QComboBox* OutputCombo() const;
+    QRadioButton* Rotate90Radio() const;
+    QRadioButton* Rotate180Radio() const;
+    QRadioButton* Rotate270Radio() const;
 
     // The preset indexes carried from start-up to close.
     const PresetIndexes& PresetIndex() const { return m_presetIndex; }
@@ -92,8 +99,15 @@ public:
     // Removes the first selected row and selects its neighbour.
     void DeleteSelectedRow();
     void RemoveAllRows();
-    // Appends a row for a file the probe has just accepted.
-    void AppendFileRow(const QString& path, int row);
+    // Gives row index a turn of its own in degrees (90, 180 or 270), or with
+    // none lets it follow the rotation group again.
+    void SetRowTurn(int index, std::optional<int> turn);
+    // Keeps a done or failed outcome a batch settled for row index and
+    // shows it (a done row is unticked); other outcomes change nothing.
+    // False when nothing changed.
+    bool SettleRow(int index, const PositionOutcome& outcome);
+    // Appends a row for a file the probe has just accepted, with its facts.
+    void AppendFileRow(const QString& path, int row, const MediaProbe& facts);
 
     // Output folder row.
     void OnBrowse();
@@ -109,37 +123,50 @@ public:
     // when declined or when it could not be made (after the file-error box).
     bool OfferToCreateFolder(const QString& folder);
 
-    // --- batch: start, polling and the progress dialog (CFennexAVConverterDlgBatch.cpp) ---
+    // --- batch: start, progress and end (CFennexAVConverterDlgBatch.cpp) ---
 public:
-    void RequestCancel();  // sets cancel_requested of the job record
+    void RequestCancel();  // asks the running batch to stop
     void WaitForWorker();  // joins a worker still finishing after a stop, with the busy cursor; win
                            // calls it before every probe
     bool m_openFolderWhenDone =
         true;  // from [DIR] open at start-up; the progress dialog's check box changes it
     int preFileWaitMs = 500;  // the worker's pause before each file; tests shorten it
-    QString m_outputFolder;   // exchanged with combo 1077 (DoDataExchange(true) fills it from the
-                              // combo before OnStart uses it)
-    CCheckListCtrl* FileList() const;  // the list 1114 (implemented in CFennexAVConverterDlg.cpp)
-    QTimer* Timer1() const;            // timer 1, 300 ms (created by the first OnStart)
+    QString m_outputFolder;   // exchanged with the output-folder combo (DoDataExchange(true) fills
+                              // it from the combo before OnStart uses it)
+    CCheckListCtrl* FileList() const;  // the file list (implemented in CFennexAVConverterDlg.cpp)
+    // The rows the file list shows; a batch is built from them.
+    const FileRows& Rows() const { return m_rows; }
+    QTimer* PollTimer() const;  // paces the polls of a running batch; null before the first
     CAVConvertDlg* ProgressDialog() const;  // null before the first batch
+    // The position the running (or last) batch's worker is on; -1 without
+    // a batch.
+    int BatchWorkerPosition() const;
+    bool BatchWorkerRunning() const;
     // Start-up: gives inputs that a killed batch left under temporary names
     // their own names back and tells the user. Call once the settings are read.
     void RecoverInterruptedBatch();
 public slots:
-    void OnStart();  // button 1099
-    void OnTimer();  // timer 1 tick
+    void OnStart();  // the start button
 private:
     class CBatchState;
     CBatchState& Batch();
+    // The steps of OnStart.
+    int ChosenTurn() const;
+    bool MayStart(const BatchRows& chosen);
+    bool Prepare(const BatchRows& chosen, PreparedBatch& prepared);
+    void RunProgressDialog();
     void FinishBatch();
+    // What a poll or the end of the batch found: output names, settled
+    // rows and failed moves.
+    void ShowSettled(const SessionPoll& poll);
+    void ShowOutputNames(const std::vector<std::pair<int, std::string>>& names);
     void MarkSettledRows(const std::vector<int>& positions);
     void ShowFileErrors(const std::vector<FileError>& errors);
-    void StopBatchWorker();           // the window is going away: stop and wait for a running batch
-    CBatchState* m_batch = nullptr;   // a child object, created on first use
-    std::vector<int> m_selectedRows;  // the ticked rows in batch order; filled by OnStart
+    void StopBatchWorker();          // the window is going away: stop and wait for a running batch
+    CBatchState* m_batch = nullptr;  // a child object, created on first use
     CAVConvertDlg* m_progressDlg =
         nullptr;  // created by the batch code on first start, parented to the main dialog
-    QTimer* m_timer1 = nullptr;
+    SessionSignals* m_sessionSignals = nullptr;  // created with the progress dialog
     // --- end of batch ---
 
 protected:
@@ -173,11 +200,17 @@ private:
     // added to refused, when it is rejected.
     bool ProbeAndAppend(const QString& path, int row, std::vector<RefusedFile>& refused);
     void ShowRefused(const std::vector<RefusedFile>& refused);
+    // The one place the list's cells are written: row index of the list
+    // shows row index of m_rows.
+    void ShowRow(int index);
+    // Ticks the user changed in the list, into m_rows.
+    void TakeChecks(int firstRow, int lastRow);
     // Widens or narrows the status column to its longest word and the
     // words its rows show now; the path column takes the rest of the list.
     void FitStatusColumn();
 
     std::unique_ptr<Ui::CFennexAVConverterDlg> m_ui;
+    FileRows m_rows;
     PresetIndexes m_presetIndex{};
     QIcon m_icon;
     LanguageMenu* m_languageMenu = nullptr;  // a child object

@@ -1,6 +1,6 @@
-// The batch members of the main dialog: starting a batch, polling the
-// worker every 300 ms, finishing the batch whichever way it ended, and
-// giving a killed batch's inputs their names back at start-up.
+// The batch members of the main dialog: starting a batch from the ticked
+// rows, following it through its SessionSignals, finishing it whichever way
+// it ended, and giving a killed batch's inputs their names back at start-up.
 #include "ui/CFennexAVConverterDlg.h"
 
 #include "batch/BatchPlan.h"
@@ -9,25 +9,18 @@
 #include "batch/JournalPlace.h"
 #include "batch/NameJournal.h"
 #include "controls/CCheckListCtrl.h"
-#include "controls/CLabel.h"
-#include "engine/ConversionJob.h"
 #include "settings/LanguageTexts.h"
 #include "ui/BatchEndNotice.h"
 #include "ui/CAVConvertDlg.h"
 #include "ui/DesktopHooks.h"
 #include "ui/FailureText.h"
-#include "ui/FileErrorText.h"
-#include "ui/FileListColumns.h"
 #include "ui/FolderChoices.h"
-#include "ui/ProgressTexts.h"
-#include "ui/RowStatus.h"
+#include "ui/SessionSignals.h"
 #include "ui/StatusColumn.h"
 
 #include <QApplication>
-#include <QProgressBar>
 #include <QRadioButton>
 #include <QTimer>
-#include <QTreeWidgetItem>
 #include <memory>
 
 namespace {
@@ -41,17 +34,15 @@ QString RefusalText(StartRefusal refusal)
 {
     switch (refusal) {
     case StartRefusal::kNoRows:
-        return Q(g_texts.tishi.qxtjsp);
+        return Q(g_texts.prompts.addVideosFirst);
     case StartRefusal::kNothingTicked:
-        return Q(g_texts.tishi.qxxzwj);
-    case StartRefusal::kTooManyTicked:
-        return Q(g_texts.tishi.zdcl).arg(kMaxJobFiles);
+        return Q(g_texts.prompts.tickFilesFirst);
     case StartRefusal::kFolderMissing:
-        return Q(g_texts.tishi.mlbcz);
+        return Q(g_texts.prompts.folderMissing);
     case StartRefusal::kFolderNotWritable:
-        return Q(g_texts.tishi.mlbkx);
+        return Q(g_texts.prompts.folderNotWritable);
     case StartRefusal::kNotEnoughSpace:
-        return Q(g_texts.tishi.kjbz);
+        return Q(g_texts.prompts.notEnoughSpace);
     case StartRefusal::kFolderIsRoot:
     case StartRefusal::kNone:
         break;
@@ -73,14 +64,14 @@ public:
     NameJournal& JournalForNextBatch()
     {
         session.reset();  // it uses the journal; its worker has ended
-        if (!journal || (journal->Pending().empty() && journal->PendingOutputs().empty()))
+        if (!journal || journal->PendingOutputs().empty())
             journal = std::make_unique<NameJournal>(JournalPath());
         return *journal;
     }
 
     std::unique_ptr<NameJournal> journal;
     std::unique_ptr<BatchSession> session;  // the last batch; goes before the journal it uses
-    bool inTick = false;
+    int lastTurn = 0;                       // the rotation group's turn the last batch ran with
     bool running = false;         // from the session's start until the batch is finished off
     bool closeRequested = false;  // the window closes once the running batch has ended
 };
@@ -96,8 +87,6 @@ void CFennexAVConverterDlg::RequestCancel()
 {
     if (m_batch && m_batch->session)
         m_batch->session->Cancel();
-    else
-        ConversionJob::Instance().cancel_requested = true;
 }
 
 void CFennexAVConverterDlg::WaitForWorker()
@@ -120,14 +109,24 @@ void CFennexAVConverterDlg::StopBatchWorker()
     }
 }
 
-QTimer* CFennexAVConverterDlg::Timer1() const
+QTimer* CFennexAVConverterDlg::PollTimer() const
 {
-    return m_timer1;
+    return m_sessionSignals ? m_sessionSignals->PollTimer() : nullptr;
 }
 
 CAVConvertDlg* CFennexAVConverterDlg::ProgressDialog() const
 {
     return m_progressDlg;
+}
+
+bool CFennexAVConverterDlg::BatchWorkerRunning() const
+{
+    return m_batch && m_batch->session && m_batch->session->WorkerRunning();
+}
+
+int CFennexAVConverterDlg::BatchWorkerPosition() const
+{
+    return m_batch && m_batch->session ? m_batch->session->WorkerPosition() : -1;
 }
 
 void CFennexAVConverterDlg::OnStart()
@@ -137,85 +136,26 @@ void CFennexAVConverterDlg::OnStart()
     WaitForWorker();
     DoDataExchange(true);
 
-    CCheckListCtrl* list = FileList();
-    const int rowCount = list->GetItemCount();
-    std::vector<TickedRow> ticked;
-    for (int row = 0; row < rowCount; ++row) {
-        if (list->GetCheck(row)) {
-            ticked.push_back({row, list->GetItemText(row, kColumnPath).toStdString(),
-                              list->GetItemText(row, kColumnDuration).toStdString()});
-        }
-    }
-
-    const std::string folder = m_outputFolder.toStdString();
-    StartRefusal refusal = CheckBatchStart(rowCount, ticked, folder);
-    if (refusal == StartRefusal::kFolderMissing && MayOfferToCreateFolder(m_outputFolder)) {
-        // Declined, or it could not be made (said so): nothing more to say.
-        if (!OfferToCreateFolder(m_outputFolder))
-            return;
-        refusal = CheckBatchStart(rowCount, ticked, folder);
-    }
-    if (refusal != StartRefusal::kNone) {
-        const QString text = RefusalText(refusal);
-        if (!text.isEmpty())
-            Desktop().showMessage(this, text);
+    const int groupTurn = ChosenTurn();
+    const BatchRows chosen = m_rows.Ticked(groupTurn);
+    if (!MayStart(chosen))
         return;
-    }
     KeepTypedFolder(m_outputFolder);
 
-    m_selectedRows.assign(kMaxJobFiles, -1);
-    for (std::size_t k = 0; k < ticked.size(); ++k)
-        m_selectedRows[k] = ticked[k].row;
+    PreparedBatch prepared;
+    if (!Prepare(chosen, prepared))
+        return;
 
     CBatchState& batch = Batch();
-    NameJournal& journal = batch.JournalForNextBatch();
-    const PreparedBatch prepared = PrepareBatch(ticked, folder, DefaultBatchFileOps(&journal));
-    for (const BatchFile& file : prepared.files) {
-        list->SetItemText(file.row, kColumnSource, Q(file.source));
-        list->SetItemText(file.row, kColumnOutput, Q(file.output));
-    }
-    if (!prepared.Complete()) {
-        // The inputs already moved have their names back; a file name
-        // without a '.' ends the start without a word, as it always has.
-        if (prepared.stop == PreparedBatch::Stop::kRenameFailed)
-            Desktop().showFileError(this, Q(prepared.failedPath), prepared.error);
-        if (prepared.stop == PreparedBatch::Stop::kJournalFailed) {
-            Desktop().showMessage(
-                this,
-                Q(g_texts.tishi.wfjl).arg(FileErrorText(Q(prepared.failedPath), prepared.error)));
-        }
-        for (const auto& [path, error] : prepared.rollbackFailures)
-            Desktop().showFileError(this, Q(path), error);
-        return;
-    }
-
-    // With no rotation button chosen the last batch's rotation stays.
-    int rotation = ConversionJob::Instance().rotation_deg;
-    if (Rotate90Radio()->isChecked())
-        rotation = 90;
-    else if (Rotate180Radio()->isChecked())
-        rotation = 180;
-    else if (Rotate270Radio()->isChecked())
-        rotation = 270;
-
-    batch.session = std::make_unique<BatchSession>(ConversionJob::Instance(), &journal);
-    batch.session->Start(prepared.files, rotation, preFileWaitMs);
+    batch.lastTurn = groupTurn;
+    batch.session = std::make_unique<BatchSession>(&batch.JournalForNextBatch());
+    batch.session->Start(prepared.files, preFileWaitMs);
     batch.running = true;
 
-    if (!m_timer1) {
-        m_timer1 = new QTimer(this);
-        connect(m_timer1, &QTimer::timeout, this, &CFennexAVConverterDlg::OnTimer);
-    }
-    m_timer1->start(300);
+    RunProgressDialog();
 
-    if (!m_progressDlg)
-        m_progressDlg = new CAVConvertDlg(this);
-    m_progressDlg->m_owner = this;
-    if (!m_progressDlg->isVisible())
-        m_progressDlg->DoModal();
-
-    // The dialog has ended: the last tick closed it, or the user stopped.
-    m_timer1->stop();
+    // The dialog has ended: the last poll closed it, or the user stopped.
+    m_sessionSignals->Stop();
     WaitForWorker();
     FinishBatch();
     batch.running = false;
@@ -223,6 +163,82 @@ void CFennexAVConverterDlg::OnStart()
         batch.closeRequested = false;
         close();
     }
+}
+
+int CFennexAVConverterDlg::ChosenTurn() const
+{
+    if (Rotate90Radio()->isChecked())
+        return 90;
+    if (Rotate180Radio()->isChecked())
+        return 180;
+    if (Rotate270Radio()->isChecked())
+        return 270;
+    // With no rotation button chosen the last batch's rotation stays.
+    return m_batch ? m_batch->lastTurn : 0;
+}
+
+// The start checks; a folder typed in that does not exist may be created
+// first. False, after saying why where there is something to say, when
+// the batch is not to start.
+bool CFennexAVConverterDlg::MayStart(const BatchRows& chosen)
+{
+    const std::string folder = m_outputFolder.toStdString();
+    StartRefusal refusal = CheckBatchStart(m_rows.Count(), chosen.rows, folder);
+    if (refusal == StartRefusal::kFolderMissing && MayOfferToCreateFolder(m_outputFolder)) {
+        // Declined, or it could not be made (said so): nothing more to say.
+        if (!OfferToCreateFolder(m_outputFolder))
+            return false;
+        refusal = CheckBatchStart(m_rows.Count(), chosen.rows, folder);
+    }
+    if (refusal == StartRefusal::kNone)
+        return true;
+    const QString text = RefusalText(refusal);
+    if (!text.isEmpty())
+        Desktop().showMessage(this, text);
+    return false;
+}
+
+// Names the batch's outputs, gives each file its row's turn and shows the
+// names in their rows; false when a file name has no '.', which ends the
+// start without a word, as it always has. Inputs are read under their own
+// names; nothing on disk changes.
+bool CFennexAVConverterDlg::Prepare(const BatchRows& chosen, PreparedBatch& prepared)
+{
+    prepared = PrepareBatch(chosen.rows, m_outputFolder.toStdString());
+    // The files come in the order of the rows they were made from.
+    for (std::size_t k = 0; k < prepared.files.size(); ++k) {
+        BatchFile& file = prepared.files[k];
+        file.turnDeg = chosen.turns[k];
+        const int index = m_rows.IndexOf(file.row);
+        m_rows.SetOutput(index, file.output);
+        ShowRow(index);
+    }
+    return prepared.Complete();
+}
+
+// Shows the progress dialog until the batch ends or the user stops it; the
+// session's signals drive both the dialog and the rows meanwhile.
+void CFennexAVConverterDlg::RunProgressDialog()
+{
+    if (!m_progressDlg) {
+        m_progressDlg = new CAVConvertDlg(this);
+        m_sessionSignals = new SessionSignals(this);
+        connect(m_sessionSignals, &SessionSignals::progressed, m_progressDlg,
+                &CAVConvertDlg::ShowProgress);
+        connect(m_sessionSignals, &SessionSignals::positionsSettled, this,
+                &CFennexAVConverterDlg::ShowSettled);
+        connect(m_sessionSignals, &SessionSignals::batchEnded, m_progressDlg,
+                &CAVConvertDlg::OnClose);
+        connect(m_progressDlg, &CAVConvertDlg::stopRequested, this, [this] {
+            RequestCancel();
+            m_sessionSignals->Stop();
+        });
+        connect(m_progressDlg, &CAVConvertDlg::openFolderWhenDoneChanged, this,
+                [this](bool open) { m_openFolderWhenDone = open; });
+    }
+    m_sessionSignals->Watch(Batch().session.get());
+    if (!m_progressDlg->isVisible())
+        m_progressDlg->DoModal();
 }
 
 void CFennexAVConverterDlg::RequestClose()
@@ -236,70 +252,49 @@ void CFennexAVConverterDlg::RequestClose()
         m_progressDlg->OnStop();
 }
 
-void CFennexAVConverterDlg::OnTimer()
+void CFennexAVConverterDlg::ShowSettled(const SessionPoll& poll)
 {
-    CBatchState& batch = Batch();
-    // A file-error box runs its own event loop; its ticks wait for it.
-    if (batch.inTick || !m_progressDlg || !batch.session)
-        return;
-    batch.inTick = true;
-
-    const SessionPoll poll = batch.session->Poll();
-    const TickResult& tick = poll.tick;
-    CCheckListCtrl* list = FileList();
-
-    if (tick.updateFileLabel) {
-        const QString path = tick.pathPosition >= 0
-                                 ? list->GetItemText(m_selectedRows[tick.pathPosition], kColumnPath)
-                                 : QString();
-        m_progressDlg->m_fileText->setText(
-            Q(FileLabelText(path.toStdString(), tick.percent, g_texts.tishi.wjwc)));
-    }
-    m_progressDlg->m_batchText->setText(Q(BatchLabelText(tick.labelDoneCount, poll.job.total,
-                                                         g_texts.tishi.wjwczg, g_texts.tishi.wj1)));
-    m_progressDlg->m_batchProgress->setValue(tick.batchPercent);
-    if (tick.updateFileBar)
-        m_progressDlg->m_fileProgress->setValue(tick.percent);
-
-    for (const auto& [position, name] : poll.outputNames)
-        list->SetItemText(m_selectedRows[position], kColumnOutput, Q(name));
+    ShowOutputNames(poll.outputNames);
     MarkSettledRows(poll.settled);
     ShowFileErrors(poll.errors);
+}
 
-    if (tick.CloseDialog()) {
-        m_timer1->stop();
-        m_progressDlg->OnClose();
+void CFennexAVConverterDlg::ShowOutputNames(const std::vector<std::pair<int, std::string>>& names)
+{
+    const BatchSession& session = *Batch().session;
+    for (const auto& [position, name] : names) {
+        const int index = m_rows.IndexOf(session.File(position).row);
+        m_rows.SetOutput(index, name);
+        if (index >= 0)
+            ShowRow(index);
     }
-    batch.inTick = false;
 }
 
 // Marks the rows of positions the session has just settled, each once and
 // from its settled outcome: a done row says so, names its new file and
-// what that file left out in the tooltip of its status, and is unticked; a failed one shows a few
-// words of why in its status, in the failure colour, and the whole reason
-// in the tooltip (elsewhere the list shows its own); a stopped or unreached
-// row keeps its status and its tick.
+// what that file left out in the tooltip of its status, and is unticked; a
+// failed one shows a few words of why in its status, in the failure
+// colour, and the whole reason in the tooltip (elsewhere the list shows its
+// own); a stopped or unreached row keeps its status and its tick. A row
+// removed meanwhile is passed by.
 void CFennexAVConverterDlg::MarkSettledRows(const std::vector<int>& positions)
 {
     const BatchSession& session = *Batch().session;
-    CCheckListCtrl* list = FileList();
     bool marked = false;
     for (int position : positions) {
-        const int row = m_selectedRows[static_cast<std::size_t>(position)];
-        QTreeWidgetItem* item = list->topLevelItem(row);
-        const PositionOutcome& outcome = session.Outcome(position);
-        if (!item ||
-            (outcome.kind != PositionOutcome::kDone && outcome.kind != PositionOutcome::kFailed))
-            continue;
-        const bool done = outcome.kind == PositionOutcome::kDone;
-        ShowRowStatus(*item, done ? RowStatus{RowStatus::kDone, {}, outcome.leftOut, outcome.output}
-                                  : RowStatus{RowStatus::kFailed, outcome.failure, {}, {}});
-        if (done)
-            list->SetCheck(row, false);
-        marked = true;
+        if (SettleRow(m_rows.IndexOf(session.File(position).row), session.Outcome(position)))
+            marked = true;
     }
     if (marked)
         FitStatusColumn();
+}
+
+bool CFennexAVConverterDlg::SettleRow(int index, const PositionOutcome& outcome)
+{
+    if (!m_rows.Settle(index, outcome))
+        return false;
+    ShowRow(index);
+    return true;
 }
 
 void CFennexAVConverterDlg::ShowFileErrors(const std::vector<FileError>& errors)
@@ -313,9 +308,7 @@ void CFennexAVConverterDlg::FinishBatch()
     BatchSession& session = *Batch().session;
     const SessionEnd end = session.Conclude();
 
-    CCheckListCtrl* list = FileList();
-    for (const auto& [position, name] : end.outputNames)
-        list->SetItemText(m_selectedRows[position], kColumnOutput, Q(name));
+    ShowOutputNames(end.outputNames);
     MarkSettledRows(end.settled);
     ShowFileErrors(end.errors);
 
@@ -325,8 +318,8 @@ void CFennexAVConverterDlg::FinishBatch()
     for (int position = 0; position < session.FileCount(); ++position)
         files.push_back({Q(session.File(position).input), session.Outcome(position)});
     QStringList listed;
-    for (int row = 0; row < list->GetItemCount(); ++row)
-        listed << list->GetItemText(row, kColumnPath);
+    for (int index = 0; index < m_rows.Count(); ++index)
+        listed << Q(m_rows.At(index).path);
     const BatchEndNotice notice =
         NoticeAtBatchEnd(end.end, end.failedAtEnd, files, listed, m_openFolderWhenDone);
     if (!notice.message.isEmpty())
@@ -351,11 +344,13 @@ void CFennexAVConverterDlg::RecoverInterruptedBatch()
         outputs << Q(path);
     QString text;
     if (!lines.isEmpty())
-        text = Q(g_texts.tishi.hfmc) + QLatin1Char('\n') + lines.join(QLatin1Char('\n'));
+        text =
+            Q(g_texts.prompts.namesGivenBack) + QLatin1Char('\n') + lines.join(QLatin1Char('\n'));
     if (!outputs.isEmpty()) {
         text += text.isEmpty()
-                    ? Q(g_texts.tishi.scwwc) + QLatin1Char('\n')
-                    : QStringLiteral("\n\n") + Q(g_texts.tishi.yscwwc) + QLatin1Char('\n');
+                    ? Q(g_texts.prompts.unfinishedOutputsRemoved) + QLatin1Char('\n')
+                    : QStringLiteral("\n\n") + Q(g_texts.prompts.alsoUnfinishedOutputsRemoved) +
+                          QLatin1Char('\n');
         text += outputs.join(QLatin1Char('\n'));
     }
     if (!text.isEmpty())

@@ -1,6 +1,7 @@
 #include "ui/FailureText.h"
 
 #include "engine/Failure.h"
+#include "engine/FailureCause.h"
 #include "engine/InputCompleteness.h"
 #include "engine/LeftOutStream.h"
 #include "engine/ReadableNames.h"
@@ -58,109 +59,110 @@ struct Words {
 
 Words StepWords(Failure::Step step)
 {
-    const LanguageTexts::Shibai& s = g_texts.shibai;
+    const LanguageTexts::Failures& s = g_texts.failures;
     // Every step is listed: a new one without words does not compile.
     switch (step) {
     case Failure::kNone:
-        return {&s.zhsb, &g_texts.tishi.sb};
+        return {&s.rotationFailed, &g_texts.prompts.failed};
     case Failure::kOpenInput:
-        return {&s.dksr, &s.ddk};
+        return {&s.openInput, &s.shortCannotOpen};
     case Failure::kReadStreams:
-        return {&s.dql, &s.ddq};
+        return {&s.readStreams, &s.shortUnreadable};
     case Failure::kSetUpDecoder:
-        return {&s.szjm, &s.djm};
+        return {&s.setUpDecoder, &s.shortDecoder};
     case Failure::kOpenDecoder:
-        return {&s.dkjm, &s.djm};
+        return {&s.openDecoder, &s.shortDecoder};
     case Failure::kSetUpOutput:
-        return {&s.szsc, &s.dsc};
+        return {&s.setUpOutputStreams, &s.shortOutput};
     case Failure::kCheckOutputStreams:
-        return {&s.jcsc, &s.dsc};
+        return {&s.checkOutputStreams, &s.shortOutput};
     case Failure::kStreamRefused:
-        return {&s.brn, &s.dbrn};
+        return {&s.cannotHold, &s.shortCannotHold};
     case Failure::kCreateOutputFile:
-        return {&s.cjsc, &s.dcj};
+        return {&s.createOutput, &s.shortCannotCreate};
     case Failure::kOutputNameTaken:
-        return {&s.mczy, &s.dmc};
+        return {&s.namesTaken, &s.shortNameTaken};
     case Failure::kOutputIsInput:
-        return {&s.fgsr, &s.dfg};
+        return {&s.wouldReplaceInput, &s.shortSameAsInput};
     case Failure::kWriteHeader:
-        return {&s.xwjt, &s.dsc};
+        return {&s.writeHeader, &s.shortOutput};
     case Failure::kReadInput:
-        return {&s.dqsr, &s.ddc};
+        return {&s.readInput, &s.shortReadError};
     case Failure::kWriteOutput:
-        return {&s.xrsc, &s.dxr};
+        return {&s.writeOutput, &s.shortWriteError};
     case Failure::kCompleteOutput:
-        return {&s.wcsc, &s.dxr};
+        return {&s.completeOutput, &s.shortWriteError};
     case Failure::kCutShort:
-        return {&s.bwz, &s.dbwz};
+        return {&s.cutShortOf, &s.shortCutShort};
     case Failure::kOutOfMemory:
-        return {&s.ncbz, &s.dnc};
+        return {&s.outOfMemory, &s.shortOutOfMemory};
     case Failure::kRotationNotWritten:
-        return {&s.xzbf, &s.dxz};
+        return {&s.rotationNotWritten, &s.shortNotRotated};
     case Failure::kOutputDisappeared:
-        return {&s.scbj, &s.dbj};
+        return {&s.outputGone, &s.shortOutputGone};
     }
-    return {&s.zhsb, &g_texts.tishi.sb};
+    return {&s.rotationFailed, &g_texts.prompts.failed};
 }
 
-// The words of a code that says more to a user than FFmpeg's English text
-// does; null texts for any other code.
+// The words of a code that has its own (CauseOf); null texts for any
+// other code.
 Words CauseWords(int code)
 {
-    const LanguageTexts::Shibai& s = g_texts.shibai;
-    if (code == AVERROR(ENOSPC) || code == AVERROR(EDQUOT))
-        return {&s.kjbz, &s.dkj};
-    if (code == AVERROR(EFBIG))
-        return {&s.wjtd, &s.dtd};
-    if (code == AVERROR(EACCES) || code == AVERROR(EPERM))
-        return {&s.mqx, &s.dqx};
-    if (code == AVERROR(EROFS))
-        return {&s.zd, &s.dzd};
-    if (code == AVERROR_INVALIDDATA)
-        return {&s.sjsh, &s.dsh};
-    if (code == AVERROR(ENOMEM))
-        return {&s.nc, &s.dnc};
-    if (code == AVERROR(EIO))
-        return {&s.io, &s.dio};
-    if (code == AVERROR(ENOENT))
-        return {&s.bcz, &s.dbcz};
-    if (code == AVERROR_EOF)
-        return {&s.tqjs, &s.dbwz};
-    if (code == AVERROR_PATCHWELCOME || code == AVERROR(ENOSYS) || code == AVERROR(EOPNOTSUPP) ||
-        code == AVERROR_DEMUXER_NOT_FOUND || code == AVERROR_DECODER_NOT_FOUND ||
-        code == AVERROR_MUXER_NOT_FOUND || code == AVERROR_ENCODER_NOT_FOUND ||
-        code == AVERROR_BSF_NOT_FOUND)
-        return {&s.bzc, &s.dbzc};
+    const LanguageTexts::Failures& s = g_texts.failures;
+    switch (CauseOf(code)) {
+    case FailureCause::kNoSpace:
+        return {&s.noSpace, &s.shortDiskFull};
+    case FailureCause::kFileTooLarge:
+        return {&s.fileTooLarge, &s.shortTooLarge};
+    case FailureCause::kNoPermission:
+        return {&s.permissionDenied, &s.shortNoAccess};
+    case FailureCause::kReadOnly:
+        return {&s.readOnlyDisk, &s.shortReadOnly};
+    case FailureCause::kDamaged:
+        return {&s.damagedData, &s.shortDamaged};
+    case FailureCause::kOutOfMemory:
+        return {&s.noMemory, &s.shortOutOfMemory};
+    case FailureCause::kInputOutput:
+        return {&s.ioError, &s.shortIoError};
+    case FailureCause::kMissing:
+        return {&s.notThere, &s.shortNotFound};
+    case FailureCause::kEndedEarly:
+        return {&s.endsEarly, &s.shortCutShort};
+    case FailureCause::kNotSupported:
+        return {&s.notSupported, &s.shortUnsupported};
+    case FailureCause::kOther:
+        break;
+    }
     return {nullptr, nullptr};
 }
 
 QString CodecText(int codecId)
 {
     const std::string name = CodecName(codecId);
-    return Q(name.empty() ? g_texts.shibai.wzbm : name);
+    return Q(name.empty() ? g_texts.failures.unknownCodec : name);
 }
 
 QString UnitText(int mediaType)
 {
-    const LanguageTexts::Shibai& s = g_texts.shibai;
+    const LanguageTexts::Failures& s = g_texts.failures;
     switch (mediaType) {
     case AVMEDIA_TYPE_VIDEO:
-        return Q(s.hm);
+        return Q(s.pictures);
     case AVMEDIA_TYPE_AUDIO:
-        return Q(s.yb);
+        return Q(s.soundPackets);
     default:
-        return Q(s.sjb);
+        return Q(s.packets);
     }
 }
 
 QString CutShortText(const Failure& f)
 {
-    const LanguageTexts::Shibai& s = g_texts.shibai;
+    const LanguageTexts::Failures& s = g_texts.failures;
     QString text = f.duration_s > 0
-                       ? Filled(s.bwz, {Q(ClockText(f.ends_at_s)), Q(ClockText(f.duration_s))})
-                       : Filled(s.bwz1, {Q(ClockText(f.ends_at_s))});
+                       ? Filled(s.cutShortOf, {Q(ClockText(f.ends_at_s)), Q(ClockText(f.duration_s))})
+                       : Filled(s.cutShort, {Q(ClockText(f.ends_at_s))});
     if (f.units_listed >= 0) {
-        text += Filled(s.sysl, {QString::number(f.units_read), QString::number(f.units_listed),
+        text += Filled(s.indexCount, {QString::number(f.units_read), QString::number(f.units_listed),
                                 UnitText(f.unit_kind)});
     }
     return text;
@@ -195,22 +197,22 @@ QString FailureText(const Failure& failure)
 {
     QString text = StepText(failure);
     if (text.trimmed().isEmpty())
-        text = Q(g_texts.shibai.zhsb);
+        text = Q(g_texts.failures.rotationFailed);
     if (text.trimmed().isEmpty())
-        text = Q(g_texts.tishi.sb);
+        text = Q(g_texts.prompts.failed);
     if (failure.code == 0)
         return text;
     const Words cause = CauseWords(failure.code);
     const QString why =
         cause.full && !cause.full->empty() ? Q(*cause.full) : Q(ErrorText(failure.code));
-    return Filled(g_texts.shibai.yyfg, {text, why});
+    return Filled(g_texts.failures.stepAndCause, {text, why});
 }
 
 QString ShortFailureText(const Failure& failure)
 {
     const Words cause = CauseWords(failure.code);
     const std::string* const choices[] = {cause.brief, StepWords(failure.step).brief,
-                                          &g_texts.tishi.sb, &g_texts.shibai.zhsb};
+                                          &g_texts.prompts.failed, &g_texts.failures.rotationFailed};
     for (const std::string* brief : choices) {
         if (brief && !brief->empty())
             return Q(*brief);
@@ -220,10 +222,10 @@ QString ShortFailureText(const Failure& failure)
 
 QString StreamText(int codecId, int mediaType)
 {
-    const LanguageTexts::Shibai& s = g_texts.shibai;
-    const std::string& kind = mediaType == AVMEDIA_TYPE_AUDIO      ? s.yp
-                              : mediaType == AVMEDIA_TYPE_SUBTITLE ? s.zm
-                                                                   : s.sp;
+    const LanguageTexts::Failures& s = g_texts.failures;
+    const std::string& kind = mediaType == AVMEDIA_TYPE_AUDIO      ? s.sound
+                              : mediaType == AVMEDIA_TYPE_SUBTITLE ? s.subtitles
+                                                                   : s.video;
     QString name = CodecText(codecId);
     if (mediaType == AVMEDIA_TYPE_SUBTITLE && codecId != AV_CODEC_ID_NONE) {
         // FFmpeg calls most bitmap subtitles "... subtitles"; the kind's own
@@ -240,7 +242,7 @@ QString StreamText(int codecId, int mediaType)
 
 QString DoneText(const std::string& output, const std::vector<LeftOutStream>& streams)
 {
-    QString text = Filled(g_texts.tishi.xwj, {Q(output)});
+    QString text = Filled(g_texts.prompts.newFile, {Q(output)});
     const QString leftOut = LeftOutText(streams);
     if (!leftOut.isEmpty())
         text += QLatin1Char('\n') + leftOut;
@@ -253,7 +255,7 @@ QString LeftOutText(const std::vector<LeftOutStream>& streams)
     for (const LeftOutStream& stream : streams) {
         QString name = StreamText(stream.codec_id, stream.media_type);
         if (stream.what == LeftOutStream::kStereoMode)
-            name = Filled(g_texts.shibai.ltms, {name});
+            name = Filled(g_texts.failures.stereoMode, {name});
         if (!names.contains(name))
             names << name;
     }
@@ -262,8 +264,8 @@ QString LeftOutText(const std::vector<LeftOutStream>& streams)
     QString list;
     for (qsizetype k = 0; k < names.size(); ++k) {
         if (k > 0)
-            list += Q(k + 1 == names.size() ? g_texts.shibai.lbzh : g_texts.shibai.lbfg);
+            list += Q(k + 1 == names.size() ? g_texts.failures.listLastSeparator : g_texts.failures.listSeparator);
         list += names[k];
     }
-    return Filled(g_texts.tishi.wbl, {list});
+    return Filled(g_texts.prompts.leftOut, {list});
 }

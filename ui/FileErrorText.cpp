@@ -6,44 +6,44 @@
 
 QString FileErrorText(const QString& path, int errorNumber)
 {
-    const LanguageTexts::Wjcw& texts = g_texts.wjcw;
-    const std::string* text = &texts.wzcw;
+    const LanguageTexts::FileErrors& texts = g_texts.fileErrors;
+    const std::string* text = &texts.unknown;
     switch (errorNumber) {
     case EACCES:
     case EPERM:
     case EROFS:
-        text = &texts.jjfw;
+        text = &texts.accessDenied;
         break;
     case EBUSY:
     case ETXTBSY:
-        text = &texts.gxct;
+        text = &texts.inUse;
         break;
     case ENOENT:
-        text = &texts.wzd;
+        text = &texts.notFound;
         break;
     case EEXIST:
     case ENOTEMPTY:
-        text = &texts.mbcz;
+        text = &texts.targetExists;
         break;
     case ENOSPC:
     case EDQUOT:
-        text = &texts.cpym;
+        text = &texts.diskFull;
         break;
     case ENAMETOOLONG:
     case ENOTDIR:
     case EINVAL:
     case ELOOP:
-        text = &texts.wxlj;
+        text = &texts.invalidPath;
         break;
     case EXDEV:
-        text = &texts.kcp;
+        text = &texts.otherDisk;
         break;
     case EMFILE:
     case ENFILE:
-        text = &texts.wjgd;
+        text = &texts.tooManyOpen;
         break;
     case EIO:
-        text = &texts.yjcw;
+        text = &texts.hardwareError;
         break;
     default:
         break;

@@ -12,6 +12,6 @@ enum FileListColumn {
     kColumnStatus = 6,     // ready / done / failed
     kColumnProfile = 7,
     kColumnOutput = 8,  // the output path a batch chose
-    kColumnSource = 9,  // the input as the worker reads it (temporary name)
+    kColumnSource = 9,  // kept empty: inputs are read under their own names
     kColumnCount = 10
 };

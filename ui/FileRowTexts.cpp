@@ -1,20 +1,20 @@
 #include "ui/FileRowTexts.h"
 
 #include "batch/FileNames.h"
-#include "engine/ConversionJob.h"
+#include "engine/ProbeMedia.h"
 
 #include <cstdio>
 
-ProbeFigures FiguresOf(const ConversionJob& job)
+ProbeFigures FiguresOf(const MediaProbe& probe)
 {
     ProbeFigures f;
-    f.duration_us = job.probe_duration_us;
-    f.width = job.probe_width;
-    f.height = job.probe_height;
-    f.bit_rate = job.probe_bit_rate;
-    f.fps_num = job.probe_fps_num;
-    f.fps_den = job.probe_fps_den;
-    f.video_profile = job.probe_video_profile;
+    f.duration_us = probe.duration_us;
+    f.width = probe.width;
+    f.height = probe.height;
+    f.bit_rate = probe.bit_rate;
+    f.fps_num = probe.fps_num;
+    f.fps_den = probe.fps_den;
+    f.video_profile = probe.video_profile;
     return f;
 }
 

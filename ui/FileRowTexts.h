@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <string>
 
-struct ConversionJob;
+struct MediaProbe;
 
 // What the probe found out about one file.
 struct ProbeFigures {
@@ -16,8 +16,8 @@ struct ProbeFigures {
     int video_profile = 0;
 };
 
-// The probe fields of the job record.
-ProbeFigures FiguresOf(const ConversionJob& job);
+// The figures of what the probe found.
+ProbeFigures FiguresOf(const MediaProbe& probe);
 
 // The texts of the file list's columns 1 to 5 and 7 for a probed file;
 // column 0 is the path, 6 the status word, 8 and 9 are filled by a batch.

@@ -41,12 +41,12 @@ LanguageMenu::LanguageMenu(CHyperLink& help, std::function<void()> redraw)
 
 void LanguageMenu::Retranslate()
 {
-    const QString caption = Q(g_texts.jiemian.jmyy);
+    const QString caption = Q(g_texts.window.languageLink);
     m_link->setFont(m_help.font());
     m_link->setText(caption);
     m_link->SetTarget(caption);  // refits a link already shown
     m_link->ensurePolished();    // fits it the first time
-    m_link->setToolTip(Q(g_texts.hint.xzyy));
+    m_link->setToolTip(Q(g_texts.tips.languageLink));
     m_link->setAccessibleName(caption);
     m_help.ensurePolished();
     m_link->move(m_help.x(), m_help.geometry().bottom() + 1 + kGap);
@@ -90,7 +90,7 @@ void LanguageMenu::Choose(const std::string& file)
         m_redraw();
     Retranslate();
     if (!kept)
-        Desktop().showMessage(m_link->window(), Q(g_texts.tishi.yywfbc).arg(Q(ini)));
+        Desktop().showMessage(m_link->window(), Q(g_texts.prompts.languageNotKept).arg(Q(ini)));
 }
 
 bool LanguageMenu::eventFilter(QObject* watched, QEvent* event)

@@ -1,49 +1,49 @@
 #include "ui/RowStatus.h"
 
+#include "batch/PositionOutcome.h"
 #include "settings/LanguageTexts.h"
 #include "ui/FailureText.h"
 #include "ui/FileListColumns.h"
 #include "ui/StatusColumn.h"
 
-#include <QTreeWidget>
+#include <QTreeWidgetItem>
 
-namespace {
+RowStatus RowStatusOf(const PositionOutcome& outcome)
+{
+    switch (outcome.kind) {
+    case PositionOutcome::kDone:
+        return {RowStatus::kDone, {}, outcome.leftOut, outcome.output};
+    case PositionOutcome::kFailed:
+        return {RowStatus::kFailed, outcome.failure, {}, {}};
+    default:
+        return {};
+    }
+}
 
-constexpr int kStatusRole = Qt::UserRole + 1;
-
-}  // namespace
+QString RowStatusText(const RowStatus& status)
+{
+    switch (status.kind) {
+    case RowStatus::kDone:
+        return QString::fromStdString(g_texts.prompts.done);
+    case RowStatus::kFailed:
+        return ShortFailureText(status.failure);
+    case RowStatus::kReady:
+        break;
+    }
+    return QString::fromStdString(g_texts.window.ready);
+}
 
 void ShowRowStatus(QTreeWidgetItem& item, const RowStatus& status)
 {
-    QString text, tip;
-    switch (status.kind) {
-    case RowStatus::kReady:
-        text = QString::fromStdString(g_texts.jiemian.zb);
-        break;
-    case RowStatus::kDone:
-        text = QString::fromStdString(g_texts.tishi.wc);
+    QString tip;
+    if (status.kind == RowStatus::kDone)
         tip = DoneText(status.output, status.leftOut);
-        break;
-    case RowStatus::kFailed:
-        text = ShortFailureText(status.failure);
+    else if (status.kind == RowStatus::kFailed)
         tip = FailureText(status.failure);
-        break;
-    }
-    item.setText(kColumnStatus, text);
+    item.setText(kColumnStatus, RowStatusText(status));
     item.setToolTip(kColumnStatus, tip);
     if (status.kind == RowStatus::kFailed)
         item.setForeground(kColumnStatus, FailedStatusColour());
     else
         item.setData(kColumnStatus, Qt::ForegroundRole, QVariant());
-    item.setData(kColumnStatus, kStatusRole, QVariant::fromValue(status));
-}
-
-void RewordRowStatuses(QTreeWidget& list)
-{
-    for (int row = 0; row < list.topLevelItemCount(); ++row) {
-        QTreeWidgetItem& item = *list.topLevelItem(row);
-        const QVariant kept = item.data(kColumnStatus, kStatusRole);
-        if (kept.canConvert<RowStatus>())
-            ShowRowStatus(item, kept.value<RowStatus>());
-    }
 }

@@ -6,8 +6,8 @@
 
 QStringList StatusWords()
 {
-    return {QString::fromStdString(g_texts.jiemian.zb), QString::fromStdString(g_texts.tishi.wc),
-            QString::fromStdString(g_texts.tishi.sb)};
+    return {QString::fromStdString(g_texts.window.ready), QString::fromStdString(g_texts.prompts.done),
+            QString::fromStdString(g_texts.prompts.failed)};
 }
 
 int FittingColumnWidth(const QStringList& texts, const TextWidth& width, int margins, int minimum)

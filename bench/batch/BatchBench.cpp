@@ -1,7 +1,6 @@
-// What a batch start and a polling tick cost: preparing N inputs (temporary
-// names with and without the durable journal), recovering N journal
-// entries, one tick over a full job record and the outcomes of all its
-// positions.
+// What a batch start and a polling tick cost: planning N inputs, recovering
+// N crash-record entries of an earlier version, one tick over a job record
+// of 10,001 positions and the outcomes of all its positions.
 //   batch_bench [files] [folder]   (folder: where the inputs are made, default /tmp)
 #include "batch/BatchPlan.h"
 #include "batch/NameJournal.h"
@@ -54,31 +53,26 @@ int main(int argc, char* argv[])
     const std::string out = root + "/out";
     fs::create_directories(out);
 
-    for (const bool journaled : {false, true}) {
-        const std::string in = root + (journaled ? "/with" : "/without");
-        const std::vector<TickedRow> rows = MakeInputs(in, files);
-        NameJournal journal(root + "/pending-names.txt");
-        auto start = std::chrono::steady_clock::now();
-        const PreparedBatch batch =
-            PrepareBatch(rows, out, DefaultBatchFileOps(journaled ? &journal : nullptr));
+    {
+        const std::vector<TickedRow> rows = MakeInputs(root + "/in", files);
+        const auto start = std::chrono::steady_clock::now();
+        const PreparedBatch batch = PrepareBatch(rows, out);
         const double prepare = Seconds(start);
-        std::printf("prepare %d inputs %s journal: %.3f s (%.3f ms per input)%s\n", files,
-                    journaled ? "with   " : "without", prepare, prepare * 1000 / files,
-                    batch.Complete() ? "" : " INCOMPLETE");
-        if (journaled) {
-            start = std::chrono::steady_clock::now();
-            for (const BatchFile& f : batch.files)
-                journal.Release(f.source);
-            std::printf("release %d entries: %.3f s\n", files, Seconds(start));
-        }
+        std::printf("prepare %d inputs: %.3f s (%.3f ms per input)%s\n", files, prepare,
+                    prepare * 1000 / files, batch.Complete() ? "" : " INCOMPLETE");
     }
 
     {
-        // A killed batch: entries left behind, recovered at the next start.
+        // A killed batch of an earlier version, which renamed its inputs:
+        // its records are put right at the next start.
         const std::vector<TickedRow> rows = MakeInputs(root + "/killed", files);
         {
-            NameJournal journal(root + "/killed-names.txt");
-            PrepareBatch(rows, out, DefaultBatchFileOps(&journal));
+            std::ofstream journal(root + "/killed-names.txt", std::ios::binary);
+            for (const TickedRow& row : rows) {
+                const std::string temporary = row.path.substr(0, row.path.size() - 4) + ".mov";
+                journal << "P" << '\0' << row.path << '\0' << temporary << '\0';
+                fs::rename(row.path, temporary);
+            }
         }
         const auto start = std::chrono::steady_clock::now();
         const std::size_t restored = RecoverPendingNames(root + "/killed-names.txt").size();
@@ -86,26 +80,28 @@ int main(int argc, char* argv[])
     }
 
     {
+        constexpr int kPositions = 10001;
         auto job = std::make_unique<ConversionJob>();
-        job->display_count = kMaxJobFiles;
-        job->current_index = kMaxJobFiles / 2;
-        for (int i = 0; i < kMaxJobFiles; ++i)
-            job->file_status[i] = i < kMaxJobFiles / 2 ? kFileDone : kFilePending;
+        job->files.resize(kPositions);
+        job->ResetReports();
+        job->current_index = kPositions / 2;
+        for (int i = 0; i < kPositions; ++i)
+            job->reports[i].file_status = i < kPositions / 2 ? kFileDone : kFilePending;
         const int rounds = 1000;
         int sink = 0;
         auto start = std::chrono::steady_clock::now();
         for (int r = 0; r < rounds; ++r)
             sink += PollTick(ReadJob(*job), r).doneCount;
-        std::printf("tick over %d positions: %.1f us\n", kMaxJobFiles,
+        std::printf("tick over %d positions: %.1f us\n", kPositions,
                     Seconds(start) * 1e6 / rounds);
         // What settling every position reads, as a batch's end does.
         start = std::chrono::steady_clock::now();
         for (int r = 0; r < rounds; ++r) {
             const JobSnapshot snapshot = ReadJob(*job);
-            for (int position = 0; position < kMaxJobFiles; ++position)
+            for (int position = 0; position < kPositions; ++position)
                 sink += OutcomeOf(snapshot, position).kind;
         }
-        std::printf("outcomes of %d positions: %.1f us%s\n", kMaxJobFiles,
+        std::printf("outcomes of %d positions: %.1f us%s\n", kPositions,
                     Seconds(start) * 1e6 / rounds, sink == 42 ? " " : "");
     }
 

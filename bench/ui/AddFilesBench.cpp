@@ -2,7 +2,6 @@
 // probes of the same files on their own, and how long the window goes
 // without handling events while it adds.
 #include "controls/CCheckListCtrl.h"
-#include "engine/ConversionJob.h"
 #include "engine/ProbeMedia.h"
 #include "settings/ExeFolder.h"
 #include "tests/support/MediaFixtures.h"
@@ -81,18 +80,13 @@ int main(int argc, char* argv[])
     }
 
     // Probes alone (a first pass warms the file cache for both runs).
-    ConversionJob& job = ConversionJob::Instance();
-    for (const QString& path : paths) {
-        job.probe_path = path.toStdString();
-        ProbeMedia(job);
-    }
+    for (const QString& path : paths)
+        ProbeMedia(path.toStdString());
     QElapsedTimer probeClock;
     probeClock.start();
     const double probeCpu0 = CpuMs();
-    for (const QString& path : paths) {
-        job.probe_path = path.toStdString();
-        ProbeMedia(job);
-    }
+    for (const QString& path : paths)
+        ProbeMedia(path.toStdString());
     const double probeMs = static_cast<double>(probeClock.nsecsElapsed()) / 1e6;
     const double probeCpu = CpuMs() - probeCpu0;
 

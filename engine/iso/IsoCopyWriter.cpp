@@ -24,21 +24,20 @@ IsoCopyWriter::~IsoCopyWriter()
         ::close(input_fd_);
 }
 
-FileWriter::Next IsoCopyWriter::Write(PositionWork& work)
+WriteResult IsoCopyWriter::Write(PositionWork& work)
 {
     // Decided before any output exists.
     if (inspection_.verdict == IsoInspection::Verdict::kCutShort) {
         Failure failure(Failure::kCutShort);
         failure.ends_at_s = inspection_.ends_at_s;
         failure.duration_s = inspection_.duration_s;
-        work.Fail(std::move(failure));
-        return Next::kNextFile;
+        return WriteResult::Failed(std::move(failure));
     }
 
     const std::vector<IsoMatrixPatch> patches = TurnedMatrices(inspection_, work.RotationDeg());
     // The read-back reads the output, so it is opened for reading too.
-    if (const std::optional<Next> notCreated = work.CreateOutput(O_RDWR))
-        return *notCreated;
+    if (Failure notCreated = work.CreateOutput(O_RDWR); notCreated.failed())
+        return WriteResult::Failed(std::move(notCreated));
     const int out = work.OutputFd();
     const std::uint64_t size = inspection_.file_size;
 
@@ -52,40 +51,30 @@ FileWriter::Next IsoCopyWriter::Write(PositionWork& work)
     case CopyOutcome::Result::kDone:
         break;
     case CopyOutcome::Result::kCancelled:
-        work.RemoveOutputAtEnd();
-        return Next::kNextFile;
+        return WriteResult::Cancelled();
     case CopyOutcome::Result::kFailed:
-        work.Fail(Failure(copied.failed_side == CopyOutcome::Side::kInput ? Failure::kReadInput
-                                                                          : Failure::kWriteOutput,
-                          AVERROR(copied.error)));
-        return Next::kNextFile;
+        return WriteResult::Failed(Failure(copied.failed_side == CopyOutcome::Side::kInput
+                                               ? Failure::kReadInput
+                                               : Failure::kWriteOutput,
+                                           AVERROR(copied.error)));
     }
 
-    if (const int error = WriteMatrices(out, patches); error != 0) {
-        work.Fail(Failure(Failure::kWriteOutput, AVERROR(error)));
-        return Next::kNextFile;
-    }
+    if (const int error = WriteMatrices(out, patches); error != 0)
+        return WriteResult::Failed(Failure(Failure::kWriteOutput, AVERROR(error)));
 
     // A slip of the box reader must never end as "done": the copy is whole,
     // holds the matrices where they were meant to go, and libavformat, as
     // players read it, shows the rotation asked for.
     struct stat written {};
-    if (::fstat(out, &written) != 0 || static_cast<std::uint64_t>(written.st_size) != size) {
-        work.Fail(Failure(Failure::kCompleteOutput, AVERROR(EIO)));
-        return Next::kNextFile;
-    }
+    if (::fstat(out, &written) != 0 || static_cast<std::uint64_t>(written.st_size) != size)
+        return WriteResult::Failed(Failure(Failure::kCompleteOutput, AVERROR(EIO)));
     const MatrixCheck check = VerifyMatrices(out, patches);
-    if (check.read_error != 0) {
-        work.Fail(Failure(Failure::kCompleteOutput, AVERROR(check.read_error)));
-        return Next::kNextFile;
-    }
+    if (check.read_error != 0)
+        return WriteResult::Failed(Failure(Failure::kCompleteOutput, AVERROR(check.read_error)));
     Failure notWritten(Failure::kRotationNotWritten);
     notWritten.wanted_cw = patches.empty() ? 0 : MatrixRotationCw(patches.front().matrix);
     notWritten.found_cw = ReportedRotationCw(out, size, inspection_.sample_tables);
-    if (!check.matches || notWritten.found_cw != notWritten.wanted_cw) {
-        work.Fail(std::move(notWritten));
-        return Next::kNextFile;
-    }
-    work.Complete();
-    return Next::kNextFile;
+    if (!check.matches || notWritten.found_cw != notWritten.wanted_cw)
+        return WriteResult::Failed(std::move(notWritten));
+    return work.Finish();
 }

@@ -12,7 +12,8 @@
 //
 // Before "done", the matrices are read back from the output, and the
 // rotation libavformat reports for its first video stream must be the one
-// wanted. A copy cut short by a cancel is removed: it would not play.
+// wanted. A copy cut short by a cancel ends as cancelled; the session
+// removes it, as every output that did not get done.
 class IsoCopyWriter : public FileWriter
 {
 public:
@@ -23,7 +24,7 @@ public:
     IsoCopyWriter(const IsoCopyWriter&) = delete;
     IsoCopyWriter& operator=(const IsoCopyWriter&) = delete;
 
-    Next Write(PositionWork& work) override;
+    WriteResult Write(PositionWork& work) override;
 
 private:
     int input_fd_;

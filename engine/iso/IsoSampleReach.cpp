@@ -121,6 +121,35 @@ private:
     bool half_pending_ = false;
 };
 
+// The samples of one chunk, [index, index + n), whose data starts at
+// offset: notes in reach the first whose data is not all in the file.
+// False when a size cannot be read.
+bool CheckChunk(SampleSizes& sizes, std::uint64_t offset, std::uint64_t n,
+                std::uint64_t file_size, std::uint64_t index, IsoSampleReach::TableReach& reach)
+{
+    if (sizes.constant() != 0) {
+        const std::uint64_t bytes = SatMul(n, sizes.constant());
+        if (PastEnd(offset, bytes, file_size)) {
+            reach.missing = true;
+            reach.missing_index = index + SamplesThatFit(offset, sizes.constant(), file_size);
+        }
+        return true;
+    }
+    std::uint64_t position = offset;
+    for (std::uint64_t k = 0; k < n; ++k) {
+        std::uint32_t size = 0;
+        if (!sizes.Next(size))
+            return false;
+        if (PastEnd(position, size, file_size)) {
+            reach.missing = true;
+            reach.missing_index = index + k;
+            return true;
+        }
+        position += size;  // stays within the file: checked above
+    }
+    return true;
+}
+
 }  // namespace
 
 IsoSampleReach::IsoSampleReach(IsoBoxReader& reader) : reader_(reader) {}
@@ -174,102 +203,101 @@ IsoSampleReach::Status IsoSampleReach::AddTrack(const IsoTrackTables& tables)
 
 IsoSampleReach::Status IsoSampleReach::WalkTables(const IsoTrackTables& tables, Track& track)
 {
-    const std::uint64_t file_size = reader_.file_size();
-    bool missing = false;
-    std::uint64_t missing_index = 0;
-    std::uint64_t sample_count = 0;
-
     // Without all three of sizes, chunks and samples per chunk no sample
     // can be located; such a track has nothing to check.
+    TableReach reach;
     if (tables.sizes && tables.offsets && tables.stsc) {
-        SampleSizes sizes(reader_, *tables.sizes);
-        bool read_failed = false;
-        if (!sizes.Open(tables.sizes->type, read_failed))
-            return read_failed ? Failed() : Malformed("sample size table larger than its box");
-        sample_count = sizes.count();
-
-        const bool wide = tables.offsets->type == FourCc("co64");
-        IsoByteStream offsets(reader_, tables.offsets->body(), tables.offsets->end());
-        std::uint32_t version_flags = 0, chunk_count = 0;
-        if (!offsets.U32(version_flags) || !offsets.U32(chunk_count))
-            return offsets.failed() ? Failed() : Malformed("chunk offset box too short");
-        if (!EntriesFit(*tables.offsets, 8, chunk_count, wide ? 8 : 4))
-            return Malformed("chunk offset table larger than its box");
-
-        IsoByteStream stsc(reader_, tables.stsc->body(), tables.stsc->end());
-        std::uint32_t stsc_count = 0;
-        if (!stsc.U32(version_flags) || !stsc.U32(stsc_count))
-            return stsc.failed() ? Failed() : Malformed("sample-to-chunk box too short");
-        if (!EntriesFit(*tables.stsc, 8, stsc_count, 12))
-            return Malformed("sample-to-chunk table larger than its box");
-
-        // The run of chunks in hand [first, next_first) and its samples per chunk.
-        std::uint32_t stsc_left = stsc_count;
-        std::uint64_t next_first = kMax;
-        std::uint32_t next_per_chunk = 0;
-        auto read_stsc = [&]() -> Status {
-            if (stsc_left == 0) {
-                next_first = kMax;
-                return Status::kOk;
-            }
-            std::uint32_t first = 0, per_chunk = 0, description = 0;
-            if (!stsc.U32(first) || !stsc.U32(per_chunk) || !stsc.U32(description))
-                return Failed();
-            --stsc_left;
-            if (first <= next_first && next_first != kMax)
-                return Malformed("sample-to-chunk runs out of order");
-            next_first = first;
-            next_per_chunk = per_chunk;
-            return Status::kOk;
-        };
-        next_first = 0;
-        if (const Status s = read_stsc(); s != Status::kOk)
-            return s;
-        if (stsc_count > 0 && next_first != 1)
-            return Malformed("sample-to-chunk does not start at the first chunk");
-        std::uint64_t per_chunk = 0;
-
-        std::uint64_t index = 0;
-        for (std::uint64_t chunk = 1; chunk <= chunk_count && index < sample_count && !missing;
-             ++chunk) {
-            while (chunk >= next_first) {
-                per_chunk = next_per_chunk;
-                if (const Status s = read_stsc(); s != Status::kOk)
-                    return s;
-            }
-            std::uint64_t offset = 0;
-            std::uint32_t offset32 = 0;
-            if (wide ? !offsets.U64(offset) : !offsets.U32(offset32))
-                return Failed();
-            if (!wide)
-                offset = offset32;
-            const std::uint64_t n = std::min(per_chunk, sample_count - index);
-            if (n == 0)
-                continue;
-            if (sizes.constant() != 0) {
-                const std::uint64_t bytes = SatMul(n, sizes.constant());
-                if (PastEnd(offset, bytes, file_size)) {
-                    missing = true;
-                    missing_index = index + SamplesThatFit(offset, sizes.constant(), file_size);
-                }
-            } else {
-                std::uint64_t position = offset;
-                for (std::uint64_t k = 0; k < n; ++k) {
-                    std::uint32_t size = 0;
-                    if (!sizes.Next(size))
-                        return Failed();
-                    if (PastEnd(position, size, file_size)) {
-                        missing = true;
-                        missing_index = index + k;
-                        break;
-                    }
-                    position += size;  // stays within the file: checked above
-                }
-            }
-            index += n;
-        }
+        if (const Status status = WalkChunks(tables, reach); status != Status::kOk)
+            return status;
     }
+    return WalkTimes(tables, reach, track);
+}
 
+IsoSampleReach::Status IsoSampleReach::OpenTable(IsoByteStream& stream, const IsoBox& box,
+                                                 std::uint64_t entry_size, std::uint32_t& count,
+                                                 const char* name)
+{
+    std::uint32_t version_flags = 0;
+    if (!stream.U32(version_flags) || !stream.U32(count))
+        return stream.failed() ? Failed() : Malformed(std::string(name) + " box too short");
+    if (!EntriesFit(box, 8, count, entry_size))
+        return Malformed(std::string(name) + " table larger than its box");
+    return Status::kOk;
+}
+
+IsoSampleReach::Status IsoSampleReach::WalkChunks(const IsoTrackTables& tables, TableReach& reach)
+{
+    SampleSizes sizes(reader_, *tables.sizes);
+    bool read_failed = false;
+    if (!sizes.Open(tables.sizes->type, read_failed))
+        return read_failed ? Failed() : Malformed("sample size table larger than its box");
+    reach.sample_count = sizes.count();
+
+    const bool wide = tables.offsets->type == FourCc("co64");
+    IsoByteStream offsets(reader_, tables.offsets->body(), tables.offsets->end());
+    std::uint32_t chunk_count = 0;
+    if (const Status s = OpenTable(offsets, *tables.offsets, wide ? 8 : 4, chunk_count, "chunk offset");
+        s != Status::kOk)
+        return s;
+    IsoByteStream stsc(reader_, tables.stsc->body(), tables.stsc->end());
+    std::uint32_t stsc_count = 0;
+    if (const Status s = OpenTable(stsc, *tables.stsc, 12, stsc_count, "sample-to-chunk");
+        s != Status::kOk)
+        return s;
+
+    // The run of chunks in hand [first, next_first) and its samples per chunk.
+    std::uint32_t stsc_left = stsc_count;
+    std::uint64_t next_first = kMax;
+    std::uint32_t next_per_chunk = 0;
+    auto read_stsc = [&]() -> Status {
+        if (stsc_left == 0) {
+            next_first = kMax;
+            return Status::kOk;
+        }
+        std::uint32_t first = 0, per_chunk = 0, description = 0;
+        if (!stsc.U32(first) || !stsc.U32(per_chunk) || !stsc.U32(description))
+            return Failed();
+        --stsc_left;
+        if (first <= next_first && next_first != kMax)
+            return Malformed("sample-to-chunk runs out of order");
+        next_first = first;
+        next_per_chunk = per_chunk;
+        return Status::kOk;
+    };
+    next_first = 0;
+    if (const Status s = read_stsc(); s != Status::kOk)
+        return s;
+    if (stsc_count > 0 && next_first != 1)
+        return Malformed("sample-to-chunk does not start at the first chunk");
+    std::uint64_t per_chunk = 0;
+
+    std::uint64_t index = 0;
+    for (std::uint64_t chunk = 1; chunk <= chunk_count && index < reach.sample_count && !reach.missing;
+         ++chunk) {
+        while (chunk >= next_first) {
+            per_chunk = next_per_chunk;
+            if (const Status s = read_stsc(); s != Status::kOk)
+                return s;
+        }
+        std::uint64_t offset = 0;
+        std::uint32_t offset32 = 0;
+        if (wide ? !offsets.U64(offset) : !offsets.U32(offset32))
+            return Failed();
+        if (!wide)
+            offset = offset32;
+        const std::uint64_t n = std::min(per_chunk, reach.sample_count - index);
+        if (n == 0)
+            continue;
+        if (!CheckChunk(sizes, offset, n, reader_.file_size(), index, reach))
+            return Failed();
+        index += n;
+    }
+    return Status::kOk;
+}
+
+IsoSampleReach::Status IsoSampleReach::WalkTimes(const IsoTrackTables& tables,
+                                                 const TableReach& reach, Track& track)
+{
     // Decoding times: the time of the missing sample, and where the
     // track's samples end (the fragments go on from there).
     bool missing_time_known = false;
@@ -279,17 +307,16 @@ IsoSampleReach::Status IsoSampleReach::WalkTables(const IsoTrackTables& tables, 
     bool overflow = false;
     if (tables.stts) {
         IsoByteStream stts(reader_, tables.stts->body(), tables.stts->end());
-        std::uint32_t version_flags = 0, entries = 0;
-        if (!stts.U32(version_flags) || !stts.U32(entries))
-            return stts.failed() ? Failed() : Malformed("time-to-sample box too short");
-        if (!EntriesFit(*tables.stts, 8, entries, 8))
-            return Malformed("time-to-sample table larger than its box");
+        std::uint32_t entries = 0;
+        if (const Status s = OpenTable(stts, *tables.stts, 8, entries, "time-to-sample");
+            s != Status::kOk)
+            return s;
         for (std::uint32_t e = 0; e < entries; ++e) {
             std::uint32_t count = 0, delta = 0;
             if (!stts.U32(count) || !stts.U32(delta))
                 return Failed();
-            if (missing && !missing_time_known && missing_index - timed < count) {
-                missing_dts = SatAdd(dts, SatMul(missing_index - timed, delta));
+            if (reach.missing && !missing_time_known && reach.missing_index - timed < count) {
+                missing_dts = SatAdd(dts, SatMul(reach.missing_index - timed, delta));
                 missing_time_known = missing_dts != kMax;
             }
             const std::uint64_t span = SatMul(count, delta);
@@ -299,10 +326,10 @@ IsoSampleReach::Status IsoSampleReach::WalkTables(const IsoTrackTables& tables, 
         }
     }
     track.next_dts = dts;
-    track.samples = sample_count;
-    track.times_known = !overflow && timed >= sample_count;
-    if (missing)
-        MarkMissing(track, missing_index, missing_dts, missing_time_known);
+    track.samples = reach.sample_count;
+    track.times_known = !overflow && timed >= reach.sample_count;
+    if (reach.missing)
+        MarkMissing(track, reach.missing_index, missing_dts, missing_time_known);
     return Status::kOk;
 }
 
@@ -336,14 +363,7 @@ IsoSampleReach::Status IsoSampleReach::WalkTrackFragment(const IsoBox& moof, con
                                                          bool first_in_moof,
                                                          std::uint64_t& data_end)
 {
-    const std::uint64_t file_size = reader_.file_size();
-    Track* track = nullptr;
-    std::uint64_t base = 0;
-    bool has_duration = false, has_size = false;
-    std::uint32_t default_duration = 0, default_size = 0;
-    bool first_run = true;
-    std::uint64_t run_end = 0;
-
+    FragmentState state;
     std::uint64_t offset = traf.body();
     IsoBox box;
     while (true) {
@@ -356,130 +376,162 @@ IsoSampleReach::Status IsoSampleReach::WalkTrackFragment(const IsoBox& moof, con
             return Malformed("box inside a track fragment runs past it or has size 0");
         offset = box.end();
 
-        if (box.type == FourCc("tfhd")) {
-            if (track)
-                return Malformed("two track fragment headers");
-            IsoByteStream s(reader_, box.body(), box.end());
-            std::uint32_t version_flags = 0, id = 0;
-            if (!s.U32(version_flags) || !s.U32(id))
-                return s.failed() ? Failed() : Malformed("track fragment header too short");
-            const std::uint32_t flags = version_flags & 0xffffff;
-            track = FindTrack(id);
-            if (!track)
-                return Malformed("fragment of a track the movie header does not list");
-            std::uint32_t skipped = 0;
-            if (flags & 0x01) {
-                if (!s.U64(base))
-                    return s.failed() ? Failed() : Malformed("track fragment header too short");
-            } else if ((flags & 0x20000) || first_in_moof) {
-                base = moof.start;
-            } else {
-                base = data_end;
-            }
-            if ((flags & 0x02) && !s.U32(skipped))
-                return s.failed() ? Failed() : Malformed("track fragment header too short");
-            has_duration = (flags & 0x08) != 0;
-            if (has_duration && !s.U32(default_duration))
-                return s.failed() ? Failed() : Malformed("track fragment header too short");
-            has_size = (flags & 0x10) != 0;
-            if (has_size && !s.U32(default_size))
-                return s.failed() ? Failed() : Malformed("track fragment header too short");
-            if (!has_duration && track->has_trex) {
-                has_duration = true;
-                default_duration = track->trex_duration;
-            }
-            if (!has_size && track->has_trex) {
-                has_size = true;
-                default_size = track->trex_size;
-            }
-            run_end = base;
-        } else if (box.type == FourCc("tfdt")) {
-            if (!track)
-                return Malformed("decode time before the track fragment header");
-            std::uint8_t version = 0;
-            std::uint32_t flags = 0;
-            if (!reader_.VersionFlags(box, version, flags))
-                return reader_.error() ? Failed() : Malformed("decode time box too short");
-            IsoByteStream s(reader_, box.body() + 4, box.end());
-            std::uint64_t time = 0;
-            std::uint32_t time32 = 0;
-            if (version == 1 ? !s.U64(time) : !s.U32(time32))
-                return s.failed() ? Failed() : Malformed("decode time box too short");
-            track->next_dts = version == 1 ? time : time32;
-            track->times_known = true;
-        } else if (box.type == FourCc("trun")) {
-            if (!track)
-                return Malformed("track run before the track fragment header");
-            IsoByteStream s(reader_, box.body(), box.end());
-            std::uint32_t version_flags = 0, count = 0;
-            if (!s.U32(version_flags) || !s.U32(count))
-                return s.failed() ? Failed() : Malformed("track run too short");
-            const std::uint32_t flags = version_flags & 0xffffff;
-            std::uint64_t position = first_run ? base : run_end;
-            if (flags & 0x01) {
-                std::uint32_t raw = 0;
-                if (!s.U32(raw))
-                    return s.failed() ? Failed() : Malformed("track run too short");
-                const auto data_offset = static_cast<std::int32_t>(raw);
-                if (data_offset < 0) {
-                    const auto back =
-                        static_cast<std::uint64_t>(-static_cast<std::int64_t>(data_offset));
-                    if (back > base)
-                        return Malformed("track run data before the start of the file");
-                    position = base - back;
-                } else {
-                    position = SatAdd(base, static_cast<std::uint64_t>(data_offset));
-                }
-            }
-            if ((flags & 0x04) && !s.Skip(4))
-                return s.failed() ? Failed() : Malformed("track run too short");
-            const bool own_duration = flags & 0x100, own_size = flags & 0x200;
-            const std::uint64_t entry =
-                4u * ((own_duration ? 1 : 0) + (own_size ? 1 : 0) + ((flags & 0x400) ? 1 : 0) +
-                      ((flags & 0x800) ? 1 : 0));
-            if (SatMul(count, entry) > s.left())
-                return Malformed("track run larger than its box");
-            if ((!own_duration && !has_duration) || (!own_size && !has_size))
-                return Malformed("track run without sample sizes or durations");
+        Status read = Status::kOk;
+        if (box.type == FourCc("tfhd"))
+            read = ReadFragmentHeader(moof, box, first_in_moof, data_end, state);
+        else if (box.type == FourCc("tfdt"))
+            read = ReadDecodeTime(box, state);
+        else if (box.type == FourCc("trun"))
+            read = WalkTrackRun(box, state);
+        if (read != Status::kOk)
+            return read;
+    }
+    if (state.track)
+        data_end = state.run_end;
+    return Status::kOk;
+}
 
-            if (entry == 0) {
-                // Every sample alike: no entry to read, whatever the count.
-                const std::uint64_t bytes = SatMul(count, default_size);
-                if (PastEnd(position, bytes, file_size)) {
-                    const std::uint64_t fit = SamplesThatFit(position, default_size, file_size);
-                    MarkMissing(*track, track->samples + fit,
-                                SatAdd(track->next_dts, SatMul(fit, default_duration)),
-                                track->times_known);
-                }
-                const std::uint64_t span = SatMul(count, default_duration);
-                if (span == kMax || SatAdd(track->next_dts, span) == kMax)
-                    track->times_known = false;
-                track->next_dts = SatAdd(track->next_dts, span);
-                track->samples = SatAdd(track->samples, count);
-                run_end = SatAdd(position, bytes);
-            } else {
-                for (std::uint32_t k = 0; k < count; ++k) {
-                    std::uint32_t duration = default_duration, size = default_size, skipped = 0;
-                    if ((own_duration && !s.U32(duration)) || (own_size && !s.U32(size)) ||
-                        ((flags & 0x400) && !s.U32(skipped)) ||
-                        ((flags & 0x800) && !s.U32(skipped)))
-                        return Failed();
-                    if (PastEnd(position, size, file_size))
-                        MarkMissing(*track, track->samples, track->next_dts, track->times_known);
-                    position = SatAdd(position, size);
-                    if (SatAdd(track->next_dts, duration) == kMax)
-                        track->times_known = false;
-                    track->next_dts = SatAdd(track->next_dts, duration);
-                    track->samples = SatAdd(track->samples, 1);
-                }
-                run_end = position;
-            }
-            first_run = false;
+IsoSampleReach::Status IsoSampleReach::ReadFragmentHeader(const IsoBox& moof, const IsoBox& box,
+                                                          bool first_in_moof,
+                                                          std::uint64_t data_end,
+                                                          FragmentState& state)
+{
+    if (state.track)
+        return Malformed("two track fragment headers");
+    IsoByteStream s(reader_, box.body(), box.end());
+    std::uint32_t version_flags = 0, id = 0;
+    if (!s.U32(version_flags) || !s.U32(id))
+        return s.failed() ? Failed() : Malformed("track fragment header too short");
+    const std::uint32_t flags = version_flags & 0xffffff;
+    Track* track = FindTrack(id);
+    if (!track)
+        return Malformed("fragment of a track the movie header does not list");
+    state.track = track;
+    std::uint32_t skipped = 0;
+    if (flags & 0x01) {
+        if (!s.U64(state.base))
+            return s.failed() ? Failed() : Malformed("track fragment header too short");
+    } else if ((flags & 0x20000) || first_in_moof) {
+        state.base = moof.start;
+    } else {
+        state.base = data_end;
+    }
+    if ((flags & 0x02) && !s.U32(skipped))
+        return s.failed() ? Failed() : Malformed("track fragment header too short");
+    state.has_duration = (flags & 0x08) != 0;
+    if (state.has_duration && !s.U32(state.default_duration))
+        return s.failed() ? Failed() : Malformed("track fragment header too short");
+    state.has_size = (flags & 0x10) != 0;
+    if (state.has_size && !s.U32(state.default_size))
+        return s.failed() ? Failed() : Malformed("track fragment header too short");
+    if (!state.has_duration && track->has_trex) {
+        state.has_duration = true;
+        state.default_duration = track->trex_duration;
+    }
+    if (!state.has_size && track->has_trex) {
+        state.has_size = true;
+        state.default_size = track->trex_size;
+    }
+    state.run_end = state.base;
+    return Status::kOk;
+}
+
+IsoSampleReach::Status IsoSampleReach::ReadDecodeTime(const IsoBox& box, FragmentState& state)
+{
+    if (!state.track)
+        return Malformed("decode time before the track fragment header");
+    std::uint8_t version = 0;
+    std::uint32_t flags = 0;
+    if (!reader_.VersionFlags(box, version, flags))
+        return reader_.error() ? Failed() : Malformed("decode time box too short");
+    IsoByteStream s(reader_, box.body() + 4, box.end());
+    std::uint64_t time = 0;
+    std::uint32_t time32 = 0;
+    if (version == 1 ? !s.U64(time) : !s.U32(time32))
+        return s.failed() ? Failed() : Malformed("decode time box too short");
+    state.track->next_dts = version == 1 ? time : time32;
+    state.track->times_known = true;
+    return Status::kOk;
+}
+
+IsoSampleReach::Status IsoSampleReach::WalkTrackRun(const IsoBox& box, FragmentState& state)
+{
+    if (!state.track)
+        return Malformed("track run before the track fragment header");
+    IsoByteStream s(reader_, box.body(), box.end());
+    std::uint32_t version_flags = 0, count = 0;
+    if (!s.U32(version_flags) || !s.U32(count))
+        return s.failed() ? Failed() : Malformed("track run too short");
+    const std::uint32_t flags = version_flags & 0xffffff;
+    std::uint64_t position = state.first_run ? state.base : state.run_end;
+    if (flags & 0x01) {
+        std::uint32_t raw = 0;
+        if (!s.U32(raw))
+            return s.failed() ? Failed() : Malformed("track run too short");
+        const auto data_offset = static_cast<std::int32_t>(raw);
+        if (data_offset < 0) {
+            const auto back = static_cast<std::uint64_t>(-static_cast<std::int64_t>(data_offset));
+            if (back > state.base)
+                return Malformed("track run data before the start of the file");
+            position = state.base - back;
+        } else {
+            position = SatAdd(state.base, static_cast<std::uint64_t>(data_offset));
         }
     }
-    if (track)
-        data_end = run_end;
+    if ((flags & 0x04) && !s.Skip(4))
+        return s.failed() ? Failed() : Malformed("track run too short");
+    const bool own_duration = flags & 0x100, own_size = flags & 0x200;
+    const std::uint64_t entry =
+        4u * ((own_duration ? 1 : 0) + (own_size ? 1 : 0) + ((flags & 0x400) ? 1 : 0) +
+              ((flags & 0x800) ? 1 : 0));
+    if (SatMul(count, entry) > s.left())
+        return Malformed("track run larger than its box");
+    if ((!own_duration && !state.has_duration) || (!own_size && !state.has_size))
+        return Malformed("track run without sample sizes or durations");
+
+    state.first_run = false;
+    if (entry == 0) {
+        AddAlikeSamples(count, position, state);
+        return Status::kOk;
+    }
+    const std::uint64_t file_size = reader_.file_size();
+    Track& track = *state.track;
+    for (std::uint32_t k = 0; k < count; ++k) {
+        std::uint32_t duration = state.default_duration, size = state.default_size, skipped = 0;
+        if ((own_duration && !s.U32(duration)) || (own_size && !s.U32(size)) ||
+            ((flags & 0x400) && !s.U32(skipped)) || ((flags & 0x800) && !s.U32(skipped)))
+            return Failed();
+        if (PastEnd(position, size, file_size))
+            MarkMissing(track, track.samples, track.next_dts, track.times_known);
+        position = SatAdd(position, size);
+        if (SatAdd(track.next_dts, duration) == kMax)
+            track.times_known = false;
+        track.next_dts = SatAdd(track.next_dts, duration);
+        track.samples = SatAdd(track.samples, 1);
+    }
+    state.run_end = position;
     return Status::kOk;
+}
+
+// Every sample alike: no entry to read, whatever the count.
+void IsoSampleReach::AddAlikeSamples(std::uint32_t count, std::uint64_t position,
+                                     FragmentState& state)
+{
+    Track& track = *state.track;
+    const std::uint64_t file_size = reader_.file_size();
+    const std::uint64_t bytes = SatMul(count, state.default_size);
+    if (PastEnd(position, bytes, file_size)) {
+        const std::uint64_t fit = SamplesThatFit(position, state.default_size, file_size);
+        MarkMissing(track, track.samples + fit,
+                    SatAdd(track.next_dts, SatMul(fit, state.default_duration)),
+                    track.times_known);
+    }
+    const std::uint64_t span = SatMul(count, state.default_duration);
+    if (span == kMax || SatAdd(track.next_dts, span) == kMax)
+        track.times_known = false;
+    track.next_dts = SatAdd(track.next_dts, span);
+    track.samples = SatAdd(track.samples, count);
+    state.run_end = SatAdd(position, bytes);
 }
 
 bool IsoSampleReach::missing() const

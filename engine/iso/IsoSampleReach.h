@@ -2,6 +2,8 @@
 
 #include "engine/iso/IsoBoxReader.h"
 
+class IsoByteStream;
+
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -64,6 +66,13 @@ public:
 
     const std::string& why() const { return why_; }
 
+    // What the sample tables of a track say of where its samples lie.
+    struct TableReach {
+        std::uint64_t sample_count = 0;
+        bool missing = false;             // some sample's data is not all in the file
+        std::uint64_t missing_index = 0;  // samples before the first such one
+    };
+
 private:
     struct Track {
         std::uint32_t id = 0;
@@ -82,9 +91,33 @@ private:
 
     Status Malformed(const std::string& why);
     Status Failed();
+    // A track fragment's defaults and position, as its boxes are read in
+    // order.
+    struct FragmentState {
+        Track* track = nullptr;  // set by the header
+        std::uint64_t base = 0;
+        bool has_duration = false, has_size = false;
+        std::uint32_t default_duration = 0, default_size = 0;
+        bool first_run = true;
+        std::uint64_t run_end = 0;
+    };
+
     Status WalkTables(const IsoTrackTables& tables, Track& track);
+    // Reads the header and the first entries of a table (count: its
+    // entries); name says which table in the reason for a refusal.
+    Status OpenTable(IsoByteStream& stream, const IsoBox& box, std::uint64_t entry_size,
+                     std::uint32_t& count, const char* name);
+    // Where the samples lie: sizes, chunk offsets and samples per chunk.
+    Status WalkChunks(const IsoTrackTables& tables, TableReach& reach);
+    // Their decoding times, and the time of the first missing one.
+    Status WalkTimes(const IsoTrackTables& tables, const TableReach& reach, Track& track);
     Status WalkTrackFragment(const IsoBox& moof, const IsoBox& traf, bool first_in_moof,
                              std::uint64_t& data_end);
+    Status ReadFragmentHeader(const IsoBox& moof, const IsoBox& box, bool first_in_moof,
+                              std::uint64_t data_end, FragmentState& state);
+    Status ReadDecodeTime(const IsoBox& box, FragmentState& state);
+    Status WalkTrackRun(const IsoBox& box, FragmentState& state);
+    void AddAlikeSamples(std::uint32_t count, std::uint64_t position, FragmentState& state);
     Track* FindTrack(std::uint32_t id);
     void MarkMissing(Track& track, std::uint64_t index, std::uint64_t dts, bool dts_known);
 

@@ -127,70 +127,77 @@ RemuxWriter::~RemuxWriter()
     }
 }
 
-FileWriter::Next RemuxWriter::Write(PositionWork& work)
+WriteResult RemuxWriter::Write(PositionWork& work)
 {
     work_ = &work;
-    if (const std::optional<Next> failed = Prepare())
-        return *failed;
-    CopyAndComplete();
-    return Next::kNextFile;
+    if (Failure why = OpenInput(); why.failed())
+        return WriteResult::Failed(std::move(why));
+    if (Failure why = PrepareOutput(); why.failed())
+        return WriteResult::Failed(std::move(why));
+    if (Failure why = CopyPackets(); why.failed())
+        return WriteResult::Failed(std::move(why));
+    // Whatever was written stops here; the output is not made to play.
+    if (work.CancelRequested())
+        return WriteResult::Cancelled();
+    if (Failure why = CompleteOutput(); why.failed())
+        return WriteResult::Failed(std::move(why));
+    return work.Finish(std::move(left_out_));
 }
 
-std::optional<FileWriter::Next> RemuxWriter::Prepare()
+Failure RemuxWriter::OpenInput()
 {
-    PositionWork& work = *work_;
-    const std::string& inputPath = work.InputPath();
-    const auto fail = [&work](Failure failure, Next next) {
-        work.Fail(std::move(failure));
-        return std::optional<Next>(next);
-    };
-
+    const std::string& inputPath = work_->InputPath();
     int ret = avformat_open_input(&input_, inputPath.c_str(), nullptr, nullptr);
     if (ret < 0)
-        return fail(WithCode(Failure::kOpenInput, ret), Next::kEndBatch);
+        return WithCode(Failure::kOpenInput, ret);
     if ((ret = avformat_find_stream_info(input_, nullptr)) < 0)
-        return fail(WithCode(Failure::kReadStreams, ret), Next::kEndBatch);
+        return WithCode(Failure::kReadStreams, ret);
     slots_.clear();
     slots_.resize(input_->nb_streams);
     if (Failure why = OpenDecoders(); why.failed())
-        return fail(std::move(why), Next::kEndBatch);
+        return why;
     av_dump_format(input_, 0, inputPath.c_str(), 0);
+    return Failure{};
+}
+
+Failure RemuxWriter::PrepareOutput()
+{
+    PositionWork& work = *work_;
 
     // The container follows what the video and sound need, whatever the
     // output's name; decided before the output file exists.
     OutputContainer choice = OutputContainerFor(input_);
     if (choice.refusal.failed())
-        return fail(std::move(choice.refusal), Next::kNextFile);
+        return std::move(choice.refusal);
     if (choice.stereo_lost)
-        work.NoteLeftOut({choice.stereo_codec_id, AVMEDIA_TYPE_VIDEO, LeftOutStream::kStereoMode});
-    if (choice.lost_cover >= 0)
-        work.NoteLeftOut({input_->streams[choice.lost_cover]->codecpar->codec_id,
-                          AVMEDIA_TYPE_VIDEO});
+        left_out_.push_back({choice.stereo_codec_id, AVMEDIA_TYPE_VIDEO, LeftOutStream::kStereoMode});
+    if (choice.lost_cover >= 0)  // said as a picture attached to the file, not as a video
+        left_out_.push_back({input_->streams[choice.lost_cover]->codecpar->codec_id,
+                             AVMEDIA_TYPE_ATTACHMENT});
     cover_stream_ = choice.cover_stream;
-    ret = avformat_alloc_output_context2(&output_, choice.format, nullptr, nullptr);
+    int ret = avformat_alloc_output_context2(&output_, choice.format, nullptr, nullptr);
     if (ret < 0 || !output_)
-        return fail(WithCode(Failure::kSetUpOutput, ret < 0 ? ret : AVERROR(ENOMEM)),
-                    Next::kNextFile);
+        return WithCode(Failure::kSetUpOutput, ret < 0 ? ret : AVERROR(ENOMEM));
     if (Failure why = CreateOutputStreams(); why.failed())
-        return fail(std::move(why), Next::kNextFile);
+        return why;
     AllowCheckedExperiments(output_);
 
-    if (const std::optional<Next> notCreated = work.CreateOutput(O_WRONLY))
+    if (Failure notCreated = work.CreateOutput(O_WRONLY); notCreated.failed())
         return notCreated;
     av_dump_format(output_, 0, work.Output().path.c_str(), 1);
     if (!io_.Open(work.OutputFd()))
-        return fail(Failure(Failure::kOutOfMemory), Next::kNextFile);
+        return Failure(Failure::kOutOfMemory);
     output_->pb = io_.io();
     output_->flags |= AVFMT_FLAG_CUSTOM_IO;
     if ((ret = avformat_write_header(output_, nullptr)) < 0)
-        return fail(WithCode(Failure::kWriteHeader, ret), Next::kNextFileAfterWait);
+        return WithCode(Failure::kWriteHeader, ret);
     if (writes_keys_)
         DropHeaderOnlyMetadata(&output_->metadata);
     output_dts_.assign(output_->nb_streams, MonotonicDts{});
     packet_ = av_packet_alloc();
     if (!packet_)
-        return fail(Failure(Failure::kOutOfMemory), Next::kNextFile);
-    return std::nullopt;
+        return Failure(Failure::kOutOfMemory);
+    return Failure{};
 }
 
 // The copy never decodes; the decoders are opened only so that a usable
@@ -221,81 +228,83 @@ Failure RemuxWriter::OpenDecoders()
 
 Failure RemuxWriter::CreateOutputStreams()
 {
-    const auto failed = [](int ret) { return WithCode(Failure::kSetUpOutput, ret); };
-    const int rotation = work_->RotationDeg();
-    int n = 0;
     for (unsigned s = 0; s < input_->nb_streams; ++s) {
-        AVStream* in = input_->streams[s];
         slots_[s].output_index = -1;
-        if (in->codecpar->codec_type == AVMEDIA_TYPE_SUBTITLE) {
-            bool created = false;
-            if (Failure why = CreateSubtitleStream(s, created); why.failed())
-                return why;
-            if (created)
-                slots_[s].output_index = n++;
-            continue;
-        }
-        if (!CopiedStream(input_, s))
-            continue;
-        slots_[s].output_index = n;
-        AVStream* out = avformat_new_stream(output_, nullptr);
-        if (!out)
-            return failed(AVERROR(ENOMEM));
-        const bool video = in->codecpar->codec_type == AVMEDIA_TYPE_VIDEO;
-        if (video) {
-            if (const int ret = av_dict_copy(&out->metadata, in->metadata, 0); ret < 0)
-                return failed(ret);
-        } else if (const int ret = CopyLanguageAndTitle(in, out); ret < 0) {
-            return failed(ret);
-        }
-        // Default and forced flags keep the player's choice of track; a
-        // picture stream that is copied is written as a video track, not
-        // as the container's cover.
-        out->disposition = in->disposition & ~AV_DISPOSITION_ATTACHED_PIC;
-
-        const AVDictionaryEntry* tag = av_dict_get(in->metadata, "rotate", nullptr, 0);
-        const long long tagValue = tag ? RotateTagValue(tag->value) : 0;
-        if (rotation != 0) {
-            const std::string text = std::to_string(ReduceDegrees(tagValue + rotation));
-            if (const int ret = av_dict_set(&out->metadata, "rotate", text.c_str(), 0); ret < 0)
-                return failed(ret);
-        }
-
-        if (const int ret = avcodec_parameters_copy(out->codecpar, in->codecpar); ret < 0)
-            return failed(ret);
-        out->codecpar->codec_tag = OutputCodecTag(output_->oformat, in->codecpar);
-        out->time_base = in->time_base;
-        out->avg_frame_rate = in->avg_frame_rate;
-        if (const int ret = CopyStreamSideData(static_cast<int>(s), n); ret < 0)
-            return failed(ret);
-
-        if (video) {
-            // Players turn the picture by the display matrix alone; the
-            // "rotate" tag is only informative in these containers.
-            DisplayMatrix matrix{};
-            const bool hasMatrix = InputMatrix(in, matrix);
-            bool set = true;
-            if (hasMatrix && rotation != 0) {
-                set = SetOutputMatrix(out, TurnMatrix(matrix, rotation));
-            } else if (!hasMatrix) {
-                const int total = ReduceDegrees(tagValue + rotation);
-                set = total == 0 || SetOutputMatrix(out, RotationMatrix(total));
-            }
-            if (!set)
-                return failed(AVERROR(ENOMEM));
-        }
-        slots_[s].media_type = in->codecpar->codec_type;
-        start_.Offer(in->start_time, in->time_base.num, in->time_base.den);
-        ++n;
+        const AVStream* in = input_->streams[s];
+        Failure why;
+        if (in->codecpar->codec_type == AVMEDIA_TYPE_SUBTITLE)
+            why = CreateSubtitleStream(s);
+        else if (CopiedStream(input_, s))
+            why = CreateCopiedStream(s);
+        if (why.failed())
+            return why;
     }
-    if (Failure why = CreateCoverStream(n); why.failed())
+    if (Failure why = CreateCoverStream(static_cast<int>(output_->nb_streams)); why.failed())
         return why;
     shifts_.assign(output_->nb_streams, TimestampShift{});
     AssignProgress();
-    if (const int ret = CopyContainerMetadata(); ret < 0)
+    if (Failure why = CopyContainerMetadata(); why.failed())
+        return why;
+    return CopyChapters();
+}
+
+// The output stream of video or sound stream s: its parameters, its tags
+// and side data, and for video the display matrix turned by the file's turn.
+Failure RemuxWriter::CreateCopiedStream(unsigned s)
+{
+    const auto failed = [](int ret) { return WithCode(Failure::kSetUpOutput, ret); };
+    const int rotation = work_->RotationDeg();
+    AVStream* in = input_->streams[s];
+    const int n = static_cast<int>(output_->nb_streams);
+    AVStream* out = avformat_new_stream(output_, nullptr);
+    if (!out)
+        return failed(AVERROR(ENOMEM));
+    slots_[s].output_index = n;
+    const bool video = in->codecpar->codec_type == AVMEDIA_TYPE_VIDEO;
+    if (video) {
+        if (const int ret = av_dict_copy(&out->metadata, in->metadata, 0); ret < 0)
+            return failed(ret);
+    } else if (const int ret = CopyLanguageAndTitle(in, out); ret < 0) {
         return failed(ret);
-    if (const int ret = CopyChapters(); ret < 0)
+    }
+    // Default and forced flags keep the player's choice of track; a
+    // picture stream that is copied is written as a video track, not
+    // as the container's cover.
+    out->disposition = in->disposition & ~AV_DISPOSITION_ATTACHED_PIC;
+
+    const AVDictionaryEntry* tag = av_dict_get(in->metadata, "rotate", nullptr, 0);
+    const long long tagValue = tag ? RotateTagValue(tag->value) : 0;
+    if (rotation != 0) {
+        const std::string text = std::to_string(ReduceDegrees(tagValue + rotation));
+        if (const int ret = av_dict_set(&out->metadata, "rotate", text.c_str(), 0); ret < 0)
+            return failed(ret);
+    }
+
+    if (const int ret = avcodec_parameters_copy(out->codecpar, in->codecpar); ret < 0)
         return failed(ret);
+    out->codecpar->codec_tag = OutputCodecTag(output_->oformat, in->codecpar);
+    out->time_base = in->time_base;
+    out->avg_frame_rate = in->avg_frame_rate;
+    if (Failure why = CopyStreamSideData(static_cast<int>(s), n); why.failed())
+        return why;
+
+    if (video) {
+        // Players turn the picture by the display matrix alone; the
+        // "rotate" tag is only informative in these containers.
+        DisplayMatrix matrix{};
+        const bool hasMatrix = InputMatrix(in, matrix);
+        bool set = true;
+        if (hasMatrix && rotation != 0) {
+            set = SetOutputMatrix(out, TurnMatrix(matrix, rotation));
+        } else if (!hasMatrix) {
+            const int total = ReduceDegrees(tagValue + rotation);
+            set = total == 0 || SetOutputMatrix(out, RotationMatrix(total));
+        }
+        if (!set)
+            return failed(AVERROR(ENOMEM));
+    }
+    slots_[s].media_type = in->codecpar->codec_type;
+    start_.Offer(in->start_time, in->time_base.num, in->time_base.den);
     return Failure{};
 }
 
@@ -303,35 +312,18 @@ Failure RemuxWriter::CreateOutputStreams()
 // container holds them as they are, and left out (and noted) otherwise.
 // Closed captions go as they are where QuickTime holds them (c608), as
 // timed text elsewhere.
-Failure RemuxWriter::CreateSubtitleStream(unsigned s, bool& created)
+Failure RemuxWriter::CreateSubtitleStream(unsigned s)
 {
     const auto failed = [](int ret) { return WithCode(Failure::kSetUpOutput, ret); };
     const AVStream* in = input_->streams[s];
     StreamSlot& slot = slots_[s];
-    created = false;
 
     AVCodecParameters* par = avcodec_parameters_alloc();
     if (!par)
         return failed(AVERROR(ENOMEM));
     const std::unique_ptr<AVCodecParameters*, void (*)(AVCodecParameters**)> release(
         &par, avcodec_parameters_free);
-    const auto convert = [&]() {
-        int width = 0;
-        int height = 0;
-        for (unsigned k = 0; k < input_->nb_streams && width == 0; ++k) {
-            const AVCodecParameters* video = input_->streams[k]->codecpar;
-            if (video->codec_type == AVMEDIA_TYPE_VIDEO &&
-                CopiedStream(input_, k)) {
-                width = video->width;
-                height = video->height;
-            }
-        }
-        slot.timed_text = std::make_unique<TimedTextConverter>();
-        const int opened = slot.timed_text->Open(in, par, width, height);
-        if (opened < 0)
-            slot.timed_text.reset();  // a script the converter cannot read
-        return opened;
-    };
+    const auto convert = [&]() { return OpenTimedText(s, par); };
     const bool converts = TimedTextConverter::Converts(in);
     const bool captions = in->codecpar->codec_id == AV_CODEC_ID_EIA_608;
     int ret = 0;
@@ -353,13 +345,15 @@ Failure RemuxWriter::CreateSubtitleStream(unsigned s, bool& created)
     if (ret == AVERROR(ENOMEM))
         return failed(ret);
     if (ret < 0) {
-        work_->NoteLeftOut({in->codecpar->codec_id, in->codecpar->codec_type});
+        left_out_.push_back({in->codecpar->codec_id, in->codecpar->codec_type});
         return Failure{};
     }
 
+    const int n = static_cast<int>(output_->nb_streams);
     AVStream* out = avformat_new_stream(output_, nullptr);
     if (!out)
         return failed(AVERROR(ENOMEM));
+    slot.output_index = n;
     if ((ret = avcodec_parameters_copy(out->codecpar, par)) < 0)
         return failed(ret);
     out->time_base = in->time_base;
@@ -368,8 +362,31 @@ Failure RemuxWriter::CreateSubtitleStream(unsigned s, bool& created)
     if ((ret = CopyLanguageAndTitle(in, out)) < 0)
         return failed(ret);
     slot.media_type = AVMEDIA_TYPE_SUBTITLE;
-    created = true;
     return Failure{};
+}
+
+// Sets up the conversion of subtitle stream s into timed text, sized to the
+// first copied video, and fills par with the output stream's parameters.
+// Returns FFmpeg's result: below 0 the stream cannot be converted (and is
+// left out, unless memory ran out).
+int RemuxWriter::OpenTimedText(unsigned s, AVCodecParameters* par)
+{
+    int width = 0;
+    int height = 0;
+    for (unsigned k = 0; k < input_->nb_streams && width == 0; ++k) {
+        const AVCodecParameters* video = input_->streams[k]->codecpar;
+        if (video->codec_type == AVMEDIA_TYPE_VIDEO &&
+            CopiedStream(input_, k)) {
+            width = video->width;
+            height = video->height;
+        }
+    }
+    StreamSlot& slot = slots_[s];
+    slot.timed_text = std::make_unique<TimedTextConverter>();
+    const int opened = slot.timed_text->Open(input_->streams[s], par, width, height);
+    if (opened < 0)
+        slot.timed_text.reset();  // a script the converter cannot read
+    return opened;
 }
 
 Failure RemuxWriter::CreateCoverStream(int output_index)
@@ -421,17 +438,21 @@ void RemuxWriter::SetShifts()
     shifts_set_ = true;
 }
 
-int RemuxWriter::CopyContainerMetadata()
+Failure RemuxWriter::CopyContainerMetadata()
 {
     // Keys are written only where the muxer can write them.
     writes_keys_ = HasQuickTimeKeys(input_->metadata) && output_->priv_data &&
                    av_opt_set(output_->priv_data, "movflags", "+use_metadata_tags", 0) >= 0;
-    return FillContainerMetadata(input_->metadata, writes_keys_, &output_->metadata);
+    if (const int ret = FillContainerMetadata(input_->metadata, writes_keys_, &output_->metadata);
+        ret < 0)
+        return WithCode(Failure::kSetUpOutput, ret);
+    return Failure{};
 }
 
 // Chapters keep their titles, and their times move with the streams'.
-int RemuxWriter::CopyChapters()
+Failure RemuxWriter::CopyChapters()
 {
+    const auto failed = [](int ret) { return WithCode(Failure::kSetUpOutput, ret); };
     for (unsigned c = 0; c < input_->nb_chapters; ++c) {
         const AVChapter* in = input_->chapters[c];
         const std::int64_t shift = start_.ShiftIn(in->time_base.num, in->time_base.den);
@@ -440,11 +461,11 @@ int RemuxWriter::CopyChapters()
         AVChapter** grown = static_cast<AVChapter**>(
             av_realloc_array(output_->chapters, output_->nb_chapters + 1, sizeof(AVChapter*)));
         if (!grown)
-            return AVERROR(ENOMEM);
+            return failed(AVERROR(ENOMEM));
         output_->chapters = grown;
         auto* out = static_cast<AVChapter*>(av_mallocz(sizeof(AVChapter)));
         if (!out)
-            return AVERROR(ENOMEM);
+            return failed(AVERROR(ENOMEM));
         // Owned by the output context from here on.
         grown[output_->nb_chapters++] = out;
         out->id = in->id;
@@ -454,15 +475,15 @@ int RemuxWriter::CopyChapters()
         out->start = in->start <= 0 ? 0 : std::max<std::int64_t>(0, in->start - shift);
         out->end = in->end - shift;
         if (const int ret = av_dict_copy(&out->metadata, in->metadata, 0); ret < 0)
-            return ret;
+            return failed(ret);
     }
-    return 0;
+    return Failure{};
 }
 
 // Every side data travels with its stream (HDR mastering and light level,
 // stereo and spherical information, Dolby Vision configuration ...). The
 // display matrix is set separately for video and never given to audio.
-int RemuxWriter::CopyStreamSideData(int input_index, int output_index)
+Failure RemuxWriter::CopyStreamSideData(int input_index, int output_index)
 {
     const AVStream* in = input_->streams[input_index];
     AVStream* out = output_->streams[output_index];
@@ -473,10 +494,10 @@ int RemuxWriter::CopyStreamSideData(int input_index, int output_index)
             continue;
         std::uint8_t* data = av_stream_new_side_data(out, sd.type, sd.size);
         if (!data)
-            return AVERROR(ENOMEM);
+            return WithCode(Failure::kSetUpOutput, AVERROR(ENOMEM));
         std::memcpy(data, sd.data, sd.size);
     }
-    return 0;
+    return Failure{};
 }
 
 void RemuxWriter::PublishProgress()
@@ -552,85 +573,72 @@ bool RemuxWriter::AdjustPacket(AVPacket* packet, StreamSlot& slot)
     return true;
 }
 
-void RemuxWriter::CopyAndComplete()
+Failure RemuxWriter::CopyPackets()
 {
-    PositionWork& work = *work_;
-    Failure failure;
     InputCompleteness completeness(input_->nb_streams);
-    bool input_ended = false;
-    while (!work.CancelRequested()) {
+    while (!work_->CancelRequested()) {
         const int read = av_read_frame(input_, packet_);
         if (read < 0) {
-            input_ended = true;
             // The end of the input, or data the demuxer cannot go on with,
             // ends the copy as it ends FFmpeg's own; an input that cannot
             // be read any more leaves the output incomplete.
             if (read != AVERROR_EOF && input_->pb && input_->pb->error < 0)
-                failure = WithCode(Failure::kReadInput, input_->pb->error);
-            break;
+                return WithCode(Failure::kReadInput, input_->pb->error);
+            // An input cut short is never done, however well the rest went.
+            return completeness.Shortfall(input_, work_->DurationS());
         }
         completeness.Count(input_, packet_);
-        const int s = packet_->stream_index;
-        // Streams that a demuxer adds during the copy (a transport stream
-        // may) were not there at set-up and have no output; nor does a
-        // stream whose type the demuxer changed since.
-        if (s < 0 || static_cast<std::size_t>(s) >= slots_.size() ||
-            slots_[static_cast<std::size_t>(s)].output_index < 0 ||
-            input_->streams[s]->codecpar->codec_type !=
-                slots_[static_cast<std::size_t>(s)].media_type) {
-            av_packet_unref(packet_);
-            continue;
-        }
-        StreamSlot& slot = slots_[static_cast<std::size_t>(s)];
-        // A cue the decoder cannot read is skipped, as FFmpeg's own
-        // conversion skips it; the pictures and sound go on.
-        if (slot.timed_text) {
-            const int converted = slot.timed_text->Convert(packet_);
-            if (converted == AVERROR(ENOMEM)) {
-                av_packet_unref(packet_);
-                failure = Failure(Failure::kOutOfMemory);
-                break;
-            }
-            if (converted <= 0) {
-                av_packet_unref(packet_);
-                continue;
-            }
-        }
-        PublishProgress();
-        if (slot.cover) {
-            packet_->pts = packet_->dts = 0;
-            packet_->duration = 0;
-            packet_->pos = -1;
-        } else if (!AdjustPacket(packet_, slot)) {
-            av_packet_unref(packet_);
-            continue;
-        }
-        packet_->stream_index = slot.output_index;
-        // A packet the muxer or the disk does not take leaves the output
-        // incomplete: the file fails instead of counting as done.
-        const int written = av_interleaved_write_frame(output_, packet_);
+        Failure why = CopyPacket();
         av_packet_unref(packet_);
-        if (written < 0) {
-            failure = WithCode(Failure::kWriteOutput, written);
-            break;
-        }
+        if (why.failed())
+            return why;
     }
+    return Failure{};
+}
 
-    // An input cut short is never done, however well the rest went.
-    if (!failure.failed() && input_ended)
-        failure = completeness.Shortfall(input_, work.DurationS());
-    if (!failure.failed()) {
-        if (const int ret = av_write_trailer(output_); ret < 0)
-            failure = WithCode(Failure::kCompleteOutput, ret);
+Failure RemuxWriter::CopyPacket()
+{
+    const int s = packet_->stream_index;
+    // Streams that a demuxer adds during the copy (a transport stream
+    // may) were not there at set-up and have no output; nor does a
+    // stream whose type the demuxer changed since.
+    if (s < 0 || static_cast<std::size_t>(s) >= slots_.size() ||
+        slots_[static_cast<std::size_t>(s)].output_index < 0 ||
+        input_->streams[s]->codecpar->codec_type != slots_[static_cast<std::size_t>(s)].media_type)
+        return Failure{};
+    StreamSlot& slot = slots_[static_cast<std::size_t>(s)];
+    // A cue the decoder cannot read is skipped, as FFmpeg's own
+    // conversion skips it; the pictures and sound go on.
+    if (slot.timed_text) {
+        const int converted = slot.timed_text->Convert(packet_);
+        if (converted == AVERROR(ENOMEM))
+            return Failure(Failure::kOutOfMemory);
+        if (converted <= 0)
+            return Failure{};
     }
-    if (!failure.failed()) {
-        // The last bytes go out now; a full disk may show only here.
-        output_->pb = nullptr;
-        if (const int ret = io_.Finish(); ret < 0)
-            failure = WithCode(Failure::kCompleteOutput, ret);
+    PublishProgress();
+    if (slot.cover) {
+        packet_->pts = packet_->dts = 0;
+        packet_->duration = 0;
+        packet_->pos = -1;
+    } else if (!AdjustPacket(packet_, slot)) {
+        return Failure{};
     }
-    if (failure.failed())
-        work.Fail(std::move(failure));
-    else
-        work.Complete();
+    packet_->stream_index = slot.output_index;
+    // A packet the muxer or the disk does not take leaves the output
+    // incomplete: the file fails instead of counting as done.
+    if (const int written = av_interleaved_write_frame(output_, packet_); written < 0)
+        return WithCode(Failure::kWriteOutput, written);
+    return Failure{};
+}
+
+Failure RemuxWriter::CompleteOutput()
+{
+    if (const int ret = av_write_trailer(output_); ret < 0)
+        return WithCode(Failure::kCompleteOutput, ret);
+    // The last bytes go out now; a full disk may show only here.
+    output_->pb = nullptr;
+    if (const int ret = io_.Finish(); ret < 0)
+        return WithCode(Failure::kCompleteOutput, ret);
+    return Failure{};
 }

@@ -9,11 +9,11 @@
 
 #include <cstdint>
 #include <memory>
-#include <optional>
 #include <string>
 #include <vector>
 
 struct AVCodecContext;
+struct AVCodecParameters;
 struct AVFormatContext;
 struct AVPacket;
 
@@ -24,7 +24,9 @@ struct AVPacket;
 // sound (QuickTime first, see ChooseContainer), whatever the output's name
 // says. Text subtitles go along as timed text; bitmap subtitles that the
 // container cannot hold are left out and noted. A cancelled file's output
-// is closed with a trailer, so that it plays up to the cancel.
+// stops where the cancel found it.
+//
+// Every step returns a Failure; one of step kNone means it went well.
 class RemuxWriter : public FileWriter
 {
 public:
@@ -33,7 +35,7 @@ public:
     RemuxWriter(const RemuxWriter&) = delete;
     RemuxWriter& operator=(const RemuxWriter&) = delete;
 
-    Next Write(PositionWork& work) override;
+    WriteResult Write(PositionWork& work) override;
 
 private:
     // What the copy does with the packets of one input stream, settled at
@@ -53,26 +55,31 @@ private:
         std::int64_t next_sample = INT64_MIN;
     };
 
-    // Opens the input, checks its decoders, sets up the output and writes
-    // its header. Nothing: ready to copy; otherwise the file failed.
-    std::optional<Next> Prepare();
-    // Copies the packets until the input ends or a cancel arrives, writes
-    // the trailer, closes the output and completes or fails the position.
-    void CopyAndComplete();
+    // Opens the input and checks its decoders.
+    Failure OpenInput();
+    // Sets up the output, creates its file and writes its header.
+    Failure PrepareOutput();
+    // Copies the packets until the input ends or a cancel arrives.
+    Failure CopyPackets();
+    // Writes the packet in hand into its output stream, or skips it.
+    Failure CopyPacket();
+    // Writes the trailer and the last bytes.
+    Failure CompleteOutput();
 
-    // Each returns a failure, or one with step kNone.
     Failure OpenDecoders();
     Failure CreateOutputStreams();
+    Failure CreateCopiedStream(unsigned s);
     // Creates the output stream of subtitle stream s when the output can
-    // carry it (created), or notes it as left out.
-    Failure CreateSubtitleStream(unsigned s, bool& created);
+    // carry it, or notes it as left out.
+    Failure CreateSubtitleStream(unsigned s);
+    int OpenTimedText(unsigned s, AVCodecParameters* par);
     // Creates the output's cover from the input's stream cover_stream_,
     // if the container holds one.
     Failure CreateCoverStream(int output_index);
 
-    int CopyStreamSideData(int input_index, int output_index);
-    int CopyContainerMetadata();
-    int CopyChapters();
+    Failure CopyStreamSideData(int input_index, int output_index);
+    Failure CopyContainerMetadata();
+    Failure CopyChapters();
     void AssignProgress();
     // At the first packet, once the muxer has settled the output streams'
     // time bases: gives every output stream the shift of the earliest
@@ -85,6 +92,7 @@ private:
     bool AdjustPacket(AVPacket* packet, StreamSlot& slot);
 
     PositionWork* work_ = nullptr;
+    std::vector<LeftOutStream> left_out_;  // the input's streams the output does not carry
     AVFormatContext* input_ = nullptr;
     AVFormatContext* output_ = nullptr;
     AVPacket* packet_ = nullptr;

@@ -7,6 +7,7 @@
 #include <cerrno>
 #include <filesystem>
 #include <memory>
+#include <set>
 #include <unistd.h>
 
 namespace {
@@ -42,12 +43,12 @@ TEST_F(StartChecks, RefuseInTheirOrderAndChangeNothing)
     EXPECT_FALSE(Exists(Path("jlewhqlhqwenqfwk.mp4")));
 }
 
-TEST_F(StartChecks, MoreRowsThanABatchHoldsAreRefused)
+TEST_F(StartChecks, ABatchHoldsAsManyRowsAsAreTicked)
 {
-    std::vector<TickedRow> many(kMaxJobFiles + 1, TickedRow{0, Path("x.mp4"), ""});
-    EXPECT_EQ(CheckBatchStart(kMaxJobFiles + 1, many, folder), StartRefusal::kTooManyTicked);
-    many.pop_back();
-    EXPECT_NE(CheckBatchStart(kMaxJobFiles, many, folder), StartRefusal::kTooManyTicked);
+    // The first design's tables held 9999 positions; a batch is sized to
+    // its rows now.
+    const std::vector<TickedRow> many(10001, TickedRow{0, Path("x.mp4"), ""});
+    EXPECT_EQ(CheckBatchStart(10001, many, folder), StartRefusal::kNone);
 }
 
 TEST_F(StartChecks, FolderWithoutWriteAccessIsRefused)
@@ -95,7 +96,6 @@ protected:
         FolderTest::SetUp();
         out = Path("out");
         std::filesystem::create_directory(out);
-        journal = std::make_unique<NameJournal>(Path("pending-names.txt"));
     }
 
     PreparedBatch Prepare(const std::vector<std::string>& inputs, const std::string& outputFolder)
@@ -103,71 +103,59 @@ protected:
         std::vector<TickedRow> rows;
         for (std::size_t i = 0; i < inputs.size(); ++i)
             rows.push_back({static_cast<int>(i) * 2, inputs[i], "00:00:02.500"});
-        return PrepareBatch(rows, outputFolder, DefaultBatchFileOps(journal.get()));
+        return PrepareBatch(rows, outputFolder);
     }
 
     std::string out;
-    std::unique_ptr<NameJournal> journal;
 };
 
-TEST_F(Preparation, NonMovInputsGetTemporaryMovNamesAndOutputsKeepTheStem)
+TEST_F(Preparation, InputsKeepTheirNamesAndOutputsKeepTheStem)
 {
     const std::string clip = Touch("v/clip.mp4", "clip");
     const std::string upper = Touch("v/Clip2.MOV", "upper");
     Touch("v/other.mov", "in the way");
     const std::string other = Touch("v/other.avi", "other");
+    const std::string bare = Touch("v/README", "bare");
 
-    const PreparedBatch batch = Prepare({clip, upper, other}, out);
-    ASSERT_TRUE(batch.Complete());
+    const PreparedBatch batch = Prepare({clip, upper, other, bare}, out);
+    // A file name without a '.' stops the plan there.
+    EXPECT_EQ(batch.stop, PreparedBatch::Stop::kNameWithoutDot);
     ASSERT_EQ(batch.files.size(), 3u);
-
-    EXPECT_EQ(batch.files[0].source, Path("v/clip.mov"));
+    EXPECT_EQ(batch.files[0].input, clip);
     EXPECT_EQ(batch.files[0].output, out + "/clip.mov");
-    EXPECT_EQ(Read(Path("v/clip.mov")), "clip");
-    EXPECT_FALSE(Exists(clip));
-
-    EXPECT_FALSE(batch.files[1].renamed);
-    EXPECT_EQ(batch.files[1].source, upper);
+    EXPECT_EQ(batch.files[1].input, upper);
     EXPECT_EQ(batch.files[1].output, out + "/Clip2.MOV");
-
-    EXPECT_EQ(batch.files[2].source, Path("v/other(0).mov"));
+    EXPECT_EQ(batch.files[2].input, other);
     EXPECT_EQ(batch.files[2].output, out + "/other.mov");
-    EXPECT_EQ(Read(Path("v/other.mov")), "in the way");
-
     EXPECT_EQ(batch.files[2].row, 4);
     EXPECT_DOUBLE_EQ(batch.files[0].duration_s, 2.5);
-    EXPECT_EQ(journal->Pending().size(), 2u);
+    // Nothing on disk changed.
+    std::set<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(Path("v")))
+        names.insert(entry.path().filename().string());
+    EXPECT_EQ(names, (std::set<std::string>{"Clip2.MOV", "README", "clip.mp4", "other.avi",
+                                            "other.mov"}));
+    EXPECT_EQ(Read(clip), "clip");
+    EXPECT_TRUE(std::filesystem::is_empty(out));
 }
 
-TEST_F(Preparation, OutputFolderBesideTheInputs)
+TEST_F(Preparation, NoTwoPositionsShareAnOutputName)
 {
-    const std::string a = Touch("a.mp4");
-    const PreparedBatch batch = Prepare({a}, folder);
-    ASSERT_TRUE(batch.Complete());
-    EXPECT_EQ(batch.files[0].source, Path("a.mov"));
-    EXPECT_EQ(batch.files[0].output, folder + "/a(0).mov");
-}
-
-TEST_F(Preparation, NoTwoPositionsShareATemporaryOrOutputName)
-{
-    // Same stem in two folders: both outputs would be out/a.mov.
+    // Same stem in two folders: both outputs would be out/a.mov; the same
+    // input ticked twice is read twice.
     const std::string first = Touch("x/a.mp4", "first");
     const std::string second = Touch("y/a.mkv", "second");
-    // The first output beside the inputs is a(0).mov, which must not become
-    // the temporary name of a(0).avi, or the worker would write over it.
-    const std::string plain = Touch("a.mp4", "plain");
-    const std::string numbered = Touch("a(0).avi", "numbered");
-
-    PreparedBatch batch = Prepare({first, second}, out);
+    PreparedBatch batch = Prepare({first, second, first}, out);
     ASSERT_TRUE(batch.Complete());
     EXPECT_EQ(batch.files[0].output, out + "/a.mov");
     EXPECT_EQ(batch.files[1].output, out + "/a(0).mov");
+    EXPECT_EQ(batch.files[2].output, out + "/a(1).mov");
 
-    batch = Prepare({plain, numbered}, folder);
+    // Beside the inputs: a.mov is free, nothing was renamed to it.
+    const std::string plain = Touch("a.mp4", "plain");
+    batch = Prepare({plain}, folder);
     ASSERT_TRUE(batch.Complete());
-    EXPECT_EQ(batch.files[0].output, folder + "/a(0).mov");
-    EXPECT_NE(batch.files[1].source, batch.files[0].output);
-    EXPECT_EQ(batch.files[1].source, Path("a(0)(0).mov"));
+    EXPECT_EQ(batch.files[0].output, folder + "/a.mov");
 }
 
 TEST_F(Preparation, FinalNamesStartFromTheStemAsTheDiskHadIt)
@@ -180,130 +168,19 @@ TEST_F(Preparation, FinalNamesStartFromTheStemAsTheDiskHadIt)
     EXPECT_EQ(batch.files[1].output, out + "/clip(0).mov");
     EXPECT_EQ(batch.files[0].finalBase, out + "/clip");
     EXPECT_EQ(batch.files[1].finalBase, out + "/clip");
-    for (const BatchFile& file : batch.files)
-        ASSERT_EQ(MoveWithoutReplacing(file.source, file.input), 0);
 
     // A file of the working name on disk at the start keeps its number.
     Touch("out/clip.mov", "the user's");
     batch = Prepare({avi}, out);
     EXPECT_EQ(batch.files[0].output, out + "/clip(0).mov");
     EXPECT_EQ(batch.files[0].finalBase, out + "/clip(0)");
-    ASSERT_EQ(MoveWithoutReplacing(batch.files[0].source, avi), 0);
 
-    const std::vector<BatchFile> plain = PlanWithoutRenames({avi, ts, Path("z/clip")}, out + "/");
+    const std::vector<BatchFile> plain = PlanBatch({avi, ts, Path("z/clip")}, out + "/");
     EXPECT_EQ(plain[0].output, out + "/clip(0).mov");
     EXPECT_EQ(plain[1].output, out + "/clip(1).mov");
     EXPECT_EQ(plain[2].output, out + "/clip(2).mov");
     EXPECT_EQ(plain[1].finalBase, out + "/clip(0)");
-    EXPECT_EQ(plain[1].source, ts);
-    EXPECT_FALSE(plain[1].renamed);
-}
-
-TEST_F(Preparation, JournalEntryIsOnDiskBeforeTheMove)
-{
-    const std::string a = Touch("a.mp4");
-    std::vector<std::string> order;
-    BatchFileOps ops = DefaultBatchFileOps(journal.get());
-    ops.move = [&](const std::string& from, const std::string& to) {
-        const bool listed = journal->Pending().count(to) == 1 &&
-                            Read(journal->Path()).find(from) != std::string::npos;
-        order.push_back(listed ? "journal, then move" : "move before journal");
-        return MoveWithoutReplacing(from, to);
-    };
-    const PreparedBatch batch = PrepareBatch({{0, a, ""}}, out, ops);
-    ASSERT_TRUE(batch.Complete());
-    EXPECT_EQ(order, std::vector<std::string>{"journal, then move"});
-}
-
-TEST_F(Preparation, NameWithoutDotStopsAndGivesEarlierInputsTheirNamesBack)
-{
-    const std::string a = Touch("a.mp4", "a");
-    const std::string b = Touch("b.avi", "b");
-    const std::string bare = Touch("README", "bare");
-    const PreparedBatch batch = Prepare({a, b, bare}, out);
-    EXPECT_EQ(batch.stop, PreparedBatch::Stop::kNameWithoutDot);
-    EXPECT_EQ(batch.files.size(), 2u);
-    EXPECT_EQ(Read(a), "a");
-    EXPECT_EQ(Read(b), "b");
-    EXPECT_EQ(Read(bare), "bare");
-    EXPECT_FALSE(Exists(Path("a.mov")));
-    EXPECT_TRUE(journal->Pending().empty());
-    EXPECT_TRUE(RecoverPendingNames(journal->Path()).empty());
-}
-
-TEST_F(Preparation, AnInputWhoseFolderTakesNoNewNameIsReadUnderItsOwn)
-{
-    const std::string a = Touch("ro/a.mp4", "a");
-    const std::string b = Touch("ro/b.mkv", "b");
-    const std::string c = Touch("rw/c.avi", "c");
-    for (int refusal : {EACCES, EROFS, EPERM}) {
-        BatchFileOps ops = DefaultBatchFileOps(journal.get());
-        ops.move = [&](const std::string& from, const std::string& to) {
-            return from.find("/ro/") != std::string::npos ? refusal
-                                                          : MoveWithoutReplacing(from, to);
-        };
-        const PreparedBatch batch = PrepareBatch({{0, a, ""}, {1, b, ""}, {2, c, ""}}, out, ops);
-        ASSERT_TRUE(batch.Complete()) << refusal;
-        ASSERT_EQ(batch.files.size(), 3u);
-        EXPECT_EQ(batch.files[0].source, a);
-        EXPECT_FALSE(batch.files[0].renamed);
-        EXPECT_EQ(batch.files[0].output, out + "/a.mov");
-        EXPECT_EQ(batch.files[1].source, b);
-        EXPECT_EQ(batch.files[1].output, out + "/b.mov");
-        EXPECT_TRUE(batch.files[2].renamed);
-        EXPECT_EQ(batch.files[2].source, Path("rw/c.mov"));
-        // Only the moved input is listed.
-        EXPECT_EQ(journal->Pending().size(), 1u);
-        ASSERT_EQ(MoveWithoutReplacing(batch.files[2].source, c), 0);
-        journal->Release(batch.files[2].source);
-    }
-    EXPECT_EQ(Read(a), "a");
-    EXPECT_EQ(Read(b), "b");
-}
-
-TEST_F(Preparation, SameInputTickedTwiceFailsOnItsSecondRename)
-{
-    const std::string a = Touch("a.mp4", "a");
-    const PreparedBatch batch = Prepare({a, a}, out);
-    EXPECT_EQ(batch.stop, PreparedBatch::Stop::kRenameFailed);
-    EXPECT_EQ(batch.failedPath, a);
-    EXPECT_EQ(batch.error, ENOENT);
-    EXPECT_TRUE(batch.rollbackFailures.empty());
-    EXPECT_EQ(Read(a), "a");
-    EXPECT_FALSE(Exists(Path("a.mov")));
-    EXPECT_TRUE(journal->Pending().empty());
-}
-
-TEST_F(Preparation, FailedRenameLeavesTheOtherInputsUntouched)
-{
-    const std::string a = Touch("a.mp4", "a");
-    const std::string b = Touch("b.mp4", "b");
-    BatchFileOps ops = DefaultBatchFileOps(journal.get());
-    ops.move = [&](const std::string& from, const std::string& to) {
-        return from == b ? EIO : MoveWithoutReplacing(from, to);
-    };
-    const PreparedBatch batch = PrepareBatch({{0, a, ""}, {1, b, ""}}, out, ops);
-    EXPECT_EQ(batch.stop, PreparedBatch::Stop::kRenameFailed);
-    EXPECT_EQ(batch.error, EIO);
-    EXPECT_EQ(batch.failedPath, b);
-    EXPECT_EQ(Read(a), "a");
-    EXPECT_EQ(Read(b), "b");
-    EXPECT_TRUE(journal->Pending().empty());
-}
-
-TEST_F(Preparation, AJournalThatCannotBeWrittenRenamesNothing)
-{
-    const std::string a = Touch("a.mov", "a");  // needs no temporary name
-    const std::string b = Touch("b.mp4", "b");
-    NameJournal unwritable(Path("no such folder/pending-names.txt"));
-    const PreparedBatch batch =
-        PrepareBatch({{0, a, ""}, {1, b, ""}}, out, DefaultBatchFileOps(&unwritable));
-    EXPECT_EQ(batch.stop, PreparedBatch::Stop::kJournalFailed);
-    EXPECT_EQ(batch.failedPath, unwritable.Path());
-    EXPECT_EQ(batch.error, ENOENT);
-    EXPECT_EQ(Read(a), "a");
-    EXPECT_EQ(Read(b), "b");
-    EXPECT_FALSE(Exists(Path("b.mov")));
+    EXPECT_EQ(plain[1].input, ts);
 }
 
 TEST_F(Preparation, FillJobDescribesTheBatch)
@@ -311,15 +188,14 @@ TEST_F(Preparation, FillJobDescribesTheBatch)
     auto job = std::make_unique<ConversionJob>();
     job->cancel_requested = true;
     job->current_index = 7;
-    job->file_status[1] = kFileDone;
-    FillJob(*job, {{0, "/i/a.mp4", "/i/a.mov", "/o/a.mov", 1.5, true},
-                   {3, "/i/b.MOV", "/i/b.MOV", "/o/b.MOV", 2.0, false}});
-    EXPECT_EQ(job->file_count, 2);
-    EXPECT_EQ(job->display_count, 2);
-    EXPECT_EQ(job->input_path[0], "/i/a.mov");
-    EXPECT_EQ(job->output_path[1], "/o/b.MOV");
-    EXPECT_DOUBLE_EQ(job->duration_s[0], 1.5);
-    EXPECT_EQ(job->file_status[1], kFilePending);
+    job->files.resize(5);
+    FillJob(*job, {{0, "/i/a.mov", "/o/a.mov", 1.5, 90}, {3, "/i/b.MOV", "/o/b.MOV", 2.0, 270}});
+    ASSERT_EQ(job->FileCount(), 2);
+    EXPECT_EQ(job->files[0].input_path, "/i/a.mov");
+    EXPECT_EQ(job->files[1].output_path, "/o/b.MOV");
+    EXPECT_DOUBLE_EQ(job->files[0].duration_s, 1.5);
+    EXPECT_EQ(job->files[0].turn_deg, 90);
+    EXPECT_EQ(job->files[1].turn_deg, 270);
     EXPECT_EQ(job->current_index, -1);
     EXPECT_FALSE(job->cancel_requested);
     EXPECT_EQ(job->progress_percent, 0);

@@ -4,6 +4,9 @@
 #include "batch/BatchPlan.h"
 #include "batch/NameJournal.h"
 #include "engine/ConversionJob.h"
+#include "engine/FileWriter.h"
+#include "engine/PositionWork.h"
+#include "engine/ProbeMedia.h"
 #include "tests/support/FolderTest.h"
 #include "tests/support/MediaFixtures.h"
 #include "tests/support/PipeFeeder.h"
@@ -14,6 +17,8 @@
 #include <map>
 #include <memory>
 #include <set>
+#include <thread>
+#include <sys/inotify.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -40,7 +45,6 @@ protected:
         fs::create_directory(in);
         fs::create_directory(out);
         journal = std::make_unique<NameJournal>(Path("pending-names.txt"));
-        job = std::make_unique<ConversionJob>();
     }
 
     std::string Video(const std::string& name, const MediaRecipe& recipe = {})
@@ -50,20 +54,19 @@ protected:
         return path;
     }
 
-    // Gives the inputs their temporary names, as the window does, and
-    // starts the session on them.
+    // Plans the batch as the window does and starts the session on it.
     void Begin(const std::vector<std::string>& inputs)
     {
         std::vector<TickedRow> rows;
         for (const std::string& input : inputs)
             rows.push_back({static_cast<int>(rows.size()), input, "00:00:01.000"});
-        PreparedBatch prepared = PrepareBatch(rows, out, DefaultBatchFileOps(journal.get()));
+        PreparedBatch prepared = PrepareBatch(rows, out);
         ASSERT_TRUE(prepared.Complete());
         Begin(std::move(prepared.files));
     }
     void Begin(std::vector<BatchFile> files)
     {
-        session = std::make_unique<BatchSession>(*job, journal.get());
+        session = std::make_unique<BatchSession>(journal.get());
         session->Start(std::move(files), 90, 0);
     }
 
@@ -107,16 +110,15 @@ protected:
     }
     bool WaitForProgress() const
     {
-        for (int k = 0; k < 2000 && job->progress_percent.load() <= 0; ++k)
+        for (int k = 0; k < 2000 && session->Record()->progress_percent.load() <= 0; ++k)
             std::this_thread::sleep_for(std::chrono::milliseconds(5));
-        return job->progress_percent.load() > 0;
+        return session->Record()->progress_percent.load() > 0;
     }
 
     std::string fed;
 
     std::string in, out;
     std::unique_ptr<NameJournal> journal;
-    std::unique_ptr<ConversionJob> job;
     std::unique_ptr<BatchSession> session;
     std::vector<int> settled;
     std::vector<FileError> reported;
@@ -169,7 +171,7 @@ TEST_F(Session, AFailureInTheMiddleLeavesTheOthersDoneAndEveryNameBack)
     EXPECT_EQ(Names(out), (std::set<std::string>{"a.mp4", "c.mov"}));
     EXPECT_EQ(Names(in), (std::set<std::string>{"a.mp4", "b.mkv", "c.avi"}));
     EXPECT_EQ(ReadRotationCw(out + "/c.mov"), 90);
-    EXPECT_TRUE(journal->Pending().empty());
+    EXPECT_TRUE(journal->PendingOutputs().empty());
     EXPECT_TRUE(reported.empty());
 }
 
@@ -201,13 +203,13 @@ TEST_F(Session, AWorkerThatEndsEarlyLeavesTheRestNotReachedUnderTheirOwnNames)
     EXPECT_EQ(Names(in), (std::set<std::string>{"a.mp4", "b.mov", "c.mp4"}));
     EXPECT_EQ(Read(broken), "no longer a video");
     EXPECT_EQ(Names(out), (std::set<std::string>{"a.mp4"}));
-    EXPECT_TRUE(journal->Pending().empty());
+    EXPECT_TRUE(journal->PendingOutputs().empty());
 }
 
 TEST_F(Session, AStopInTheMiddleOfAFileRemovesItsPartialOutputOnly)
 {
     const std::string pipe = PipedInput();
-    std::vector<BatchFile> files = PlanWithoutRenames({pipe, fed}, out);
+    std::vector<BatchFile> files = PlanBatch({pipe, fed}, out);
     for (BatchFile& file : files)
         file.duration_s = 4.0;
     {
@@ -236,7 +238,7 @@ TEST_F(Session, AStopKeepsWhatIsDoneAndRemovesOnlyTheOutputItCutShort)
     const std::string a = Video("a.mp4");
     const std::string pipe = PipedInput();
     const std::string c = Video("c.mp4");
-    std::vector<BatchFile> files = PlanWithoutRenames({a, pipe, c}, out);
+    std::vector<BatchFile> files = PlanBatch({a, pipe, c}, out);
     files[1].duration_s = 4.0;
     {
         PipeFeeder feeder(pipe, Read(fed));
@@ -244,12 +246,12 @@ TEST_F(Session, AStopKeepsWhatIsDoneAndRemovesOnlyTheOutputItCutShort)
         // In the middle of the second file: its output is made (which
         // comes after the first file's progress is cleared) and growing.
         const auto inSecondFile = [&] {
-            return job->output_created[1].load() && job->progress_percent.load() > 0;
+            return session->Record()->reports[1].output_created.load() && session->Record()->progress_percent.load() > 0;
         };
         for (int k = 0; k < 4000 && !inSecondFile(); ++k)
             std::this_thread::sleep_for(std::chrono::milliseconds(5));
         ASSERT_TRUE(inSecondFile());
-        ASSERT_EQ(job->current_index.load(), 1);
+        ASSERT_EQ(session->Record()->current_index.load(), 1);
         session->Cancel();
         feeder.GoOn();
     }
@@ -274,7 +276,7 @@ TEST_F(Session, AFileDroppedUnderAWorkingNameSurvivesAStop)
 {
     const std::string pipe = PipedInput();
     const std::string c = Video("c.mp4");
-    std::vector<BatchFile> files = PlanWithoutRenames({pipe, c}, out);
+    std::vector<BatchFile> files = PlanBatch({pipe, c}, out);
     files[0].duration_s = 4.0;
     {
         PipeFeeder feeder(pipe, Read(fed));
@@ -304,7 +306,7 @@ TEST_F(Session, TwoBatchesIntoOneFolderKeepBothOutputs)
     const std::string theirs = Path("other/b.mov");
     ASSERT_EQ(MakeMediaFile(theirs, MediaRecipe{}), "");
 
-    std::vector<BatchFile> files = PlanWithoutRenames({pipe, mine}, out);
+    std::vector<BatchFile> files = PlanBatch({pipe, mine}, out);
     files[0].duration_s = 4.0;
     ASSERT_EQ(files[1].output, out + "/b.mov");
     std::vector<std::pair<int, std::string>> renamed;
@@ -313,9 +315,8 @@ TEST_F(Session, TwoBatchesIntoOneFolderKeepBothOutputs)
         Begin(files);
         ASSERT_TRUE(WaitForProgress());
 
-        auto otherJob = std::make_unique<ConversionJob>();
-        BatchSession other(*otherJob, nullptr);
-        other.Start(PlanWithoutRenames({theirs}, out), 180, 0);
+        BatchSession other(nullptr);
+        other.Start(PlanBatch({theirs}, out), 180, 0);
         other.Join();
         other.Poll();
         other.Conclude();
@@ -423,7 +424,7 @@ TEST_F(Session, ADoneOutputThatCannotTakeItsFinalNameIsKeptEvenAfterACrash)
     const std::string input = in + "/c." + std::string(253, 'x');
     ASSERT_EQ(MakeMediaFile(input, MediaRecipe{}, "mp4"), "");
     WriteBytes(out + "/c.mov", "the user's");
-    std::vector<BatchFile> files = PlanWithoutRenames({input}, out);
+    std::vector<BatchFile> files = PlanBatch({input}, out);
     ASSERT_EQ(files[0].output, out + "/c(0).mov");
     Begin(files);
     RunToTheEnd();
@@ -441,20 +442,183 @@ TEST_F(Session, ADoneOutputThatCannotTakeItsFinalNameIsKeptEvenAfterACrash)
     EXPECT_EQ(Read(out + "/c.mov"), "the user's");
 }
 
-TEST_F(Session, AnInputWhoseNameWasTakenMeanwhileIsReportedOnceAndStaysInTheJournal)
+// Events on the watched folder other than reads, by name.
+std::vector<std::string> ChangesSeen(int watch)
 {
-    const std::string a = Video("a.mp4");
-    Begin({a});
-    WriteBytes(a, "newcomer");  // somebody's new file under the input's name
+    std::vector<std::string> changes;
+    alignas(inotify_event) char buffer[65536];
+    for (;;) {
+        const ssize_t n = ::read(watch, buffer, sizeof buffer);
+        if (n <= 0)
+            break;
+        for (ssize_t at = 0; at < n;) {
+            const auto* event = reinterpret_cast<const inotify_event*>(buffer + at);
+            constexpr std::uint32_t kReads = IN_OPEN | IN_ACCESS | IN_CLOSE_NOWRITE | IN_ISDIR;
+            if ((event->mask & ~kReads) != 0)
+                changes.push_back(std::string(event->len ? event->name : "(folder)") + " mask " +
+                                  std::to_string(event->mask));
+            at += static_cast<ssize_t>(sizeof(inotify_event) + event->len);
+        }
+    }
+    return changes;
+}
+
+TEST_F(Session, NothingInTheSourceFolderChangesAtAnyMomentOfABatch)
+{
+    const std::vector<std::string> inputs = {Video("a.mkv"), Video("b.mp4"), Video("c.avi")};
+    const std::set<std::string> before = Names(in);
+    const int watch = ::inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
+    ASSERT_GE(watch, 0);
+    ASSERT_GE(::inotify_add_watch(watch, in.c_str(), IN_ALL_EVENTS), 0);
+
+    Begin(inputs);
     RunToTheEnd();
 
-    EXPECT_EQ(Kind(0), PositionOutcome::kDone);
-    ASSERT_EQ(reported.size(), 1u);
-    EXPECT_EQ(reported[0].path, in + "/a.mov");
-    EXPECT_EQ(reported[0].error, EEXIST);
-    EXPECT_EQ(Read(a), "newcomer");
-    EXPECT_EQ(journal->Pending().count(in + "/a.mov"), 1u);
-    EXPECT_EQ(Names(out), (std::set<std::string>{"a.mp4"}));
+    EXPECT_EQ(ChangesSeen(watch), std::vector<std::string>{});
+    ::close(watch);
+    for (int position = 0; position < 3; ++position)
+        EXPECT_EQ(Kind(position), PositionOutcome::kDone) << position;
+    EXPECT_EQ(Names(in), before);
+    EXPECT_EQ(Names(out), (std::set<std::string>{"a.mov", "b.mp4", "c.mov"}));
+    EXPECT_TRUE(journal->PendingOutputs().empty());
+}
+
+// Fails its position with a failure that names the position, and touches
+// nothing on disk: the worker's and the session's bookkeeping without media
+// work.
+class NamingFailureWriter : public FileWriter
+{
+public:
+    WriteResult Write(PositionWork& work) override
+    {
+        Failure failure(Failure::kRotationNotWritten);
+        failure.wanted_cw = work.Index();
+        return WriteResult::Failed(failure);
+    }
+};
+
+// The writers leave what they wrote of a failed file; the session removes
+// it, and only it.
+TEST_F(Session, TheSessionRemovesTheOutputOfAFileThatFailedAfterItsOutputWasMade)
+{
+    MediaRecipe longer;
+    longer.seconds = 3.0;
+    const std::string whole = Video("whole.mkv", longer);
+    const std::string cut = in + "/cut.mkv";
+    ASSERT_TRUE(CopyPrefix(whole, cut, FileSize(whole) / 2));
+    std::vector<BatchFile> files = PlanBatch({cut, whole}, out);
+    for (BatchFile& file : files)
+        file.duration_s = 3.0;
+    session = std::make_unique<BatchSession>(journal.get());
+    session->Start(std::move(files), 90, 0);
+    RunToTheEnd();
+
+    ASSERT_EQ(Kind(0), PositionOutcome::kFailed);
+    EXPECT_EQ(session->Outcome(0).failure.step, Failure::kCutShort);
+    EXPECT_TRUE(session->Record()->reports[0].output_created.load());
+    EXPECT_EQ(Kind(1), PositionOutcome::kDone);
+    EXPECT_EQ(Names(out), (std::set<std::string>{"whole.mov"}));
+    EXPECT_TRUE(journal->PendingOutputs().empty());
+}
+
+TEST_F(Session, EachFileIsTurnedByItsOwnTurn)
+{
+    // One file of either way: the byte copy and the remux.
+    std::vector<BatchFile> files = PlanBatch({Video("a.mp4"), Video("b.mkv")}, out);
+    files[0].turnDeg = 270;
+    files[1].turnDeg = 180;
+    session = std::make_unique<BatchSession>(journal.get());
+    session->Start(std::move(files), 0);
+    RunToTheEnd();
+
+    ASSERT_EQ(Kind(0), PositionOutcome::kDone);
+    ASSERT_EQ(Kind(1), PositionOutcome::kDone);
+    EXPECT_EQ(ReadRotationCw(session->Outcome(0).output), 270);
+    EXPECT_EQ(ReadRotationCw(session->Outcome(1).output), 180);
+}
+
+// The probe shares nothing with a running batch: what it finds and what
+// the batch does are as they are alone. Also run under ThreadSanitizer.
+TEST_F(Session, AProbeWhileABatchRunsChangesNeitherItsFactsNorTheBatch)
+{
+    const std::string probed = Video("probed.mkv");
+    const MediaProbe alone = ProbeMedia(probed);
+    ASSERT_TRUE(alone.hasVideo());
+    const std::vector<std::string> inputs = {Video("a.mp4"), Video("b.mkv", Vp8()),
+                                             Video("c.avi")};
+    struct Run {
+        std::vector<PositionOutcome::Kind> kinds;
+        std::vector<Failure::Step> steps;
+        std::vector<std::string> names;
+        int probes = 0;
+    };
+    const auto runBatch = [&](const std::string& folder, bool probing) {
+        fs::create_directory(folder);
+        session = std::make_unique<BatchSession>(journal.get());
+        session->Start(PlanBatch(inputs, folder), 90, 0);
+        Run run;
+        std::thread prober;
+        if (probing) {
+            prober = std::thread([&] {
+                do {
+                    const MediaProbe facts = ProbeMedia(probed);
+                    EXPECT_EQ(facts.result, alone.result);
+                    EXPECT_EQ(facts.width, alone.width);
+                    EXPECT_EQ(facts.height, alone.height);
+                    EXPECT_EQ(facts.duration_us, alone.duration_us);
+                    EXPECT_EQ(facts.fps_num, alone.fps_num);
+                    ++run.probes;
+                } while (session->WorkerRunning());
+            });
+        }
+        RunToTheEnd();
+        if (prober.joinable())
+            prober.join();
+        for (int position = 0; position < 3; ++position) {
+            const PositionOutcome& outcome = session->Outcome(position);
+            run.kinds.push_back(outcome.kind);
+            run.steps.push_back(outcome.failure.step);
+        }
+        for (const std::string& name : Names(folder))
+            run.names.push_back(name);
+        return run;
+    };
+    const Run quiet = runBatch(Path("quiet"), false);
+    const Run probing = runBatch(Path("probing"), true);
+    EXPECT_GE(probing.probes, 1);
+    EXPECT_EQ(probing.kinds, quiet.kinds);
+    EXPECT_EQ(probing.steps, quiet.steps);
+    EXPECT_EQ(probing.names, quiet.names);
+    EXPECT_EQ(quiet.kinds, (std::vector<PositionOutcome::Kind>{
+                               PositionOutcome::kDone, PositionOutcome::kFailed,
+                               PositionOutcome::kDone}));
+}
+
+TEST_F(Session, TenThousandAndOnePositionsRunAsOneBatch)
+{
+    // The first design's tables held 9999 positions.
+    constexpr int kCount = 10001;
+    std::vector<std::string> inputs;
+    for (int k = 0; k < kCount; ++k)
+        inputs.push_back(in + "/v" + std::to_string(k) + ".mkv");
+    session = std::make_unique<BatchSession>(nullptr);
+    session->ChooseWritersWith(
+        [](const PositionWork&) { return std::make_unique<NamingFailureWriter>(); });
+    session->Start(PlanBatch(inputs, out), 90, 0);
+    const SessionEnd end = RunToTheEnd();
+
+    EXPECT_EQ(end.end, BatchEnd::kFinished);
+    ASSERT_EQ(session->FileCount(), kCount);
+    EXPECT_EQ(settled.size(), static_cast<std::size_t>(kCount));
+    int reached = 0;
+    for (int position = 0; position < kCount; ++position) {
+        const PositionOutcome& outcome = session->Outcome(position);
+        reached += outcome.kind == PositionOutcome::kFailed &&
+                           outcome.failure.wanted_cw == position
+                       ? 1
+                       : 0;
+    }
+    EXPECT_EQ(reached, kCount);
 }
 
 }  // namespace

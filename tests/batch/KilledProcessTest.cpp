@@ -1,7 +1,8 @@
-// A batch whose process is killed leaves its input under a temporary name
-// and its output cut short; the next start of the program gives the input
-// its own name back and removes that output. A batch whose process is asked
-// to end (SIGTERM) gives its inputs their names back before it ends.
+// A batch whose process is killed leaves its source folders as they were
+// and its output cut short; the next start of the program removes that
+// output and nothing else, and still gives inputs that an earlier version
+// left under temporary names their own names back. A batch whose process is
+// asked to end (SIGTERM) stops and closes.
 #include "tests/support/MediaFixtures.h"
 #include "tests/support/PipeFeeder.h"
 
@@ -11,6 +12,7 @@
 #include <algorithm>
 #include <csignal>
 #include <filesystem>
+#include <fstream>
 #include <memory>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -101,6 +103,19 @@ private:
         return error;
     }
 
+    // The names in a folder with their contents ("fifo" for a pipe).
+    static std::vector<std::pair<std::string, std::string>> Listing(const std::string& folder)
+    {
+        std::vector<std::pair<std::string, std::string>> files;
+        for (const auto& entry : fs::directory_iterator(folder)) {
+            const std::string path = entry.path().string();
+            files.emplace_back(entry.path().filename().string(),
+                               entry.is_fifo() ? std::string("fifo") : ReadWholeFile(path));
+        }
+        std::sort(files.begin(), files.end());
+        return files;
+    }
+
     // A batch of input into the out folder, the worker first waiting waitMs.
     QStringList BatchArguments(const std::string& input, int waitMs) const
     {
@@ -130,115 +145,125 @@ private slots:
         m_temp.reset();
     }
 
-    void inputGetsItsNameBackAtTheNextStart()
+    // An earlier version renamed inputs during a batch: what one of its
+    // batches left when it was killed is still put right.
+    void anEarlierVersionsRecordIsPutRightAtTheNextStart()
     {
         const std::string input = m_root + "/in/clip.mp4";
         const std::string temporary = m_root + "/in/clip.mov";
         QCOMPARE(MakeMediaFile(input, {}), std::string());
         const std::string content = ReadWholeFile(input);
+        {
+            std::ofstream old(m_root + "/exe/pending-names.txt", std::ios::binary);
+            old << "P" << '\0' << input << '\0' << temporary << '\0';
+        }
+        QCOMPARE(::rename(input.c_str(), temporary.c_str()), 0);
 
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert("QT_QPA_PLATFORM", "offscreen");
-
-        // The batch waits before its file.
-        QProcess* batch = Launch(env, BatchArguments(input, 60000));
-        QVERIFY(batch->waitForStarted());
-        QTRY_VERIFY_WITH_TIMEOUT(fs::exists(temporary), 15000);
-        QVERIFY(!fs::exists(input));
-        batch->kill();  // SIGKILL: nothing of the program runs any more
-        QVERIFY(batch->waitForFinished());
-        QVERIFY(fs::exists(temporary));
-
         QProcess* again = Launch(env);
         QVERIFY(again->waitForStarted());
         QTRY_VERIFY_WITH_TIMEOUT(fs::exists(input), 15000);
         QVERIFY(!fs::exists(temporary));
         QVERIFY(ReadWholeFile(input) == content);
+        QCOMPARE(fs::file_size(m_root + "/exe/pending-names.txt"), std::uintmax_t(0));
         again->kill();  // it is showing what it restored
         QVERIFY(again->waitForFinished());
     }
 
     // Asked to end (SIGTERM: a logout, a service manager) in the middle of
-    // a batch, the program stops the batch, gives every input its own name
-    // back and closes as its close button does.
-    void signalledBatchGivesInputsTheirNamesBackAndCloses()
+    // a batch, the program stops the batch and closes as its close button
+    // does; the inputs were never touched.
+    void signalledBatchStopsAndCloses()
     {
         const std::string a = m_root + "/in/a.mp4";
         const std::string b = m_root + "/in/b.mkv";
         QCOMPARE(MakeMediaFile(a, {}), std::string());
         QCOMPARE(MakeMediaFile(b, {}), std::string());
-        const std::string contentA = ReadWholeFile(a), contentB = ReadWholeFile(b);
+        const auto before = Listing(m_root + "/in");
 
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert("QT_QPA_PLATFORM", "offscreen");
-        // The worker waits before the first file: the signal comes while
-        // both inputs are under their temporary names.
+        // The signal comes while the worker waits before the second file.
         QStringList arguments = BatchArguments(a, 3000);
         arguments << QString::fromStdString(b);
         QProcess* batch = Launch(env, arguments);
         QVERIFY(batch->waitForStarted());
-        QTRY_VERIFY_WITH_TIMEOUT(
-            fs::exists(m_root + "/in/a.mov") && fs::exists(m_root + "/in/b.mov"), 15000);
+        QTRY_VERIFY_WITH_TIMEOUT(fs::exists(m_root + "/out/a.mp4"), 15000);
         batch->terminate();  // SIGTERM
         QVERIFY(batch->waitForFinished(20000));
         QCOMPARE(batch->exitStatus(), QProcess::NormalExit);
         QCOMPARE(batch->exitCode(), 0);
 
-        QVERIFY(ReadWholeFile(a) == contentA);
-        QVERIFY(ReadWholeFile(b) == contentB);
-        QVERIFY(!fs::exists(m_root + "/in/a.mov"));
-        QVERIFY(!fs::exists(m_root + "/in/b.mov"));
-        QVERIFY(fs::is_empty(m_root + "/out"));
+        QVERIFY(Listing(m_root + "/in") == before);
+        QCOMPARE(Listing(m_root + "/out").size(), std::size_t(1));
+        QCOMPARE(ReadRotationCw(m_root + "/out/a.mp4"), 90);
         QCOMPARE(fs::file_size(m_root + "/exe/pending-names.txt"), std::uintmax_t(0));
         // The close path wrote the settings.
         QVERIFY(ReadWholeFile(m_root + "/exe/setting.ini").find("[JOIN]") != std::string::npos);
     }
 
-    // Neither the program's folder nor the user's settings folder takes
-    // files: the journal goes to the state folder, and a batch killed in
-    // the middle of a file is undone at the next start.
-    void readOnlyFoldersKeepTheJournalInTheStateFolder()
+    // Killed in the middle of its second file (kill -9), a batch leaves its
+    // source folder as it was; the next start removes the cut-short output
+    // and nothing else. Neither the program's folder nor the user's
+    // settings folder takes files: the crash record is in the state folder.
+    void aKilledBatchLeavesTheSourceAloneAndOnlyItsUnfinishedOutputGoes()
     {
         if (!RunAsAUserPermissionsStop())
             QSKIP("no way to run the program as a user that permissions stop");
         std::signal(SIGPIPE, SIG_IGN);  // the killed program leaves the feeder without a reader
+        const std::string a = m_root + "/in/a.mp4";
         const std::string input = m_root + "/in/clip.ts";
-        const std::string temporary = m_root + "/in/clip.mov";
         const std::string partial = m_root + "/out/clip.mov";
         const std::string stateJournal =
             m_root + "/home/.local/state/FennexAVConverter/pending-names.txt";
+        QCOMPARE(MakeMediaFile(a, {}), std::string());
         QCOMPARE(MakeVideo(input), std::string());
+        QVERIFY(WriteBytes(m_root + "/out/keep.mov", "the user's"));
         const std::string content = ReadWholeFile(input);
+        const auto before = Listing(m_root + "/in");
         Lock(m_root + "/exe");
 
         QProcessEnvironment env = UserEnvironment(m_root + "/home");
-        QProcess* batch = Launch(env, BatchArguments(input, 2000));
+        QStringList arguments = BatchArguments(a, 2000);
+        arguments << QString::fromStdString(input);
+        QProcess* batch = Launch(env, arguments);
         QVERIFY(batch->waitForStarted());
-        QTRY_VERIFY_WITH_TIMEOUT(fs::exists(temporary), 15000);
+        // The first file is done and has its final name.
+        QTRY_VERIFY_WITH_TIMEOUT(fs::exists(m_root + "/out/a.mp4"), 15000);
         QVERIFY(fs::exists(stateJournal));
         QVERIFY(!fs::exists(m_root + "/exe/pending-names.txt"));
         {
-            // While the worker waits, the input becomes a pipe that stops
-            // halfway, so that the batch is killed in the middle of the file.
-            QCOMPARE(::rename(temporary.c_str(), (m_root + "/held.ts").c_str()), 0);
-            QCOMPARE(::mkfifo(temporary.c_str(), 0666), 0);
-            fs::permissions(temporary, fs::perms::all & ~fs::perms::owner_exec &
-                                           ~fs::perms::group_exec & ~fs::perms::others_exec);
-            PipeFeeder feeder(temporary, content);
+            // While the worker waits before the second file, its input
+            // becomes a pipe that stops partway, so that the batch is
+            // killed in the middle of the file.
+            QCOMPARE(::rename(input.c_str(), (m_root + "/held.ts").c_str()), 0);
+            QCOMPARE(::mkfifo(input.c_str(), 0666), 0);
+            fs::permissions(input, fs::perms::all & ~fs::perms::owner_exec &
+                                       ~fs::perms::group_exec & ~fs::perms::others_exec);
+            PipeFeeder feeder(input, content);
             QTRY_VERIFY_WITH_TIMEOUT(fs::exists(partial), 15000);
             batch->kill();  // SIGKILL: nothing of the program runs any more
             QVERIFY(batch->waitForFinished());
         }
+        // Nothing in the source folder was renamed or added.
+        const auto after = Listing(m_root + "/in");
+        QCOMPARE(after.size(), std::size_t(2));
+        QVERIFY(after[0] == before[0]);
+        QCOMPARE(after[1], (std::pair<std::string, std::string>{"clip.ts", "fifo"}));
         QVERIFY(fs::exists(partial));
-        QVERIFY(!fs::exists(input));
+        fs::remove(input);
+        QCOMPARE(::rename((m_root + "/held.ts").c_str(), input.c_str()), 0);
 
         QProcess* again = Launch(env);
         QVERIFY(again->waitForStarted());
-        QTRY_VERIFY_WITH_TIMEOUT(fs::exists(input) && !fs::exists(partial), 15000);
-        QVERIFY(!fs::exists(temporary));
-        QVERIFY(fs::is_empty(m_root + "/out"));
+        QTRY_VERIFY_WITH_TIMEOUT(!fs::exists(partial), 15000);
+        QVERIFY(Listing(m_root + "/in") == before);
+        QCOMPARE(Listing(m_root + "/out").size(), std::size_t(2));
+        QCOMPARE(ReadRotationCw(m_root + "/out/a.mp4"), 90);
+        QCOMPARE(ReadWholeFile(m_root + "/out/keep.mov"), std::string("the user's"));
         QCOMPARE(fs::file_size(stateJournal), std::uintmax_t(0));
-        again->kill();  // it is showing what it restored
+        again->kill();  // it is showing what it removed
         QVERIFY(again->waitForFinished());
     }
 
@@ -295,13 +320,15 @@ private slots:
         QVERIFY(ReadWholeFile(stateJournal).find(card) == std::string::npos);
     }
 
-    void withNeitherFolderWritableTheStartRenamesNothing()
+    // With no place for the crash record the batch still runs: it renames
+    // nothing, so there is no name to give back after a crash.
+    void withNeitherFolderWritableTheBatchStillLeavesTheSourceAlone()
     {
         if (!RunAsAUserPermissionsStop())
             QSKIP("no way to run the program as a user that permissions stop");
         const std::string input = m_root + "/in/clip.ts";
         QCOMPARE(MakeVideo(input), std::string());
-        const std::string content = ReadWholeFile(input);
+        const auto before = Listing(m_root + "/in");
         Lock(m_root + "/exe");
         // A home the user cannot write: no state folder either.
         const std::string home = m_root + "/locked-home";
@@ -311,14 +338,10 @@ private slots:
         QProcessEnvironment env = UserEnvironment(home);
         QProcess* batch = Launch(env, BatchArguments(input, 0));
         QVERIFY(batch->waitForStarted());
-        // A batch that did start would have renamed and finished its file
-        // by now; this one says why it cannot start and waits.
-        QTest::qWait(4000);
+        // Written under its final name, readable once it is complete.
+        QTRY_VERIFY_WITH_TIMEOUT(ReadRotationCw(m_root + "/out/clip.mov") == 90, 20000);
         QCOMPARE(batch->state(), QProcess::Running);
-        QVERIFY(fs::exists(input));
-        QVERIFY(ReadWholeFile(input) == content);
-        QVERIFY(!fs::exists(m_root + "/in/clip.mov"));
-        QVERIFY(fs::is_empty(m_root + "/out"));
+        QVERIFY(Listing(m_root + "/in") == before);
         QVERIFY(!fs::exists(home + "/.local"));
         batch->kill();
         QVERIFY(batch->waitForFinished());

@@ -8,6 +8,7 @@
 #include <thread>
 #include <fcntl.h>
 #include <fstream>
+#include <initializer_list>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -29,10 +30,20 @@ protected:
         ASSERT_TRUE(journal.AddOutput(file));
     }
 
-    // Moves own to temporary the way a batch does, journal first.
-    void MoveAway(NameJournal& journal, const std::string& own, const std::string& temporary)
+    // Appends a record as earlier versions wrote them: a tag and its
+    // fields, each ended by a NUL byte.
+    void OldRecord(std::initializer_list<std::string> fields) const
     {
-        ASSERT_TRUE(journal.Add(own, temporary));
+        std::ofstream journal(JournalPath(), std::ios::app | std::ios::binary);
+        for (const std::string& field : fields)
+            journal << field << '\0';
+    }
+
+    // Moves own to temporary the way a batch of an earlier version did,
+    // its record first.
+    void MoveAway(const std::string& own, const std::string& temporary) const
+    {
+        OldRecord({"P", own, temporary});
         ASSERT_EQ(MoveWithoutReplacing(own, temporary), 0);
     }
 };
@@ -40,15 +51,11 @@ protected:
 TEST_F(Journal, ReleasedEntriesLeaveNothingToRecover)
 {
     const std::string own = Touch("a.mp4", "a");
-    {
-        NameJournal journal(JournalPath());
-        MoveAway(journal, own, Path("a.mov"));
-        ASSERT_EQ(MoveWithoutReplacing(Path("a.mov"), own), 0);
-        journal.Release(Path("a.mov"));
-        EXPECT_TRUE(journal.Pending().empty());
-    }
-    EXPECT_EQ(Read(JournalPath()), "");
+    MoveAway(own, Path("a.mov"));
+    ASSERT_EQ(MoveWithoutReplacing(Path("a.mov"), own), 0);
+    OldRecord({"R", Path("a.mov")});
     EXPECT_TRUE(RecoverPendingNames(JournalPath()).empty());
+    EXPECT_EQ(Read(JournalPath()), "");
     EXPECT_EQ(Read(own), "a");
 }
 
@@ -57,15 +64,12 @@ TEST_F(Journal, InputsOfAKilledBatchGetTheirNamesBack)
     const std::string a = Touch("a.mp4", "a");
     const std::string b = Touch("sub dir/b\nnew line.avi", "b");
     const std::string c = Touch("c.mkv", "c");
-    {
-        NameJournal journal(JournalPath());
-        MoveAway(journal, a, Path("a.mov"));
-        MoveAway(journal, b, Path("sub dir/b\nnew line.mov"));
-        MoveAway(journal, c, Path("c.mov"));
-        ASSERT_EQ(MoveWithoutReplacing(Path("c.mov"), c), 0);
-        journal.Release(Path("c.mov"));
-        // The process dies here: the journal object never releases a and b.
-    }
+    MoveAway(a, Path("a.mov"));
+    MoveAway(b, Path("sub dir/b\nnew line.mov"));
+    MoveAway(c, Path("c.mov"));
+    ASSERT_EQ(MoveWithoutReplacing(Path("c.mov"), c), 0);
+    OldRecord({"R", Path("c.mov")});
+    // The process died here: a and b were never released.
     const std::vector<RestoredName> restored = RecoverPendingNames(JournalPath());
     ASSERT_EQ(restored.size(), 2u);
     for (const RestoredName& r : restored)
@@ -82,14 +86,11 @@ TEST_F(Journal, ATakenOwnNameIsNeverReplacedAndAMissingInputIsSaidOnce)
     const std::string a = Touch("a.mp4", "a");
     const std::string b = Touch("b.mp4", "b");
     const std::string c = Touch("c.mp4", "c");
-    {
-        NameJournal journal(JournalPath());
-        MoveAway(journal, a, Path("a.mov"));
-        MoveAway(journal, b, Path("b.mov"));
-        MoveAway(journal, c, Path("c.mov"));
-        // Back under its own name, but the release was lost in the crash.
-        ASSERT_EQ(MoveWithoutReplacing(Path("c.mov"), c), 0);
-    }
+    MoveAway(a, Path("a.mov"));
+    MoveAway(b, Path("b.mov"));
+    MoveAway(c, Path("c.mov"));
+    // Back under its own name, but the release was lost in the crash.
+    ASSERT_EQ(MoveWithoutReplacing(Path("c.mov"), c), 0);
     Touch("a.mp4", "a newer file under the old name");
     std::filesystem::remove(Path("b.mov"));  // the user deleted it meanwhile
 
@@ -118,21 +119,19 @@ TEST_F(Journal, ATakenOwnNameIsNeverReplacedAndAMissingInputIsSaidOnce)
 TEST_F(Journal, RecoveryLeavesABatchOfAnotherInstanceAlone)
 {
     const std::string a = Touch("a.mp4", "a");
+    MoveAway(a, Path("a.mov"));
     NameJournal running(JournalPath());
-    MoveAway(running, a, Path("a.mov"));
+    Created(running, Path("out.mov"));
     EXPECT_TRUE(RecoverPendingNames(JournalPath()).empty());
     EXPECT_TRUE(Exists(Path("a.mov")));
-    ASSERT_EQ(MoveWithoutReplacing(Path("a.mov"), a), 0);
-    running.Release(Path("a.mov"));
+    EXPECT_TRUE(Exists(Path("out.mov")));
+    running.ReleaseOutput(Path("out.mov"), false);
 }
 
 TEST_F(Journal, RecordCutShortByACrashIsIgnored)
 {
     const std::string a = Touch("a.mp4", "a");
-    {
-        NameJournal journal(JournalPath());
-        MoveAway(journal, a, Path("a.mov"));
-    }
+    MoveAway(a, Path("a.mov"));
     {
         std::ofstream torn(JournalPath(), std::ios::app | std::ios::binary);
         torn << "P" << '\0' << Path("x.mp4");  // no temporary name, no terminator
@@ -149,9 +148,9 @@ TEST_F(Journal, AKilledBatchsUnfinishedOutputsGoButNothingElse)
     const std::string finished = Path("out/b.mov");
     const std::string replaced = Path("out/c.mov");
     std::filesystem::create_directory(Path("out"));
+    MoveAway(a, Path("a.mov"));  // an earlier version's record
     {
         NameJournal journal(JournalPath());
-        MoveAway(journal, a, Path("a.mov"));
         Created(journal, partial, "cut short");
         Created(journal, finished, "complete");
         Created(journal, replaced, "the worker's");
@@ -202,16 +201,16 @@ TEST_F(Journal, ItsPlaceIsBesideTheSettingsWhenThatFolderTakesFiles)
               state + "/pending-names.txt");
     EXPECT_TRUE(std::filesystem::is_directory(state));
     NameJournal journal(state + "/pending-names.txt");
-    EXPECT_TRUE(journal.Add(Path("a.mp4"), Path("a.mov")));
-    journal.Release(Path("a.mov"));
+    Created(journal, Path("a.mov"));
+    journal.ReleaseOutput(Path("a.mov"), false);
 }
 
 TEST_F(Journal, UnwritableJournalReportsFailure)
 {
     NameJournal journal(Path("no such folder/pending-names.txt"));
-    EXPECT_FALSE(journal.Add(Path("a.mp4"), Path("a.mov")));
+    EXPECT_FALSE(journal.AddOutput(CreateAsTheProgramDoes(Path("a.mov"), "a")));
     EXPECT_EQ(journal.Error(), ENOENT);
-    EXPECT_TRUE(journal.Pending().empty());
+    EXPECT_TRUE(journal.PendingOutputs().empty());
     EXPECT_TRUE(RecoverPendingNames(Path("no such folder/pending-names.txt")).empty());
 }
 

@@ -69,11 +69,12 @@ TEST(PollTick, HowABatchEnds)
 TEST(ReadJob, CopiesTheRecordsReports)
 {
     auto job = std::make_unique<ConversionJob>();
-    job->display_count = 2;
+    job->files.resize(2);
+    job->ResetReports();
     job->current_index = 1;
     job->progress_percent = 55;
-    job->file_status[0] = kFileDone;
-    job->file_status[1] = kFilePending;
+    job->reports[0].file_status = kFileDone;
+    job->reports[1].file_status = kFilePending;
     const JobSnapshot s = ReadJob(*job);
     EXPECT_FALSE(s.workerActive);
     EXPECT_EQ(s.current, 1);

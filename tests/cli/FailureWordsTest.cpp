@@ -1,6 +1,7 @@
 #include "cli/FailureWords.h"
 #include "batch/InputCheck.h"
 #include "engine/Failure.h"
+#include "engine/FailureCause.h"
 #include "engine/LeftOutStream.h"
 #include "engine/ReadableNames.h"
 
@@ -16,17 +17,20 @@ extern "C" {
 TEST(FailureWords, StepAndFFmpegsTextOrPlainWords)
 {
     EXPECT_EQ(FailureSentence(Failure(Failure::kWriteOutput, AVERROR(EFBIG))),
-              "cannot write the output: File too large");
+              "cannot write the output: the file is too large for the disk");
     EXPECT_EQ(FailureSentence(Failure(Failure::kWriteOutput, AVERROR(ENOSPC))),
               "no space left on the output disk");
     EXPECT_EQ(FailureSentence(Failure(Failure::kCompleteOutput, AVERROR(ENOSPC))),
               "no space left on the output disk");
     EXPECT_EQ(FailureSentence(Failure(Failure::kCompleteOutput, AVERROR(EIO))),
-              "cannot complete the output: Input/output error");
+              "cannot complete the output: the disk could not be read or written");
+    EXPECT_EQ(FailureSentence(Failure(Failure::kWriteHeader, AVERROR(EILSEQ))),
+              "cannot write the output's header: Invalid or incomplete multibyte or wide "
+              "character");
     EXPECT_EQ(FailureSentence(Failure(Failure::kReadStreams, AVERROR_INVALIDDATA)),
               "the input is damaged: Invalid data found when processing input");
     EXPECT_EQ(FailureSentence(Failure(Failure::kOpenInput, AVERROR(ENOENT))),
-              "cannot open the input: No such file or directory");
+              "cannot open the input: the file or its folder does not exist");
     EXPECT_EQ(FailureSentence(Failure(Failure::kOutputNameTaken, 0, "/o/a.mov")),
               "the output name /o/a.mov is taken");
     EXPECT_EQ(FailureSentence(Failure()), "the conversion failed");
@@ -96,8 +100,46 @@ TEST(FailureWords, LeftOutStreamsAreNamedOnceInTheNote)
               "unknown subtitles left out: the output container cannot hold them");
     // What a kept stream loses is named with its stream.
     const LeftOutStream stereo{AV_CODEC_ID_VP9, AVMEDIA_TYPE_VIDEO, LeftOutStream::kStereoMode};
-    const LeftOutStream cover{AV_CODEC_ID_PNG, AVMEDIA_TYPE_VIDEO};
+    const LeftOutStream cover{AV_CODEC_ID_PNG, AVMEDIA_TYPE_ATTACHMENT};
     EXPECT_EQ(LeftOutNote({stereo, cover, stereo}),
-              "the stereo 3D mode of Google VP9 video and PNG (Portable Network Graphics) image "
-              "video left out: the output container cannot hold them");
+              "the stereo 3D mode of Google VP9 video and PNG cover picture "
+              "left out: the output container cannot hold them");
+}
+
+// The codes with words of their own are the classifier's, the same for the
+// window; every other code is said in FFmpeg's words.
+TEST(FailureWords, CodesWithWordsOfTheirOwnAreTheClassifiers)
+{
+    const struct {
+        int code;
+        FailureCause cause;
+    } cases[] = {
+        {AVERROR(ENOSPC), FailureCause::kNoSpace},
+        {AVERROR(EDQUOT), FailureCause::kNoSpace},
+        {AVERROR(EFBIG), FailureCause::kFileTooLarge},
+        {AVERROR(EACCES), FailureCause::kNoPermission},
+        {AVERROR(EPERM), FailureCause::kNoPermission},
+        {AVERROR(EROFS), FailureCause::kReadOnly},
+        {AVERROR_INVALIDDATA, FailureCause::kDamaged},
+        {AVERROR(ENOMEM), FailureCause::kOutOfMemory},
+        {AVERROR(EIO), FailureCause::kInputOutput},
+        {AVERROR(ENOENT), FailureCause::kMissing},
+        {AVERROR_EOF, FailureCause::kEndedEarly},
+        {AVERROR_PATCHWELCOME, FailureCause::kNotSupported},
+        {AVERROR_DECODER_NOT_FOUND, FailureCause::kNotSupported},
+        {AVERROR(EILSEQ), FailureCause::kOther},
+        {AVERROR(EAGAIN), FailureCause::kOther},
+        {AVERROR_EXTERNAL, FailureCause::kOther},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(ErrorText(c.code));
+        EXPECT_EQ(CauseOf(c.code), c.cause);
+        const std::string sentence = FailureSentence(Failure(Failure::kReadInput, c.code));
+        const bool ffmpegWords = sentence.find(ErrorText(c.code)) != std::string::npos;
+        // Damage keeps FFmpeg's words beside its own.
+        if (c.cause == FailureCause::kOther || c.cause == FailureCause::kDamaged)
+            EXPECT_TRUE(ffmpegWords) << sentence;
+        else
+            EXPECT_FALSE(ffmpegWords) << sentence;
+    }
 }

@@ -9,11 +9,13 @@ struct Face {
     unsigned hover;
     unsigned normal;
     QSize size;
+    Face(ButtonFaceIds ids, QSize faceSize) : hover(ids.hover), normal(ids.normal), size(faceSize)
+    {}
 };
 
 const Face kFaces[] = {
-    {336, 178, {115, 52}}, {343, 331, {115, 52}}, {341, 214, {115, 52}},
-    {345, 295, {90, 93}},  {340, 268, {96, 35}},  {337, 335, {65, 35}},
+    {kAddFilesFace, {115, 52}}, {kRemoveFace, {115, 52}},    {kRemoveAllFace, {115, 52}},
+    {kStartFace, {90, 93}},     {kOpenFolderFace, {96, 35}}, {kBrowseFace, {65, 35}},
 };
 
 bool SameImage(const QPixmap& a, const QPixmap& b)

@@ -13,11 +13,11 @@ namespace {
 const bool kQuiet = (av_log_set_level(AV_LOG_ERROR), true);
 }  // namespace
 
-std::unique_ptr<ConversionJob> MakeJob(int rotation_deg)
+std::unique_ptr<TestJob> MakeJob(int rotation_deg)
 {
     (void)kQuiet;
-    auto job = std::make_unique<ConversionJob>();
-    job->rotation_deg = rotation_deg;
+    auto job = std::make_unique<TestJob>();
+    job->turn_deg = rotation_deg;
     job->pre_file_wait_ms = 0;
     // These tests are of the remux way; the byte-exact way of MP4, MOV and
     // 3GP files has its own (tests/iso).
@@ -25,14 +25,10 @@ std::unique_ptr<ConversionJob> MakeJob(int rotation_deg)
     return job;
 }
 
-void AddFile(ConversionJob& job, const std::string& input, const std::string& output,
+void AddFile(TestJob& job, const std::string& input, const std::string& output,
              double duration_s)
 {
-    const auto i = static_cast<std::size_t>(job.file_count++);
-    job.input_path[i] = input;
-    job.output_path[i] = output;
-    job.duration_s[i] = duration_s;
-    job.display_count = job.file_count;
+    job.files.push_back(JobFile{input, output, duration_s, job.turn_deg});
 }
 
 int RunBatch(ConversionJob& job)
@@ -56,12 +52,12 @@ std::string RotateFile(const std::string& input, const std::string& output, int 
     auto job = MakeJob(rotation_deg);
     AddFile(*job, input, output);
     EXPECT_EQ(RunBatch(*job), 0);
-    EXPECT_EQ(job->file_status[0].load(), kFileDone)
-        << input << ": " << FailureSentence(job->failure[0]);
+    EXPECT_EQ(job->reports[0].file_status.load(), kFileDone)
+        << input << ": " << FailureSentence(job->reports[0].failure);
     if (left_out)
-        *left_out = job->left_out[0];
+        *left_out = job->reports[0].left_out;
     else
-        EXPECT_TRUE(job->left_out[0].empty()) << input << ": " << LeftOutNote(job->left_out[0]);
+        EXPECT_TRUE(job->reports[0].left_out.empty()) << input << ": " << LeftOutNote(job->reports[0].left_out);
     return output;
 }
 

@@ -8,10 +8,14 @@
 #include "engine/ConversionJob.h"
 #include "tests/support/MediaFixtures.h"
 
-// A job record with no wait before each file that remuxes every file.
-std::unique_ptr<ConversionJob> MakeJob(int rotation_deg);
-// Appends one position to the job.
-void AddFile(ConversionJob& job, const std::string& input, const std::string& output,
+// A job record with no wait before each file that remuxes every file, and
+// the turn AddFile gives each file.
+struct TestJob : ConversionJob {
+    int turn_deg = 0;
+};
+std::unique_ptr<TestJob> MakeJob(int rotation_deg);
+// Appends one position to the job, turned by the job's turn_deg.
+void AddFile(TestJob& job, const std::string& input, const std::string& output,
              double duration_s = 1.0);
 // Starts the worker on its thread and waits for it; returns its exit code.
 int RunBatch(ConversionJob& job);

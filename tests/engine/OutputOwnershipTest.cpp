@@ -65,13 +65,13 @@ TEST_F(OutputOwnershipTest, TakenNameIsNeverOpenedAndTheNextNameIsWritten)
         EXPECT_EQ(now.size, 0) << file.path;
         EXPECT_EQ(now.device, file.device);
         EXPECT_EQ(now.inode, file.inode);
-        EXPECT_TRUE(job->output_created[static_cast<std::size_t>(index)].load());
+        EXPECT_TRUE(job->reports[static_cast<std::size_t>(index)].output_created.load());
         reported.emplace_back(index, now);
     };
 
     EXPECT_EQ(RunBatch(*job), 0);
     for (int i = 0; i < 3; ++i)
-        EXPECT_EQ(job->file_status[static_cast<std::size_t>(i)].load(), kFileDone) << i;
+        EXPECT_EQ(job->reports[static_cast<std::size_t>(i)].file_status.load(), kFileDone) << i;
     EXPECT_EQ(ReadWholeFile(folder_ / "a.mov"), "somebody's file");
     char target[64] = {};
     EXPECT_GT(::readlink((folder_ / "b.mov").c_str(), target, sizeof target - 1), 0);
@@ -86,8 +86,8 @@ TEST_F(OutputOwnershipTest, TakenNameIsNeverOpenedAndTheNextNameIsWritten)
     for (int i = 0; i < 3; ++i) {
         const auto k = static_cast<std::size_t>(i);
         EXPECT_EQ(reported[k].first, i);
-        EXPECT_EQ(job->created_output[k].path, folder_ / expected[i]);
-        EXPECT_EQ(job->created_output[k].inode, IdentityOf(folder_ / expected[i]).inode);
+        EXPECT_EQ(job->reports[k].created_output.path, folder_ / expected[i]);
+        EXPECT_EQ(job->reports[k].created_output.inode, IdentityOf(folder_ / expected[i]).inode);
     }
 }
 
@@ -100,11 +100,12 @@ TEST_F(OutputOwnershipTest, WithoutANameRuleATakenNameFailsTheFileWithAReason)
     AddFile(*job, folder_ / "in.mp4", folder_ / "a.mov");
     AddFile(*job, folder_ / "in.mp4", folder_ / "b.mov");
     EXPECT_EQ(RunBatch(*job), 0);
-    EXPECT_EQ(job->file_status[0].load(), kFileFailed);
-    EXPECT_EQ(FailureSentence(job->failure[0]), "the output name " + (folder_ / "a.mov") + " is taken");
-    EXPECT_FALSE(job->output_created[0].load());
+    EXPECT_EQ(job->reports[0].file_status.load(), kFileFailed);
+    EXPECT_EQ(job->reports[0].failure.step, Failure::kOutputNameTaken);
+    EXPECT_EQ(job->reports[0].failure.path, folder_ / "a.mov");
+    EXPECT_FALSE(job->reports[0].output_created.load());
     EXPECT_EQ(ReadWholeFile(folder_ / "a.mov"), "keep me");
-    EXPECT_EQ(job->file_status[1].load(), kFileDone);
+    EXPECT_EQ(job->reports[1].file_status.load(), kFileDone);
 
     // A rule that only ever offers taken names gives up.
     auto looping = MakeJob(90);
@@ -115,7 +116,7 @@ TEST_F(OutputOwnershipTest, WithoutANameRuleATakenNameFailsTheFileWithAReason)
         return taken == folder_ / "loop.mov" ? folder_ / "loop-2.mov" : folder_ / "loop.mov";
     };
     EXPECT_EQ(RunBatch(*looping), 0);
-    EXPECT_EQ(looping->file_status[0].load(), kFileFailed);
+    EXPECT_EQ(looping->reports[0].file_status.load(), kFileFailed);
     EXPECT_GT(asked, 1);
     EXPECT_LT(asked, 1000);
     EXPECT_EQ(ReadWholeFile(folder_ / "loop.mov"), "keep me too");
@@ -135,9 +136,9 @@ TEST_F(OutputOwnershipTest, FileAppearingUnderAWorkingNameMidBatchSurvives)
             WriteBytes(folder_ / "b.mov", "saved meanwhile");
     };
     EXPECT_EQ(RunBatch(*job), 0);
-    EXPECT_EQ(job->file_status[1].load(), kFileDone);
+    EXPECT_EQ(job->reports[1].file_status.load(), kFileDone);
     EXPECT_EQ(ReadWholeFile(folder_ / "b.mov"), "saved meanwhile");
-    EXPECT_EQ(job->created_output[1].path, folder_ / "b-2.mov");
+    EXPECT_EQ(job->reports[1].created_output.path, folder_ / "b-2.mov");
     EXPECT_EQ(ReadRotationCw(folder_ / "b-2.mov"), 90);
 }
 
@@ -145,7 +146,7 @@ TEST_F(OutputOwnershipTest, FileAppearingUnderAWorkingNameMidBatchSurvives)
 // lowers its file size limit from the creation report (and lifts it again
 // for the last file). The second output is moreover replaced under its
 // name by another program's file before the failure: that file survives.
-TEST_F(OutputOwnershipTest, FullDiskFailsTheFileAndRemovesOnlyTheFileItCreated)
+TEST_F(OutputOwnershipTest, FullDiskFailsTheFileAndTouchesNoFileItDidNotCreate)
 {
     ASSERT_TRUE(WriteBytes(folder_ / "theirs.tmp", "their file"));
     auto job = MakeJob(90);
@@ -166,10 +167,11 @@ TEST_F(OutputOwnershipTest, FullDiskFailsTheFileAndRemovesOnlyTheFileItCreated)
         std::signal(SIGXFSZ, SIG_IGN);
         int wrong = RotationWorker(*job) == 0 ? 0 : 1;
         for (std::size_t i = 0; i < 2; ++i) {
-            if (job->file_status[i].load() != kFileFailed || FailureSentence(job->failure[i]).empty())
+            if (job->reports[i].file_status.load() != kFileFailed ||
+                !job->reports[i].failure.failed())
                 wrong |= 2 << i;
         }
-        if (job->file_status[2].load() != kFileDone)
+        if (job->reports[2].file_status.load() != kFileDone)
             wrong |= 8;
         ::_exit(wrong);
     }
@@ -178,7 +180,9 @@ TEST_F(OutputOwnershipTest, FullDiskFailsTheFileAndRemovesOnlyTheFileItCreated)
     ASSERT_TRUE(WIFEXITED(status));
     EXPECT_EQ(WEXITSTATUS(status), 0)
         << "bits: 1 exit code, 2 and 4 first two not failed, 8 last not done";
-    EXPECT_FALSE(PathExists(folder_ / "full.mov")) << "an incomplete output is removed";
+    // The incomplete output is the session's to remove; the file that took
+    // the name of the worker's is never touched.
+    EXPECT_TRUE(PathExists(folder_ / "full.mov"));
     EXPECT_EQ(ReadWholeFile(folder_ / "replaced.mov"), "their file");
     EXPECT_EQ(ReadRotationCw(folder_ / "next.mov"), 90);
 }
@@ -192,7 +196,7 @@ TEST_F(OutputOwnershipTest, DoneOutputTakesTheInputsTimes)
     auto job = MakeJob(90);
     AddFile(*job, folder_ / "in.mp4", folder_ / "out.mov");
     EXPECT_EQ(RunBatch(*job), 0);
-    ASSERT_EQ(job->file_status[0].load(), kFileDone);
+    ASSERT_EQ(job->reports[0].file_status.load(), kFileDone);
 
     struct stat out {
     }, in{};

@@ -50,12 +50,12 @@ protected:
 
     int Probe(const std::string& name)
     {
-        job_->probe_path = *folder_ / name;
-        return ProbeMedia(*job_);
+        probe_ = ProbeMedia(*folder_ / name);
+        return probe_.result;
     }
 
     static TempFolder* folder_;
-    std::unique_ptr<ConversionJob> job_ = MakeJob(0);
+    MediaProbe probe_;
 };
 
 TempFolder* ProbeMediaTest::folder_ = nullptr;
@@ -65,14 +65,14 @@ TempFolder* ProbeMediaTest::folder_ = nullptr;
 TEST_F(ProbeMediaTest, VideoFileReportsItsFigures)
 {
     ASSERT_EQ(Probe("h264.mp4"), 0);
-    EXPECT_EQ(job_->probe_width, 176);
-    EXPECT_EQ(job_->probe_height, 144);
-    EXPECT_EQ(job_->probe_fps_num, 30000);
-    EXPECT_EQ(job_->probe_fps_den, 1001);
-    EXPECT_NEAR(static_cast<double>(job_->probe_duration_us), 1000000.0, 100000.0);
-    EXPECT_GT(job_->probe_bit_rate, 0);
+    EXPECT_EQ(probe_.width, 176);
+    EXPECT_EQ(probe_.height, 144);
+    EXPECT_EQ(probe_.fps_num, 30000);
+    EXPECT_EQ(probe_.fps_den, 1001);
+    EXPECT_NEAR(static_cast<double>(probe_.duration_us), 1000000.0, 100000.0);
+    EXPECT_GT(probe_.bit_rate, 0);
     // libx264 with default settings writes High profile.
-    EXPECT_EQ(job_->probe_video_profile, FF_PROFILE_H264_HIGH);
+    EXPECT_EQ(probe_.video_profile, FF_PROFILE_H264_HIGH);
 }
 
 TEST_F(ProbeMediaTest, FilesWithoutUsableVideoAreRejected)
@@ -89,43 +89,43 @@ TEST_F(ProbeMediaTest, NoFigureOfThePreviousFileSurvivesTheNextProbe)
 {
     ASSERT_EQ(Probe("h264.mp4"), 0);
     ASSERT_EQ(Probe("garbage.mp4"), -1);
-    EXPECT_EQ(job_->probe_width, 0);
-    EXPECT_EQ(job_->probe_height, 0);
-    EXPECT_EQ(job_->probe_fps_num, 0);
-    EXPECT_EQ(job_->probe_fps_den, 0);
-    EXPECT_EQ(job_->probe_duration_us, 0);
-    EXPECT_EQ(job_->probe_bit_rate, 0);
-    EXPECT_EQ(job_->probe_video_profile, 0);
+    EXPECT_EQ(probe_.width, 0);
+    EXPECT_EQ(probe_.height, 0);
+    EXPECT_EQ(probe_.fps_num, 0);
+    EXPECT_EQ(probe_.fps_den, 0);
+    EXPECT_EQ(probe_.duration_us, 0);
+    EXPECT_EQ(probe_.bit_rate, 0);
+    EXPECT_EQ(probe_.video_profile, 0);
 
     // An audio-only file reports its duration but no picture figures.
     ASSERT_EQ(Probe("h264.mp4"), 0);
     ASSERT_EQ(Probe("audio.m4a"), -1);
-    EXPECT_EQ(job_->probe_width, 0);
-    EXPECT_EQ(job_->probe_fps_num, 0);
-    EXPECT_GT(job_->probe_duration_us, 0);
+    EXPECT_EQ(probe_.width, 0);
+    EXPECT_EQ(probe_.fps_num, 0);
+    EXPECT_GT(probe_.duration_us, 0);
 }
 
 TEST_F(ProbeMediaTest, CoverPictureCountsAsVideoButGivesNoSizeOrRate)
 {
     ASSERT_EQ(Probe("h264.mp4"), 0);
     ASSERT_EQ(Probe("cover.mp4"), 0);
-    EXPECT_EQ(job_->probe_width, 0);
-    EXPECT_EQ(job_->probe_height, 0);
-    EXPECT_EQ(job_->probe_fps_num, 0);
-    EXPECT_EQ(job_->probe_video_profile, FF_PROFILE_MJPEG_HUFFMAN_BASELINE_DCT);
+    EXPECT_EQ(probe_.width, 0);
+    EXPECT_EQ(probe_.height, 0);
+    EXPECT_EQ(probe_.fps_num, 0);
+    EXPECT_EQ(probe_.video_profile, FF_PROFILE_MJPEG_HUFFMAN_BASELINE_DCT);
 }
 
 TEST_F(ProbeMediaTest, TwoVideoStreamsAreAccepted)
 {
     ASSERT_EQ(Probe("two.mkv"), 0);
-    EXPECT_EQ(job_->probe_width, 160);
-    EXPECT_EQ(job_->probe_fps_num, 25);
+    EXPECT_EQ(probe_.width, 160);
+    EXPECT_EQ(probe_.fps_num, 25);
 }
 
 TEST_F(ProbeMediaTest, UnknownDurationIsReportedAsZero)
 {
     ASSERT_EQ(Probe("h264.mp4"), 0);
     ASSERT_EQ(Probe("raw.h264"), 0);
-    EXPECT_EQ(job_->probe_duration_us, 0);
-    EXPECT_EQ(job_->probe_width, 160);
+    EXPECT_EQ(probe_.duration_us, 0);
+    EXPECT_EQ(probe_.width, 160);
 }

@@ -18,18 +18,15 @@ TEST(RotationJob, FreshRecordWaitsHalfASecondBeforeEachFile)
     auto job = std::make_unique<ConversionJob>();
     EXPECT_EQ(job->current_index.load(), -1);
     EXPECT_EQ(job->progress_percent.load(), 0);
-    EXPECT_TRUE(job->probe_path.empty());
     EXPECT_FALSE(job->worker_active.load());
     ASSERT_EQ(job->pre_file_wait_ms, 500);
 
     // Nothing to open: the wait is all the worker does before it fails.
-    job->file_count = 1;
-    job->input_path[0] = "/nonexistent/input.mp4";
-    job->output_path[0] = "/nonexistent/output.mov";
+    job->files.push_back(JobFile{"/nonexistent/input.mp4", "/nonexistent/output.mov", 0, 90});
     const auto start = std::chrono::steady_clock::now();
     EXPECT_EQ(RunBatch(*job), -1);
     EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(500));
-    EXPECT_EQ(job->file_status[0].load(), kFileFailed);
+    EXPECT_EQ(job->reports[0].file_status.load(), kFileFailed);
 }
 
 TEST(RotationCancel, CancelBeforeAFileEndsTheBatchAndResetsOldStatuses)
@@ -40,16 +37,17 @@ TEST(RotationCancel, CancelBeforeAFileEndsTheBatchAndResetsOldStatuses)
     AddFile(*job, folder / "in.mp4", folder / "a.mov");
     AddFile(*job, folder / "in.mp4", folder / "b.mov");
     // What an earlier batch left behind.
-    job->file_status[0].store(kFileDone);
-    job->file_status[1].store(kFileFailed);
+    job->ResetReports();
+    job->reports[0].file_status.store(kFileDone);
+    job->reports[1].file_status.store(kFileFailed);
     job->current_index.store(2);
     job->cancel_requested.store(true);
     job->pre_file_wait_ms = 20;
 
     EXPECT_EQ(RunBatch(*job), 0);
     EXPECT_EQ(job->current_index.load(), 0);
-    EXPECT_EQ(job->file_status[0].load(), kFilePending);
-    EXPECT_EQ(job->file_status[1].load(), kFilePending);
+    EXPECT_EQ(job->reports[0].file_status.load(), kFilePending);
+    EXPECT_EQ(job->reports[1].file_status.load(), kFilePending);
     EXPECT_FALSE(PathExists(folder / "a.mov"));
     EXPECT_FALSE(job->worker_active.load());
 }
@@ -104,7 +102,7 @@ CancelMoment CancelDuringTheCopy(ConversionJob& job, const TempFolder& folder)
 
 }  // namespace
 
-TEST(RotationCancel, CancelDuringAFileKeepsItPendingWithAClosedPartialOutput)
+TEST(RotationCancel, CancelDuringAFileKeepsItPendingAndReportsItsPartialOutput)
 {
     TempFolder folder("cancel-during");
     ASSERT_NO_FATAL_FAILURE(MakePipedInput(folder));
@@ -115,19 +113,18 @@ TEST(RotationCancel, CancelDuringAFileKeepsItPendingWithAClosedPartialOutput)
     EXPECT_TRUE(seen.progress_seen);
     EXPECT_TRUE(seen.worker_active);
     EXPECT_EQ(job->worker_exit_code.load(), 0);
-    EXPECT_EQ(job->file_status[0].load(), kFilePending);
-    EXPECT_EQ(job->file_status[1].load(), kFilePending);
+    EXPECT_EQ(job->reports[0].file_status.load(), kFilePending);
+    EXPECT_EQ(job->reports[1].file_status.load(), kFilePending);
     EXPECT_EQ(job->current_index.load(), 1);
     EXPECT_EQ(job->progress_percent.load(), 0);
     EXPECT_FALSE(PathExists(folder / "never.mov"));
 
-    // The partial output was finished with a trailer: it opens and holds
-    // some, not all, of the pictures, turned like a complete one.
-    const auto partial = ReadPackets(folder / "partial.mov");
-    const auto whole = ReadPackets(folder / "in.ts");
-    EXPECT_GT(partial.size(), 0u);
-    EXPECT_LT(partial.size(), whole.size());
-    EXPECT_EQ(ReadRotationCw(folder / "partial.mov"), 90);
+    // The partial output stays as the cancel found it, reported for the
+    // session, which removes it.
+    EXPECT_TRUE(job->reports[0].output_created.load());
+    EXPECT_EQ(job->reports[0].created_output.path, folder / "partial.mov");
+    EXPECT_GT(FileSize(folder / "partial.mov"), 0);
+    EXPECT_LT(FileSize(folder / "partial.mov"), FileSize(folder / "in.ts"));
 }
 
 TEST(RotationCancel, CancelDuringTheLastFileMovesCurrentIndexToTheEnd)
@@ -137,6 +134,6 @@ TEST(RotationCancel, CancelDuringTheLastFileMovesCurrentIndexToTheEnd)
     auto job = MakeJob(180);
     AddFile(*job, folder / "pipe.ts", folder / "partial.mov", 4.0);
     EXPECT_TRUE(CancelDuringTheCopy(*job, folder).progress_seen);
-    EXPECT_EQ(job->current_index.load(), job->file_count);
-    EXPECT_EQ(job->file_status[0].load(), kFilePending);
+    EXPECT_EQ(job->current_index.load(), job->FileCount());
+    EXPECT_EQ(job->reports[0].file_status.load(), kFilePending);
 }

@@ -30,14 +30,18 @@ TEST(RotationRefusal, SoundOrVideoQuickTimeCannotHoldFailsTheFileBeforeItsOutput
     AddFile(*job, folder / "clip.wmv", folder / "clip.mov");
     AddFile(*job, folder / "good.mp4", folder / "good.mov");
     EXPECT_EQ(RunBatch(*job), 0);
-    EXPECT_EQ(job->file_status[0].load(), kFileFailed);
-    EXPECT_EQ(FailureSentence(job->failure[0]),
-              "QuickTime cannot hold Windows Media Audio 2 sound");
-    EXPECT_EQ(job->file_status[1].load(), kFileFailed);
-    EXPECT_EQ(FailureSentence(job->failure[1]), "QuickTime cannot hold On2 VP8 video");
-    EXPECT_EQ(job->file_status[2].load(), kFileFailed);
+    EXPECT_EQ(job->reports[0].file_status.load(), kFileFailed);
+    EXPECT_EQ(job->reports[0].failure.step, Failure::kStreamRefused);
+    EXPECT_EQ(job->reports[0].failure.container, "QuickTime");
+    EXPECT_EQ(job->reports[0].failure.codec_id, AV_CODEC_ID_WMAV2);
+    EXPECT_EQ(job->reports[0].failure.media_type, AVMEDIA_TYPE_AUDIO);
+    EXPECT_EQ(job->reports[1].file_status.load(), kFileFailed);
+    EXPECT_EQ(job->reports[1].failure.step, Failure::kStreamRefused);
+    EXPECT_EQ(job->reports[1].failure.codec_id, AV_CODEC_ID_VP8);
+    EXPECT_EQ(job->reports[1].failure.media_type, AVMEDIA_TYPE_VIDEO);
+    EXPECT_EQ(job->reports[2].file_status.load(), kFileFailed);
     EXPECT_FALSE(PathExists(folder / "clip.mov"));
-    EXPECT_EQ(job->file_status[3].load(), kFileDone);
+    EXPECT_EQ(job->reports[3].file_status.load(), kFileDone);
 }
 
 TEST(RotationRefusal, WindowsVideoThatReadsBackIsStillRotated)
@@ -56,7 +60,7 @@ TEST(RotationRefusal, WindowsVideoThatReadsBackIsStillRotated)
         auto job = MakeJob(90);
         AddFile(*job, input, output);
         ASSERT_EQ(RunBatch(*job), 0);
-        ASSERT_EQ(job->file_status[0].load(), kFileDone) << FailureSentence(job->failure[0]);
+        ASSERT_EQ(job->reports[0].file_status.load(), kFileDone) << FailureSentence(job->reports[0].failure);
         EXPECT_EQ(ReadRotationCw(output), 90);
         const FixtureInfo got = ReadInfo(output);
         ASSERT_EQ(got.streams.size(), 1u);

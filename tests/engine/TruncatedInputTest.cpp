@@ -7,6 +7,10 @@
 #include "engine/ProbeMedia.h"
 #include "tests/engine/EngineTestSupport.h"
 
+extern "C" {
+#include <libavutil/avutil.h>
+}
+
 // An input that ends before its own index or duration says is never done.
 
 namespace {
@@ -33,24 +37,14 @@ std::string MakeThreeSeconds(const std::string& path, const std::vector<std::str
 
 double ProbedSeconds(const std::string& path)
 {
-    auto job = MakeJob(0);
-    job->probe_path = path;
-    if (ProbeMedia(*job) < 0)
+    const MediaProbe probe = ProbeMedia(path);
+    if (probe.result < 0)
         return -1;
-    return static_cast<double>(job->probe_duration_us) / 1e6;
+    return static_cast<double>(probe.duration_us) / 1e6;
 }
 
 // The reason with the count of whole packets read written as N: where the
 // encoder put the bytes decides how many survive a cut.
-std::string WithoutCount(std::string reason)
-{
-    const std::size_t open = reason.find('(');
-    if (open == std::string::npos)
-        return reason;
-    const std::size_t end = reason.find_first_not_of("0123456789", open + 1);
-    return reason.replace(open + 1, end - open - 1, "N");
-}
-
 timespec ModificationTime(const std::string& path)
 {
     struct stat info {};
@@ -62,7 +56,11 @@ struct CutCase {
     std::string name;
     std::vector<std::string> options;
     double keep;  // share of the file's bytes kept
-    std::string reason;
+    // Where the input's media ends and how long it should run, as the
+    // clock shows them, and the pictures its index lists (-1: no index).
+    std::string ends_at;
+    std::string duration;
+    long long pictures_listed;
     // Probe the whole file before it is cut, as the list does when the
     // file is added (a transport stream's own duration is measured from
     // what is there, so only an earlier probe tells it was cut).
@@ -87,7 +85,7 @@ class TruncatedInputTest : public ::testing::TestWithParam<CutCase>
 
 }  // namespace
 
-TEST_P(TruncatedInputTest, FailsWithAReasonAndLeavesNothing)
+TEST_P(TruncatedInputTest, FailsWithWhereTheInputEndsAndLeavesItAlone)
 {
     const CutCase& c = GetParam();
     TempFolder folder("truncated");
@@ -104,17 +102,27 @@ TEST_P(TruncatedInputTest, FailsWithAReasonAndLeavesNothing)
     AddFile(*job, cut, folder / "cut.mov", c.probe_before_cut ? probed : ProbedSeconds(cut));
     AddFile(*job, whole, folder / "whole.mov", ProbedSeconds(whole));
     EXPECT_EQ(RunBatch(*job), 0);
-    EXPECT_EQ(job->file_status[0].load(), kFileFailed);
-    EXPECT_EQ(WithoutCount(FailureSentence(job->failure[0])), c.reason);
-    EXPECT_TRUE(job->output_created[0].load());
-    EXPECT_FALSE(PathExists(folder / "cut.mov"));
+    EXPECT_EQ(job->reports[0].file_status.load(), kFileFailed);
+    const Failure& why = job->reports[0].failure;
+    EXPECT_EQ(why.step, Failure::kCutShort);
+    EXPECT_EQ(ClockText(why.ends_at_s), c.ends_at);
+    EXPECT_EQ(ClockText(why.duration_s), c.duration);
+    EXPECT_EQ(why.units_listed, c.pictures_listed);
+    if (c.pictures_listed >= 0) {
+        EXPECT_EQ(why.unit_kind, AVMEDIA_TYPE_VIDEO);
+        EXPECT_GT(why.units_read, 0);
+        EXPECT_LT(why.units_read, c.pictures_listed);
+    }
+    // Reported for the session to remove.
+    EXPECT_TRUE(job->reports[0].output_created.load());
+    EXPECT_EQ(job->reports[0].created_output.path, folder / "cut.mov");
     EXPECT_EQ(ReadWholeFile(cut), before);
     const timespec after = ModificationTime(cut);
     EXPECT_EQ(after.tv_sec, mtime.tv_sec);
     EXPECT_EQ(after.tv_nsec, mtime.tv_nsec);
 
-    EXPECT_EQ(job->file_status[1].load(), kFileDone)
-        << "the whole file is not refused: " << FailureSentence(job->failure[1]);
+    EXPECT_EQ(job->reports[1].file_status.load(), kFileDone)
+        << "the whole file is not refused: " << FailureSentence(job->reports[1].failure);
     EXPECT_EQ(ReadRotationCw(folder / "whole.mov"), 90);
 }
 
@@ -125,17 +133,13 @@ INSTANTIATE_TEST_SUITE_P(
         // half is gone.
         CutCase{"front-index.mp4",
                 {"-movflags", "+faststart"},
-                0.5,
-                "the input ends at 0:01 of 0:03 (N of the 75 pictures its index lists)",
-                false},
+                0.5, "0:01", "0:03", 75, false},
         // Cut inside the last second: only the index can tell.
         CutCase{"last-second.mp4",
                 {"-movflags", "+faststart"},
-                0.97,
-                "the input ends at 0:02 of 0:03 (N of the 75 pictures its index lists)",
-                false},
-        CutCase{"half.mkv", {}, 0.5, "the input ends at 0:01 of 0:03", false},
-        CutCase{"half.ts", {}, 0.5, "the input ends at 0:01 of 0:03", true}),
+                0.97, "0:02", "0:03", 75, false},
+        CutCase{"half.mkv", {}, 0.5, "0:01", "0:03", -1, false},
+        CutCase{"half.ts", {}, 0.5, "0:01", "0:03", -1, true}),
     CutCaseName);
 
 // Files that end a little apart from their duration in the ordinary way are
@@ -166,8 +170,8 @@ TEST(CompleteInput, OrdinaryEndingsAreDone)
     }
     EXPECT_EQ(RunBatch(*job), 0);
     for (std::size_t i = 0; i < files.size(); ++i) {
-        EXPECT_EQ(job->file_status[i].load(), kFileDone)
-            << files[i].name << ": " << FailureSentence(job->failure[i]);
+        EXPECT_EQ(job->reports[i].file_status.load(), kFileDone)
+            << files[i].name << ": " << FailureSentence(job->reports[i].failure);
     }
 }
 

@@ -17,6 +17,10 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+extern "C" {
+#include <libavutil/error.h>
+}
+
 // The byte-exact way as the worker runs it for a position of a batch:
 // chosen for what the box reader takes, sharing output creation, times,
 // failure and the ending with the remux way.
@@ -29,19 +33,17 @@ protected:
     std::unique_ptr<ConversionJob> Job(int degrees)
     {
         auto job = std::make_unique<ConversionJob>();
-        job->rotation_deg = degrees;
         job->pre_file_wait_ms = 0;
+        turn_ = degrees;
         return job;
     }
 
-    static void Add(ConversionJob& job, const std::string& in, const std::string& out)
+    void Add(ConversionJob& job, const std::string& in, const std::string& out) const
     {
-        const auto i = static_cast<std::size_t>(job.file_count++);
-        job.input_path[i] = in;
-        job.output_path[i] = out;
-        job.duration_s[i] = 1.0;
-        job.display_count = job.file_count;
+        job.files.push_back(JobFile{in, out, 1.0, turn_});
     }
+
+    int turn_ = 0;  // of the files Add adds
 
     static int Run(ConversionJob& job)
     {
@@ -99,7 +101,7 @@ TEST_F(IsoCopyWriterTest, PhoneAndCameraFilesKeepEveryByteButTheirMatrices)
     for (std::size_t k = 0; k < inputs.size(); ++k) {
         SCOPED_TRACE(inputs[k]);
         const std::string out = inputs[k] + ".out.mov";
-        EXPECT_EQ(job->file_status[k].load(), kFileDone) << FailureSentence(job->failure[k]);
+        EXPECT_EQ(job->reports[k].file_status.load(), kFileDone) << FailureSentence(job->reports[k].failure);
         EXPECT_EQ(ReadWholeFile(inputs[k]), before[k]) << "the input is never changed";
         std::string why;
         EXPECT_TRUE(DiffersOnlyInMatrices(inputs[k], out, MatrixOffsets(inputs[k]), &why)) << why;
@@ -110,8 +112,8 @@ TEST_F(IsoCopyWriterTest, PhoneAndCameraFilesKeepEveryByteButTheirMatrices)
         ASSERT_EQ(::stat(out.c_str(), &written), 0);
         EXPECT_EQ(written.st_mtim.tv_sec, times[k].st_mtim.tv_sec);
         EXPECT_EQ(written.st_mtim.tv_nsec, times[k].st_mtim.tv_nsec);
-        EXPECT_TRUE(job->output_created[k].load());
-        EXPECT_EQ(job->created_output[k].path, out);
+        EXPECT_TRUE(job->reports[k].output_created.load());
+        EXPECT_EQ(job->reports[k].created_output.path, out);
     }
     EXPECT_EQ(job->progress_percent.load(), 100);
 }
@@ -151,7 +153,7 @@ TEST_F(IsoCopyWriterTest, APlayersFirstPictureIsTheStoredOneTurned)
     auto job = Job(90);
     Add(*job, in, folder_ / "in.out.mp4");
     ASSERT_EQ(Run(*job), 0);
-    ASSERT_EQ(job->file_status[0].load(), kFileDone);
+    ASSERT_EQ(job->reports[0].file_status.load(), kFileDone);
     std::string shown, turned;
     ASSERT_EQ(RunProgram({"ffmpeg", "-v", "error", "-i", folder_ / "in.out.mp4", "-frames:v", "1",
                           "-f", "md5", "-"},
@@ -180,9 +182,9 @@ TEST_F(IsoCopyWriterTest, AMirroredPhoneClipStaysMirroredAndTurnsOnTopOfItsOwnTu
     Add(*job, portrait, folder_ / "portrait.out.mp4");
     Add(*job, mirrored, folder_ / "mirrored.out.mov");
     ASSERT_EQ(Run(*job), 0);
-    EXPECT_EQ(job->file_status[0].load(), kFileDone) << FailureSentence(job->failure[0]);
+    EXPECT_EQ(job->reports[0].file_status.load(), kFileDone) << FailureSentence(job->reports[0].failure);
     EXPECT_EQ(ExiftoolRotation(folder_ / "portrait.out.mp4"), 180);
-    EXPECT_EQ(job->file_status[1].load(), kFileDone) << FailureSentence(job->failure[1]);
+    EXPECT_EQ(job->reports[1].file_status.load(), kFileDone) << FailureSentence(job->reports[1].failure);
     std::array<std::int32_t, 9> matrix{};
     ASSERT_TRUE(ReadDisplayMatrix(folder_ / "mirrored.out.mov", matrix));
     EXPECT_TRUE(MatrixMirrors(matrix));
@@ -202,20 +204,19 @@ TEST_F(IsoCopyWriterTest, ACutShortFileFailsBeforeAnyOutputExists)
     Add(*job, cut, folder_ / "cut.out.mov");
     Add(*job, whole, folder_ / "whole.out.mov");
     ASSERT_EQ(Run(*job), 0);
-    EXPECT_EQ(job->file_status[0].load(), kFileFailed);
-    EXPECT_EQ(job->failure[0].step, Failure::kCutShort);
-    EXPECT_GT(job->failure[0].ends_at_s, 0.5);
-    EXPECT_LT(job->failure[0].ends_at_s, 1.9);
-    EXPECT_NEAR(job->failure[0].duration_s, 2.0, 0.1);
-    EXPECT_EQ(FailureSentence(job->failure[0]), "the input ends at 0:01 of 0:02");
-    EXPECT_FALSE(job->output_created[0].load());
+    EXPECT_EQ(job->reports[0].file_status.load(), kFileFailed);
+    EXPECT_EQ(job->reports[0].failure.step, Failure::kCutShort);
+    EXPECT_GT(job->reports[0].failure.ends_at_s, 0.5);
+    EXPECT_LT(job->reports[0].failure.ends_at_s, 1.9);
+    EXPECT_NEAR(job->reports[0].failure.duration_s, 2.0, 0.1);
+    EXPECT_FALSE(job->reports[0].output_created.load());
     EXPECT_FALSE(PathExists(folder_ / "cut.out.mov"));
     EXPECT_EQ(ReadWholeFile(cut), before);
     // One damaged file does not end the batch.
-    EXPECT_EQ(job->file_status[1].load(), kFileDone);
+    EXPECT_EQ(job->reports[1].file_status.load(), kFileDone);
 }
 
-TEST_F(IsoCopyWriterTest, ACancelledCopyLeavesNothingAndThePositionPending)
+TEST_F(IsoCopyWriterTest, ACancelledCopyLeavesThePositionPendingAndItsOutputReported)
 {
     const std::string in = Made("in.mp4");
     auto job = Job(90);
@@ -223,12 +224,13 @@ TEST_F(IsoCopyWriterTest, ACancelledCopyLeavesNothingAndThePositionPending)
     // The copy starts right after the output is made: cancel there.
     job->output_created_hook = [&job](int, const CreatedFile&) { job->cancel_requested = true; };
     ASSERT_EQ(Run(*job), 0);
-    EXPECT_EQ(job->file_status[0].load(), kFilePending);
-    EXPECT_TRUE(job->output_created[0].load());
-    EXPECT_FALSE(PathExists(folder_ / "in.out.mov")) << "a copy cut short would not play";
+    EXPECT_EQ(job->reports[0].file_status.load(), kFilePending);
+    // A copy cut short would not play: the session removes it by this.
+    EXPECT_TRUE(job->reports[0].output_created.load());
+    EXPECT_EQ(job->reports[0].created_output.path, folder_ / "in.out.mov");
 }
 
-TEST_F(IsoCopyWriterTest, AFullDiskFailsTheFileAndLeavesNothing)
+TEST_F(IsoCopyWriterTest, AFullDiskFailsTheFile)
 {
     IsoRecipe longer;
     longer.seconds = 3.0;
@@ -243,15 +245,14 @@ TEST_F(IsoCopyWriterTest, AFullDiskFailsTheFileAndLeavesNothing)
         auto job = Job(90);
         Add(*job, in, folder_ / "big.out.mov");
         RotationWorker(*job);
-        WriteBytes(folder_ / "reason.txt", FailureSentence(job->failure[0]));
-        ::_exit(job->file_status[0].load());
+        const Failure& why = job->reports[0].failure;
+        const bool tooLarge = why.step == Failure::kWriteOutput && why.code == AVERROR(EFBIG);
+        ::_exit(tooLarge ? job->reports[0].file_status.load() : 101);
     }
     int status = 0;
     ASSERT_EQ(::waitpid(child, &status, 0), child);
     ASSERT_TRUE(WIFEXITED(status));
-    EXPECT_EQ(WEXITSTATUS(status), kFileFailed);
-    EXPECT_EQ(ReadWholeFile(folder_ / "reason.txt"), "cannot write the output: File too large");
-    EXPECT_FALSE(PathExists(folder_ / "big.out.mov"));
+    EXPECT_EQ(WEXITSTATUS(status), kFileFailed) << "101: another failure than a file too large";
 }
 
 TEST_F(IsoCopyWriterTest, WhatTheBoxReaderDoesNotTakeIsRemuxed)
@@ -262,7 +263,7 @@ TEST_F(IsoCopyWriterTest, WhatTheBoxReaderDoesNotTakeIsRemuxed)
     auto job = Job(90);
     Add(*job, mkv, folder_ / "clip.out.mov");
     ASSERT_EQ(Run(*job), 0);
-    EXPECT_EQ(job->file_status[0].load(), kFileDone);
+    EXPECT_EQ(job->reports[0].file_status.load(), kFileDone);
     EXPECT_EQ(ReadInfo(folder_ / "clip.out.mov").format_name, "mov,mp4,m4a,3gp,3g2,mj2");
     EXPECT_EQ(ReadRotationCw(folder_ / "clip.out.mov"), 90);
 }
@@ -286,7 +287,7 @@ TEST_F(IsoCopyWriterTest, APipedInputIsLeftWholeToTheRemux)
         feeder.GoOn();
         worker.join();
     }
-    EXPECT_EQ(job->file_status[0].load(), kFileDone) << FailureSentence(job->failure[0]);
+    EXPECT_EQ(job->reports[0].file_status.load(), kFileDone) << FailureSentence(job->reports[0].failure);
     EXPECT_EQ(ReadRotationCw(folder_ / "fed.out.mov"), 90);
     EXPECT_EQ(PacketsOf(folder_ / "fed.out.mov"), PacketsOf(ts));
 }

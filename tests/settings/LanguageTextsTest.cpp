@@ -31,12 +31,12 @@ TEST(LanguageTexts, Utf16FileWithMixedCaseNames)
     WriteBytes(file, bytes);
 
     LanguageTexts texts;
-    texts.tishi.sb = "stale";
+    texts.prompts.failed = "stale";
     ReadLanguageTexts(file, texts);
     EXPECT_EQ(texts.application.name, "Rotator");
-    EXPECT_EQ(texts.jiemian.zt, "状态");
+    EXPECT_EQ(texts.window.statusColumn, "状态");
     EXPECT_EQ(texts.application.version, "");
-    EXPECT_EQ(texts.tishi.sb, "");  // a missing key empties an earlier text
+    EXPECT_EQ(texts.prompts.failed, "");  // a missing key empties an earlier text
 }
 
 TEST(LanguageTexts, MissingFileOrEmptyNameGivesEmptyTexts)
@@ -53,7 +53,7 @@ TEST(LanguageTexts, MissingFileOrEmptyNameGivesEmptyTexts)
 
     g_languageFile = "absent.ini";
     ReadLanguageTexts(LanguageFilePath(), g_texts);
-    EXPECT_EQ(g_texts.hint.sc, "");
+    EXPECT_EQ(g_texts.tips.remove, "");
     OverrideExeFolder("");
     g_languageFile.clear();
 }
@@ -65,7 +65,7 @@ TEST(LanguageTexts, LongTextsAreCut)
     WriteBytes(file, "[TISHI]\nhbsb=" + std::string(1200, 'x') + "\n");
     LanguageTexts texts;
     ReadLanguageTexts(file, texts);
-    EXPECT_EQ(texts.tishi.hbsb, std::string(999, 'x'));
+    EXPECT_EQ(texts.prompts.lastFileFailed, std::string(999, 'x'));
 }
 
 // The files we ship hold a text for every key, and speak of rotating.
@@ -83,7 +83,7 @@ TEST_P(ShippedLanguageFile, HoldsEveryKey)
     ReadLanguageTexts(file, texts);
     EXPECT_EQ(texts.application.name, "FennexAVConverter");
     EXPECT_EQ(texts.application.url.rfind("file:///", 0), 0u) << texts.application.url;
-    for (const std::string& rotating : {texts.hint.hbcygwj, texts.tishi.hbsb})
+    for (const std::string& rotating : {texts.tips.start, texts.prompts.lastFileFailed})
         EXPECT_TRUE(rotating.find("旋转") != std::string::npos ||
                     rotating.find("otat") != std::string::npos)
             << rotating;

@@ -4,6 +4,7 @@
 #include "tests/ui/WindowTestFolder.h"
 
 #include "batch/NameJournal.h"
+#include "batch/PositionOutcome.h"
 #include "controls/CCheckListCtrl.h"
 #include "controls/CControlButton.h"
 #include "controls/CHyperLink.h"
@@ -20,7 +21,6 @@
 #include "ui/FileListColumns.h"
 #include "ui/LanguageMenu.h"
 #include "ui/QtTranslations.h"
-#include "ui/RowStatus.h"
 #include "ui/StatusColumn.h"
 
 #include <QAbstractButton>
@@ -158,14 +158,15 @@ protected:
         return *m_progress;
     }
 
-    // What a killed batch leaves: an input under its temporary name.
+    // What a killed batch of an earlier version leaves: an input under its
+    // temporary name, and the record of it as that version wrote it.
     void LeaveAKilledBatch()
     {
         const std::string own = m_folder.root + "/holiday.mp4";
         const std::string temporary = m_folder.root + "/holiday.mov";
         ASSERT_TRUE(WriteBytes(temporary, "the user's video"));
-        NameJournal journal(m_folder.exe + "/pending-names.txt");
-        ASSERT_TRUE(journal.Add(own, temporary));
+        ASSERT_TRUE(WriteBytes(m_folder.exe + "/pending-names.txt",
+                               std::string("P") + '\0' + own + '\0' + temporary + '\0'));
     }
 
     WindowTestFolder m_folder;
@@ -188,7 +189,8 @@ TEST_F(Language, TheEnglishFileLeavesNoChineseInEitherWindowOrItsMessages)
     LeaveAKilledBatch();
     Open("english.ini");
     ASSERT_EQ(m_messages.size(), 1);  // the recovery message
-    EXPECT_TRUE(m_messages[0].startsWith(Q(texts.tishi.hfmc))) << m_messages[0].toStdString();
+    EXPECT_TRUE(m_messages[0].startsWith(Q(texts.prompts.namesGivenBack)))
+        << m_messages[0].toStdString();
 
     // Start refused: no rows, then nothing ticked, then each folder problem.
     m_dlg->OnStart();
@@ -454,8 +456,15 @@ TEST_F(Language, TheMenuSwitchesEveryTextAtOnceAndKeepsTheChoice)
     QTreeWidgetItem& failed = *m_dlg->FileList()->topLevelItem(2);
     const std::vector<LeftOutStream> leftOut{{AV_CODEC_ID_DVD_SUBTITLE, AVMEDIA_TYPE_SUBTITLE}};
     const Failure full(Failure::kWriteOutput, AVERROR(ENOSPC));
-    ShowRowStatus(done, {RowStatus::kDone, {}, leftOut, "/out/b.mov"});
-    ShowRowStatus(failed, {RowStatus::kFailed, full, {}, {}});
+    PositionOutcome doneOutcome;
+    doneOutcome.kind = PositionOutcome::kDone;
+    doneOutcome.leftOut = leftOut;
+    doneOutcome.output = "/out/b.mov";
+    PositionOutcome failedOutcome;
+    failedOutcome.kind = PositionOutcome::kFailed;
+    failedOutcome.failure = full;
+    ASSERT_TRUE(m_dlg->SettleRow(1, doneOutcome));
+    ASSERT_TRUE(m_dlg->SettleRow(2, failedOutcome));
     EXPECT_EQ(failed.text(kColumnStatus), QStringLiteral("磁盘已满"));
 
     // The menu offers each language by its own name, the one in use ticked;
@@ -485,10 +494,10 @@ TEST_F(Language, TheMenuSwitchesEveryTextAtOnceAndKeepsTheChoice)
     EXPECT_EQ(m_dlg->StartButton()->CaptionLines().front().text, QStringLiteral("Start"));
     EXPECT_EQ(m_dlg->StartButton()->accessibleName(), QStringLiteral("Start"));
     EXPECT_EQ(m_dlg->FileList()->headerItem()->text(kColumnPath), QStringLiteral("File"));
-    EXPECT_EQ(m_dlg->Rotate90Radio()->text(), Q(g_texts.jiemian.ssz90));
+    EXPECT_EQ(m_dlg->Rotate90Radio()->text(), Q(g_texts.window.rotate90));
     EXPECT_EQ(m_dlg->HelpLink()->text(), QStringLiteral("Help"));
     EXPECT_EQ(m_dlg->FileList()->topLevelItem(0)->text(kColumnStatus), QStringLiteral("Ready"));
-    EXPECT_EQ(done.text(kColumnStatus), Q(g_texts.tishi.wc));
+    EXPECT_EQ(done.text(kColumnStatus), Q(g_texts.prompts.done));
     EXPECT_EQ(done.toolTip(kColumnStatus), DoneText("/out/b.mov", leftOut));
     EXPECT_EQ(failed.text(kColumnStatus), ShortFailureText(full));
     EXPECT_EQ(failed.toolTip(kColumnStatus), FailureText(full));
@@ -527,7 +536,7 @@ TEST_F(Language, AChoiceSettingIniCannotTakeStillSwitchesAndSaysItWillNotLast)
     m_dlg->Languages()->Choose("english.ini");
     EXPECT_EQ(m_dlg->StartButton()->text(), QStringLiteral("Start"));
     ASSERT_EQ(m_messages.size(), 1);
-    EXPECT_EQ(m_messages[0], Q(g_texts.tishi.yywfbc).arg(Q(m_folder.ini())));
+    EXPECT_EQ(m_messages[0], Q(g_texts.prompts.languageNotKept).arg(Q(m_folder.ini())));
     EXPECT_TRUE(fs::is_directory(m_folder.ini()));
     InstallQtTranslations(*QCoreApplication::instance(), QString());
 }

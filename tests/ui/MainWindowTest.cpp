@@ -129,8 +129,8 @@ protected:
     // The message for one refused file, with the reason in the window's words.
     QString Rejection(const QString& name, const std::string& reason) const
     {
-        return Q(g_texts.tishi.wj) + name + QLatin1Char(' ') + Q(g_texts.tishi.wx) +
-               QLatin1Char('\n') + Q(g_texts.tishi.yy).arg(Q(reason));
+        return Q(g_texts.prompts.theFile) + name + QLatin1Char(' ') + Q(g_texts.prompts.notRotatable) +
+               QLatin1Char('\n') + Q(g_texts.prompts.reason).arg(Q(reason));
     }
 
     WindowTestFolder m_folder;
@@ -177,19 +177,19 @@ TEST_F(MainWindow, StartsFromSettingsAndLanguageFile)
     EXPECT_FALSE(m_dlg->m_openFolderWhenDone);
 
     CHyperLink* link = m_dlg->HelpLink();
-    EXPECT_EQ(link->text(), Q(g_texts.jiemian.zysybrj));
+    EXPECT_EQ(link->text(), Q(g_texts.window.helpLink));
     EXPECT_EQ(link->Target(), Q(g_texts.application.url));
     EXPECT_EQ(link->UnderlineMode(), 1);
     EXPECT_EQ(link->font().pointSize(), 10);
 
     QTreeWidgetItem* headings = List()->headerItem();
-    EXPECT_EQ(headings->text(0), Q(g_texts.jiemian.ywj));
-    EXPECT_EQ(headings->text(6), Q(g_texts.jiemian.zt));
+    EXPECT_EQ(headings->text(0), Q(g_texts.window.fileColumn));
+    EXPECT_EQ(headings->text(6), Q(g_texts.window.statusColumn));
     EXPECT_EQ(headings->text(9), QStringLiteral("src"));
 
-    EXPECT_EQ(m_dlg->StartButton()->toolTip(), Q(g_texts.hint.hbcygwj));
-    EXPECT_EQ(m_dlg->AddFilesButton()->toolTip(), Q(g_texts.hint.tjspwj));
-    EXPECT_EQ(m_dlg->RemoveButton()->toolTip(), Q(g_texts.hint.sc));
+    EXPECT_EQ(m_dlg->StartButton()->toolTip(), Q(g_texts.tips.start));
+    EXPECT_EQ(m_dlg->AddFilesButton()->toolTip(), Q(g_texts.tips.addFiles));
+    EXPECT_EQ(m_dlg->RemoveButton()->toolTip(), Q(g_texts.tips.remove));
     EXPECT_EQ(m_dlg->RemoveAllButton()->toolTip(), QStringLiteral("删除所有文件"));
     EXPECT_EQ(List()->toolTip(), QStringLiteral("拖放文件到这里"));
     EXPECT_TRUE(m_dlg->BrowseButton()->toolTip().isEmpty());
@@ -249,8 +249,8 @@ TEST_F(MainWindow, LayoutIsFixedWithTheControlsInTabOrder)
     EXPECT_EQ(m_dlg->palette().color(QPalette::Window), QColor(187, 222, 251));
 
     // Tab visits these, in this order; statics, group and radios never.
-    const QStringList expected = {"button1099", "list1114",   "button1254", "button1255",
-                                  "button1282", "button1076", "button1286", "combo1077"};
+    const QStringList expected = {"startButton", "fileList",   "removeButton", "addFilesButton",
+                                  "removeAllButton", "browseButton", "openFolderButton", "outputFolderCombo"};
     QStringList order;
     QWidget* w = m_dlg->StartButton();
     for (int guard = 0; guard < 200 && order.size() < expected.size(); ++guard) {
@@ -303,9 +303,9 @@ TEST_F(MainWindow, AddedFileShowsItsProbedFigures)
     m_filesToChoose = {Media().video320, Media().video8fps, Media().video640};
     m_dlg->AddFilesByDialog();
     ASSERT_EQ(m_filters.size(), 1);
-    EXPECT_TRUE(m_filters[0].startsWith(Q(g_texts.jiemian.symtwj) + " (*.rm *.rmvb *.flv"));
+    EXPECT_TRUE(m_filters[0].startsWith(Q(g_texts.window.videoFilesFilter) + " (*.rm *.rmvb *.flv"));
     EXPECT_TRUE(m_filters[0].contains(" *.wmv *.wm);;"));
-    EXPECT_TRUE(m_filters[0].endsWith(";;" + Q(g_texts.jiemian.sywj) + " (*)"));
+    EXPECT_TRUE(m_filters[0].endsWith(";;" + Q(g_texts.window.allFilesFilter) + " (*)"));
     EXPECT_TRUE(m_messages.isEmpty());
 
     ASSERT_EQ(List()->GetItemCount(), 3);
@@ -316,7 +316,7 @@ TEST_F(MainWindow, AddedFileShowsItsProbedFigures)
     EXPECT_EQ(List()->GetItemText(0, 3), QStringLiteral("320*240"));
     EXPECT_TRUE(List()->GetItemText(0, 4).contains(QRegularExpression("^\\d+kbps$")));
     EXPECT_EQ(List()->GetItemText(0, 5), QStringLiteral("25.00fps"));
-    EXPECT_EQ(List()->GetItemText(0, 6), Q(g_texts.jiemian.zb));
+    EXPECT_EQ(List()->GetItemText(0, 6), Q(g_texts.window.ready));
     EXPECT_TRUE(List()->GetItemText(0, 7).contains(QRegularExpression("^-?\\d+$")));
     EXPECT_TRUE(List()->GetItemText(0, 8).isEmpty());
     EXPECT_TRUE(List()->GetItemText(0, 9).isEmpty());
@@ -421,7 +421,7 @@ TEST_F(MainWindow, DroppedFilesAreAddedInOrderAndAFolderIsRejected)
     // A folder is refused; the file after it is still added.
     ASSERT_TRUE(Drop({QUrl::fromLocalFile(folder), QUrl::fromLocalFile(Media().video320)}));
     EXPECT_EQ(List()->GetItemCount(), 5);
-    EXPECT_EQ(m_messages, QStringList{Rejection(QStringLiteral("clips"), g_texts.yuanyin.wjj)});
+    EXPECT_EQ(m_messages, QStringList{Rejection(QStringLiteral("clips"), g_texts.refusals.isFolder)});
 
     // Only local files are taken.
     EXPECT_FALSE(Drop({QUrl(QStringLiteral("https://example.com/a.mp4"))}));
@@ -459,7 +459,7 @@ TEST_F(MainWindow, ADroppedPipeIsRefusedWithoutHoldingTheWindowUp)
     EXPECT_FALSE(heldOpen) << "the window waited on the pipe for a writer";
     EXPECT_EQ(List()->GetItemCount(), 1);
     EXPECT_EQ(m_messages,
-              QStringList{Rejection(QStringLiteral("stream.mp4"), g_texts.yuanyin.bspt)});
+              QStringList{Rejection(QStringLiteral("stream.mp4"), g_texts.refusals.notRegularFile)});
 }
 
 // --- removing rows --------------------------------------------------------

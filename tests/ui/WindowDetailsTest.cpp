@@ -105,8 +105,8 @@ TEST_F(WindowDetails, CommandLineFilesAreAddedAsADropAddsThem)
     // Added once the event loop runs, each probed; the refused one is named
     // at the end.
     QTRY_COMPARE(m_messages.size(), 1);
-    EXPECT_TRUE(m_messages[0].startsWith(QString::fromStdString(g_texts.tishi.wj) + "song.m4a " +
-                                         QString::fromStdString(g_texts.tishi.wx)));
+    EXPECT_TRUE(m_messages[0].startsWith(QString::fromStdString(g_texts.prompts.theFile) + "song.m4a " +
+                                         QString::fromStdString(g_texts.prompts.notRotatable)));
     CCheckListCtrl* list = m_dlg->FileList();
     ASSERT_EQ(list->GetItemCount(), 3);
     EXPECT_EQ(list->GetItemText(2, 0), QString::fromStdString(m_files + "/later.mp4"));
@@ -232,11 +232,10 @@ TEST_F(WindowDetails, TheProgressRowShortensOnlyThePathAndKeepsThePercentage)
 {
     Open();
     CAVConvertDlg progress(m_dlg.get());
-    progress.m_owner = m_dlg.get();
     progress.OnInitDialog();
     progress.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&progress));
-    CLabel* label = progress.m_fileText;
+    CLabel* label = progress.FileLine();
     const QFontMetrics metrics(label->PaintFont());
 
     const std::string longPath = m_files + "/Videos/2024 summer holiday at the seaside/"

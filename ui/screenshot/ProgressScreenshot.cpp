@@ -5,7 +5,6 @@
 //   fennex-progress-screenshot [output folder] [language file, e.g. english.ini]
 #include "controls/CCheckListCtrl.h"
 #include "controls/CLabel.h"
-#include "engine/ConversionJob.h"
 #include "tests/support/MediaFixtures.h"
 #include "ui/CAVConvertDlg.h"
 #include "ui/CFennexAVConverterDlg.h"
@@ -61,8 +60,8 @@ int main(int argc, char* argv[])
         CAVConvertDlg* progress = dialog.ProgressDialog();
         if (saved || !progress || !progress->isVisible())
             return;
-        if (ConversionJob::Instance().current_index < 1 ||
-            !progress->m_batchText->text().startsWith(QLatin1Char('1')))
+        if (dialog.BatchWorkerPosition() < 1 ||
+            !progress->BatchLine()->text().startsWith(QLatin1Char('1')))
             return;
         saved = progress->grab().save(picture);
         progress->StopButton()->click();

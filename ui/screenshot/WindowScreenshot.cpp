@@ -27,29 +27,23 @@
 #include <cstdio>
 #include <filesystem>
 
-int main(int argc, char* argv[])
-{
-    QApplication app(argc, argv);
-    const QString outDir = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QDir::currentPath();
-    const std::string program = UseLanguageFile(argc > 2 ? argv[2] : "");
+namespace {
 
-    const std::string folder = MakeTempFolder("fennex-shot");
-    const std::string videos = folder + "/Videos/2024 summer holiday/day three at the seaside";
-    const std::string rotated = folder + "/rotated";
-    QDir().mkpath(QString::fromStdString(videos));
-    QDir().mkpath(QString::fromStdString(rotated));
+// The videos the window lists, made in videos; their paths in list order.
+QStringList MakeClips(const std::string& videos)
+{
     struct Clip {
         const char* name;
         int width, height, fpsNum, fpsDen;
         double seconds;
     };
+    QStringList paths;
     const Clip clips[] = {
         {"holiday-beach.mp4", 640, 360, 25, 1, 3.5},
         {"phone-portrait.mov", 360, 640, 30000, 1001, 2.0},
         {"garden-party.mkv", 480, 270, 24, 1, 4.0},  // cut short before the batch
         {"old-camcorder.avi", 320, 240, 8, 1, 2.5},
     };
-    QStringList paths;
     for (const Clip& clip : clips) {
         MediaRecipe recipe;
         recipe.width = clip.width;
@@ -65,6 +59,23 @@ int main(int argc, char* argv[])
         }
         paths.append(QString::fromStdString(path));
     }
+    return paths;
+}
+
+}  // namespace
+
+int main(int argc, char* argv[])
+{
+    QApplication app(argc, argv);
+    const QString outDir = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QDir::currentPath();
+    const std::string program = UseLanguageFile(argc > 2 ? argv[2] : "");
+
+    const std::string folder = MakeTempFolder("fennex-shot");
+    const std::string videos = folder + "/Videos/2024 summer holiday/day three at the seaside";
+    const std::string rotated = folder + "/rotated";
+    QDir().mkpath(QString::fromStdString(videos));
+    QDir().mkpath(QString::fromStdString(rotated));
+    const QStringList paths = MakeClips(videos);
 
     const auto showBox = Desktop().showMessage;
     Desktop().showMessage = [](QWidget*, const QString& text) {

@@ -26,6 +26,8 @@ fi
 STAGE_LOG=$(mktemp /tmp/fennex-test-stages-XXXXXX)
 TIMES_OUT=$(mktemp /tmp/fennex-test-times-XXXXXX)
 CURRENT=""
+STAGE_START=0
+STAGE_CPU=0
 
 # Processor seconds (user + system) used so far by the finished children of
 # this shell. `times` runs in this shell itself, so that it sees them.
@@ -39,6 +41,10 @@ children_cpu() {
 
 report() {
     status=$?
+    if [ -n "$CURRENT" ]; then
+        times >"$TIMES_OUT"
+        echo "$CURRENT(failed) $(($(date +%s) - STAGE_START)) $(($(children_cpu) - STAGE_CPU))" >>"$STAGE_LOG"
+    fi
     echo
     echo "stage           wall s   cpu s"
     awk '{ printf "%-14s %7d %7d\n", $1, $2, $3; wall += $2; cpu += $3 }
@@ -56,12 +62,12 @@ stage() {
     CURRENT=$1
     shift
     echo "=== $CURRENT: $*"
-    start=$(date +%s)
+    STAGE_START=$(date +%s)
     times >"$TIMES_OUT"
-    cpu_start=$(children_cpu)
+    STAGE_CPU=$(children_cpu)
     "$@"
     times >"$TIMES_OUT"
-    echo "$CURRENT $(($(date +%s) - start)) $(($(children_cpu) - cpu_start))" >>"$STAGE_LOG"
+    echo "$CURRENT $(($(date +%s) - STAGE_START)) $(($(children_cpu) - STAGE_CPU))" >>"$STAGE_LOG"
     CURRENT=""
 }
 

@@ -100,6 +100,12 @@ Words StepWords(Failure::Step step)
         return {&s.rotationNotWritten, &s.shortNotRotated};
     case Failure::kOutputDisappeared:
         return {&s.outputGone, &s.shortOutputGone};
+    case Failure::kSamplesOverclaimed:
+        return {&s.samplesOverclaimed, &s.shortBadTables};
+    case Failure::kTooManyStreams:
+        return {&s.tooManyStreams, &s.shortTooManyStreams};
+    case Failure::kInputChanged:
+        return {&s.inputChanged, &s.shortInputChanged};
     }
     return {&s.rotationFailed, &g_texts.prompts.failed};
 }
@@ -223,9 +229,10 @@ QString ShortFailureText(const Failure& failure)
 QString StreamText(int codecId, int mediaType)
 {
     const LanguageTexts::Failures& s = g_texts.failures;
-    const std::string& kind = mediaType == AVMEDIA_TYPE_AUDIO      ? s.sound
-                              : mediaType == AVMEDIA_TYPE_SUBTITLE ? s.subtitles
-                                                                   : s.video;
+    const std::string& kind = mediaType == AVMEDIA_TYPE_AUDIO        ? s.sound
+                              : mediaType == AVMEDIA_TYPE_SUBTITLE   ? s.subtitles
+                              : mediaType == AVMEDIA_TYPE_ATTACHMENT ? s.coverPicture
+                                                                     : s.video;
     QString name = CodecText(codecId);
     if (mediaType == AVMEDIA_TYPE_SUBTITLE && codecId != AV_CODEC_ID_NONE) {
         // FFmpeg calls most bitmap subtitles "... subtitles"; the kind's own

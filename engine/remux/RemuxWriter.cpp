@@ -1,6 +1,7 @@
 #include "engine/remux/RemuxWriter.h"
 
 #include "engine/remux/ContainerMetadata.h"
+#include "engine/remux/LeadingPictures.h"
 #include "engine/DisplayRotation.h"
 #include "engine/InputCompleteness.h"
 #include "engine/OutputContainer.h"
@@ -118,9 +119,11 @@ double Seconds(std::int64_t ts, AVRational tb)
 RemuxWriter::~RemuxWriter()
 {
     av_packet_free(&packet_);
+    for (AVPacket*& ahead : ahead_)
+        av_packet_free(&ahead);
     for (StreamSlot& slot : slots_)
         avcodec_free_context(&slot.decoder);
-    avformat_close_input(&input_);
+    input_ = nullptr;  // source_'s
     if (output_) {
         output_->pb = nullptr;  // io_'s
         avformat_free_context(output_);
@@ -147,11 +150,18 @@ WriteResult RemuxWriter::Write(PositionWork& work)
 Failure RemuxWriter::OpenInput()
 {
     const std::string& inputPath = work_->InputPath();
-    int ret = avformat_open_input(&input_, inputPath.c_str(), nullptr, nullptr);
+    int ret = source_.OpenAlsoPipe(inputPath, [this] { return work_->CancelRequested(); });
+    if (ret == 0)
+        ret = source_.FindStreamInfo();
+    input_ = source_.context();
+    if (ret == kInputSamplesOverclaimed)
+        return Failure(Failure::kSamplesOverclaimed);
+    if (ret == kInputTooManyStreams)
+        return Failure(Failure::kTooManyStreams);
+    if (ret == kInputNotRegularFile)
+        return WithCode(Failure::kOpenInput, AVERROR(EINVAL));
     if (ret < 0)
-        return WithCode(Failure::kOpenInput, ret);
-    if ((ret = avformat_find_stream_info(input_, nullptr)) < 0)
-        return WithCode(Failure::kReadStreams, ret);
+        return WithCode(input_ ? Failure::kReadStreams : Failure::kOpenInput, ret);
     slots_.clear();
     slots_.resize(input_->nb_streams);
     if (Failure why = OpenDecoders(); why.failed())
@@ -182,7 +192,7 @@ Failure RemuxWriter::PrepareOutput()
         return why;
     AllowCheckedExperiments(output_);
 
-    if (Failure notCreated = work.CreateOutput(O_WRONLY); notCreated.failed())
+    if (Failure notCreated = work.CreateOutput(O_RDWR); notCreated.failed())
         return notCreated;
     av_dump_format(output_, 0, work.Output().path.c_str(), 1);
     if (!io_.Open(work.OutputFd()))
@@ -194,6 +204,7 @@ Failure RemuxWriter::PrepareOutput()
     if (writes_keys_)
         DropHeaderOnlyMetadata(&output_->metadata);
     output_dts_.assign(output_->nb_streams, MonotonicDts{});
+    track_starts_.assign(output_->nb_streams, LeadingTrack{});
     packet_ = av_packet_alloc();
     if (!packet_)
         return Failure(Failure::kOutOfMemory);
@@ -243,6 +254,7 @@ Failure RemuxWriter::CreateOutputStreams()
         return why;
     shifts_.assign(output_->nb_streams, TimestampShift{});
     AssignProgress();
+    ReadAhead();
     if (Failure why = CopyContainerMetadata(); why.failed())
         return why;
     return CopyChapters();
@@ -429,6 +441,64 @@ void RemuxWriter::AssignProgress()
     }
 }
 
+void RemuxWriter::ReadAhead()
+{
+    // Leading pictures come right after their key frame: a camera's open
+    // GOP has a few. The bounds keep a stream with unset times from
+    // holding much of the file in memory.
+    constexpr std::size_t kMostPackets = 600;
+    constexpr std::size_t kMostBytes = 16u << 20;
+    std::size_t bytes = 0;
+    std::vector<LeadingPictures> leading(slots_.size());
+    auto unsettled = [&] {
+        for (std::size_t s = 0; s < slots_.size(); ++s) {
+            const StreamSlot& slot = slots_[s];
+            if (slot.output_index >= 0 && !slot.cover && slot.media_type == AVMEDIA_TYPE_VIDEO &&
+                !leading[s].settled())
+                return true;
+        }
+        return false;
+    };
+    while (ahead_.size() < kMostPackets && bytes < kMostBytes && unsettled()) {
+        AVPacket* packet = av_packet_alloc();
+        if (!packet)
+            return;  // the copy reads on without it
+        const int read = av_read_frame(input_, packet);
+        if (read < 0) {
+            av_packet_free(&packet);
+            ahead_end_ = read;
+            break;
+        }
+        ahead_.push_back(packet);
+        bytes += static_cast<std::size_t>(packet->size);
+        const auto s = static_cast<std::size_t>(packet->stream_index);
+        if (s < slots_.size())
+            leading[s].Offer(packet->pts, packet->dts);
+    }
+    for (std::size_t s = 0; s < slots_.size(); ++s) {
+        const StreamSlot& slot = slots_[s];
+        if (slot.output_index >= 0 && !slot.cover && slot.media_type == AVMEDIA_TYPE_VIDEO &&
+            leading[s].known()) {
+            const AVRational tb = input_->streams[s]->time_base;
+            start_.Offer(leading[s].earliest(), tb.num, tb.den);
+        }
+    }
+}
+
+int RemuxWriter::NextPacket()
+{
+    if (!ahead_.empty()) {
+        AVPacket* ahead = ahead_.front();
+        ahead_.pop_front();
+        av_packet_move_ref(packet_, ahead);
+        av_packet_free(&ahead);
+        return 0;
+    }
+    if (ahead_end_ < 0)
+        return ahead_end_;
+    return av_read_frame(input_, packet_);
+}
+
 void RemuxWriter::SetShifts()
 {
     for (unsigned k = 0; k < output_->nb_streams && k < shifts_.size(); ++k) {
@@ -558,6 +628,16 @@ bool RemuxWriter::AdjustPacket(AVPacket* packet, StreamSlot& slot)
     TimestampShift& shift = shifts_[static_cast<std::size_t>(slot.output_index)];
     if (slot.media_type == AVMEDIA_TYPE_VIDEO) {
         shift.ShiftVideo(packet->pts, packet->dts);
+        output_dts_[static_cast<std::size_t>(slot.output_index)].Fix(packet->pts, packet->dts);
+        LeadingTrack& track = track_starts_[static_cast<std::size_t>(slot.output_index)];
+        if (packet->pts != AV_NOPTS_VALUE && packet->dts != AV_NOPTS_VALUE) {
+            if (track.timescale == 0 && out->time_base.num == 1) {
+                track.timescale = out->time_base.den;
+                track.first_pts = track.earliest_pts = packet->pts;
+                track.first_dts = packet->dts;
+            }
+            track.earliest_pts = std::min(track.earliest_pts, packet->pts);
+        }
         if (slot.drives_progress && packet->pts != AV_NOPTS_VALUE)
             video_position_s_ = Seconds(packet->pts, out->time_base);
     } else if (slot.media_type == AVMEDIA_TYPE_AUDIO) {
@@ -569,7 +649,8 @@ bool RemuxWriter::AdjustPacket(AVPacket* packet, StreamSlot& slot)
         if (!KeepCue(packet))
             return false;
     }
-    output_dts_[static_cast<std::size_t>(slot.output_index)].Fix(packet->pts, packet->dts);
+    if (slot.media_type != AVMEDIA_TYPE_VIDEO)
+        output_dts_[static_cast<std::size_t>(slot.output_index)].Fix(packet->pts, packet->dts);
     return true;
 }
 
@@ -577,7 +658,7 @@ Failure RemuxWriter::CopyPackets()
 {
     InputCompleteness completeness(input_->nb_streams);
     while (!work_->CancelRequested()) {
-        const int read = av_read_frame(input_, packet_);
+        const int read = NextPacket();
         if (read < 0) {
             // The end of the input, or data the demuxer cannot go on with,
             // ends the copy as it ends FFmpeg's own; an input that cannot
@@ -639,6 +720,14 @@ Failure RemuxWriter::CompleteOutput()
     // The last bytes go out now; a full disk may show only here.
     output_->pb = nullptr;
     if (const int ret = io_.Finish(); ret < 0)
+        return WithCode(Failure::kCompleteOutput, ret);
+    // The muxer's edit lists hide a video track's leading pictures.
+    std::vector<LeadingTrack> leading;
+    for (const LeadingTrack& track : track_starts_) {
+        if (track.timescale > 0 && track.earliest_pts < track.first_pts)
+            leading.push_back(track);
+    }
+    if (const int ret = ShowLeadingPictures(work_->OutputFd(), leading); ret < 0)
         return WithCode(Failure::kCompleteOutput, ret);
     return Failure{};
 }

@@ -1,13 +1,16 @@
 #pragma once
 
 #include "engine/AvioOverFd.h"
+#include "engine/BoundedInput.h"
 #include "engine/remux/EarliestStart.h"
+#include "engine/remux/LeadingEditList.h"
 #include "engine/Failure.h"
 #include "engine/FileWriter.h"
 #include "engine/remux/TimedTextConverter.h"
 #include "engine/remux/TimestampShift.h"
 
 #include <cstdint>
+#include <deque>
 #include <memory>
 #include <string>
 #include <vector>
@@ -77,6 +80,15 @@ private:
     // if the container holds one.
     Failure CreateCoverStream(int output_index);
 
+    // Reads the first packets until every copied video stream's earliest
+    // presentation time is settled (see LeadingPictures), or a bound is
+    // reached, and offers those times to the earliest start. The packets
+    // are copied first.
+    void ReadAhead();
+    // The next packet of the input into packet_: a packet read ahead, then
+    // the input's. Returns av_read_frame's result.
+    int NextPacket();
+
     Failure CopyStreamSideData(int input_index, int output_index);
     Failure CopyContainerMetadata();
     Failure CopyChapters();
@@ -93,7 +105,8 @@ private:
 
     PositionWork* work_ = nullptr;
     std::vector<LeftOutStream> left_out_;  // the input's streams the output does not carry
-    AVFormatContext* input_ = nullptr;
+    BoundedInput source_;
+    AVFormatContext* input_ = nullptr;  // source_'s
     AVFormatContext* output_ = nullptr;
     AVPacket* packet_ = nullptr;
     AvioOverFd io_;
@@ -102,6 +115,11 @@ private:
     EarliestStart start_;
     bool shifts_set_ = false;
     std::vector<TimestampShift> shifts_;  // per output stream
+    std::deque<AVPacket*> ahead_;         // packets read ahead, in file order
+    int ahead_end_ = 0;  // the read that ended the read-ahead, if it failed or ended the input
+    // Per output stream: where a video track starts, for its edit list
+    // (timescale 0 until its first packet).
+    std::vector<LeadingTrack> track_starts_;
     // The input's stream that becomes the output's cover, or -1.
     int cover_stream_ = -1;
     // The output writes QuickTime keys (see ContainerMetadata.h).

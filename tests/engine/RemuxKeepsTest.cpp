@@ -231,3 +231,65 @@ TEST(RemuxKeeps, TheEndTrimOfTheSound)
     got.pop_back();
     EXPECT_EQ(got, sounds);
 }
+
+namespace {
+
+// Pictures GStreamer's decodebin shows from the first video stream; -1
+// when gst-launch-1.0 cannot be run.
+long GstreamerPictures(const std::string& path, int width, int height)
+{
+    const std::string raw = path + ".yuv";
+    if (RunProgram({"gst-launch-1.0", "-q", "filesrc", "location=" + path, "!", "decodebin", "!",
+                    "video/x-raw", "!", "videoconvert", "!", "video/x-raw,format=I420", "!",
+                    "filesink", "location=" + raw}) != 0)
+        return -1;
+    const std::int64_t size = FileSize(raw);
+    std::remove(raw.c_str());
+    return static_cast<long>(size / (width * height * 3 / 2));
+}
+
+}  // namespace
+
+// A camera's stream cut at an open GOP's key frame starts with pictures
+// decoded after that key frame but shown before it: the output shows them
+// too, at their times against the sound, for FFmpeg and for GStreamer;
+// alone, they start the output.
+TEST(RemuxKeeps, ThePicturesBeforeTheFirstKeyFrame)
+{
+    if (!ProgramAvailable("gst-launch-1.0"))
+        GTEST_SKIP() << "needs gst-launch-1.0";
+    for (const bool sound : {true, false}) {
+        SCOPED_TRACE(sound ? "with sound" : "pictures alone");
+        TempFolder folder("leading");
+        const std::string input = folder / "camera.ts";
+        ASSERT_EQ(MakeLeadingPicturesTs(input, sound), "");
+        // The fixture is what it claims: a packet after the first is shown
+        // before it.
+        std::vector<FixturePacket> packets = ReadPackets(input);
+        auto video = std::find_if(packets.begin(), packets.end(),
+                                  [](const FixturePacket& p) { return p.stream_index == 0; });
+        ASSERT_NE(video, packets.end());
+        ASSERT_TRUE(std::any_of(video + 1, packets.end(), [&](const FixturePacket& p) {
+            return p.stream_index == video->stream_index && p.pts < video->pts;
+        }));
+
+        const std::string out = RotateFile(input, input + OutputExtension(input), 90);
+        const std::vector<std::uint64_t> pictures = DecodedPictureHashes(input);
+        EXPECT_EQ(DecodedPictureHashes(out), pictures);
+        // GStreamer's transport stream reading may drop the first leading
+        // picture of the input; it shows every picture of the output.
+        const long shown = GstreamerPictures(out, 160, 120);
+        EXPECT_EQ(shown, static_cast<long>(pictures.size()));
+        EXPECT_GE(shown, GstreamerPictures(input, 160, 120));
+        const std::vector<double> in = StreamStartSeconds(input);
+        const std::vector<double> got = StreamStartSeconds(out);
+        ASSERT_EQ(got.size(), in.size());
+        if (sound) {
+            // The sound keeps its place against the pictures (the edit
+            // list's milliseconds aside).
+            EXPECT_NEAR(got[0] - got[1], in[0] - in[1], 0.002);
+        } else {
+            EXPECT_NEAR(got[0], 0.0, 0.002);
+        }
+    }
+}

@@ -564,6 +564,28 @@ std::string MakeStereoMatroska(const std::string& path, const MediaRecipe& recip
     return Mkvmerge(path, recipe, {"--stereo-mode", "0:" + mode});
 }
 
+std::string MakeLeadingPicturesTs(const std::string& path, bool sound)
+{
+    const std::string whole = path + ".whole.ts";
+    std::vector<std::string> args{"ffmpeg", "-nostdin", "-v", "error", "-y"};
+    args.insert(args.end(), {"-f", "lavfi", "-i", "testsrc2=size=160x120:rate=25:duration=2"});
+    if (sound)
+        args.insert(args.end(), {"-f", "lavfi", "-i",
+                                 "sine=frequency=440:sample_rate=48000:duration=2", "-c:a", "aac"});
+    args.insert(args.end(), {"-c:v", "libx265", "-x265-params",
+                             "radl=2:bframes=3:b-adapt=0:keyint=10:min-keyint=10:scenecut=0:"
+                             "open-gop=0:log-level=error",
+                             whole});
+    std::string log;
+    int status = RunProgram(args, &log);
+    if (status == 0)
+        status = RunProgram({"ffmpeg", "-nostdin", "-v", "error", "-y", "-ss", "0.4", "-i", whole,
+                             "-c", "copy", path},
+                            &log);
+    std::remove(whole.c_str());
+    return status == 0 ? std::string() : "ffmpeg failed (" + std::to_string(status) + "): " + log;
+}
+
 bool CopyPrefix(const std::string& from, const std::string& to, std::int64_t keep_bytes)
 {
     const std::string all = ReadWholeFile(from);

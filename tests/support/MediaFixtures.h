@@ -84,6 +84,13 @@ std::string MakeMatroskaWithAttachments(const std::string& path, const MediaReci
 std::string MakeStereoMatroska(const std::string& path, const MediaRecipe& recipe,
                                const std::string& mode);
 
+// A camera-like transport stream whose first pictures are shown before its
+// first key frame: HEVC from x265 with decodable leading pictures (RADL)
+// and, with `sound`, AAC sound starting before them, 2 s at 25 fps, cut by ffmpeg's stream copy at its second
+// key frame (0.4 s), so that two pictures decoded after that key frame are
+// shown before it.
+std::string MakeLeadingPicturesTs(const std::string& path, bool sound);
+
 // Copies the first `keep_bytes` bytes of `from` to `to` (truncated files).
 bool CopyPrefix(const std::string& from, const std::string& to, std::int64_t keep_bytes);
 std::int64_t FileSize(const std::string& path);  // -1 when missing

@@ -165,10 +165,10 @@ TEST(FailureText, LeftOutStreamsAreNamedOnceInTheWindowsSentence)
                              "unknown subtitles left out: the output container cannot hold them"));
     // What a kept stream loses is named with its stream.
     const LeftOutStream stereo{AV_CODEC_ID_H264, AVMEDIA_TYPE_VIDEO, LeftOutStream::kStereoMode};
-    const LeftOutStream cover{AV_CODEC_ID_MJPEG, AVMEDIA_TYPE_VIDEO};
+    const LeftOutStream cover{AV_CODEC_ID_MJPEG, AVMEDIA_TYPE_ATTACHMENT};
     EXPECT_EQ(LeftOutText({stereo, cover}),
-              QStringLiteral("the stereo 3D mode of H.264 video and Motion JPEG video left out: "
-                             "the output container cannot hold them"));
+              QStringLiteral("the stereo 3D mode of H.264 video and Motion JPEG cover picture left "
+                             "out: the output container cannot hold them"));
     EXPECT_EQ(DoneText("/out/a 100%1.mov", {dvd}),
               QStringLiteral("New file: /out/a 100%1.mov\nDVD subtitles left out: the output "
                              "container cannot hold them"));

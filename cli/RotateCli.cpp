@@ -8,7 +8,9 @@
 #include "cli/BatchRunner.h"
 #include "cli/CommandLine.h"
 #include "cli/FailureWords.h"
+#include "cli/PrintableName.h"
 #include "cli/ProgressLine.h"
+#include "settings/AppFolders.h"
 
 #include <cstring>
 #include <memory>
@@ -31,6 +33,12 @@ std::string OutputFolderProblem(const std::string& folder)
     return {};
 }
 
+std::string FolderOf(const std::string& path)
+{
+    const std::size_t slash = path.rfind('/');
+    return slash == std::string::npos ? std::string(".") : path.substr(0, slash);
+}
+
 // What a killed run (of this program or the window) left behind: its
 // cut-short outputs go, and inputs an earlier version left under temporary
 // names get their names back. Said on err.
@@ -39,21 +47,24 @@ void RecoverKilledRuns(std::ostream& err)
     std::vector<std::string> removed;
     for (const RestoredName& entry : RecoverAllJournals(&removed)) {
         if (entry.error != 0)
-            err << kProgram << ": cannot give " << entry.temporaryName << " its name "
-                << entry.ownName << " back: " << std::strerror(entry.error) << '\n';
+            err << kProgram << ": cannot give " << PrintableName(entry.temporaryName)
+                << " its name " << PrintableName(entry.ownName)
+                << " back: " << std::strerror(entry.error) << '\n';
         else
-            err << kProgram << ": an unfinished batch left " << entry.ownName << " as "
-                << entry.temporaryName << "; it is " << entry.ownName << " again\n";
+            err << kProgram << ": an unfinished batch left " << PrintableName(entry.ownName)
+                << " as " << PrintableName(entry.temporaryName) << "; it is "
+                << PrintableName(entry.ownName) << " again\n";
     }
     for (const std::string& path : removed)
-        err << kProgram << ": removed " << path
+        err << kProgram << ": removed " << PrintableName(path)
             << ", the unfinished output of a run that was killed\n";
 }
 
 // Says a refused input on err.
 void SayRefused(const std::string& path, const InputVerdict& verdict, std::ostream& err)
 {
-    err << kProgram << ": skipped " << path << ": " << RejectionSentence(verdict) << '\n';
+    err << kProgram << ": skipped " << PrintableName(path) << ": " << RejectionSentence(verdict)
+        << '\n';
 }
 
 // The inputs the check accepts, each with its duration; every other one
@@ -86,7 +97,7 @@ std::vector<BatchInput> CheckInputs(const std::vector<std::string>& files, std::
         }
         const FolderScanResult scan = FolderScan().Scan(file, &interrupt);
         if (scan.rootError != 0) {
-            err << kProgram << ": skipped " << file
+            err << kProgram << ": skipped " << PrintableName(file)
                 << ": cannot read the folder: " << std::strerror(scan.rootError) << '\n';
             ++fileCount;
             ++rejected;
@@ -96,9 +107,10 @@ std::vector<BatchInput> CheckInputs(const std::vector<std::string>& files, std::
             take(video.path, video.verdict);
         for (const ScannedFile& refused : scan.refused)
             take(refused.path, refused.verdict);
-        err << kProgram << ": folder " << file << ": " << scan.videos.size() << " videos, "
-            << scan.refused.size() << " refused, " << scan.skipped << " other files skipped, in "
-            << scan.folders << (scan.folders == 1 ? " folder" : " folders")
+        err << kProgram << ": folder " << PrintableName(file) << ": " << scan.videos.size()
+            << " videos, " << scan.refused.size() << " refused, " << scan.skipped
+            << " other files skipped, in " << scan.folders
+            << (scan.folders == 1 ? " folder" : " folders")
             << (scan.cancelled ? " (stopped before the end)" : "") << '\n';
     }
     return accepted;
@@ -167,8 +179,14 @@ int RunRotateCli(const std::vector<std::string>& args, std::ostream& out, std::o
 
     ProgressLine progress(err, errIsTerminal);
     // Partial outputs are recorded while they are written, so that a run
-    // that is killed leaves none for good.
-    NameJournal journal(JournalPath());
+    // that is killed leaves none for good. Without a place for that record
+    // the run goes on, and says so first.
+    const std::string journalPath = JournalPath();
+    if (!IsWritableFolder(FolderOf(journalPath)))
+        err << kProgram << ": warning: no folder can keep the record of unfinished outputs ("
+            << PrintableName(FolderOf(journalPath))
+            << "); should this run be killed, its partial output stays\n";
+    NameJournal journal(journalPath);
     BatchRunner runner(out, progress, interrupt, &journal);
     const std::vector<PositionOutcome> outcomes =
         runner.Run(accepted, line.output_folder, line.rotation_deg);

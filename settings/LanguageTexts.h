@@ -88,7 +88,8 @@ struct LanguageTexts {
     // Why an added file was refused.
     struct Refusals {
         std::string noVideoStream, notMedia, streamsUnreadable, outOfMemory, noDecoder, isFolder,
-            notRegularFile, empty, missing, notReadable, cannotOpen;
+            notRegularFile, empty, missing, notReadable, cannotOpen, samplesOverclaimed,
+            tooManyStreams;
     } refusals;
     // The file-error box, one text per kind of failure (%1 the path).
     struct FileErrors {
@@ -103,7 +104,8 @@ struct LanguageTexts {
         std::string rotationFailed, openInput, readStreams, setUpDecoder, openDecoder,
             setUpOutputStreams, checkOutputStreams, cannotHold, createOutput, namesTaken,
             wouldReplaceInput, writeHeader, readInput, writeOutput, completeOutput, outOfMemory,
-            rotationNotWritten, outputGone, stepAndCause;
+            rotationNotWritten, outputGone, stepAndCause, samplesOverclaimed, tooManyStreams,
+            inputChanged;
         // A file cut short: where it ends of how long it should be (%1,
         // %2), or only where it ends; then, when an index tells, how many
         // of its listed units were read (%1 of %2, %3 the units' word:
@@ -122,7 +124,7 @@ struct LanguageTexts {
             shortCannotCreate, shortNameTaken, shortSameAsInput, shortReadError, shortWriteError,
             shortCutShort, shortOutOfMemory, shortNotRotated, shortOutputGone, shortDiskFull,
             shortTooLarge, shortNoAccess, shortReadOnly, shortDamaged, shortIoError, shortNotFound,
-            shortUnsupported;
+            shortUnsupported, shortBadTables, shortTooManyStreams, shortInputChanged;
         // The message at the end of a batch: one file that failed (%1 its
         // name), several, the files a failure kept from their turn, and the
         // line for the files of a long list left unnamed (%1 how many).

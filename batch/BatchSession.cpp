@@ -3,6 +3,7 @@
 #include "batch/CreatedOutput.h"
 #include "batch/FileNames.h"
 #include "batch/NameJournal.h"
+#include "files/DurableFile.h"
 #include "engine/ConversionJob.h"
 #include "engine/RotationWorker.h"
 
@@ -241,6 +242,9 @@ void BatchSession::FinishOutput(int position, std::vector<FileError>& errors)
         return;
     }
     state.movePending = false;
+    // Its data was synced before the worker called it done; its name (new
+    // or kept) reaches the disk before its crash record goes.
+    SyncFolderOf(state.output->path);
     // A file that keeps the name it was created under must not be taken
     // for a cut-short one after a crash.
     ReleaseOutput(position, state.output->path == written);

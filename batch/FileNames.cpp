@@ -41,6 +41,9 @@ std::string ZeroPadded(std::size_t zeros, int value)
     return text;
 }
 
+// Names the write test tries before it gives up on a folder full of them.
+constexpr int kWriteTestNames = 100;
+
 std::string TwoDigits(int value)
 {
     return ZeroPadded(value < 10 ? 1 : 0, value);
@@ -180,26 +183,28 @@ bool FolderWriteTest(const std::string& folder)
 {
     if (folder.empty())
         return false;
-    std::string probe = folder;
-    if (probe.back() != '/')
-        probe += '/';
-    probe += "jlewhqlhqwenqfwk.mp4";
+    std::string base = folder;
+    if (base.back() != '/')
+        base += '/';
+    base += "jlewhqlhqwenqfwk";
 
-    CreatedFile created;
-    int fd = -1;
-    const int error = CreateExclusively(probe, O_WRONLY, created, fd);
-    if (error == 0) {
-        ::close(fd);
-        created.RemoveIfStillOurs();
-        return true;
+    // Only a file this test creates is opened, and only that is removed:
+    // whatever holds the name already (somebody's file, a FIFO that would
+    // block an open for writing, a link to elsewhere) is left alone and
+    // another name is tried.
+    for (int attempt = 0; attempt < kWriteTestNames; ++attempt) {
+        const std::string probe =
+            base + (attempt == 0 ? std::string() : "(" + std::to_string(attempt) + ")") + ".mp4";
+        CreatedFile created;
+        int fd = -1;
+        const int error = CreateExclusively(probe, O_WRONLY | O_NONBLOCK | O_NOFOLLOW, created, fd);
+        if (error == 0) {
+            ::close(fd);
+            created.RemoveIfStillOurs();
+            return true;
+        }
+        if (error != EEXIST)
+            return false;
     }
-    if (error != EEXIST)
-        return false;
-    // Somebody's file of that name: open it for writing to learn whether we
-    // may write there, and leave it exactly as it is.
-    const int existing = ::open(probe.c_str(), O_WRONLY | O_CLOEXEC);
-    if (existing < 0)
-        return false;
-    ::close(existing);
-    return ::access(folder.c_str(), W_OK) == 0;
+    return false;
 }

@@ -52,8 +52,8 @@ std::string FinalOutputName(const std::string& writtenPath, const std::string& b
 // The same with the written path without its extension as base.
 std::string FinalOutputName(const std::string& writtenPath, const std::string& extension);
 
-// Whether a file can be written in the folder, tested with the file
-// "jlewhqlhqwenqfwk.mp4" there: created and removed when it does not exist;
-// when a file of that name is already there it is only opened for writing,
-// never truncated or removed.
+// Whether a file can be written in the folder, tested with a file the test
+// creates there, "jlewhqlhqwenqfwk.mp4" (or "jlewhqlhqwenqfwk(1).mp4" and
+// on when that name is taken), and removes again. Nothing already there is
+// opened, followed or removed.
 bool FolderWriteTest(const std::string& folder);

@@ -1,10 +1,7 @@
 #include "batch/InputCheck.h"
 
+#include "engine/BoundedInput.h"
 #include "engine/ProbeMedia.h"
-
-extern "C" {
-#include <libavformat/avformat.h>
-}
 
 #include <cerrno>
 #include <fcntl.h>
@@ -17,11 +14,8 @@ namespace {
 // without a video stream; opening it once more tells the two apart.
 bool DemuxerOpens(const std::string& path)
 {
-    AVFormatContext* context = nullptr;
-    if (avformat_open_input(&context, path.c_str(), nullptr, nullptr) < 0)
-        return false;
-    avformat_close_input(&context);
-    return true;
+    BoundedInput input;
+    return input.Open(path) == 0;
 }
 
 InputVerdict Rejected(InputVerdict::Rejection rejection, int error = 0)
@@ -41,6 +35,10 @@ InputVerdict ProbeRejection(const std::string& path, int probeResult)
         return Rejected(InputVerdict::kNoStreamInfo);
     case -12:
         return Rejected(InputVerdict::kOutOfMemory);
+    case kInputSamplesOverclaimed:
+        return Rejected(InputVerdict::kSamplesOverclaimed);
+    case kInputTooManyStreams:
+        return Rejected(InputVerdict::kTooManyStreams);
     default:
         return Rejected(InputVerdict::kDecoderFailed, probeResult);
     }
@@ -57,9 +55,11 @@ InputVerdict CheckInput(const std::string& path)
         return Rejected(InputVerdict::kFolder);
     if (!S_ISREG(info.st_mode))
         return Rejected(InputVerdict::kNotRegularFile);
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    // Opened without blocking, should a FIFO have taken the name since.
+    const int fd = OpenRegularInput(path);
     if (fd < 0)
-        return Rejected(InputVerdict::kCannotOpen, errno);
+        return errno == EINVAL ? Rejected(InputVerdict::kNotRegularFile)
+                               : Rejected(InputVerdict::kCannotOpen, errno);
     ::close(fd);
     if (info.st_size == 0)
         return Rejected(InputVerdict::kEmpty);

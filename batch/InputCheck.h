@@ -17,6 +17,8 @@ struct InputVerdict {
         kNoStreamInfo,     // its stream information cannot be read
         kOutOfMemory,
         kDecoderFailed,    // error: FFmpeg's code for a decoder that would not open
+        kSamplesOverclaimed,  // its tables describe more samples than the file holds
+        kTooManyStreams,      // more streams than any video needs
     } rejection = kAccepted;
     int error = 0;
     double duration_s = 0;  // container duration, the denominator of the progress

@@ -9,6 +9,7 @@
 #include <fcntl.h>
 #include <initializer_list>
 #include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
 #include <utility>
 
@@ -145,7 +146,21 @@ bool NameJournal::Open()
         return false;
     }
     // Shared with other instances' batches; recovery needs it exclusively.
-    while (::flock(m_fd, LOCK_SH) != 0 && errno == EINTR) {
+    // Recovery may have replaced the file while we waited for the lock:
+    // records go to the file under the name, never to the one it replaced.
+    for (int attempt = 0;; ++attempt) {
+        while (::flock(m_fd, LOCK_SH) != 0 && errno == EINTR) {
+        }
+        struct stat held {}, named {};
+        if (attempt >= 10 || ::fstat(m_fd, &held) != 0 || ::stat(m_path.c_str(), &named) != 0 ||
+            (held.st_dev == named.st_dev && held.st_ino == named.st_ino))
+            break;
+        ::close(m_fd);
+        m_fd = ::open(m_path.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0644);
+        if (m_fd < 0) {
+            m_error = errno;
+            return false;
+        }
     }
     SyncFolderOf(m_path);  // the file's own name must survive a crash too
     return true;
@@ -259,11 +274,15 @@ std::vector<RestoredName> RecoverPendingNames(const std::string& journalPath,
             removedOutputs->push_back(path);
     }
 
-    if (::ftruncate(fd, 0) == 0 && !keep.empty()) {
-        ::lseek(fd, 0, SEEK_SET);
-        (void)WriteAll(fd, keep);
+    // What is kept replaces the file whole: a crash at any moment leaves
+    // either every record or the ones kept, never an empty or half file.
+    // Nothing kept: the emptied file loses nothing.
+    if (keep.empty()) {
+        if (::ftruncate(fd, 0) == 0)
+            (void)SyncData(fd);
+    } else if (keep != data) {
+        (void)ReplaceFileAtomically(journalPath, keep);
     }
-    (void)SyncData(fd);
     ::close(fd);
     return found;
 }

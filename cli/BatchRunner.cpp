@@ -3,6 +3,7 @@
 #include "batch/BatchSession.h"
 #include "batch/FileNames.h"
 #include "cli/FailureWords.h"
+#include "cli/PrintableName.h"
 #include "cli/InterruptRelay.h"
 #include "cli/ProgressLine.h"
 #include "engine/FailureCause.h"
@@ -74,8 +75,8 @@ std::vector<std::size_t> BatchRunner::RunOneBatch(const std::vector<std::size_t>
         const int current = poll.job.current;
         if (!cancelSent && current >= 0 && current < session.FileCount()) {
             const std::size_t input = chosen[static_cast<std::size_t>(current)];
-            m_progress.Show(static_cast<int>(input) + 1, total, (*m_inputs)[input].path,
-                            poll.job.percent);
+            m_progress.Show(static_cast<int>(input) + 1, total,
+                            PrintableName((*m_inputs)[input].path), poll.job.percent);
         }
     };
 
@@ -130,13 +131,16 @@ void BatchRunner::Report(std::size_t input, const PositionOutcome& outcome)
     if (m_reported[input])
         return;
     m_reported[input] = true;
+    const std::string path = PrintableName((*m_inputs)[input].path);
+    const std::string output = PrintableName(outcome.output);
+    if (outcome.kind == PositionOutcome::kDone)
+        m_progress.Finish(static_cast<int>(input) + 1, static_cast<int>(m_inputs->size()), path);
     m_progress.Clear();
-    const std::string& path = (*m_inputs)[input].path;
     switch (outcome.kind) {
     case PositionOutcome::kDone:
-        m_out << "done: " << path << " -> " << outcome.output << '\n';
+        m_out << "done: " << path << " -> " << output << '\n';
         if (outcome.moveError != 0)
-            m_out << "  note: kept the name " << outcome.output << ": "
+            m_out << "  note: kept the name " << output << ": "
                   << std::strerror(outcome.moveError) << '\n';
         if (!outcome.leftOut.empty())
             m_out << "  note: " << LeftOutNote(outcome.leftOut) << '\n';
@@ -144,7 +148,7 @@ void BatchRunner::Report(std::size_t input, const PositionOutcome& outcome)
     case PositionOutcome::kFailed:
         m_out << "failed: " << path << ": ";
         if (OutputFolderRefused(outcome.failure))
-            m_out << "cannot write into the output folder " << m_folder << '\n';
+            m_out << "cannot write into the output folder " << PrintableName(m_folder) << '\n';
         else
             m_out << FailureSentence(outcome.failure) << '\n';
         break;

@@ -125,14 +125,14 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args)
     else if (!given.output)
         line.error = "missing --output DIR";
     else if (line.files.empty())
-        line.error = "no FILE given";
+        line.error = "no FILE or FOLDER given";
     return line;
 }
 
 std::string UsageText()
 {
-    return "usage: fennex-rotate --rotate 90|180|270 --output DIR [--verbose] FILE...\n"
-           "           [--rotate 90|180|270 FILE...]...\n"
+    return "usage: fennex-rotate --rotate 90|180|270 --output DIR [--verbose] FILE|FOLDER...\n"
+           "           [--rotate 90|180|270 FILE|FOLDER...]...\n"
            "\n"
            "Writes, for every FILE, a copy into DIR whose display rotation is the\n"
            "file's own rotation turned further clockwise by the given angle. Each\n"
@@ -156,6 +156,14 @@ std::string UsageText()
            "\n"
            "Each FILE is first checked; one without a video stream or that cannot\n"
            "be read is reported on stderr with the reason and skipped.\n"
+           "\n"
+           "A FOLDER stands for every video inside it and its sub-folders, in name\n"
+           "order: hidden files and folders (names starting with '.') and symbolic\n"
+           "links are passed over, pipes and devices are never opened, and files\n"
+           "whose extension is not a video container's (.mp4, .mov, .mkv, .avi,\n"
+           ".webm, .mts, ...) are only counted. Each video is checked as a FILE is;\n"
+           "a line on stderr says what the folder held: videos found, refused and\n"
+           "other files skipped.\n"
            "\n"
            "Names: the new file's name is <stem> (the input's file name up to its\n"
            "last '.') and an extension that says its container. An MP4, MOV or 3GP\n"

@@ -1,6 +1,8 @@
 #include "cli/FailureWords.h"
+#include "cli/PrintableName.h"
 
 #include "batch/InputCheck.h"
+#include "engine/BoundedInput.h"
 #include "engine/Failure.h"
 #include "engine/FailureCause.h"
 #include "engine/InputCompleteness.h"
@@ -151,9 +153,9 @@ std::string FailureSentence(const Failure& f)
                    ": its codec is unknown";
         return f.container + " cannot hold " + CodecName(f.codec_id) + " " + KindWord(f.media_type);
     case Failure::kCreateOutputFile:
-        return StepSentence("cannot create the output file " + f.path, f.code);
+        return StepSentence("cannot create the output file " + PrintableName(f.path), f.code);
     case Failure::kOutputNameTaken:
-        return "the output name " + f.path + " is taken";
+        return "the output name " + PrintableName(f.path) + " is taken";
     case Failure::kOutputIsInput:
         return "the output would replace the input";
     case Failure::kWriteHeader:
@@ -172,7 +174,13 @@ std::string FailureSentence(const Failure& f)
         return "the written file shows a rotation of " + std::to_string(f.found_cw) +
                " degrees instead of " + std::to_string(f.wanted_cw);
     case Failure::kOutputDisappeared:
-        return "its output " + f.path + " disappeared";
+        return "its output " + PrintableName(f.path) + " disappeared";
+    case Failure::kSamplesOverclaimed:
+        return "the tables describe more samples than the file holds";
+    case Failure::kTooManyStreams:
+        return "the input has more than " + std::to_string(kMaxInputStreams) + " streams";
+    case Failure::kInputChanged:
+        return "the input changed while it was copied";
     }
     return "the conversion failed";
 }
@@ -198,6 +206,10 @@ std::string RejectionSentence(const InputVerdict& verdict)
         return "its stream information cannot be read";
     case InputVerdict::kOutOfMemory:
         return "out of memory while reading it";
+    case InputVerdict::kSamplesOverclaimed:
+        return "its tables describe more samples than the file holds";
+    case InputVerdict::kTooManyStreams:
+        return "it has more than " + std::to_string(kMaxInputStreams) + " streams";
     case InputVerdict::kDecoderFailed:
         return "a decoder for one of its streams cannot be opened (" + ErrorText(verdict.error) +
                ")";

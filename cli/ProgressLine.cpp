@@ -32,6 +32,16 @@ void ProgressLine::Show(int position, int total, const std::string& name, int pe
     m_lastPercent = percent;
 }
 
+void ProgressLine::Finish(int position, int total, const std::string& name)
+{
+    if (position == m_position && m_lastPercent >= 0 && m_lastPercent < 100) {
+        // The quarter rule of a log must not swallow the last figure.
+        if (!m_terminal)
+            m_lastPercent = -1;
+        Show(position, total, name, 100);
+    }
+}
+
 void ProgressLine::Clear()
 {
     if (m_terminal && m_drawn)

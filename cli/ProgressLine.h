@@ -13,6 +13,10 @@ public:
 
     // position counts from 1 up to total; percent outside 0..100 is ignored.
     void Show(int position, int total, const std::string& name, int percent);
+    // A file is done: a file whose progress was shown ends at 100, also
+    // where the last poll came too late to see it. A file too quick for
+    // any figure stays without one.
+    void Finish(int position, int total, const std::string& name);
     // Wipes a redrawn line so that the next line starts clean.
     void Clear();
 

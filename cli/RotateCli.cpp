@@ -1,13 +1,16 @@
 #include "cli/RotateCli.h"
 
 #include "batch/FileNames.h"
+#include "batch/FolderScan.h"
 #include "batch/InputCheck.h"
 #include "batch/JournalPlace.h"
 #include "batch/NameJournal.h"
 #include "cli/BatchRunner.h"
 #include "cli/CommandLine.h"
 #include "cli/FailureWords.h"
+#include "cli/PrintableName.h"
 #include "cli/ProgressLine.h"
+#include "settings/AppFolders.h"
 
 #include <cstring>
 #include <memory>
@@ -30,6 +33,12 @@ std::string OutputFolderProblem(const std::string& folder)
     return {};
 }
 
+std::string FolderOf(const std::string& path)
+{
+    const std::size_t slash = path.rfind('/');
+    return slash == std::string::npos ? std::string(".") : path.substr(0, slash);
+}
+
 // What a killed run (of this program or the window) left behind: its
 // cut-short outputs go, and inputs an earlier version left under temporary
 // names get their names back. Said on err.
@@ -38,35 +47,75 @@ void RecoverKilledRuns(std::ostream& err)
     std::vector<std::string> removed;
     for (const RestoredName& entry : RecoverAllJournals(&removed)) {
         if (entry.error != 0)
-            err << kProgram << ": cannot give " << entry.temporaryName << " its name "
-                << entry.ownName << " back: " << std::strerror(entry.error) << '\n';
+            err << kProgram << ": cannot give " << PrintableName(entry.temporaryName)
+                << " its name " << PrintableName(entry.ownName)
+                << " back: " << std::strerror(entry.error) << '\n';
         else
-            err << kProgram << ": an unfinished batch left " << entry.ownName << " as "
-                << entry.temporaryName << "; it is " << entry.ownName << " again\n";
+            err << kProgram << ": an unfinished batch left " << PrintableName(entry.ownName)
+                << " as " << PrintableName(entry.temporaryName) << "; it is "
+                << PrintableName(entry.ownName) << " again\n";
     }
     for (const std::string& path : removed)
-        err << kProgram << ": removed " << path
+        err << kProgram << ": removed " << PrintableName(path)
             << ", the unfinished output of a run that was killed\n";
 }
 
-// The inputs the check accepts, each with its duration; every other one
-// is said on err and counted in rejected. Stops at an interrupt.
+// Says a refused input on err.
+void SayRefused(const std::string& path, const InputVerdict& verdict, std::ostream& err)
+{
+    err << kProgram << ": skipped " << PrintableName(path) << ": " << RejectionSentence(verdict)
+        << '\n';
+}
+
+// The inputs the check accepts, each with its duration and its turn (that
+// of the argument it came from); every other one is said on err and
+// counted in rejected. A folder stands for every video inside it
+// (FolderScan), each counted in fileCount, with one line on err of what
+// was found. Stops at an interrupt.
 std::vector<BatchInput> CheckInputs(const std::vector<std::string>& files,
                                     const std::vector<int>& turns, std::ostream& err,
-                                    const std::atomic<bool>& interrupt, int& rejected)
+                                    const std::atomic<bool>& interrupt, int& rejected,
+                                    int& fileCount)
 {
     std::vector<BatchInput> accepted;
+    const auto take = [&](const std::string& path, const InputVerdict& verdict, int turn) {
+        ++fileCount;
+        if (!verdict.accepted()) {
+            SayRefused(path, verdict, err);
+            ++rejected;
+            return;
+        }
+        accepted.push_back(BatchInput{path, verdict.duration_s, turn});
+    };
     for (std::size_t k = 0; k < files.size(); ++k) {
         const std::string& file = files[k];
-        if (interrupt.load())
-            break;
-        const InputVerdict verdict = CheckInput(file);
-        if (!verdict.accepted()) {
-            err << kProgram << ": skipped " << file << ": " << RejectionSentence(verdict) << '\n';
+        const int turn = k < turns.size() ? turns[k] : 0;
+        if (interrupt.load()) {
+            ++fileCount;  // not reached: counted as stopped
+            continue;
+        }
+        struct stat info {};
+        if (::stat(file.c_str(), &info) != 0 || !S_ISDIR(info.st_mode)) {
+            take(file, CheckInput(file), turn);
+            continue;
+        }
+        const FolderScanResult scan = FolderScan().Scan(file, &interrupt);
+        if (scan.rootError != 0) {
+            err << kProgram << ": skipped " << PrintableName(file)
+                << ": cannot read the folder: " << std::strerror(scan.rootError) << '\n';
+            ++fileCount;
             ++rejected;
             continue;
         }
-        accepted.push_back(BatchInput{file, verdict.duration_s, turns[k]});
+        for (const ScannedFile& video : scan.videos)
+            take(video.path, video.verdict, turn);
+        for (const ScannedFile& refused : scan.refused)
+            take(refused.path, refused.verdict, turn);
+        err << kProgram << ": folder " << PrintableName(file) << ": " << scan.videos.size()
+            << " videos, " << scan.refused.size() << " refused, " << scan.skipped
+            << " other files skipped, in " << scan.folders
+            << (scan.folders == 1 ? " folder" : " folders")
+            << (scan.cancelled ? " (stopped before the end)" : "") << '\n';
     }
     return accepted;
 }
@@ -117,7 +166,8 @@ int RunRotateCli(const std::vector<std::string>& args, std::ostream& out, std::o
     }
     if (!line.error.empty()) {
         err << kProgram << ": " << line.error << "\n"
-            << "usage: fennex-rotate --rotate 90|180|270 --output DIR FILE... (see --help)\n";
+            << "usage: fennex-rotate --rotate 90|180|270 --output DIR FILE|FOLDER... (see "
+               "--help)\n";
         return kExitUsage;
     }
     if (const std::string problem = OutputFolderProblem(line.output_folder); !problem.empty()) {
@@ -127,14 +177,21 @@ int RunRotateCli(const std::vector<std::string>& args, std::ostream& out, std::o
 
     RecoverKilledRuns(err);
     int rejected = 0;
+    int fileCount = 0;
     const std::vector<BatchInput> accepted =
-        CheckInputs(line.files, line.turns, err, interrupt, rejected);
+        CheckInputs(line.files, line.turns, err, interrupt, rejected, fileCount);
 
     ProgressLine progress(err, errIsTerminal);
     // Partial outputs are recorded while they are written, so that a run
-    // that is killed leaves none for good.
-    NameJournal journal(JournalPath());
+    // that is killed leaves none for good. Without a place for that record
+    // the run goes on, and says so first.
+    const std::string journalPath = JournalPath();
+    if (!IsWritableFolder(FolderOf(journalPath)))
+        err << kProgram << ": warning: no folder can keep the record of unfinished outputs ("
+            << PrintableName(FolderOf(journalPath))
+            << "); should this run be killed, its partial output stays\n";
+    NameJournal journal(journalPath);
     BatchRunner runner(out, progress, interrupt, &journal);
     const std::vector<PositionOutcome> outcomes = runner.Run(accepted, line.output_folder);
-    return Summarise(outcomes, static_cast<int>(line.files.size()), rejected, accepted.size(), out);
+    return Summarise(outcomes, fileCount, rejected, accepted.size(), out);
 }

@@ -28,10 +28,12 @@ void InstallInterruptHandlers()
     action.sa_handler = OnInterrupt;
     sigemptyset(&action.sa_mask);
     // The first Ctrl+C asks for a clean stop; the handler then resets itself,
-    // so a second one ends the program at once.
+    // so a second one ends the program at once. A closed terminal (SIGHUP)
+    // stops the batch the same way: no partial output stays.
     action.sa_flags = SA_RESETHAND;
     sigaction(SIGINT, &action, nullptr);
     sigaction(SIGTERM, &action, nullptr);
+    sigaction(SIGHUP, &action, nullptr);
     // A reader that goes away (`fennex-rotate ... | head -1`) must not kill
     // the program halfway through a file; the batch goes on unprinted.
     std::signal(SIGPIPE, SIG_IGN);

@@ -62,6 +62,9 @@ struct ConversionJob {
     // MP4, MOV and 3GP files are copied byte for byte with their track
     // matrices turned; false remuxes every file (tests of that way).
     bool copy_iso_files = true;
+    // A done output's data is synced to the disk before it is called done;
+    // false only for benches that price the sync.
+    bool sync_outputs = true;
 
     // Optional: the name to try when the worker finds a position's output
     // name taken on disk as it creates the file (the caller's free-name
@@ -72,6 +75,9 @@ struct ConversionJob {
     // a position's output file, before anything is written into it, with
     // the file's identity (a journal records it here). Paths are UTF-8.
     std::function<void(int index, const CreatedFile& file)> output_created_hook;
+    // Optional, for tests: called on the worker thread after every chunk of
+    // a byte copy, while the input is being read.
+    std::function<void(int index)> between_chunks_hook;
     // Optional: chooses the writer of a position instead of the worker's
     // own choice from what the file is (tests use writers that do no media
     // work). Called on the worker thread.

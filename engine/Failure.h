@@ -29,6 +29,9 @@ struct Failure {
         kRotationNotWritten,  // wanted_cw, found_cw: the written file does not show the
                               // rotation asked for
         kOutputDisappeared,   // path: the finished output is no longer there
+        kSamplesOverclaimed,  // the input's tables describe more samples than it holds
+        kTooManyStreams,      // the input has more streams than any video needs
+        kInputChanged,        // the input changed on disk while it was copied
     } step = kNone;
 
     Failure() = default;

@@ -29,6 +29,9 @@ AfterFailure AfterFailureOf(Failure::Step step)
     case Failure::kOutOfMemory:
     case Failure::kRotationNotWritten:
     case Failure::kOutputDisappeared:
+    case Failure::kSamplesOverclaimed:
+    case Failure::kTooManyStreams:
+    case Failure::kInputChanged:
         break;
     }
     return AfterFailure::kNextFile;

@@ -1,5 +1,6 @@
 #include "engine/OutputContainer.h"
 
+#include "engine/BoundedInput.h"
 #include "engine/StreamExclusion.h"
 #include "engine/iso/IsoInspection.h"
 #include "engine/remux/StreamCarriage.h"
@@ -44,8 +45,11 @@ int OpenRegularFile(const std::string& path)
 
 bool TakesByteExactWay(const IsoInspection& inspection)
 {
+    // A file refused for what it declares is refused by the byte copy, in
+    // the words of what the box reader found.
     return inspection.verdict == IsoInspection::Verdict::kRewritable ||
-           inspection.verdict == IsoInspection::Verdict::kCutShort;
+           inspection.verdict == IsoInspection::Verdict::kCutShort ||
+           inspection.verdict == IsoInspection::Verdict::kOverclaimed;
 }
 
 const char* OutputContainer::extension() const
@@ -91,14 +95,12 @@ std::string OutputExtensionFor(const std::string& path, bool copy_iso_files)
     ::close(fd);
     if (byteExact)
         return "";
-    AVFormatContext* input = nullptr;
+    BoundedInput input;
     std::string extension;
-    if (avformat_open_input(&input, path.c_str(), nullptr, nullptr) >= 0 &&
-        avformat_find_stream_info(input, nullptr) >= 0) {
-        const OutputContainer container = OutputContainerFor(input);
+    if (input.Open(path) == 0 && input.FindStreamInfo() == 0) {
+        const OutputContainer container = OutputContainerFor(input.context());
         if (container.format)
             extension = container.extension();
     }
-    avformat_close_input(&input);
     return extension;
 }

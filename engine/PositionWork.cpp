@@ -1,6 +1,7 @@
 #include "engine/PositionWork.h"
 
 #include "engine/ConversionJob.h"
+#include "files/DurableFile.h"
 
 #include <cerrno>
 #include <fcntl.h>
@@ -110,11 +111,26 @@ Failure PositionWork::CreateOutput(int accessFlags)
     }
 }
 
+void PositionWork::BetweenChunks()
+{
+    if (job_.between_chunks_hook)
+        job_.between_chunks_hook(index_);
+}
+
 WriteResult PositionWork::Finish(std::vector<LeftOutStream> leftOut)
 {
     if (fd_ >= 0) {
         if (input_times_known_)
             (void)::futimens(fd_, input_times_);  // a courtesy: never fails the file
+        // "Done" means on the disk: a power cut after it must not leave an
+        // empty file under the name (delayed allocation). The folder entry
+        // is synced by whoever gives the file its final name.
+        if (job_.sync_outputs && !job_.cancel_requested.load()) {
+            if (const int error = SyncData(fd_); error != 0) {
+                CloseOutput();
+                return WriteResult::Failed(Failure(Failure::kCompleteOutput, AVERROR(error)));
+            }
+        }
         // A file system that writes back late (NFS, a full quota) may
         // report the failure only here.
         const int closed = ::close(fd_);
@@ -125,6 +141,8 @@ WriteResult PositionWork::Finish(std::vector<LeftOutStream> leftOut)
     }
     if (job_.cancel_requested.load())
         return WriteResult::Cancelled();
+    // A done file's last figure is 100, whatever the writer could measure.
+    progress_.Publish(1, 1);
     return WriteResult::Done(std::move(leftOut));
 }
 

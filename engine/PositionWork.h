@@ -34,6 +34,8 @@ public:
     double DurationS() const;  // as probed; 0 or less when unknown
     bool CancelRequested() const;
     ProgressSink& Progress() { return progress_; }
+    // Runs the job's test hook between two chunks of a copy, if it has one.
+    void BetweenChunks();
 
     // Creates the output exclusively under the position's name, or under
     // the next name the job offers while names are taken (never opening a
@@ -45,9 +47,10 @@ public:
     const CreatedFile& Output() const { return output_; }
 
     // The end of a writer that wrote its whole output: gives the output the
-    // input's access and modification times and closes it. Done (with
-    // leftOut) unless the close fails (a full disk that shows only now) or
-    // a cancel came meanwhile.
+    // input's access and modification times, syncs its data to the disk and
+    // closes it. Done (with leftOut, and progress at 100) unless the sync or
+    // the close fails (a full disk that shows only now) or a cancel came
+    // meanwhile.
     WriteResult Finish(std::vector<LeftOutStream> leftOut = {});
 
 private:

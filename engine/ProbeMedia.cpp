@@ -2,6 +2,7 @@
 
 #include <vector>
 
+#include "engine/BoundedInput.h"
 #include "engine/StreamExclusion.h"
 
 extern "C" {
@@ -13,14 +14,14 @@ namespace {
 
 // Frees the decoder contexts and closes the input on every way out.
 struct ProbeState {
-    AVFormatContext* input = nullptr;
+    BoundedInput source;
+    AVFormatContext* input = nullptr;  // source's
     std::vector<AVCodecContext*> decoders;
 
     ~ProbeState()
     {
         for (AVCodecContext*& decoder : decoders)
             avcodec_free_context(&decoder);
-        avformat_close_input(&input);
     }
 };
 
@@ -47,11 +48,19 @@ std::int64_t DurationUs(const AVFormatContext* input)
 int ProbeInto(const std::string& path, MediaProbe& facts)
 {
     ProbeState state;
-    if (avformat_open_input(&state.input, path.c_str(), nullptr, nullptr) < 0)
+    // A file refused for what it declares (too many samples or streams)
+    // answers with the opener's own code.
+    int opened = state.source.Open(path);
+    if (opened == kInputSamplesOverclaimed || opened == kInputTooManyStreams)
+        return opened;
+    if (opened < 0)
         return -1;
-    if (avformat_find_stream_info(state.input, nullptr) < 0)
+    opened = state.source.FindStreamInfo();
+    if (opened == kInputTooManyStreams)
+        return opened;
+    if (opened < 0)
         return -2;
-    AVFormatContext* input = state.input;
+    AVFormatContext* input = state.input = state.source.context();
     state.decoders.assign(input->nb_streams, nullptr);
     // Reported once a stream has got as far as its decoder.
     const std::int64_t durationUs = DurationUs(input);

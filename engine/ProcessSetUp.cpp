@@ -2,6 +2,7 @@
 
 extern "C" {
 #include <libavutil/log.h>
+#include <libavutil/mem.h>
 }
 
 #include <malloc.h>
@@ -16,5 +17,9 @@ void SetUpProcess(bool verbose)
     // rarely enough not to refault them.
     mallopt(M_MMAP_THRESHOLD, 1 << 20);
     mallopt(M_TRIM_THRESHOLD, 16 << 20);
+    // No single libav allocation may exceed this, whatever a file
+    // declares; the largest legitimate buffers (an 8K picture, a long
+    // file's index) stay well below it.
+    av_max_alloc(kMaxLibavAllocation);
     av_log_set_level(verbose ? AV_LOG_INFO : AV_LOG_QUIET);
 }

@@ -66,7 +66,14 @@ std::string WriteTemporary(const std::string& target, const std::string& bytes, 
     return tempPath;
 }
 
+void (*g_beforeReplaceRename)(const std::string&) = nullptr;
+
 }  // namespace
+
+void SetBeforeReplaceRename(void (*hook)(const std::string& tempPath))
+{
+    g_beforeReplaceRename = hook;
+}
 
 bool ReplaceFileAtomically(const std::string& path, const std::string& bytes)
 {
@@ -90,6 +97,8 @@ bool ReplaceFileAtomically(const std::string& path, const std::string& bytes)
     const std::string tempPath = WriteTemporary(target, bytes, exists ? info.st_mode & 07777 : 0);
     if (tempPath.empty())
         return false;
+    if (g_beforeReplaceRename)
+        g_beforeReplaceRename(tempPath);
     if (::rename(tempPath.c_str(), target.c_str()) != 0) {
         ::unlink(tempPath.c_str());
         return false;

@@ -16,6 +16,10 @@
 // replaced.
 bool ReplaceFileAtomically(const std::string& path, const std::string& bytes);
 
+// For tests: called by ReplaceFileAtomically between the synced temporary
+// file and its rename (a crash there is what the tests stage). Null: none.
+void SetBeforeReplaceRename(void (*hook)(const std::string& tempPath));
+
 // Creates a file at path holding bytes, complete or not at all, and never
 // replaces a file that is there: the bytes go to a synced temporary file
 // beside it, which is then moved to path without replacing. Returns false,

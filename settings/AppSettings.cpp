@@ -2,6 +2,8 @@
 
 #include "settings/IniFile.h"
 
+#include <cstdio>
+
 std::string ReadLanguageFileName(const std::string& iniPath)
 {
     return ReadText(iniPath, "LANGUAGE", "file", "");
@@ -40,4 +42,28 @@ bool ReadOpenFolderAfterBatch(const std::string& iniPath)
 bool WriteOpenFolderAfterBatch(const std::string& iniPath, bool open)
 {
     return WriteText(iniPath, "DIR", "open", open ? "1" : "0");
+}
+
+WindowPlace ReadWindowPlace(const std::string& iniPath)
+{
+    const std::string text = ReadText(iniPath, "WINDOW", "place", "");
+    WindowPlace place;
+    int maximised = 0;
+    char end = 0;
+    if (std::sscanf(text.c_str(), "%d,%d,%d,%d,%d%c", &place.x, &place.y, &place.width,
+                    &place.height, &maximised, &end) != 5)
+        return {};
+    if (place.width <= 0 || place.height <= 0 || (maximised != 0 && maximised != 1))
+        return {};
+    place.maximised = maximised == 1;
+    place.valid = true;
+    return place;
+}
+
+bool WriteWindowPlace(const std::string& iniPath, const WindowPlace& place)
+{
+    const std::string text = std::to_string(place.x) + ',' + std::to_string(place.y) + ',' +
+                             std::to_string(place.width) + ',' + std::to_string(place.height) +
+                             ',' + (place.maximised ? '1' : '0');
+    return WriteText(iniPath, "WINDOW", "place", text);
 }

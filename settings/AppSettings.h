@@ -25,3 +25,16 @@ bool WriteAddFolder(const std::string& iniPath, const std::string& folder);
 // "true" mean false.
 bool ReadOpenFolderAfterBatch(const std::string& iniPath);
 bool WriteOpenFolderAfterBatch(const std::string& iniPath, bool open);
+
+// [WINDOW] place: where the main window was and how large when it was last
+// closed, "x,y,width,height,maximised" (maximised 0 or 1; the other four
+// the window's size and place when not maximised, in the desktop's logical
+// pixels). Absent or malformed reads as not valid: the window then starts
+// at its default size where the desktop puts it.
+struct WindowPlace {
+    int x = 0, y = 0, width = 0, height = 0;
+    bool maximised = false;
+    bool valid = false;
+};
+WindowPlace ReadWindowPlace(const std::string& iniPath);
+bool WriteWindowPlace(const std::string& iniPath, const WindowPlace& place);

@@ -47,6 +47,10 @@ struct LanguageTexts {
         // decodes.
         std::string rotationColumn, mirrored, turn90, turn180, turn270, followGroup, nothingToTurn,
             ownTurn, noDecoderFor, pictureUndecodable;
+        // Adding a folder: the link beside Add, the folder chooser's title,
+        // the progress while it is looked through (%1 folders, %2 videos
+        // found) and the link that stops it.
+        std::string addFolderLink, chooseAddFolder, folderScanning, stopScanning;
     } window;
     // Messages and the words of the progress lines and the status column.
     struct Prompts {
@@ -71,6 +75,8 @@ struct LanguageTexts {
         std::string leftOut;
         // A done file's tip: the name of its new file (%1).
         std::string newFile;
+        // At the end of adding a folder: %1 videos added from %2 folders.
+        std::string videosAddedFromFolders;
         // A language chosen in the window cannot be kept in setting.ini (%1).
         std::string languageNotKept;
     } prompts;
@@ -90,7 +96,8 @@ struct LanguageTexts {
     // Why an added file was refused.
     struct Refusals {
         std::string noVideoStream, notMedia, streamsUnreadable, outOfMemory, noDecoder, isFolder,
-            notRegularFile, empty, missing, notReadable, cannotOpen;
+            notRegularFile, empty, missing, notReadable, cannotOpen, samplesOverclaimed,
+            tooManyStreams;
     } refusals;
     // The file-error box, one text per kind of failure (%1 the path).
     struct FileErrors {
@@ -105,7 +112,8 @@ struct LanguageTexts {
         std::string rotationFailed, openInput, readStreams, setUpDecoder, openDecoder,
             setUpOutputStreams, checkOutputStreams, cannotHold, createOutput, namesTaken,
             wouldReplaceInput, writeHeader, readInput, writeOutput, completeOutput, outOfMemory,
-            rotationNotWritten, outputGone, stepAndCause;
+            rotationNotWritten, outputGone, stepAndCause, samplesOverclaimed, tooManyStreams,
+            inputChanged;
         // A file cut short: where it ends of how long it should be (%1,
         // %2), or only where it ends; then, when an index tells, how many
         // of its listed units were read (%1 of %2, %3 the units' word:
@@ -124,7 +132,7 @@ struct LanguageTexts {
             shortCannotCreate, shortNameTaken, shortSameAsInput, shortReadError, shortWriteError,
             shortCutShort, shortOutOfMemory, shortNotRotated, shortOutputGone, shortDiskFull,
             shortTooLarge, shortNoAccess, shortReadOnly, shortDamaged, shortIoError, shortNotFound,
-            shortUnsupported;
+            shortUnsupported, shortBadTables, shortTooManyStreams, shortInputChanged;
         // The message at the end of a batch: one file that failed (%1 its
         // name), several, the files a failure kept from their turn, and the
         // line for the files of a long list left unnamed (%1 how many).

@@ -29,6 +29,10 @@ QString RefusalReasonText(const InputVerdict& verdict)
         return Q(y.outOfMemory);
     case InputVerdict::kDecoderFailed:
         return Q(y.noDecoder);
+    case InputVerdict::kSamplesOverclaimed:
+        return Q(y.samplesOverclaimed);
+    case InputVerdict::kTooManyStreams:
+        return Q(y.tooManyStreams);
     case InputVerdict::kFolder:
         return Q(y.isFolder);
     case InputVerdict::kNotRegularFile:

@@ -21,11 +21,13 @@
 #include "ui/FailureText.h"
 #include "ui/FileListColumns.h"
 #include "ui/FileRowTexts.h"
+#include "ui/FolderAdder.h"
 #include "ui/FolderChoices.h"
 #include "ui/LanguageMenu.h"
 #include "ui/RowPictures.h"
 #include "ui/RowStatus.h"
 #include "ui/StatusColumn.h"
+#include "ui/WindowAnchors.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -40,11 +42,14 @@
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QMenu>
+#include <QLabel>
 #include <QMimeData>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QRadioButton>
 #include <QScrollBar>
+#include <QResizeEvent>
+#include <QScreen>
 #include <QStandardPaths>
 #include <QStyle>
 #include <QUrl>
@@ -103,12 +108,15 @@ CFennexAVConverterDlg::~CFennexAVConverterDlg()
 
 bool CFennexAVConverterDlg::OnInitDialog()
 {
-    // A fixed-size application window with minimise and close but no
-    // maximise button.
+    // The form's size is the window's default and its least; it may grow
+    // and be maximised, the list taking the room.
     setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                    Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
-                   Qt::WindowCloseButtonHint);
-    setFixedSize(size());
+                   Qt::WindowMaximizeButtonHint | Qt::WindowCloseButtonHint);
+    setMinimumSize(size());
+    setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
+    SetUpFolderAdd();
+    HoldControlsToEdges();
     setAcceptDrops(true);
     // Every pointer move reaches the window, held button or not, so a move
     // of the window ends as soon as the button is found released.
@@ -130,6 +138,7 @@ bool CFennexAVConverterDlg::OnInitDialog()
     SetUpAccessibleNames();
     m_languageMenu = new LanguageMenu(*HelpLink(), [this] { RedrawLanguageTexts(); });
 
+    RestoreWindowPlace();
     RecoverInterruptedBatch();
     m_ui->rotate90Radio->setChecked(true);
     DoDataExchange(false);
@@ -138,6 +147,158 @@ bool CFennexAVConverterDlg::OnInitDialog()
     WatchDeleteKey();
     m_ui->startButton->setFocus();
     return true;
+}
+
+void CFennexAVConverterDlg::HoldControlsToEdges()
+{
+    m_anchors = WindowAnchors(size());
+    const Qt::Edges topRight = Qt::TopEdge | Qt::RightEdge;
+    const Qt::Edges bottomLeft = Qt::BottomEdge | Qt::LeftEdge;
+    const Qt::Edges bottomRight = Qt::BottomEdge | Qt::RightEdge;
+    m_anchors.Hold(m_ui->fileList, Qt::TopEdge | Qt::LeftEdge | Qt::BottomEdge | Qt::RightEdge);
+    // The buttons beside the list and the Help link keep to the right.
+    for (QWidget* widget :
+         {static_cast<QWidget*>(m_ui->helpLink), static_cast<QWidget*>(m_addFolderLink),
+          static_cast<QWidget*>(m_scanLabel), static_cast<QWidget*>(m_ui->removeButton),
+          static_cast<QWidget*>(m_ui->addFilesButton),
+          static_cast<QWidget*>(m_ui->removeAllButton)})
+        m_anchors.Hold(widget, topRight);
+    // The rotation group under the list; the output row along the bottom,
+    // its folder field growing; Start in the corner.
+    for (QWidget* widget :
+         {static_cast<QWidget*>(m_ui->rotationGroup), static_cast<QWidget*>(m_ui->rotate90Radio),
+          static_cast<QWidget*>(m_ui->rotate180Radio), static_cast<QWidget*>(m_ui->rotate270Radio),
+          static_cast<QWidget*>(m_ui->outputFolderLabel)})
+        m_anchors.Hold(widget, bottomLeft);
+    m_anchors.Hold(m_ui->outputFolderCombo, Qt::BottomEdge | Qt::LeftEdge | Qt::RightEdge);
+    for (QWidget* widget :
+         {static_cast<QWidget*>(m_ui->browseButton), static_cast<QWidget*>(m_ui->openFolderButton),
+          static_cast<QWidget*>(m_ui->startButton)})
+        m_anchors.Hold(widget, bottomRight);
+}
+
+void CFennexAVConverterDlg::SetUpFolderAdd()
+{
+    // Under the list's buttons: the link, and while a folder is looked
+    // through, how far it got.
+    m_addFolderLink = new CHyperLink(this);
+    m_addFolderLink->setObjectName(QStringLiteral("addFolderLink"));
+    m_addFolderLink->SetFitToText(false);
+    m_addFolderLink->setGeometry(566, 214, 112, 18);
+    m_addFolderLink->SetUnderlineMode(1);
+    m_addFolderLink->SetPointerCursor(nullptr);
+    m_addFolderLink->SetOpener([this](const QString&) {
+        OnAddFolderLink();
+        return QString();
+    });
+    m_scanLabel = new QLabel(this);
+    m_scanLabel->setObjectName(QStringLiteral("folderScanLabel"));
+    m_scanLabel->setGeometry(566, 234, 112, 70);
+    m_scanLabel->setWordWrap(true);
+    m_scanLabel->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    m_scanLabel->hide();
+    m_folderAdder = new FolderAdder(this);
+    connect(m_folderAdder, &FolderAdder::progress, this, [this](const FolderScanProgress& state) {
+        m_scanLabel->setText(Q(g_texts.window.folderScanning)
+                                 .arg(static_cast<qulonglong>(state.folders))
+                                 .arg(static_cast<qulonglong>(state.videos)));
+    });
+    connect(m_folderAdder, &FolderAdder::finished, this, &CFennexAVConverterDlg::AddScannedFolder);
+}
+
+void CFennexAVConverterDlg::ShowFolderAddTexts()
+{
+    const bool running = m_folderAdder->Running();
+    const QString caption = Q(running ? g_texts.window.stopScanning : g_texts.window.addFolderLink);
+    m_addFolderLink->setFont(HelpLink()->font());
+    m_addFolderLink->setText(caption);
+    // A link's tip shows its target; this one's opener takes no target,
+    // so the tip says what the link does.
+    m_addFolderLink->SetTarget(Q(g_texts.window.chooseAddFolder));
+    m_addFolderLink->setAccessibleName(caption);
+}
+
+void CFennexAVConverterDlg::OnAddFolderLink()
+{
+    if (m_folderAdder->Running()) {
+        m_folderAdder->Cancel();
+        return;
+    }
+    const QString folder = Desktop().chooseFolder(this, Q(g_texts.window.chooseAddFolder));
+    if (folder.isEmpty() || !m_folderAdder->Start(folder))
+        return;
+    m_scanFolder = folder;
+    m_scanLabel->setText(Q(g_texts.window.folderScanning).arg(0).arg(0));
+    m_scanLabel->show();
+    ShowFolderAddTexts();
+}
+
+void CFennexAVConverterDlg::AddScannedFolder(const FolderScanResult& result)
+{
+    m_scanLabel->hide();
+    ShowFolderAddTexts();
+    WaitForWorker();
+    for (const ScannedFile& video : result.videos)
+        AppendFileRow(Q(video.path), FileList()->GetItemCount(), video.verdict.facts);
+    FitStatusColumn();
+    std::vector<RefusedFile> refused;
+    if (result.rootError != 0) {
+        InputVerdict verdict;
+        verdict.rejection = InputVerdict::kCannotOpen;
+        verdict.error = result.rootError;
+        refused.push_back({m_scanFolder, verdict});
+    }
+    for (const ScannedFile& file : result.refused)
+        refused.push_back({Q(file.path), file.verdict});
+    QString message = Q(g_texts.prompts.videosAddedFromFolders)
+                          .arg(static_cast<qulonglong>(result.videos.size()))
+                          .arg(static_cast<qulonglong>(result.folders));
+    if (!refused.empty())
+        message += QStringLiteral("\n\n") + RefusedFilesMessage(refused);
+    Desktop().showMessage(this, message);
+}
+
+void CFennexAVConverterDlg::RestoreWindowPlace()
+{
+    const WindowPlace place = ReadWindowPlace(SettingsFilePath());
+    if (!place.valid)
+        return;
+    const QRect wanted(place.x, place.y, std::max(place.width, minimumWidth()),
+                       std::max(place.height, minimumHeight()));
+    // Only where a screen still shows its title bar; otherwise at the
+    // size remembered, where the desktop puts it.
+    const QRect titleBar(wanted.topLeft(), QSize(wanted.width(), 20));
+    bool onScreen = false;
+    for (const QScreen* screen : QGuiApplication::screens())
+        onScreen = onScreen || screen->availableGeometry().intersects(titleBar);
+    if (onScreen)
+        setGeometry(wanted);
+    else
+        resize(wanted.size());
+    if (place.maximised)
+        setWindowState(windowState() | Qt::WindowMaximized);
+}
+
+void CFennexAVConverterDlg::SaveWindowPlace() const
+{
+    const QRect normal =
+        isMaximized() || normalGeometry().isValid() ? normalGeometry() : geometry();
+    WindowPlace place;
+    place.x = normal.x();
+    place.y = normal.y();
+    place.width = normal.width();
+    place.height = normal.height();
+    place.maximised = isMaximized();
+    place.valid = true;
+    WriteWindowPlace(SettingsFilePath(), place);
+}
+
+void CFennexAVConverterDlg::resizeEvent(QResizeEvent* event)
+{
+    QDialog::resizeEvent(event);
+    m_anchors.Apply(event->size());
+    if (m_languageMenu)
+        m_languageMenu->PlaceLink();
 }
 
 void CFennexAVConverterDlg::SetUpColours()
@@ -291,6 +452,7 @@ void CFennexAVConverterDlg::SetUpButtonCaptions()
     m_ui->openFolderButton->SetCaption(Q(captions.openFolder),
                                        ButtonCaptionStyle::SmallButton(96, true));
     m_ui->browseButton->SetCaption(Q(captions.browse), ButtonCaptionStyle::SmallButton(63, false));
+    ShowFolderAddTexts();
 }
 
 void CFennexAVConverterDlg::RedrawLanguageTexts()
@@ -454,6 +616,7 @@ void CFennexAVConverterDlg::closeEvent(QCloseEvent* event)
 void CFennexAVConverterDlg::OnClose()
 {
     WritePresetIndexes(SettingsFilePath(), m_presetIndex);
+    SaveWindowPlace();
     DoDataExchange(true);
     QDialog::done(QDialog::Accepted);
     if (endProcess)

@@ -2,6 +2,7 @@
 
 #include "settings/PresetIndexes.h"
 #include "ui/FileRows.h"
+#include "ui/WindowAnchors.h"
 
 #include <QDialog>
 #include <QIcon>
@@ -20,13 +21,16 @@ class CCheckListCtrl;
 class CControlButton;
 class CHyperLink;
 class LanguageMenu;
+class FolderAdder;
 class QComboBox;
 class QMenu;
 class RowPictures;
+class QLabel;
 class QRadioButton;
 class QTimer;
 class SessionSignals;
 struct FileError;
+struct FolderScanResult;
 struct MediaProbe;
 struct PositionOutcome;
 struct PreparedBatch;
@@ -84,6 +88,7 @@ public:
     CControlButton* BrowseButton() const;
     CControlButton* OpenFolderButton() const;
     CHyperLink* HelpLink() const;
+    CHyperLink* AddFolderLink() const { return m_addFolderLink; }
     LanguageMenu* Languages() const { return m_languageMenu; }
     QComboBox* OutputCombo() const;
     QRadioButton* Rotate90Radio() const;
@@ -194,6 +199,7 @@ protected:
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     void changeEvent(QEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dragMoveEvent(QDragMoveEvent* event) override;
     void dropEvent(QDropEvent* event) override;
@@ -206,6 +212,22 @@ public slots:
 
 private:
     void OnClose();
+    // The window's controls keep their places against its edges as it grows.
+    void HoldControlsToEdges();
+    // Where and how large the window was when last closed ([WINDOW] place).
+    void RestoreWindowPlace();
+    void SaveWindowPlace() const;
+    WindowAnchors m_anchors;
+    // Adding a folder: every video inside it, looked for on a thread of its
+    // own (FolderAdder); one message at the end.
+    void SetUpFolderAdd();
+    void ShowFolderAddTexts();
+    void OnAddFolderLink();
+    void AddScannedFolder(const FolderScanResult& result);
+    CHyperLink* m_addFolderLink = nullptr;
+    QLabel* m_scanLabel = nullptr;
+    FolderAdder* m_folderAdder = nullptr;
+    QString m_scanFolder;
     void SetUpFileList();
     void SetUpColours();
     void SetUpButtonFaces();

@@ -100,6 +100,12 @@ Words StepWords(Failure::Step step)
         return {&s.rotationNotWritten, &s.shortNotRotated};
     case Failure::kOutputDisappeared:
         return {&s.outputGone, &s.shortOutputGone};
+    case Failure::kSamplesOverclaimed:
+        return {&s.samplesOverclaimed, &s.shortBadTables};
+    case Failure::kTooManyStreams:
+        return {&s.tooManyStreams, &s.shortTooManyStreams};
+    case Failure::kInputChanged:
+        return {&s.inputChanged, &s.shortInputChanged};
     }
     return {&s.rotationFailed, &g_texts.prompts.failed};
 }

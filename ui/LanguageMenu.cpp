@@ -49,8 +49,13 @@ void LanguageMenu::Retranslate()
     m_link->setToolTip(Q(g_texts.tips.languageLink));
     m_link->setAccessibleName(caption);
     m_help.ensurePolished();
-    m_link->move(m_help.x(), m_help.geometry().bottom() + 1 + kGap);
+    PlaceLink();
     FillMenu();
+}
+
+void LanguageMenu::PlaceLink()
+{
+    m_link->move(m_help.x(), m_help.geometry().bottom() + 1 + kGap);
 }
 
 void LanguageMenu::FillMenu()

@@ -33,6 +33,8 @@ public:
     void Choose(const std::string& file);
     // Words the link in the current language, fits it and puts it in place.
     void Retranslate();
+    // Puts the link under the help link again (after the window's size changed).
+    void PlaceLink();
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;

@@ -35,6 +35,23 @@ void SessionSignals::Poll()
     view.doneCount = tick.labelDoneCount;
     view.total = poll.job.total;
     view.batchPercent = tick.batchPercent;
+
+    // A file the worker finished between two polls still ends at 100 on
+    // its bar: the poll that finds it done shows it full (and the batch's
+    // share with it), and the file after it shows from the next poll on.
+    int doneNow = -1;
+    for (const int position : poll.settled) {
+        if (m_session->Outcome(position).kind == PositionOutcome::kDone)
+            doneNow = position;
+    }
+    if (doneNow >= 0) {
+        view.updateFileLine = true;
+        view.path = QString::fromStdString(m_session->File(doneNow).input);
+        view.filePercent = 100;
+        view.updateFileBar = true;
+        view.doneCount = tick.doneCount;
+        view.batchPercent = view.total > 0 ? tick.doneCount * 100 / view.total : 0;
+    }
     emit progressed(view);
     emit positionsSettled(poll);
 

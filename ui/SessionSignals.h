@@ -23,6 +23,7 @@ struct ProgressView {
 // the output names and failed moves the poll found), and the end of the
 // batch. The window marks its rows from them and the progress dialog
 // paints its bars and lines from them; neither reaches into the other.
+// A file found done shows at 100 on its bar before the next one shows.
 class SessionSignals : public QObject
 {
     Q_OBJECT

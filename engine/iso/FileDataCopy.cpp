@@ -38,6 +38,11 @@ public:
 
     CopyOutcome Run(const CopyOptions& options)
     {
+        struct stat info {};
+        if (::fstat(in_, &info) == 0 && S_ISREG(info.st_mode))
+            in_size_ = static_cast<std::uint64_t>(info.st_size);
+        else
+            sparse_ = false;
         if (Cancelled())
             return outcome_;
         if (options.first_way == CopyWay::kReflink && TryReflink())
@@ -92,6 +97,42 @@ private:
         return false;
     }
 
+    // The next range of data at or after `at` and before `end`: [start,
+    // stop). Holes of a sparse input are skipped, so they stay holes in the
+    // output; where the file system cannot tell, everything is data.
+    void DataRange(std::uint64_t at, std::uint64_t end, std::uint64_t& start, std::uint64_t& stop)
+    {
+        start = at;
+        stop = end;
+        // Past the input's end nothing is a hole: reading there fails.
+        if (!sparse_ || at >= in_size_)
+            return;
+        const off_t data = ::lseek(in_, static_cast<off_t>(at), SEEK_DATA);
+        if (data < 0) {
+            if (errno == ENXIO)
+                start = std::min(end, in_size_);  // a hole up to the end of the file
+            else
+                sparse_ = false;
+            return;
+        }
+        start = std::min<std::uint64_t>(static_cast<std::uint64_t>(data), end);
+        const off_t hole = ::lseek(in_, data, SEEK_HOLE);
+        if (hole >= 0)
+            stop = std::clamp<std::uint64_t>(static_cast<std::uint64_t>(hole), start, end);
+    }
+
+    // The output reaches its full size also where the input ends in a hole.
+    bool SizeOutput()
+    {
+        struct stat info {};
+        if (::fstat(out_, &info) == 0 && static_cast<std::uint64_t>(info.st_size) >= size_)
+            return true;
+        if (::ftruncate(out_, static_cast<off_t>(size_)) == 0)
+            return true;
+        Fail(errno, CopyOutcome::Side::kOutput);
+        return false;
+    }
+
     bool TryCopyFileRange(std::uint64_t chunk)
     {
         chunk = std::max<std::uint64_t>(chunk, 1);
@@ -101,10 +142,16 @@ private:
             const std::uint64_t step_end =
                 outcome_.bytes_done + std::min(chunk, size_ - outcome_.bytes_done);
             std::uint64_t at = outcome_.bytes_done;
+            std::uint64_t data_end = at;
             while (at < step_end) {
+                if (at >= data_end) {
+                    DataRange(at, step_end, at, data_end);
+                    if (at >= step_end)
+                        break;
+                }
                 loff_t in_offset = static_cast<loff_t>(at);
                 loff_t out_offset = static_cast<loff_t>(at);
-                const std::uint64_t want = std::min<std::uint64_t>(step_end - at, 1u << 30);
+                const std::uint64_t want = std::min<std::uint64_t>(data_end - at, 1u << 30);
                 const ssize_t n = ::copy_file_range(in_, &in_offset, out_, &out_offset,
                                                     static_cast<std::size_t>(want), 0);
                 if (n < 0) {
@@ -126,6 +173,7 @@ private:
             Done(step_end);
         }
         outcome_.way = CopyWay::kCopyFileRange;
+        SizeOutput();
         return true;
     }
 
@@ -137,9 +185,16 @@ private:
         while (outcome_.bytes_done < size_) {
             if (Cancelled())
                 return;
-            const std::uint64_t at = outcome_.bytes_done;
+            std::uint64_t at = outcome_.bytes_done;
+            std::uint64_t data_end = size_;
+            DataRange(at, size_, at, data_end);
+            if (at >= size_) {
+                if (SizeOutput())
+                    Done(size_);
+                return;
+            }
             const auto want =
-                static_cast<std::size_t>(std::min<std::uint64_t>(buffer.size(), size_ - at));
+                static_cast<std::size_t>(std::min<std::uint64_t>(buffer.size(), data_end - at));
             std::size_t got = 0;
             while (got < want) {
                 const ssize_t n =
@@ -162,6 +217,7 @@ private:
             }
             Done(at + want);
         }
+        SizeOutput();
     }
 
     int in_, out_;
@@ -169,6 +225,8 @@ private:
     const std::function<void(std::uint64_t)>& progress_;
     const std::function<bool()>& cancelled_;
     CopyOutcome outcome_;
+    bool sparse_ = true;  // until the file system says it cannot tell holes
+    std::uint64_t in_size_ = 0;
 };
 
 }  // namespace

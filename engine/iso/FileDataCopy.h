@@ -6,8 +6,9 @@
 // Copies the bytes of one open file into another, the fastest way the
 // filesystems allow: a reflink (the output shares the input's blocks until
 // either is written), else a copy inside the kernel, else reads and writes
-// through a small buffer. Neither file's position is used or moved, and
-// the data is as durable as that of any ordinary copy (nothing is synced to the disk).
+// through a small buffer. Holes of a sparse input stay holes in the output.
+// Neither file's position is used or moved, and the data is as durable as
+// that of any ordinary copy (nothing is synced to the disk).
 
 enum class CopyWay {
     kNone,           // nothing was copied yet

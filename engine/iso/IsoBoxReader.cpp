@@ -51,6 +51,22 @@ bool IsoBoxReader::Read(std::uint64_t offset, void* buffer, std::size_t size)
 {
     if (offset > file_size_ || size > file_size_ - offset)
         return false;
+    if (size > kSmallRead)
+        return ReadFromFile(offset, buffer, size);
+    if (offset < block_start_ || offset + size > block_start_ + block_.size()) {
+        block_.resize(static_cast<std::size_t>(std::min<std::uint64_t>(kBlock, file_size_ - offset)));
+        if (!ReadFromFile(offset, block_.data(), block_.size())) {
+            block_.clear();
+            return false;
+        }
+        block_start_ = offset;
+    }
+    std::copy_n(block_.data() + (offset - block_start_), size, static_cast<std::uint8_t*>(buffer));
+    return true;
+}
+
+bool IsoBoxReader::ReadFromFile(std::uint64_t offset, void* buffer, std::size_t size)
+{
     auto* out = static_cast<std::uint8_t*>(buffer);
     std::size_t done = 0;
     while (done < size) {

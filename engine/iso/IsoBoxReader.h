@@ -4,10 +4,12 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 // Reads the boxes of an ISO base media file (MP4, MOV, 3GP) through pread
 // on an open descriptor: box headers and small exact reads, never the file
-// whole. Every offset and size is checked before it is used, so that a file
+// whole. Small reads are served from one block read ahead, so that a walk
+// over many small boxes costs a read per block, not one per header. Every offset and size is checked before it is used, so that a file
 // whose sizes lie can only give a status, never a read outside its bounds.
 
 // A four-character code as the big-endian number it is stored as.
@@ -79,7 +81,16 @@ public:
     int error() const { return error_; }
 
 private:
+    static constexpr std::size_t kBlock = 64 * 1024;
+    static constexpr std::size_t kSmallRead = 256;  // reads up to this size go through the block
+
+    bool ReadFromFile(std::uint64_t offset, void* buffer, std::size_t size);
+
     int fd_;
     std::uint64_t file_size_;
     int error_ = 0;
+    // The file never changes under one reader: it inspects a file that is
+    // only read while the reader lives.
+    std::vector<std::uint8_t> block_;
+    std::uint64_t block_start_ = 0;
 };

@@ -27,6 +27,8 @@ IsoCopyWriter::~IsoCopyWriter()
 WriteResult IsoCopyWriter::Write(PositionWork& work)
 {
     // Decided before any output exists.
+    if (inspection_.verdict == IsoInspection::Verdict::kOverclaimed)
+        return WriteResult::Failed(Failure(Failure::kSamplesOverclaimed));
     if (inspection_.verdict == IsoInspection::Verdict::kCutShort) {
         Failure failure(Failure::kCutShort);
         failure.ends_at_s = inspection_.ends_at_s;
@@ -40,11 +42,17 @@ WriteResult IsoCopyWriter::Write(PositionWork& work)
         return WriteResult::Failed(std::move(notCreated));
     const int out = work.OutputFd();
     const std::uint64_t size = inspection_.file_size;
+    // The copy must be of one state of the input: one rewritten meanwhile
+    // (by an editor, a sync tool) would give a mixture of two files.
+    struct stat before {};
+    if (::fstat(input_fd_, &before) != 0)
+        return WriteResult::Failed(Failure(Failure::kReadInput, AVERROR(errno)));
 
     const CopyOutcome copied = CopyFileData(
         input_fd_, out, size,
         [&work, size](std::uint64_t done) {
             work.Progress().Publish(static_cast<double>(done), static_cast<double>(size));
+            work.BetweenChunks();
         },
         [&work] { return work.CancelRequested(); });
     switch (copied.result) {
@@ -76,5 +84,12 @@ WriteResult IsoCopyWriter::Write(PositionWork& work)
     notWritten.found_cw = ReportedRotationCw(out, size, inspection_.sample_tables);
     if (!check.matches || notWritten.found_cw != notWritten.wanted_cw)
         return WriteResult::Failed(std::move(notWritten));
+    struct stat after {};
+    if (::fstat(input_fd_, &after) != 0 || after.st_size != before.st_size ||
+        after.st_mtim.tv_sec != before.st_mtim.tv_sec ||
+        after.st_mtim.tv_nsec != before.st_mtim.tv_nsec ||
+        after.st_ctim.tv_sec != before.st_ctim.tv_sec ||
+        after.st_ctim.tv_nsec != before.st_ctim.tv_nsec)
+        return WriteResult::Failed(Failure(Failure::kInputChanged));
     return work.Finish();
 }

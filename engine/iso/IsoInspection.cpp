@@ -511,7 +511,11 @@ private:
             return;
         }
         result_.duration_s = Duration();
-        if (depth_ == IsoInspectDepth::kComplete && reach_->missing()) {
+        if (depth_ == IsoInspectDepth::kComplete &&
+            reach_->DeclaredSamples() > result_.file_size) {
+            CutShort("the tables describe more samples than the file holds");
+            result_.verdict = IsoInspection::Verdict::kOverclaimed;
+        } else if (depth_ == IsoInspectDepth::kComplete && reach_->missing()) {
             CutShort("sample data past the end of the file");
             result_.ends_at_s = reach_->MissingAt(result_.duration_s);
         } else if (cut) {

@@ -32,6 +32,10 @@ struct IsoInspection {
         kCutShort,
         // Reading failed (read_error).
         kUnreadable,
+        // The sample tables declare more samples than the file has bytes:
+        // no reader can hold them, and an index of them would not fit in
+        // memory. Refused by every way.
+        kOverclaimed,
     };
     Verdict verdict = Verdict::kNotTaken;
     std::string not_taken;  // why not taken (or why cut short), for tests and logs; never shown

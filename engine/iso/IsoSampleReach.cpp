@@ -539,6 +539,14 @@ bool IsoSampleReach::missing() const
     return std::any_of(tracks_.begin(), tracks_.end(), [](const Track& t) { return t.missing; });
 }
 
+std::uint64_t IsoSampleReach::DeclaredSamples() const
+{
+    std::uint64_t total = 0;
+    for (const Track& track : tracks_)
+        total = SatAdd(total, track.samples);
+    return total;
+}
+
 double IsoSampleReach::MissingAt(double duration_s) const
 {
     double earliest = -1;

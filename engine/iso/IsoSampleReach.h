@@ -50,6 +50,8 @@ public:
 
     // True when the data of some sample lies (partly) past the end of the file.
     bool missing() const;
+    // The samples the tables and track runs declare, over every track.
+    std::uint64_t DeclaredSamples() const;
     // The time, in seconds, of the first sample whose data is not all in the
     // file, the earliest over the tracks. Within a track it is the decoding
     // time (stts, or the fragments' tfdt and durations) over the mdhd

@@ -123,7 +123,7 @@ RemuxWriter::~RemuxWriter()
         av_packet_free(&ahead);
     for (StreamSlot& slot : slots_)
         avcodec_free_context(&slot.decoder);
-    avformat_close_input(&input_);
+    input_ = nullptr;  // source_'s
     if (output_) {
         output_->pb = nullptr;  // io_'s
         avformat_free_context(output_);
@@ -150,11 +150,18 @@ WriteResult RemuxWriter::Write(PositionWork& work)
 Failure RemuxWriter::OpenInput()
 {
     const std::string& inputPath = work_->InputPath();
-    int ret = avformat_open_input(&input_, inputPath.c_str(), nullptr, nullptr);
+    int ret = source_.OpenAlsoPipe(inputPath, [this] { return work_->CancelRequested(); });
+    if (ret == 0)
+        ret = source_.FindStreamInfo();
+    input_ = source_.context();
+    if (ret == kInputSamplesOverclaimed)
+        return Failure(Failure::kSamplesOverclaimed);
+    if (ret == kInputTooManyStreams)
+        return Failure(Failure::kTooManyStreams);
+    if (ret == kInputNotRegularFile)
+        return WithCode(Failure::kOpenInput, AVERROR(EINVAL));
     if (ret < 0)
-        return WithCode(Failure::kOpenInput, ret);
-    if ((ret = avformat_find_stream_info(input_, nullptr)) < 0)
-        return WithCode(Failure::kReadStreams, ret);
+        return WithCode(input_ ? Failure::kReadStreams : Failure::kOpenInput, ret);
     slots_.clear();
     slots_.resize(input_->nb_streams);
     if (Failure why = OpenDecoders(); why.failed())

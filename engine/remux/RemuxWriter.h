@@ -1,6 +1,7 @@
 #pragma once
 
 #include "engine/AvioOverFd.h"
+#include "engine/BoundedInput.h"
 #include "engine/remux/EarliestStart.h"
 #include "engine/remux/LeadingEditList.h"
 #include "engine/Failure.h"
@@ -104,7 +105,8 @@ private:
 
     PositionWork* work_ = nullptr;
     std::vector<LeftOutStream> left_out_;  // the input's streams the output does not carry
-    AVFormatContext* input_ = nullptr;
+    BoundedInput source_;
+    AVFormatContext* input_ = nullptr;  // source_'s
     AVFormatContext* output_ = nullptr;
     AVPacket* packet_ = nullptr;
     AvioOverFd io_;

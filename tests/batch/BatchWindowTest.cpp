@@ -1,4 +1,6 @@
 // Batches run through the real main window on real files, offscreen.
+#include "batch/BatchPlan.h"
+#include "batch/BatchSession.h"
 #include "batch/NameJournal.h"
 #include "engine/LeftOutStream.h"
 #include "ui/FileListColumns.h"
@@ -15,6 +17,7 @@
 #include "ui/FailureText.h"
 #include "ui/FileErrorText.h"
 #include "ui/RowPictures.h"
+#include "ui/SessionSignals.h"
 #include "ui/StatusColumn.h"
 
 #include <QCheckBox>
@@ -34,6 +37,7 @@
 #include <fcntl.h>
 #include <filesystem>
 #include <functional>
+#include <map>
 #include <memory>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -269,6 +273,43 @@ private slots:
         QCOMPARE(m_opened, QStringList{Q(m_out)});
         QVERIFY(!fs::exists(m_root + "/exe/pending-names.txt") ||
                 fs::file_size(m_root + "/exe/pending-names.txt") == 0);
+    }
+
+    // A poll comes only once the worker has passed each file (it has
+    // reported the file's 100 and gone on to wait before the next): the
+    // progress dialog still shows each done file's bar full before it moves
+    // on, and the batch's bar full at the end.
+    void aDoneFilesBarEndsFullThoughPollsMissItsLastReport()
+    {
+        const std::vector<std::string> inputs{Input("a.mp4"), Input("b.mkv"), Input("c.mov")};
+        BatchSession session(nullptr);
+        session.Start(PlanBatch(inputs, m_out), 90, 1000);
+        CAVConvertDlg progress;
+        SessionSignals watcher;
+        connect(&watcher, &SessionSignals::progressed, &progress, &CAVConvertDlg::ShowProgress);
+        QString shownPath;
+        std::map<QString, int> lastFileBar;  // per path on the file line
+        connect(&watcher, &SessionSignals::progressed, this, [&](const ProgressView& view) {
+            if (view.updateFileLine && !view.path.isEmpty())
+                shownPath = view.path;
+            if (!shownPath.isEmpty())
+                lastFileBar[shownPath] = progress.FileBar()->value();
+        });
+        QSignalSpy ended(&watcher, &SessionSignals::batchEnded);
+        watcher.Watch(&session, 3600 * 1000);  // the polls come from here
+        watcher.Poll();
+        for (int passed = 1; passed <= static_cast<int>(inputs.size()); ++passed) {
+            QTRY_VERIFY_WITH_TIMEOUT(session.WorkerPosition() >= passed, 30000);
+            watcher.Poll();
+        }
+        QCOMPARE(ended.count(), 1);
+        session.Join();
+        for (std::size_t i = 0; i < inputs.size(); ++i) {
+            QCOMPARE(session.Outcome(static_cast<int>(i)).kind, PositionOutcome::kDone);
+            QCOMPARE(lastFileBar[Q(inputs[i])], 100);
+        }
+        QVERIFY(progress.FileLine()->text().contains(QStringLiteral("100%")));
+        QCOMPARE(progress.BatchBar()->value(), 100);
     }
 
     void rotationFollowsTheRadioButtons()

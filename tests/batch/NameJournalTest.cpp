@@ -1,5 +1,6 @@
 #include "batch/NameJournal.h"
 #include "batch/JournalPlace.h"
+#include "files/DurableFile.h"
 #include "files/SafeMove.h"
 #include "tests/support/FolderTest.h"
 
@@ -186,6 +187,58 @@ TEST_F(Journal, OutputsAloneKeepTheFileUntilTheyAreReleased)
     journal.ReleaseOutput(out, false);
     EXPECT_TRUE(journal.PendingOutputs().empty());
     EXPECT_EQ(Read(JournalPath()), "");
+}
+
+TEST_F(Journal, RecoveryKilledBeforeItsRewriteKeepsEveryRecord)
+{
+    const std::string a = Touch("a.mp4", "a");
+    const std::string b = Touch("b.mp4", "b");
+    const std::string partial = Path("out.mov");
+    MoveAway(a, Path("a.mov"));
+    MoveAway(b, Path("b.mov"));
+    Touch("a.mp4", "a newer file under the old name");  // a stays listed
+    {
+        NameJournal journal(JournalPath());
+        Created(journal, partial, "cut short");
+    }
+    const std::string before = Read(JournalPath());
+
+    // Recovery puts b and the output right, then dies with the rewrite's
+    // temporary file written and synced but not yet renamed.
+    EXPECT_EXIT(
+        {
+            SetBeforeReplaceRename([](const std::string&) { ::_exit(42); });
+            RecoverPendingNames(JournalPath());
+            ::_exit(0);
+        },
+        ::testing::ExitedWithCode(42), "");
+    EXPECT_EQ(Read(b), "b");
+    EXPECT_FALSE(Exists(partial));
+    EXPECT_EQ(Read(JournalPath()), before);
+    std::vector<std::string> leftovers;
+    for (const auto& entry : std::filesystem::directory_iterator(folder))
+        if (entry.path().filename().string().rfind(".pending-names.txt.tmp-", 0) == 0)
+            leftovers.push_back(entry.path());
+    ASSERT_EQ(leftovers.size(), 1u);
+    const std::string kept = std::string("P") + '\0' + a + '\0' + Path("a.mov") + '\0';
+    EXPECT_EQ(Read(leftovers[0]), kept);
+
+    // The next start is not put off by the leftover: what was put right
+    // stays so, a is still tried, and the rewrite holds a alone.
+    std::vector<RestoredName> restored = RecoverPendingNames(JournalPath());
+    ASSERT_EQ(restored.size(), 1u);
+    EXPECT_EQ(restored[0].ownName, a);
+    EXPECT_EQ(restored[0].error, EEXIST);
+    EXPECT_EQ(Read(JournalPath()), kept);
+    std::filesystem::remove(a);
+    restored = RecoverPendingNames(JournalPath());
+    ASSERT_EQ(restored.size(), 1u);
+    EXPECT_EQ(restored[0].error, 0);
+    EXPECT_EQ(Read(a), "a");
+    EXPECT_EQ(Read(JournalPath()), "");
+    NameJournal next(JournalPath());
+    Created(next, partial);
+    next.ReleaseOutput(partial, false);
 }
 
 TEST_F(Journal, ItsPlaceIsBesideTheSettingsWhenThatFolderTakesFiles)

@@ -20,6 +20,20 @@ TEST(ProgressLine, LogsQuartersAndIgnoresFiguresOutOfRange)
     EXPECT_EQ(log.str(), "[3/3] 40% b.mp4\n");
 }
 
+TEST(ProgressLine, ADoneFileWhoseProgressShowedEndsAt100)
+{
+    for (const bool terminal : {false, true}) {
+        std::ostringstream out;
+        ProgressLine line(out, terminal);
+        line.Finish(1, 2, "quick.mp4");  // too quick for any figure: none
+        line.Show(2, 2, "b.mp4", 60);
+        line.Finish(2, 2, "b.mp4");
+        line.Finish(2, 2, "b.mp4");
+        EXPECT_EQ(out.str(), terminal ? "\r\033[K[2/2] 60% b.mp4\r\033[K[2/2] 100% b.mp4"
+                                      : "[2/2] 60% b.mp4\n[2/2] 100% b.mp4\n");
+    }
+}
+
 TEST(ProgressLine, RedrawsOneLineOnATerminal)
 {
     std::ostringstream term;

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include "engine/ProgressSink.h"
+
 #include <algorithm>
 #include <climits>
 
@@ -261,7 +263,11 @@ TEST(RotationProgress, PercentIsCappedAndAZeroDurationGivesTheIgnoredValue)
     auto zero = MakeJob(90);
     AddFile(*zero, folder / "in.mp4", folder / "zero.mov", 0.0);
     ASSERT_EQ(RunBatch(*zero), 0);
-    EXPECT_EQ(zero->progress_percent.load(), INT_MIN);
+    // Nothing to measure by during the copy, yet a done file ends at 100.
+    EXPECT_EQ(zero->progress_percent.load(), 100);
+    std::atomic<int> percent{0};
+    ProgressSink(percent).Publish(5.0, 0.0);
+    EXPECT_EQ(percent.load(), INT_MIN);
     EXPECT_EQ(zero->reports[0].file_status.load(), kFileDone);
 }
 

@@ -251,10 +251,12 @@ TEST_F(Language, TheChineseFileShowsTheWindowsFamiliarTexts)
         QStringLiteral("顺时针旋转90度"),
         QStringLiteral("顺时针旋转180度"),
         QStringLiteral("顺时针旋转270度"),
+        QStringLiteral("选择视频所在的文件夹"),
+        QStringLiteral("添加文件夹"),
         QStringLiteral("选择界面语言"),
         QStringLiteral("语言"),
     };
-    EXPECT_EQ(VisibleTexts(*m_dlg), expected);
+    EXPECT_EQ(VisibleTexts(*m_dlg), expected) << VisibleTexts(*m_dlg).join("|").toStdString();
     EXPECT_EQ(VisibleTexts(OpenProgress()),
               (QStringList{QStringLiteral("FennexAVConverter"), QStringLiteral("当前文件："),
                            QStringLiteral("总进度："), QStringLiteral("完成后打开文件夹"),

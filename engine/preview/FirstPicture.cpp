@@ -1,5 +1,7 @@
 #include "engine/preview/FirstPicture.h"
 
+#include "engine/BoundedInput.h"
+
 #include <algorithm>
 #include <cmath>
 #include <cstring>
@@ -17,6 +19,7 @@ namespace {
 
 // Frees what one look at the file holds, on every way out.
 struct DecodeState {
+    BoundedInput source;  // opened as a file, judged and bounded as the probe opens it
     AVFormatContext* input = nullptr;
     AVCodecContext* decoder = nullptr;
     AVPacket* packet = nullptr;
@@ -29,7 +32,6 @@ struct DecodeState {
         av_frame_free(&frame);
         av_packet_free(&packet);
         avcodec_free_context(&decoder);
-        avformat_close_input(&input);
     }
 };
 
@@ -109,11 +111,11 @@ PassResult DecodePass(const std::string& path, const PictureSearch& search, Pass
 {
     PassResult outcome;
     DecodeState state;
-    if (avformat_open_input(&state.input, path.c_str(), nullptr, nullptr) < 0 ||
-        avformat_find_stream_info(state.input, nullptr) < 0) {
+    if (state.source.Open(path) < 0 || state.source.FindStreamInfo() < 0) {
         result.failure = PictureFailure::kCannotOpen;
         return outcome;
     }
+    state.input = state.source.context();
     const int index = VideoStream(state.input);
     if (index < 0) {
         result.failure = PictureFailure::kNoVideo;

@@ -51,20 +51,24 @@ int AvioOverFd::WritePacket(void* opaque, std::uint8_t* buffer, int size)
     return error == 0 ? size : AVERROR(error);
 }
 
-std::int64_t AvioOverFd::Seek(void* opaque, std::int64_t offset, int whence)
+std::int64_t SeekDescriptor(int fd, std::int64_t offset, int whence)
 {
-    auto* self = static_cast<AvioOverFd*>(opaque);
     whence &= ~AVSEEK_FORCE;
     if (whence == AVSEEK_SIZE) {
         struct stat info {};
-        if (::fstat(self->fd_, &info) != 0)
+        if (::fstat(fd, &info) != 0)
             return AVERROR(errno);
         return info.st_size;
     }
-    const off_t position = ::lseek(self->fd_, static_cast<off_t>(offset), whence);
+    const off_t position = ::lseek(fd, static_cast<off_t>(offset), whence);
     if (position < 0)
         return AVERROR(errno);
     return position;
+}
+
+std::int64_t AvioOverFd::Seek(void* opaque, std::int64_t offset, int whence)
+{
+    return SeekDescriptor(static_cast<AvioOverFd*>(opaque)->fd_, offset, whence);
 }
 
 int AvioOverFd::Finish()

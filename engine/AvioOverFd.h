@@ -8,6 +8,11 @@ struct AVIOContext;
 // closes): a muxer writes through it in large blocks and may seek back to
 // fill in sizes. Write errors surface as AVERROR(errno) in the context's
 // `error` and from Finish.
+// An I/O context's seek over a descriptor: AVSEEK_SIZE answers the file's
+// size, anything else moves the file position. Returns the new position,
+// the size, or a negative AVERROR value.
+std::int64_t SeekDescriptor(int fd, std::int64_t offset, int whence);
+
 class AvioOverFd
 {
 public:

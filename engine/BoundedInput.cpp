@@ -1,5 +1,7 @@
 #include "engine/BoundedInput.h"
 
+#include "engine/AvioOverFd.h"
+
 #include <cerrno>
 #include <fcntl.h>
 #include <poll.h>
@@ -183,16 +185,5 @@ int BoundedInput::ReadPacket(void* opaque, std::uint8_t* buffer, int size)
 
 std::int64_t BoundedInput::Seek(void* opaque, std::int64_t offset, int whence)
 {
-    auto* self = static_cast<BoundedInput*>(opaque);
-    whence &= ~AVSEEK_FORCE;
-    if (whence == AVSEEK_SIZE) {
-        struct stat info {};
-        if (::fstat(self->fd_, &info) != 0)
-            return AVERROR(errno);
-        return info.st_size;
-    }
-    const off_t position = ::lseek(self->fd_, static_cast<off_t>(offset), whence);
-    if (position < 0)
-        return AVERROR(errno);
-    return position;
+    return SeekDescriptor(static_cast<BoundedInput*>(opaque)->fd_, offset, whence);
 }

@@ -70,6 +70,8 @@ std::vector<CatalogueEntry> Catalogue(LanguageTexts& t)
         {"JIEMIAN", "zxz", &window.ownTurn, "本文件旋转%1°"},
         {"JIEMIAN", "wjmq", &window.noDecoderFor, "没有%1解码器，无法显示画面"},
         {"JIEMIAN", "wfjm", &window.pictureUndecodable, "开头的画面无法解码"},
+        {"JIEMIAN", "dqhm", &window.nowView, "现在"},
+        {"JIEMIAN", "xzhhm", &window.afterView, "旋转后"},
         {"JIEMIAN", "tjwjj", &window.addFolderLink, "添加文件夹"},
         {"JIEMIAN", "xzspwjj", &window.chooseAddFolder, "选择视频所在的文件夹"},
         {"JIEMIAN", "zzcz", &window.folderScanning, "正在查找：%1 个文件夹，找到 %2 个视频"},

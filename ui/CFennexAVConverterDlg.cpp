@@ -40,18 +40,20 @@
 #include <QFileInfo>
 #include <QFontMetricsF>
 #include <QHeaderView>
+#include <QHelpEvent>
 #include <QKeyEvent>
-#include <QMenu>
 #include <QLabel>
+#include <QMenu>
 #include <QMimeData>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QRadioButton>
-#include <QScrollBar>
 #include <QResizeEvent>
 #include <QScreen>
+#include <QScrollBar>
 #include <QStandardPaths>
 #include <QStyle>
+#include <QToolTip>
 #include <QUrl>
 #include <QWindow>
 #include <algorithm>
@@ -68,10 +70,12 @@ const QColor kListColour(241, 250, 233);
 // Longest pause between two turns of event handling while files are added.
 constexpr qint64 kEventGapMs = 40;
 
-constexpr int kColumnWidths[kColumnCount] = {155, 60, 90, 75, 70, 65, 40, 0, 0, 0};
+constexpr int kColumnWidths[kColumnCount] = {155, 60, 90, 75, 70, 65, 40, 0, 0, 0, 30};
 
 // The room a row's picture is drawn in, before its path.
 constexpr int kPictureSide = 40;
+// The room of each picture of a row's larger view.
+constexpr int kLargerSide = 200;
 
 const char* const kMediaPatterns =
     "*.rm *.rmvb *.flv *.swf *.f4v *.mov *.qt *.avi *.mpg *.mpeg *.mod *.tod *.mts *.ts "
@@ -338,6 +342,8 @@ void CFennexAVConverterDlg::SetUpFileList()
         else
             list->setColumnWidth(column, kColumnWidths[column]);
     }
+    // The rotation, added last, is seen next to the stored picture size.
+    header->moveSection(header->visualIndex(kColumnRotation), header->visualIndex(kColumnSize) + 1);
     // The paths take what the other columns leave of the list, so that the
     // status column is in sight whole, however wide its words are.
     header->setSectionResizeMode(kColumnPath, QHeaderView::Stretch);
@@ -392,11 +398,11 @@ void CFennexAVConverterDlg::LoadLanguageTexts()
     link->SetPointerCursor(nullptr);
 
     const LanguageTexts::Window& labels = g_texts.window;
-    const QString headings[kColumnCount] = {Q(labels.fileColumn),     Q(labels.formatColumn),
-                                            Q(labels.durationColumn), Q(labels.sizeColumn),
-                                            Q(labels.bitRateColumn),  Q(labels.frameRateColumn),
-                                            Q(labels.statusColumn),   QStringLiteral("profile"),
-                                            QStringLiteral("dst"),    QStringLiteral("src")};
+    const QString headings[kColumnCount] = {
+        Q(labels.fileColumn),   Q(labels.formatColumn),    Q(labels.durationColumn),
+        Q(labels.sizeColumn),   Q(labels.bitRateColumn),   Q(labels.frameRateColumn),
+        Q(labels.statusColumn), QStringLiteral("profile"), QStringLiteral("dst"),
+        QStringLiteral("src"),  Q(labels.rotationColumn)};
     QTreeWidgetItem* headerItem = FileList()->headerItem();
     for (int column = 0; column < kColumnCount; ++column)
         headerItem->setText(column, headings[column]);
@@ -508,6 +514,18 @@ bool CFennexAVConverterDlg::eventFilter(QObject* watched, QEvent* event)
         const int index = FileList()->indexOfTopLevelItem(FileList()->itemAt(at));
         if (mouse->button() == Qt::LeftButton && index >= 0 && PictureRect(index).contains(at))
             SetRowTurn(index, m_rows.EffectiveTurn(index, ChosenTurn()) + 90);
+    }
+    // Hovering a row's picture shows it larger, now and after its turn.
+    if (event->type() == QEvent::ToolTip && watched == FileList()->viewport()) {
+        const auto* help = static_cast<QHelpEvent*>(event);
+        const int index = FileList()->indexOfTopLevelItem(FileList()->itemAt(help->pos()));
+        const QString view = index >= 0 && PictureRect(index).contains(help->pos())
+                                 ? RowLargerView(index)
+                                 : QString();
+        if (!view.isEmpty()) {
+            QToolTip::showText(help->globalPos(), view, FileList()->viewport(), PictureRect(index));
+            return true;
+        }
     }
     // Ctrl+Right and Ctrl+Left turn the highlighted rows a quarter.
     if (event->type() == QEvent::KeyPress && watched == FileList()) {
@@ -978,6 +996,26 @@ void CFennexAVConverterDlg::ShowRowPicture(int index)
     item->setData(kColumnPath, Qt::DecorationRole, shown);
     item->setToolTip(kColumnPath, tip.isEmpty() ? Q(row.path) : Q(row.path) + '\n' + tip);
     item->setToolTip(kColumnSize, caption);
+    // The rotation column says the same in lines that fit its narrow room.
+    QString lines = picture ? RotationLines(*picture, Q(g_texts.window.mirrored)) : QString();
+    if (row.turn) {
+        const int own = ReduceDegrees(*row.turn);
+        lines += (lines.isEmpty() ? QString() : QStringLiteral("\n")) +
+                 (own == 0 ? Q(g_texts.window.nothingToTurn) : Q(g_texts.window.ownTurn).arg(own));
+    }
+    item->setText(kColumnRotation, lines);
+    item->setToolTip(kColumnRotation, caption);
+}
+
+QString CFennexAVConverterDlg::RowLargerView(int index) const
+{
+    if (index < 0 || index >= m_rows.Count())
+        return {};
+    const std::shared_ptr<const VideoPicture> picture = m_pictures->Picture(m_rows.At(index).id);
+    if (!picture)
+        return {};
+    return NowAfterView(*picture, m_rows.EffectiveTurn(index, ChosenTurn()),
+                        Q(g_texts.window.nowView), Q(g_texts.window.afterView), kLargerSide);
 }
 
 QString CFennexAVConverterDlg::RowCaption(int index) const

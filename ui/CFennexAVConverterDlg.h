@@ -125,6 +125,8 @@ public:
     // How row index's file is shown today ("90° · 720×1280", mirrored)
     // and its own turn, as its path's tip says under the path.
     QString RowCaption(int index) const;
+    // The row's picture larger, now and after its turn, as its tooltip shows it.
+    QString RowLargerView(int index) const;
     // Keeps a done or failed outcome a batch settled for row index and
     // shows it (a done row is unticked); other outcomes change nothing.
     // False when nothing changed.

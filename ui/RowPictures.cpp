@@ -5,7 +5,10 @@
 #include <sys/syscall.h>
 #include <unistd.h>
 
+#include <QBuffer>
+
 #include <algorithm>
+#include <utility>
 
 RowPictures::RowPictures(int threads, std::size_t cacheLimit, QObject* parent)
     : QObject(parent), m_cacheLimit(cacheLimit)
@@ -160,17 +163,60 @@ QImage ShownImage(const VideoPicture& picture, int turn)
     return view.copy();  // the image owns its pixels
 }
 
-QString RotationCaption(const VideoPicture& picture, const QString& mirroredWord)
+namespace {
+
+// The rotation, clockwise, and the size as shown, of a rotation caption.
+std::pair<QString, QString> RotationParts(const VideoPicture& picture)
 {
-    if (picture.stored_width <= 0 || picture.stored_height <= 0)
-        return {};
     const int rotation = NearestQuarterTurn(picture.rotationCw());
     const bool sideways = rotation % 180 != 0;
     const int width = sideways ? picture.stored_height : picture.stored_width;
     const int height = sideways ? picture.stored_width : picture.stored_height;
-    QString caption = QString::number(rotation) + QChar(0x00B0) + QStringLiteral(" \u00B7 ") +
-                      QString::number(width) + QChar(0x00D7) + QString::number(height);
+    return {QString::number(rotation) + QChar(0x00B0),
+            QString::number(width) + QChar(0x00D7) + QString::number(height)};
+}
+
+const QString kDot = QStringLiteral(" \u00B7 ");
+
+}  // namespace
+
+QString RotationCaption(const VideoPicture& picture, const QString& mirroredWord)
+{
+    if (picture.stored_width <= 0 || picture.stored_height <= 0)
+        return {};
+    const auto [turned, size] = RotationParts(picture);
+    QString caption = turned + kDot + size;
     if (picture.mirrored())
-        caption += QStringLiteral(" \u00B7 ") + mirroredWord;
+        caption += kDot + mirroredWord;
     return caption;
+}
+
+QString NowAfterView(const VideoPicture& picture, int turn, const QString& nowWord,
+                     const QString& afterWord, int side)
+{
+    const QImage now = picture.ok() ? ShownImage(picture, 0) : QImage();
+    const QImage after = picture.ok() ? ShownImage(picture, turn) : QImage();
+    if (now.isNull() || after.isNull())
+        return {};
+    const auto cell = [side](const QImage& image, const QString& word) {
+        const QImage scaled =
+            image.scaled(side, side, Qt::KeepAspectRatio, Qt::SmoothTransformation);
+        QByteArray png;
+        QBuffer buffer(&png);
+        buffer.open(QIODevice::WriteOnly);
+        scaled.save(&buffer, "PNG");
+        return QStringLiteral("<td align=\"center\" valign=\"bottom\">%1<br><img "
+                              "src=\"data:image/png;base64,%2\"></td>")
+            .arg(word.toHtmlEscaped(), QString::fromLatin1(png.toBase64()));
+    };
+    return QStringLiteral("<table cellspacing=\"6\"><tr>") + cell(now, nowWord) +
+           cell(after, afterWord) + QStringLiteral("</tr></table>");
+}
+
+QString RotationLines(const VideoPicture& picture, const QString& mirroredWord)
+{
+    if (picture.stored_width <= 0 || picture.stored_height <= 0)
+        return {};
+    const auto [turned, size] = RotationParts(picture);
+    return (picture.mirrored() ? turned + kDot + mirroredWord : turned) + '\n' + size;
 }

@@ -88,3 +88,13 @@ QImage ShownImage(const VideoPicture& picture, int turn);
 // "90° · 720×1280", and mirroredWord after it where the matrix mirrors.
 // Empty for a file whose video was not read.
 QString RotationCaption(const VideoPicture& picture, const QString& mirroredWord);
+// The larger view of a row's picture as rich text: how a player shows the
+// file now (the stored picture with its rotation) and after the batch turns
+// it by `turn`, side by side under their captions, each within side×side.
+// Empty for a failure.
+QString NowAfterView(const VideoPicture& picture, int turn, const QString& nowWord,
+                     const QString& afterWord, int side);
+
+// The same in two lines for a narrow column: "90°" (and mirroredWord) above
+// "720×1280".
+QString RotationLines(const VideoPicture& picture, const QString& mirroredWord);

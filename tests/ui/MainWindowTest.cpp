@@ -11,6 +11,7 @@
 #include "tests/support/MediaFixtures.h"
 #include "ui/CFennexAVConverterDlg.h"
 #include "ui/DesktopHooks.h"
+#include "ui/FileListColumns.h"
 
 #include <QComboBox>
 #include <QDragEnterEvent>
@@ -129,8 +130,9 @@ protected:
     // The message for one refused file, with the reason in the window's words.
     QString Rejection(const QString& name, const std::string& reason) const
     {
-        return Q(g_texts.prompts.theFile) + name + QLatin1Char(' ') + Q(g_texts.prompts.notRotatable) +
-               QLatin1Char('\n') + Q(g_texts.prompts.reason).arg(Q(reason));
+        return Q(g_texts.prompts.theFile) + name + QLatin1Char(' ') +
+               Q(g_texts.prompts.notRotatable) + QLatin1Char('\n') +
+               Q(g_texts.prompts.reason).arg(Q(reason));
     }
 
     WindowTestFolder m_folder;
@@ -208,7 +210,8 @@ TEST_F(MainWindow, HoveringTheListShowsItsTipOverRowsAndEmptySpace)
     Open();
     AddRows(1);
     m_dlg->activateWindow();
-    const QRect firstRow = List()->visualItemRect(List()->topLevelItem(0));
+    // A cell without a tip of its own: the duration.
+    const QRect firstRow = List()->visualRect(List()->model()->index(0, kColumnDuration));
     for (const QPoint spot : {firstRow.center(), QPoint(200, 200)}) {
         QToolTip::hideText();
         QTest::mouseMove(List()->viewport(), spot);
@@ -244,13 +247,19 @@ TEST_F(MainWindow, DefaultLayoutHasTheControlsInTabOrder)
         EXPECT_FALSE(List()->isColumnHidden(column)) << column;
     for (int column = 7; column < 10; ++column)
         EXPECT_TRUE(List()->isColumnHidden(column)) << column;
+    // The rotation, narrow and draggable, right after the picture size.
+    EXPECT_FALSE(List()->isColumnHidden(kColumnRotation));
+    EXPECT_EQ(List()->columnWidth(kColumnRotation), 30);
+    EXPECT_EQ(List()->header()->visualIndex(kColumnRotation),
+              List()->header()->visualIndex(kColumnSize) + 1);
     EXPECT_NE(List()->CheckHeader(), nullptr);
     EXPECT_EQ(List()->palette().color(QPalette::Base), QColor(241, 250, 233));
     EXPECT_EQ(m_dlg->palette().color(QPalette::Window), QColor(187, 222, 251));
 
     // Tab visits these, in this order; statics, group and radios never.
-    const QStringList expected = {"startButton", "fileList",   "removeButton", "addFilesButton",
-                                  "removeAllButton", "browseButton", "openFolderButton", "outputFolderCombo"};
+    const QStringList expected = {"startButton",      "fileList",         "removeButton",
+                                  "addFilesButton",   "removeAllButton",  "browseButton",
+                                  "openFolderButton", "outputFolderCombo"};
     QStringList order;
     QWidget* w = m_dlg->StartButton();
     for (int guard = 0; guard < 200 && order.size() < expected.size(); ++guard) {
@@ -303,7 +312,8 @@ TEST_F(MainWindow, AddedFileShowsItsProbedFigures)
     m_filesToChoose = {Media().video320, Media().video8fps, Media().video640};
     m_dlg->AddFilesByDialog();
     ASSERT_EQ(m_filters.size(), 1);
-    EXPECT_TRUE(m_filters[0].startsWith(Q(g_texts.window.videoFilesFilter) + " (*.rm *.rmvb *.flv"));
+    EXPECT_TRUE(
+        m_filters[0].startsWith(Q(g_texts.window.videoFilesFilter) + " (*.rm *.rmvb *.flv"));
     EXPECT_TRUE(m_filters[0].contains(" *.wmv *.wm);;"));
     EXPECT_TRUE(m_filters[0].endsWith(";;" + Q(g_texts.window.allFilesFilter) + " (*)"));
     EXPECT_TRUE(m_messages.isEmpty());
@@ -421,7 +431,8 @@ TEST_F(MainWindow, DroppedFilesAreAddedInOrderAndAFolderIsRejected)
     // A folder is refused; the file after it is still added.
     ASSERT_TRUE(Drop({QUrl::fromLocalFile(folder), QUrl::fromLocalFile(Media().video320)}));
     EXPECT_EQ(List()->GetItemCount(), 5);
-    EXPECT_EQ(m_messages, QStringList{Rejection(QStringLiteral("clips"), g_texts.refusals.isFolder)});
+    EXPECT_EQ(m_messages,
+              QStringList{Rejection(QStringLiteral("clips"), g_texts.refusals.isFolder)});
 
     // Only local files are taken.
     EXPECT_FALSE(Drop({QUrl(QStringLiteral("https://example.com/a.mp4"))}));
@@ -458,8 +469,8 @@ TEST_F(MainWindow, ADroppedPipeIsRefusedWithoutHoldingTheWindowUp)
     EXPECT_TRUE(dropped);
     EXPECT_FALSE(heldOpen) << "the window waited on the pipe for a writer";
     EXPECT_EQ(List()->GetItemCount(), 1);
-    EXPECT_EQ(m_messages,
-              QStringList{Rejection(QStringLiteral("stream.mp4"), g_texts.refusals.notRegularFile)});
+    EXPECT_EQ(m_messages, QStringList{Rejection(QStringLiteral("stream.mp4"),
+                                                g_texts.refusals.notRegularFile)});
 }
 
 // --- removing rows --------------------------------------------------------

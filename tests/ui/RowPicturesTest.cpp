@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <QRegularExpression>
 #include <QSignalSpy>
 #include <QTest>
 
@@ -91,6 +92,52 @@ TEST_F(RowPicturesTest, CaptionSaysTheRotationAndTheSizeAsShown)
     EXPECT_EQ(RotationCaption(*pictures.Picture(1), "mirrored"), QString::fromUtf8("0° · 320×180"));
     EXPECT_EQ(RotationCaption(*pictures.Picture(2), "mirrored"),
               QString::fromUtf8("90° · 180×320 · mirrored"));
+    // The rotation column's two lines.
+    EXPECT_EQ(RotationLines(*pictures.Picture(1), "mirrored"), QString::fromUtf8("0°\n320×180"));
+    EXPECT_EQ(RotationLines(*pictures.Picture(2), "mirrored"),
+              QString::fromUtf8("90° · mirrored\n180×320"));
+}
+
+// The images of the larger view, in the order they are shown.
+QList<QImage> ViewImages(const QString& html)
+{
+    QList<QImage> images;
+    const QRegularExpression source(QStringLiteral("src=\"data:image/png;base64,([^\"]+)\""));
+    for (auto match = source.globalMatch(html); match.hasNext();)
+        images << QImage::fromData(QByteArray::fromBase64(match.next().captured(1).toLatin1()),
+                                   "PNG")
+                      .convertToFormat(QImage::Format_RGB888);
+    return images;
+}
+
+TEST_F(RowPicturesTest, LargerViewShowsNowAndAfterTheTurnSideBySide)
+{
+    RowPictures pictures(1);
+    pictures.Request(1, Clip(90));
+    QTRY_VERIFY(pictures.Picture(1) != nullptr);
+    const VideoPicture& picture = *pictures.Picture(1);
+    ASSERT_TRUE(picture.ok());
+    const auto atSide = [](const QImage& image) {
+        return image.scaled(120, 120, Qt::KeepAspectRatio, Qt::SmoothTransformation)
+            .convertToFormat(QImage::Format_RGB888);
+    };
+    for (int turn : {0, 90, 180, 270}) {
+        const QString html = NowAfterView(picture, turn, "Now", "<After>", 120);
+        const QList<QImage> images = ViewImages(html);
+        ASSERT_EQ(images.size(), 2) << turn;
+        EXPECT_EQ(images[0], atSide(ShownImage(picture, 0))) << turn;
+        EXPECT_EQ(images[1], atSide(ShownImage(picture, turn))) << turn;
+        // The stored 320×180 turned 90 stands; a quarter more lies down.
+        EXPECT_EQ(images[1].width() > images[1].height(), turn % 180 != 0) << turn;
+        // The captions, escaped, each above its own picture.
+        const qsizetype now = html.indexOf("Now"), after = html.indexOf("&lt;After&gt;");
+        EXPECT_TRUE(now >= 0 && now < html.indexOf("src=") && after > html.indexOf("src="))
+            << html.left(200).toStdString();
+    }
+    // A file without a picture has no larger view.
+    VideoPicture failed;
+    failed.failure = PictureFailure::kUndecodable;
+    EXPECT_TRUE(NowAfterView(failed, 90, "Now", "After", 120).isEmpty());
 }
 
 }  // namespace

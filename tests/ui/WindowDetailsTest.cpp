@@ -105,7 +105,8 @@ TEST_F(WindowDetails, CommandLineFilesAreAddedAsADropAddsThem)
     // Added once the event loop runs, each probed; the refused one is named
     // at the end.
     QTRY_COMPARE(m_messages.size(), 1);
-    EXPECT_TRUE(m_messages[0].startsWith(QString::fromStdString(g_texts.prompts.theFile) + "song.m4a " +
+    EXPECT_TRUE(m_messages[0].startsWith(QString::fromStdString(g_texts.prompts.theFile) +
+                                         "song.m4a " +
                                          QString::fromStdString(g_texts.prompts.notRotatable)));
     CCheckListCtrl* list = m_dlg->FileList();
     ASSERT_EQ(list->GetItemCount(), 3);
@@ -121,6 +122,9 @@ TEST_F(WindowDetails, CommandLineFilesAreAddedAsADropAddsThem)
 TEST_F(WindowDetails, ALongPathShowsItsFileNameInTheListButKeepsItsText)
 {
     Open();
+    // The paths as wide as they are without the rotation column's 30.
+    m_dlg->resize(m_dlg->width() + 30, m_dlg->height());
+    QCoreApplication::processEvents();
     const QString path =
         Video("Videos/2024 summer holiday at the seaside/day three, the long walk/holiday.mp4");
     m_dlg->AddDroppedFiles({path});
@@ -148,6 +152,9 @@ TEST_F(WindowDetails, ALongPathShowsItsFileNameInTheListButKeepsItsText)
 TEST_F(WindowDetails, RowsOfFilesWithTheSameNameShowTheFoldersThatTellThemApart)
 {
     Open();
+    // The paths as wide as they are without the rotation column's 30.
+    m_dlg->resize(m_dlg->width() + 30, m_dlg->height());
+    QCoreApplication::processEvents();
     const std::string shared = "Videos/2024 summer holiday at the seaside/phone backup/";
     const QString first = Video(shared + "day one/phone.mp4");
     const QString second = Video(shared + "day two/phone.mp4");

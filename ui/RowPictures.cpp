@@ -198,19 +198,25 @@ QString NowAfterView(const VideoPicture& picture, int turn, const QString& nowWo
     const QImage after = picture.ok() ? ShownImage(picture, turn) : QImage();
     if (now.isNull() || after.isNull())
         return {};
-    const auto cell = [side](const QImage& image, const QString& word) {
+    const auto source = [side](const QImage& image) {
         const QImage scaled =
             image.scaled(side, side, Qt::KeepAspectRatio, Qt::SmoothTransformation);
         QByteArray png;
         QBuffer buffer(&png);
         buffer.open(QIODevice::WriteOnly);
         scaled.save(&buffer, "PNG");
-        return QStringLiteral("<td align=\"center\" valign=\"bottom\">%1<br><img "
-                              "src=\"data:image/png;base64,%2\"></td>")
-            .arg(word.toHtmlEscaped(), QString::fromLatin1(png.toBase64()));
+        return QStringLiteral("<td align=\"center\" valign=\"middle\"><img "
+                              "src=\"data:image/png;base64,%1\"></td>")
+            .arg(QString::fromLatin1(png.toBase64()));
     };
-    return QStringLiteral("<table cellspacing=\"6\"><tr>") + cell(now, nowWord) +
-           cell(after, afterWord) + QStringLiteral("</tr></table>");
+    // The captions in a row of their own, so both stand level above
+    // pictures of different heights.
+    const auto caption = [](const QString& word) {
+        return QStringLiteral("<td align=\"center\"><b>%1</b></td>").arg(word.toHtmlEscaped());
+    };
+    return QStringLiteral("<table cellspacing=\"6\"><tr>") + caption(nowWord) + caption(afterWord) +
+           QStringLiteral("</tr><tr>") + source(now) + source(after) +
+           QStringLiteral("</tr></table>");
 }
 
 QString RotationLines(const VideoPicture& picture, const QString& mirroredWord)

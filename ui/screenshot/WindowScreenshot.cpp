@@ -12,6 +12,7 @@
 #include "tests/support/MediaFixtures.h"
 #include "ui/CFennexAVConverterDlg.h"
 #include "ui/DesktopHooks.h"
+#include "ui/FileListColumns.h"
 #include "ui/LanguageMenu.h"
 #include "ui/RowPictures.h"
 #include "ui/screenshot/ScreenshotLanguage.h"
@@ -25,6 +26,7 @@
 #include <QPixmap>
 #include <QThread>
 #include <QTimer>
+#include <QToolTip>
 #include <QTreeWidgetItem>
 #include <cstdio>
 #include <filesystem>
@@ -124,6 +126,7 @@ int main(int argc, char* argv[])
     if (rows > 4) {
         dialog.SetRowTurn(1, 270);
         dialog.SetRowTurn(4, 180);
+        dialog.SetRowTurn(3, 0);  // nothing to turn: Start leaves it out
     }
     if (rows > 1)
         dialog.FileList()->topLevelItem(1)->setSelected(true);
@@ -140,6 +143,50 @@ int main(int argc, char* argv[])
     app.processEvents();
     const QString full = outDir + QStringLiteral("/window.png");
     bool saved = dialog.grab().save(full);
+
+    // The larger view of the first sideways row's picture, now and after,
+    // as hovering it shows it over the window.
+    const QString larger = outDir + QStringLiteral("/larger-view.png");
+    if (rows > 1) {
+        QWidget* viewport = dialog.FileList()->viewport();
+        const QRect picture = dialog.PictureRect(1);
+        QToolTip::showText(viewport->mapToGlobal(picture.center()), dialog.RowLargerView(1),
+                           viewport, picture);
+        app.processEvents();
+        QWidget* tip = nullptr;
+        for (QWidget* widget : QApplication::topLevelWidgets())
+            if (widget->inherits("QTipLabel") && widget->isVisible())
+                tip = widget;
+        if (tip) {
+            const QRect tipBox(dialog.mapFromGlobal(tip->pos()), tip->size());
+            const QRect area = dialog.rect().united(tipBox);
+            // At the screen's scale, so a scale of 2 keeps its detail.
+            const qreal scale = dialog.devicePixelRatioF();
+            QPixmap withTip(area.size() * scale);
+            withTip.setDevicePixelRatio(scale);
+            withTip.fill(Qt::white);
+            QPainter painter(&withTip);
+            painter.drawPixmap(-area.topLeft(), dialog.grab());
+            painter.drawPixmap(tipBox.topLeft() - area.topLeft(), tip->grab());
+            painter.end();
+            saved = withTip.save(larger) && saved;
+        } else {
+            std::fprintf(stderr, "no tooltip to take a picture of\n");
+            saved = false;
+        }
+        QToolTip::hideText();
+    }
+    // Wider, with the rotation column dragged wide enough for its words.
+    const QSize normalSize = dialog.size();
+    const int rotationWidth = dialog.FileList()->columnWidth(kColumnRotation);
+    dialog.resize(1000, 520);
+    dialog.FileList()->setColumnWidth(kColumnRotation, 190);
+    app.processEvents();
+    const QString wide = outDir + QStringLiteral("/window-wide.png");
+    saved = dialog.grab().save(wide) && saved;
+    dialog.FileList()->setColumnWidth(kColumnRotation, rotationWidth);
+    dialog.resize(normalSize);
+    app.processEvents();
 
     // The batch: the third file lost its second half after it was listed.
     const std::string cut = videos + "/garden-party.mkv";
@@ -161,8 +208,9 @@ int main(int argc, char* argv[])
     app.processEvents();
     const QString outcomes = outDir + QStringLiteral("/outcomes.png");
     saved = dialog.grab().save(outcomes) && messageSaved && menuSaved && saved;
-    std::printf("%s\n%s\n%s\n%s\n%s\n", empty.toUtf8().constData(),
+    std::printf("%s\n%s\n%s\n%s\n%s\n%s\n%s\n", empty.toUtf8().constData(),
                 languageMenu.toUtf8().constData(), full.toUtf8().constData(),
+                larger.toUtf8().constData(), wide.toUtf8().constData(),
                 message.toUtf8().constData(), outcomes.toUtf8().constData());
 
     RemoveTree(folder);

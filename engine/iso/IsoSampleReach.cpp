@@ -150,6 +150,39 @@ bool CheckChunk(SampleSizes& sizes, std::uint64_t offset, std::uint64_t n,
     return true;
 }
 
+// The sample-to-chunk table read run by run: the run after the one in hand
+// starts at chunk next_first (kMax past the last) with next_per_chunk
+// samples a chunk.
+struct ChunkRuns {
+    enum class Read { kOk, kFailed, kOutOfOrder };
+
+    ChunkRuns(IsoByteStream& stsc, std::uint32_t count) : stsc_(stsc), left_(count) {}
+
+    Read Next()
+    {
+        if (left_ == 0) {
+            next_first = kMax;
+            return Read::kOk;
+        }
+        std::uint32_t first = 0, per_chunk = 0, description = 0;
+        if (!stsc_.U32(first) || !stsc_.U32(per_chunk) || !stsc_.U32(description))
+            return Read::kFailed;
+        --left_;
+        if (first <= next_first && next_first != kMax)
+            return Read::kOutOfOrder;
+        next_first = first;
+        next_per_chunk = per_chunk;
+        return Read::kOk;
+    }
+
+    std::uint64_t next_first = 0;
+    std::uint32_t next_per_chunk = 0;
+
+private:
+    IsoByteStream& stsc_;
+    std::uint32_t left_;
+};
+
 }  // namespace
 
 IsoSampleReach::IsoSampleReach(IsoBoxReader& reader) : reader_(reader) {}
@@ -245,38 +278,30 @@ IsoSampleReach::Status IsoSampleReach::WalkChunks(const IsoTrackTables& tables, 
         s != Status::kOk)
         return s;
 
-    // The run of chunks in hand [first, next_first) and its samples per chunk.
-    std::uint32_t stsc_left = stsc_count;
-    std::uint64_t next_first = kMax;
-    std::uint32_t next_per_chunk = 0;
-    auto read_stsc = [&]() -> Status {
-        if (stsc_left == 0) {
-            next_first = kMax;
+    ChunkRuns runs(stsc, stsc_count);
+    auto read_run = [&]() -> Status {
+        switch (runs.Next()) {
+        case ChunkRuns::Read::kOk:
             return Status::kOk;
-        }
-        std::uint32_t first = 0, per_chunk = 0, description = 0;
-        if (!stsc.U32(first) || !stsc.U32(per_chunk) || !stsc.U32(description))
+        case ChunkRuns::Read::kFailed:
             return Failed();
-        --stsc_left;
-        if (first <= next_first && next_first != kMax)
-            return Malformed("sample-to-chunk runs out of order");
-        next_first = first;
-        next_per_chunk = per_chunk;
-        return Status::kOk;
+        case ChunkRuns::Read::kOutOfOrder:
+            break;
+        }
+        return Malformed("sample-to-chunk runs out of order");
     };
-    next_first = 0;
-    if (const Status s = read_stsc(); s != Status::kOk)
+    if (const Status s = read_run(); s != Status::kOk)
         return s;
-    if (stsc_count > 0 && next_first != 1)
+    if (stsc_count > 0 && runs.next_first != 1)
         return Malformed("sample-to-chunk does not start at the first chunk");
     std::uint64_t per_chunk = 0;
 
     std::uint64_t index = 0;
     for (std::uint64_t chunk = 1; chunk <= chunk_count && index < reach.sample_count && !reach.missing;
          ++chunk) {
-        while (chunk >= next_first) {
-            per_chunk = next_per_chunk;
-            if (const Status s = read_stsc(); s != Status::kOk)
+        while (chunk >= runs.next_first) {
+            per_chunk = runs.next_per_chunk;
+            if (const Status s = read_run(); s != Status::kOk)
                 return s;
         }
         std::uint64_t offset = 0;

@@ -1,5 +1,6 @@
 #include "engine/iso/IsoInspection.h"
 
+#include "engine/iso/IsoBoxIterator.h"
 #include "engine/iso/IsoBoxReader.h"
 #include "engine/iso/IsoSampleReach.h"
 #include "engine/iso/IsoTrackMatrix.h"
@@ -164,11 +165,10 @@ private:
     {
         if (depth > kMaxDepth)
             return NotTaken("boxes nested too deep");
-        std::uint64_t offset = parent.body();
-        std::uint64_t count = 0;
+        IsoBoxIterator boxes(*reader_, parent);
         IsoBox box;
         while (!stopped_) {
-            switch (reader_->Next(offset, parent.end(), box)) {
+            switch (boxes.Next(box)) {
             case IsoBoxStatus::kEnd:
                 return true;
             case IsoBoxStatus::kReadError:
@@ -185,11 +185,10 @@ private:
             // inside a header it would hide whatever follows.
             if (box.to_end)
                 return NotTaken("a box of size 0 in '" + FourCcText(parent.type) + "'");
-            if (++count > kMaxChildren)
+            if (boxes.count() > kMaxChildren)
                 return NotTaken("too many boxes in '" + FourCcText(parent.type) + "'");
             if (!visit(box, depth + 1))
                 return false;
-            offset = box.end();
         }
         return false;
     }
@@ -404,10 +403,12 @@ private:
     // file cut: its mvhd usually comes first and may be whole.
     void DurationOfCutMoov(const IsoBox& moov)
     {
-        std::uint64_t offset = moov.body();
+        // The movie box runs past the file, so its children are read up to
+        // the end of the file.
+        IsoBoxIterator boxes(*reader_, moov.body(), result_.file_size);
         IsoBox box;
         for (int i = 0; i < 64; ++i) {
-            if (reader_->Next(offset, result_.file_size, box) != IsoBoxStatus::kBox)
+            if (boxes.Next(box) != IsoBoxStatus::kBox)
                 return;
             if (box.type == FourCc("mvhd")) {
                 std::uint8_t bytes[32];
@@ -420,7 +421,6 @@ private:
                     result_.duration_s = static_cast<double>(duration) / timescale;
                 return;
             }
-            offset = box.end();
         }
     }
 
@@ -443,11 +443,11 @@ private:
 
     void Walk()
     {
-        std::uint64_t offset = 0, count = 0;
+        IsoBoxIterator boxes(*reader_, 0, result_.file_size);
         bool first = true, moov_seen = false, cut = false;
         IsoBox box;
         while (!stopped_) {
-            const IsoBoxStatus status = reader_->Next(offset, result_.file_size, box);
+            const IsoBoxStatus status = boxes.Next(box);
             if (status == IsoBoxStatus::kEnd)
                 break;
             if (status == IsoBoxStatus::kReadError) {
@@ -464,7 +464,7 @@ private:
                 return;
             }
             if (header_read && !Printable(box.type)) {
-                NotTaken("no box at offset " + std::to_string(offset));
+                NotTaken("no box at offset " + std::to_string(box.start));
                 return;
             }
             first = false;
@@ -475,7 +475,7 @@ private:
                     DurationOfCutMoov(box);
                 break;
             }
-            if (++count > kMaxTopLevel) {
+            if (boxes.count() > kMaxTopLevel) {
                 NotTaken("too many boxes");
                 return;
             }
@@ -495,7 +495,6 @@ private:
                 if (depth_ == IsoInspectDepth::kComplete && !Reach(reach_->AddFragment(box)))
                     return;
             }
-            offset = box.end();
         }
         if (stopped_)
             return;

@@ -1,5 +1,6 @@
 #include "engine/iso/IsoSampleReach.h"
 
+#include "engine/iso/IsoBoxIterator.h"
 #include "engine/iso/IsoByteStream.h"
 
 #include <algorithm>
@@ -365,10 +366,10 @@ IsoSampleReach::Status IsoSampleReach::AddFragment(const IsoBox& moof)
     // the data of the one before.
     std::uint64_t data_end = moof.start;
     bool first = true;
-    std::uint64_t offset = moof.body();
+    IsoBoxIterator boxes(reader_, moof);
     IsoBox traf;
     while (true) {
-        const IsoBoxStatus status = reader_.Next(offset, moof.end(), traf);
+        const IsoBoxStatus status = boxes.Next(traf);
         if (status == IsoBoxStatus::kEnd)
             return Status::kOk;
         if (status == IsoBoxStatus::kReadError)
@@ -380,7 +381,6 @@ IsoSampleReach::Status IsoSampleReach::AddFragment(const IsoBox& moof)
                 return s;
             first = false;
         }
-        offset = traf.end();
     }
 }
 
@@ -389,17 +389,16 @@ IsoSampleReach::Status IsoSampleReach::WalkTrackFragment(const IsoBox& moof, con
                                                          std::uint64_t& data_end)
 {
     FragmentState state;
-    std::uint64_t offset = traf.body();
+    IsoBoxIterator boxes(reader_, traf);
     IsoBox box;
     while (true) {
-        const IsoBoxStatus status = reader_.Next(offset, traf.end(), box);
+        const IsoBoxStatus status = boxes.Next(box);
         if (status == IsoBoxStatus::kEnd)
             break;
         if (status == IsoBoxStatus::kReadError)
             return Failed();
         if (status != IsoBoxStatus::kBox || box.to_end)
             return Malformed("box inside a track fragment runs past it or has size 0");
-        offset = box.end();
 
         Status read = Status::kOk;
         if (box.type == FourCc("tfhd"))

@@ -1,5 +1,6 @@
 #include "engine/remux/LeadingEditList.h"
 
+#include "engine/iso/IsoBoxIterator.h"
 #include "engine/iso/IsoBoxReader.h"
 
 #include <algorithm>
@@ -174,11 +175,10 @@ int WriteAll(int fd, const Bytes& b, std::uint64_t offset)
 int ReadMovieBox(int fd, std::uint64_t fileSize, IsoBox& top, Bytes& b)
 {
     IsoBoxReader reader(fd, fileSize);
-    std::uint64_t at = 0;
-    IsoBoxStatus status;
-    while ((status = reader.Next(at, fileSize, top)) == IsoBoxStatus::kBox &&
-           top.type != FourCc("moov"))
-        at = top.end();
+    IsoBoxIterator boxes(reader, 0, fileSize);
+    IsoBoxStatus status = boxes.Next(top);
+    while (status == IsoBoxStatus::kBox && top.type != FourCc("moov"))
+        status = boxes.Next(top);
     if (status == IsoBoxStatus::kReadError)
         return AVERROR(reader.error());
     if (status != IsoBoxStatus::kBox || top.end() != fileSize || top.size > kLargestMovieBox)

@@ -354,9 +354,11 @@ private:
                 return Once(has_mvex_, box) && Mvex(box, depth);
             return true;
         });
-        if (!read)
-            return false;
+        return read && DistinctTrackIds() && CollectVideoTracks() && ReachTracks();
+    }
 
+    bool DistinctTrackIds()
+    {
         for (std::size_t i = 0; i < traks_.size(); ++i) {
             for (std::size_t j = 0; j < i; ++j) {
                 if (traks_[i].tkhd && traks_[j].tkhd &&
@@ -364,6 +366,11 @@ private:
                     return NotTaken("two tracks with one id");
             }
         }
+        return true;
+    }
+
+    bool CollectVideoTracks()
+    {
         for (const Trak& trak : traks_) {
             if (*trak.handler != FourCc("vide") && *trak.handler != FourCc("auxv"))
                 continue;
@@ -380,21 +387,26 @@ private:
         }
         if (result_.video_tracks.empty())
             return NotTaken("no video track");
+        return true;
+    }
 
-        if (depth_ == IsoInspectDepth::kComplete) {
-            for (Trak& trak : traks_) {
-                IsoTrackTables& tables = trak.tables;
-                tables.track_id = trak.tkhd ? trak.tkhd->track_id : 0;
-                for (const Trex& trex : trex_) {
-                    if (trak.tkhd && trex.track_id == tables.track_id) {
-                        tables.has_trex = true;
-                        tables.trex_duration = trex.duration;
-                        tables.trex_size = trex.size;
-                    }
+    // Where the samples of every track lie, for a complete inspection.
+    bool ReachTracks()
+    {
+        if (depth_ != IsoInspectDepth::kComplete)
+            return true;
+        for (Trak& trak : traks_) {
+            IsoTrackTables& tables = trak.tables;
+            tables.track_id = trak.tkhd ? trak.tkhd->track_id : 0;
+            for (const Trex& trex : trex_) {
+                if (trak.tkhd && trex.track_id == tables.track_id) {
+                    tables.has_trex = true;
+                    tables.trex_duration = trex.duration;
+                    tables.trex_size = trex.size;
                 }
-                if (!Reach(reach_->AddTrack(tables)))
-                    return false;
             }
+            if (!Reach(reach_->AddTrack(tables)))
+                return false;
         }
         return true;
     }
@@ -441,66 +453,77 @@ private:
         result_.sample_tables.clear();
     }
 
+    // What the walk over the top-level boxes found.
+    struct TopLevel {
+        bool moov_seen = false;
+        bool cut = false;  // the last box runs past the end of the file
+    };
+
     void Walk()
     {
+        TopLevel top;
+        if (WalkTopLevel(top))
+            Judge(top);
+    }
+
+    // The boxes at the top of the file; false once the inspection stopped.
+    bool WalkTopLevel(TopLevel& top)
+    {
         IsoBoxIterator boxes(*reader_, 0, result_.file_size);
-        bool first = true, moov_seen = false, cut = false;
+        bool first = true;
         IsoBox box;
         while (!stopped_) {
             const IsoBoxStatus status = boxes.Next(box);
             if (status == IsoBoxStatus::kEnd)
                 break;
-            if (status == IsoBoxStatus::kReadError) {
-                ReadFailed();
-                return;
-            }
-            if (status == IsoBoxStatus::kMalformed) {
-                NotTaken("a box at the top is smaller than its header");
-                return;
-            }
+            if (status == IsoBoxStatus::kReadError)
+                return ReadFailed();
+            if (status == IsoBoxStatus::kMalformed)
+                return NotTaken("a box at the top is smaller than its header");
             const bool header_read = box.type != 0 || status == IsoBoxStatus::kBox;
-            if (first && !(header_read && FirstBoxOfIsoFile(box.type))) {
-                NotTaken("not an ISO base media file");
-                return;
-            }
-            if (header_read && !Printable(box.type)) {
-                NotTaken("no box at offset " + std::to_string(box.start));
-                return;
-            }
+            if (first && !(header_read && FirstBoxOfIsoFile(box.type)))
+                return NotTaken("not an ISO base media file");
+            if (header_read && !Printable(box.type))
+                return NotTaken("no box at offset " + std::to_string(box.start));
             first = false;
             if (status == IsoBoxStatus::kPastLimit) {
                 // The last box runs past the end of the file.
-                cut = true;
-                if (box.type == FourCc("moov") && !moov_seen)
+                top.cut = true;
+                if (box.type == FourCc("moov") && !top.moov_seen)
                     DurationOfCutMoov(box);
                 break;
             }
-            if (boxes.count() > kMaxTopLevel) {
-                NotTaken("too many boxes");
-                return;
-            }
-            if (box.type == FourCc("moov")) {
-                if (moov_seen) {
-                    NotTaken("two movie headers");
-                    return;
-                }
-                moov_seen = true;
-                if (!Moov(box))
-                    return;
-            } else if (box.type == FourCc("moof")) {
-                if (!moov_seen || !has_mvex_) {
-                    NotTaken("a movie fragment without a fragmented movie header before it");
-                    return;
-                }
-                if (depth_ == IsoInspectDepth::kComplete && !Reach(reach_->AddFragment(box)))
-                    return;
-            }
+            if (boxes.count() > kMaxTopLevel)
+                return NotTaken("too many boxes");
+            if (!TopBox(box, top))
+                return false;
         }
-        if (stopped_)
-            return;
+        return !stopped_;
+    }
 
-        if (!moov_seen) {
-            if (!cut) {
+    // One whole box at the top: the movie header or a movie fragment.
+    bool TopBox(const IsoBox& box, TopLevel& top)
+    {
+        if (box.type == FourCc("moov")) {
+            if (top.moov_seen)
+                return NotTaken("two movie headers");
+            top.moov_seen = true;
+            return Moov(box);
+        }
+        if (box.type == FourCc("moof")) {
+            if (!top.moov_seen || !has_mvex_)
+                return NotTaken("a movie fragment without a fragmented movie header before it");
+            if (depth_ == IsoInspectDepth::kComplete && !Reach(reach_->AddFragment(box)))
+                return false;
+        }
+        return true;
+    }
+
+    // The verdict on a file whose boxes were all read.
+    void Judge(const TopLevel& top)
+    {
+        if (!top.moov_seen) {
+            if (!top.cut) {
                 NotTaken("no movie header");
                 return;
             }
@@ -517,7 +540,7 @@ private:
         } else if (depth_ == IsoInspectDepth::kComplete && reach_->missing()) {
             CutShort("sample data past the end of the file");
             result_.ends_at_s = reach_->MissingAt(result_.duration_s);
-        } else if (cut) {
+        } else if (top.cut) {
             CutShort("the last box runs past the end of the file");
             result_.ends_at_s = reach_->ListedEnd();
         } else {

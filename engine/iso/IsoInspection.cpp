@@ -81,28 +81,13 @@ struct Trex {
     std::uint32_t track_id = 0, duration = 0, size = 0;
 };
 
-class Inspector
+// The steps every part of an inspection takes: reading a box's header or
+// body, walking its children within the limits, and stopping with the
+// verdict at the first thing that rules the file out. Each returns false
+// once the inspection stopped.
+class InspectionSteps
 {
-public:
-    Inspector(int fd, IsoInspectDepth depth) : fd_(fd), depth_(depth) {}
-
-    IsoInspection Run()
-    {
-        struct stat info {};
-        if (::fstat(fd_, &info) != 0)
-            return Unreadable(errno);
-        if (!S_ISREG(info.st_mode)) {
-            NotTaken("not a regular file");
-            return result_;
-        }
-        result_.file_size = static_cast<std::uint64_t>(info.st_size);
-        reader_.emplace(fd_, result_.file_size);
-        reach_.emplace(*reader_);
-        Walk();
-        return result_;
-    }
-
-private:
+protected:
     IsoInspection Unreadable(int error)
     {
         result_.verdict = IsoInspection::Verdict::kUnreadable;
@@ -209,6 +194,19 @@ private:
         slot = box;
         return true;
     }
+
+    IsoInspection result_;
+    std::optional<IsoBoxReader> reader_;
+    std::optional<IsoSampleReach> reach_;
+    bool stopped_ = false;
+};
+
+// Reads the movie header ('moov'): its tracks, their headers and sample
+// tables, and the defaults of its fragments.
+class MovieHeader : protected InspectionSteps
+{
+protected:
+    explicit MovieHeader(IsoInspectDepth depth) : depth_(depth) {}
 
     bool Tkhd(const IsoBox& box, Trak& trak)
     {
@@ -411,6 +409,38 @@ private:
         return true;
     }
 
+    IsoInspectDepth depth_;
+    std::vector<Trak> traks_;
+    std::vector<Trex> trex_;
+    bool has_mvex_ = false;
+    std::uint32_t movie_timescale_ = 0;
+    std::uint64_t movie_duration_ = 0;
+    std::uint64_t fragment_duration_ = 0;
+};
+
+// Walks the top level of the file and gives the verdict.
+class Inspector : private MovieHeader
+{
+public:
+    Inspector(int fd, IsoInspectDepth depth) : MovieHeader(depth), fd_(fd) {}
+
+    IsoInspection Run()
+    {
+        struct stat info {};
+        if (::fstat(fd_, &info) != 0)
+            return Unreadable(errno);
+        if (!S_ISREG(info.st_mode)) {
+            NotTaken("not a regular file");
+            return result_;
+        }
+        result_.file_size = static_cast<std::uint64_t>(info.st_size);
+        reader_.emplace(fd_, result_.file_size);
+        reach_.emplace(*reader_);
+        Walk();
+        return result_;
+    }
+
+private:
     // The movie header's duration from a movie box that the end of the
     // file cut: its mvhd usually comes first and may be whole.
     void DurationOfCutMoov(const IsoBox& moov)
@@ -550,18 +580,6 @@ private:
     }
 
     int fd_;
-    IsoInspectDepth depth_;
-    IsoInspection result_;
-    std::optional<IsoBoxReader> reader_;
-    std::optional<IsoSampleReach> reach_;
-    bool stopped_ = false;
-
-    std::vector<Trak> traks_;
-    std::vector<Trex> trex_;
-    bool has_mvex_ = false;
-    std::uint32_t movie_timescale_ = 0;
-    std::uint64_t movie_duration_ = 0;
-    std::uint64_t fragment_duration_ = 0;
 };
 
 }  // namespace

@@ -281,15 +281,12 @@ IsoSampleReach::Status IsoSampleReach::WalkChunks(const IsoTrackTables& tables, 
 
     ChunkRuns runs(stsc, stsc_count);
     auto read_run = [&]() -> Status {
-        switch (runs.Next()) {
-        case ChunkRuns::Read::kOk:
-            return Status::kOk;
-        case ChunkRuns::Read::kFailed:
+        const ChunkRuns::Read read = runs.Next();
+        if (read == ChunkRuns::Read::kFailed)
             return Failed();
-        case ChunkRuns::Read::kOutOfOrder:
-            break;
-        }
-        return Malformed("sample-to-chunk runs out of order");
+        if (read == ChunkRuns::Read::kOutOfOrder)
+            return Malformed("sample-to-chunk runs out of order");
+        return Status::kOk;
     };
     if (const Status s = read_run(); s != Status::kOk)
         return s;

@@ -47,19 +47,29 @@ std::vector<PositionOutcome> BatchRunner::Run(const std::vector<BatchInput>& inp
     return m_outcomes;
 }
 
-std::vector<std::size_t> BatchRunner::RunOneBatch(const std::vector<std::size_t>& chosen)
+namespace {
+
+// The chosen inputs as one batch's files, named in the output folder.
+std::vector<BatchFile> PlanFiles(const std::vector<BatchInput>& inputs,
+                                 const std::vector<std::size_t>& chosen, const std::string& folder)
 {
     std::vector<std::string> paths;
     for (std::size_t input : chosen)
-        paths.push_back((*m_inputs)[input].path);
-    std::vector<BatchFile> files = PlanBatch(paths, m_folder);
+        paths.push_back(inputs[input].path);
+    std::vector<BatchFile> files = PlanBatch(paths, folder);
     for (std::size_t k = 0; k < files.size(); ++k) {
-        files[k].duration_s = (*m_inputs)[chosen[k]].duration_s;
-        files[k].turnDeg = (*m_inputs)[chosen[k]].turn_deg;
+        files[k].duration_s = inputs[chosen[k]].duration_s;
+        files[k].turnDeg = inputs[chosen[k]].turn_deg;
     }
+    return files;
+}
 
+}  // namespace
+
+std::vector<std::size_t> BatchRunner::RunOneBatch(const std::vector<std::size_t>& chosen)
+{
     BatchSession session(m_journal);
-    session.Start(std::move(files), 0);
+    session.Start(PlanFiles(*m_inputs, chosen, m_folder), 0);
     SetInterruptTarget(session.CancelFlag());
 
     const int total = static_cast<int>(m_inputs->size());
@@ -95,6 +105,12 @@ std::vector<std::size_t> BatchRunner::RunOneBatch(const std::vector<std::size_t>
     SetInterruptTarget(nullptr);
     tick();
 
+    return SettleBatch(session, chosen);
+}
+
+std::vector<std::size_t> BatchRunner::SettleBatch(BatchSession& session,
+                                                  const std::vector<std::size_t>& chosen)
+{
     const SessionEnd end = session.Conclude();
     std::vector<std::size_t> retry;
     for (int position : end.settled) {

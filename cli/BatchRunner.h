@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+class BatchSession;
 class NameJournal;
 class ProgressLine;
 
@@ -43,6 +44,9 @@ private:
     // One session over the given inputs. Returns
     // the inputs a failure that ended the worker kept from being tried.
     std::vector<std::size_t> RunOneBatch(const std::vector<std::size_t>& chosen);
+    // Reports what the ended batch settled; returns the inputs to run again.
+    std::vector<std::size_t> SettleBatch(BatchSession& session,
+                                         const std::vector<std::size_t>& chosen);
     void Report(std::size_t input, const PositionOutcome& outcome);
 
     std::ostream& m_out;

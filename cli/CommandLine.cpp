@@ -61,6 +61,47 @@ void TakeValue(const std::string& name, const std::string& value, CommandLine& l
     }
 }
 
+// An option that takes a value (args[i]), inline or as the next argument,
+// which i then steps over.
+void TakeValuedOption(const std::vector<std::string>& args, std::size_t& i, CommandLine& line,
+                      Given& given)
+{
+    const std::string& arg = args[i];
+    std::string name;
+    std::string value;
+    const bool inlineValue = SplitInlineValue(arg, name, value);
+    const bool takesValue =
+        name == "--rotate" || name == "-r" || name == "--output" || name == "-o";
+    if (!takesValue) {
+        NoteError(line, "unknown option " + arg);
+        return;
+    }
+    if (!inlineValue) {
+        if (i + 1 >= args.size()) {
+            NoteError(line, "option " + name + " needs a value");
+            return;
+        }
+        value = args[++i];
+    }
+    TakeValue(name, value, line, given);
+}
+
+// After every argument is read: the turns of early files and the options
+// every run needs.
+void Complete(CommandLine& line, const Given& given)
+{
+    // Files before the first --rotate take that one.
+    for (int& turn : line.turns)
+        if (turn == 0)
+            turn = line.rotation_deg;
+    if (!given.rotation)
+        line.error = "missing --rotate 90|180|270";
+    else if (!given.output)
+        line.error = "missing --output DIR";
+    else if (line.files.empty())
+        line.error = "no FILE or FOLDER given";
+}
+
 }  // namespace
 
 CommandLine ParseCommandLine(const std::vector<std::string>& args)
@@ -95,37 +136,11 @@ CommandLine ParseCommandLine(const std::vector<std::string>& args)
             continue;
         }
 
-        std::string name;
-        std::string value;
-        const bool inlineValue = SplitInlineValue(arg, name, value);
-        const bool takesValue =
-            name == "--rotate" || name == "-r" || name == "--output" || name == "-o";
-        if (!takesValue) {
-            NoteError(line, "unknown option " + arg);
-            continue;
-        }
-        if (!inlineValue) {
-            if (i + 1 >= args.size()) {
-                NoteError(line, "option " + name + " needs a value");
-                continue;
-            }
-            value = args[++i];
-        }
-        TakeValue(name, value, line, given);
+        TakeValuedOption(args, i, line, given);
     }
 
-    if (!line.error.empty())
-        return line;
-    // Files before the first --rotate take that one.
-    for (int& turn : line.turns)
-        if (turn == 0)
-            turn = line.rotation_deg;
-    if (!given.rotation)
-        line.error = "missing --rotate 90|180|270";
-    else if (!given.output)
-        line.error = "missing --output DIR";
-    else if (line.files.empty())
-        line.error = "no FILE or FOLDER given";
+    if (line.error.empty())
+        Complete(line, given);
     return line;
 }
 

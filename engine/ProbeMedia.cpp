@@ -44,10 +44,47 @@ std::int64_t DurationUs(const AVFormatContext* input)
     return longest;
 }
 
-// Fills facts (all zero on entry) and returns the probe's result.
-int ProbeInto(const std::string& path, MediaProbe& facts)
+// Opens the decoder of one checked stream and, for video, notes its facts.
+// Returns 0 or an FFmpeg error.
+int OpenDecoder(ProbeState& state, unsigned i, MediaProbe& facts)
 {
-    ProbeState state;
+    AVFormatContext* input = state.input;
+    AVStream* stream = input->streams[i];
+    const AVCodecParameters* par = stream->codecpar;
+    const AVCodec* codec = avcodec_find_decoder(par->codec_id);
+    if (!codec)
+        return 0;
+    AVCodecContext* decoder = avcodec_alloc_context3(codec);
+    if (!decoder)
+        return AVERROR(ENOMEM);
+    state.decoders[i] = decoder;
+    int ret = avcodec_parameters_to_context(decoder, par);
+    if (ret < 0)
+        return ret;
+    if (decoder->codec_type == AVMEDIA_TYPE_VIDEO || decoder->codec_type == AVMEDIA_TYPE_AUDIO) {
+        if (decoder->codec_type == AVMEDIA_TYPE_VIDEO)
+            decoder->framerate = av_guess_frame_rate(input, stream, nullptr);
+        if ((ret = avcodec_open2(decoder, codec, nullptr)) < 0)
+            return ret;
+    }
+    if (decoder->codec_type == AVMEDIA_TYPE_VIDEO) {
+        const AVRational rate =
+            stream->avg_frame_rate.den != 0 ? stream->avg_frame_rate : decoder->framerate;
+        facts.fps_num = rate.num;
+        facts.fps_den = rate.den;
+        facts.width = decoder->width;
+        facts.height = decoder->height;
+        facts.bit_rate = static_cast<int>(decoder->bit_rate);
+    }
+    // Reported once a stream has got as far as its decoder.
+    facts.duration_us = DurationUs(input);
+    return 0;
+}
+
+// Opens the input and reads its stream information; returns 0 or the
+// probe's result.
+int OpenInput(const std::string& path, ProbeState& state)
+{
     // A file refused for what it declares (too many samples or streams)
     // answers with the opener's own code.
     int opened = state.source.Open(path);
@@ -60,50 +97,31 @@ int ProbeInto(const std::string& path, MediaProbe& facts)
         return opened;
     if (opened < 0)
         return -2;
-    AVFormatContext* input = state.input = state.source.context();
-    state.decoders.assign(input->nb_streams, nullptr);
-    // Reported once a stream has got as far as its decoder.
-    const std::int64_t durationUs = DurationUs(input);
+    state.input = state.source.context();
+    state.decoders.assign(state.input->nb_streams, nullptr);
+    return 0;
+}
+
+// Fills facts (all zero on entry) and returns the probe's result.
+int ProbeInto(const std::string& path, MediaProbe& facts)
+{
+    ProbeState state;
+    if (const int opened = OpenInput(path, state); opened != 0)
+        return opened;
+    AVFormatContext* input = state.input;
 
     int selectedVideo = -1;
     for (unsigned i = 0; i < input->nb_streams; ++i) {
-        AVStream* stream = input->streams[i];
-        const AVCodecParameters* par = stream->codecpar;
-        const StreamExclusion exclusion = ExclusionOf(stream, input->nb_streams);
+        const StreamExclusion exclusion = ExclusionOf(input->streams[i], input->nb_streams);
         if (exclusion == StreamExclusion::kNotMedia)
             continue;
-        if (par->codec_type == AVMEDIA_TYPE_VIDEO)
+        if (input->streams[i]->codecpar->codec_type == AVMEDIA_TYPE_VIDEO)
             selectedVideo = static_cast<int>(i);
         // Cover art counts as a picture of the file but is not checked.
         if (exclusion == StreamExclusion::kCoverArt)
             continue;
-        const AVCodec* codec = avcodec_find_decoder(par->codec_id);
-        if (!codec)
-            continue;
-        AVCodecContext* decoder = avcodec_alloc_context3(codec);
-        if (!decoder)
-            return AVERROR(ENOMEM);
-        state.decoders[i] = decoder;
-        int ret = avcodec_parameters_to_context(decoder, par);
-        if (ret < 0)
+        if (const int ret = OpenDecoder(state, i, facts); ret < 0)
             return ret;
-        if (decoder->codec_type == AVMEDIA_TYPE_VIDEO ||
-            decoder->codec_type == AVMEDIA_TYPE_AUDIO) {
-            if (decoder->codec_type == AVMEDIA_TYPE_VIDEO)
-                decoder->framerate = av_guess_frame_rate(input, stream, nullptr);
-            if ((ret = avcodec_open2(decoder, codec, nullptr)) < 0)
-                return ret;
-        }
-        if (decoder->codec_type == AVMEDIA_TYPE_VIDEO) {
-            const AVRational rate =
-                stream->avg_frame_rate.den != 0 ? stream->avg_frame_rate : decoder->framerate;
-            facts.fps_num = rate.num;
-            facts.fps_den = rate.den;
-            facts.width = decoder->width;
-            facts.height = decoder->height;
-            facts.bit_rate = static_cast<int>(decoder->bit_rate);
-        }
-        facts.duration_us = durationUs;
     }
     if (facts.bit_rate == 0)
         facts.bit_rate = static_cast<int>(input->bit_rate);

@@ -21,6 +21,7 @@ struct CatalogueEntry {
     const char* fallback = "";
 };
 
+// One line per text: a table, long by its nature, so kept as one function.
 std::vector<CatalogueEntry> Catalogue(LanguageTexts& t)
 {
     auto& a = t.application;

@@ -2,6 +2,11 @@
 
 #include "engine/FileWriter.h"
 #include "engine/iso/IsoInspection.h"
+#include "engine/iso/IsoMatrixPatch.h"
+
+#include <cstdint>
+#include <optional>
+#include <vector>
 
 // The way for ISO base media files (MP4, MOV, 3GP) that the box reader
 // takes: the output is a copy of the input, byte for byte, except the
@@ -27,6 +32,12 @@ public:
     WriteResult Write(PositionWork& work) override;
 
 private:
+    // Copies the input whole; a cancel or a failed side ends the write.
+    std::optional<WriteResult> CopyInput(PositionWork& work, int out, std::uint64_t size);
+    // Reads the output back: its size, its matrices and the rotation shown.
+    std::optional<Failure> CheckWritten(int out, std::uint64_t size,
+                                        const std::vector<IsoMatrixPatch>& patches) const;
+
     int input_fd_;
     IsoInspection inspection_;
 };

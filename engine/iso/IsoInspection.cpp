@@ -1,5 +1,6 @@
 #include "engine/iso/IsoInspection.h"
 
+#include "engine/iso/IsoBoxIterator.h"
 #include "engine/iso/IsoBoxReader.h"
 #include "engine/iso/IsoSampleReach.h"
 #include "engine/iso/IsoTrackMatrix.h"
@@ -80,28 +81,13 @@ struct Trex {
     std::uint32_t track_id = 0, duration = 0, size = 0;
 };
 
-class Inspector
+// The steps every part of an inspection takes: reading a box's header or
+// body, walking its children within the limits, and stopping with the
+// verdict at the first thing that rules the file out. Each returns false
+// once the inspection stopped.
+class InspectionSteps
 {
-public:
-    Inspector(int fd, IsoInspectDepth depth) : fd_(fd), depth_(depth) {}
-
-    IsoInspection Run()
-    {
-        struct stat info {};
-        if (::fstat(fd_, &info) != 0)
-            return Unreadable(errno);
-        if (!S_ISREG(info.st_mode)) {
-            NotTaken("not a regular file");
-            return result_;
-        }
-        result_.file_size = static_cast<std::uint64_t>(info.st_size);
-        reader_.emplace(fd_, result_.file_size);
-        reach_.emplace(*reader_);
-        Walk();
-        return result_;
-    }
-
-private:
+protected:
     IsoInspection Unreadable(int error)
     {
         result_.verdict = IsoInspection::Verdict::kUnreadable;
@@ -164,11 +150,10 @@ private:
     {
         if (depth > kMaxDepth)
             return NotTaken("boxes nested too deep");
-        std::uint64_t offset = parent.body();
-        std::uint64_t count = 0;
+        IsoBoxIterator boxes(*reader_, parent);
         IsoBox box;
         while (!stopped_) {
-            switch (reader_->Next(offset, parent.end(), box)) {
+            switch (boxes.Next(box)) {
             case IsoBoxStatus::kEnd:
                 return true;
             case IsoBoxStatus::kReadError:
@@ -185,11 +170,10 @@ private:
             // inside a header it would hide whatever follows.
             if (box.to_end)
                 return NotTaken("a box of size 0 in '" + FourCcText(parent.type) + "'");
-            if (++count > kMaxChildren)
+            if (boxes.count() > kMaxChildren)
                 return NotTaken("too many boxes in '" + FourCcText(parent.type) + "'");
             if (!visit(box, depth + 1))
                 return false;
-            offset = box.end();
         }
         return false;
     }
@@ -210,6 +194,19 @@ private:
         slot = box;
         return true;
     }
+
+    IsoInspection result_;
+    std::optional<IsoBoxReader> reader_;
+    std::optional<IsoSampleReach> reach_;
+    bool stopped_ = false;
+};
+
+// Reads the movie header ('moov'): its tracks, their headers and sample
+// tables, and the defaults of its fragments.
+class MovieHeader : protected InspectionSteps
+{
+protected:
+    explicit MovieHeader(IsoInspectDepth depth) : depth_(depth) {}
 
     bool Tkhd(const IsoBox& box, Trak& trak)
     {
@@ -355,9 +352,11 @@ private:
                 return Once(has_mvex_, box) && Mvex(box, depth);
             return true;
         });
-        if (!read)
-            return false;
+        return read && DistinctTrackIds() && CollectVideoTracks() && ReachTracks();
+    }
 
+    bool DistinctTrackIds()
+    {
         for (std::size_t i = 0; i < traks_.size(); ++i) {
             for (std::size_t j = 0; j < i; ++j) {
                 if (traks_[i].tkhd && traks_[j].tkhd &&
@@ -365,6 +364,11 @@ private:
                     return NotTaken("two tracks with one id");
             }
         }
+        return true;
+    }
+
+    bool CollectVideoTracks()
+    {
         for (const Trak& trak : traks_) {
             if (*trak.handler != FourCc("vide") && *trak.handler != FourCc("auxv"))
                 continue;
@@ -381,33 +385,72 @@ private:
         }
         if (result_.video_tracks.empty())
             return NotTaken("no video track");
+        return true;
+    }
 
-        if (depth_ == IsoInspectDepth::kComplete) {
-            for (Trak& trak : traks_) {
-                IsoTrackTables& tables = trak.tables;
-                tables.track_id = trak.tkhd ? trak.tkhd->track_id : 0;
-                for (const Trex& trex : trex_) {
-                    if (trak.tkhd && trex.track_id == tables.track_id) {
-                        tables.has_trex = true;
-                        tables.trex_duration = trex.duration;
-                        tables.trex_size = trex.size;
-                    }
+    // Where the samples of every track lie, for a complete inspection.
+    bool ReachTracks()
+    {
+        if (depth_ != IsoInspectDepth::kComplete)
+            return true;
+        for (Trak& trak : traks_) {
+            IsoTrackTables& tables = trak.tables;
+            tables.track_id = trak.tkhd ? trak.tkhd->track_id : 0;
+            for (const Trex& trex : trex_) {
+                if (trak.tkhd && trex.track_id == tables.track_id) {
+                    tables.has_trex = true;
+                    tables.trex_duration = trex.duration;
+                    tables.trex_size = trex.size;
                 }
-                if (!Reach(reach_->AddTrack(tables)))
-                    return false;
             }
+            if (!Reach(reach_->AddTrack(tables)))
+                return false;
         }
         return true;
     }
 
+    IsoInspectDepth depth_;
+    std::vector<Trak> traks_;
+    std::vector<Trex> trex_;
+    bool has_mvex_ = false;
+    std::uint32_t movie_timescale_ = 0;
+    std::uint64_t movie_duration_ = 0;
+    std::uint64_t fragment_duration_ = 0;
+};
+
+// Walks the top level of the file and gives the verdict.
+class Inspector : private MovieHeader
+{
+public:
+    Inspector(int fd, IsoInspectDepth depth) : MovieHeader(depth), fd_(fd) {}
+
+    IsoInspection Run()
+    {
+        struct stat info {};
+        if (::fstat(fd_, &info) != 0)
+            return Unreadable(errno);
+        if (!S_ISREG(info.st_mode)) {
+            NotTaken("not a regular file");
+            return result_;
+        }
+        result_.file_size = static_cast<std::uint64_t>(info.st_size);
+        reader_.emplace(fd_, result_.file_size);
+        reach_.emplace(*reader_);
+        Walk();
+        return result_;
+    }
+
+private:
     // The movie header's duration from a movie box that the end of the
     // file cut: its mvhd usually comes first and may be whole.
     void DurationOfCutMoov(const IsoBox& moov)
     {
-        std::uint64_t offset = moov.body();
+        // The movie box runs past the file, so its children are read up to
+        // the end of the file.
+        IsoBoxIterator boxes(*reader_, moov.body(), result_.file_size);
         IsoBox box;
         for (int i = 0; i < 64; ++i) {
-            if (reader_->Next(offset, result_.file_size, box) != IsoBoxStatus::kBox)
+            if (boxes.Next(box) != IsoBoxStatus::kBox)
                 return;
             if (box.type == FourCc("mvhd")) {
                 std::uint8_t bytes[32];
@@ -420,7 +463,6 @@ private:
                     result_.duration_s = static_cast<double>(duration) / timescale;
                 return;
             }
-            offset = box.end();
         }
     }
 
@@ -441,67 +483,77 @@ private:
         result_.sample_tables.clear();
     }
 
+    // What the walk over the top-level boxes found.
+    struct TopLevel {
+        bool moov_seen = false;
+        bool cut = false;  // the last box runs past the end of the file
+    };
+
     void Walk()
     {
-        std::uint64_t offset = 0, count = 0;
-        bool first = true, moov_seen = false, cut = false;
+        TopLevel top;
+        if (WalkTopLevel(top))
+            Judge(top);
+    }
+
+    // The boxes at the top of the file; false once the inspection stopped.
+    bool WalkTopLevel(TopLevel& top)
+    {
+        IsoBoxIterator boxes(*reader_, 0, result_.file_size);
+        bool first = true;
         IsoBox box;
         while (!stopped_) {
-            const IsoBoxStatus status = reader_->Next(offset, result_.file_size, box);
+            const IsoBoxStatus status = boxes.Next(box);
             if (status == IsoBoxStatus::kEnd)
                 break;
-            if (status == IsoBoxStatus::kReadError) {
-                ReadFailed();
-                return;
-            }
-            if (status == IsoBoxStatus::kMalformed) {
-                NotTaken("a box at the top is smaller than its header");
-                return;
-            }
+            if (status == IsoBoxStatus::kReadError)
+                return ReadFailed();
+            if (status == IsoBoxStatus::kMalformed)
+                return NotTaken("a box at the top is smaller than its header");
             const bool header_read = box.type != 0 || status == IsoBoxStatus::kBox;
-            if (first && !(header_read && FirstBoxOfIsoFile(box.type))) {
-                NotTaken("not an ISO base media file");
-                return;
-            }
-            if (header_read && !Printable(box.type)) {
-                NotTaken("no box at offset " + std::to_string(offset));
-                return;
-            }
+            if (first && !(header_read && FirstBoxOfIsoFile(box.type)))
+                return NotTaken("not an ISO base media file");
+            if (header_read && !Printable(box.type))
+                return NotTaken("no box at offset " + std::to_string(box.start));
             first = false;
             if (status == IsoBoxStatus::kPastLimit) {
                 // The last box runs past the end of the file.
-                cut = true;
-                if (box.type == FourCc("moov") && !moov_seen)
+                top.cut = true;
+                if (box.type == FourCc("moov") && !top.moov_seen)
                     DurationOfCutMoov(box);
                 break;
             }
-            if (++count > kMaxTopLevel) {
-                NotTaken("too many boxes");
-                return;
-            }
-            if (box.type == FourCc("moov")) {
-                if (moov_seen) {
-                    NotTaken("two movie headers");
-                    return;
-                }
-                moov_seen = true;
-                if (!Moov(box))
-                    return;
-            } else if (box.type == FourCc("moof")) {
-                if (!moov_seen || !has_mvex_) {
-                    NotTaken("a movie fragment without a fragmented movie header before it");
-                    return;
-                }
-                if (depth_ == IsoInspectDepth::kComplete && !Reach(reach_->AddFragment(box)))
-                    return;
-            }
-            offset = box.end();
+            if (boxes.count() > kMaxTopLevel)
+                return NotTaken("too many boxes");
+            if (!TopBox(box, top))
+                return false;
         }
-        if (stopped_)
-            return;
+        return !stopped_;
+    }
 
-        if (!moov_seen) {
-            if (!cut) {
+    // One whole box at the top: the movie header or a movie fragment.
+    bool TopBox(const IsoBox& box, TopLevel& top)
+    {
+        if (box.type == FourCc("moov")) {
+            if (top.moov_seen)
+                return NotTaken("two movie headers");
+            top.moov_seen = true;
+            return Moov(box);
+        }
+        if (box.type == FourCc("moof")) {
+            if (!top.moov_seen || !has_mvex_)
+                return NotTaken("a movie fragment without a fragmented movie header before it");
+            if (depth_ == IsoInspectDepth::kComplete && !Reach(reach_->AddFragment(box)))
+                return false;
+        }
+        return true;
+    }
+
+    // The verdict on a file whose boxes were all read.
+    void Judge(const TopLevel& top)
+    {
+        if (!top.moov_seen) {
+            if (!top.cut) {
                 NotTaken("no movie header");
                 return;
             }
@@ -518,7 +570,7 @@ private:
         } else if (depth_ == IsoInspectDepth::kComplete && reach_->missing()) {
             CutShort("sample data past the end of the file");
             result_.ends_at_s = reach_->MissingAt(result_.duration_s);
-        } else if (cut) {
+        } else if (top.cut) {
             CutShort("the last box runs past the end of the file");
             result_.ends_at_s = reach_->ListedEnd();
         } else {
@@ -528,18 +580,6 @@ private:
     }
 
     int fd_;
-    IsoInspectDepth depth_;
-    IsoInspection result_;
-    std::optional<IsoBoxReader> reader_;
-    std::optional<IsoSampleReach> reach_;
-    bool stopped_ = false;
-
-    std::vector<Trak> traks_;
-    std::vector<Trex> trex_;
-    bool has_mvex_ = false;
-    std::uint32_t movie_timescale_ = 0;
-    std::uint64_t movie_duration_ = 0;
-    std::uint64_t fragment_duration_ = 0;
 };
 
 }  // namespace

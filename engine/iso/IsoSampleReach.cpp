@@ -1,5 +1,6 @@
 #include "engine/iso/IsoSampleReach.h"
 
+#include "engine/iso/IsoBoxIterator.h"
 #include "engine/iso/IsoByteStream.h"
 
 #include <algorithm>
@@ -150,6 +151,39 @@ bool CheckChunk(SampleSizes& sizes, std::uint64_t offset, std::uint64_t n,
     return true;
 }
 
+// The sample-to-chunk table read run by run: the run after the one in hand
+// starts at chunk next_first (kMax past the last) with next_per_chunk
+// samples a chunk.
+struct ChunkRuns {
+    enum class Read { kOk, kFailed, kOutOfOrder };
+
+    ChunkRuns(IsoByteStream& stsc, std::uint32_t count) : stsc_(stsc), left_(count) {}
+
+    Read Next()
+    {
+        if (left_ == 0) {
+            next_first = kMax;
+            return Read::kOk;
+        }
+        std::uint32_t first = 0, per_chunk = 0, description = 0;
+        if (!stsc_.U32(first) || !stsc_.U32(per_chunk) || !stsc_.U32(description))
+            return Read::kFailed;
+        --left_;
+        if (first <= next_first && next_first != kMax)
+            return Read::kOutOfOrder;
+        next_first = first;
+        next_per_chunk = per_chunk;
+        return Read::kOk;
+    }
+
+    std::uint64_t next_first = 0;
+    std::uint32_t next_per_chunk = 0;
+
+private:
+    IsoByteStream& stsc_;
+    std::uint32_t left_;
+};
+
 }  // namespace
 
 IsoSampleReach::IsoSampleReach(IsoBoxReader& reader) : reader_(reader) {}
@@ -245,38 +279,27 @@ IsoSampleReach::Status IsoSampleReach::WalkChunks(const IsoTrackTables& tables, 
         s != Status::kOk)
         return s;
 
-    // The run of chunks in hand [first, next_first) and its samples per chunk.
-    std::uint32_t stsc_left = stsc_count;
-    std::uint64_t next_first = kMax;
-    std::uint32_t next_per_chunk = 0;
-    auto read_stsc = [&]() -> Status {
-        if (stsc_left == 0) {
-            next_first = kMax;
-            return Status::kOk;
-        }
-        std::uint32_t first = 0, per_chunk = 0, description = 0;
-        if (!stsc.U32(first) || !stsc.U32(per_chunk) || !stsc.U32(description))
+    ChunkRuns runs(stsc, stsc_count);
+    auto read_run = [&]() -> Status {
+        const ChunkRuns::Read read = runs.Next();
+        if (read == ChunkRuns::Read::kFailed)
             return Failed();
-        --stsc_left;
-        if (first <= next_first && next_first != kMax)
+        if (read == ChunkRuns::Read::kOutOfOrder)
             return Malformed("sample-to-chunk runs out of order");
-        next_first = first;
-        next_per_chunk = per_chunk;
         return Status::kOk;
     };
-    next_first = 0;
-    if (const Status s = read_stsc(); s != Status::kOk)
+    if (const Status s = read_run(); s != Status::kOk)
         return s;
-    if (stsc_count > 0 && next_first != 1)
+    if (stsc_count > 0 && runs.next_first != 1)
         return Malformed("sample-to-chunk does not start at the first chunk");
     std::uint64_t per_chunk = 0;
 
     std::uint64_t index = 0;
     for (std::uint64_t chunk = 1; chunk <= chunk_count && index < reach.sample_count && !reach.missing;
          ++chunk) {
-        while (chunk >= next_first) {
-            per_chunk = next_per_chunk;
-            if (const Status s = read_stsc(); s != Status::kOk)
+        while (chunk >= runs.next_first) {
+            per_chunk = runs.next_per_chunk;
+            if (const Status s = read_run(); s != Status::kOk)
                 return s;
         }
         std::uint64_t offset = 0;
@@ -340,10 +363,10 @@ IsoSampleReach::Status IsoSampleReach::AddFragment(const IsoBox& moof)
     // the data of the one before.
     std::uint64_t data_end = moof.start;
     bool first = true;
-    std::uint64_t offset = moof.body();
+    IsoBoxIterator boxes(reader_, moof);
     IsoBox traf;
     while (true) {
-        const IsoBoxStatus status = reader_.Next(offset, moof.end(), traf);
+        const IsoBoxStatus status = boxes.Next(traf);
         if (status == IsoBoxStatus::kEnd)
             return Status::kOk;
         if (status == IsoBoxStatus::kReadError)
@@ -355,7 +378,6 @@ IsoSampleReach::Status IsoSampleReach::AddFragment(const IsoBox& moof)
                 return s;
             first = false;
         }
-        offset = traf.end();
     }
 }
 
@@ -364,17 +386,16 @@ IsoSampleReach::Status IsoSampleReach::WalkTrackFragment(const IsoBox& moof, con
                                                          std::uint64_t& data_end)
 {
     FragmentState state;
-    std::uint64_t offset = traf.body();
+    IsoBoxIterator boxes(reader_, traf);
     IsoBox box;
     while (true) {
-        const IsoBoxStatus status = reader_.Next(offset, traf.end(), box);
+        const IsoBoxStatus status = boxes.Next(box);
         if (status == IsoBoxStatus::kEnd)
             break;
         if (status == IsoBoxStatus::kReadError)
             return Failed();
         if (status != IsoBoxStatus::kBox || box.to_end)
             return Malformed("box inside a track fragment runs past it or has size 0");
-        offset = box.end();
 
         Status read = Status::kOk;
         if (box.type == FourCc("tfhd"))

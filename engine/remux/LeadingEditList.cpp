@@ -1,5 +1,6 @@
 #include "engine/remux/LeadingEditList.h"
 
+#include "engine/iso/IsoBoxIterator.h"
 #include "engine/iso/IsoBoxReader.h"
 
 #include <algorithm>
@@ -168,41 +169,33 @@ int WriteAll(int fd, const Bytes& b, std::uint64_t offset)
     return 0;
 }
 
-}  // namespace
-
-int ShowLeadingPictures(int fd, const std::vector<LeadingTrack>& tracks)
+// Finds the movie box at the top level (it must end the file and be of a
+// size kept in memory) and reads it into b. Returns 0 with b empty when
+// there is none to rewrite, or an FFmpeg error.
+int ReadMovieBox(int fd, std::uint64_t fileSize, IsoBox& top, Bytes& b)
 {
-    if (tracks.empty())
-        return 0;
-    struct stat st {};
-    if (fstat(fd, &st) != 0)
-        return AVERROR(errno);
-    const auto fileSize = static_cast<std::uint64_t>(st.st_size);
     IsoBoxReader reader(fd, fileSize);
-    IsoBox top;
-    std::uint64_t at = 0;
-    IsoBoxStatus status;
-    while ((status = reader.Next(at, fileSize, top)) == IsoBoxStatus::kBox &&
-           top.type != FourCc("moov"))
-        at = top.end();
+    IsoBoxIterator boxes(reader, 0, fileSize);
+    IsoBoxStatus status = boxes.Next(top);
+    while (status == IsoBoxStatus::kBox && top.type != FourCc("moov"))
+        status = boxes.Next(top);
     if (status == IsoBoxStatus::kReadError)
         return AVERROR(reader.error());
     if (status != IsoBoxStatus::kBox || top.end() != fileSize || top.size > kLargestMovieBox)
         return 0;
-
-    Bytes b(static_cast<std::size_t>(top.size));
-    if (!reader.Read(top.start, b.data(), b.size()))
+    b.resize(static_cast<std::size_t>(top.size));
+    if (!reader.Read(top.start, b.data(), b.size())) {
+        b.clear();
         return AVERROR(reader.error() ? reader.error() : EIO);
-    Span moov;
-    if (!NextBox(b, 0, b.size(), moov))
-        return 0;
-    Span mvhd;
-    if (!FindChild(b, moov, FourCc("mvhd"), mvhd) || mvhd.body() >= mvhd.end())
-        return 0;
-    const std::int64_t movieScale = Timescale(b, mvhd);
-    if (movieScale <= 0)
-        return 0;
+    }
+    return 0;
+}
 
+// Rewrites, in the movie box b, the edit list of every track that starts
+// before its first picture. True when anything changed.
+bool RewriteTracks(Bytes& b, std::int64_t movieScale, const std::vector<LeadingTrack>& tracks)
+{
+    Span moov;
     std::vector<bool> done(tracks.size(), false);
     bool changed = false;
     // A rewrite may shorten the box, so each pass starts over from the
@@ -229,7 +222,34 @@ int ShowLeadingPictures(int fd, const std::vector<LeadingTrack>& tracks)
             }
         }
     }
-    if (!changed)
+    return changed;
+}
+
+}  // namespace
+
+int ShowLeadingPictures(int fd, const std::vector<LeadingTrack>& tracks)
+{
+    if (tracks.empty())
+        return 0;
+    struct stat st {};
+    if (fstat(fd, &st) != 0)
+        return AVERROR(errno);
+    const auto fileSize = static_cast<std::uint64_t>(st.st_size);
+    IsoBox top;
+    Bytes b;
+    if (const int ret = ReadMovieBox(fd, fileSize, top, b); ret < 0 || b.empty())
+        return ret;
+    Span moov;
+    if (!NextBox(b, 0, b.size(), moov))
+        return 0;
+    Span mvhd;
+    if (!FindChild(b, moov, FourCc("mvhd"), mvhd) || mvhd.body() >= mvhd.end())
+        return 0;
+    const std::int64_t movieScale = Timescale(b, mvhd);
+    if (movieScale <= 0)
+        return 0;
+
+    if (!RewriteTracks(b, movieScale, tracks))
         return 0;
     if (const int ret = WriteAll(fd, b, top.start); ret < 0)
         return ret;

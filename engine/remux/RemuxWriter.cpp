@@ -575,10 +575,9 @@ void RemuxWriter::PublishProgress()
     work_->Progress().Publish(std::max(video_position_s_, audio_position_s_), work_->DurationS());
 }
 
-bool RemuxWriter::AdjustPacket(AVPacket* packet, StreamSlot& slot)
+void RemuxWriter::RescaleTimes(AVPacket* packet, StreamSlot& slot, const AVStream* in,
+                               const AVStream* out)
 {
-    const AVStream* in = input_->streams[packet->stream_index];
-    const AVStream* out = output_->streams[slot.output_index];
 
     const auto rounding = static_cast<AVRounding>(AV_ROUND_NEAR_INF | AV_ROUND_PASS_MINMAX);
     const int sample_rate = in->codecpar->sample_rate;
@@ -617,8 +616,19 @@ bool RemuxWriter::AdjustPacket(AVPacket* packet, StreamSlot& slot)
         if (trim > 0 && trim < packet->duration)
             packet->duration -= trim;
     }
-    packet->pos = -1;
+}
 
+bool RemuxWriter::AdjustPacket(AVPacket* packet, StreamSlot& slot)
+{
+    const AVStream* in = input_->streams[packet->stream_index];
+    const AVStream* out = output_->streams[slot.output_index];
+    RescaleTimes(packet, slot, in, out);
+    packet->pos = -1;
+    return ShiftTimes(packet, slot, out);
+}
+
+bool RemuxWriter::ShiftTimes(AVPacket* packet, StreamSlot& slot, const AVStream* out)
+{
     if (!shifts_set_) {
         // No stream told its start at set-up: the first packet copied does.
         if (!start_.known())

@@ -19,6 +19,7 @@ struct AVCodecContext;
 struct AVCodecParameters;
 struct AVFormatContext;
 struct AVPacket;
+struct AVStream;
 
 // The way for every file that is not rewritten byte for byte: libavformat
 // reads the input and its QuickTime or MP4 muxer writes the copied streams
@@ -102,6 +103,10 @@ private:
     // stream for the slot's output stream. False: a cue that is over before
     // the output starts, not to be written.
     bool AdjustPacket(AVPacket* packet, StreamSlot& slot);
+    // AdjustPacket's steps: from the input's time base to the output's,
+    // then the shift of the output's start and the repairs.
+    void RescaleTimes(AVPacket* packet, StreamSlot& slot, const AVStream* in, const AVStream* out);
+    bool ShiftTimes(AVPacket* packet, StreamSlot& slot, const AVStream* out);
 
     PositionWork* work_ = nullptr;
     std::vector<LeftOutStream> left_out_;  // the input's streams the output does not carry

@@ -26,14 +26,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-std::set<std::string> Names(const std::string& folder)
-{
-    std::set<std::string> names;
-    for (const auto& entry : fs::directory_iterator(folder))
-        names.insert(entry.path().filename().string());
-    return names;
-}
-
 class Session : public FolderTest
 {
 protected:

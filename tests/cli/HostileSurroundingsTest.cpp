@@ -1,5 +1,6 @@
 #include "tests/cli/ProgramRun.h"
 #include "tests/support/MediaFixtures.h"
+#include "tests/support/TempFolder.h"
 
 #include <gtest/gtest.h>
 
@@ -18,29 +19,6 @@
 namespace fs = std::filesystem;
 
 namespace {
-
-std::set<std::string> Names(const std::string& folder)
-{
-    std::set<std::string> names;
-    for (const auto& entry : fs::directory_iterator(folder))
-        names.insert(entry.path().filename().string());
-    return names;
-}
-
-std::size_t CountLines(const std::string& text, const std::string& start)
-{
-    std::size_t count = 0;
-    std::size_t at = 0;
-    while (at < text.size()) {
-        const std::size_t end = text.find('\n', at);
-        if (text.compare(at, start.size(), start) == 0)
-            ++count;
-        if (end == std::string::npos)
-            break;
-        at = end + 1;
-    }
-    return count;
-}
 
 // Sets an environment variable for the life of the object.
 class ScopedEnv

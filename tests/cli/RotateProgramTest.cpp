@@ -1,6 +1,7 @@
 #include "tests/cli/ProgramRun.h"
 #include "tests/support/ClipTree.h"
 #include "tests/support/MediaFixtures.h"
+#include "tests/support/TempFolder.h"
 
 #include <gtest/gtest.h>
 
@@ -63,14 +64,6 @@ protected:
     std::map<std::string, std::string> originals;
 };
 
-std::set<std::string> Names(const std::string& folder)
-{
-    std::set<std::string> names;
-    for (const auto& entry : fs::directory_iterator(folder))
-        names.insert(entry.path().filename().string());
-    return names;
-}
-
 // Payloads of every packet of each stream, in order.
 std::map<int, std::vector<std::vector<std::uint8_t>>> PayloadsByStream(const std::string& path)
 {
@@ -78,21 +71,6 @@ std::map<int, std::vector<std::vector<std::uint8_t>>> PayloadsByStream(const std
     for (FixturePacket& packet : ReadPackets(path))
         streams[packet.stream_index].push_back(std::move(packet.data));
     return streams;
-}
-
-std::size_t CountLines(const std::string& text, const std::string& start)
-{
-    std::size_t count = 0;
-    std::size_t at = 0;
-    while (at < text.size()) {
-        const std::size_t end = text.find('\n', at);
-        if (text.compare(at, start.size(), start) == 0)
-            ++count;
-        if (end == std::string::npos)
-            break;
-        at = end + 1;
-    }
-    return count;
 }
 
 // The lines of text that are not progress lines ("[1/2] 40% name"), which a

@@ -77,3 +77,26 @@ CreatedFile CreateAsTheProgramDoes(const std::string& path, const std::string& c
     ::close(fd);
     return written ? file : CreatedFile{};
 }
+
+std::set<std::string> Names(const std::string& folder)
+{
+    std::set<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(folder))
+        names.insert(entry.path().filename().string());
+    return names;
+}
+
+std::size_t CountLines(const std::string& text, const std::string& start)
+{
+    std::size_t count = 0;
+    std::size_t at = 0;
+    while (at < text.size()) {
+        const std::size_t end = text.find('\n', at);
+        if (text.compare(at, start.size(), start) == 0)
+            ++count;
+        if (end == std::string::npos)
+            break;
+        at = end + 1;
+    }
+    return count;
+}

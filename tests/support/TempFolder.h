@@ -4,6 +4,8 @@
 
 #include "files/CreatedFile.h"
 
+#include <cstddef>
+#include <set>
 #include <string>
 
 // A fresh folder under /tmp (mkdtemp) whose name holds tag; the caller
@@ -20,6 +22,11 @@ std::string ReadWholeFile(const std::string& path);
 // Creates a new file holding content the way the program creates its
 // outputs, and returns its identity (path empty when it could not).
 CreatedFile CreateAsTheProgramDoes(const std::string& path, const std::string& content);
+
+// The names of the entries of a folder (not below it).
+std::set<std::string> Names(const std::string& folder);
+// How many lines of text begin with start.
+std::size_t CountLines(const std::string& text, const std::string& start);
 
 // A fresh temporary folder, removed with everything in it when the object
 // goes.

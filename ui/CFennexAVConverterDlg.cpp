@@ -241,7 +241,6 @@ void CFennexAVConverterDlg::AddScannedFolder(const FolderScanResult& result)
 {
     m_scanLabel->hide();
     ShowFolderAddTexts();
-    WaitForWorker();
     for (const ScannedFile& video : result.videos)
         AppendFileRow(Q(video.path), FileList()->GetItemCount(), video.verdict.facts);
     FitStatusColumn();
@@ -795,7 +794,6 @@ void CFennexAVConverterDlg::AddFilesByDialog()
 bool CFennexAVConverterDlg::ProbeAndAppend(const QString& path, int row,
                                            std::vector<RefusedFile>& refused)
 {
-    WaitForWorker();
     // A pipe or a device would hold the probe up for good: only readable
     // plain files get as far as the probe.
     const InputVerdict verdict = CheckInput(path.toStdString());

@@ -151,8 +151,9 @@ public:
     // --- batch: start, progress and end (CFennexAVConverterDlgBatch.cpp) ---
 public:
     void RequestCancel();  // asks the running batch to stop
-    void WaitForWorker();  // joins a worker still finishing after a stop, with the busy cursor; win
-                           // calls it before every probe
+    // Joins a worker still finishing after a stop, with the busy cursor.
+    // Probing needs no wait: the probe shares nothing with a batch.
+    void WaitForWorker();
     bool m_openFolderWhenDone =
         true;  // from [DIR] open at start-up; the progress dialog's check box changes it
     int preFileWaitMs = 500;  // the worker's pause before each file; tests shorten it

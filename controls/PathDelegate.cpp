@@ -29,14 +29,36 @@ void PathDelegate::Watch(const QAbstractItemModel* model) const
     if (!model)
         return;
     const auto stale = [this] { m_stale = true; };
-    connect(model, &QAbstractItemModel::rowsInserted, this, stale);
+    // Rows added to a gathered column join it as they come: a long add
+    // repaints the list many times, and each gathering of the whole
+    // column costs as many rows as it has.
+    connect(model, &QAbstractItemModel::rowsInserted, this,
+            [this](const QModelIndex& parent, int first, int last) {
+                if (parent.isValid())
+                    m_stale = true;
+                if (m_stale)
+                    return;
+                for (int row = first; row <= last; ++row)
+                    Gather(m_model->index(row, m_column, parent).data().toString());
+            });
     connect(model, &QAbstractItemModel::rowsRemoved, this, stale);
     connect(model, &QAbstractItemModel::modelReset, this, stale);
+    // Only a change of the column's text counts, not of its picture or tip.
     connect(model, &QAbstractItemModel::dataChanged, this,
-            [this](const QModelIndex& topLeft, const QModelIndex& bottomRight) {
-                if (topLeft.column() <= m_column && m_column <= bottomRight.column())
+            [this](const QModelIndex& topLeft, const QModelIndex& bottomRight,
+                   const QList<int>& roles) {
+                if (topLeft.column() <= m_column && m_column <= bottomRight.column() &&
+                    (roles.isEmpty() || roles.contains(Qt::DisplayRole) ||
+                     roles.contains(Qt::EditRole)))
                     m_stale = true;
             });
+}
+
+void PathDelegate::Gather(const QString& path) const
+{
+    QStringList& same = m_byName[FileNameOf(path)];
+    if (!same.contains(path))
+        same.append(path);
 }
 
 const QStringList& PathDelegate::SameNamed(const QModelIndex& index) const
@@ -49,12 +71,8 @@ const QStringList& PathDelegate::SameNamed(const QModelIndex& index) const
         // Once per change of the list, not per cell painted.
         m_byName.clear();
         const int rows = m_model->rowCount(index.parent());
-        for (int row = 0; row < rows; ++row) {
-            const QString path = m_model->index(row, m_column, index.parent()).data().toString();
-            QStringList& same = m_byName[FileNameOf(path)];
-            if (!same.contains(path))
-                same.append(path);
-        }
+        for (int row = 0; row < rows; ++row)
+            Gather(m_model->index(row, m_column, index.parent()).data().toString());
         m_stale = false;
     }
     static const QStringList none;

@@ -27,9 +27,11 @@ protected:
     void initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const override;
 
 private:
-    // The column's paths by file name, gathered again after the model changed.
+    // The column's paths by file name, gathered again after the model
+    // changed (rows added join it without a new gathering).
     const QStringList& SameNamed(const QModelIndex& index) const;
     void Watch(const QAbstractItemModel* model) const;
+    void Gather(const QString& path) const;
 
     mutable QPointer<const QAbstractItemModel> m_model;
     mutable int m_column = -1;

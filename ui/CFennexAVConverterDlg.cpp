@@ -23,6 +23,7 @@
 #include "ui/FileRowTexts.h"
 #include "ui/FolderAdder.h"
 #include "ui/FolderChoices.h"
+#include "ui/InputChecksAhead.h"
 #include "ui/LanguageMenu.h"
 #include "ui/RowPictures.h"
 #include "ui/RowStatus.h"
@@ -57,6 +58,7 @@
 #include <QUrl>
 #include <QWindow>
 #include <algorithm>
+#include <chrono>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -68,7 +70,7 @@ const QColor kDialogColour(187, 222, 251);
 const QColor kListColour(241, 250, 233);
 
 // Longest pause between two turns of event handling while files are added.
-constexpr qint64 kEventGapMs = 40;
+constexpr qint64 kEventGapMs = 20;
 
 constexpr int kColumnWidths[kColumnCount] = {155, 60, 90, 75, 70, 65, 40, 0, 0, 0, 30};
 
@@ -772,21 +774,32 @@ void CFennexAVConverterDlg::AddFilesByDialog()
     const QString from = QFileInfo(paths.front()).absolutePath();
     if (ReadAddFolder(ini) != from.toStdString())
         WriteAddFolder(ini, from.toStdString());
-    // Handle waiting events between files so the window repaints and takes
-    // input during a long add. A repaint of the window costs several probes,
-    // so events are handled at most every kEventGapMs rather than after
-    // every file; the window never goes longer than that plus one probe.
-    QElapsedTimer sinceEvents;
-    sinceEvents.start();
-    bool first = true;
+    // The files are probed on background threads, ahead of this loop, which
+    // appends their rows in the chosen order and hands waiting events to
+    // the window at least every kEventGapMs, so that it repaints and takes
+    // input during a long add. Only the rows' appending and the window's
+    // own events run here: no probe holds the window up.
+    std::vector<std::string> inputs;
+    inputs.reserve(static_cast<std::size_t>(paths.size()));
+    for (const QString& path : paths)
+        inputs.push_back(path.toStdString());
+    InputChecksAhead checks(std::move(inputs));
+    using Clock = std::chrono::steady_clock;
+    const auto gap = std::chrono::milliseconds(kEventGapMs);
+    QCoreApplication::processEvents();
+    Clock::time_point nextEvents = Clock::now() + gap;
     std::vector<RefusedFile> refused;
-    for (const QString& path : paths) {
-        if (first || sinceEvents.elapsed() >= kEventGapMs) {
+    for (std::size_t index = 0; index < checks.Count();) {
+        std::optional<InputVerdict> verdict =
+            Clock::now() < nextEvents ? checks.Take(index, nextEvents) : std::nullopt;
+        if (!verdict) {
             QCoreApplication::processEvents();
-            sinceEvents.restart();
-            first = false;
+            nextEvents = Clock::now() + gap;
+            continue;
         }
-        ProbeAndAppend(path, FileList()->GetItemCount(), refused);
+        AppendChecked(paths[static_cast<qsizetype>(index)], FileList()->GetItemCount(), *verdict,
+                      refused);
+        ++index;
     }
     ShowRefused(refused);
 }
@@ -794,9 +807,15 @@ void CFennexAVConverterDlg::AddFilesByDialog()
 bool CFennexAVConverterDlg::ProbeAndAppend(const QString& path, int row,
                                            std::vector<RefusedFile>& refused)
 {
+    return AppendChecked(path, row, CheckInput(path.toStdString()), refused);
+}
+
+bool CFennexAVConverterDlg::AppendChecked(const QString& path, int row,
+                                          const InputVerdict& verdict,
+                                          std::vector<RefusedFile>& refused)
+{
     // A pipe or a device would hold the probe up for good: only readable
-    // plain files get as far as the probe.
-    const InputVerdict verdict = CheckInput(path.toStdString());
+    // plain files got as far as the probe (CheckInput).
     if (!verdict.accepted()) {
         refused.push_back({path, verdict});
         return false;

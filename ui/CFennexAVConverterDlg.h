@@ -35,6 +35,7 @@ struct MediaProbe;
 struct PositionOutcome;
 struct PreparedBatch;
 struct RefusedFile;
+struct InputVerdict;
 struct SessionPoll;
 
 namespace Ui {
@@ -242,6 +243,9 @@ private:
     // Probes one path and appends its row; false, with the path and reason
     // added to refused, when it is rejected.
     bool ProbeAndAppend(const QString& path, int row, std::vector<RefusedFile>& refused);
+    // The same for a path whose check is done.
+    bool AppendChecked(const QString& path, int row, const InputVerdict& verdict,
+                       std::vector<RefusedFile>& refused);
     void ShowRefused(const std::vector<RefusedFile>& refused);
     // The one place the list's cells are written: row index of the list
     // shows row index of m_rows.

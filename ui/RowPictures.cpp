@@ -95,20 +95,24 @@ void RowPictures::Resume()
 
 std::shared_ptr<const VideoPicture> RowPictures::Cached(const FileKey& key)
 {
-    for (auto it = m_cache.begin(); it != m_cache.end(); ++it) {
-        if (it->first == key) {
-            m_cache.splice(m_cache.begin(), m_cache, it);
-            return m_cache.front().second;
-        }
-    }
-    return nullptr;
+    const auto found = m_cacheIndex.find(key);
+    if (found == m_cacheIndex.end())
+        return nullptr;
+    m_cache.splice(m_cache.begin(), m_cache, found->second);
+    return m_cache.front().second;
 }
 
 void RowPictures::Store(const FileKey& key, std::shared_ptr<const VideoPicture> picture)
 {
+    // Two threads may have decoded the same file at once: one entry.
+    if (const auto found = m_cacheIndex.find(key); found != m_cacheIndex.end())
+        m_cache.erase(found->second);
     m_cache.emplace_front(key, std::move(picture));
-    while (m_cache.size() > m_cacheLimit)
+    m_cacheIndex[key] = m_cache.begin();
+    while (m_cache.size() > m_cacheLimit) {
+        m_cacheIndex.erase(m_cache.back().first);
         m_cache.pop_back();
+    }
 }
 
 void RowPictures::Work()
@@ -146,8 +150,13 @@ void RowPictures::Work()
         if (wanted == m_wanted.end() || wanted->second != job.path)
             continue;
         m_pictures[job.id] = picture;
+        // Posted without the lock: posting wakes the window's thread, which
+        // takes the lock too and should not wait for a thread this low in
+        // priority to run again.
+        lock.unlock();
         QMetaObject::invokeMethod(
             this, [this, id = job.id] { emit pictureReady(id); }, Qt::QueuedConnection);
+        lock.lock();
     }
 }
 

@@ -72,7 +72,9 @@ private:
     std::deque<Job> m_queue;
     std::map<int, std::string> m_wanted;  // rows asked for and not dropped
     std::map<int, std::shared_ptr<const VideoPicture>> m_pictures;
-    std::list<std::pair<FileKey, std::shared_ptr<const VideoPicture>>> m_cache;  // newest first
+    using CacheList = std::list<std::pair<FileKey, std::shared_ptr<const VideoPicture>>>;
+    CacheList m_cache;  // newest first
+    std::map<FileKey, CacheList::iterator> m_cacheIndex;  // the cache's entries by key
     std::size_t m_cacheLimit;
     int m_decoded = 0;
     bool m_paused = false;

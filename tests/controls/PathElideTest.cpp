@@ -3,8 +3,11 @@
 #include "controls/CCheckListCtrl.h"
 #include "controls/PathDelegate.h"
 
+#include <QIcon>
+#include <QPixmap>
 #include <QStyle>
 #include <QTest>
+#include <functional>
 #include <gtest/gtest.h>
 
 namespace {
@@ -121,6 +124,54 @@ TEST(PathDelegate, TheStyleFindsNothingMoreToCut)
             EXPECT_EQ(list.fontMetrics().elidedText(text, Qt::ElideRight, room), text)
                 << width << " " << text.toStdString();
         }
+    }
+}
+
+// The same-name table follows the list: rows added after a paint, a text
+// changed, a row removed; a picture set on a row changes nothing.
+TEST(PathDelegate, SameNamedRowsFollowTheListsChanges)
+{
+    CCheckListCtrl list;
+    list.setColumnCount(1);
+    list.setRootIsDecorated(false);
+    auto* delegate = new PathDelegate(&list);
+    list.setItemDelegateForColumn(0, delegate);
+    list.resize(260, 200);
+    list.setColumnWidth(0, 200);
+    list.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&list));
+    const QString folder = QStringLiteral("/home/me/Videos/2024 summer holiday at the seaside/");
+    const auto shown = [&](int row) {
+        const QModelIndex index = list.model()->index(row, 0);
+        QStyleOptionViewItem option;
+        option.initFrom(list.viewport());
+        option.widget = &list;
+        option.rect = list.visualRect(index);
+        return delegate->ShownText(option, index);
+    };
+    list.InsertItem(0, folder + "day one/phone.mp4");
+    list.InsertItem(1, folder + "day two/other.mp4");
+    const QString alone = shown(0);
+    EXPECT_FALSE(alone.contains(QStringLiteral("day one"))) << alone.toStdString();
+
+    const struct {
+        const char* step;
+        std::function<void()> change;
+        bool namesake;  // row 0 has a namesake afterwards
+    } steps[] = {
+        {"a namesake added", [&] { list.InsertItem(2, folder + "day two/phone.mp4"); }, true},
+        {"a picture set", [&] { list.topLevelItem(2)->setIcon(0, QIcon(QPixmap(8, 8))); }, true},
+        {"the namesake renamed",
+         [&] { list.SetItemText(2, 0, folder + "day two/video.mp4"); }, false},
+        {"another added", [&] { list.InsertItem(3, folder + "day three/phone.mp4"); }, true},
+        {"and removed", [&] { list.DeleteItem(3); }, false},
+    };
+    for (const auto& step : steps) {
+        step.change();
+        const QString text = shown(0);
+        EXPECT_EQ(text.contains(QStringLiteral("day one")), step.namesake)
+            << step.step << ": " << text.toStdString();
+        EXPECT_EQ(text == alone, !step.namesake) << step.step;
     }
 }
 

@@ -83,6 +83,38 @@ TEST_F(RowPicturesTest, RowsOnScreenFirstDroppedRowsNeverAndAFileOnceOnly)
     EXPECT_TRUE(ShownImage(*pictures.Picture(6), 0).isNull());
 }
 
+// The cache keeps the files used last, up to its limit: a file pushed out
+// is decoded again, one kept is not.
+TEST_F(RowPicturesTest, TheCacheKeepsTheFilesUsedLastUpToItsLimit)
+{
+    MediaRecipe recipe;
+    recipe.width = 64;
+    recipe.height = 36;
+    recipe.seconds = 0.2;
+    recipe.audio_codec = "";
+    const std::string third = *folder_ / "third.mov";
+    ASSERT_EQ(MakeMediaFile(third, recipe), "");
+    const std::string missing = *folder_ / "missing.mp4";  // no identity: never kept
+
+    RowPictures pictures(1, 2);
+    const struct {
+        std::string path;
+        int decodedAfter;
+    } requests[] = {
+        {Clip(0), 1},  {Clip(90), 2}, {Clip(0), 2},  // both kept; 0 used last
+        {missing, 3},  {missing, 4},                 // decoded each time
+        {Clip(90), 4}, {Clip(0), 4},                 // still both; 0 used last
+        {third, 5},                                  // pushes out 90, not 0
+        {Clip(0), 5},  {Clip(90), 6},
+    };
+    int id = 0;
+    for (const auto& request : requests) {
+        pictures.Request(++id, request.path);
+        QTRY_VERIFY(pictures.Picture(id) != nullptr);
+        EXPECT_EQ(pictures.DecodeCount(), request.decodedAfter) << id;
+    }
+}
+
 TEST_F(RowPicturesTest, CaptionSaysTheRotationAndTheSizeAsShown)
 {
     RowPictures pictures(1);

@@ -101,23 +101,30 @@ int main(int argc, char* argv[])
     const QString empty = outDir + QStringLiteral("/empty.png");
     dialog.grab().save(empty);
 
-    // The language menu open over the window; the picture takes in the
-    // part of the menu that reaches past the window's edge.
+    // The window with a small window of its own over it, taking in what
+    // reaches past its edge, at the screen's scale (a scale of 2 keeps its
+    // detail).
+    const auto withPopup = [&dialog](QWidget* popup) {
+        const QRect box(dialog.mapFromGlobal(popup->pos()), popup->size());
+        const QRect area = dialog.rect().united(box);
+        const qreal scale = dialog.devicePixelRatioF();
+        QPixmap both(area.size() * scale);
+        both.setDevicePixelRatio(scale);
+        both.fill(Qt::white);
+        QPainter painter(&both);
+        painter.drawPixmap(-area.topLeft(), dialog.grab());
+        painter.drawPixmap(box.topLeft() - area.topLeft(), popup->grab());
+        painter.end();
+        return both;
+    };
+
+    // The language menu open over the window.
     dialog.Languages()->Open();
     app.processEvents();
-    QMenu* menu = dialog.Languages()->Menu();
-    const QRect menuBox(dialog.mapFromGlobal(menu->pos()), menu->size());
-    const QRect canvas = dialog.rect().united(menuBox);
-    QPixmap withMenu(canvas.size());
-    withMenu.fill(Qt::white);
-    {
-        QPainter painter(&withMenu);
-        painter.drawPixmap(-canvas.topLeft(), dialog.grab());
-        painter.drawPixmap(menuBox.topLeft() - canvas.topLeft(), menu->grab());
-    }
+    const QPixmap withMenu = withPopup(dialog.Languages()->Menu());
     const QString languageMenu = outDir + QStringLiteral("/language-menu.png");
     const bool menuSaved = withMenu.save(languageMenu);
-    menu->hide();
+    dialog.Languages()->Menu()->hide();
 
     dialog.AddDroppedFiles(paths);
     dialog.OutputCombo()->setEditText(QString::fromStdString(rotated));
@@ -144,22 +151,6 @@ int main(int argc, char* argv[])
     app.processEvents();
     const QString full = outDir + QStringLiteral("/window.png");
     bool saved = dialog.grab().save(full);
-
-    // The window with a small window of its own over it, at the screen's
-    // scale, so a scale of 2 keeps its detail.
-    const auto withPopup = [&dialog](QWidget* popup) {
-        const QRect box(dialog.mapFromGlobal(popup->pos()), popup->size());
-        const QRect area = dialog.rect().united(box);
-        const qreal scale = dialog.devicePixelRatioF();
-        QPixmap both(area.size() * scale);
-        both.setDevicePixelRatio(scale);
-        both.fill(Qt::white);
-        QPainter painter(&both);
-        painter.drawPixmap(-area.topLeft(), dialog.grab());
-        painter.drawPixmap(box.topLeft() - area.topLeft(), popup->grab());
-        painter.end();
-        return both;
-    };
 
     // The larger view of the first sideways row's picture, now and after,
     // as hovering it shows it over the window.

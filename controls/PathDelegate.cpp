@@ -5,8 +5,10 @@
 #include <QAbstractItemModel>
 #include <QApplication>
 #include <QFontMetricsF>
+#include <QPainter>
 #include <QStyle>
 #include <QWidget>
+#include <algorithm>
 #include <cmath>
 
 namespace {
@@ -14,6 +16,20 @@ namespace {
 QString FileNameOf(const QString& path)
 {
     return path.mid(path.lastIndexOf(QLatin1Char('/')) + 1);
+}
+
+// A picture of the row goes above its path, at the left: the path keeps the
+// column's whole width, the caption the room beside the picture. An icon
+// keeps the whole room the view gives pictures (room), whatever its shape,
+// so that every row is as tall and the captions line up.
+void PlacePicture(QStyleOptionViewItem& option, const QSize& room)
+{
+    if (option.features & QStyleOptionViewItem::HasDecoration) {
+        option.decorationPosition = QStyleOptionViewItem::Top;
+        option.decorationAlignment = Qt::AlignLeft | Qt::AlignVCenter;
+        if (!option.icon.isNull() && room.isValid())
+            option.decorationSize = room;
+    }
 }
 
 }  // namespace
@@ -82,13 +98,9 @@ const QStringList& PathDelegate::SameNamed(const QModelIndex& index) const
 
 void PathDelegate::initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const
 {
+    const QSize pictureRoom = option->decorationSize;
     GridLineDelegate::initStyleOption(option, index);
-    // A picture of the row goes above its path: the path keeps the
-    // column's whole width.
-    if (option->features & QStyleOptionViewItem::HasDecoration) {
-        option->decorationPosition = QStyleOptionViewItem::Top;
-        option->decorationAlignment = Qt::AlignLeft | Qt::AlignVCenter;
-    }
+    PlacePicture(*option, pictureRoom);
     if (option->text.isEmpty() || option->rect.isEmpty())
         return;
     // The room the style leaves for the text once the check box and the
@@ -116,4 +128,94 @@ QString PathDelegate::ShownText(const QStyleOptionViewItem& option, const QModel
     QStyleOptionViewItem shown = option;
     initStyleOption(&shown, index);
     return shown.text;
+}
+
+namespace {
+
+// A caption reads as secondary to the path: a little smaller.
+QFont CaptionFont(const QFont& font)
+{
+    QFont smaller = font;
+    if (font.pointSizeF() > 0)
+        smaller.setPointSizeF(font.pointSizeF() * 0.9);
+    return smaller;
+}
+
+}  // namespace
+
+QRect PathDelegate::PictureRect(const QStyleOptionViewItem& option, const QModelIndex& index) const
+{
+    // The layout alone: the path's shortening changes no room.
+    QStyleOptionViewItem cell = option;
+    GridLineDelegate::initStyleOption(&cell, index);
+    if (!(cell.features & QStyleOptionViewItem::HasDecoration))
+        return {};
+    PlacePicture(cell, option.decorationSize);
+    const QWidget* widget = cell.widget;
+    QStyle* style = widget ? widget->style() : QApplication::style();
+    return style->subElementRect(QStyle::SE_ItemViewItemDecoration, &cell, widget);
+}
+
+QRect PathDelegate::CaptionRect(const QStyleOptionViewItem& option, const QModelIndex& index) const
+{
+    const QRect picture = PictureRect(option, index);
+    if (picture.isEmpty())
+        return {};
+    QStyleOptionViewItem cell = option;
+    GridLineDelegate::initStyleOption(&cell, index);
+    PlacePicture(cell, option.decorationSize);
+    const QWidget* widget = cell.widget;
+    QStyle* style = widget ? widget->style() : QApplication::style();
+    const QRect text = style->subElementRect(QStyle::SE_ItemViewItemText, &cell, widget);
+    const int margin = style->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, widget) + 1;
+    // From the picture's right to the cell's, down to where the path begins.
+    QRect room(QPoint(picture.right() + 1 + 2 * margin, cell.rect.top() + 1),
+               QPoint(cell.rect.right() - margin, std::max(picture.bottom(), text.top() - 1)));
+    return room.isValid() ? room : QRect();
+}
+
+QStringList PathDelegate::ShownCaption(const QStyleOptionViewItem& option,
+                                       const QModelIndex& index) const
+{
+    const QString caption = index.data(kCaptionRole).toString();
+    const QRect room = CaptionRect(option, index);
+    if (caption.isEmpty() || room.isEmpty())
+        return {};
+    const QFontMetrics metrics(CaptionFont(option.font));
+    QStringList shown;
+    int top = 0;
+    for (const QString& line : caption.split(QLatin1Char('\n'))) {
+        // A line that does not fit whole is left out, not cut across.
+        if (top + metrics.height() > room.height() && !shown.isEmpty())
+            break;
+        shown << metrics.elidedText(line, Qt::ElideRight, room.width());
+        top += metrics.lineSpacing();
+    }
+    return shown;
+}
+
+void PathDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option,
+                         const QModelIndex& index) const
+{
+    GridLineDelegate::paint(painter, option, index);
+    const QStringList lines = ShownCaption(option, index);
+    if (lines.isEmpty())
+        return;
+    const QRect room = CaptionRect(option, index);
+    const QFont font = CaptionFont(option.font);
+    const QFontMetrics metrics(font);
+    painter->save();
+    painter->setFont(font);
+    const bool selected = option.state & QStyle::State_Selected;
+    painter->setPen(option.palette.color(selected ? QPalette::HighlightedText : QPalette::Text));
+    painter->setClipRect(room);
+    // The lines stand in the middle of the picture's height.
+    const int height =
+        metrics.lineSpacing() * (static_cast<int>(lines.size()) - 1) + metrics.height();
+    int y = room.top() + std::max(0, (room.height() - height) / 2) + metrics.ascent();
+    for (const QString& line : lines) {
+        painter->drawText(room.left(), y, line);
+        y += metrics.lineSpacing();
+    }
+    painter->restore();
 }

@@ -45,8 +45,9 @@ struct LanguageTexts {
         // 0° (nothing to do, Start leaves it out); a row's own turn (%1
         // degrees); why a row has no picture: no decoder for %1, nothing
         // decodes.
-        std::string rotationColumn, mirrored, turn90, turn180, turn270, followGroup, nothingToTurn,
-            ownTurn, noDecoderFor, pictureUndecodable, nowView, afterView;
+        std::string mirrored, turn90, turn180, turn270, followGroup, nothingToTurn,
+            nothingToTurnShort, ownTurn, ownTurnShort, noDecoderFor, pictureUndecodable, nowView,
+            afterView;
         // Adding a folder: the link beside Add, the folder chooser's title,
         // the progress while it is looked through (%1 folders, %2 videos
         // found) and the link that stops it.

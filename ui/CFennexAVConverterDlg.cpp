@@ -25,8 +25,10 @@
 #include "ui/FolderChoices.h"
 #include "ui/InputChecksAhead.h"
 #include "ui/LanguageMenu.h"
+#include "ui/LargerPictures.h"
 #include "ui/RowPictures.h"
 #include "ui/RowStatus.h"
+#include "ui/SelectedRowView.h"
 #include "ui/StatusColumn.h"
 #include "ui/WindowAnchors.h"
 
@@ -34,6 +36,7 @@
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QCoreApplication>
+#include <QCursor>
 #include <QDir>
 #include <QDragEnterEvent>
 #include <QDropEvent>
@@ -54,9 +57,11 @@
 #include <QScrollBar>
 #include <QStandardPaths>
 #include <QStyle>
+#include <QTimer>
 #include <QToolTip>
 #include <QUrl>
 #include <QWindow>
+#include <QtMath>
 #include <algorithm>
 #include <chrono>
 #include <cmath>
@@ -72,7 +77,7 @@ const QColor kListColour(241, 250, 233);
 // Longest pause between two turns of event handling while files are added.
 constexpr qint64 kEventGapMs = 20;
 
-constexpr int kColumnWidths[kColumnCount] = {155, 60, 90, 75, 70, 65, 40, 0, 0, 0, 30};
+constexpr int kColumnWidths[kColumnCount] = {155, 60, 90, 75, 70, 65, 40, 0, 0, 0};
 
 // The room a row's picture is drawn in, before its path.
 constexpr int kPictureSide = 40;
@@ -103,12 +108,16 @@ CFennexAVConverterDlg::CFennexAVConverterDlg(QWidget* parent)
     };
     m_icon = QIcon(LoadBitmapResource(kApplicationIconId));
     m_pictures = std::make_unique<RowPictures>();
+    m_largerPictures = std::make_unique<LargerPictures>();
     m_ui->setupUi(this);
     OnInitDialog();
 }
 
 CFennexAVConverterDlg::~CFennexAVConverterDlg()
 {
+    // The focus moves as the controls go: no word of it may reach a window
+    // that is half gone.
+    disconnect(qApp, &QApplication::focusChanged, this, nullptr);
     StopBatchWorker();
 }
 
@@ -304,6 +313,8 @@ void CFennexAVConverterDlg::resizeEvent(QResizeEvent* event)
     m_anchors.Apply(event->size());
     if (m_languageMenu)
         m_languageMenu->PlaceLink();
+    if (m_selectedView)
+        QueueSelectedView();
 }
 
 void CFennexAVConverterDlg::SetUpColours()
@@ -343,8 +354,6 @@ void CFennexAVConverterDlg::SetUpFileList()
         else
             list->setColumnWidth(column, kColumnWidths[column]);
     }
-    // The rotation, added last, is seen next to the stored picture size.
-    header->moveSection(header->visualIndex(kColumnRotation), header->visualIndex(kColumnSize) + 1);
     // The paths take what the other columns leave of the list, so that the
     // status column is in sight whole, however wide its words are.
     header->setSectionResizeMode(kColumnPath, QHeaderView::Stretch);
@@ -399,11 +408,11 @@ void CFennexAVConverterDlg::LoadLanguageTexts()
     link->SetPointerCursor(nullptr);
 
     const LanguageTexts::Window& labels = g_texts.window;
-    const QString headings[kColumnCount] = {
-        Q(labels.fileColumn),   Q(labels.formatColumn),    Q(labels.durationColumn),
-        Q(labels.sizeColumn),   Q(labels.bitRateColumn),   Q(labels.frameRateColumn),
-        Q(labels.statusColumn), QStringLiteral("profile"), QStringLiteral("dst"),
-        QStringLiteral("src"),  Q(labels.rotationColumn)};
+    const QString headings[kColumnCount] = {Q(labels.fileColumn),     Q(labels.formatColumn),
+                                            Q(labels.durationColumn), Q(labels.sizeColumn),
+                                            Q(labels.bitRateColumn),  Q(labels.frameRateColumn),
+                                            Q(labels.statusColumn),   QStringLiteral("profile"),
+                                            QStringLiteral("dst"),    QStringLiteral("src")};
     QTreeWidgetItem* headerItem = FileList()->headerItem();
     for (int column = 0; column < kColumnCount; ++column)
         headerItem->setText(column, headings[column]);
@@ -520,10 +529,14 @@ bool CFennexAVConverterDlg::eventFilter(QObject* watched, QEvent* event)
     if (event->type() == QEvent::ToolTip && watched == FileList()->viewport()) {
         const auto* help = static_cast<QHelpEvent*>(event);
         const int index = FileList()->indexOfTopLevelItem(FileList()->itemAt(help->pos()));
-        const QString view = index >= 0 && PictureRect(index).contains(help->pos())
-                                 ? RowLargerView(index)
-                                 : QString();
+        const bool onPicture = index >= 0 && PictureRect(index).contains(help->pos());
+        // The highlighted row's view already stands beside its picture.
+        if (onPicture && m_selectedView->isVisible() && m_selectedView->Row() == index)
+            return true;
+        const QString view = onPicture ? RowLargerView(index) : QString();
         if (!view.isEmpty()) {
+            m_hoveredRow = index;
+            m_selectedView->HideView();
             QToolTip::showText(help->globalPos(), view, FileList()->viewport(), PictureRect(index));
             return true;
         }
@@ -698,7 +711,15 @@ void CFennexAVConverterDlg::changeEvent(QEvent* event)
     // A window that loses the focus loses the pointer too.
     if (event->type() == QEvent::ActivationChange && !isActiveWindow())
         EndWindowMove();
+    if (event->type() == QEvent::ActivationChange || event->type() == QEvent::WindowStateChange)
+        QueueSelectedView();
     QDialog::changeEvent(event);
+}
+
+void CFennexAVConverterDlg::moveEvent(QMoveEvent* event)
+{
+    QDialog::moveEvent(event);
+    QueueSelectedView();
 }
 
 void CFennexAVConverterDlg::EndWindowMove()
@@ -875,6 +896,17 @@ void CFennexAVConverterDlg::SetUpTurns()
         QAction* action = m_turnMenu->addAction(QString());
         connect(action, &QAction::triggered, this, [this, turn] { SetSelectedRowsTurn(turn); });
     }
+    m_selectedView = new SelectedRowView(this);
+    connect(list, &QTreeWidget::itemSelectionChanged, this,
+            &CFennexAVConverterDlg::QueueSelectedView);
+    connect(qApp, &QApplication::focusChanged, this, &CFennexAVConverterDlg::QueueSelectedView);
+    connect(list->verticalScrollBar(), &QScrollBar::valueChanged, this,
+            &CFennexAVConverterDlg::QueueSelectedView);
+    connect(list->header(), &QHeaderView::sectionResized, this,
+            &CFennexAVConverterDlg::QueueSelectedView);
+    // The menu stands where the view may be: the view waits until it is gone.
+    connect(m_turnMenu, &QMenu::aboutToShow, m_selectedView, &SelectedRowView::HideView);
+    connect(m_turnMenu, &QMenu::aboutToHide, this, &CFennexAVConverterDlg::QueueSelectedView);
     list->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(list, &QWidget::customContextMenuRequested, this, [this, list](const QPoint& at) {
         // A right click on a row that is not highlighted turns that row.
@@ -889,6 +921,8 @@ void CFennexAVConverterDlg::SetUpTurns()
     });
     connect(m_pictures.get(), &RowPictures::pictureReady, this,
             &CFennexAVConverterDlg::OnPictureReady);
+    connect(m_largerPictures.get(), &LargerPictures::pictureReady, this,
+            &CFennexAVConverterDlg::OnLargerPictureReady);
     connect(list->verticalScrollBar(), &QScrollBar::valueChanged, this,
             &CFennexAVConverterDlg::PreferVisibleRows);
     for (QRadioButton* radio : {m_ui->rotate90Radio, m_ui->rotate180Radio, m_ui->rotate270Radio})
@@ -898,31 +932,77 @@ void CFennexAVConverterDlg::SetUpTurns()
         });
 }
 
+void CFennexAVConverterDlg::QueueSelectedView()
+{
+    if (m_selectedViewQueued)
+        return;
+    m_selectedViewQueued = true;
+    QTimer::singleShot(0, this, &CFennexAVConverterDlg::ShowSelectedView);
+}
+
+void CFennexAVConverterDlg::ShowSelectedView()
+{
+    m_selectedViewQueued = false;
+    if (!m_selectedView)
+        return;
+    CCheckListCtrl* list = FileList();
+    const QList<QTreeWidgetItem*> selected = list->selectedItems();
+    const int index = selected.size() == 1 ? list->indexOfTopLevelItem(selected.front()) : -1;
+    const QRect picture = index >= 0 ? PictureRect(index) : QRect();
+    const bool inSight = !picture.isEmpty() && list->viewport()->rect().contains(picture);
+    const bool attended = isActiveWindow() && list->hasFocus() && !m_turnMenu->isVisible();
+    const QString view = inSight && attended ? RowLargerView(index) : QString();
+    if (view.isEmpty()) {
+        m_selectedView->HideView();
+        return;
+    }
+    // Beside the path cell, so the row's own picture and caption stay in sight.
+    QRect anchor = picture;
+    anchor.setRight(list->header()->sectionViewportPosition(kColumnPath) +
+                    list->columnWidth(kColumnPath) - 1);
+    m_selectedView->ShowBeside(index, view,
+                               anchor.translated(list->viewport()->mapToGlobal(QPoint())));
+}
+
 QRect CFennexAVConverterDlg::PictureRect(int index) const
 {
     CCheckListCtrl* list = FileList();
     QTreeWidgetItem* item = list->topLevelItem(index);
     if (!item)
         return {};
-    // Where the style puts the decoration of the path cell, after its box.
+    // Where the path cell's delegate draws the picture, after the row's box.
+    const auto* delegate = qobject_cast<PathDelegate*>(list->itemDelegateForColumn(kColumnPath));
+    if (!delegate)
+        return {};
     QStyleOptionViewItem option;
     option.initFrom(list->viewport());
+    option.widget = list;
     option.rect = list->visualItemRect(item);
     option.rect.setWidth(list->columnWidth(kColumnPath));
     option.rect.moveLeft(list->header()->sectionViewportPosition(kColumnPath));
-    option.features = QStyleOptionViewItem::HasCheckIndicator |
-                      QStyleOptionViewItem::HasDecoration | QStyleOptionViewItem::HasDisplay;
     option.decorationSize = list->iconSize();
-    option.decorationPosition = QStyleOptionViewItem::Top;
-    option.decorationAlignment = Qt::AlignLeft | Qt::AlignVCenter;
-    option.text = item->text(kColumnPath);
     option.font = list->font();
-    return list->style()->subElementRect(QStyle::SE_ItemViewItemDecoration, &option, list);
+    return delegate->PictureRect(option, list->indexFromItem(item, kColumnPath));
 }
 
 void CFennexAVConverterDlg::OnPictureReady(int id)
 {
     ShowRowPicture(m_rows.IndexOf(id));
+}
+
+void CFennexAVConverterDlg::OnLargerPictureReady(int id)
+{
+    // The views of the row that show its small picture until now.
+    const int index = m_rows.IndexOf(id);
+    if (index < 0)
+        return;
+    if (m_selectedView->Row() == index)
+        QueueSelectedView();
+    QWidget* viewport = FileList()->viewport();
+    const QRect picture = PictureRect(index);
+    if (m_hoveredRow == index && QToolTip::isVisible() &&
+        picture.contains(viewport->mapFromGlobal(QCursor::pos())))
+        QToolTip::showText(QCursor::pos(), RowLargerView(index), viewport, picture);
 }
 
 void CFennexAVConverterDlg::ShowAllPictures()
@@ -996,43 +1076,59 @@ void CFennexAVConverterDlg::ShowRowPicture(int index)
     QString tip;
     QPixmap shown;
     if (picture && picture->ok()) {
-        shown =
-            QPixmap::fromImage(ShownImage(*picture, turn))
-                .scaled(kPictureSide, kPictureSide, Qt::KeepAspectRatio, Qt::SmoothTransformation);
+        // As many pixels as the screen shows in the picture's room.
+        const qreal ratio = list->devicePixelRatioF();
+        shown = QPixmap::fromImage(ShownImage(*picture, turn))
+                    .scaled(QSize(kPictureSide, kPictureSide) * ratio, Qt::KeepAspectRatio,
+                            Qt::SmoothTransformation);
+        shown.setDevicePixelRatio(ratio);
     } else if (picture) {
         shown = PlaceholderPicture();
         tip = NoPictureText(*picture);
     } else {
-        // Room kept until the picture comes, so every row is as tall.
         shown = QPixmap(kPictureSide, kPictureSide * 9 / 16);
         shown.fill(Qt::transparent);
     }
-    // The picture goes above the path; the path's tip holds the whole
-    // path, and why the file has no picture. The picture size's tip says
-    // how the file is shown today and the row's own turn.
-    item->setData(kColumnPath, Qt::DecorationRole, shown);
-    item->setToolTip(kColumnPath, tip.isEmpty() ? Q(row.path) : Q(row.path) + '\n' + tip);
-    item->setToolTip(kColumnSize, caption);
-    // The rotation column says the same in lines that fit its narrow room.
+    // The picture goes above the path, how the file is shown today and
+    // the row's own turn beside it, in short lines. The path's tip holds
+    // the whole path, the caption in full and why the file has no picture;
+    // the picture size's tip the caption.
     QString lines = picture ? RotationLines(*picture, Q(g_texts.window.mirrored)) : QString();
     if (row.turn) {
         const int own = ReduceDegrees(*row.turn);
         lines += (lines.isEmpty() ? QString() : QStringLiteral("\n")) +
-                 (own == 0 ? Q(g_texts.window.nothingToTurn) : Q(g_texts.window.ownTurn).arg(own));
+                 (own == 0 ? Q(g_texts.window.nothingToTurnShort)
+                           : Q(g_texts.window.ownTurnShort).arg(own));
     }
-    item->setText(kColumnRotation, lines);
-    item->setToolTip(kColumnRotation, caption);
+    QString pathTip = Q(row.path);
+    for (const QString& more : {caption, tip})
+        if (!more.isEmpty())
+            pathTip += '\n' + more;
+    // As an icon, the picture stands in a square of the list's icon size
+    // whatever its shape: every row is as tall, and the captions line up.
+    item->setData(kColumnPath, Qt::DecorationRole, QIcon(shown));
+    item->setData(kColumnPath, PathDelegate::kCaptionRole, lines);
+    item->setData(kColumnPath, Qt::AccessibleDescriptionRole, caption);
+    item->setToolTip(kColumnPath, pathTip);
+    item->setToolTip(kColumnSize, caption);
+    if (item->isSelected())
+        QueueSelectedView();
 }
 
 QString CFennexAVConverterDlg::RowLargerView(int index) const
 {
     if (index < 0 || index >= m_rows.Count())
         return {};
-    const std::shared_ptr<const VideoPicture> picture = m_pictures->Picture(m_rows.At(index).id);
-    if (!picture)
+    const FileRow& row = m_rows.At(index);
+    const std::shared_ptr<const VideoPicture> picture = m_pictures->Picture(row.id);
+    if (!picture || !picture->ok())
         return {};
-    return NowAfterView(*picture, m_rows.EffectiveTurn(index, ChosenTurn()),
-                        Q(g_texts.window.nowView), Q(g_texts.window.afterView), kLargerSide);
+    // The row's small picture until its larger one is decoded.
+    const qreal ratio = FileList()->devicePixelRatioF();
+    const auto larger = m_largerPictures->Get(row.id, row.path, qCeil(kLargerSide * ratio));
+    return NowAfterView(larger && larger->ok() ? *larger : *picture,
+                        m_rows.EffectiveTurn(index, ChosenTurn()), Q(g_texts.window.nowView),
+                        Q(g_texts.window.afterView), kLargerSide, ratio);
 }
 
 QString CFennexAVConverterDlg::RowCaption(int index) const
@@ -1093,6 +1189,7 @@ void CFennexAVConverterDlg::DeleteSelectedRow()
     if (removed < 0)
         return;
     m_pictures->Drop(m_rows.At(removed).id);
+    m_largerPictures->Drop(m_rows.At(removed).id);
     m_rows.Remove(removed);
     list->DeleteItem(removed);
     FitStatusColumn();
@@ -1110,8 +1207,10 @@ void CFennexAVConverterDlg::DeleteSelectedRow()
 
 void CFennexAVConverterDlg::RemoveAllRows()
 {
-    for (int index = 0; index < m_rows.Count(); ++index)
+    for (int index = 0; index < m_rows.Count(); ++index) {
         m_pictures->Drop(m_rows.At(index).id);
+        m_largerPictures->Drop(m_rows.At(index).id);
+    }
     m_rows.Clear();
     FileList()->DeleteAllItems();
     FitStatusColumn();

@@ -25,6 +25,8 @@ class FolderAdder;
 class QComboBox;
 class QMenu;
 class RowPictures;
+class LargerPictures;
+class SelectedRowView;
 class QLabel;
 class QRadioButton;
 class QTimer;
@@ -128,6 +130,9 @@ public:
     QString RowCaption(int index) const;
     // The row's picture larger, now and after its turn, as its tooltip shows it.
     QString RowLargerView(int index) const;
+    // The same view beside the highlighted row's picture, while one row is
+    // highlighted and the list has the focus in the active window.
+    SelectedRowView* SelectedView() const { return m_selectedView; }
     // Keeps a done or failed outcome a batch settled for row index and
     // shows it (a done row is unticked); other outcomes change nothing.
     // False when nothing changed.
@@ -203,6 +208,7 @@ protected:
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     void changeEvent(QEvent* event) override;
+    void moveEvent(QMoveEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dragMoveEvent(QDragMoveEvent* event) override;
@@ -250,11 +256,12 @@ private:
     // The one place the list's cells are written: row index of the list
     // shows row index of m_rows.
     void ShowRow(int index);
-    // The picture and rotation cells of row index, from its kept picture
-    // and its turn; every row's when the rotation group changes.
+    // The picture of row index and its caption, from its kept picture and
+    // its turn; every row's when the rotation group changes.
     void ShowRowPicture(int index);
     void ShowAllPictures();
     void OnPictureReady(int id);
+    void OnLargerPictureReady(int id);
     // The rows on screen get their pictures first.
     void PreferVisibleRows();
     void SetUpTurns();
@@ -278,6 +285,15 @@ private:
     QPoint m_pressPosition;       // global
     QPoint m_dragOffset;          // pointer - window's top left
     QMenu* m_turnMenu = nullptr;  // a child object
+    // The highlighted row's larger view: shown, moved or hidden once the
+    // events in hand are handled, however many asked.
+    void QueueSelectedView();
+    void ShowSelectedView();
+    SelectedRowView* m_selectedView = nullptr;  // a child object
+    bool m_selectedViewQueued = false;
+    // The picture of a row looked at larger, decoded again at that size.
+    std::unique_ptr<LargerPictures> m_largerPictures;
+    int m_hoveredRow = -1;  // the row whose larger view the tooltip shows
     // Last, so that its threads end before anything else goes.
     std::unique_ptr<RowPictures> m_pictures;
 };

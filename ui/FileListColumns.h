@@ -12,8 +12,7 @@ enum FileListColumn {
     kColumnFrameRate = 5,  // fps
     kColumnStatus = 6,     // ready / done / failed
     kColumnProfile = 7,
-    kColumnOutput = 8,     // the output path a batch chose
-    kColumnSource = 9,     // kept empty: inputs are read under their own names
-    kColumnRotation = 10,  // how the file is shown today, and the row's own turn
-    kColumnCount = 11
+    kColumnOutput = 8,  // the output path a batch chose
+    kColumnSource = 9,  // kept empty: inputs are read under their own names
+    kColumnCount = 10
 };

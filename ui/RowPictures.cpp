@@ -201,22 +201,28 @@ QString RotationCaption(const VideoPicture& picture, const QString& mirroredWord
 }
 
 QString NowAfterView(const VideoPicture& picture, int turn, const QString& nowWord,
-                     const QString& afterWord, int side)
+                     const QString& afterWord, int side, double ratio)
 {
     const QImage now = picture.ok() ? ShownImage(picture, 0) : QImage();
     const QImage after = picture.ok() ? ShownImage(picture, turn) : QImage();
     if (now.isNull() || after.isNull())
         return {};
-    const auto source = [side](const QImage& image) {
+    const auto source = [side, ratio](const QImage& image) {
+        // Pixels for the screen's scale, drawn at the size in the window's
+        // units that the width and height say.
+        const int pixels = static_cast<int>(side * std::max(1.0, ratio) + 0.5);
         const QImage scaled =
-            image.scaled(side, side, Qt::KeepAspectRatio, Qt::SmoothTransformation);
+            image.scaled(pixels, pixels, Qt::KeepAspectRatio, Qt::SmoothTransformation);
+        const QSize shown = image.size().scaled(side, side, Qt::KeepAspectRatio);
         QByteArray png;
         QBuffer buffer(&png);
         buffer.open(QIODevice::WriteOnly);
         scaled.save(&buffer, "PNG");
-        return QStringLiteral("<td align=\"center\" valign=\"middle\"><img "
-                              "src=\"data:image/png;base64,%1\"></td>")
-            .arg(QString::fromLatin1(png.toBase64()));
+        return QStringLiteral("<td align=\"center\" valign=\"middle\"><img width=\"%2\" "
+                              "height=\"%3\" src=\"data:image/png;base64,%1\"></td>")
+            .arg(QString::fromLatin1(png.toBase64()))
+            .arg(shown.width())
+            .arg(shown.height());
     };
     // The captions in a row of their own, so both stand level above
     // pictures of different heights.

@@ -92,11 +92,12 @@ QImage ShownImage(const VideoPicture& picture, int turn);
 QString RotationCaption(const VideoPicture& picture, const QString& mirroredWord);
 // The larger view of a row's picture as rich text: how a player shows the
 // file now (the stored picture with its rotation) and after the batch turns
-// it by `turn`, side by side under their captions, each within side×side.
-// Empty for a failure.
+// it by `turn`, side by side under their captions, each within side×side
+// (the window's units), with ratio times as many pixels for a screen of
+// that scale. Empty for a failure.
 QString NowAfterView(const VideoPicture& picture, int turn, const QString& nowWord,
-                     const QString& afterWord, int side);
+                     const QString& afterWord, int side, double ratio = 1.0);
 
-// The same in two lines for a narrow column: "90°" (and mirroredWord) above
-// "720×1280".
+// The same in short lines for the room beside a row's picture: "90°" (and
+// mirroredWord) above "720×1280".
 QString RotationLines(const VideoPicture& picture, const QString& mirroredWord);

@@ -2,11 +2,11 @@
 #include "batch/BatchPlan.h"
 #include "batch/BatchSession.h"
 #include "batch/NameJournal.h"
-#include "engine/LeftOutStream.h"
-#include "ui/FileListColumns.h"
 #include "controls/CCheckListCtrl.h"
 #include "controls/CControlButton.h"
 #include "controls/CLabel.h"
+#include "controls/PathDelegate.h"
+#include "engine/LeftOutStream.h"
 #include "settings/ExeFolder.h"
 #include "settings/IniFile.h"
 #include "settings/LanguageTexts.h"
@@ -16,13 +16,16 @@
 #include "ui/DesktopHooks.h"
 #include "ui/FailureText.h"
 #include "ui/FileErrorText.h"
+#include "ui/FileListColumns.h"
 #include "ui/RowPictures.h"
+#include "ui/SelectedRowView.h"
 #include "ui/SessionSignals.h"
 #include "ui/StatusColumn.h"
 
 #include <QCheckBox>
 #include <QComboBox>
 #include <QHeaderView>
+#include <QIcon>
 #include <QLabel>
 #include <QMenu>
 #include <QProgressBar>
@@ -32,10 +35,10 @@
 #include <QTimer>
 #include <QTreeWidgetItem>
 #include <QtTest>
-#include <fstream>
 #include <cerrno>
 #include <fcntl.h>
 #include <filesystem>
+#include <fstream>
 #include <functional>
 #include <map>
 #include <memory>
@@ -359,7 +362,9 @@ private slots:
         RowPictures& pictures = m_dlg->Pictures();
         QTRY_VERIFY(pictures.PendingCount() == 0 && pictures.DecodeCount() == 5);
         const auto image = [this](int row) {
-            return List()->topLevelItem(row)->data(0, Qt::DecorationRole).value<QPixmap>().toImage();
+            const QIcon icon =
+                List()->topLevelItem(row)->data(0, Qt::DecorationRole).value<QIcon>();
+            return icon.pixmap(List()->iconSize()).toImage();
         };
         // Each picture is posted to the window before the row has it.
         for (int row = 0; row < 5; ++row)
@@ -368,26 +373,55 @@ private slots:
         // A portrait file turned by the group a quarter more: shown landscape.
         QVERIFY(image(1).width() > image(1).height());
         QVERIFY(image(0).height() > image(0).width());
-        QVERIFY(List()->topLevelItem(1)->toolTip(3).startsWith(
-            QString::fromUtf8("90° · 120×160")));
+        QVERIFY(List()->topLevelItem(1)->toolTip(3).startsWith(QString::fromUtf8("90° · 120×160")));
+
+        // Beside each picture, how the file is shown today.
+        QCOMPARE(List()->topLevelItem(1)->data(0, PathDelegate::kCaptionRole).toString(),
+                 QString::fromUtf8("90°\n120×160"));
 
         // Rows 0 and 1 highlighted: Ctrl+Right twice (group 90 + 180 = 270),
-        // then Ctrl+Left once: 180 each.
+        // then Ctrl+Left once: 180 each. Two rows highlighted: no larger view.
+        m_dlg->activateWindow();
+        QTRY_VERIFY(m_dlg->isActiveWindow());
+        List()->setFocus();
         List()->clearSelection();
         List()->topLevelItem(0)->setSelected(true);
         List()->topLevelItem(1)->setSelected(true);
-        List()->setFocus();
         QTest::keyClick(List(), Qt::Key_Right, Qt::ControlModifier);
         QTest::keyClick(List(), Qt::Key_Right, Qt::ControlModifier);
         QTest::keyClick(List(), Qt::Key_Left, Qt::ControlModifier);
         QCOMPARE(m_dlg->Rows().At(0).turn, std::optional<int>(180));
         QCOMPARE(m_dlg->Rows().At(1).turn, std::optional<int>(180));
-        // Row 2: Ctrl+Left from the group's 90 to 0°: nothing to do.
+        QCoreApplication::processEvents();
+        QVERIFY(!m_dlg->SelectedView()->isVisible());
+        // Row 2 alone: its larger view stands beside its picture, and
+        // follows its turn: Ctrl+Left from the group's 90 to 0°, nothing to do.
         List()->clearSelection();
         List()->topLevelItem(2)->setSelected(true);
+        SelectedRowView* view = m_dlg->SelectedView();
+        QTRY_VERIFY(view->isVisible());
+        QCOMPARE(view->Row(), 2);
+        // The small picture at first, the one decoded at the view's size after.
+        QTRY_COMPARE(view->text(), m_dlg->RowLargerView(2));
+        const QRect beside =
+            m_dlg->PictureRect(2).translated(List()->viewport()->mapToGlobal(QPoint()));
+        QVERIFY(view->geometry().left() > beside.right() ||
+                view->geometry().right() < beside.left());
+        const QString before0 = view->text();
         QTest::keyClick(List(), Qt::Key_Left, Qt::ControlModifier);
         QCOMPARE(m_dlg->Rows().At(2).turn, std::optional<int>(0));
+        QTRY_VERIFY(view->text() != before0);
+        QTRY_COMPARE(view->text(), m_dlg->RowLargerView(2));
         QVERIFY(List()->topLevelItem(2)->toolTip(3).contains(Q(g_texts.window.nothingToTurn)));
+        QVERIFY(List()
+                    ->topLevelItem(2)
+                    ->data(0, PathDelegate::kCaptionRole)
+                    .toString()
+                    .endsWith(Q(g_texts.window.nothingToTurnShort)));
+        // The list without the focus shows none.
+        m_dlg->OutputCombo()->setFocus();
+        QTRY_VERIFY(!view->isVisible());
+        List()->setFocus();
         // Row 3 from the menu: 270; then back to the group.
         List()->clearSelection();
         List()->topLevelItem(3)->setSelected(true);
@@ -443,11 +477,13 @@ private slots:
         QCOMPARE(Status(0), Q(g_texts.prompts.done));
         QCOMPARE(Status(1), Q(g_texts.prompts.done));
         // The tip names the new file, whose extension says its container.
-        QCOMPARE(List()->topLevelItem(0)->toolTip(6), QStringLiteral("新文件：") + Q(m_out + "/a.mp4"));
+        QCOMPARE(List()->topLevelItem(0)->toolTip(6),
+                 QStringLiteral("新文件：") + Q(m_out + "/a.mp4"));
         // The window's sentence from its language file, the names put in.
         QVERIFY(g_texts.prompts.leftOut.find("%1") != std::string::npos);
         const QString tip = List()->topLevelItem(1)->toolTip(6);
-        QCOMPARE(tip, DoneText(m_out + "/b.mov", {{AV_CODEC_ID_DVD_SUBTITLE, AVMEDIA_TYPE_SUBTITLE}}));
+        QCOMPARE(tip,
+                 DoneText(m_out + "/b.mov", {{AV_CODEC_ID_DVD_SUBTITLE, AVMEDIA_TYPE_SUBTITLE}}));
         QCOMPARE(tip, QStringLiteral("新文件：") + Q(m_out + "/b.mov") +
                           QStringLiteral("\n未保留DVD字幕：输出文件的格式无法容纳"));
         QCOMPARE(ReadRotationCw(m_out + "/b.mov"), 90);
@@ -805,8 +841,10 @@ private slots:
             closed = true;
             // Captions come from the language file; [DIR] open is absent.
             QCOMPARE(progress->windowTitle(), Q(g_texts.application.name));
-            QCOMPARE(progress->findChild<QLabel*>("fileCaption")->text(), Q(g_texts.window.currentFile));
-            QCOMPARE(progress->findChild<QLabel*>("batchCaption")->text(), Q(g_texts.window.overall));
+            QCOMPARE(progress->findChild<QLabel*>("fileCaption")->text(),
+                     Q(g_texts.window.currentFile));
+            QCOMPARE(progress->findChild<QLabel*>("batchCaption")->text(),
+                     Q(g_texts.window.overall));
             QCOMPARE(progress->StopButton()->text(), Q(g_texts.window.stop));
             QCOMPARE(progress->StopButton()->toolTip(), Q(g_texts.window.stop));
             QVERIFY(progress->OpenFolderCheck()->isChecked());
@@ -1022,7 +1060,6 @@ private slots:
         m_dlg = std::make_unique<CFennexAVConverterDlg>();
         QCOMPARE(m_dlg->OutputCombo()->currentText(), Q(typed));
     }
-
 };
 
 QTEST_MAIN(BatchWindowTest)

@@ -235,7 +235,6 @@ TEST_F(Language, TheChineseFileShowsTheWindowsFamiliarTexts)
         QStringLiteral("视频质量"),
         QStringLiteral("帧率"),
         QStringLiteral("状态"),
-        QStringLiteral("旋转"),  // the rotation column, shown after the size
         QStringLiteral("设置旋转角度"),
         Q(g_texts.application.url),  // the help link's tip: where it leads
         QStringLiteral("使用帮助"),

@@ -247,11 +247,6 @@ TEST_F(MainWindow, DefaultLayoutHasTheControlsInTabOrder)
         EXPECT_FALSE(List()->isColumnHidden(column)) << column;
     for (int column = 7; column < 10; ++column)
         EXPECT_TRUE(List()->isColumnHidden(column)) << column;
-    // The rotation, narrow and draggable, right after the picture size.
-    EXPECT_FALSE(List()->isColumnHidden(kColumnRotation));
-    EXPECT_EQ(List()->columnWidth(kColumnRotation), 30);
-    EXPECT_EQ(List()->header()->visualIndex(kColumnRotation),
-              List()->header()->visualIndex(kColumnSize) + 1);
     EXPECT_NE(List()->CheckHeader(), nullptr);
     EXPECT_EQ(List()->palette().color(QPalette::Base), QColor(241, 250, 233));
     EXPECT_EQ(m_dlg->palette().color(QPalette::Window), QColor(187, 222, 251));

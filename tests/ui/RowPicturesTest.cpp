@@ -5,6 +5,7 @@
 #include <QTest>
 
 #include "tests/support/MediaFixtures.h"
+#include "ui/LargerPictures.h"
 #include "ui/RowPictures.h"
 
 namespace {
@@ -124,7 +125,7 @@ TEST_F(RowPicturesTest, CaptionSaysTheRotationAndTheSizeAsShown)
     EXPECT_EQ(RotationCaption(*pictures.Picture(1), "mirrored"), QString::fromUtf8("0° · 320×180"));
     EXPECT_EQ(RotationCaption(*pictures.Picture(2), "mirrored"),
               QString::fromUtf8("90° · 180×320 · mirrored"));
-    // The rotation column's two lines.
+    // The short lines beside the row's picture.
     EXPECT_EQ(RotationLines(*pictures.Picture(1), "mirrored"), QString::fromUtf8("0°\n320×180"));
     EXPECT_EQ(RotationLines(*pictures.Picture(2), "mirrored"),
               QString::fromUtf8("90° · mirrored\n180×320"));
@@ -166,10 +167,51 @@ TEST_F(RowPicturesTest, LargerViewShowsNowAndAfterTheTurnSideBySide)
         EXPECT_TRUE(now >= 0 && now < after && after < html.indexOf("src="))
             << html.left(200).toStdString();
     }
+    // On a screen of scale 2: twice the pixels, drawn at the same size.
+    const QString sharp = NowAfterView(picture, 90, "Now", "After", 120, 2.0);
+    const QList<QImage> images = ViewImages(sharp);
+    ASSERT_EQ(images.size(), 2);
+    EXPECT_EQ(images[0].size(),
+              QSize(ShownImage(picture, 0).size().scaled(240, 240, Qt::KeepAspectRatio)));
+    EXPECT_TRUE(
+        sharp.contains(QStringLiteral("width=\"%1\" height=\"120\"").arg(images[0].width() / 2)))
+        << sharp.left(300).toStdString();
     // A file without a picture has no larger view.
     VideoPicture failed;
     failed.failure = PictureFailure::kUndecodable;
     EXPECT_TRUE(NowAfterView(failed, 90, "Now", "After", 120).isEmpty());
+}
+
+// The picture a user looks at larger is decoded again at that size, once,
+// and only the last few are kept.
+TEST_F(RowPicturesTest, LargerPicturesAreDecodedAtTheirSizeOnceAndTheLastFewKept)
+{
+    LargerPictures larger(2);
+    QSignalSpy ready(&larger, &LargerPictures::pictureReady);
+    EXPECT_EQ(larger.Get(1, Clip(0), 300), nullptr);
+    QTRY_COMPARE(ready.count(), 1);
+    const auto picture = larger.Get(1, Clip(0), 300);
+    ASSERT_NE(picture, nullptr);
+    ASSERT_TRUE(picture->ok());
+    EXPECT_EQ(picture->stored.width, 300);
+    EXPECT_LE(picture->stored.height, 300);
+    // A smaller view takes the same; a larger one decodes again.
+    EXPECT_EQ(larger.Get(1, Clip(0), 200), picture);
+    EXPECT_EQ(larger.DecodeCount(), 1);
+    EXPECT_EQ(larger.Get(1, Clip(0), 320), nullptr);
+    QTRY_COMPARE(ready.count(), 2);
+    EXPECT_EQ(larger.Get(1, Clip(0), 320)->stored.width, 320);
+    // Two more rows: the first goes; a dropped row is asked for again.
+    for (int id : {2, 3}) {
+        larger.Get(id, Clip(90), 100);
+        QTRY_VERIFY(larger.Get(id, Clip(90), 100) != nullptr);
+    }
+    EXPECT_NE(larger.Get(2, Clip(90), 100), nullptr);
+    larger.Drop(3);
+    EXPECT_EQ(larger.Get(3, Clip(90), 100), nullptr);
+    QTRY_VERIFY(larger.Get(3, Clip(90), 100) != nullptr);
+    EXPECT_EQ(larger.Get(1, Clip(0), 100), nullptr);
+    QTRY_COMPARE(larger.DecodeCount(), 6);
 }
 
 }  // namespace

@@ -15,6 +15,7 @@
 #include "ui/FileListColumns.h"
 #include "ui/LanguageMenu.h"
 #include "ui/RowPictures.h"
+#include "ui/SelectedRowView.h"
 #include "ui/screenshot/ScreenshotLanguage.h"
 
 #include <QApplication>
@@ -100,23 +101,30 @@ int main(int argc, char* argv[])
     const QString empty = outDir + QStringLiteral("/empty.png");
     dialog.grab().save(empty);
 
-    // The language menu open over the window; the picture takes in the
-    // part of the menu that reaches past the window's edge.
+    // The window with a small window of its own over it, taking in what
+    // reaches past its edge, at the screen's scale (a scale of 2 keeps its
+    // detail).
+    const auto withPopup = [&dialog](QWidget* popup) {
+        const QRect box(dialog.mapFromGlobal(popup->pos()), popup->size());
+        const QRect area = dialog.rect().united(box);
+        const qreal scale = dialog.devicePixelRatioF();
+        QPixmap both(area.size() * scale);
+        both.setDevicePixelRatio(scale);
+        both.fill(Qt::white);
+        QPainter painter(&both);
+        painter.drawPixmap(-area.topLeft(), dialog.grab());
+        painter.drawPixmap(box.topLeft() - area.topLeft(), popup->grab());
+        painter.end();
+        return both;
+    };
+
+    // The language menu open over the window.
     dialog.Languages()->Open();
     app.processEvents();
-    QMenu* menu = dialog.Languages()->Menu();
-    const QRect menuBox(dialog.mapFromGlobal(menu->pos()), menu->size());
-    const QRect canvas = dialog.rect().united(menuBox);
-    QPixmap withMenu(canvas.size());
-    withMenu.fill(Qt::white);
-    {
-        QPainter painter(&withMenu);
-        painter.drawPixmap(-canvas.topLeft(), dialog.grab());
-        painter.drawPixmap(menuBox.topLeft() - canvas.topLeft(), menu->grab());
-    }
+    const QPixmap withMenu = withPopup(dialog.Languages()->Menu());
     const QString languageMenu = outDir + QStringLiteral("/language-menu.png");
     const bool menuSaved = withMenu.save(languageMenu);
-    menu->hide();
+    dialog.Languages()->Menu()->hide();
 
     dialog.AddDroppedFiles(paths);
     dialog.OutputCombo()->setEditText(QString::fromStdString(rotated));
@@ -158,33 +166,36 @@ int main(int argc, char* argv[])
             if (widget->inherits("QTipLabel") && widget->isVisible())
                 tip = widget;
         if (tip) {
-            const QRect tipBox(dialog.mapFromGlobal(tip->pos()), tip->size());
-            const QRect area = dialog.rect().united(tipBox);
-            // At the screen's scale, so a scale of 2 keeps its detail.
-            const qreal scale = dialog.devicePixelRatioF();
-            QPixmap withTip(area.size() * scale);
-            withTip.setDevicePixelRatio(scale);
-            withTip.fill(Qt::white);
-            QPainter painter(&withTip);
-            painter.drawPixmap(-area.topLeft(), dialog.grab());
-            painter.drawPixmap(tipBox.topLeft() - area.topLeft(), tip->grab());
-            painter.end();
-            saved = withTip.save(larger) && saved;
+            saved = withPopup(tip).save(larger) && saved;
         } else {
             std::fprintf(stderr, "no tooltip to take a picture of\n");
             saved = false;
         }
         QToolTip::hideText();
+        // The same view beside the highlighted row while the list has the focus.
+        dialog.activateWindow();
+        dialog.FileList()->setFocus();
+        dialog.FileList()->clearSelection();
+        dialog.FileList()->topLevelItem(1)->setSelected(true);
+        for (int k = 0; k < 100 && !dialog.SelectedView()->isVisible(); ++k) {
+            app.processEvents();
+            QThread::msleep(10);
+        }
+        if (dialog.SelectedView()->isVisible()) {
+            saved = withPopup(dialog.SelectedView()).save(outDir + "/selected-view.png") && saved;
+        } else {
+            std::fprintf(stderr, "no view of the highlighted row to take a picture of\n");
+            saved = false;
+        }
+        dialog.FileList()->clearFocus();
+        app.processEvents();
     }
-    // Wider, with the rotation column dragged wide enough for its words.
+    // Wider: the paths and the captions beside the pictures whole.
     const QSize normalSize = dialog.size();
-    const int rotationWidth = dialog.FileList()->columnWidth(kColumnRotation);
     dialog.resize(1000, 520);
-    dialog.FileList()->setColumnWidth(kColumnRotation, 190);
     app.processEvents();
     const QString wide = outDir + QStringLiteral("/window-wide.png");
     saved = dialog.grab().save(wide) && saved;
-    dialog.FileList()->setColumnWidth(kColumnRotation, rotationWidth);
     dialog.resize(normalSize);
     app.processEvents();
 

@@ -40,7 +40,7 @@
 #include <QDir>
 #include <QDragEnterEvent>
 #include <QDropEvent>
-#include <QElapsedTimer>
+#include <QEventLoop>
 #include <QFileInfo>
 #include <QFontMetricsF>
 #include <QHeaderView>
@@ -74,7 +74,7 @@ namespace {
 const QColor kDialogColour(187, 222, 251);
 const QColor kListColour(241, 250, 233);
 
-// Longest pause between two turns of event handling while files are added.
+// How often the rows of files being added are appended.
 constexpr qint64 kEventGapMs = 20;
 
 constexpr int kColumnWidths[kColumnCount] = {155, 60, 90, 75, 70, 65, 40, 0, 0, 0};
@@ -795,33 +795,40 @@ void CFennexAVConverterDlg::AddFilesByDialog()
     const QString from = QFileInfo(paths.front()).absolutePath();
     if (ReadAddFolder(ini) != from.toStdString())
         WriteAddFolder(ini, from.toStdString());
-    // The files are probed on background threads, ahead of this loop, which
-    // appends their rows in the chosen order and hands waiting events to
-    // the window at least every kEventGapMs, so that it repaints and takes
-    // input during a long add. Only the rows' appending and the window's
-    // own events run here: no probe holds the window up.
+    // The files are probed on background threads while the window goes on
+    // handling events; every kEventGapMs it appends the rows of the files
+    // checked so far, in the chosen order, for half that time at most.
+    // Nothing here waits for a probe, so the window repaints and takes input
+    // throughout a long add.
     std::vector<std::string> inputs;
     inputs.reserve(static_cast<std::size_t>(paths.size()));
     for (const QString& path : paths)
         inputs.push_back(path.toStdString());
     InputChecksAhead checks(std::move(inputs));
-    using Clock = std::chrono::steady_clock;
-    const auto gap = std::chrono::milliseconds(kEventGapMs);
-    QCoreApplication::processEvents();
-    Clock::time_point nextEvents = Clock::now() + gap;
     std::vector<RefusedFile> refused;
-    for (std::size_t index = 0; index < checks.Count();) {
-        std::optional<InputVerdict> verdict =
-            Clock::now() < nextEvents ? checks.Take(index, nextEvents) : std::nullopt;
-        if (!verdict) {
-            QCoreApplication::processEvents();
-            nextEvents = Clock::now() + gap;
-            continue;
+    std::size_t next = 0;
+    QEventLoop adding;
+    QTimer turn;
+    turn.setInterval(static_cast<int>(kEventGapMs));
+    connect(&turn, &QTimer::timeout, &adding, [&] {
+        using Clock = std::chrono::steady_clock;
+        const auto until = Clock::now() + std::chrono::milliseconds(kEventGapMs / 2);
+        while (next < checks.Count() && Clock::now() < until) {
+            std::optional<InputVerdict> verdict = checks.Take(next, Clock::now());
+            if (!verdict)
+                break;
+            AppendChecked(paths[static_cast<qsizetype>(next)], FileList()->GetItemCount(),
+                          *verdict, refused);
+            ++next;
         }
-        AppendChecked(paths[static_cast<qsizetype>(index)], FileList()->GetItemCount(), *verdict,
-                      refused);
-        ++index;
-    }
+        if (next == checks.Count())
+            adding.quit();
+    });
+    turn.start();
+    adding.exec();
+    // Cut short only when the application quits: no message then.
+    if (next < checks.Count())
+        return;
     ShowRefused(refused);
 }
 

@@ -74,8 +74,9 @@ namespace {
 const QColor kDialogColour(187, 222, 251);
 const QColor kListColour(241, 250, 233);
 
-// How often the rows of files being added are appended.
-constexpr qint64 kEventGapMs = 20;
+// How often the rows of the files being added are appended; the window
+// handles its events in between.
+constexpr qint64 kAddTurnMs = 20;
 
 constexpr int kColumnWidths[kColumnCount] = {155, 60, 90, 75, 70, 65, 40, 0, 0, 0};
 
@@ -796,7 +797,7 @@ void CFennexAVConverterDlg::AddFilesByDialog()
     if (ReadAddFolder(ini) != from.toStdString())
         WriteAddFolder(ini, from.toStdString());
     // The files are probed on background threads while the window goes on
-    // handling events; every kEventGapMs it appends the rows of the files
+    // handling events; every kAddTurnMs it appends the rows of the files
     // checked so far, in the chosen order, for half that time at most.
     // Nothing here waits for a probe, so the window repaints and takes input
     // throughout a long add.
@@ -809,10 +810,10 @@ void CFennexAVConverterDlg::AddFilesByDialog()
     std::size_t next = 0;
     QEventLoop adding;
     QTimer turn;
-    turn.setInterval(static_cast<int>(kEventGapMs));
+    turn.setInterval(static_cast<int>(kAddTurnMs));
     connect(&turn, &QTimer::timeout, &adding, [&] {
         using Clock = std::chrono::steady_clock;
-        const auto until = Clock::now() + std::chrono::milliseconds(kEventGapMs / 2);
+        const auto until = Clock::now() + std::chrono::milliseconds(kAddTurnMs / 2);
         while (next < checks.Count() && Clock::now() < until) {
             std::optional<InputVerdict> verdict = checks.Take(next, Clock::now());
             if (!verdict)

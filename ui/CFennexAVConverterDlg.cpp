@@ -774,10 +774,7 @@ void CFennexAVConverterDlg::dropEvent(QDropEvent* event)
 
 void CFennexAVConverterDlg::AddDroppedFiles(const QStringList& paths)
 {
-    std::vector<RefusedFile> refused;
-    for (const QString& path : paths)
-        ProbeAndAppend(path, FileList()->GetItemCount(), refused);
-    ShowRefused(refused);
+    AddPaths(paths);
 }
 
 void CFennexAVConverterDlg::AddFilesByDialog()
@@ -796,6 +793,13 @@ void CFennexAVConverterDlg::AddFilesByDialog()
     const QString from = QFileInfo(paths.front()).absolutePath();
     if (ReadAddFolder(ini) != from.toStdString())
         WriteAddFolder(ini, from.toStdString());
+    AddPaths(paths);
+}
+
+void CFennexAVConverterDlg::AddPaths(const QStringList& paths)
+{
+    if (paths.isEmpty())
+        return;
     // The files are probed on background threads while the window goes on
     // handling events; every kAddTurnMs it appends the rows of the files
     // checked so far, in the chosen order, for half that time at most.
@@ -831,12 +835,6 @@ void CFennexAVConverterDlg::AddFilesByDialog()
     if (next < checks.Count())
         return;
     ShowRefused(refused);
-}
-
-bool CFennexAVConverterDlg::ProbeAndAppend(const QString& path, int row,
-                                           std::vector<RefusedFile>& refused)
-{
-    return AppendChecked(path, row, CheckInput(path.toStdString()), refused);
 }
 
 bool CFennexAVConverterDlg::AppendChecked(const QString& path, int row,

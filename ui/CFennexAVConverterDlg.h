@@ -246,10 +246,12 @@ private:
     void SetUpAccessibleNames();
     void WatchDeleteKey();
     void ConnectControls();
-    // Probes one path and appends its row; false, with the path and reason
-    // added to refused, when it is rejected.
-    bool ProbeAndAppend(const QString& path, int row, std::vector<RefusedFile>& refused);
-    // The same for a path whose check is done.
+    // Adds the files at paths in their order, checked on background
+    // threads while the window handles its events; one message at the end
+    // names the refused ones. Returns once all are listed.
+    void AddPaths(const QStringList& paths);
+    // Appends the row of a path whose check is done; false, with the path
+    // and reason added to refused, when it is rejected.
     bool AppendChecked(const QString& path, int row, const InputVerdict& verdict,
                        std::vector<RefusedFile>& refused);
     void ShowRefused(const std::vector<RefusedFile>& refused);

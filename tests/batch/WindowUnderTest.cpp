@@ -4,7 +4,7 @@
 //   window_under_test [--pre-file-wait-ms MS] [--start-into FOLDER] [FILE...]
 // --pre-file-wait-ms sets the worker's pause before each file; --start-into
 // adds the files, types FOLDER as the output folder and presses Start once
-// the event loop runs. Everything else is the program as shipped.
+// they are all listed. Everything else is the program as shipped.
 #include "engine/ProcessSetUp.h"
 #include "ui/CFennexAVConverterApp.h"
 #include "ui/CFennexAVConverterDlg.h"
@@ -34,16 +34,23 @@ int main(int argc, char* argv[])
     }
     const QStringList files = FilesFromArguments(rest, QDir::currentPath());
 
-    return app.RunWindow(files, [waitMs, folder](CFennexAVConverterDlg& dialog) {
-        if (waitMs >= 0)
-            dialog.preFileWaitMs = waitMs;
-        if (folder.isEmpty())
-            return;
-        // Queued after the adding of the files.
-        QTimer::singleShot(0, &dialog, [&dialog, folder] {
-            dialog.m_outputFolder = folder;
-            dialog.DoDataExchange(false);
-            dialog.OnStart();
+    return app.RunWindow(
+        files, [waitMs, folder, count = files.size()](CFennexAVConverterDlg& dialog) {
+            if (waitMs >= 0)
+                dialog.preFileWaitMs = waitMs;
+            if (folder.isEmpty())
+                return;
+            // The files are added while the event loop runs: Start once they
+            // are all listed.
+            auto* listed = new QTimer(&dialog);
+            QObject::connect(listed, &QTimer::timeout, &dialog, [&dialog, folder, count, listed] {
+                if (dialog.Rows().Count() < count)
+                    return;
+                listed->stop();
+                dialog.m_outputFolder = folder;
+                dialog.DoDataExchange(false);
+                dialog.OnStart();
+            });
+            listed->start(10);
         });
-    });
 }

@@ -116,9 +116,10 @@ CFennexAVConverterDlg::CFennexAVConverterDlg(QWidget* parent)
 
 CFennexAVConverterDlg::~CFennexAVConverterDlg()
 {
-    // The focus moves as the controls go: no word of it may reach a window
-    // that is half gone.
+    // The focus and the list's selection change as the controls go: no word
+    // of it may reach a window that is half gone.
     disconnect(qApp, &QApplication::focusChanged, this, nullptr);
+    disconnect(FileList(), nullptr, this, nullptr);
     StopBatchWorker();
 }
 

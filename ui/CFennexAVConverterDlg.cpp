@@ -254,15 +254,26 @@ void CFennexAVConverterDlg::AddScannedFolder(const FolderScanResult& result)
 {
     m_scanLabel->hide();
     ShowFolderAddTexts();
+    // Listed in turns, as an add lists its files: a folder of a thousand
+    // videos does not hold the window up either. Another folder may be
+    // chosen meanwhile; this one's name is kept for its message.
+    const QString folder = m_scanFolder;
+    QStringList found;
+    found.reserve(static_cast<qsizetype>(result.videos.size()));
     for (const ScannedFile& video : result.videos)
-        AppendFileRow(Q(video.path), FileList()->GetItemCount(), video.verdict.facts);
-    FitStatusColumn();
+        found << Q(video.path);
     std::vector<RefusedFile> refused;
+    const bool whole = AppendInTurns(
+        found, [&result](std::size_t index) { return std::optional(result.videos[index].verdict); },
+        refused);
+    FitStatusColumn();
+    if (!whole)
+        return;
     if (result.rootError != 0) {
         InputVerdict verdict;
         verdict.rejection = InputVerdict::kCannotOpen;
         verdict.error = result.rootError;
-        refused.push_back({m_scanFolder, verdict});
+        refused.push_back({folder, verdict});
     }
     for (const ScannedFile& file : result.refused)
         refused.push_back({Q(file.path), file.verdict});
@@ -812,6 +823,23 @@ void CFennexAVConverterDlg::AddPaths(const QStringList& paths)
         inputs.push_back(path.toStdString());
     InputChecksAhead checks(std::move(inputs));
     std::vector<RefusedFile> refused;
+    const bool whole = AppendInTurns(
+        paths,
+        [&checks](std::size_t index) {
+            return checks.Take(index, std::chrono::steady_clock::now());
+        },
+        refused);
+    // Cut short only when the application quits: no message then.
+    if (whole)
+        ShowRefused(refused);
+}
+
+bool CFennexAVConverterDlg::AppendInTurns(
+    const QStringList& paths,
+    const std::function<std::optional<InputVerdict>(std::size_t)>& verdictOf,
+    std::vector<RefusedFile>& refused)
+{
+    const auto count = static_cast<std::size_t>(paths.size());
     std::size_t next = 0;
     QEventLoop adding;
     QTimer turn;
@@ -819,27 +847,23 @@ void CFennexAVConverterDlg::AddPaths(const QStringList& paths)
     connect(&turn, &QTimer::timeout, &adding, [&] {
         using Clock = std::chrono::steady_clock;
         const auto until = Clock::now() + std::chrono::milliseconds(kAddTurnMs / 2);
-        while (next < checks.Count() && Clock::now() < until) {
-            std::optional<InputVerdict> verdict = checks.Take(next, Clock::now());
+        while (next < count && Clock::now() < until) {
+            std::optional<InputVerdict> verdict = verdictOf(next);
             if (!verdict)
                 break;
-            AppendChecked(paths[static_cast<qsizetype>(next)], FileList()->GetItemCount(),
-                          *verdict, refused);
+            AppendChecked(paths[static_cast<qsizetype>(next)], FileList()->GetItemCount(), *verdict,
+                          refused);
             ++next;
         }
-        if (next == checks.Count())
+        if (next == count)
             adding.quit();
     });
     turn.start();
     adding.exec();
-    // Cut short only when the application quits: no message then.
-    if (next < checks.Count())
-        return;
-    ShowRefused(refused);
+    return next == count;
 }
 
-bool CFennexAVConverterDlg::AppendChecked(const QString& path, int row,
-                                          const InputVerdict& verdict,
+bool CFennexAVConverterDlg::AppendChecked(const QString& path, int row, const InputVerdict& verdict,
                                           std::vector<RefusedFile>& refused)
 {
     // A pipe or a device would hold the probe up for good: only readable

@@ -250,6 +250,13 @@ private:
     // threads while the window handles its events; one message at the end
     // names the refused ones. Returns once all are listed.
     void AddPaths(const QStringList& paths);
+    // Appends the rows of paths in their order, a few at a time every
+    // kAddTurnMs, handling events in between; verdictOf(index) gives the
+    // check of path index once it is done (none while it is not). False
+    // when cut short by the application's end.
+    bool AppendInTurns(const QStringList& paths,
+                       const std::function<std::optional<InputVerdict>(std::size_t)>& verdictOf,
+                       std::vector<RefusedFile>& refused);
     // Appends the row of a path whose check is done; false, with the path
     // and reason added to refused, when it is rejected.
     bool AppendChecked(const QString& path, int row, const InputVerdict& verdict,

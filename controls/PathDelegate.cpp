@@ -143,14 +143,21 @@ QFont CaptionFont(const QFont& font)
 
 }  // namespace
 
-QRect PathDelegate::PictureRect(const QStyleOptionViewItem& option, const QModelIndex& index) const
+QStyleOptionViewItem PathDelegate::Layout(const QStyleOptionViewItem& option,
+                                          const QModelIndex& index) const
 {
     // The layout alone: the path's shortening changes no room.
     QStyleOptionViewItem cell = option;
     GridLineDelegate::initStyleOption(&cell, index);
+    PlacePicture(cell, option.decorationSize);
+    return cell;
+}
+
+QRect PathDelegate::PictureRect(const QStyleOptionViewItem& option, const QModelIndex& index) const
+{
+    const QStyleOptionViewItem cell = Layout(option, index);
     if (!(cell.features & QStyleOptionViewItem::HasDecoration))
         return {};
-    PlacePicture(cell, option.decorationSize);
     const QWidget* widget = cell.widget;
     QStyle* style = widget ? widget->style() : QApplication::style();
     return style->subElementRect(QStyle::SE_ItemViewItemDecoration, &cell, widget);
@@ -161,9 +168,7 @@ QRect PathDelegate::CaptionRect(const QStyleOptionViewItem& option, const QModel
     const QRect picture = PictureRect(option, index);
     if (picture.isEmpty())
         return {};
-    QStyleOptionViewItem cell = option;
-    GridLineDelegate::initStyleOption(&cell, index);
-    PlacePicture(cell, option.decorationSize);
+    const QStyleOptionViewItem cell = Layout(option, index);
     const QWidget* widget = cell.widget;
     QStyle* style = widget ? widget->style() : QApplication::style();
     const QRect text = style->subElementRect(QStyle::SE_ItemViewItemText, &cell, widget);

@@ -41,6 +41,8 @@ protected:
     void initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const override;
 
 private:
+    // The option of a cell as the style lays it out, the picture placed.
+    QStyleOptionViewItem Layout(const QStyleOptionViewItem& option, const QModelIndex& index) const;
     // The column's paths by file name, gathered again after the model
     // changed (rows added join it without a new gathering).
     const QStringList& SameNamed(const QModelIndex& index) const;

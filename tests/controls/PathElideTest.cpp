@@ -161,8 +161,8 @@ TEST(PathDelegate, SameNamedRowsFollowTheListsChanges)
     } steps[] = {
         {"a namesake added", [&] { list.InsertItem(2, folder + "day two/phone.mp4"); }, true},
         {"a picture set", [&] { list.topLevelItem(2)->setIcon(0, QIcon(QPixmap(8, 8))); }, true},
-        {"the namesake renamed",
-         [&] { list.SetItemText(2, 0, folder + "day two/video.mp4"); }, false},
+        {"the namesake renamed", [&] { list.SetItemText(2, 0, folder + "day two/video.mp4"); },
+         false},
         {"another added", [&] { list.InsertItem(3, folder + "day three/phone.mp4"); }, true},
         {"and removed", [&] { list.DeleteItem(3); }, false},
     };
@@ -173,6 +173,53 @@ TEST(PathDelegate, SameNamedRowsFollowTheListsChanges)
             << step.step << ": " << text.toStdString();
         EXPECT_EQ(text == alone, !step.namesake) << step.step;
     }
+}
+
+// The caption stands right of the picture, above the path, within the
+// cell: its lines cut at the cell's edge; none without a picture.
+TEST(PathDelegate, TheCaptionStandsBesideThePictureWithinTheCell)
+{
+    CCheckListCtrl list;
+    list.setColumnCount(2);  // the first column not stretched as the last is
+    list.setRootIsDecorated(false);
+    list.InitCheckHeader();
+    list.setIconSize(QSize(40, 40));
+    auto* delegate = new PathDelegate(&list);
+    list.setItemDelegateForColumn(0, delegate);
+    list.resize(400, 200);
+    list.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&list));
+    const QString caption = QString::fromUtf8("90° · mirrored\n720×1280\nTurn 180°");
+    for (int row = 0; row < 2; ++row) {
+        list.InsertItem(row, QStringLiteral("/v/clip%1.mp4").arg(row));
+        list.topLevelItem(row)->setData(0, PathDelegate::kCaptionRole, caption);
+    }
+    QPixmap portrait(22, 40);
+    portrait.fill(Qt::red);
+    list.topLevelItem(0)->setIcon(0, QIcon(portrait));
+    const auto option = [&](int row) {
+        QStyleOptionViewItem cell;
+        cell.initFrom(list.viewport());
+        cell.widget = &list;
+        cell.rect = list.visualRect(list.model()->index(row, 0));
+        cell.decorationSize = list.iconSize();
+        cell.font = list.font();
+        return cell;
+    };
+    const QModelIndex first = list.model()->index(0, 0);
+    for (int width : {300, 90}) {
+        list.setColumnWidth(0, width);
+        const QRect picture = delegate->PictureRect(option(0), first);
+        const QRect room = delegate->CaptionRect(option(0), first);
+        // The picture keeps the square room, whatever its shape.
+        EXPECT_EQ(picture.size(), QSize(40, 40)) << width;
+        EXPECT_GT(room.left(), picture.right()) << width;
+        EXPECT_LE(room.right(), option(0).rect.right()) << width;
+        const QStringList lines = delegate->ShownCaption(option(0), first);
+        ASSERT_EQ(lines.size(), 3) << width;
+        EXPECT_EQ(lines == caption.split('\n'), width == 300) << lines.join('|').toStdString();
+    }
+    EXPECT_TRUE(delegate->ShownCaption(option(1), list.model()->index(1, 0)).isEmpty());
 }
 
 }  // namespace

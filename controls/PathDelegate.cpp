@@ -153,24 +153,54 @@ QStyleOptionViewItem PathDelegate::Layout(const QStyleOptionViewItem& option,
     return cell;
 }
 
-QRect PathDelegate::PictureRect(const QStyleOptionViewItem& option, const QModelIndex& index) const
+namespace {
+
+QStyle* StyleOf(const QStyleOptionViewItem& cell)
 {
-    const QStyleOptionViewItem cell = Layout(option, index);
+    return cell.widget ? cell.widget->style() : QApplication::style();
+}
+
+// Where a laid-out cell's picture goes; empty without one.
+QRect PictureIn(const QStyleOptionViewItem& cell)
+{
     if (!(cell.features & QStyleOptionViewItem::HasDecoration))
         return {};
-    const QWidget* widget = cell.widget;
-    QStyle* style = widget ? widget->style() : QApplication::style();
-    return style->subElementRect(QStyle::SE_ItemViewItemDecoration, &cell, widget);
+    return StyleOf(cell)->subElementRect(QStyle::SE_ItemViewItemDecoration, &cell, cell.widget);
+}
+
+// The lines of caption that fit room, in font: each cut at its right edge,
+// a line that does not fit whole left out.
+QStringList LinesIn(const QString& caption, const QRect& room, const QFont& font)
+{
+    if (caption.isEmpty() || room.isEmpty())
+        return {};
+    const QFontMetrics metrics(font);
+    QStringList shown;
+    int top = 0;
+    for (const QString& line : caption.split(QLatin1Char('\n'))) {
+        if (top + metrics.height() > room.height() && !shown.isEmpty())
+            break;
+        shown << metrics.elidedText(line, Qt::ElideRight, room.width());
+        top += metrics.lineSpacing();
+    }
+    return shown;
+}
+
+}  // namespace
+
+QRect PathDelegate::PictureRect(const QStyleOptionViewItem& option, const QModelIndex& index) const
+{
+    return PictureIn(Layout(option, index));
 }
 
 QRect PathDelegate::CaptionRect(const QStyleOptionViewItem& option, const QModelIndex& index) const
 {
-    const QRect picture = PictureRect(option, index);
+    const QStyleOptionViewItem cell = Layout(option, index);
+    const QRect picture = PictureIn(cell);
     if (picture.isEmpty())
         return {};
-    const QStyleOptionViewItem cell = Layout(option, index);
     const QWidget* widget = cell.widget;
-    QStyle* style = widget ? widget->style() : QApplication::style();
+    QStyle* style = StyleOf(cell);
     const QRect text = style->subElementRect(QStyle::SE_ItemViewItemText, &cell, widget);
     const int margin = style->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, widget) + 1;
     // From the picture's right to the cell's, down to where the path begins.
@@ -182,32 +212,22 @@ QRect PathDelegate::CaptionRect(const QStyleOptionViewItem& option, const QModel
 QStringList PathDelegate::ShownCaption(const QStyleOptionViewItem& option,
                                        const QModelIndex& index) const
 {
-    const QString caption = index.data(kCaptionRole).toString();
-    const QRect room = CaptionRect(option, index);
-    if (caption.isEmpty() || room.isEmpty())
-        return {};
-    const QFontMetrics metrics(CaptionFont(option.font));
-    QStringList shown;
-    int top = 0;
-    for (const QString& line : caption.split(QLatin1Char('\n'))) {
-        // A line that does not fit whole is left out, not cut across.
-        if (top + metrics.height() > room.height() && !shown.isEmpty())
-            break;
-        shown << metrics.elidedText(line, Qt::ElideRight, room.width());
-        top += metrics.lineSpacing();
-    }
-    return shown;
+    return LinesIn(index.data(kCaptionRole).toString(), CaptionRect(option, index),
+                   CaptionFont(option.font));
 }
 
 void PathDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option,
                          const QModelIndex& index) const
 {
     GridLineDelegate::paint(painter, option, index);
-    const QStringList lines = ShownCaption(option, index);
-    if (lines.isEmpty())
+    const QString caption = index.data(kCaptionRole).toString();
+    if (caption.isEmpty())
         return;
     const QRect room = CaptionRect(option, index);
     const QFont font = CaptionFont(option.font);
+    const QStringList lines = LinesIn(caption, room, font);
+    if (lines.isEmpty())
+        return;
     const QFontMetrics metrics(font);
     painter->save();
     painter->setFont(font);

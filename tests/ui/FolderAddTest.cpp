@@ -31,10 +31,8 @@ protected:
         ASSERT_EQ(m_tree.error, "");
         m_folder.CopyLanguageFile(GetParam());
         m_folder.WriteSettings("[LANGUAGE]\nfile=" + GetParam() + "\n");
-        m_dlg = std::make_unique<CFennexAVConverterDlg>();
-        m_dlg->endProcess = [] {};
-        m_dlg->show();
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(m_dlg.get()));
+        m_dlg = OpenWindow();
+        ASSERT_TRUE(m_dlg);
     }
     void TearDown() override
     {

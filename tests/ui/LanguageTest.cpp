@@ -143,10 +143,8 @@ protected:
     {
         m_folder.CopyLanguageFile(language);
         m_folder.WriteSettings("[LANGUAGE]\nfile=" + language + "\n");
-        m_dlg = std::make_unique<CFennexAVConverterDlg>();
-        m_dlg->endProcess = [] {};
-        m_dlg->show();
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(m_dlg.get()));
+        m_dlg = OpenWindow();
+        ASSERT_TRUE(m_dlg);
     }
 
     // The progress dialog as a batch opens it.
@@ -445,10 +443,8 @@ TEST_F(Language, TheMenuSwitchesEveryTextAtOnceAndKeepsTheChoice)
     ASSERT_TRUE(WriteBytes(m_folder.exe + "/README.md", "# README"));
     m_folder.WriteSettings("; my settings\n[LANGUAGE]\nfile=chinese.ini\n; the folder\n"
                            "[PATH]\nname=/videos/out\n[DIR]\nopen=0\n");
-    m_dlg = std::make_unique<CFennexAVConverterDlg>();
-    m_dlg->endProcess = [] {};
-    m_dlg->show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(m_dlg.get()));
+    m_dlg = OpenWindow();
+    ASSERT_TRUE(m_dlg);
     EXPECT_EQ(m_dlg->HelpLink()->Target(), Q(m_folder.exe + "/README.md"));
 
     // Rows in each state: ready, done with a stream left out, failed.

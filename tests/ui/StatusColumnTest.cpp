@@ -28,10 +28,8 @@ protected:
         Desktop().showMessage = [](QWidget*, const QString&) {};
         m_folder.CopyLanguageFile(GetParam());
         m_folder.WriteSettings(std::string("[LANGUAGE]\nfile=") + GetParam() + "\n");
-        m_dlg = std::make_unique<CFennexAVConverterDlg>();
-        m_dlg->endProcess = [] {};
-        m_dlg->show();
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(m_dlg.get()));
+        m_dlg = OpenWindow();
+        ASSERT_TRUE(m_dlg);
     }
     void TearDown() override
     {

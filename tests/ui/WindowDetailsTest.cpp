@@ -54,10 +54,8 @@ protected:
     {
         m_folder.CopyLanguageFile(language);
         m_folder.WriteSettings("[LANGUAGE]\nfile=" + language + "\n");
-        m_dlg = std::make_unique<CFennexAVConverterDlg>();
-        m_dlg->endProcess = [] {};
-        m_dlg->show();
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(m_dlg.get()));
+        m_dlg = OpenWindow();
+        ASSERT_TRUE(m_dlg);
     }
 
     // A copy of a test video under m_files.
@@ -178,7 +176,8 @@ TEST_F(WindowDetails, RowsOfFilesWithTheSameNameShowTheFoldersThatTellThemApart)
     for (int row = 0; row < 4; ++row) {
         EXPECT_LE(QFontMetrics(list->font()).horizontalAdvance(shown(row)), list->columnWidth(0));
         // The tip's first line: the whole path (the picture's caption below it).
-        EXPECT_EQ(list->topLevelItem(row)->toolTip(0).section('\n', 0, 0), list->GetItemText(row, 0))
+        EXPECT_EQ(list->topLevelItem(row)->toolTip(0).section('\n', 0, 0),
+                  list->GetItemText(row, 0))
             << row;
     }
 

@@ -45,10 +45,8 @@ protected:
     {
         m_folder.CopyLanguageFile("english.ini");
         m_folder.WriteSettings("[LANGUAGE]\nfile=english.ini\n" + settings);
-        m_dlg = std::make_unique<CFennexAVConverterDlg>();
-        m_dlg->endProcess = [] {};
-        m_dlg->show();
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(m_dlg.get()));
+        m_dlg = OpenWindow();
+        ASSERT_TRUE(m_dlg);
     }
     // Every control of the window with its name.
     std::map<std::string, QWidget*> Controls() const
@@ -151,10 +149,8 @@ TEST_F(WindowResize, ControlsKeepToTheEdgesAndTheListTakesTheRoom)
     EXPECT_FALSE(place.maximised);
     m_dlg.reset();
 
-    m_dlg = std::make_unique<CFennexAVConverterDlg>();
-    m_dlg->endProcess = [] {};
-    m_dlg->show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(m_dlg.get()));
+    m_dlg = OpenWindow();
+    ASSERT_TRUE(m_dlg);
     ExpectSize(*m_dlg, QSize(1000, 700));
     EXPECT_EQ(m_dlg->FileList()->size(), atDesign["list"].size() + QSize(1000 - 679, 700 - 444));
 }

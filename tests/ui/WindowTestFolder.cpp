@@ -2,6 +2,9 @@
 
 #include "settings/ExeFolder.h"
 #include "tests/support/MediaFixtures.h"
+#include "ui/CFennexAVConverterDlg.h"
+
+#include <QTest>
 
 #include <cstdlib>
 #include <filesystem>
@@ -20,6 +23,16 @@ WindowTestFolder::WindowTestFolder() : temp("win"), root(temp.path())
 void WindowTestFolder::WriteSettings(const std::string& text) const
 {
     std::ofstream(ini(), std::ios::binary) << text;
+}
+
+std::unique_ptr<CFennexAVConverterDlg> OpenWindow()
+{
+    auto window = std::make_unique<CFennexAVConverterDlg>();
+    window->endProcess = [] {};
+    window->show();
+    if (!QTest::qWaitForWindowExposed(window.get()))
+        return nullptr;
+    return window;
 }
 
 void WindowTestFolder::CopyLanguageFile(const std::string& name) const

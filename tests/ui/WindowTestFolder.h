@@ -8,7 +8,10 @@
 
 #include <QString>
 #include <QStringList>
+#include <memory>
 #include <string>
+
+class CFennexAVConverterDlg;
 
 struct WindowTestFolder {
     WindowTestFolder();
@@ -22,6 +25,11 @@ struct WindowTestFolder {
     // Puts the source tree's language file under exe/languages/.
     void CopyLanguageFile(const std::string& name) const;
 };
+
+// The main window as the program shows it, from the settings and language
+// files in place, its end of process doing nothing; null when it never
+// reached the screen.
+std::unique_ptr<CFennexAVConverterDlg> OpenWindow();
 
 // Media files shared by the tests (made on first use, removed at exit).
 struct MediaSet {
